@@ -1,0 +1,245 @@
+// The console dialogue: the banner, then one plan after another. Each plan empties the plan
+// files, asks for the player and the mag, checks every answer, runs the plan and offers another.
+// An answer out of range is asked again; an answer that is not a number keeps the value held
+// from before (an earlier asking, the previous plan, or the start of the program).
+#include "app/dialogue.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "app/plan_run.h"
+#include "model/names.h"
+#include "model/tables.h"
+#include "plan/plan_report.h"
+
+namespace ostrel {
+namespace {
+
+constexpr const char* kBanner =
+    "This program will attempt to create a mag to your desired stats.\n"
+    "It does NOT find the most efficient way, and there are most likely\n"
+    "errors, so I suggest you not spend much time or money actually\n"
+    "following the plan until more debugging is done\n"
+    "If you enter something like 5/0/0/195 the program will probably freeze :-) \n"
+    "If your mag has tied stats, like 18/12/8/12, when it should evolve, the program\n"
+    "may evolve incorrectly.  If so, start a new plan with the mag you got, and you\n"
+    "should hopefully still be able to get the stats you need.  sorry.  still trying\n"
+    "REMEMBER: the steps are listed in reverse order, read bottom up.\n";
+
+constexpr const char* kSectionIdMenu =
+    "What section ID are you? (0-9)\n"
+    "\t0:purplenum\n\t1:redria\n\t2:skyly\n\t3:viridia\n\t4:yelloboze\n"
+    "\t5:bluefull\n\t6:greenill\n\t7:oran\n\t8:pinkal\n\t9:whitill\n";
+
+constexpr const char* kCharClassMenu =
+    "What type of char are you? (0-11)\n"
+    "\t0:humar\n\t1:hucast\n\t2:hunewearl\n\t3:hucaseal\n\t4:ramar\n\t5:racast\n"
+    "\t6:ramarl\n\t7:racaseal\n\t8:fomar\n\t9:fonewm\n\t10:fomarl\n\t11:fonewearl\n";
+
+// The program stops asking when standard input has ended or standard output is lost.
+enum class Flow { kGoOn, kStop };
+
+struct Dialogue {
+  PlannerState& planner;
+  AnswerReader& reader;
+  const Console& console;
+  MagState start = kBabyMag;  // the mag the next plan starts from, kept between plans
+  std::int32_t answer = 0;    // the baby question's and the one-character answers
+  int exitStatus = 0;
+};
+
+// Anything the user should see is out before the program waits for an answer. If the console
+// can no longer be written, there is no point in asking: the program ends with an error.
+Flow flushBeforeRead(Dialogue& dialogue) {
+  if (std::fflush(dialogue.console.out) == 0 && std::ferror(dialogue.console.out) == 0) {
+    return Flow::kGoOn;
+  }
+  std::fprintf(dialogue.console.err, "ostrel: cannot write to standard output: %s\n",
+               std::strerror(errno != 0 ? errno : EIO));
+  dialogue.exitStatus = 1;
+  return Flow::kStop;
+}
+
+// At the end of the run, a console that lost output is an error, not a success.
+int finishOutput(Dialogue& dialogue) {
+  flushBeforeRead(dialogue);
+  return dialogue.exitStatus;
+}
+
+Flow endOfInput(Dialogue& dialogue) {
+  std::fprintf(dialogue.console.err, "ostrel: standard input ended before the answer came\n");
+  dialogue.exitStatus = 1;
+  return Flow::kStop;
+}
+
+Flow askNumber(Dialogue& dialogue, std::int32_t& value) {
+  if (flushBeforeRead(dialogue) == Flow::kStop) return Flow::kStop;
+  if (readNumber(dialogue.reader, value) == ReadResult::kInputEnded) return endOfInput(dialogue);
+  return Flow::kGoOn;
+}
+
+Flow askCharacter(Dialogue& dialogue) {
+  if (flushBeforeRead(dialogue) == Flow::kStop) return Flow::kStop;
+  if (readCharacter(dialogue.reader, dialogue.answer) == ReadResult::kInputEnded) {
+    return endOfInput(dialogue);
+  }
+  return Flow::kGoOn;
+}
+
+// Prints `menu` and reads into `value` until it lies in 0..last.
+Flow askFromMenu(Dialogue& dialogue, const char* menu, std::int32_t last, std::int32_t& value) {
+  do {
+    std::fputs(menu, dialogue.console.out);
+    if (askNumber(dialogue, value) == Flow::kStop) return Flow::kStop;
+  } while (value < 0 || value > last);
+  return Flow::kGoOn;
+}
+
+// Asks one question about the chosen form, its name in place of %s.
+Flow askAboutForm(Dialogue& dialogue, const char* question, std::int32_t& value) {
+  magTypeName(dialogue.planner.nameBuffer, dialogue.start.type);
+  std::fprintf(dialogue.console.out, question, dialogue.planner.nameBuffer);
+  return askNumber(dialogue, value);
+}
+
+void printFormMenu(Dialogue& dialogue) {
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    magTypeName(dialogue.planner.nameBuffer, type);
+    std::fprintf(dialogue.console.out, "%d:%s  ", type + 1, dialogue.planner.nameBuffer);
+    // The first line holds form 1 alone, every line after it four forms.
+    if (type % 4 == 0) std::fputs("\n", dialogue.console.out);
+  }
+}
+
+// Asks for the form number until it names one of the 45 forms. The held form index, not the
+// number, is what an answer that is not a number keeps, so it drops by one at every such answer.
+Flow askForm(Dialogue& dialogue) {
+  for (;;) {
+    printFormMenu(dialogue);
+    std::fputs("What number is your mag's type?\n", dialogue.console.out);
+    std::int32_t number = dialogue.start.type;
+    if (askNumber(dialogue, number) == Flow::kStop) return Flow::kStop;
+    const std::int64_t type = std::int64_t{number} - 1;
+    dialogue.start.type = static_cast<std::int32_t>(type < INT32_MIN ? INT32_MIN : type);
+    if (type >= 0 && type < kMagTypeCount) return Flow::kGoOn;
+  }
+}
+
+// One pass over the form, stats and bars of a mag that is not new; repeated from the form menu
+// until every answer is in range and the mag is below level 200.
+Flow askMag(Dialogue& dialogue) {
+  MagState& mag = dialogue.start;
+  for (;;) {
+    if (askForm(dialogue) == Flow::kStop) return Flow::kStop;
+    const struct {
+      const char* question;
+      std::int32_t& value;
+    } questions[] = {
+        {"What is your %s's def?(must be at least 5)\n", mag.def},
+        {"About what is your %s's def bar filled?(0%% through 99%%)\n", mag.defBar},
+        {"What is your %s's pow?\n", mag.pow},
+        {"About what is your %s's pow bar filled?(0%% through 99%%)\n", mag.powBar},
+        {"What is your %s's dex?\n", mag.dex},
+        {"About what is your %s's dex bar filled?(0%% through 99%%)\n", mag.dexBar},
+        {"What is your %s's mind?\n", mag.mind},
+        {"About what is your %s's mind bar filled?(0%% through 99%%)\n", mag.mindBar},
+    };
+    for (const auto& q : questions) {
+      if (askAboutForm(dialogue, q.question, q.value) == Flow::kStop) return Flow::kStop;
+    }
+    const auto barInRange = [](std::int32_t bar) { return bar >= 0 && bar <= 99; };
+    bool valid = barInRange(mag.defBar) && mag.def >= 5 && barInRange(mag.powBar) &&
+                 mag.pow >= 0 && barInRange(mag.dexBar) && mag.dex >= 0 &&
+                 barInRange(mag.mindBar) && mag.mind >= 0;
+    // Summed in 64 bits: four huge answers must not wrap round to a small level.
+    const std::int64_t level =
+        std::int64_t{mag.def} + std::int64_t{mag.pow} + std::int64_t{mag.dex} + mag.mind;
+    mag.level = static_cast<std::int32_t>(level > INT32_MAX ? INT32_MAX
+                                                            : (level < INT32_MIN ? INT32_MIN : level));
+    if (level >= kMaxLevel) {
+      std::fputs("Your mag is fully raised!\n", dialogue.console.out);
+      valid = false;
+    }
+    if (valid) return Flow::kGoOn;
+  }
+}
+
+// Asks for the four desired stats until they make a mag that can be raised from the start.
+Flow askTarget(Dialogue& dialogue) {
+  Target& target = dialogue.planner.target;
+  const MagState& mag = dialogue.start;
+  FILE* out = dialogue.console.out;
+  for (;;) {
+    std::fputs("What is your desired def?(must be at least 5)\n", out);
+    if (askNumber(dialogue, target.def) == Flow::kStop) return Flow::kStop;
+    // The remaining levels follow the answers just given, and may well be negative.
+    const std::int64_t afterDef = std::int64_t{kMaxLevel} - target.def;
+    std::fprintf(out, "What is your desired pow? (%lld remaining lvls)\n",
+                 static_cast<long long>(afterDef));
+    if (askNumber(dialogue, target.pow) == Flow::kStop) return Flow::kStop;
+    const std::int64_t afterPow = afterDef - target.pow;
+    std::fprintf(out, "What is your desired dex? (%lld remaining lvls)\n",
+                 static_cast<long long>(afterPow));
+    if (askNumber(dialogue, target.dex) == Flow::kStop) return Flow::kStop;
+    const std::int64_t afterDex = afterPow - target.dex;
+    std::fprintf(out, "What is your desired mind? (%lld remaining lvls)\n",
+                 static_cast<long long>(afterDex));
+    if (askNumber(dialogue, target.mind) == Flow::kStop) return Flow::kStop;
+
+    const std::int64_t level = std::int64_t{target.def} + std::int64_t{target.pow} +
+                               std::int64_t{target.dex} + target.mind;
+    if (level <= kMaxLevel && target.def >= 5 && level > mag.level && target.def >= mag.def &&
+        target.pow >= mag.pow && target.dex >= mag.dex && target.mind >= mag.mind) {
+      target.level = static_cast<std::int32_t>(level);
+      return Flow::kGoOn;
+    }
+    std::fputs("That mag is not possible\n", out);
+  }
+}
+
+Flow askMagAndTarget(Dialogue& dialogue) {
+  if (askFromMenu(dialogue, kSectionIdMenu, kSectionIdCount - 1, dialogue.planner.sectionId) ==
+          Flow::kStop ||
+      askFromMenu(dialogue, kCharClassMenu, kCharClassCount - 1, dialogue.planner.charClass) ==
+          Flow::kStop) {
+    return Flow::kStop;
+  }
+  dialogue.answer = 0;
+  do {
+    std::fputs(
+        "Is your mag a baby (5/0/0/0) or something else? ( 1=baby, 2=something else) \n",
+        dialogue.console.out);
+    if (askNumber(dialogue, dialogue.answer) == Flow::kStop) return Flow::kStop;
+  } while (dialogue.answer != 1 && dialogue.answer != 2);
+  if (dialogue.answer == 1) {
+    dialogue.start = kBabyMag;
+  } else if (askMag(dialogue) == Flow::kStop) {
+    return Flow::kStop;
+  }
+  return askTarget(dialogue);
+}
+
+}  // namespace
+
+int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console) {
+  Dialogue dialogue{planner, reader, console};
+  std::fputs(kBanner, console.out);
+  std::fputs("\n\npress enter to continue..\n", console.out);
+  if (askCharacter(dialogue) == Flow::kStop) return dialogue.exitStatus;
+
+  for (;;) {
+    emptyPlanFiles(planner, console);
+    if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
+    runPlan(planner, dialogue.start, console);
+
+    std::fputs("\nTry another (will overwrite previous plans)? <Y> or <N>", console.out);
+    if (flushBeforeRead(dialogue) == Flow::kStop) return dialogue.exitStatus;
+    // Input that ends here declines, like any answer but y or Y.
+    if (readCharacter(reader, dialogue.answer) == ReadResult::kInputEnded) break;
+    if (dialogue.answer != 'y' && dialogue.answer != 'Y') break;
+  }
+  return finishOutput(dialogue);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,28 @@
+// One feeding of one mag: the item's bar changes for the mag's form, the bars they move, the
+// level-ups they give and the evolution check after every single level-up.
+#pragma once
+
+#include "model/state.h"
+
+namespace ostrel {
+
+// The feeding table a form uses. Types outside 0..44 map like the game's own test chain:
+// negative ones to table 1, 45 and above to table 0.
+FeedTable feedTableOf(MagType type);
+
+// Writes the bar changes of `item` for a mag of form `type` into `delta`; an item outside
+// 0..10 leaves `delta` as it was.
+void feedDeltas(Item item, MagType type, StatDelta& delta);
+
+// The bar changes of an item the search feeds (0..10) for a valid form (0..44): a table lookup.
+StatDelta deltaOf(Item item, MagType type);
+
+// Feeds `item` to `mag`: looks its deltas up for the form before the feeding, then applies them.
+void feedItem(PlannerState& planner, Item item, MagState& mag);
+
+// Applies one feeding's deltas: bars move in the order def, pow, dex, mind; a bar reaching 100
+// gives one level (at most once per stat) while the mag is below level 200, and evolution is
+// checked at once after each level-up. A mag at level 200 is left untouched, lastDelta included.
+void applyFeeding(PlannerState& planner, MagState& mag, StatDelta delta);
+
+}  // namespace ostrel

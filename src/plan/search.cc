@@ -1,0 +1,274 @@
+// The plan search, run on its own stack of frames instead of the call stack. It behaves exactly
+// like the plain recursion in which every call stands for one state: same plan, same reports,
+// same node count and progress lines.
+#include "plan/search.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "model/feeding.h"
+#include "model/tables.h"
+#include "plan/item_choice.h"
+#include "plan/plan_report.h"
+#include "plan/search_memory.h"
+#include "plan/search_stack.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::int32_t kProgressLinesBeforeGiveUp = 5;  // give up when the count passes this
+
+// The candidate list of every preferred item: that item first, then the search order without it.
+constexpr auto kCandidates = [] {
+  std::array<std::array<Item, kFedItemCount>, kFedItemCount> lists{};
+  for (Item preferred = 0; preferred < kFedItemCount; ++preferred) {
+    int position = 0;
+    lists[preferred][position++] = preferred;
+    for (Item item : kSearchOrder) {
+      if (item != preferred) lists[preferred][position++] = item;
+    }
+  }
+  return lists;
+}();
+
+bool aboveTarget(const MagState& mag, const Target& target) {
+  return mag.def > target.def || mag.pow > target.pow || mag.dex > target.dex ||
+         mag.mind > target.mind;
+}
+
+bool onTarget(const MagState& mag, const Target& target) {
+  return mag.def == target.def && mag.pow == target.pow && mag.dex == target.dex &&
+         mag.mind == target.mind;
+}
+
+// An item is worth feeding if it fills the bar of a stat still short of its target, or drains a
+// bar of more than half on a stat already there (so that the next feeding does not push it over).
+bool isUseful(const MagState& mag, const StatDelta& delta, const Target& target) {
+  return (delta.def > 0 && mag.def < target.def) || (delta.pow > 0 && mag.pow < target.pow) ||
+         (delta.dex > 0 && mag.dex < target.dex) || (delta.mind > 0 && mag.mind < target.mind) ||
+         (mag.def == target.def && delta.def < 0 && mag.defBar > 50) ||
+         (mag.pow == target.pow && delta.pow < 0 && mag.powBar > 50) ||
+         (mag.dex == target.dex && delta.dex < 0 && mag.dexBar > 50) ||
+         (mag.mind == target.mind && delta.mind < 0 && mag.mindBar > 50);
+}
+
+// The preferred item depends only on the form and on where each stat stands against its target:
+// def short or not, pow and dex 60 or more short, less short or on target, mind short or not.
+// Within a plan it is looked up from a table filled once.
+class PreferredItems {
+ public:
+  explicit PreferredItems(const Target& target) : target_(target) {
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      for (int def = 0; def < 2; ++def) {
+        for (int pow = 0; pow < 3; ++pow) {
+          for (int dex = 0; dex < 3; ++dex) {
+            for (int mind = 0; mind < 2; ++mind) {
+              MagState mag;
+              mag.type = type;
+              mag.def = def == 0 ? target.def - 1 : target.def;
+              mag.pow = farNearOn(pow, target.pow);
+              mag.dex = farNearOn(dex, target.dex);
+              mag.mind = mind == 0 ? target.mind - 1 : target.mind;
+              items_[index(type, def, pow, dex, mind)] =
+                  static_cast<std::uint8_t>(preferredItem(target, mag));
+            }
+          }
+        }
+      }
+    }
+  }
+
+  // For a state whose stats are all at most their targets.
+  std::uint8_t of(const MagState& mag) const {
+    return items_[index(mag.type, mag.def < target_.def ? 0 : 1, standing(mag.pow, target_.pow),
+                        standing(mag.dex, target_.dex), mag.mind < target_.mind ? 0 : 1)];
+  }
+
+ private:
+  static int farNearOn(int standing, std::int32_t target) {
+    return standing == 0 ? target - 60 : (standing == 1 ? target - 1 : target);
+  }
+  static int standing(std::int32_t stat, std::int32_t target) {
+    if (stat == target) return 2;
+    return target - stat < 60 ? 1 : 0;
+  }
+  static int index(int type, int def, int pow, int dex, int mind) {
+    return (((type * 2 + def) * 3 + pow) * 3 + dex) * 2 + mind;
+  }
+
+  Target target_;
+  std::array<std::uint8_t, kMagTypeCount * 2 * 3 * 3 * 2> items_{};
+};
+
+// The node budget of one plan: progress lines at every multiple of the interval that the count of
+// the whole run reaches, and the give-up at the sixth line of the plan.
+class NodeBudget {
+ public:
+  NodeBudget(PlannerState& planner, const Console& console, double interval)
+      : planner_(planner),
+        console_(console),
+        interval_(interval),
+        planStart_(planner.nodeCount),
+        nextReport_((std::floor(planner.nodeCount / interval) + 1) * interval) {}
+
+  // Counts one node; returns true when the search must give up.
+  bool countOne() {
+    planner_.nodeCount += 1;
+    if (planner_.nodeCount != nextReport_) return false;
+    return reportProgress();
+  }
+
+  // Counts `nodes` at once, as if they had been counted one by one, and stops exactly at the
+  // give-up if it falls among them; returns true then. Infinite counts run the budget out.
+  bool countMany(double nodes) {
+    const double end = planner_.nodeCount + nodes;
+    while (nextReport_ <= end) {
+      planner_.nodeCount = nextReport_;
+      if (reportProgress()) return true;
+    }
+    planner_.nodeCount = end;
+    return false;
+  }
+
+  std::uint32_t countedInPlan() const {
+    return static_cast<std::uint32_t>(planner_.nodeCount - planStart_);
+  }
+
+ private:
+  bool reportProgress() {
+    nextReport_ += interval_;
+    ++planner_.hardCount;
+    std::fprintf(console_.out, "Wow this is hard!   %d\n", planner_.hardCount);
+    if (planner_.hardCount <= kProgressLinesBeforeGiveUp) return false;
+    std::fprintf(console_.out, "Sorry, I cant figure a way! :(\n");
+    return true;
+  }
+
+  PlannerState& planner_;
+  const Console& console_;
+  double interval_;
+  double planStart_;
+  double nextReport_;
+};
+
+template <bool kRemember>
+int runSearch(PlannerState& planner, const MagState& start, const Console& console,
+              double progressInterval, SearchStats& stats) {
+  const Target& target = planner.target;
+  if (aboveTarget(start, target)) return 0;
+  if (onTarget(start, target)) {
+    reportReached(planner, start, console);
+    return 1;
+  }
+
+  const std::int32_t feedCountAtStart = planner.feedCount;
+  const double totalCostAtStart = planner.totalCost;
+  const PreferredItems preferredItems(target);
+  NodeBudget budget(planner, console, progressInterval);
+  FailedSubtrees failedSubtrees(kRemember);
+  PathIndex path(kRemember);
+  SearchStack stack;
+
+  // The state of the frame on top, unpacked: the working copy its candidates are fed to.
+  MagState current = start;
+  current.level = current.def + current.pow + current.dex + current.mind;
+
+  const auto enter = [&](const MagState& mag) {
+    SearchFrame& frame = stack.push();
+    frame.mag = packMag(mag);
+    frame.preferred = preferredItems.of(mag);
+    frame.nextCandidate = 0;
+    frame.nodesAtEntry = budget.countedInPlan();
+    if constexpr (kRemember) path.add(stack, stack.size() - 1);
+    ++stats.statesExpanded;
+    if (stack.size() > stats.maxDepth) stats.maxDepth = stack.size();
+    current = mag;
+  };
+  const auto candidateLeadingDown = [](const SearchFrame& frame) {
+    return kCandidates[frame.preferred][frame.nextCandidate - 1];
+  };
+  const auto rollBack = [&](Item item) {
+    planner.totalCost -= kItemPrice[item];
+    planner.feedCount -= 1;
+  };
+  const auto giveUp = [&] {
+    planner.feedCount = feedCountAtStart;
+    planner.totalCost = totalCostAtStart;
+    return 0;
+  };
+
+  enter(current);
+  for (;;) {
+    SearchFrame& frame = stack.top();
+    if (frame.nextCandidate == kFedItemCount) {
+      // Every candidate failed: this state fails, and its parent rolls its feeding back.
+      if constexpr (kRemember) {
+        failedSubtrees.remember(frame.mag, budget.countedInPlan() - frame.nodesAtEntry);
+        path.remove(frame);
+      }
+      stack.pop();
+      if (stack.empty()) return 0;
+      rollBack(candidateLeadingDown(stack.top()));
+      current = unpackMag(stack.top().mag);
+      continue;
+    }
+
+    const Item item = kCandidates[frame.preferred][frame.nextCandidate++];
+    const StatDelta delta = deltaOf(item, current.type);
+    if (!isUseful(current, delta, target)) continue;
+    if (budget.countOne()) return giveUp();
+
+    planner.feedCount += 1;
+    planner.totalCost += kItemPrice[item];
+    MagState fed = current;
+    applyFeeding(planner, fed, delta);
+    if (aboveTarget(fed, target) || fed.level > target.level) {
+      rollBack(item);
+      continue;
+    }
+
+    if (onTarget(fed, target)) {
+      // The plan is found: write it from the last feeding back to the first.
+      reportReached(planner, fed, console);
+      MagState after = fed;
+      while (!stack.empty()) {
+        const MagState before = unpackMag(stack.top().mag);
+        reportStep(planner, candidateLeadingDown(stack.top()), before, after, console);
+        after = before;
+        stack.pop();
+      }
+      return 1;
+    }
+
+    if constexpr (kRemember) {
+      const PackedMag next = packMag(fed);
+      if (path.contains(stack, next)) {
+        // The plain search would go round this loop until the budget runs out.
+        ++stats.loopsFound;
+        budget.countMany(std::numeric_limits<double>::infinity());
+        return giveUp();
+      }
+      if (const auto nodes = failedSubtrees.nodesBelow(next)) {
+        ++stats.countsReused;
+        if (budget.countMany(*nodes)) return giveUp();
+        rollBack(item);
+        continue;
+      }
+    }
+    enter(fed);
+  }
+}
+
+}  // namespace
+
+int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
+               const SearchOptions& options, SearchStats* stats) {
+  SearchStats ignored;
+  SearchStats& counted = stats != nullptr ? *stats : ignored;
+  return options.remember
+             ? runSearch<true>(planner, start, console, options.progressInterval, counted)
+             : runSearch<false>(planner, start, console, options.progressInterval, counted);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,44 @@
+// The plan search: depth first from the starting mag, trying at every state the preferred item
+// and then the fixed search order, feeding each useful item, pruning any feeding that takes a stat
+// past its target, and writing the first plan that reaches the target while it unwinds. A budget
+// of useful feedings (nodes) stops hopeless searches: a progress line every 2,000,000 nodes of the
+// program's run, and the search gives up at the sixth line of a plan.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "model/state.h"
+#include "plan/console.h"
+
+namespace ostrel {
+
+#ifndef OSTREL_PROGRESS_INTERVAL
+#define OSTREL_PROGRESS_INTERVAL 2000000
+#endif
+
+struct SearchOptions {
+  // Nodes between two progress lines; the search gives up at the sixth line of a plan.
+  double progressInterval = OSTREL_PROGRESS_INTERVAL;
+  // Remember what is already known instead of searching it again: the node count of every state
+  // whose whole subtree failed, and the states on the current path, into which descending again
+  // could only go round the same loop until the budget runs out. Output is the same either way.
+  bool remember = true;
+};
+
+// What one search did, for benchmarks and tests.
+struct SearchStats {
+  std::uint64_t statesExpanded = 0;  // states whose candidates were tried
+  std::uint64_t countsReused = 0;    // subtrees skipped by their remembered node count
+  std::uint64_t loopsFound = 0;      // descents into a state already on the path
+  std::size_t maxDepth = 0;          // the longest path held, in feedings
+};
+
+// Searches for a plan from `start` to `planner.target` (stats 0..200 each, start stats at most
+// their targets, bars 0..99). Returns 1 when a plan was found and written through the plan
+// reports, with feedCount and totalCost holding its length and cost; 0 otherwise, with both back
+// where they were.
+int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
+               const SearchOptions& options = {}, SearchStats* stats = nullptr);
+
+}  // namespace ostrel

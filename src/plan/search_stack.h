@@ -1,0 +1,99 @@
+// The search's own stack. A path can be millions of feedings deep (some feedings undo each other
+// and lead back to an earlier state), far beyond what the call stack holds, so each level is one
+// small frame in a stack that grows in chunks: nothing is copied as it grows.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "model/state.h"
+
+namespace ostrel {
+
+// A mag state below level 200 in nine bytes: form, the four stats and the four bars.
+struct PackedMag {
+  std::uint8_t type;
+  std::uint8_t stats[4];  // def, pow, dex, mind
+  std::uint8_t bars[4];   // def, pow, dex, mind
+
+  // The eight stat and bar bytes as one word, for hashing and comparing.
+  std::uint64_t statsAndBars() const {
+    std::uint64_t word;
+    std::memcpy(&word, stats, sizeof word);
+    return word;
+  }
+  friend bool operator==(const PackedMag& a, const PackedMag& b) {
+    return a.type == b.type && a.statsAndBars() == b.statsAndBars();
+  }
+};
+
+inline PackedMag packMag(const MagState& mag) {
+  return {static_cast<std::uint8_t>(mag.type),
+          {static_cast<std::uint8_t>(mag.def), static_cast<std::uint8_t>(mag.pow),
+           static_cast<std::uint8_t>(mag.dex), static_cast<std::uint8_t>(mag.mind)},
+          {static_cast<std::uint8_t>(mag.defBar), static_cast<std::uint8_t>(mag.powBar),
+           static_cast<std::uint8_t>(mag.dexBar), static_cast<std::uint8_t>(mag.mindBar)}};
+}
+
+inline MagState unpackMag(const PackedMag& packed) {
+  MagState mag;
+  mag.type = packed.type;
+  mag.def = packed.stats[0];
+  mag.pow = packed.stats[1];
+  mag.dex = packed.stats[2];
+  mag.mind = packed.stats[3];
+  mag.defBar = packed.bars[0];
+  mag.powBar = packed.bars[1];
+  mag.dexBar = packed.bars[2];
+  mag.mindBar = packed.bars[3];
+  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
+  return mag;
+}
+
+// One level of the search: the state as it was entered (the copy every abandoned feeding is
+// rolled back to) and how far its candidate list has got. The candidate list itself follows from
+// the preferred item, and the item that led to the level below is the one before `nextCandidate`.
+struct SearchFrame {
+  PackedMag mag;
+  std::uint8_t preferred;      // the item tried first
+  std::uint8_t nextCandidate;  // 0..10: the position of the next candidate to try
+  std::uint8_t unused;
+  std::uint32_t nodesAtEntry;  // nodes counted in this plan before the state was entered
+  std::uint32_t pathNext;      // another frame on the path with the same hash, plus one; 0: none
+};
+static_assert(sizeof(SearchFrame) == 20);
+
+class SearchStack {
+ public:
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
+  SearchFrame& top() { return *top_; }
+  SearchFrame& at(std::size_t index) { return chunks_[index >> kChunkBits][index & kChunkMask]; }
+
+  SearchFrame& push() {
+    if (size_ == chunks_.size() << kChunkBits) {
+      chunks_.push_back(std::make_unique_for_overwrite<SearchFrame[]>(kChunkSize));
+    }
+    top_ = &at(size_);
+    ++size_;
+    return *top_;
+  }
+
+  void pop() {
+    --size_;
+    top_ = size_ == 0 ? nullptr : &at(size_ - 1);
+  }
+
+ private:
+  static constexpr std::size_t kChunkBits = 16;
+  static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+  static constexpr std::size_t kChunkMask = kChunkSize - 1;
+
+  std::vector<std::unique_ptr<SearchFrame[]>> chunks_;
+  std::size_t size_ = 0;
+  SearchFrame* top_ = nullptr;
+};
+
+}  // namespace ostrel
