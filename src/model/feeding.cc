@@ -7,31 +7,6 @@
 namespace ostrel {
 namespace {
 
-constexpr FeedTable tableOfType(MagType type) {
-  if (type == 0) return 0;
-  if (type < 4) return 1;
-  if (type < 7) return 2;
-  if (type < 15) return 3;
-  if (type < 23) return 4;
-  if (type < 31) return 5;
-  if (type < 36) return 6;
-  if (type < 39) return 7;
-  if (type < 42) return 8;
-  if (type < 45) return 9;
-  return 0;
-}
-
-// The feeding table unfolded per form, so the search's innermost lookup is one index.
-constexpr auto kDeltaByType = [] {
-  std::array<std::array<StatDelta, kItemCount>, kMagTypeCount> byType{};
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    for (Item item = 0; item < kItemCount; ++item) {
-      byType[type][item] = kFeedTable[tableOfType(type)][item];
-    }
-  }
-  return byType;
-}();
-
 // Adds one delta to one bar and turns a full bar into a level while the mag can still grow.
 // Returns whether the stat rose, in which case evolution must be checked before the next bar.
 bool moveBar(std::int32_t& stat, std::int32_t& bar, std::int32_t change, std::int32_t level) {
@@ -43,15 +18,22 @@ bool moveBar(std::int32_t& stat, std::int32_t& bar, std::int32_t change, std::in
   return true;
 }
 
-}  // namespace
-
-FeedTable feedTableOf(MagType type) { return tableOfType(type); }
-
-void feedDeltas(Item item, MagType type, StatDelta& delta) {
-  if (item >= 0 && item < kItemCount) delta = kFeedTable[tableOfType(type)][item];
+// After one level-up. A form can only change at levels 10 and 35, and below the final forms at
+// the multiples of 5 from 50 on; anywhere else the check would only bring the level up to date.
+void afterLevelUp(const PlannerState& planner, MagState& mag) {
+  const std::int32_t level = mag.level + 1;
+  if (level == 10 || level == 35 || (level >= 50 && level % 5 == 0 && mag.type < kFinalTypeStart)) {
+    checkEvolution(planner, mag);
+  } else {
+    mag.level = level;
+  }
 }
 
-StatDelta deltaOf(Item item, MagType type) { return kDeltaByType[type][item]; }
+}  // namespace
+
+void feedDeltas(Item item, MagType type, StatDelta& delta) {
+  if (item >= 0 && item < kItemCount) delta = kFeedTable[feedTableOf(type)][item];
+}
 
 void feedItem(PlannerState& planner, Item item, MagState& mag) {
   StatDelta delta;
@@ -65,10 +47,10 @@ void applyFeeding(PlannerState& planner, MagState& mag, StatDelta delta) {
   planner.lastDelta = delta;
   // A level-up earlier in this feeding can bring the mag to 200: a later full bar then stays
   // above 99 for good, since every later feeding stops at the check above.
-  if (moveBar(mag.def, mag.defBar, delta.def, mag.level)) checkEvolution(planner, mag);
-  if (moveBar(mag.pow, mag.powBar, delta.pow, mag.level)) checkEvolution(planner, mag);
-  if (moveBar(mag.dex, mag.dexBar, delta.dex, mag.level)) checkEvolution(planner, mag);
-  if (moveBar(mag.mind, mag.mindBar, delta.mind, mag.level)) checkEvolution(planner, mag);
+  if (moveBar(mag.def, mag.defBar, delta.def, mag.level)) afterLevelUp(planner, mag);
+  if (moveBar(mag.pow, mag.powBar, delta.pow, mag.level)) afterLevelUp(planner, mag);
+  if (moveBar(mag.dex, mag.dexBar, delta.dex, mag.level)) afterLevelUp(planner, mag);
+  if (moveBar(mag.mind, mag.mindBar, delta.mind, mag.level)) afterLevelUp(planner, mag);
 }
 
 }  // namespace ostrel

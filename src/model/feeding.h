@@ -2,20 +2,46 @@
 // level-ups they give and the evolution check after every single level-up.
 #pragma once
 
+#include <array>
+
 #include "model/state.h"
+#include "model/tables.h"
 
 namespace ostrel {
 
 // The feeding table a form uses. Types outside 0..44 map like the game's own test chain:
 // negative ones to table 1, 45 and above to table 0.
-FeedTable feedTableOf(MagType type);
+constexpr FeedTable feedTableOf(MagType type) {
+  if (type == 0) return 0;
+  if (type < 4) return 1;
+  if (type < 7) return 2;
+  if (type < 15) return 3;
+  if (type < 23) return 4;
+  if (type < 31) return 5;
+  if (type < 36) return 6;
+  if (type < 39) return 7;
+  if (type < 42) return 8;
+  if (type < 45) return 9;
+  return 0;
+}
+
+// The feeding table unfolded per form, so the search's innermost lookup is one index.
+inline constexpr auto kDeltaByType = [] {
+  std::array<std::array<StatDelta, kItemCount>, kMagTypeCount> byType{};
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    for (Item item = 0; item < kItemCount; ++item) {
+      byType[type][item] = kFeedTable[feedTableOf(type)][item];
+    }
+  }
+  return byType;
+}();
 
 // Writes the bar changes of `item` for a mag of form `type` into `delta`; an item outside
 // 0..10 leaves `delta` as it was.
 void feedDeltas(Item item, MagType type, StatDelta& delta);
 
 // The bar changes of an item the search feeds (0..10) for a valid form (0..44): a table lookup.
-StatDelta deltaOf(Item item, MagType type);
+inline StatDelta deltaOf(Item item, MagType type) { return kDeltaByType[type][item]; }
 
 // Feeds `item` to `mag`: looks its deltas up for the form before the feeding, then applies them.
 void feedItem(PlannerState& planner, Item item, MagState& mag);

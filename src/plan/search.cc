@@ -44,13 +44,65 @@ bool onTarget(const MagState& mag, const Target& target) {
 
 // An item is worth feeding if it fills the bar of a stat still short of its target, or drains a
 // bar of more than half on a stat already there (so that the next feeding does not push it over).
-bool isUseful(const MagState& mag, const StatDelta& delta, const Target& target) {
-  return (delta.def > 0 && mag.def < target.def) || (delta.pow > 0 && mag.pow < target.pow) ||
-         (delta.dex > 0 && mag.dex < target.dex) || (delta.mind > 0 && mag.mind < target.mind) ||
-         (mag.def == target.def && delta.def < 0 && mag.defBar > 50) ||
-         (mag.pow == target.pow && delta.pow < 0 && mag.powBar > 50) ||
-         (mag.dex == target.dex && delta.dex < 0 && mag.dexBar > 50) ||
-         (mag.mind == target.mind && delta.mind < 0 && mag.mindBar > 50);
+// Both sides are kept as four bits, def to mind, so the test is one mask per candidate.
+struct DeltaSigns {
+  std::uint8_t raises;  // stats whose bar the item fills
+  std::uint8_t drains;  // stats whose bar it lowers
+};
+
+constexpr auto kDeltaSigns = [] {
+  std::array<std::array<DeltaSigns, kFedItemCount>, kMagTypeCount> signs{};
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kDeltaByType[type][item];
+      const std::int32_t changes[4] = {d.def, d.pow, d.dex, d.mind};
+      for (int stat = 0; stat < 4; ++stat) {
+        if (changes[stat] > 0) signs[type][item].raises |= 1U << stat;
+        if (changes[stat] < 0) signs[type][item].drains |= 1U << stat;
+      }
+    }
+  }
+  return signs;
+}();
+
+struct Standing {
+  std::uint8_t shortOfTarget;      // stats below their targets
+  std::uint8_t onTarget;           // stats on their targets
+  std::uint8_t drainableOnTarget;  // stats on their targets with a bar above 50
+};
+
+Standing standingOf(const MagState& mag, const Target& target) {
+  const std::int32_t stats[4] = {mag.def, mag.pow, mag.dex, mag.mind};
+  const std::int32_t bars[4] = {mag.defBar, mag.powBar, mag.dexBar, mag.mindBar};
+  const std::int32_t targets[4] = {target.def, target.pow, target.dex, target.mind};
+  Standing standing{0, 0, 0};
+  for (int stat = 0; stat < 4; ++stat) {
+    if (stats[stat] < targets[stat]) standing.shortOfTarget |= 1U << stat;
+    if (stats[stat] == targets[stat]) standing.onTarget |= 1U << stat;
+    if (stats[stat] == targets[stat] && bars[stat] > 50) standing.drainableOnTarget |= 1U << stat;
+  }
+  return standing;
+}
+
+// Whether feeding `delta` to `mag` would lift a stat that is on its target past it, which prunes
+// the feeding whatever else it does. Only the level-ups matter for that (each bar in turn, while
+// the mag is below level 200), not the evolution, so the feeding need not be simulated.
+bool overshoots(const MagState& mag, const StatDelta& delta, const Standing& standing) {
+  const std::int32_t bars[4] = {mag.defBar + delta.def, mag.powBar + delta.pow,
+                                mag.dexBar + delta.dex, mag.mindBar + delta.mind};
+  std::int32_t level = mag.level;
+  for (int stat = 0; stat < 4; ++stat) {
+    if (bars[stat] >= kBarCapacity && level < kMaxLevel) {
+      if ((standing.onTarget >> stat) & 1U) return true;
+      ++level;
+    }
+  }
+  return false;
+}
+
+bool isUseful(const DeltaSigns& signs, const Standing& standing) {
+  return ((signs.raises & standing.shortOfTarget) | (signs.drains & standing.drainableOnTarget)) !=
+         0;
 }
 
 // The preferred item depends only on the form and on where each stat stands against its target:
@@ -173,6 +225,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
   // The state of the frame on top, unpacked: the working copy its candidates are fed to.
   MagState current = start;
   current.level = current.def + current.pow + current.dex + current.mind;
+  Standing standing = standingOf(current, target);
 
   const auto enter = [&](const MagState& mag) {
     SearchFrame& frame = stack.push();
@@ -184,6 +237,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
     ++stats.statesExpanded;
     if (stack.size() > stats.maxDepth) stats.maxDepth = stack.size();
     current = mag;
+    standing = standingOf(current, target);
   };
   const auto candidateLeadingDown = [](const SearchFrame& frame) {
     return kCandidates[frame.preferred][frame.nextCandidate - 1];
@@ -211,13 +265,15 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
       if (stack.empty()) return 0;
       rollBack(candidateLeadingDown(stack.top()));
       current = unpackMag(stack.top().mag);
+      standing = standingOf(current, target);
       continue;
     }
 
     const Item item = kCandidates[frame.preferred][frame.nextCandidate++];
-    const StatDelta delta = deltaOf(item, current.type);
-    if (!isUseful(current, delta, target)) continue;
+    if (!isUseful(kDeltaSigns[current.type][item], standing)) continue;
     if (budget.countOne()) return giveUp();
+    const StatDelta delta = deltaOf(item, current.type);
+    if (overshoots(current, delta, standing)) continue;
 
     planner.feedCount += 1;
     planner.totalCost += kItemPrice[item];
