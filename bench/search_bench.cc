@@ -15,7 +15,8 @@
 
 #include "plan/search.h"
 
-extern char** environ;
+// POSIX has the program declare it; glibc declares it too when _GNU_SOURCE is on.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace {
 
@@ -38,8 +39,8 @@ constexpr BenchCase kCases[] = {
 };
 
 double cpuSeconds(const rusage& usage) {
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Runs one case here and prints one line: result, nodes, states, depth, cpu, peak memory.

@@ -26,7 +26,7 @@ bool isDigit(int c) { return c >= '0' && c <= '9'; }
 ReadResult readNumber(AnswerReader& reader, std::int32_t& value) {
   discardPendingLine(reader);
   int c = std::getc(reader.in);
-  while (c != EOF && std::isspace(c)) c = std::getc(reader.in);
+  while (c != EOF && std::isspace(c) != 0) c = std::getc(reader.in);
   if (c == EOF) return ReadResult::kInputEnded;
 
   // Whatever happens now, the read stops inside a line that the next read throws away.

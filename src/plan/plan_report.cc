@@ -17,8 +17,8 @@ const char* fileName(PlanFile file) {
 }
 
 bool& failedFlag(PlannerState& planner, PlanFile file) {
-  return file == PlanFile::kDetail ? planner.planFiles.detailFailed
-                                   : planner.planFiles.groupedFailed;
+  if (file == PlanFile::kDetail) return planner.planFiles.detailFailed;
+  return planner.planFiles.groupedFailed;
 }
 
 // Marks the file as lost for this plan; the first failure is the one worth a message.

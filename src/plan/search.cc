@@ -93,7 +93,7 @@ bool overshoots(const MagState& mag, const StatDelta& delta, const Standing& sta
   std::int32_t level = mag.level;
   for (int stat = 0; stat < 4; ++stat) {
     if (bars[stat] >= kBarCapacity && level < kMaxLevel) {
-      if ((standing.onTarget >> stat) & 1U) return true;
+      if (((standing.onTarget >> stat) & 1U) != 0) return true;
       ++level;
     }
   }
@@ -150,7 +150,7 @@ class PreferredItems {
   }
 
   Target target_;
-  std::array<std::uint8_t, kMagTypeCount * 2 * 3 * 3 * 2> items_{};
+  std::array<std::uint8_t, std::size_t{kMagTypeCount} * 2 * 3 * 3 * 2> items_{};
 };
 
 // The node budget of one plan: progress lines at every multiple of the interval that the count of

@@ -18,11 +18,14 @@ struct PackedMag {
   std::uint8_t stats[4];  // def, pow, dex, mind
   std::uint8_t bars[4];   // def, pow, dex, mind
 
-  // The eight stat and bar bytes as one word, for hashing and comparing.
+  // The eight stat and bar bytes as one word, for hashing and comparing. Each array is copied on
+  // its own: reading eight bytes from `stats` would run past the end of that array.
   std::uint64_t statsAndBars() const {
-    std::uint64_t word;
-    std::memcpy(&word, stats, sizeof word);
-    return word;
+    std::uint32_t low;
+    std::uint32_t high;
+    std::memcpy(&low, stats, sizeof low);
+    std::memcpy(&high, bars, sizeof high);
+    return low | std::uint64_t{high} << 32;
   }
   friend bool operator==(const PackedMag& a, const PackedMag& b) {
     return a.type == b.type && a.statsAndBars() == b.statsAndBars();
