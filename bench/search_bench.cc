@@ -22,6 +22,7 @@ namespace {
 
 struct BenchCase {
   const char* name;
+  // cppcheck-suppress unusedStructMember ; says in the table what each case is
   const char* about;
   ostrel::MagState start;
   ostrel::Target target;

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs the dialogue fuzz target built by `cmake --build --preset fuzz` for SECONDS (default 60),
+# starting from the seeds: fuzz/corpus/ and the input of every scripted session in tests/golden/.
+# The corpus grows in a temporary copy, so the seeds stay as checked in. Fails on any crash,
+# leak, sanitizer report, or an input that runs longer than 10 s; libFuzzer then names the input
+# it saved in build-fuzz/artifacts/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/corpus"
+cp fuzz/corpus/* "$work/corpus/"
+for input in tests/golden/*/input; do
+  [[ -e "$input" ]] || continue
+  cp "$input" "$work/corpus/golden-$(basename "$(dirname "$input")")"
+done
+mkdir -p build-fuzz/artifacts
+
+build-fuzz/ostrel_dialogue_fuzz -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  -artifact_prefix="$PWD/build-fuzz/artifacts/" "$work/corpus"
