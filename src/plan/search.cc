@@ -273,17 +273,15 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
     if (!isUseful(kDeltaSigns[current.type][item], standing)) continue;
     if (budget.countOne()) return giveUp();
     const StatDelta delta = deltaOf(item, current.type);
+    // A feeding that takes a stat past its target is pruned: counted, but neither fed nor
+    // descended into. A stat below its target rises by one at most, so only the stats on their
+    // targets can overshoot, and the level can then not pass the target level either.
     if (overshoots(current, delta, standing)) continue;
 
     planner.feedCount += 1;
     planner.totalCost += kItemPrice[item];
     MagState fed = current;
     applyFeeding(planner, fed, delta);
-    if (aboveTarget(fed, target) || fed.level > target.level) {
-      rollBack(item);
-      continue;
-    }
-
     if (onTarget(fed, target)) {
       // The plan is found: write it from the last feeding back to the first.
       reportReached(planner, fed, console);
