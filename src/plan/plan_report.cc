@@ -68,8 +68,8 @@ void writeRunLine(PlannerState& planner, const MagState& runStart, const Console
   std::fprintf(console.out, "Feed %d %s ", planner.runLength, item);
   const char* form = formName(planner, runStart.type);
   if (grouped != nullptr) {
-    std::fprintf(grouped, "to your: %14s (%4d) %d/%d/%d/%d\n", form, runStart.level,
-                 runStart.def, runStart.pow, runStart.dex, runStart.mind);
+    std::fprintf(grouped, "to your: %14s (%4d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
+                 runStart.pow, runStart.dex, runStart.mind);
   }
   std::fprintf(console.out, "to your: %s(%d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
                runStart.pow, runStart.dex, runStart.mind);
@@ -86,17 +86,21 @@ void emptyPlanFiles(PlannerState& planner, const Console& console) {
 }
 
 void reportReached(PlannerState& planner, const MagState& reached, const Console& console) {
-  const double hours = planner.feedCount / 60.0;
   const char* form = formName(planner, reached.type);
+  // The summary puts one blank before Time in the detail file, two in the grouped file and on
+  // the console.
+  const auto writeSummary = [&](std::FILE* stream, const char* format) {
+    std::fprintf(stream, format, form, reached.level, reached.def, reached.pow, reached.dex,
+                 reached.mind, planner.feedCount, planner.totalCost, planner.feedCount / 60.0);
+  };
+  constexpr const char* kDetailSummary =
+      "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. Time: approx %.2lf hours\n";
+  constexpr const char* kGroupedSummary =
+      "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.  Time: approx %.2lf "
+      "hours\n";
 
   std::FILE* detail = openPlanFile(planner, PlanFile::kDetail, "a", console);
-  if (detail != nullptr) {
-    std::fprintf(detail,
-                 "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. Time: approx "
-                 "%.2lf hours\n",
-                 form, reached.level, reached.def, reached.pow, reached.dex, reached.mind,
-                 planner.feedCount, planner.totalCost, hours);
-  }
+  if (detail != nullptr) writeSummary(detail, kDetailSummary);
   closePlanFile(planner, PlanFile::kDetail, detail, console);
 
   const char* sectionName = kSectionIdNames[planner.sectionId];
@@ -105,16 +109,8 @@ void reportReached(PlannerState& planner, const MagState& reached, const Console
   if (grouped != nullptr) std::fprintf(grouped, "For a %s %s:\n", sectionName, className);
   std::fprintf(console.out, "READ STEPS FROM BOTTOM UP\n");
   std::fprintf(console.out, "For a %s %s:\n", sectionName, className);
-
-  // The grouped file and the console put two blanks before Time, the detail file one.
-  for (std::FILE* stream : {grouped, console.out}) {
-    if (stream == nullptr) continue;
-    std::fprintf(stream,
-                 "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.  Time: approx "
-                 "%.2lf hours\n",
-                 form, reached.level, reached.def, reached.pow, reached.dex, reached.mind,
-                 planner.feedCount, planner.totalCost, hours);
-  }
+  if (grouped != nullptr) writeSummary(grouped, kGroupedSummary);
+  writeSummary(console.out, kGroupedSummary);
   closePlanFile(planner, PlanFile::kGrouped, grouped, console);
 }
 
