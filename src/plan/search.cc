@@ -107,46 +107,29 @@ bool isUseful(const DeltaSigns& signs, const Standing& standing) {
 
 // The preferred item depends only on the form and on where each stat stands against its target:
 // def short or not, pow and dex 60 or more short, less short or on target, mind short or not.
-// Within a plan it is looked up from a table filled once.
+// Within a plan each answer is worked out once, the first time a state of its kind comes up.
 class PreferredItems {
  public:
-  explicit PreferredItems(const Target& target) : target_(target) {
-    for (MagType type = 0; type < kMagTypeCount; ++type) {
-      for (int def = 0; def < 2; ++def) {
-        for (int pow = 0; pow < 3; ++pow) {
-          for (int dex = 0; dex < 3; ++dex) {
-            for (int mind = 0; mind < 2; ++mind) {
-              MagState mag;
-              mag.type = type;
-              mag.def = def == 0 ? target.def - 1 : target.def;
-              mag.pow = farNearOn(pow, target.pow);
-              mag.dex = farNearOn(dex, target.dex);
-              mag.mind = mind == 0 ? target.mind - 1 : target.mind;
-              items_[index(type, def, pow, dex, mind)] =
-                  static_cast<std::uint8_t>(preferredItem(target, mag));
-            }
-          }
-        }
-      }
-    }
-  }
+  explicit PreferredItems(const Target& target) : target_(target) { items_.fill(kNotYetChosen); }
 
   // For a state whose stats are all at most their targets.
-  std::uint8_t of(const MagState& mag) const {
-    return items_[index(mag.type, mag.def < target_.def ? 0 : 1, standing(mag.pow, target_.pow),
-                        standing(mag.dex, target_.dex), mag.mind < target_.mind ? 0 : 1)];
+  std::uint8_t of(const MagState& mag) {
+    std::uint8_t& item = items_[(((mag.type * 2 + (mag.def < target_.def ? 0 : 1)) * 3 +
+                                  standing(mag.pow, target_.pow)) *
+                                     3 +
+                                 standing(mag.dex, target_.dex)) *
+                                    2 +
+                                (mag.mind < target_.mind ? 0 : 1)];
+    if (item == kNotYetChosen) item = static_cast<std::uint8_t>(preferredItem(target_, mag));
+    return item;
   }
 
  private:
-  static int farNearOn(int standing, std::int32_t target) {
-    return standing == 0 ? target - 60 : (standing == 1 ? target - 1 : target);
-  }
+  static constexpr std::uint8_t kNotYetChosen = 0xFF;
+
   static int standing(std::int32_t stat, std::int32_t target) {
     if (stat == target) return 2;
     return target - stat < 60 ? 1 : 0;
-  }
-  static int index(int type, int def, int pow, int dex, int mind) {
-    return (((type * 2 + def) * 3 + pow) * 3 + dex) * 2 + mind;
   }
 
   Target target_;
@@ -216,7 +199,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
 
   const std::int32_t feedCountAtStart = planner.feedCount;
   const double totalCostAtStart = planner.totalCost;
-  const PreferredItems preferredItems(target);
+  PreferredItems preferredItems(target);
   NodeBudget budget(planner, console, progressInterval);
   FailedSubtrees failedSubtrees(kRemember);
   PathIndex path(kRemember);

@@ -22,16 +22,19 @@ inline std::uint64_t hashMag(const PackedMag& mag) {
   return h;
 }
 
+// Both tables start small, so that the many plans found in a few hundred states cost little, and
+// grow with what the search holds, up to a fixed size.
+inline constexpr int kInitialTableBits = 10;
+inline constexpr int kMaxTableBits = 16;
+
 class FailedSubtrees {
  public:
   // A search that remembers nothing passes false and gets no table.
-  explicit FailedSubtrees(bool enabled) : entries_(enabled ? kSize : 0) {}
+  explicit FailedSubtrees(bool enabled) : entries_(enabled ? std::size_t{1} << bits_ : 0) {}
 
   void remember(const PackedMag& mag, std::uint32_t nodes) {
-    Entry& entry = entries_[slotOf(mag)];
-    entry.mag = mag;
-    entry.used = true;
-    entry.nodes = nodes;
+    if (stored_ * 2 >= entries_.size() && bits_ < kMaxTableBits) grow();
+    store(Entry{mag, true, nodes});
   }
 
   std::optional<std::uint32_t> nodesBelow(const PackedMag& mag) const {
@@ -41,17 +44,33 @@ class FailedSubtrees {
   }
 
  private:
-  static constexpr int kBits = 16;
-  static constexpr std::size_t kSize = std::size_t{1} << kBits;
-
   struct Entry {
     PackedMag mag{};
     bool used = false;
     std::uint32_t nodes = 0;
   };
 
-  static std::size_t slotOf(const PackedMag& mag) { return hashMag(mag) >> (64 - kBits); }
+  // One entry a slot: a newer count replaces an older one that hashes alike.
+  void store(const Entry& entry) {
+    Entry& slot = entries_[slotOf(entry.mag)];
+    if (!slot.used) ++stored_;
+    slot = entry;
+  }
 
+  void grow() {
+    std::vector<Entry> old(std::size_t{1} << (bits_ + 2));
+    old.swap(entries_);
+    bits_ += 2;
+    stored_ = 0;
+    for (const Entry& entry : old) {
+      if (entry.used) store(entry);
+    }
+  }
+
+  std::size_t slotOf(const PackedMag& mag) const { return hashMag(mag) >> (64 - bits_); }
+
+  int bits_ = kInitialTableBits;
+  std::size_t stored_ = 0;
   std::vector<Entry> entries_;
 };
 
@@ -59,13 +78,11 @@ class FailedSubtrees {
 // frame leaving is always the head of its chain.
 class PathIndex {
  public:
-  explicit PathIndex(bool enabled) : heads_(enabled ? kSize : 0, 0) {}
+  explicit PathIndex(bool enabled) : heads_(enabled ? std::size_t{1} << bits_ : 0, 0) {}
 
   void add(SearchStack& stack, std::size_t index) {
-    SearchFrame& frame = stack.at(index);
-    std::uint32_t& head = heads_[slotOf(frame.mag)];
-    frame.pathNext = head;
-    head = static_cast<std::uint32_t>(index + 1);
+    if (index >= heads_.size() && bits_ < kMaxTableBits) rechain(stack, index);
+    link(stack, index);
   }
 
   void remove(const SearchFrame& frame) { heads_[slotOf(frame.mag)] = frame.pathNext; }
@@ -80,11 +97,23 @@ class PathIndex {
   }
 
  private:
-  static constexpr int kBits = 16;
-  static constexpr std::size_t kSize = std::size_t{1} << kBits;
+  void link(SearchStack& stack, std::size_t index) {
+    SearchFrame& frame = stack.at(index);
+    std::uint32_t& head = heads_[slotOf(frame.mag)];
+    frame.pathNext = head;
+    head = static_cast<std::uint32_t>(index + 1);
+  }
 
-  static std::size_t slotOf(const PackedMag& mag) { return hashMag(mag) >> (64 - kBits); }
+  // More heads for a longer path: the frames below `depth` are chained again, oldest first.
+  void rechain(SearchStack& stack, std::size_t depth) {
+    bits_ += 2;
+    heads_.assign(std::size_t{1} << bits_, 0);
+    for (std::size_t index = 0; index < depth; ++index) link(stack, index);
+  }
 
+  std::size_t slotOf(const PackedMag& mag) const { return hashMag(mag) >> (64 - bits_); }
+
+  int bits_ = kInitialTableBits;
   std::vector<std::uint32_t> heads_;
 };
 

@@ -90,7 +90,7 @@ class SearchStack {
   }
 
  private:
-  static constexpr std::size_t kChunkBits = 16;
+  static constexpr std::size_t kChunkBits = 12;
   static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
   static constexpr std::size_t kChunkMask = kChunkSize - 1;
 
