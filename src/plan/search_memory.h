@@ -88,10 +88,10 @@ class PathIndex {
   void remove(const SearchFrame& frame) { heads_[slotOf(frame.mag)] = frame.pathNext; }
 
   bool contains(SearchStack& stack, const PackedMag& mag) const {
-    for (std::uint32_t link = heads_[slotOf(mag)]; link != 0;) {
-      const SearchFrame& frame = stack.at(link - 1);
+    for (std::uint32_t next = heads_[slotOf(mag)]; next != 0;) {
+      const SearchFrame& frame = stack.at(next - 1);
       if (frame.mag == mag) return true;
-      link = frame.pathNext;
+      next = frame.pathNext;
     }
     return false;
   }
