@@ -24,22 +24,19 @@ MagType evolve(CharClass charClass, SectionId id, MagType type, int def, int pow
 
 TEST(EvolutionTest, Levels10And35WhateverTheForm) {
   const MagType level10[3] = {2, 1, 3};
-  for (CharClass c = 0; c < 12; ++c) {
-    EXPECT_EQ(evolve(c, 0, 0, 6, 2, 1, 1), level10[c / 4]) << "class " << c;
-    EXPECT_EQ(evolve(c, 0, 40, 5, 5, 0, 0), level10[c / 4]) << "class " << c;
-  }
-  EXPECT_EQ(evolve(0, 0, 0, 5, 4, 0, 0), 0);
-  EXPECT_EQ(evolve(0, 0, 0, 5, 6, 0, 0), 0);
   // Rows pow, dex, mind leading; columns class groups 0, 1, 2.
   const MagType level35[3][3] = {{34, 5, 35}, {32, 4, 31}, {29, 6, 33}};
   const int stats[3][3] = {{15, 8, 7}, {8, 15, 7}, {7, 8, 15}};
-  const CharClass classes[3] = {3, 4, 11};
-  for (int lead = 0; lead < 3; ++lead) {
-    for (int group = 0; group < 3; ++group) {
+  for (CharClass c = 0; c < 12; ++c) {
+    EXPECT_EQ(evolve(c, 0, 0, 6, 2, 1, 1), level10[c / 4]) << "class " << c;
+    EXPECT_EQ(evolve(c, 0, 40, 5, 5, 0, 0), level10[c / 4]) << "class " << c;
+    for (int lead = 0; lead < 3; ++lead) {
       const auto& s = stats[lead];
-      EXPECT_EQ(evolve(classes[group], 0, 42, 5, s[0], s[1], s[2]), level35[lead][group]);
+      EXPECT_EQ(evolve(c, 0, 42, 5, s[0], s[1], s[2]), level35[lead][c / 4]) << "class " << c;
     }
   }
+  EXPECT_EQ(evolve(0, 0, 0, 5, 4, 0, 0), 0);
+  EXPECT_EQ(evolve(0, 0, 0, 5, 6, 0, 0), 0);
   // pow and mind tied at 12: vayu when the feeding's mind delta is larger, else rudra.
   EXPECT_EQ(evolve(0, 0, 2, 5, 12, 6, 12, {0, 1, 0, 2}), 29);
   EXPECT_EQ(evolve(0, 0, 2, 5, 12, 6, 12, {0, 1, 0, 1}), 34);

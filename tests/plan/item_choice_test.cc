@@ -13,26 +13,23 @@ MagState magAt(MagType type, int def, int pow, int dex, int mind) {
   return {type, def, pow, dex, mind, 0, 0, 0, 0, def + pow + dex + mind};
 }
 
-TEST(ItemChoiceTest, FeedScoreTerms) {
+TEST(ItemChoiceTest, FeedScoreAndTheChoosersOfANewMag) {
   // A stat below (-1), at (0) or above (1) its target of 10, its bar change, the term.
   const int cases[][3] = {{-1, 40, 11}, {-1, 5, 2},   {-1, 3, 1},  {-1, -1, -1}, {-1, -4, 0},
                           {-1, -10, 1}, {-1, -27, 5}, {-1, 0, 0},  {0, 45, -12}, {1, 45, -12},
                           {1, 3, -1},   {0, -10, 0},  {1, -10, 0}, {0, 0, 0}};
-  for (int position = 0; position < 4; ++position) {
-    for (const auto& [place, d, term] : cases) {
-      int stats[4] = {10, 10, 10, 10};
-      int change[4] = {0, 0, 0, 0};
-      stats[position] += 10 * place;
-      change[position] = d;
-      EXPECT_EQ(feedScore({10, 10, 10, 10, 40}, stats[0], stats[1], stats[2], stats[3],
-                          {change[0], change[1], change[2], change[3]}),
-                term)
-          << place << " " << d << " at " << position;
-    }
+  for (int i = 0; i < 14; ++i) {  // each case on one stat, in turn def, pow, dex and mind
+    const auto [place, d, term] = cases[i];
+    int s[4] = {10, 10, 10, 10};
+    int c[4] = {0, 0, 0, 0};
+    s[i % 4] += 10 * place;
+    c[i % 4] = d;
+    EXPECT_EQ(feedScore({10, 10, 10, 10, 40}, s[0], s[1], s[2], s[3], {c[0], c[1], c[2], c[3]}),
+              term)
+        << place << " " << d << " on stat " << i % 4;
   }
-}
 
-TEST(ItemChoiceTest, NewMagTowardsFiftyHundredFifty) {
+  // A new mag towards 50/100/50/0.
   const Target target{50, 100, 50, 0, 200};
   const int scores[10] = {15, 17, 19, -7, -7, -6, 14, 11, 9, 7};
   for (Item item = 0; item < 10; ++item) {
@@ -46,7 +43,7 @@ TEST(ItemChoiceTest, NewMagTowardsFiftyHundredFifty) {
   EXPECT_EQ(preferredItem(target, kBabyMag), 2);  // the pow gap of 100 rules out def's chooser
 }
 
-TEST(ItemChoiceTest, GainAgainstScoreAndTies) {
+TEST(ItemChoiceTest, GainScoreTiesAndThePreferredItem) {
   // A pow, dex or mind gain larger by one wins against a higher score: durga's Sol Atomizer
   // (pow 17, score 3) over Dimate (16, 5); kalki's Moon Atomizer (dex 9) over Sol Atomizer (8);
   // mitra's Sol Atomizer (mind 9, score -2) over Difluid (8, 1).
@@ -59,17 +56,14 @@ TEST(ItemChoiceTest, GainAgainstScoreAndTies) {
   // Ties: Sol and Moon Atomizer both score 23; Monofluid and Difluid both 7.
   EXPECT_EQ(bestItemOverall({60, 59, 59, 20, 198}, magAt(0, 20, 0, 0, 0)), 8);
   EXPECT_EQ(bestItemOverall({5, 0, 0, 10, 15}, kBabyMag), 3);
-}
 
-TEST(ItemChoiceTest, PreferredItemRules) {
-  const MagState kalki = magAt(1, 20, 0, 0, 0);
   // def's chooser (Sol Atomizer) while pow and dex are each less than 60 short; else the best
   // score (Trimate, 12 points).
-  EXPECT_EQ(preferredItem({60, 59, 59, 20, 198}, kalki), 8);
-  EXPECT_EQ(preferredItem({60, 60, 59, 20, 199}, kalki), 2);
-  EXPECT_EQ(preferredItem({60, 59, 60, 20, 199}, kalki), 2);
+  EXPECT_EQ(preferredItem({60, 59, 59, 20, 198}, magAt(1, 20, 0, 0, 0)), 8);
+  EXPECT_EQ(preferredItem({60, 60, 59, 20, 199}, magAt(1, 20, 0, 0, 0)), 2);
+  EXPECT_EQ(preferredItem({60, 59, 60, 20, 199}, magAt(1, 20, 0, 0, 0)), 2);
   // pow alone short besides def: pow's chooser (Dimate), def's would be Sol Atomizer.
-  EXPECT_EQ(preferredItem({60, 60, 0, 0, 120}, kalki), 1);
+  EXPECT_EQ(preferredItem({60, 60, 0, 0, 120}, magAt(1, 20, 0, 0, 0)), 1);
   // dex alone short: Antiparalysis, not Antidote's 8 points; mind alone: Difluid, not Monofluid.
   EXPECT_EQ(preferredItem({5, 0, 10, 0, 15}, kBabyMag), 7);
   EXPECT_EQ(preferredItem({5, 0, 0, 10, 15}, kBabyMag), 4);

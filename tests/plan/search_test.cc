@@ -1,152 +1,240 @@
-// The plan search: the worked plans, the useful and prune tests, the budget and its give-up, and
-// paths that come back to a state already on them.
+// The plan search: the worked plans, the useful and prune tests, the budget and its give-up, paths
+// that come back to a state already on them, and seeded random plans. The shipped search, with and
+// without its memory, must do what the plain recursive reference (support/reference_search.cc)
+// does in everything a user could see, over several plans in a row so that the node count and
+// with it the progress lines carry over from plan to plan; and every plan it writes must replay.
 #include "plan/search.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "model/feeding.h"
+#include "model/tables.h"
 #include "plan/plan_report.h"
-#include "support/capture.h"
-#include "support/reference_search.h"
+#include "support/test_support.h"
 
 namespace ostrel {
 namespace {
 
 using testing::Engine;
-using testing::readFile;
-using testing::ScratchDirectory;
-using Counters = std::vector<double>;  // result, nodeCount, feedCount, totalCost
 
-struct Outcome {
-  int result;
-  std::string console;
-  PlannerState planner;
-  Counters counters() const {
-    return {double(result), planner.nodeCount, double(planner.feedCount), planner.totalCost};
-  }
-};
-
-Outcome run(Engine engine, PlannerState planner, const MagState& start, double interval = 2e6,
-            SearchStats* stats = nullptr) {
-  testing::CapturedConsole captured;
-  const int result =
-      testing::searchWith(engine, planner, start, captured.console(), interval, stats);
-  return {result, captured.text(), planner};
+std::string format(const char* format, auto... values) {
+  char line[256];
+  std::snprintf(line, sizeof line, format, values...);
+  return line;
 }
 
-PlannerState plannerFor(Target target, double nodeCount = 0) {
-  PlannerState planner;
-  planner.target = target;
-  planner.nodeCount = nodeCount;
-  return planner;
+// One plan as the dialogue and the plan run do it: empty the files, reset the counters, search,
+// write the first run. Returns a line with the result and the counters after the search (nodes,
+// feedings, cost), then what the console and both plan files show.
+std::string planAndShow(Engine engine, PlannerState& planner, const MagState& start,
+                        double interval = 2e6, SearchStats* stats = nullptr) {
+  int result = 0;
+  const std::string console = testing::consoleOf([&](const Console& console) {
+    emptyPlanFiles(planner, console);
+    planner.hardCount = planner.feedCount = planner.runLength = 0;
+    planner.totalCost = planner.lineCount = 0;
+    planner.previousItem = -1;
+    result = testing::searchWith(engine, planner, start, console, interval, stats);
+    if (result == 1) reportFirstRun(planner, start, console);
+  });
+  return format("%d: %.0f nodes, %d fed, %.0f meseta\n", result, planner.nodeCount,
+                planner.feedCount, planner.totalCost) +
+         console + "-- detail\n" + testing::readFile(kDetailFileName) + "-- grouped\n" +
+         testing::readFile(kGroupedFileName);
 }
 
-TEST(SearchPlanTest, WorkedPlansAreFoundAndCounted) {
+// The plans themselves are checked byte for byte by the golden sessions worked_example and
+// four_feedings_two_runs; here the counters after them, nodes included.
+TEST(SearchPlanTest, WorkedPlansUsefulAndPruneTests) {
+  const std::tuple<Target, MagState, const char*> cases[] = {
+      // The worked plans: four nodes; nine, two of them feedings that are pruned.
+      {{5, 1, 1, 0, 7}, kBabyMag, "1: 4 nodes, 4 fed, 4120 meseta"},
+      {{6, 1, 0, 2, 9}, kBabyMag, "1: 9 nodes, 7 fed, 2700 meseta"},
+      // Every feeding that raises pow also fills the full dex bar: six nodes, all pruned.
+      {{5, 1, 0, 0, 6}, {0, 5, 0, 0, 0, 0, 99, 99, 99, 5}, "0: 6 nodes, 0 fed, 0 meseta"},
+      // A "durga" one def level short, pow on target. At a pow bar of 51 Difluid may drain it
+      // once Antidote is pruned, and Sol Atomizer then finishes (800 meseta, four nodes); at a
+      // bar of 50 Sol Atomizer comes right after Antidote (300 meseta, two nodes).
+      {{6, 1, 1, 1, 9}, {7, 5, 1, 1, 1, 99, 51, 99, 0, 8}, "1: 4 nodes, 2 fed, 800 meseta"},
+      {{6, 1, 1, 1, 9}, {7, 5, 1, 1, 1, 99, 50, 99, 0, 8}, "1: 2 nodes, 1 fed, 300 meseta"},
+  };
   for (Engine engine : testing::kAllEngines) {
-    SCOPED_TRACE(static_cast<int>(engine));
-    ScratchDirectory scratch;
-    EXPECT_EQ(run(engine, plannerFor({5, 1, 1, 0, 7}, 100), kBabyMag).counters(),
-              Counters({1, 104, 4, 4120}));
-    EXPECT_EQ(readFile(kDetailFileName),
-              "mag(7) 5/1/1/0 complete in 4 feedings.  Cost: 4120 meseta. Time: approx 0.07 hours\n"
-              "Feed mag(6) 5/1/0/0 a Antiparalysis      Count = 0/4  Bars: 25/0/64/10\n"
-              "Feed mag(6) 5/1/0/0 a Antiparalysis      Count = 1/4  Bars: 20/0/20/0\n"
-              "Feed mag(5) 5/0/0/0 a Trimate      Count = 2/4  Bars: 10/50/10/0\n"
-              "Feed mag(5) 5/0/0/0 a Trimate      Count = 3/4  Bars: 0/0/0/0\n");
-
-    ScratchDirectory again;  // nine nodes: two of the feedings are pruned
-    EXPECT_EQ(run(engine, plannerFor({6, 1, 0, 2, 9}, 100), kBabyMag).counters(),
-              Counters({1, 109, 7, 2700}));
-    EXPECT_EQ(readFile(kDetailFileName),
-              "mag(9) 6/1/0/2 complete in 7 feedings.  Cost: 2700 meseta. Time: approx 0.12 hours\n"
-              "Feed mag(7) 5/1/0/1 a Difluid      Count = 0/7  Bars: 90/70/90/60\n"
-              "Feed mag(7) 5/1/0/1 a Moon Atomizer      Count = 1/7  Bars: 75/45/75/30\n"
-              "Feed mag(7) 5/1/0/1 a Moon Atomizer      Count = 2/7  Bars: 60/20/60/0\n"
-              "Feed mag(5) 5/0/0/0 a Sol Atomizer      Count = 3/7  Bars: 45/90/45/75\n"
-              "Feed mag(5) 5/0/0/0 a Sol Atomizer      Count = 4/7  Bars: 30/60/30/50\n"
-              "Feed mag(5) 5/0/0/0 a Sol Atomizer      Count = 5/7  Bars: 15/30/15/25\n"
-              "Feed mag(5) 5/0/0/0 a Sol Atomizer      Count = 6/7  Bars: 0/0/0/0\n");
-  }
-}
-
-TEST(SearchPlanTest, UsefulAndPruneTests) {
-  for (Engine engine : testing::kAllEngines) {
-    SCOPED_TRACE(static_cast<int>(engine));
-    ScratchDirectory scratch;
-    // Every feeding that raises pow also fills the full dex bar: six nodes, all pruned.
-    const Outcome pruned =
-        run(engine, plannerFor({5, 1, 0, 0, 6}, 7), {0, 5, 0, 0, 0, 0, 99, 99, 99, 5});
-    EXPECT_EQ(pruned.counters(), Counters({0, 13, 0, 0}));
-    EXPECT_EQ(pruned.console + readFile(kDetailFileName), "<missing>");
-
-    // A "durga" one def level short, pow on target. At a pow bar of 51 Difluid may drain it once
-    // Antidote is pruned, and Sol Atomizer then finishes (800 meseta, four nodes); at a bar of 50
-    // Sol Atomizer comes right after Antidote (300 meseta, two nodes).
-    MagState durga{7, 5, 1, 1, 1, 99, 51, 99, 0, 8};
-    EXPECT_EQ(run(engine, plannerFor({6, 1, 1, 1, 9}), durga).counters(), Counters({1, 4, 2, 800}));
-    durga.powBar = 50;
-    EXPECT_EQ(run(engine, plannerFor({6, 1, 1, 1, 9}), durga).counters(), Counters({1, 2, 1, 300}));
-  }
-}
-
-// The one failed subtree that this search meets twice holds the 46th node of the plan: the count
-// remembered for it must print the progress line due there as if the nodes had been counted.
-TEST(SearchPlanTest, ProgressLineFallsInsideARememberedCount) {
-  for (Engine engine : testing::kAllEngines) {
-    SCOPED_TRACE(static_cast<int>(engine));
-    ScratchDirectory scratch;
-    PlannerState planner = plannerFor({72, 49, 44, 19, 184});
+    SCOPED_TRACE(::testing::Message() << "engine " << static_cast<int>(engine));
+    for (const auto& [target, start, counters] : cases) {
+      PlannerState planner;
+      planner.target = target;
+      const std::string shown = planAndShow(engine, planner, start);
+      EXPECT_EQ(shown.substr(0, shown.find('\n')), counters);
+    }
+    // The one failed subtree that this search meets twice holds the 46th node of the plan: the
+    // count remembered for it must print the progress line due there.
+    PlannerState planner;
     planner.sectionId = 4;
     planner.charClass = 7;
-    SearchStats stats;
-    const Outcome plan = run(engine, planner, {0, 72, 47, 43, 16, 9, 74, 34, 77, 178}, 46, &stats);
-    EXPECT_EQ(plan.counters(), Counters({1, 53, 8, 1800}));
-    EXPECT_EQ(plan.console.substr(0, 48), "Wow this is hard!   1\nREAD STEPS FROM BOTTOM UP\n");
-    EXPECT_EQ(stats.countsReused, engine == Engine::kRemembering ? 1u : 0u);
+    planner.target = {72, 49, 44, 19, 184};
+    const std::string expected = "1: 53 nodes, 8 fed, 1800 meseta\nWow this is hard!   1\n";
+    EXPECT_EQ(planAndShow(engine, planner, {0, 72, 47, 43, 16, 9, 74, 34, 77, 178}, 46)
+                  .substr(0, expected.size()),
+              expected);
+  }
+}
+
+// A plan file that cannot be written (a directory stands in its way, since permissions do not
+// stop every user) is reported on the error stream and lost for that plan only.
+TEST(SearchPlanTest, APlanFileThatCannotBeWrittenIsLostForOnePlan) {
+  PlannerState planner;
+  planner.target = {5, 1, 1, 0, 7};
+  for (bool writable : {false, true}) {
+    std::filesystem::remove(kGroupedFileName);
+    if (!writable) std::filesystem::create_directory(kGroupedFileName);
+    const std::string shown = planAndShow(Engine::kRemembering, planner, kBabyMag);
+    EXPECT_EQ(shown.find("ostrel: cannot write feedingPlan2.txt: ") != std::string::npos,
+              !writable);
+    EXPECT_EQ(planFilesComplete(planner), writable);
   }
 }
 
 // Hopeless targets, two of them on paths that come back to a state already on the path; the plain
 // search goes round such a loop until the budget is spent, one case over a million feedings deep.
+// Giving up leaves feedCount and totalCost where they were, and nothing in the plan files.
 TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
-  struct Case {
-    MagState start;
-    Target target;
-    std::size_t plainDepth;  // the plain search's path gets deeper than this
-    std::uint64_t loops;     // loops the remembering search finds
+  std::string progress;
+  for (int line = 1; line <= 6; ++line) progress += format("Wow this is hard!   %d\n", line);
+  const std::tuple<MagState, Target, std::size_t> cases[] = {
+      // start, target, a depth the plain search's path goes beyond
+      {kBabyMag, {5, 0, 0, 195, 200}, 10},
+      {{39, 5, 0, 0, 0, 0, 0, 0, 14, 5}, {5, 2, 0, 4, 11}, 1000},  // bars as in a feeding loop
+      {{42, 11, 1, 0, 35, 84, 0, 53, 6, 47}, {38, 29, 97, 36, 200}, 1'000'000},
   };
-  const Case cases[] = {
-      {kBabyMag, {5, 0, 0, 195, 200}, 10, 0},
-      {{39, 5, 0, 0, 0, 0, 0, 0, 14, 5}, {5, 2, 0, 4, 11}, 1000, 1},  // bars as in a feeding loop
-      {{42, 11, 1, 0, 35, 84, 0, 53, 6, 47}, {38, 29, 97, 36, 200}, 1'000'000, 1},
-  };
-  for (const Case& hopeless : cases) {
+  for (const auto& [start, target, plainDepth] : cases) {
     for (Engine engine : {Engine::kRemembering, Engine::kPlain}) {
       SCOPED_TRACE(::testing::Message()
-                   << "form " << hopeless.start.type << ", engine " << static_cast<int>(engine));
-      ScratchDirectory scratch;
+                   << "form " << start.type << ", engine " << static_cast<int>(engine));
+      PlannerState planner;
+      planner.target = target;
       SearchStats stats;
-      Outcome given = run(engine, plannerFor(hopeless.target), hopeless.start, 2e6, &stats);
-      EXPECT_EQ(given.counters(), Counters({0, 12'000'000, 0, 0}));
-      EXPECT_EQ(given.console + readFile(kDetailFileName) + readFile(kGroupedFileName),
-                "Wow this is hard!   1\nWow this is hard!   2\nWow this is hard!   3\n"
-                "Wow this is hard!   4\nWow this is hard!   5\nWow this is hard!   6\n"
-                "Sorry, I cant figure a way! :(\n<missing><missing>");
-      EXPECT_GT(stats.maxDepth, engine == Engine::kPlain ? hopeless.plainDepth : 0u);
-      EXPECT_EQ(stats.loopsFound, engine == Engine::kPlain ? 0u : hopeless.loops);
-
-      // A next plan with a progress line due at its first node, the 12,000,001st of the run:
-      // the line shows only if the give-up left the count exactly on the sixth line.
-      given.planner.hardCount = 0;
-      given.planner.target = {5, 1, 1, 0, 7};
-      const Outcome next =
-          run(engine, given.planner, {0, 5, 1, 0, 0, 25, 0, 64, 10, 6}, 12'000'001);
-      EXPECT_EQ(next.counters(), Counters({1, 12'000'001, 1, 60}));
-      EXPECT_EQ(next.console.substr(0, 48), "Wow this is hard!   1\nREAD STEPS FROM BOTTOM UP\n");
+      EXPECT_EQ(planAndShow(engine, planner, start, 2e6, &stats),
+                "0: 12000000 nodes, 0 fed, 0 meseta\n" + progress +
+                    "Sorry, I cant figure a way! :(\n-- detail\n-- grouped\n");
+      if (engine == Engine::kPlain) {
+        EXPECT_GT(stats.maxDepth, plainDepth);
+      }
     }
   }
+}
+
+int pick(std::mt19937& rng, int low, int high) {
+  return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+// A random plan: the player, a mag the dialogue accepts (every form, stats spread over every range
+// of evolution levels) and a target the dialogue accepts, of one of eight kinds: each stat a few
+// levels up (kinds 0 to 2), and one up to 90 more, mostly hopeless (3), or def short on a final
+// form of the last feeding table, whose paths often come back to a state already on them (4 to
+// 7). Sets the player and the target in `planner`; returns the mag.
+MagState randomPlan(std::mt19937& rng, int kind, PlannerState& planner) {
+  planner.sectionId = pick(rng, 0, 9);
+  planner.charClass = pick(rng, 0, 11);
+  const int most = pick(rng, 0, 4) * 40 + 10;
+  const auto form = [&] { return pick(rng, kind >= 4 ? 42 : 0, 44); };
+  const auto stat = [&](int least) { return pick(rng, least, most); };
+  const auto bar = [&] { return pick(rng, 0, 99); };
+  MagState mag;
+  do {
+    mag = {form(), stat(5), stat(0), stat(0), stat(0), bar(), bar(), bar(), bar(), 0};
+    mag.level = mag.def + mag.pow + mag.dex + mag.mind;
+  } while (mag.level >= kMaxLevel);
+  const int steps[] = {1, 3, 8, 3, 1, 2, 3, 6};
+  const auto up = [&] { return pick(rng, 0, std::min(steps[kind], kMaxLevel - mag.level)); };
+  Target& t = planner.target;
+  std::int32_t* stats[] = {&t.def, &t.pow, &t.dex, &t.mind};
+  do {
+    t = {mag.def + up() + (kind >= 4 ? 1 : 0), mag.pow + up(), mag.dex + up(), mag.mind + up(), 0};
+    if (kind == 3) *stats[pick(rng, 0, 3)] += pick(rng, 0, 90);
+    t.level = t.def + t.pow + t.dex + t.mind;
+  } while (t.level <= mag.level || t.level > kMaxLevel);
+  return mag;
+}
+
+std::string detailLine(const MagState& mag, Item item, int line, int count) {
+  return format("Feed %s(%d) %d/%d/%d/%d a %s      Count = %d/%d  Bars: %d/%d/%d/%d\n",
+                kMagTypeNames[mag.type], mag.level, mag.def, mag.pow, mag.dex, mag.mind,
+                kItemNames[item], line, count, mag.defBar, mag.powBar, mag.dexBar, mag.mindBar);
+}
+
+// Replays the plan in the detail file from `start` through feedItem: it must reach the target
+// without passing it, with the summary (number of feedings, cost, hours), the detail lines and
+// the run lines of the grouped file all telling the same plan.
+void expectPlanReplays(PlannerState planner, const MagState& start) {
+  // The detail lines come last feeding first: replay them from the bottom of the file up.
+  std::istringstream detail(testing::readFile(kDetailFileName));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(detail, line);) lines.insert(lines.begin(), line + '\n');
+  const int count = static_cast<int>(lines.size()) - 1;
+  const Target& target = planner.target;
+  MagState mag = start;
+  double cost = 0;
+  for (int fed = 0; fed < count; ++fed) {
+    Item item = 0;  // the item whose detail line this is
+    while (item < kFedItemCount && lines[fed] != detailLine(mag, item, count - 1 - fed, count)) {
+      ++item;
+    }
+    ASSERT_LT(item, kFedItemCount) << lines[fed];
+    feedItem(planner, item, mag);
+    cost += kItemPrice[item];
+    ASSERT_TRUE(mag.def <= target.def && mag.pow <= target.pow && mag.dex <= target.dex &&
+                mag.mind <= target.mind);
+  }
+  EXPECT_TRUE(mag.def == target.def && mag.pow == target.pow && mag.dex == target.dex &&
+              mag.mind == target.mind);
+  EXPECT_EQ(planner.feedCount, count);
+  EXPECT_EQ(lines[count], format("%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. "
+                                 "Time: approx %.2lf hours\n",
+                                 kMagTypeNames[mag.type], mag.level, mag.def, mag.pow, mag.dex,
+                                 mag.mind, count, cost, count / 60.0));
+  // The run lines of the grouped file add up to the plan.
+  std::istringstream grouped(testing::readFile(kGroupedFileName));
+  int runTotal = 0;
+  for (std::string run; std::getline(grouped, run);) {
+    if (run.starts_with("Feed ")) runTotal += std::atoi(run.c_str() + 5);
+  }
+  EXPECT_EQ(runTotal, count);
+}
+
+TEST(SearchPlanTest, SeededPlansMatchTheReferenceAndReplay) {
+  std::mt19937 rng(2718);
+  int found = 0, givenUp = 0;
+  SearchStats shortcuts;
+  for (int run = 0; run < 1000; ++run) {
+    // Small progress intervals, so that the budget runs out often and the reference stays shallow.
+    const int interval = pick(rng, 0, 2) == 0 ? pick(rng, 5, 60) : pick(rng, 3, 15) * 100;
+    PlannerState planner;
+    planner.nodeCount = pick(rng, 0, interval * 7);
+    for (int plan = 0; plan < 4; ++plan) {
+      SCOPED_TRACE(::testing::Message() << "run " << run << " plan " << plan);
+      const MagState start = randomPlan(rng, pick(rng, 0, 7), planner);
+      PlannerState reference = planner, plain = planner;
+      const std::string expected = planAndShow(Engine::kReference, reference, start, interval);
+      ASSERT_EQ(planAndShow(Engine::kPlain, plain, start, interval), expected);
+      ASSERT_EQ(planAndShow(Engine::kRemembering, planner, start, interval, &shortcuts), expected);
+      found += expected.starts_with("1:");
+      givenUp += expected.find("Sorry") != std::string::npos;
+      if (expected.starts_with("1:")) expectPlanReplays(planner, start);
+    }
+  }
+  // The cases must reach what they are meant to test.
+  EXPECT_TRUE(found > 2000 && givenUp > 800) << found << " plans found, " << givenUp << " given up";
+  EXPECT_TRUE(shortcuts.countsReused > 0 && shortcuts.loopsFound > 0);
 }
 
 }  // namespace

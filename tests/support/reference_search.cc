@@ -1,6 +1,4 @@
 // The plain recursive plan search used as the tests' reference.
-#include "support/reference_search.h"
-
 #include <cmath>
 #include <cstdio>
 
@@ -8,17 +6,10 @@
 #include "model/tables.h"
 #include "plan/item_choice.h"
 #include "plan/plan_report.h"
+#include "support/test_support.h"
 
 namespace ostrel::testing {
 namespace {
-
-Item chooseFirstItem(const Target& t, const MagState& m) {
-  if (m.def < t.def && t.pow - m.pow < 60 && t.dex - m.dex < 60) return bestItemForDef(t, m);
-  if (m.pow < t.pow && m.dex == t.dex && m.mind == t.mind) return bestItemForPow(t, m);
-  if (m.dex < t.dex && m.pow == t.pow && m.mind == t.mind) return bestItemForDex(t, m);
-  if (m.mind < t.mind && m.dex == t.dex && m.pow == t.pow) return bestItemForMind(t, m);
-  return bestItemOverall(t, m);
-}
 
 // A feeding helps one stat when it raises a bar short of its target, or lowers a bar of more
 // than 50 on a stat already there (keeping it from levelling past the target).
@@ -26,48 +17,32 @@ bool helps(std::int32_t stat, std::int32_t target, std::int32_t bar, std::int32_
   return (delta > 0 && stat < target) || (stat == target && delta < 0 && bar >= 51);
 }
 
-bool useful(const Target& t, const MagState& m, const StatDelta& d) {
-  return helps(m.def, t.def, m.defBar, d.def) || helps(m.pow, t.pow, m.powBar, d.pow) ||
-         helps(m.dex, t.dex, m.dexBar, d.dex) || helps(m.mind, t.mind, m.mindBar, d.mind);
-}
-
-bool aboveTarget(const Target& t, const MagState& m) {
-  return m.def > t.def || m.pow > t.pow || m.dex > t.dex || m.mind > t.mind;
-}
-
-void undoFeeding(PlannerState& planner, Item item, MagState& state, const MagState& saved) {
-  planner.totalCost -= kItemPrice[item];
-  planner.feedCount -= 1;
-  state = saved;
-}
-
-}  // namespace
-
-int referenceSearch(PlannerState& planner, MagState state, const Console& console,
+// One call per mag state, as the search is described: the preferred item and the search order,
+// the useful test, the node count with its progress lines and give-up, the prune test, and the
+// roll-back of every feeding that does not lead to the target. The bound test for a state above
+// the target is left out: the prune test keeps the search out of such states, and no test starts
+// in one.
+int referenceSearch(PlannerState& planner, const MagState& state, const Console& console,
                     double interval) {
-  const Target& target = planner.target;
-  const MagState saved = state;
-  Item candidates[kFedItemCount];
-  candidates[0] = chooseFirstItem(target, state);
-  int filled = 1;
-  for (Item item : kSearchOrder) {
-    if (item != candidates[0]) candidates[filled++] = item;
-  }
-
-  if (aboveTarget(target, state)) return 0;
-  if (state.def == target.def && state.pow == target.pow && state.dex == target.dex &&
-      state.mind == target.mind) {
+  const Target& t = planner.target;
+  if (state.def == t.def && state.pow == t.pow && state.dex == t.dex && state.mind == t.mind) {
     reportReached(planner, state, console);
     return 1;
   }
-  for (Item item : candidates) {
-    StatDelta delta;
-    feedDeltas(item, state.type, delta);
-    if (!useful(target, state, delta)) continue;
+  const Item preferred = preferredItem(t, state);
+  for (int i = -1; i < kFedItemCount; ++i) {  // the preferred item, then the search order
+    const Item item = i < 0 ? preferred : kSearchOrder[i];
+    if (i >= 0 && item == preferred) continue;
+    StatDelta d;
+    feedDeltas(item, state.type, d);
+    const bool useful = helps(state.def, t.def, state.defBar, d.def) ||
+                        helps(state.pow, t.pow, state.powBar, d.pow) ||
+                        helps(state.dex, t.dex, state.dexBar, d.dex) ||
+                        helps(state.mind, t.mind, state.mindBar, d.mind);
+    if (!useful) continue;
     planner.nodeCount += 1;
     if (std::fmod(planner.nodeCount, interval) == 0) {
-      planner.hardCount += 1;
-      std::fprintf(console.out, "Wow this is hard!   %d\n", planner.hardCount);
+      std::fprintf(console.out, "Wow this is hard!   %d\n", ++planner.hardCount);
       if (planner.hardCount > 5) {
         std::fputs("Sorry, I cant figure a way! :(\n", console.out);
         return 0;
@@ -75,20 +50,22 @@ int referenceSearch(PlannerState& planner, MagState state, const Console& consol
     }
     planner.feedCount += 1;
     planner.totalCost += kItemPrice[item];
-    feedItem(planner, item, state);
-    if (aboveTarget(target, state) || state.level > target.level) {
-      undoFeeding(planner, item, state, saved);
-      continue;
-    }
-    if (referenceSearch(planner, state, console, interval) == 1) {
-      reportStep(planner, item, saved, state, console);
+    MagState fed = state;
+    feedItem(planner, item, fed);
+    const bool pruned = fed.def > t.def || fed.pow > t.pow || fed.dex > t.dex ||
+                        fed.mind > t.mind || fed.level > t.level;
+    if (!pruned && referenceSearch(planner, fed, console, interval) == 1) {
+      reportStep(planner, item, state, fed, console);
       return 1;
     }
-    undoFeeding(planner, item, state, saved);
+    planner.totalCost -= kItemPrice[item];  // the feeding is rolled back
+    planner.feedCount -= 1;
     if (planner.hardCount > 5) return 0;
   }
   return 0;
 }
+
+}  // namespace
 
 int searchWith(Engine engine, PlannerState& planner, const MagState& start, const Console& console,
                double interval, SearchStats* stats) {
