@@ -27,33 +27,29 @@ std::FILE* gDevNull = nullptr;  // the console's output and error streams
   std::abort();
 }
 
-std::string gScratch;  // the scratch directory, once made
-
-// A run that ends normally leaves nothing behind; one that crashes keeps the plan files.
-void removeScratchDirectory() {
-  std::remove("feedingPlan.txt");
-  std::remove("feedingPlan2.txt");
-  if (chdir("/") == 0) rmdir(gScratch.c_str());
-}
-
 // The plan files are written to the working directory, so the target works in a scratch
-// directory of its own. It moves there at the first input, not at start-up: a parent process of
-// -jobs runs no input and keeps its logs where it was started.
+// directory of its own, made in $TMPDIR if set, else in /dev/shm (every feeding of a plan opens,
+// appends to and closes both plan files, which costs far less in memory than on a disk), else in
+// /tmp. libFuzzer ends with _Exit, so the directory stays behind: fuzz/run.sh points TMPDIR into
+// a directory of its own and removes that. The move happens at the first input, not at start-up:
+// a parent process of -jobs runs no input and keeps its logs where it was started.
 void enterScratchDirectory() {
   static bool entered = false;
   if (entered) return;
-  // Every feeding of a plan opens, appends to and closes both plan files: on a memory file
-  // system that costs far less than on a disk.
-  for (const char* pattern : {"/dev/shm/ostrel-fuzz-XXXXXX", "/tmp/ostrel-fuzz-XXXXXX"}) {
-    std::string dir = pattern;
+  std::vector<std::string> parents;
+  if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') {
+    parents.emplace_back(tmpdir);
+  }
+  parents.emplace_back("/dev/shm");
+  parents.emplace_back("/tmp");
+  for (const std::string& parent : parents) {
+    std::string dir = parent + "/ostrel-fuzz-XXXXXX";
     if (mkdtemp(dir.data()) != nullptr && chdir(dir.c_str()) == 0) {
-      gScratch = dir;
-      break;
+      entered = true;
+      return;
     }
   }
-  if (gScratch.empty()) failSetup("scratch directory");
-  std::atexit(removeScratchDirectory);
-  entered = true;
+  failSetup("scratch directory");
 }
 
 // libFuzzer keeps writing to the corpus directories and crash files after the move, so every

@@ -8,8 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 
-work="$(mktemp -d)"
+# The fuzz target writes the plan files into a scratch directory under TMPDIR, in memory if
+# possible; all of it goes when the run ends.
+work="$(mktemp -d -p /dev/shm 2> /dev/null || mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work"
 mkdir "$work/corpus"
 cp fuzz/corpus/* "$work/corpus/"
 for input in tests/golden/*/input; do
