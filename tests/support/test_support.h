@@ -3,8 +3,6 @@
 // where the plan files are written.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +36,7 @@ inline std::string readFile(const std::filesystem::path& path) {
 
 // Runs `body` with a console whose two streams go to one file, and returns what was written.
 std::string consoleOf(const auto& body) {
+  std::remove("console.txt");  // a new file each time: rewriting an old one waits for the disk
   std::FILE* const file = std::fopen("console.txt", "w");
   body(Console{file, file});
   std::fclose(file);
