@@ -114,12 +114,11 @@ class PreferredItems {
 
   // For a state whose stats are all at most their targets.
   std::uint8_t of(const MagState& mag) {
-    std::uint8_t& item = items_[(((mag.type * 2 + (mag.def < target_.def ? 0 : 1)) * 3 +
-                                  standing(mag.pow, target_.pow)) *
-                                     3 +
-                                 standing(mag.dex, target_.dex)) *
-                                    2 +
-                                (mag.mind < target_.mind ? 0 : 1)];
+    const int def = mag.def < target_.def ? 0 : 1;
+    const int pow = standing(mag.pow, target_.pow);
+    const int dex = standing(mag.dex, target_.dex);
+    const int mind = mag.mind < target_.mind ? 0 : 1;
+    std::uint8_t& item = items_[(((mag.type * 2 + def) * 3 + pow) * 3 + dex) * 2 + mind];
     if (item == kNotYetChosen) item = static_cast<std::uint8_t>(preferredItem(target_, mag));
     return item;
   }
