@@ -31,11 +31,11 @@ lint:
 	  --error-exitcode=1 --quiet -I src src bench fuzz
 
 # Builds the dialogue's fuzz target (clang, libFuzzer, ASan, UBSan) and fuzzes it for
-# FUZZ_SECONDS seconds from the seed corpus.
+# FUZZ_SECONDS seconds from the seed corpus, passing FUZZ_FLAGS on to libFuzzer.
 fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	fuzz/run.sh $(FUZZ_SECONDS)
+	fuzz/run.sh $(FUZZ_SECONDS) $(FUZZ_FLAGS)
 
 clean:
 	rm -rf build build-sanitize build-fuzz
