@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the dialogue fuzz target built by `cmake --build --preset fuzz` for SECONDS (default 60),
-# with any further arguments passed on to libFuzzer, starting from the seeds: fuzz/corpus/ and the input of every scripted session in tests/golden/.
+# with any further arguments passed on to libFuzzer, starting from the seeds: fuzz/corpus/ and
+# the input of every scripted session in tests/golden/.
 # The corpus grows in a temporary copy, so the seeds stay as checked in. Fails on any crash,
 # leak, sanitizer report, or an input that runs longer than 10 s; libFuzzer then names the input
 # it saved in build-fuzz/artifacts/.
