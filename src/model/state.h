@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace ostrel {
 
@@ -61,6 +62,14 @@ struct PlanFilesStatus {
   bool groupedFailed = false;
 };
 
+// Where the plan files go: the working directory in the dialogue; the command line can put them
+// in another directory or write none at all (`write` false), leaving any old files untouched.
+struct PlanFilePaths {
+  std::string detail = "feedingPlan.txt";
+  std::string grouped = "feedingPlan2.txt";
+  bool write = true;
+};
+
 // The planner's whole state, created once by the dialogue and passed by reference.
 struct PlannerState {
   // The player, answered in the dialogue and kept between plans.
@@ -82,6 +91,7 @@ struct PlannerState {
   std::int32_t runLength = 0;
   double lineCount = 0;
   PlanFilesStatus planFiles;
+  PlanFilePaths planFilePaths;
 
   // The last name looked up; every name is printed before the next lookup overwrites it.
   char nameBuffer[256] = {};

@@ -12,8 +12,9 @@ namespace {
 
 enum class PlanFile { kDetail, kGrouped };
 
-const char* fileName(PlanFile file) {
-  return file == PlanFile::kDetail ? kDetailFileName : kGroupedFileName;
+const char* fileName(const PlannerState& planner, PlanFile file) {
+  return file == PlanFile::kDetail ? planner.planFilePaths.detail.c_str()
+                                   : planner.planFilePaths.grouped.c_str();
 }
 
 bool& failedFlag(PlannerState& planner, PlanFile file) {
@@ -25,17 +26,18 @@ bool& failedFlag(PlannerState& planner, PlanFile file) {
 void markFailed(PlannerState& planner, PlanFile file, int error, const Console& console) {
   bool& failed = failedFlag(planner, file);
   if (!failed) {
-    std::fprintf(console.err, "ostrel: cannot write %s: %s\n", fileName(file),
+    std::fprintf(console.err, "ostrel: cannot write %s: %s\n", fileName(planner, file),
                  std::strerror(error));
   }
   failed = true;
 }
 
-// Opens a plan file, or returns null when it failed earlier in this plan or fails now.
+// Opens a plan file, or returns null when no files are written, or the file failed earlier in
+// this plan or fails now.
 std::FILE* openPlanFile(PlannerState& planner, PlanFile file, const char* mode,
                         const Console& console) {
-  if (failedFlag(planner, file)) return nullptr;
-  std::FILE* stream = std::fopen(fileName(file), mode);
+  if (!planner.planFilePaths.write || failedFlag(planner, file)) return nullptr;
+  std::FILE* stream = std::fopen(fileName(planner, file), mode);
   if (stream == nullptr) markFailed(planner, file, errno, console);
   return stream;
 }
@@ -140,6 +142,17 @@ void reportStep(PlannerState& planner, Item item, const MagState& before, const 
     planner.runLength = 1;
   }
   planner.lineCount += 1;
+}
+
+void reportPlan(PlannerState& planner, const Plan& plan, const Console& console) {
+  planner.feedCount = plan.feedCount();
+  planner.totalCost = plan.cost;
+  reportReached(planner, plan.reached, console);
+  MagState after = plan.reached;
+  for (auto feeding = plan.feedings.rbegin(); feeding != plan.feedings.rend(); ++feeding) {
+    reportStep(planner, feeding->item, feeding->before, after, console);
+    after = feeding->before;
+  }
 }
 
 void reportFirstRun(PlannerState& planner, const MagState& start, const Console& console) {

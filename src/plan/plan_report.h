@@ -7,6 +7,7 @@
 
 #include "model/state.h"
 #include "plan/console.h"
+#include "plan/plan.h"
 
 namespace ostrel {
 
@@ -25,6 +26,11 @@ void reportReached(PlannerState& planner, const MagState& reached, const Console
 // item fed after it when this feeding's item differs.
 void reportStep(PlannerState& planner, Item item, const MagState& before, const MagState& after,
                 const Console& console);
+
+// A whole found plan, as the search writes it while it unwinds: the summary (feedCount and
+// totalCost set from the plan), then every feeding from the last to the first. The first run's
+// line is left to reportFirstRun, as after the search.
+void reportPlan(PlannerState& planner, const Plan& plan, const Console& console);
 
 // The run line of the plan's first run, which begins in the starting state.
 void reportFirstRun(PlannerState& planner, const MagState& start, const Console& console);

@@ -188,11 +188,11 @@ class NodeBudget {
 
 template <bool kRemember>
 int runSearch(PlannerState& planner, const MagState& start, const Console& console,
-              double progressInterval, SearchStats& stats) {
+              double progressInterval, SearchStats& stats, Plan& found) {
   const Target& target = planner.target;
   if (aboveTarget(start, target)) return 0;
   if (onTarget(start, target)) {
-    reportReached(planner, start, console);
+    found = Plan{start, {}, start, 0};
     return 1;
   }
 
@@ -265,13 +265,13 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
     MagState fed = current;
     applyFeeding(planner, fed, delta);
     if (onTarget(fed, target)) {
-      // The plan is found: write it from the last feeding back to the first.
-      reportReached(planner, fed, console);
-      MagState after = fed;
-      while (!stack.empty()) {
-        const MagState before = unpackMag(stack.top().mag);
-        reportStep(planner, candidateLeadingDown(stack.top()), before, after, console);
-        after = before;
+      // The plan is found: the path held on the stack, first feeding at the bottom.
+      found.start = start;
+      found.reached = fed;
+      found.cost = planner.totalCost - totalCostAtStart;
+      found.feedings.resize(stack.size());
+      for (std::size_t depth = stack.size(); depth-- > 0;) {
+        found.feedings[depth] = {candidateLeadingDown(stack.top()), unpackMag(stack.top().mag)};
         stack.pop();
       }
       return 1;
@@ -298,13 +298,28 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
 
 }  // namespace
 
-int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
-               const SearchOptions& options, SearchStats* stats) {
+bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& console,
+                   Plan& found, const SearchOptions& options, SearchStats* stats) {
   SearchStats ignored;
   SearchStats& counted = stats != nullptr ? *stats : ignored;
-  return options.remember
-             ? runSearch<true>(planner, start, console, options.progressInterval, counted)
-             : runSearch<false>(planner, start, console, options.progressInterval, counted);
+  const std::int32_t feedCount = planner.feedCount;
+  const double totalCost = planner.totalCost;
+  const int result =
+      options.remember
+          ? runSearch<true>(planner, start, console, options.progressInterval, counted, found)
+          : runSearch<false>(planner, start, console, options.progressInterval, counted, found);
+  // The counters are the reports' business; the search leaves them as it found them.
+  planner.feedCount = feedCount;
+  planner.totalCost = totalCost;
+  return result == 1;
+}
+
+int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
+               const SearchOptions& options, SearchStats* stats) {
+  Plan found;
+  if (!findFirstPlan(planner, start, console, found, options, stats)) return 0;
+  reportPlan(planner, found, console);
+  return 1;
 }
 
 }  // namespace ostrel

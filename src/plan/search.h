@@ -10,6 +10,7 @@
 
 #include "model/state.h"
 #include "plan/console.h"
+#include "plan/plan.h"
 
 namespace ostrel {
 
@@ -33,6 +34,12 @@ struct SearchStats {
   std::uint64_t loopsFound = 0;      // descents into a state already on the path
   std::size_t maxDepth = 0;          // the longest path held, in feedings
 };
+
+// The search itself: finds the first plan from `start` to `planner.target` and hands it over in
+// `found` without writing anything but the progress and give-up lines. Returns whether a plan was
+// found; feedCount and totalCost are left as they were.
+bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& console,
+                   Plan& found, const SearchOptions& options = {}, SearchStats* stats = nullptr);
 
 // Searches for a plan from `start` to `planner.target` (stats 0..200 each, start stats at most
 // their targets, bars 0..99). Returns 1 when a plan was found and written through the plan
