@@ -77,7 +77,9 @@ class SearchStack {
 
   SearchFrame& push() {
     if (size_ == chunks_.size() << kChunkBits) {
-      chunks_.push_back(std::make_unique_for_overwrite<SearchFrame[]>(kChunkSize));
+      // Left uninitialised: every frame is written before it is read. (new T[n] rather than
+      // make_unique_for_overwrite, which the web build's standard library lacks.)
+      chunks_.push_back(std::unique_ptr<SearchFrame[]>(new SearchFrame[kChunkSize]));
     }
     top_ = &at(size_);
     ++size_;

@@ -1,0 +1,110 @@
+// The plan as the player follows it: a summary, one row per run in the order they are fed (first
+// run at the top) with a box to tick off each run fed, the route chart, the console's lines and
+// buttons that save the two plan files byte for byte. Ticks are kept in localStorage, one entry
+// per plan request.
+import { drawRouteChart } from "./route-chart.js";
+
+const TICKS_KEY_PREFIX = "ostrel.ticks:";
+const $ = (id) => document.getElementById(id);
+
+let files = {};
+let removeChart = null;
+
+function magText(mag, forms) {
+  return `${forms[mag.type]} (${mag.level}) ${mag.def}/${mag.pow}/${mag.dex}/${mag.mind}`;
+}
+
+function ticksKey(request) { return TICKS_KEY_PREFIX + JSON.stringify(request); }
+
+function loadTicks(request) {
+  try {
+    const saved = JSON.parse(localStorage.getItem(ticksKey(request)) ?? "[]");
+    return new Set(Array.isArray(saved) ? saved : []);
+  } catch {
+    return new Set();
+  }
+}
+
+function saveFile(name) {
+  const link = document.createElement("a");
+  link.href = URL.createObjectURL(new Blob([files[name]], { type: "text/plain" }));
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+document.querySelectorAll("button.save").forEach((button) => {
+  button.addEventListener("click", () => saveFile(button.dataset.file));
+});
+
+function showFedCount(plan, ticks) {
+  let feedings = 0;
+  ticks.forEach((index) => { feedings += plan.runs[index]?.count ?? 0; });
+  $("fed-count").textContent =
+    `${ticks.size} of ${plan.runs.length} runs fed (${feedings} of ${plan.feedings} feedings).`;
+}
+
+function showRuns(plan, request, catalog) {
+  const ticks = loadTicks(request);
+  const rows = plan.runs.map((run, index) => {
+    const row = document.createElement("tr");
+    const box = document.createElement("input");
+    box.type = "checkbox";
+    box.checked = ticks.has(index);
+    box.setAttribute("aria-label", `Run ${index + 1} fed`);
+    row.classList.toggle("fed", box.checked);
+    box.addEventListener("change", () => {
+      if (box.checked) ticks.add(index); else ticks.delete(index);
+      localStorage.setItem(ticksKey(request), JSON.stringify([...ticks].sort((a, b) => a - b)));
+      row.classList.toggle("fed", box.checked);
+      showFedCount(plan, ticks);
+    });
+    const tick = document.createElement("td");
+    tick.append(box);
+    const feed = document.createElement("td");
+    feed.className = "feed";
+    feed.innerHTML = `<b>${run.count}</b> × ${catalog.items[run.item]}`;
+    const route = document.createElement("td");
+    route.className = "route";
+    const before = plan.mags[run.first];
+    const after = plan.mags[run.first + run.count];
+    route.textContent = `${magText(before, catalog.forms)} → ${magText(after, catalog.forms)}`;
+    row.append(tick, feed, route);
+    return row;
+  });
+  $("runs").tBodies[0].replaceChildren(...rows);
+  showFedCount(plan, ticks);
+}
+
+export function hidePlan() {
+  $("result").hidden = true;
+  $("console-card").hidden = true;
+  if (removeChart) removeChart();
+  removeChart = null;
+}
+
+export function showPlan(response, request, catalog) {
+  hidePlan();
+  files = response.files;
+  $("console").textContent = response.console;
+  $("console-card").hidden = false;
+  $("result").hidden = false;
+  const plan = response.plan;
+  const found = response.outcome === "found";
+  document.querySelectorAll("#result .actions, #chart, #runs, #fed-count").forEach((element) => {
+    element.hidden = !found;
+  });
+  if (!found) {
+    $("summary").textContent = "No plan found: the search gave up. Try a nearer target, or another route to it.";
+    $("runs").tBodies[0].replaceChildren();
+    return;
+  }
+  const hours = (plan.feedings / 60).toFixed(2);
+  $("summary").textContent =
+    `${magText(plan.reached, catalog.forms)} in ${plan.feedings} feedings · ` +
+    `${plan.meseta.toLocaleString("en")} meseta · about ${hours} hours`;
+  showRuns(plan, request, catalog);
+  removeChart = drawRouteChart($("chart"), plan, catalog.forms);
+}
