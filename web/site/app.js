@@ -143,7 +143,7 @@ function finishPending() {
   setRunning(false);
 }
 
-function onResult(response) {
+function onResult(response, workerMs) {
   const { request, clickedAt } = pending;
   finishPending();
   if (response.outcome === "refused" || response.outcome === "bad-request") {
@@ -156,7 +156,9 @@ function onResult(response) {
   showPlan(response, request, catalog);
   const ms = Math.round(performance.now() - clickedAt);
   $("status").dataset.ms = String(ms);
-  setStatus(response.outcome === "found" ? `Planned in ${ms} ms.` : `No plan found (${ms} ms).`);
+  $("status").dataset.workerMs = String(Math.round(workerMs));
+  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
+  setStatus(response.outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`);
 }
 
 function onWorkerMessage(event) {
@@ -169,7 +171,7 @@ function onWorkerMessage(event) {
     setStatus("");
   } else if (pending && message.id === pending.id) {
     if (message.type === "line") pending.line = message.line;
-    if (message.type === "result") onResult(message.response);
+    if (message.type === "result") onResult(message.response, message.workerMs);
   }
 }
 

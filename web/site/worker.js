@@ -1,7 +1,8 @@
 // The planner's worker: loads the WebAssembly core and answers the page's requests, so a long
 // search never freezes the page. Messages in: {type: "plan", id, request}. Messages out:
 // {type: "ready", catalog}, {type: "line", id, line} now and then while a plan runs (the
-// console's latest line, for the progress display), and {type: "result", id, response}.
+// console's latest line, for the progress display), and {type: "result", id, response, workerMs}
+// (the time the core took, for the status line).
 /* global createOstrel */
 importScripts("ostrel_web.js");
 
@@ -36,8 +37,9 @@ onmessage = async (event) => {
   if (type !== "plan") return;
   const core = await ready;
   planning = id;
-  lastLinePosted = performance.now();
+  const began = performance.now();
+  lastLinePosted = began;
   const response = JSON.parse(callForText(core, "ostrel_plan", JSON.stringify(request)));
   planning = null;
-  postMessage({ type: "result", id, response });
+  postMessage({ type: "result", id, response, workerMs: performance.now() - began });
 };
