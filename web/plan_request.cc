@@ -145,12 +145,9 @@ json planData(const Plan& plan) {
     runs.back()["count"] = runs.back()["count"].get<int>() + 1;
   }
   mags.push_back(magJson(plan.reached));
-  return {{"start", magJson(plan.start)},
-          {"reached", magJson(plan.reached)},
-          {"feedings", plan.feedCount()},
-          {"meseta", plan.cost},
-          {"mags", std::move(mags)},
-          {"items", std::move(items)},
+  return {{"start", magJson(plan.start)}, {"reached", magJson(plan.reached)},
+          {"feedings", plan.feedCount()}, {"meseta", plan.cost},
+          {"mags", std::move(mags)},      {"items", std::move(items)},
           {"runs", std::move(runs)}};
 }
 
@@ -163,25 +160,26 @@ std::string catalogJson() {
   for (const auto* name : kSectionIdNames) sections.push_back(name);
   json classes = json::array();
   for (const auto* name : kCharClassNames) classes.push_back(name);
-  return json{{"sectionIds", std::move(sections)},
-              {"charClasses", std::move(classes)},
-              {"forms", kMagTypeNames},
-              {"items", kItemNames},
-              {"goals", std::move(goals)},
-              {"limits",
-               {{"minDef", kMinDef},
-                {"maxBar", kMaxBar},
-                {"maxLevel", kMaxLevel},
-                {"babyMag", magJson(kBabyMag)}}},
-              {"messages",
-               {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
+  return json{
+      {"sectionIds", std::move(sections)},
+      {"charClasses", std::move(classes)},
+      {"forms", kMagTypeNames},
+      {"items", kItemNames},
+      {"goals", std::move(goals)},
+      {"limits",
+       {{"minDef", kMinDef},
+        {"maxBar", kMaxBar},
+        {"maxLevel", kMaxLevel},
+        {"babyMag", magJson(kBabyMag)}}},
+      {"messages", {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
       .dump();
 }
 
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine) {
   const json parsed = json::parse(request, nullptr, false);
-  if (parsed.is_discarded() || !parsed.is_object()) return answer("bad-request", "not a JSON object");
+  if (parsed.is_discarded() || !parsed.is_object())
+    return answer("bad-request", "not a JSON object");
 
   PlannerState planner;
   const auto goalField = parsed.find("goal");
@@ -230,8 +228,8 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
   if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
   target.level = target.def + target.pow + target.dex + target.mind;
 
-  planner.planFilePaths = {scratchDir + "/" + kDetailFileName,
-                           scratchDir + "/" + kGroupedFileName, true};
+  planner.planFilePaths = {scratchDir + "/" + kDetailFileName, scratchDir + "/" + kGroupedFileName,
+                           true};
   CapturedConsole captured(onLine);
   if (!captured.ready()) return answer("bad-request", "no console could be opened");
   const Console console = captured.console();
@@ -247,9 +245,10 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
     if (planFilesComplete(planner)) {
       std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
     } else {
-      std::fputs("The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
-                 "above are the plan.\n",
-                 console.out);
+      std::fputs(
+          "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
+          "above are the plan.\n",
+          console.out);
     }
   } else {
     std::fputs("failed to create Mag\n", console.out);
