@@ -4,13 +4,16 @@
 // very bytes.
 #include "web/plan_request.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "model/limits.h"
 #include "model/state.h"
@@ -42,10 +45,9 @@ constexpr Goal kGoals[] = {
 };
 
 const Goal* findGoal(std::string_view id) {
-  for (const Goal& goal : kGoals) {
-    if (id == goal.id) return &goal;
-  }
-  return nullptr;
+  const auto* goal = std::find_if(std::begin(kGoals), std::end(kGoals),
+                                  [id](const Goal& g) { return id == g.id; });
+  return goal == std::end(kGoals) ? nullptr : goal;
 }
 
 json magJson(const MagState& mag) {
@@ -155,14 +157,15 @@ json planData(const Plan& plan) {
 
 std::string catalogJson() {
   json goals = json::array();
-  for (const Goal& goal : kGoals) goals.push_back({{"id", goal.id}, {"label", goal.label}});
-  json sections = json::array();
-  for (const auto* name : kSectionIdNames) sections.push_back(name);
-  json classes = json::array();
-  for (const auto* name : kCharClassNames) classes.push_back(name);
+  std::transform(std::begin(kGoals), std::end(kGoals), std::back_inserter(goals),
+                 [](const Goal& goal) {
+                   return json{{"id", goal.id}, {"label", goal.label}};
+                 });
+  const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));
+  const std::vector<std::string> classes(std::begin(kCharClassNames), std::end(kCharClassNames));
   return json{
-      {"sectionIds", std::move(sections)},
-      {"charClasses", std::move(classes)},
+      {"sectionIds", sections},
+      {"charClasses", classes},
       {"forms", kMagTypeNames},
       {"items", kItemNames},
       {"goals", std::move(goals)},
@@ -178,8 +181,9 @@ std::string catalogJson() {
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine) {
   const json parsed = json::parse(request, nullptr, false);
-  if (parsed.is_discarded() || !parsed.is_object())
+  if (parsed.is_discarded() || !parsed.is_object()) {
     return answer("bad-request", "not a JSON object");
+  }
 
   PlannerState planner;
   const auto goalField = parsed.find("goal");
