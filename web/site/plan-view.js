@@ -46,35 +46,30 @@ function showFedCount(plan, ticks) {
     `${ticks.size} of ${plan.runs.length} runs fed (${feedings} of ${plan.feedings} feedings).`;
 }
 
+// The rows are written as one piece of HTML and share one listener, and rows off screen are not
+// laid out (content-visibility in style.css): a plan can have hundreds of runs, and a table of
+// them took a tenth of a second to lay out.
 function showRuns(plan, request, catalog) {
   const ticks = loadTicks(request);
-  const rows = plan.runs.map((run, index) => {
-    const row = document.createElement("tr");
-    const box = document.createElement("input");
-    box.type = "checkbox";
-    box.checked = ticks.has(index);
-    box.setAttribute("aria-label", `Run ${index + 1} fed`);
-    row.classList.toggle("fed", box.checked);
-    box.addEventListener("change", () => {
-      if (box.checked) ticks.add(index); else ticks.delete(index);
-      localStorage.setItem(ticksKey(request), JSON.stringify([...ticks].sort((a, b) => a - b)));
-      row.classList.toggle("fed", box.checked);
-      showFedCount(plan, ticks);
-    });
-    const tick = document.createElement("td");
-    tick.append(box);
-    const feed = document.createElement("td");
-    feed.className = "feed";
-    feed.innerHTML = `<b>${run.count}</b> × ${catalog.items[run.item]}`;
-    const route = document.createElement("td");
-    route.className = "route";
-    const before = plan.mags[run.first];
-    const after = plan.mags[run.first + run.count];
-    route.textContent = `${magText(before, catalog.forms)} → ${magText(after, catalog.forms)}`;
-    row.append(tick, feed, route);
-    return row;
-  });
-  $("runs").tBodies[0].replaceChildren(...rows);
+  const html = plan.runs.map((run, index) => {
+    const before = magText(plan.mags[run.first], catalog.forms);
+    const after = magText(plan.mags[run.first + run.count], catalog.forms);
+    const fed = ticks.has(index);
+    return `<li${fed ? ' class="fed"' : ""}><input type="checkbox" data-run="${index}"` +
+      `${fed ? " checked" : ""} aria-label="Run ${index + 1} fed">` +
+      `<span class="feed"><b>${run.count}</b> × ${catalog.items[run.item]}</span>` +
+      `<span class="route">${before} → ${after}</span></li>`;
+  }).join("");
+  const list = $("runs");
+  list.innerHTML = html;
+  list.onchange = (event) => {
+    const box = event.target;
+    const index = Number(box.dataset.run);
+    if (box.checked) ticks.add(index); else ticks.delete(index);
+    localStorage.setItem(ticksKey(request), JSON.stringify([...ticks].sort((a, b) => a - b)));
+    box.closest("li").classList.toggle("fed", box.checked);
+    showFedCount(plan, ticks);
+  };
   showFedCount(plan, ticks);
 }
 
@@ -98,7 +93,7 @@ export function showPlan(response, request, catalog) {
   });
   if (!found) {
     $("summary").textContent = "No plan found: the search gave up. Try a nearer target, or another route to it.";
-    $("runs").tBodies[0].replaceChildren();
+    $("runs").replaceChildren();
     return;
   }
   const hours = (plan.feedings / 60).toFixed(2);

@@ -181,7 +181,7 @@ def save_files(driver, downloads):
 def rows_match_grouped_file(driver, grouped):
     """The page's rows, first run first, against the run lines of feedingPlan2.txt (last first)."""
     rows = driver.execute_script(
-        "return [...document.querySelectorAll('#runs tbody tr')].map(r => "
+        "return [...document.querySelectorAll('#runs li')].map(r => "
         "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent])")
     lines = grouped.decode().splitlines()[2:]
     lines.reverse()
@@ -223,7 +223,7 @@ def check_case(driver, results, ostrel, case, downloads):
 
 
 def check_ticks_survive_reload(driver, results):
-    boxes = driver.find_elements(By.CSS_SELECTOR, "#runs tbody input[type=checkbox]")
+    boxes = driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")
     boxes[0].click()
     boxes[2].click()
     driver.refresh()
@@ -231,7 +231,7 @@ def check_ticks_survive_reload(driver, results):
     wait_ready(driver)
     wait_answer(driver)
     ticked = driver.execute_script(
-        "return [...document.querySelectorAll('#runs tbody input')].flatMap((b, i) => b.checked ? [i] : [])")
+        "return [...document.querySelectorAll('#runs input')].flatMap((b, i) => b.checked ? [i] : [])")
     results.check("ticks survive a reload", ticked == [0, 2], repr(ticked))
     fed = text_of(driver, "fed-count")
     results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
@@ -283,7 +283,7 @@ def main():
             # A plan of its own keeps its own ticks: the grown mag's rows start unticked.
             fill_and_plan(driver, CASES[1])
             ticked = driver.execute_script(
-                "return [...document.querySelectorAll('#runs tbody input')].some(b => b.checked)")
+                "return [...document.querySelectorAll('#runs input')].some(b => b.checked)")
             results.check("another plan's rows start unticked", not ticked, "")
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
