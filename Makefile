@@ -52,8 +52,10 @@ web/node_modules/.package-lock.json: web/package.json web/package-lock.json
 web-serve: web
 	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory build-web
 
-# Drives the page in headless Chromium and compares its plans with the console program's.
+# The WebAssembly entry under node, then the page driven in headless Chromium and its plans
+# compared with the console program's.
 web-test: web build
+	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs
 	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
 
 clean:

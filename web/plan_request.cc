@@ -186,10 +186,11 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
   }
 
   PlannerState planner;
+  // A request without a goal plans the first plan found, as the console program does.
   const auto goalField = parsed.find("goal");
-  const Goal* goal = findGoal(goalField != parsed.end() && goalField->is_string()
-                                  ? goalField->get_ref<const std::string&>()
-                                  : std::string("first"));
+  const Goal* goal = goalField == parsed.end() ? &kGoals[0]
+                     : goalField->is_string()  ? findGoal(goalField->get_ref<const std::string&>())
+                                               : nullptr;
   if (goal == nullptr) return answer("bad-request", "unknown goal");
   if (!readInt(parsed, "sectionId", planner.sectionId) ||
       !readInt(parsed, "charClass", planner.charClass)) {

@@ -185,6 +185,11 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   json unknownGoal = request;
   unknownGoal["goal"] = "quickest";
   EXPECT_EQ(plan(unknownGoal)["outcome"], "bad-request");
+  unknownGoal["goal"] = 0;
+  EXPECT_EQ(plan(unknownGoal)["outcome"], "bad-request");
+  json noGoal = request;
+  noGoal.erase("goal");
+  EXPECT_EQ(plan(noGoal)["goal"], "first");
   json tooLarge = request;
   tooLarge["target"]["pow"] = 4294967316LL;  // 20 once wrapped to 32 bits
   EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");
