@@ -61,6 +61,11 @@ json magJson(const MagState& mag) {
 bool readInt(const json& object, const char* key, std::int32_t& value) {
   const auto field = object.find(key);
   if (field == object.end() || !field->is_number_integer()) return false;
+  // Numbers above the signed 64-bit range come as unsigned: never let them wrap to a small one.
+  if (field->is_number_unsigned() &&
+      field->get<std::uint64_t>() > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) {
+    return false;
+  }
   const std::int64_t number = field->get<std::int64_t>();
   if (number < std::numeric_limits<std::int32_t>::min() ||
       number > std::numeric_limits<std::int32_t>::max()) {
@@ -153,6 +158,102 @@ json planData(const Plan& plan) {
           {"runs", std::move(runs)}};
 }
 
+// What a request asks for: the player and the target in a fresh planner, the start, the goal.
+struct PlanInput {
+  PlannerState planner;
+  MagState start = kBabyMag;
+  const Goal* goal = &kGoals[0];  // a request without a goal plans the first plan found
+};
+
+// Reads the request into `input`, checking the player, the start and the target as the dialogue
+// does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
+std::string readPlanInput(const json& request, PlanInput& input) {
+  if (const auto goal = request.find("goal"); goal != request.end()) {
+    input.goal = goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : nullptr;
+    if (input.goal == nullptr) return answer("bad-request", "unknown goal");
+  }
+  PlannerState& planner = input.planner;
+  if (!readInt(request, "sectionId", planner.sectionId) ||
+      !readInt(request, "charClass", planner.charClass)) {
+    return answer("bad-request", "sectionId and charClass must be whole numbers");
+  }
+  if (planner.sectionId < 0 || planner.sectionId >= kSectionIdCount || planner.charClass < 0 ||
+      planner.charClass >= kCharClassCount) {
+    return answer("refused", "");
+  }
+
+  MagState& start = input.start;
+  if (const auto field = request.find("start"); field != request.end() && !field->is_null()) {
+    const json& s = *field;
+    if (!s.is_object() || !readInt(s, "type", start.type) || !readInt(s, "def", start.def) ||
+        !readInt(s, "pow", start.pow) || !readInt(s, "dex", start.dex) ||
+        !readInt(s, "mind", start.mind) || !readInt(s, "defBar", start.defBar) ||
+        !readInt(s, "powBar", start.powBar) || !readInt(s, "dexBar", start.dexBar) ||
+        !readInt(s, "mindBar", start.mindBar)) {
+      return answer("bad-request", "start needs type, the four stats and the four bars");
+    }
+    switch (checkStart(start)) {
+      case StartCheck::kFullyRaised:
+        return answer("refused", kFullyRaisedMessage);
+      case StartCheck::kOutOfRange:
+        return answer("refused", "");
+      case StartCheck::kValid:
+        break;
+    }
+    start.level = start.def + start.pow + start.dex + start.mind;
+  }
+
+  Target& target = planner.target;
+  const auto field = request.find("target");
+  if (field == request.end() || !field->is_object() || !readInt(*field, "def", target.def) ||
+      !readInt(*field, "pow", target.pow) || !readInt(*field, "dex", target.dex) ||
+      !readInt(*field, "mind", target.mind)) {
+    return answer("bad-request", "target needs the four stats");
+  }
+  if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
+  target.level = target.def + target.pow + target.dex + target.mind;
+  return {};
+}
+
+// The console program's plan run (empty the files, search, write the plan, tell the outcome) on
+// a planner that starts afresh for every request, answered with everything it printed and wrote.
+std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
+  PlannerState& planner = input.planner;
+  CapturedConsole captured(onLine);
+  if (!captured.ready()) return answer("bad-request", "no console could be opened");
+  const Console console = captured.console();
+
+  emptyPlanFiles(planner, console);
+  Plan plan;
+  const bool found = input.goal->search(planner, input.start, console, plan);
+  if (found) {
+    reportPlan(planner, plan, console);
+    reportFirstRun(planner, input.start, console);
+    std::fputs("Mag successful!\n", console.out);
+    if (planFilesComplete(planner)) {
+      std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
+    } else {
+      std::fputs(
+          "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
+          "above are the plan.\n",
+          console.out);
+    }
+  } else {
+    std::fputs("failed to create Mag\n", console.out);
+  }
+  captured.close();
+
+  json result = {{"outcome", found ? "found" : "failed"},
+                 {"goal", input.goal->id},
+                 {"console", captured.out},
+                 {"errors", captured.err},
+                 {"files",
+                  {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
+                   {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
+  if (found) result["plan"] = planData(plan);
+  return result.dump();
+}
+
 }  // namespace
 
 std::string catalogJson() {
@@ -184,91 +285,11 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
   if (parsed.is_discarded() || !parsed.is_object()) {
     return answer("bad-request", "not a JSON object");
   }
-
-  PlannerState planner;
-  // A request without a goal plans the first plan found, as the console program does.
-  const auto goalField = parsed.find("goal");
-  const Goal* goal = goalField == parsed.end() ? &kGoals[0]
-                     : goalField->is_string()  ? findGoal(goalField->get_ref<const std::string&>())
-                                               : nullptr;
-  if (goal == nullptr) return answer("bad-request", "unknown goal");
-  if (!readInt(parsed, "sectionId", planner.sectionId) ||
-      !readInt(parsed, "charClass", planner.charClass)) {
-    return answer("bad-request", "sectionId and charClass must be whole numbers");
-  }
-  if (planner.sectionId < 0 || planner.sectionId >= kSectionIdCount || planner.charClass < 0 ||
-      planner.charClass >= kCharClassCount) {
-    return answer("refused", "");
-  }
-
-  MagState start = kBabyMag;
-  const auto startField = parsed.find("start");
-  if (startField != parsed.end() && !startField->is_null()) {
-    const json& s = *startField;
-    if (!s.is_object() || !readInt(s, "type", start.type) || !readInt(s, "def", start.def) ||
-        !readInt(s, "pow", start.pow) || !readInt(s, "dex", start.dex) ||
-        !readInt(s, "mind", start.mind) || !readInt(s, "defBar", start.defBar) ||
-        !readInt(s, "powBar", start.powBar) || !readInt(s, "dexBar", start.dexBar) ||
-        !readInt(s, "mindBar", start.mindBar)) {
-      return answer("bad-request", "start needs type, the four stats and the four bars");
-    }
-    switch (checkStart(start)) {
-      case StartCheck::kFullyRaised:
-        return answer("refused", kFullyRaisedMessage);
-      case StartCheck::kOutOfRange:
-        return answer("refused", "");
-      case StartCheck::kValid:
-        break;
-    }
-    start.level = start.def + start.pow + start.dex + start.mind;
-  }
-
-  const auto targetField = parsed.find("target");
-  Target& target = planner.target;
-  if (targetField == parsed.end() || !targetField->is_object() ||
-      !readInt(*targetField, "def", target.def) || !readInt(*targetField, "pow", target.pow) ||
-      !readInt(*targetField, "dex", target.dex) || !readInt(*targetField, "mind", target.mind)) {
-    return answer("bad-request", "target needs the four stats");
-  }
-  if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
-  target.level = target.def + target.pow + target.dex + target.mind;
-
-  planner.planFilePaths = {scratchDir + "/" + kDetailFileName, scratchDir + "/" + kGroupedFileName,
-                           true};
-  CapturedConsole captured(onLine);
-  if (!captured.ready()) return answer("bad-request", "no console could be opened");
-  const Console console = captured.console();
-
-  // The console program's plan run, on a planner that starts afresh for every request.
-  emptyPlanFiles(planner, console);
-  Plan plan;
-  const bool found = goal->search(planner, start, console, plan);
-  if (found) {
-    reportPlan(planner, plan, console);
-    reportFirstRun(planner, start, console);
-    std::fputs("Mag successful!\n", console.out);
-    if (planFilesComplete(planner)) {
-      std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
-    } else {
-      std::fputs(
-          "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
-          "above are the plan.\n",
-          console.out);
-    }
-  } else {
-    std::fputs("failed to create Mag\n", console.out);
-  }
-  captured.close();
-
-  json result = {{"outcome", found ? "found" : "failed"},
-                 {"goal", goal->id},
-                 {"console", captured.out},
-                 {"errors", captured.err},
-                 {"files",
-                  {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
-                   {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
-  if (found) result["plan"] = planData(plan);
-  return result.dump();
+  PlanInput input;
+  if (std::string refusal = readPlanInput(parsed, input); !refusal.empty()) return refusal;
+  input.planner.planFilePaths = {scratchDir + "/" + kDetailFileName,
+                                 scratchDir + "/" + kGroupedFileName, true};
+  return planAndAnswer(input, onLine);
 }
 
 }  // namespace ostrel::web

@@ -193,6 +193,8 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   json tooLarge = request;
   tooLarge["target"]["pow"] = 4294967316LL;  // 20 once wrapped to 32 bits
   EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");
+  tooLarge["target"]["pow"] = 18446744073709551615ULL;  // -1 once wrapped to 64 bits
+  EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");
   json fraction = request;
   fraction["target"]["dex"] = 20.5;
   EXPECT_EQ(plan(fraction)["outcome"], "bad-request");
