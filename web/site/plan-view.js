@@ -88,11 +88,12 @@ export function showPlan(response, request, catalog) {
   $("result").hidden = false;
   const plan = response.plan;
   const found = response.outcome === "found";
-  document.querySelectorAll("#result .actions, #chart, #runs, #fed-count").forEach((element) => {
+  document.querySelectorAll("#result .actions, #chart, .runs-head, #runs, #fed-count").forEach((element) => {
     element.hidden = !found;
   });
   if (!found) {
-    $("summary").textContent = "No plan found: the search gave up. Try a nearer target, or another route to it.";
+    $("summary").textContent = "No plan found for this target: the console output below tells why.";
+    $("console-card").querySelector("details").open = true;
     $("runs").replaceChildren();
     return;
   }
