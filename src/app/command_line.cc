@@ -31,7 +31,7 @@ int runCommandLine(int argc, const char* const* argv, const Console& console) {
   CLI::App program("ostrel plans the feedings that raise a mag to the stats you want.", "ostrel");
   program.set_version_flag("--version", std::string("ostrel ") + OSTREL_VERSION,
                            "Print the version and exit");
-  program.require_subcommand(1);
+  program.require_subcommand(0, 1);
   program.footer(
       "Without arguments ostrel asks its questions one by one (the dialogue).\n"
       "Examples:\n"
@@ -72,7 +72,10 @@ int runCommandLine(int argc, const char* const* argv, const Console& console) {
   }
   if (plan->parsed()) return runPlanCommand(planOptions, console);
   if (feed->parsed()) return runFeedCommand(feedOptions, console);
-  return kUsageError;  // require_subcommand leaves no other way
+  // Checked here rather than by CLI11, so that an unknown option is named first.
+  std::fputs("ostrel: a command is required; allowed: plan, feed; see 'ostrel --help'\n",
+             console.err);
+  return kUsageError;
 }
 
 }  // namespace ostrel

@@ -60,9 +60,9 @@ CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
   CLI::App* feed = program.add_subcommand(
       "feed", "Feed items to a mag as the game does, and show the mag after each run");
   addMagOptions(*feed, options.mag);
-  feed->add_option("--items", options.items,
-                   "The items in the order fed, split by commas; a count before a name repeats it")
-      ->required();
+  feed->add_option(
+      "--items", options.items,
+      "The items in the order fed, split by commas; a count before a name repeats it (required)");
   feed->add_option("--format", options.format, "text (a line per run) or json (one document)");
   feed->footer(
       "Example:\n"
@@ -79,6 +79,7 @@ std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
     const std::size_t comma = text.find(',', begin);
     const std::string entry =
         trim(text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+    if (entry.empty()) return refuseItems(text, "an entry is empty");
     const std::size_t digits = entry.find_first_not_of("0123456789");
     FeedRun run;
     run.count = 1;
@@ -123,7 +124,8 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
   std::vector<FeedRun> runs;
   for (const std::string& refusal :
        {readPlayer(options.mag, planner), readStart(options.mag, start),
-        readItems(options.items, runs), readFormat(options.format, format)}) {
+        requireOption("--items", options.items, itemsAllowed()), readItems(options.items, runs),
+        readFormat(options.format, format)}) {
     if (!refusal.empty()) {
       std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
       return 2;

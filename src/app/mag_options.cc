@@ -81,14 +81,12 @@ std::int64_t sumOf(const std::array<std::int32_t, 4>& values) {
 }  // namespace
 
 void addMagOptions(CLI::App& command, MagOptionText& text) {
-  command
-      .add_option("--section", text.section,
-                  "Section ID: a name (skyly) or its number in the dialogue's menu (0..9)")
-      ->required();
-  command
-      .add_option("--class", text.charClass,
-                  "Character class: a name (ramar) or its number in the dialogue's menu (0..11)")
-      ->required();
+  command.add_option("--section", text.section,
+                     "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
+                     "(required)");
+  command.add_option("--class", text.charClass,
+                     "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
+                     "(required)");
   command.add_option("--mag", text.mag,
                      "The mag's form, by name (varaha) or form menu number (1..45); leave out "
                      "--mag, --stats and --bars for a new mag (5/0/0/0)");
@@ -97,7 +95,18 @@ void addMagOptions(CLI::App& command, MagOptionText& text) {
                      "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
 }
 
+std::string requireOption(const char* option, const std::string& text, const std::string& allowed) {
+  if (!text.empty()) return {};
+  return std::string(option) + " is required and was not given; allowed: " + allowed;
+}
+
 std::string readPlayer(const MagOptionText& text, PlannerState& planner) {
+  for (const std::string& missing :
+       {requireOption("--section", text.section, menuAllowed(0, kSectionIdNames, kSectionIdCount)),
+        requireOption("--class", text.charClass,
+                      menuAllowed(0, kCharClassNames, kCharClassCount))}) {
+    if (!missing.empty()) return missing;
+  }
   const std::int32_t section = lookUp(text.section, 0, kSectionIdNames, kSectionIdCount);
   if (section < 0) {
     return refuse("--section", text.section, "not a section ID",

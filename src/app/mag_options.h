@@ -28,6 +28,9 @@ void addMagOptions(CLI::App& command, MagOptionText& text);
 // Each reader returns an empty string when the option was read, or else one line naming the
 // option, what was given and what is allowed.
 
+// Refuses an option that must be given but was left out (or given empty).
+std::string requireOption(const char* option, const std::string& text, const std::string& allowed);
+
 // Section ID and class, by name (any case) or by the dialogue's menu number.
 std::string readPlayer(const MagOptionText& text, PlannerState& planner);
 

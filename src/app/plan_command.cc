@@ -83,7 +83,7 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
   CLI::App* plan = program.add_subcommand(
       "plan", "Plan the feedings from a mag to the stats wanted, without questions");
   addMagOptions(*plan, options.mag);
-  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND")->required();
+  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
   CLI::Option* dir = plan->add_option(
       "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
   plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
@@ -115,8 +115,9 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
     if (!refusal.empty()) return refuse(console, refusal);
   }
   // The target is checked against the start, so it comes once the start is known.
-  if (std::string refusal = readTarget(options.target, start, planner.target); !refusal.empty()) {
-    return refuse(console, refusal);
+  for (const std::string& refusal : {requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+                                     readTarget(options.target, start, planner.target)}) {
+    if (!refusal.empty()) return refuse(console, refusal);
   }
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
