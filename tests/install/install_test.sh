@@ -27,8 +27,9 @@ if command -v groff > /dev/null; then
     echo "$warnings"
     exit 1
   fi
+  rendered="$(groff -man -Tutf8 -P-cbu "$page" 2> /dev/null)"
   for section in "SYNOPSIS" "EXIT STATUS" "FILES" "EXAMPLES"; do
-    if ! groff -man -Tutf8 "$page" 2> /dev/null | grep -q "^$section"; then
+    if ! grep -q "^$section" <<< "$rendered"; then
       echo "the manual page has no $section section"
       exit 1
     fi
