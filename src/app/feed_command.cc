@@ -122,14 +122,13 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
   MagState start;
   OutputFormat format = OutputFormat::kText;
   std::vector<FeedRun> runs;
-  for (const std::string& refusal :
-       {readPlayer(options.mag, planner), readStart(options.mag, start),
-        requireOption("--items", options.items, itemsAllowed()), readItems(options.items, runs),
-        readFormat(options.format, format)}) {
-    if (!refusal.empty()) {
-      std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
-      return 2;
-    }
+  if (std::string refusal =
+          firstRefusal({readPlayer(options.mag, planner), readStart(options.mag, start),
+                        requireOption("--items", options.items, itemsAllowed()),
+                        readItems(options.items, runs), readFormat(options.format, format)});
+      !refusal.empty()) {
+    std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
+    return 2;
   }
   feedRuns(planner, start, runs);
   if (format == OutputFormat::kJson) {

@@ -2,6 +2,7 @@
 #include "app/mag_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -95,17 +96,25 @@ void addMagOptions(CLI::App& command, MagOptionText& text) {
                      "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
 }
 
+std::string firstRefusal(std::initializer_list<std::string> refusals) {
+  const auto* const refusal = std::find_if(refusals.begin(), refusals.end(),
+                                           [](const std::string& text) { return !text.empty(); });
+  return refusal == refusals.end() ? std::string() : *refusal;
+}
+
 std::string requireOption(const char* option, const std::string& text, const std::string& allowed) {
   if (!text.empty()) return {};
   return std::string(option) + " is required and was not given; allowed: " + allowed;
 }
 
 std::string readPlayer(const MagOptionText& text, PlannerState& planner) {
-  for (const std::string& missing :
-       {requireOption("--section", text.section, menuAllowed(0, kSectionIdNames, kSectionIdCount)),
-        requireOption("--class", text.charClass,
-                      menuAllowed(0, kCharClassNames, kCharClassCount))}) {
-    if (!missing.empty()) return missing;
+  if (std::string missing =
+          firstRefusal({requireOption("--section", text.section,
+                                      menuAllowed(0, kSectionIdNames, kSectionIdCount)),
+                        requireOption("--class", text.charClass,
+                                      menuAllowed(0, kCharClassNames, kCharClassCount))});
+      !missing.empty()) {
+    return missing;
   }
   const std::int32_t section = lookUp(text.section, 0, kSectionIdNames, kSectionIdCount);
   if (section < 0) {

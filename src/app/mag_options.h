@@ -3,6 +3,7 @@
 // refuses, with a one-line reason instead of asking again.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "model/state.h"
@@ -27,6 +28,9 @@ void addMagOptions(CLI::App& command, MagOptionText& text);
 
 // Each reader returns an empty string when the option was read, or else one line naming the
 // option, what was given and what is allowed.
+
+// The first refusal among `refusals` (all of them already read, in order), or an empty string.
+std::string firstRefusal(std::initializer_list<std::string> refusals);
 
 // Refuses an option that must be given but was left out (or given empty).
 std::string requireOption(const char* option, const std::string& text, const std::string& allowed);

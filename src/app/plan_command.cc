@@ -109,15 +109,14 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   PlannerState planner;
   MagState start;
   OutputFormat format = OutputFormat::kText;
-  for (const std::string& refusal :
-       {readPlayer(options.mag, planner), readStart(options.mag, start),
-        readFormat(options.format, format), readPlanFiles(options, planner.planFilePaths)}) {
-    if (!refusal.empty()) return refuse(console, refusal);
-  }
-  // The target is checked against the start, so it comes once the start is known.
-  for (const std::string& refusal : {requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-                                     readTarget(options.target, start, planner.target)}) {
-    if (!refusal.empty()) return refuse(console, refusal);
+  // Read in this order: the target is checked against the start.
+  if (std::string refusal = firstRefusal(
+          {readPlayer(options.mag, planner), readStart(options.mag, start),
+           readFormat(options.format, format), readPlanFiles(options, planner.planFilePaths),
+           requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+           readTarget(options.target, start, planner.target)});
+      !refusal.empty()) {
+    return refuse(console, refusal);
   }
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
