@@ -1,5 +1,5 @@
-// Reading the player, the mag and the target: names in any case or menu numbers, numbers that
-// fit 32 bits and nothing else, and the dialogue's limits at their edges.
+// Reading the player and the mag: names in any case or menu numbers, and numbers that fit 32 bits
+// and nothing else. What is refused, and how, is the bad-input table of e2e/command_line_test.cc.
 #include "app/mag_options.h"
 
 #include <gtest/gtest.h>
@@ -26,21 +26,6 @@ TEST(MagOptionsTest, NamesInAnyCaseOrMenuNumbers) {
   EXPECT_EQ(mag, (MagState{2, 5, 6, 7, 8, 99, 0, 1, 2, 26}));
   EXPECT_EQ(readStart({"0", "0", "", "", ""}, mag), "");
   EXPECT_EQ(mag, kBabyMag);
-}
-
-TEST(MagOptionsTest, TheDialoguesLimitsAtTheirEdges) {
-  MagState mag;
-  EXPECT_EQ(readStart({"0", "0", "mag", "100/50/49/0", "99/99/99/99"}, mag), "");  // level 199
-  EXPECT_NE(readStart({"0", "0", "mag", "100/50/50/0", ""}, mag).find("fully raised"),
-            std::string::npos);
-  Target target;
-  EXPECT_EQ(readTarget("100/50/49/1", mag, target), "");
-  EXPECT_EQ(target.level, 200);
-  EXPECT_NE(readTarget("100/50/48/2", mag, target).find("dex 48 is below the mag's 49"),
-            std::string::npos);
-  EXPECT_EQ(readTarget("5/0/0/1", kBabyMag, target), "");
-  EXPECT_NE(readTarget("5/0/0/0", kBabyMag, target), "");
-  EXPECT_NE(readTarget("5/0/0/-1", kBabyMag, target), "");
 }
 
 TEST(MagOptionsTest, ThirtyTwoBitNumbersOnly) {
