@@ -87,6 +87,9 @@ TEST(FeedRunsTest, FoundPlansFedBackReachTheirMags) {
     ASSERT_EQ(read.size(), runs.size());
     for (std::size_t r = 0; r + 1 < read.size(); ++r) EXPECT_EQ(read[r].after, runStarts[r + 1]);
     EXPECT_EQ(read.back().after, plan.reached);
+    const MagState& reached = read.back().after;
+    EXPECT_TRUE(reached.def == c.target.def && reached.pow == c.target.pow &&
+                reached.dex == c.target.dex && reached.mind == c.target.mind);
   }
   EXPECT_GT(plans, 75);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "model/tables.h"
 #include "support/plan_cases.h"
+#include "support/plan_document_check.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
 
@@ -60,6 +62,14 @@ std::string expectSamePlan(const PlanCase& c, bool byName) {
   }
   const bool found = dialogue.out.find("Mag successful!\n") != std::string::npos;
   EXPECT_EQ(command.status, found ? 0 : 1);
+  // The same request as JSON: the plan replays, and agrees with the files written above.
+  std::vector<std::string> args = testing::planArguments(c, byName);
+  args.insert(args.end(), {"--format", "json", "--no-files"});
+  const ProgramRun json = runOstrel(args, "", commandDir);
+  EXPECT_EQ(json.status, command.status);
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document["outcome"] == "found", found);
+  if (found) testing::expectDocumentReplays(c, document, commandDir);
   EXPECT_EQ(found, !command.out.empty());
   // The search's progress and give-up lines go to standard error, and the reason for no plan.
   std::istringstream lines(dialogue.out);
