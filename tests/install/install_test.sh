@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, as a user would with `cmake --install`, and checks
-# that the program runs from there and that its manual page is in place and renders cleanly.
+# that the program runs from there, that its manual page is in place and renders cleanly, and that
+# the JSON Schemas of its documents are there.
 # Usage: install_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build="$1"
@@ -19,6 +20,12 @@ if [[ ! -s "$page" ]]; then
   echo "no manual page at $page"
   exit 1
 fi
+for schema in plan feed; do
+  if [[ ! -s "$prefix/share/ostrel/$schema.schema.json" ]]; then
+    echo "no JSON Schema at $prefix/share/ostrel/$schema.schema.json"
+    exit 1
+  fi
+done
 # groff comes with man-db on Debian; where it is, the page must render without a warning.
 if command -v groff > /dev/null; then
   warnings="$(groff -man -Tutf8 -ww -z "$page" 2>&1)"
