@@ -32,8 +32,9 @@ lint:
 	cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
 	  --error-exitcode=1 --quiet -I src -I . src bench fuzz web
 
-# Builds the dialogue's fuzz target (clang, libFuzzer, ASan, UBSan) and fuzzes it for
-# FUZZ_SECONDS seconds from the seed corpus, passing FUZZ_FLAGS on to libFuzzer.
+# Builds the fuzz targets of the dialogue and the command line (clang, libFuzzer, ASan, UBSan) and
+# fuzzes them for FUZZ_SECONDS seconds in all, half each, from their seed corpora, passing
+# FUZZ_FLAGS on to libFuzzer.
 fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz

@@ -53,7 +53,8 @@ ReadResult readNumber(AnswerReader& reader, std::int32_t& value) {
   const std::int64_t signedValue = negative ? -magnitude : magnitude;
   constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  value = static_cast<std::int32_t>(signedValue < kMin ? kMin : (signedValue > kMax ? kMax : signedValue));
+  value = static_cast<std::int32_t>(signedValue < kMin ? kMin
+                                                       : (signedValue > kMax ? kMax : signedValue));
   return ReadResult::kAnswered;
 }
 

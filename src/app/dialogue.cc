@@ -149,14 +149,13 @@ Flow askMag(Dialogue& dialogue) {
       if (askAboutForm(dialogue, q.question, q.value) == Flow::kStop) return Flow::kStop;
     }
     const auto barInRange = [](std::int32_t bar) { return bar >= 0 && bar <= 99; };
-    bool valid = barInRange(mag.defBar) && mag.def >= 5 && barInRange(mag.powBar) &&
-                 mag.pow >= 0 && barInRange(mag.dexBar) && mag.dex >= 0 &&
-                 barInRange(mag.mindBar) && mag.mind >= 0;
+    bool valid = barInRange(mag.defBar) && mag.def >= 5 && barInRange(mag.powBar) && mag.pow >= 0 &&
+                 barInRange(mag.dexBar) && mag.dex >= 0 && barInRange(mag.mindBar) && mag.mind >= 0;
     // Summed in 64 bits: four huge answers must not wrap round to a small level.
     const std::int64_t level =
         std::int64_t{mag.def} + std::int64_t{mag.pow} + std::int64_t{mag.dex} + mag.mind;
-    mag.level = static_cast<std::int32_t>(level > INT32_MAX ? INT32_MAX
-                                                            : (level < INT32_MIN ? INT32_MIN : level));
+    mag.level = static_cast<std::int32_t>(
+        level > INT32_MAX ? INT32_MAX : (level < INT32_MIN ? INT32_MIN : level));
     if (level >= kMaxLevel) {
       std::fputs("Your mag is fully raised!\n", dialogue.console.out);
       valid = false;
@@ -207,9 +206,8 @@ Flow askMagAndTarget(Dialogue& dialogue) {
   }
   dialogue.answer = 0;
   do {
-    std::fputs(
-        "Is your mag a baby (5/0/0/0) or something else? ( 1=baby, 2=something else) \n",
-        dialogue.console.out);
+    std::fputs("Is your mag a baby (5/0/0/0) or something else? ( 1=baby, 2=something else) \n",
+               dialogue.console.out);
     if (askNumber(dialogue, dialogue.answer) == Flow::kStop) return Flow::kStop;
   } while (dialogue.answer != 1 && dialogue.answer != 2);
   if (dialogue.answer == 1) {

@@ -1,14 +1,17 @@
-// ostrel: plans the feedings that raise a mag to the stats the player wants.
+// ostrel: plans the feedings that raise a mag to the stats the player wants. Without arguments
+// it runs the dialogue; with arguments, the command line (plan, feed, --help, --version).
 #include <csignal>
 
 #include "app/answer_reader.h"
+#include "app/command_line.h"
 #include "app/dialogue.h"
 
-int main() {
-  // A console that goes away is reported by the dialogue as an error, not met with a signal.
+int main(int argc, char** argv) {
+  // A console that goes away is reported as an error, not met with a signal.
   std::signal(SIGPIPE, SIG_IGN);
+  const ostrel::Console console;
+  if (argc > 1) return ostrel::runCommandLine(argc, argv, console);
   ostrel::PlannerState planner;
   ostrel::AnswerReader reader;
-  const ostrel::Console console;
   return ostrel::runDialogue(planner, reader, console);
 }

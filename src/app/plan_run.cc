@@ -24,9 +24,10 @@ bool runPlan(PlannerState& planner, const MagState& start, const Console& consol
   if (planFilesComplete(planner)) {
     std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
   } else {
-    std::fputs("The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
-               "above are the plan.\n",
-               console.out);
+    std::fputs(
+        "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
+        "above are the plan.\n",
+        console.out);
   }
   return true;
 }

@@ -17,8 +17,6 @@
 namespace ostrel {
 namespace {
 
-constexpr std::int32_t kProgressLinesBeforeGiveUp = 5;  // give up when the count passes this
-
 // The candidate list of every preferred item: that item first, then the search order without it.
 constexpr auto kCandidates = [] {
   std::array<std::array<Item, kFedItemCount>, kFedItemCount> lists{};

@@ -18,6 +18,14 @@ namespace ostrel {
 #define OSTREL_PROGRESS_INTERVAL 2000000
 #endif
 
+// The search gives up when the plan's count of progress lines (hardCount) passes this.
+inline constexpr std::int32_t kProgressLinesBeforeGiveUp = 5;
+
+// Whether the last search ended by giving up rather than by running out of feedings to try.
+inline bool searchGaveUp(const PlannerState& planner) {
+  return planner.hardCount > kProgressLinesBeforeGiveUp;
+}
+
 struct SearchOptions {
   // Nodes between two progress lines; the search gives up at the sixth line of a plan.
   double progressInterval = OSTREL_PROGRESS_INTERVAL;

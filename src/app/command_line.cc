@@ -1,0 +1,81 @@
+// The command line: CLI11 reads the commands and options; every value is then checked by the
+// command itself, so that a refusal names the option, the value given and what is allowed.
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+
+#include "app/feed_command.h"
+#include "app/plan_command.h"
+
+#ifndef OSTREL_VERSION
+#error "OSTREL_VERSION is set by the build, from the project's version"
+#endif
+
+namespace ostrel {
+namespace {
+
+// One line: CLI11's messages may span several.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+int runCommandLine(int argc, const char* const* argv, const Console& console) {
+  CLI::App program("ostrel plans the feedings that raise a mag to the stats you want.", "ostrel");
+  program.set_version_flag("--version", std::string("ostrel ") + OSTREL_VERSION,
+                           "Print the version and exit");
+  program.require_subcommand(0, 1);
+  program.footer(
+      "Without arguments ostrel asks its questions one by one (the dialogue).\n"
+      "Examples:\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
+      "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
+      "Difluid\"\n"
+      "Run 'ostrel COMMAND --help' for a command's options.");
+  PlanCommandOptions planOptions;
+  FeedCommandOptions feedOptions;
+  CLI::App* plan = addPlanCommand(program, planOptions);
+  CLI::App* feed = addFeedCommand(program, feedOptions);
+
+  // CLI11 would only say that a command is missing; a word that names none is worth naming.
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name()) {
+    std::fprintf(console.err,
+                 "ostrel: '%s' is not a command; allowed: plan, feed; see 'ostrel --help'\n",
+                 argv[1]);
+    return kUsageError;
+  }
+  try {
+    program.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(program.help().c_str(), console.out);
+    return 0;
+  } catch (const CLI::CallForAllHelp&) {
+    std::fputs(program.help("", CLI::AppFormatMode::All).c_str(), console.out);
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    std::fprintf(console.out, "%s\n", version.what());
+    return 0;
+  } catch (const CLI::ParseError& error) {
+    std::string command = "ostrel";
+    for (const CLI::App* used : program.get_subcommands()) command += " " + used->get_name();
+    std::fprintf(console.err, "%s: %s; see '%s --help'\n", command.c_str(),
+                 oneLine(error.what()).c_str(), command.c_str());
+    return kUsageError;
+  }
+  if (plan->parsed()) return runPlanCommand(planOptions, console);
+  if (feed->parsed()) return runFeedCommand(feedOptions, console);
+  // Checked here rather than by CLI11, so that an unknown option is named first.
+  std::fputs("ostrel: a command is required; allowed: plan, feed; see 'ostrel --help'\n",
+             console.err);
+  return kUsageError;
+}
+
+}  // namespace ostrel

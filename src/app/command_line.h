@@ -1,0 +1,16 @@
+// The program's command line, for scripts and players who know what they want: `ostrel plan`,
+// `ostrel feed`, --help and --version. Without arguments ostrel runs the dialogue instead.
+#pragma once
+
+#include "plan/console.h"
+
+namespace ostrel {
+
+// Exit status of a command line that cannot be used: unknown command or option, bad value.
+inline constexpr int kUsageError = 2;
+
+// Parses `argv` (argv[0] is the program's name) and runs the command it names. Help and the
+// version go to console.out; a usage error is one line on console.err. Returns the exit status.
+int runCommandLine(int argc, const char* const* argv, const Console& console);
+
+}  // namespace ostrel

@@ -1,0 +1,147 @@
+// `ostrel feed`: reads the player, the mag and the item list, feeds every item with feedItem and
+// prints the mag after each run.
+#include "app/feed_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "model/feeding.h"
+#include "model/tables.h"
+
+namespace ostrel {
+namespace {
+
+std::string itemsAllowed() {
+  std::string allowed = "entries split by commas, each an optional count 1..9999 and an item:";
+  for (int i = 0; i < kItemCount; ++i) allowed += std::string(i == 0 ? " " : ", ") + kItemNames[i];
+  return allowed;
+}
+
+std::string refuseItems(const std::string& text, const std::string& problem) {
+  return "--items '" + text + "': " + problem + "; allowed: " + itemsAllowed();
+}
+
+std::string trim(const std::string& text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+void printMag(std::FILE* out, const MagState& mag) {
+  std::fprintf(out, "%s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[mag.type], mag.level,
+               mag.def, mag.pow, mag.dex, mag.mind, mag.defBar, mag.powBar, mag.dexBar,
+               mag.mindBar);
+}
+
+void printText(const PlannerState& planner, const MagState& start, const std::vector<FeedRun>& runs,
+               std::FILE* out) {
+  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[planner.sectionId],
+               kCharClassNames[planner.charClass]);
+  std::fputs("Start: ", out);
+  printMag(out, start);
+  std::int32_t feedings = 0;
+  std::int64_t meseta = 0;
+  for (const FeedRun& run : runs) {
+    std::fprintf(out, "After %d %s: ", run.count, kItemNames[run.item]);
+    printMag(out, run.after);
+    feedings += run.count;
+    meseta += std::int64_t{kItemPrice[run.item]} * run.count;
+  }
+  std::fprintf(out, "%d feedings.  Cost: %lld meseta.  Time: approx %.2lf hours\n", feedings,
+               static_cast<long long>(meseta), feedings / 60.0);
+}
+
+}  // namespace
+
+CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
+  CLI::App* feed = program.add_subcommand(
+      "feed", "Feed items to a mag as the game does, and show the mag after each run");
+  addMagOptions(*feed, options.mag);
+  feed->add_option(
+      "--items", options.items,
+      "The items in the order fed, split by commas; a count before a name repeats it (required)");
+  feed->add_option("--format", options.format, "text (a line per run) or json (one document)");
+  feed->footer(
+      "Example:\n"
+      "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
+      "Difluid\"\n"
+      "Exit status: 0 fed, 2 usage error.");
+  return feed;
+}
+
+std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
+  std::vector<FeedRun> read;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', begin);
+    const std::string entry =
+        trim(text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+    if (entry.empty()) return refuseItems(text, "an entry is empty");
+    const std::size_t digits = entry.find_first_not_of("0123456789");
+    FeedRun run;
+    run.count = 1;
+    if (digits != 0) {
+      const char* const countEnd =
+          entry.data() + (digits == std::string::npos ? entry.size() : digits);
+      const auto [stop, error] = std::from_chars(entry.data(), countEnd, run.count);
+      if (error != std::errc{} || run.count < 1 || run.count > kMaxRunCount) {
+        return refuseItems(text, "the count in '" + entry + "' is not 1..9999");
+      }
+    }
+    const std::string name =
+        foldName(entry.substr(digits == std::string::npos ? entry.size() : digits));
+    run.item = -1;
+    for (Item item = 0; item < kItemCount; ++item) {
+      if (!name.empty() && name == foldName(kItemNames[item])) run.item = item;
+    }
+    if (run.item < 0) {
+      return refuseItems(text,
+                         entry.empty() ? "an entry is empty" : "'" + entry + "' is not an item");
+    }
+    read.push_back(run);
+    if (comma == std::string::npos) break;
+    begin = comma + 1;
+  }
+  runs = read;
+  return {};
+}
+
+void feedRuns(PlannerState& planner, const MagState& start, std::vector<FeedRun>& runs) {
+  MagState mag = start;
+  for (FeedRun& run : runs) {
+    for (std::int32_t i = 0; i < run.count; ++i) feedItem(planner, run.item, mag);
+    run.after = mag;
+  }
+}
+
+int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
+  PlannerState planner;
+  MagState start;
+  OutputFormat format = OutputFormat::kText;
+  std::vector<FeedRun> runs;
+  if (std::string refusal =
+          firstRefusal({readPlayer(options.mag, planner), readStart(options.mag, start),
+                        requireOption("--items", options.items, itemsAllowed()),
+                        readItems(options.items, runs), readFormat(options.format, format)});
+      !refusal.empty()) {
+    std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
+    return 2;
+  }
+  feedRuns(planner, start, runs);
+  if (format == OutputFormat::kJson) {
+    std::fputs(feedJson(planner, start, runs).c_str(), console.out);
+  } else {
+    printText(planner, start, runs, console.out);
+  }
+  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
+    std::fprintf(console.err, "ostrel feed: cannot write to standard output: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace ostrel

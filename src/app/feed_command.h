@@ -1,0 +1,41 @@
+// `ostrel feed`: the feeding simulator. Feeds a list of items to a mag with the model's own
+// feedItem, and shows the mag after each run, to check a plan or try an idea.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/json_output.h"
+#include "app/mag_options.h"
+#include "plan/console.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ostrel {
+
+// The most feedings one entry of the list may ask for; a mag is fully raised in far fewer.
+inline constexpr std::int32_t kMaxRunCount = 9999;
+
+struct FeedCommandOptions {
+  MagOptionText mag;
+  std::string items;
+  std::string format = "text";
+};
+
+// Adds the `feed` command and its options to the program's command line.
+CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options);
+
+// Runs `ostrel feed` and returns its exit status: 0, or 2 for options it cannot use.
+int runFeedCommand(const FeedCommandOptions& options, const Console& console);
+
+// Reads an item list such as "4 Sol Atomizer, 2 moonatomizer, Difluid": entries split by commas,
+// each an item name (any case, blanks ignored) after an optional count 1..9999. Fills the item and
+// count of each run; returns an empty string, or the one-line refusal.
+std::string readItems(const std::string& text, std::vector<FeedRun>& runs);
+
+// Feeds the runs in order from `start`, filling in the mag after each.
+void feedRuns(PlannerState& planner, const MagState& start, std::vector<FeedRun>& runs);
+
+}  // namespace ostrel

@@ -1,0 +1,120 @@
+// Writing the commands' results as JSON, with nlohmann-json.
+#include "app/json_output.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "model/tables.h"
+
+namespace ostrel {
+namespace {
+
+// Fields keep the order they are written in, the order a reader expects them.
+using json = nlohmann::ordered_json;
+
+json statsJson(std::int32_t def, std::int32_t pow, std::int32_t dex, std::int32_t mind) {
+  return {{"def", def}, {"pow", pow}, {"dex", dex}, {"mind", mind}};
+}
+
+json magJson(const MagState& mag) {
+  return {{"form", kMagTypeNames[mag.type]},
+          {"formNumber", mag.type + 1},
+          {"level", mag.level},
+          {"stats", statsJson(mag.def, mag.pow, mag.dex, mag.mind)},
+          {"bars", statsJson(mag.defBar, mag.powBar, mag.dexBar, mag.mindBar)}};
+}
+
+json playerJson(const PlannerState& planner) {
+  return {{"sectionId", kSectionIdNames[planner.sectionId]},
+          {"charClass", kCharClassNames[planner.charClass]}};
+}
+
+json summaryJson(const MagState& reached, std::int32_t feedings, std::int64_t meseta) {
+  return {{"reached", magJson(reached)},
+          {"feedings", feedings},
+          {"meseta", meseta},
+          {"hours", feedingHours(feedings)}};
+}
+
+const char* outcomeName(PlanOutcome outcome) {
+  switch (outcome) {
+    case PlanOutcome::kFound:
+      return "found";
+    case PlanOutcome::kImpossible:
+      return "impossible";
+    case PlanOutcome::kGaveUp:
+      return "gave-up";
+  }
+  return "impossible";
+}
+
+}  // namespace
+
+std::string readFormat(const std::string& text, OutputFormat& format) {
+  if (text == "text" || text == "json") {
+    format = text == "json" ? OutputFormat::kJson : OutputFormat::kText;
+    return {};
+  }
+  return "--format '" + text + "': not an output format; allowed: text, json";
+}
+
+double feedingHours(std::int32_t feedings) {
+  // The text reports print the hours with two decimals; the document gives the same number.
+  char printed[32];
+  std::snprintf(printed, sizeof printed, "%.2lf", feedings / 60.0);
+  return std::strtod(printed, nullptr);
+}
+
+std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
+                     const Plan& plan) {
+  const Target& target = planner.target;
+  json document = {
+      {"player", playerJson(planner)},
+      {"start", magJson(start)},
+      {"target",
+       {{"def", target.def},
+        {"pow", target.pow},
+        {"dex", target.dex},
+        {"mind", target.mind},
+        {"level", target.level}}},
+      {"outcome", outcomeName(outcome)},
+      {"summary", nullptr},
+      {"runs", json::array()},
+      {"feedings", json::array()},
+  };
+  if (outcome != PlanOutcome::kFound) return document.dump(2) + "\n";
+
+  document["summary"] =
+      summaryJson(plan.reached, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+  json& runs = document["runs"];
+  json& feedings = document["feedings"];
+  for (const Feeding& feeding : plan.feedings) {
+    feedings.push_back({{"item", kItemNames[feeding.item]}, {"before", magJson(feeding.before)}});
+    if (!runs.empty() && runs.back()["item"] == kItemNames[feeding.item]) {
+      runs.back()["count"] = runs.back()["count"].get<std::int32_t>() + 1;
+    } else {
+      runs.push_back(
+          {{"item", kItemNames[feeding.item]}, {"count", 1}, {"before", magJson(feeding.before)}});
+    }
+  }
+  return document.dump(2) + "\n";
+}
+
+std::string feedJson(const PlannerState& planner, const MagState& start,
+                     const std::vector<FeedRun>& runs) {
+  json document = {{"player", playerJson(planner)}, {"start", magJson(start)}};
+  json& runList = document["runs"] = json::array();
+  std::int32_t feedings = 0;
+  std::int64_t meseta = 0;
+  for (const FeedRun& run : runs) {
+    runList.push_back(
+        {{"item", kItemNames[run.item]}, {"count", run.count}, {"after", magJson(run.after)}});
+    feedings += run.count;
+    meseta += std::int64_t{kItemPrice[run.item]} * run.count;
+  }
+  document["summary"] = summaryJson(runs.empty() ? start : runs.back().after, feedings, meseta);
+  return document.dump(2) + "\n";
+}
+
+}  // namespace ostrel

@@ -1,0 +1,256 @@
+// Reading the player, the starting mag and the target from the command line's options.
+#include "app/mag_options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+
+#include "model/tables.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::array<const char*, 4> kStatNames = {"def", "pow", "dex", "mind"};
+constexpr const char* kStatsAllowed =
+    "DEF/POW/DEX/MIND with def at least 5, pow, dex and mind at least 0, and their sum (the "
+    "level) below 200";
+
+// "--bars '1/2/3/100': the mind bar 100 is out of range; allowed: 0..99 for each bar"
+std::string refuse(const char* option, const std::string& given, const std::string& problem,
+                   const std::string& allowed) {
+  return std::string(option) + " '" + given + "': " + problem + "; allowed: " + allowed;
+}
+
+// "0..9 or Purplenum, Redria, ..." from a name table.
+template <typename Names>
+std::string menuAllowed(int first, const Names& names, int count) {
+  std::string allowed =
+      std::to_string(first) + ".." + std::to_string(first + count - 1) + " or the names";
+  for (int i = 0; i < count; ++i) allowed += std::string(i == 0 ? " " : ", ") + names[i];
+  return allowed;
+}
+
+// A name from `names` (any case, blanks ignored) or a menu number first..first+count-1; returns
+// the index, or -1.
+template <typename Names>
+std::int32_t lookUp(const std::string& text, int first, const Names& names, int count) {
+  std::int32_t number = 0;
+  if (parseInt32(text, number)) {
+    return number >= first && number < first + count ? number - first : -1;
+  }
+  const std::string folded = foldName(text);
+  for (int i = 0; i < count; ++i) {
+    if (!folded.empty() && folded == foldName(names[i])) return i;
+  }
+  return -1;
+}
+
+// Four numbers joined by "/"; on failure `problem` says why.
+bool parseFour(const std::string& text, std::array<std::int32_t, 4>& values, std::string& problem) {
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::size_t end = i + 1 < values.size() ? text.find('/', begin) : text.size();
+    if (end == std::string::npos) {
+      problem = "not four numbers joined by /";
+      return false;
+    }
+    const std::string part = text.substr(begin, end - begin);
+    if (part.find('/') != std::string::npos) {
+      problem = "more than four numbers";
+      return false;
+    }
+    const char* const partEnd = part.data() + part.size();
+    const auto [stop, error] = std::from_chars(part.data(), partEnd, values[i]);
+    if (error != std::errc{} || stop != partEnd) {
+      const bool tooLarge = error == std::errc::result_out_of_range && stop == partEnd;
+      problem = std::string("the ") + kStatNames[i] + " '" + part + "' is " +
+                (tooLarge ? "beyond 32 bits" : "not a whole number");
+      return false;
+    }
+    begin = end + 1;
+  }
+  return true;
+}
+
+std::int64_t sumOf(const std::array<std::int32_t, 4>& values) {
+  return std::int64_t{values[0]} + values[1] + values[2] + values[3];
+}
+
+}  // namespace
+
+void addMagOptions(CLI::App& command, MagOptionText& text) {
+  command.add_option("--section", text.section,
+                     "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
+                     "(required)");
+  command.add_option("--class", text.charClass,
+                     "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
+                     "(required)");
+  command.add_option("--mag", text.mag,
+                     "The mag's form, by name (varaha) or form menu number (1..45); leave out "
+                     "--mag, --stats and --bars for a new mag (5/0/0/0)");
+  command.add_option("--stats", text.stats, "The mag's stats DEF/POW/DEX/MIND, with --mag");
+  command.add_option("--bars", text.bars,
+                     "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
+}
+
+std::string firstRefusal(std::initializer_list<std::string> refusals) {
+  const auto* const refusal = std::find_if(refusals.begin(), refusals.end(),
+                                           [](const std::string& text) { return !text.empty(); });
+  return refusal == refusals.end() ? std::string() : *refusal;
+}
+
+std::string requireOption(const char* option, const std::string& text, const std::string& allowed) {
+  if (!text.empty()) return {};
+  return std::string(option) + " is required and was not given; allowed: " + allowed;
+}
+
+std::string readPlayer(const MagOptionText& text, PlannerState& planner) {
+  if (std::string missing =
+          firstRefusal({requireOption("--section", text.section,
+                                      menuAllowed(0, kSectionIdNames, kSectionIdCount)),
+                        requireOption("--class", text.charClass,
+                                      menuAllowed(0, kCharClassNames, kCharClassCount))});
+      !missing.empty()) {
+    return missing;
+  }
+  const std::int32_t section = lookUp(text.section, 0, kSectionIdNames, kSectionIdCount);
+  if (section < 0) {
+    return refuse("--section", text.section, "not a section ID",
+                  menuAllowed(0, kSectionIdNames, kSectionIdCount));
+  }
+  const std::int32_t charClass = lookUp(text.charClass, 0, kCharClassNames, kCharClassCount);
+  if (charClass < 0) {
+    return refuse("--class", text.charClass, "not a class",
+                  menuAllowed(0, kCharClassNames, kCharClassCount));
+  }
+  planner.sectionId = section;
+  planner.charClass = charClass;
+  return {};
+}
+
+std::string readStart(const MagOptionText& text, MagState& start) {
+  if (text.mag.empty()) {
+    if (!text.stats.empty() || !text.bars.empty()) {
+      const bool stats = !text.stats.empty();
+      return refuse(stats ? "--stats" : "--bars", stats ? text.stats : text.bars,
+                    "given without --mag",
+                    "--mag FORM with --stats (and --bars), or none of them for a new mag");
+    }
+    start = kBabyMag;
+    return {};
+  }
+  MagState mag;
+  mag.type = lookUp(text.mag, 1, kMagTypeNames, kMagTypeCount);
+  if (mag.type < 0) {
+    return refuse("--mag", text.mag, "not a form", menuAllowed(1, kMagTypeNames, kMagTypeCount));
+  }
+  if (text.stats.empty()) {
+    return refuse("--mag", text.mag, "given without --stats",
+                  "--mag FORM with --stats DEF/POW/DEX/MIND");
+  }
+
+  std::array<std::int32_t, 4> stats{};
+  std::string problem;
+  if (!parseFour(text.stats, stats, problem)) {
+    return refuse("--stats", text.stats, problem, kStatsAllowed);
+  }
+  for (std::size_t i = 0; i < stats.size(); ++i) {
+    const std::int32_t least = i == 0 ? 5 : 0;
+    if (stats[i] < least) {
+      return refuse("--stats", text.stats,
+                    std::string(kStatNames[i]) + " " + std::to_string(stats[i]) + " is below " +
+                        std::to_string(least),
+                    kStatsAllowed);
+    }
+  }
+  if (sumOf(stats) >= kMaxLevel) {
+    return refuse("--stats", text.stats,
+                  "Your mag is fully raised! (level " + std::to_string(sumOf(stats)) + ")",
+                  kStatsAllowed);
+  }
+
+  std::array<std::int32_t, 4> bars{};
+  const std::string barsText = text.bars.empty() ? "0/0/0/0" : text.bars;
+  if (!parseFour(barsText, bars, problem)) {
+    return refuse("--bars", barsText, problem, "DEF/POW/DEX/MIND, each bar 0..99");
+  }
+  for (std::size_t i = 0; i < bars.size(); ++i) {
+    if (bars[i] < 0 || bars[i] > 99) {
+      return refuse("--bars", barsText,
+                    std::string("the ") + kStatNames[i] + " bar " + std::to_string(bars[i]) +
+                        " is out of range",
+                    "DEF/POW/DEX/MIND, each bar 0..99");
+    }
+  }
+  mag.def = stats[0];
+  mag.pow = stats[1];
+  mag.dex = stats[2];
+  mag.mind = stats[3];
+  mag.defBar = bars[0];
+  mag.powBar = bars[1];
+  mag.dexBar = bars[2];
+  mag.mindBar = bars[3];
+  mag.level = static_cast<std::int32_t>(sumOf(stats));
+  start = mag;
+  return {};
+}
+
+std::string readTarget(const std::string& text, const MagState& start, Target& target) {
+  const std::string startStats = std::to_string(start.def) + "/" + std::to_string(start.pow) + "/" +
+                                 std::to_string(start.dex) + "/" + std::to_string(start.mind);
+  const std::string allowed =
+      "DEF/POW/DEX/MIND with def at least 5, at most 200 levels in all, more levels than the "
+      "mag's " +
+      std::to_string(start.level) + " and no stat below the mag's " + startStats;
+  std::array<std::int32_t, 4> wanted{};
+  std::string problem;
+  if (!parseFour(text, wanted, problem)) return refuse("--target", text, problem, allowed);
+
+  const std::int64_t level = sumOf(wanted);
+  const std::array<std::int32_t, 4> have = {start.def, start.pow, start.dex, start.mind};
+  std::string reason;
+  if (wanted[0] < 5) {
+    reason = "def " + std::to_string(wanted[0]) + " is below 5";
+  } else if (level > kMaxLevel) {
+    reason = std::to_string(level) + " levels is more than 200";
+  } else if (level <= start.level) {
+    reason =
+        "level " + std::to_string(level) + " is not above the mag's " + std::to_string(start.level);
+  } else {
+    for (std::size_t i = 0; i < wanted.size() && reason.empty(); ++i) {
+      if (wanted[i] < have[i]) {
+        reason = std::string(kStatNames[i]) + " " + std::to_string(wanted[i]) +
+                 " is below the mag's " + std::to_string(have[i]);
+      }
+    }
+  }
+  if (!reason.empty()) {
+    return refuse("--target", text, "That mag is not possible (" + reason + ")", allowed);
+  }
+  target = Target{wanted[0], wanted[1], wanted[2], wanted[3], static_cast<std::int32_t>(level)};
+  return {};
+}
+
+bool parseInt32(const std::string& text, std::int32_t& value) {
+  const char* const end = text.data() + text.size();
+  std::int32_t parsed = 0;
+  const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+  if (error != std::errc{} || stop != end) return false;
+  value = parsed;
+  return true;
+}
+
+std::string foldName(const std::string& name) {
+  std::string folded;
+  for (const char c : name) {
+    if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+  }
+  return folded;
+}
+
+}  // namespace ostrel

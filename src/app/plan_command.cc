@@ -1,0 +1,145 @@
+// `ostrel plan`: reads the request, refuses what the dialogue refuses before touching any file,
+// plans, and writes the plan through the same reports as the dialogue.
+#include "app/plan_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "app/json_output.h"
+#include "plan/plan_report.h"
+#include "plan/search.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::string_view kReadBottomUp = "READ STEPS FROM BOTTOM UP\n";
+
+int refuse(const Console& console, const std::string& message) {
+  std::fprintf(console.err, "ostrel plan: %s\n", message.c_str());
+  return 2;
+}
+
+// Checks --dir and --no-files and sets where the plan files go.
+std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& paths) {
+  paths = PlanFilePaths{};
+  paths.write = !options.noFiles;
+  if (options.dir.empty()) return {};
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.dir, error)) {
+    return "--dir '" + options.dir + "': not a directory; allowed: an existing directory";
+  }
+  const std::filesystem::path dir = options.dir;
+  paths.detail = (dir / kDetailFileName).string();
+  paths.grouped = (dir / kGroupedFileName).string();
+  return {};
+}
+
+// Empties the plan files and writes a found plan through the reports, exactly as the dialogue
+// does; returns the console lines the reports wrote, less the dialogue's "read bottom up" line.
+std::optional<std::string> writePlan(PlannerState& planner, const MagState& start,
+                                     PlanOutcome outcome, const Plan& plan,
+                                     const Console& console) {
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* lines = open_memstream(&buffer, &size);
+  if (lines == nullptr) return std::nullopt;
+  const Console reports{lines, console.err};
+  emptyPlanFiles(planner, reports);
+  if (outcome == PlanOutcome::kFound) {
+    reportPlan(planner, plan, reports);
+    reportFirstRun(planner, start, reports);
+  }
+  std::fclose(lines);
+  std::string text(buffer, size);
+  std::free(buffer);  // NOLINT(cppcoreguidelines-no-malloc): open_memstream's buffer
+  if (text.starts_with(kReadBottomUp)) text.erase(0, kReadBottomUp.size());
+  return text;
+}
+
+void explainNoPlan(const PlannerState& planner, PlanOutcome outcome, const Console& console) {
+  const Target& target = planner.target;
+  if (outcome == PlanOutcome::kGaveUp) {
+    std::fprintf(console.err,
+                 "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
+                 "reaching %d/%d/%d/%d\n",
+                 planner.nodeCount, target.def, target.pow, target.dex, target.mind);
+  } else {
+    std::fprintf(console.err,
+                 "ostrel plan: no plan: no sequence of feedings reaches %d/%d/%d/%d from this "
+                 "mag\n",
+                 target.def, target.pow, target.dex, target.mind);
+  }
+}
+
+}  // namespace
+
+CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
+  CLI::App* plan = program.add_subcommand(
+      "plan", "Plan the feedings from a mag to the stats wanted, without questions");
+  addMagOptions(*plan, options.mag);
+  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  CLI::Option* dir = plan->add_option(
+      "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
+  plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
+      ->excludes(dir);
+  plan->add_option("--format", options.format,
+                   "text (the plan's lines, as in the dialogue) or json (one document)");
+  plan->footer(
+      "Example:\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
+      "  ostrel plan --section 2 --class 4 --mag varaha --stats 5/30/40/5 --bars 20/10/10/55 "
+      "--target 10/60/60/20 --format json\n"
+      "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
+  return plan;
+}
+
+PlanOutcome planMag(PlannerState& planner, const MagState& start, const Console& progress,
+                    Plan& plan) {
+  if (findFirstPlan(planner, start, progress, plan)) return PlanOutcome::kFound;
+  return searchGaveUp(planner) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
+}
+
+int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
+  PlannerState planner;
+  MagState start;
+  OutputFormat format = OutputFormat::kText;
+  // Read in this order: the target is checked against the start.
+  if (std::string refusal = firstRefusal(
+          {readPlayer(options.mag, planner), readStart(options.mag, start),
+           readFormat(options.format, format), readPlanFiles(options, planner.planFilePaths),
+           requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+           readTarget(options.target, start, planner.target)});
+      !refusal.empty()) {
+    return refuse(console, refusal);
+  }
+
+  // The progress and give-up lines are for a person waiting: standard error, beside the reason.
+  Plan plan;
+  const PlanOutcome outcome = planMag(planner, start, Console{console.err, console.err}, plan);
+  const std::optional<std::string> lines = writePlan(planner, start, outcome, plan, console);
+  if (!lines) {
+    std::fprintf(console.err, "ostrel plan: out of memory\n");
+    return 1;
+  }
+  if (format == OutputFormat::kJson) {
+    std::fputs(planJson(planner, start, outcome, plan).c_str(), console.out);
+  } else {
+    std::fputs(lines->c_str(), console.out);
+  }
+  if (outcome != PlanOutcome::kFound) explainNoPlan(planner, outcome, console);
+
+  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
+    std::fprintf(console.err, "ostrel plan: cannot write to standard output: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+  }
+  return outcome == PlanOutcome::kFound && planFilesComplete(planner) ? 0 : 1;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,41 @@
+// `ostrel plan`: one plan from the options, no questions. The same search, reports and plan
+// files as the dialogue; the plan on standard output as text or as one JSON document.
+#pragma once
+
+#include <string>
+
+#include "app/mag_options.h"
+#include "model/state.h"
+#include "plan/console.h"
+#include "plan/plan.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ostrel {
+
+// How a plan request ended: a plan, none at all (every feeding tried), or the budget ran out.
+enum class PlanOutcome { kFound, kImpossible, kGaveUp };
+
+struct PlanCommandOptions {
+  MagOptionText mag;
+  std::string target;
+  std::string dir;  // where the plan files go; the working directory when empty
+  bool noFiles = false;
+  std::string format = "text";
+};
+
+// Adds the `plan` command and its options to the program's command line.
+CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
+
+// Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (or a plan
+// that could not be written), 2 for a request the dialogue would refuse.
+int runPlanCommand(const PlanCommandOptions& options, const Console& console);
+
+// Plans from `start` to `planner.target` on a fresh planner; the search's progress and give-up
+// lines go to `progress`. The one place that decides which search makes the plan.
+PlanOutcome planMag(PlannerState& planner, const MagState& start, const Console& progress,
+                    Plan& plan);
+
+}  // namespace ostrel
