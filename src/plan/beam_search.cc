@@ -1,0 +1,438 @@
+// The beam search: one layer of states per number of feedings, grown from the layer before.
+#include "plan/beam_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "model/feeding.h"
+#include "plan/cost_bound.h"
+#include "plan/form_rules.h"
+
+namespace ostrel {
+namespace {
+
+// What the forms a mag can still take depend on: which of the evolutions at 10, 35 and 50..95
+// still lie ahead. Each bracket is named by its lowest level.
+constexpr int kBracketCount = 4;
+constexpr std::int32_t kBracketLevel[kBracketCount] = {0, 10, 35, 95};
+
+int bracketOf(std::int32_t level) {
+  if (level < 10) return 0;
+  if (level < 35) return 1;
+  return level < 95 ? 2 : 3;
+}
+
+constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
+
+// One state of a layer: the mag as its form and one word of stats and bars (a byte each: stats
+// stay at most 200, and bars below 150). `back` leads to the state it was fed from: its index in
+// the layer before times 16, plus the item fed.
+struct Node {
+  std::uint64_t statsAndBars;
+  double remaining;  // the bound on what is still needed, in the ranking's unit
+  std::int32_t cost;
+  std::uint32_t back;
+  MagType type;
+};
+
+std::uint64_t packStatsAndBars(const MagState& mag) {
+  const auto byte = [](std::int32_t value, int i) {
+    return static_cast<std::uint64_t>(static_cast<std::uint8_t>(value)) << (8 * i);
+  };
+  return byte(mag.def, 0) | byte(mag.pow, 1) | byte(mag.dex, 2) | byte(mag.mind, 3) |
+         byte(mag.defBar, 4) | byte(mag.powBar, 5) | byte(mag.dexBar, 6) | byte(mag.mindBar, 7);
+}
+
+MagState unpackNode(const Node& node) {
+  const auto byte = [&](int i) { return static_cast<std::int32_t>(node.statsAndBars >> (8 * i) & 0xFF); };
+  MagState mag{node.type, byte(0), byte(1), byte(2), byte(3), byte(4), byte(5), byte(6), byte(7), 0};
+  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
+  return mag;
+}
+
+Node nodeOf(const MagState& mag, std::int32_t cost, std::uint32_t back) {
+  return Node{packStatsAndBars(mag), 0, cost, back, mag.type};
+}
+
+std::uint64_t hashNode(const Node& node) {
+  std::uint64_t h = node.statsAndBars ^ (static_cast<std::uint64_t>(node.type) << 58);
+  h ^= h >> 31;
+  h *= 0x9E3779B97F4A7C15ULL;
+  h ^= h >> 29;
+  return h;
+}
+
+bool sameState(const Node& a, const Node& b) {
+  return a.statsAndBars == b.statsAndBars && a.type == b.type;
+}
+
+// The best plan that reached the target in one form: its last feeding, found from a state of
+// layer depth - 1.
+struct Hit {
+  std::uint64_t score = GoalProgress::kNoPlan;
+  std::int32_t depth = 0;
+  std::uint32_t parent = 0;
+  Item item = 0;
+};
+
+// Which stats an item's bar changes raise and lower, per form: four bits each, def to mind.
+struct DeltaSigns {
+  std::uint8_t raises;
+  std::uint8_t drains;
+};
+
+constexpr auto kDeltaSigns = [] {
+  std::array<std::array<DeltaSigns, kFedItemCount>, kMagTypeCount> signs{};
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kDeltaByType[type][item];
+      const std::int32_t changes[4] = {d.def, d.pow, d.dex, d.mind};
+      for (int stat = 0; stat < 4; ++stat) {
+        if (changes[stat] > 0) signs[type][item].raises |= 1U << stat;
+        if (changes[stat] < 0) signs[type][item].drains |= 1U << stat;
+      }
+    }
+  }
+  return signs;
+}();
+
+class BeamRun {
+ public:
+  BeamRun(const PlannerState& player, const MagState& start, const BeamOptions& options)
+      : planner_(player), start_(start), options_(options), target_(player.target) {
+    start_.level = start_.def + start_.pow + start_.dex + start_.mind;
+    cheapest_ = options.goal == Goal::kCheapest;
+    ItemCosts costs{};
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      costs[item] = cheapest_ ? kItemPrice[item] : 1.0;
+    }
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+        const FormSet forms =
+            reachableForms(player, type, kBracketLevel[bracket], target_.level);
+        reach_[type][bracket] = forms;
+        TableSet tables = 0;
+        if (options.ranking == Ranking::kCurrentTable) {
+          tables = static_cast<TableSet>(1U << feedTableOf(type));
+        } else {
+          for (MagType form = 0; form < kMagTypeCount; ++form) {
+            if ((forms & formBit(form)) != 0) tables |= static_cast<TableSet>(1U << feedTableOf(form));
+          }
+        }
+        boundIndex_[type][bracket] = boundFor(tables, costs);
+      }
+    }
+    formLimit_.fill(kNoLimit);
+    if (options.known != nullptr) {
+      const Plan& known = *options.known;
+      formLimit_[known.reached.type] = limitOf(known.feedCount(), known.cost);
+    }
+    updateLimits();
+  }
+
+  BeamResult run() {
+    BeamResult result;
+    current_.push_back(nodeOf(start_, 0, 0));
+    layerStart_.push_back(0);
+    backs_.push_back(0);
+    for (std::int32_t depth = 1; depth <= options_.maxFeedings && !current_.empty(); ++depth) {
+      const std::uint64_t tried = growLayer(depth);
+      boundChildren(depth);
+      result.feedingsTried += tried;
+      result.layers = depth;
+      keepBest();
+      if (options_.progress != nullptr) report(tried);
+    }
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if (hits_[type].score != GoalProgress::kNoPlan) result.bestByForm[type] = planOf(hits_[type]);
+    }
+    return result;
+  }
+
+ private:
+  std::int32_t boundFor(TableSet tables, const ItemCosts& costs) {
+    for (std::size_t i = 0; i < boundTables_.size(); ++i) {
+      if (boundTables_[i] == tables) return static_cast<std::int32_t>(i);
+    }
+    boundTables_.push_back(tables);
+    bounds_.push_back(makeCostBound(tables, costs));
+    return static_cast<std::int32_t>(bounds_.size() - 1);
+  }
+
+  // A plan of `feedings` and `cost` leaves room only for states whose optimistic value (meseta
+  // for the cheapest, feedings for the shortest) stays below this.
+  std::int64_t limitOf(std::int64_t feedings, double cost) const {
+    return cheapest_ ? static_cast<std::int64_t>(cost) : feedings + 1;
+  }
+
+  // The limit for a state of each form and bracket, from the best plans of the forms it may end
+  // in and that are wanted.
+  void updateLimits() {
+    std::int64_t anyForm = kNoLimit;
+    for (std::int64_t limit : formLimit_) anyForm = std::min(anyForm, limit);
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+        const FormSet forms = reach_[type][bracket];
+        std::int64_t limit = anyForm;
+        if (options_.form) {
+          limit = (forms & formBit(*options_.form)) != 0 ? formLimit_[*options_.form] : kDropAll;
+        } else if (options_.everyForm) {
+          limit = kDropAll;
+          for (MagType form = 0; form < kMagTypeCount; ++form) {
+            if ((forms & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
+          }
+        }
+        limit_[type][bracket] = limit;
+      }
+    }
+  }
+
+  void recordHit(const MagState& reached, std::int32_t depth, std::uint32_t parent, Item item,
+                 std::int32_t cost) {
+    Hit& hit = hits_[reached.type];
+    const std::uint64_t score = packScore(options_.goal, depth, cost);
+    if (score >= hit.score) return;
+    hit = Hit{score, depth, parent, item};
+    const std::int64_t limit = limitOf(depth, cost);
+    if (limit < formLimit_[reached.type]) {
+      formLimit_[reached.type] = limit;
+      updateLimits();
+    }
+  }
+
+  // Feeds every useful item to every state of the current layer into children_, merging states
+  // that are alike. Returns the number of feedings simulated.
+  std::uint64_t growLayer(std::int32_t depth) {
+    children_.clear();
+    const std::size_t most = current_.size() * kFedItemCount;
+    if (most * 2 > slots_.size()) {
+      std::size_t size = 1024;
+      slotBits_ = 10;
+      while (size < most * 2) {
+        size *= 2;
+        ++slotBits_;
+      }
+      slots_.assign(size, Slot{});
+    }
+    if (children_.capacity() < most) children_.reserve(most);
+    ++epoch_;
+
+    struct Pending {
+      Node node;
+      std::uint64_t hash;
+    };
+    Pending pending[kFedItemCount];
+    int pendingCount = 0;
+    std::uint64_t tried = 0;
+    for (std::uint32_t p = 0; p < current_.size(); ++p) {
+      const Node parent = current_[p];
+      const MagState mag = unpackNode(parent);
+      const std::int32_t stats[4] = {mag.def, mag.pow, mag.dex, mag.mind};
+      const std::int32_t bars[4] = {mag.defBar, mag.powBar, mag.dexBar, mag.mindBar};
+      const std::int32_t targets[4] = {target_.def, target_.pow, target_.dex, target_.mind};
+      std::uint8_t shortOf = 0;
+      std::uint8_t drainable = 0;
+      for (int stat = 0; stat < 4; ++stat) {
+        if (stats[stat] < targets[stat]) shortOf |= 1U << stat;
+        if (stats[stat] == targets[stat] && bars[stat] > 0) drainable |= 1U << stat;
+      }
+      for (Item item = 0; item < kFedItemCount; ++item) {
+        // A feeding that raises no stat short of its target and lowers no full-ish bar of a stat
+        // on its target moves nothing the plan needs (it raises no level, so cannot evolve).
+        const DeltaSigns signs = kDeltaSigns[mag.type][item];
+        if (((signs.raises & shortOf) | (signs.drains & drainable)) == 0) continue;
+        const StatDelta delta = deltaOf(item, mag.type);
+        if (overshoots(mag, delta, stats, targets)) continue;
+        MagState child = mag;
+        applyFeeding(planner_, child, delta);
+        ++tried;
+        const std::int32_t cost = parent.cost + kItemPrice[item];
+        if (child.def == target_.def && child.pow == target_.pow && child.dex == target_.dex &&
+            child.mind == target_.mind) {
+          recordHit(child, depth, p, item, cost);
+          continue;
+        }
+        if (limit_[child.type][bracketOf(child.level)] == kDropAll) continue;
+        // The merge table is far bigger than the caches: ask for each child's slot now, and
+        // merge the children once all of this state's are made.
+        Pending& next = pending[pendingCount++];
+        next.node = nodeOf(child, cost, p << 4 | static_cast<std::uint32_t>(item));
+        next.hash = hashNode(next.node);
+        __builtin_prefetch(&slots_[next.hash >> (64 - slotBits_)]);
+      }
+      for (int i = 0; i < pendingCount; ++i) insert(pending[i].node, pending[i].hash);
+      pendingCount = 0;
+    }
+    return tried;
+  }
+
+  // Bounds what each state still needs, once per distinct state, and drops the states that
+  // cannot reach the target or cannot beat the best plans already found.
+  void boundChildren(std::int32_t depth) {
+    std::size_t kept = 0;
+    for (Node& node : children_) {
+      const MagState mag = unpackNode(node);
+      const int bracket = bracketOf(mag.level);
+      const double remaining =
+          bounds_[boundIndex_[mag.type][bracket]].of(barPointsNeeded(mag, target_));
+      if (remaining >= CostBound::kUnreachable) continue;
+      // Plans cost whole meseta: the bound rounds up (less a hair for the rounding of the bound).
+      const double wholeRemaining = remaining - 1e-6;
+      auto optimistic = static_cast<std::int64_t>(wholeRemaining);
+      if (static_cast<double>(optimistic) < wholeRemaining) ++optimistic;
+      optimistic = cheapest_ ? node.cost + optimistic : depth + 1;
+      if (optimistic >= limit_[mag.type][bracket]) continue;
+      node.remaining = remaining;
+      children_[kept++] = node;
+    }
+    children_.resize(kept);
+  }
+
+  // Whether the feeding levels up a stat already on its target (the bars in turn, while the mag
+  // is below level 200).
+  static bool overshoots(const MagState& mag, const StatDelta& delta, const std::int32_t* stats,
+                         const std::int32_t* targets) {
+    const std::int32_t bars[4] = {mag.defBar + delta.def, mag.powBar + delta.pow,
+                                  mag.dexBar + delta.dex, mag.mindBar + delta.mind};
+    std::int32_t level = mag.level;
+    for (int stat = 0; stat < 4; ++stat) {
+      if (bars[stat] >= kBarCapacity && level < kMaxLevel) {
+        if (stats[stat] == targets[stat]) return true;
+        ++level;
+      }
+    }
+    return false;
+  }
+
+  // Adds a child, or keeps the cheaper of it and the same state met before in this layer.
+  void insert(const Node& node, std::uint64_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash);
+    std::size_t slot = hash >> (64 - slotBits_);
+    while (slots_[slot].epoch == epoch_) {
+      if (slots_[slot].tag == tag) {
+        Node& other = children_[slots_[slot].index];
+        if (sameState(other, node)) {
+          if (node.cost < other.cost) other = node;
+          return;
+        }
+      }
+      slot = (slot + 1) & mask;
+    }
+    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(children_.size())};
+    children_.push_back(node);
+  }
+
+  // The best `width` children of every form become the next layer.
+  void keepBest() {
+    std::array<std::uint32_t, kMagTypeCount + 1> start{};
+    for (const Node& node : children_) ++start[node.type + 1];
+    for (int type = 0; type < kMagTypeCount; ++type) start[type + 1] += start[type];
+    sorted_.resize(children_.size());
+    std::array<std::uint32_t, kMagTypeCount> next{};
+    std::copy_n(start.begin(), kMagTypeCount, next.begin());
+    for (const Node& node : children_) sorted_[next[node.type]++] = node;
+
+    const bool cheapest = cheapest_;
+    const auto better = [cheapest](const Node& a, const Node& b) {
+      const double rankA = a.remaining + (cheapest ? a.cost : 0);
+      const double rankB = b.remaining + (cheapest ? b.cost : 0);
+      if (rankA != rankB) return rankA < rankB;
+      if (a.cost != b.cost) return a.cost < b.cost;
+      return a.statsAndBars < b.statsAndBars;
+    };
+    current_.clear();
+    layerStart_.push_back(static_cast<std::uint32_t>(backs_.size()));
+    const auto width = static_cast<std::uint32_t>(options_.width);
+    for (int type = 0; type < kMagTypeCount; ++type) {
+      auto first = sorted_.begin() + start[type];
+      auto last = sorted_.begin() + start[type + 1];
+      if (last - first > width) {
+        std::nth_element(first, first + width, last, better);
+        last = first + width;
+      }
+      for (auto node = first; node != last; ++node) {
+        current_.push_back(*node);
+        backs_.push_back(node->back);
+      }
+    }
+  }
+
+  void report(std::uint64_t tried) {
+    GoalProgress& progress = *options_.progress;
+    progress.feedingsTried.fetch_add(tried, std::memory_order_relaxed);
+    std::uint64_t best = GoalProgress::kNoPlan;
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if (!options_.form || *options_.form == type) best = std::min(best, hits_[type].score);
+    }
+    std::uint64_t shown = progress.best.load(std::memory_order_relaxed);
+    while (best < shown && !progress.best.compare_exchange_weak(shown, best)) {
+    }
+  }
+
+  // The plan of a hit: its items read back through the layers, then fed again from the start.
+  Plan planOf(const Hit& hit) {
+    std::vector<Item> items(static_cast<std::size_t>(hit.depth));
+    items[hit.depth - 1] = hit.item;
+    std::uint32_t index = hit.parent;
+    for (std::int32_t depth = hit.depth - 1; depth >= 1; --depth) {
+      const std::uint32_t back = backs_[layerStart_[depth] + index];
+      items[depth - 1] = static_cast<Item>(back & 15U);
+      index = back >> 4;
+    }
+    Plan plan;
+    plan.start = start_;
+    MagState mag = start_;
+    for (Item item : items) {
+      plan.feedings.push_back({item, mag});
+      applyFeeding(planner_, mag, deltaOf(item, mag.type));
+      plan.cost += kItemPrice[item];
+    }
+    plan.reached = mag;
+    return plan;
+  }
+
+  PlannerState planner_;  // this search's own copy: feeding writes lastDelta
+  MagState start_;
+  BeamOptions options_;
+  Target target_;
+  bool cheapest_ = false;
+
+  FormSet reach_[kMagTypeCount][kBracketCount]{};
+  std::int32_t boundIndex_[kMagTypeCount][kBracketCount]{};
+  std::int64_t limit_[kMagTypeCount][kBracketCount]{};
+  std::vector<TableSet> boundTables_;
+  std::vector<CostBound> bounds_;
+  std::array<std::int64_t, kMagTypeCount> formLimit_{};
+  std::array<Hit, kMagTypeCount> hits_{};
+
+  std::vector<Node> current_;
+  std::vector<Node> children_;
+  std::vector<Node> sorted_;
+  // The merge table of one layer: a slot is in use when its epoch is the layer's.
+  struct Slot {
+    std::uint32_t epoch = 0;
+    std::uint32_t tag = 0;  // low bits of the state's hash, to pass over others quickly
+    std::uint32_t index = 0;
+  };
+  std::vector<Slot> slots_;
+  int slotBits_ = 10;
+  std::uint32_t epoch_ = 0;
+  // Every kept state's back link, layer after layer; layerStart_[depth] is where layer depth
+  // begins.
+  std::vector<std::uint32_t> backs_;
+  std::vector<std::uint32_t> layerStart_;
+};
+
+}  // namespace
+
+BeamResult beamSearch(const PlannerState& player, const MagState& start,
+                      const BeamOptions& options) {
+  BeamRun run(player, start, options);
+  return run.run();
+}
+
+}  // namespace ostrel

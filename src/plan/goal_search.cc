@@ -1,0 +1,113 @@
+// Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
+// them for the goal, per final form and overall.
+#include <thread>
+#include <vector>
+
+#include "plan/beam_search.h"
+#include "plan/goal.h"
+#include "plan/search.h"
+
+namespace ostrel {
+namespace {
+
+// How far the beam searches look, in feedings. A known plan of n feedings leaves room for
+// cheaper plans that are twice as long; without one, the search stops at a fixed depth (a mag
+// gains at least one level every 85 bar points, so a few thousand feedings reach any target).
+std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
+  constexpr std::int32_t kWithoutPlan = 3000;
+  return first ? 2 * first->feedCount() + 200 : kWithoutPlan;
+}
+
+// Takes `plan` as the best of its form when it beats the one held; on a tie the plan held, found
+// by an earlier candidate, stays.
+void offer(GoalResult& result, Goal goal, const Plan& plan) {
+  std::optional<Plan>& best = result.forms[plan.reached.type].best;
+  if (!best || planScore(goal, plan) < planScore(goal, *best)) best = plan;
+}
+
+}  // namespace
+
+GoalResult planForGoal(const PlannerState& player, const MagState& start,
+                       const GoalOptions& options) {
+  GoalResult result;
+  const auto exclusions = excludedForms(player, start);
+  for (MagType type = 0; type < kMagTypeCount; ++type) result.forms[type].exclusion = exclusions[type];
+  if (options.form && exclusions[*options.form].kind != ExclusionKind::kNone) {
+    result.outcome = GoalOutcome::kExcluded;
+    result.exclusion = exclusions[*options.form];
+    return result;
+  }
+
+  // The first-found plan, searched as the dialogue does (its node count carries on from the
+  // player's), but silently.
+  PlannerState plain = player;
+  plain.hardCount = 0;
+  SearchOptions quiet;
+  quiet.quiet = true;
+  Plan found;
+  if (findFirstPlan(plain, start, Console{}, found, quiet)) result.first = found;
+  // The first plan ranks as the shortest would, which is how it is compared in the first goal.
+  const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
+  if (result.first) {
+    offer(result, measure, *result.first);
+    if (options.progress != nullptr) {
+      options.progress->best.store(planScore(measure, *result.first));
+    }
+  }
+
+  if (options.goal != Goal::kFirst) {
+    const bool knownFits =
+        result.first && (!options.form || result.first->reached.type == *options.form);
+    BeamOptions beam;
+    beam.goal = options.goal;
+    beam.width = options.beamWidth;
+    beam.form = options.form;
+    beam.everyForm = options.everyForm;
+    beam.maxFeedings = feedingsToSearch(result.first);
+    beam.known = knownFits ? &*result.first : nullptr;
+    beam.progress = options.progress;
+
+    // The cheapest plan ranks by the true bound; the shortest tries both rankings, which win on
+    // different targets.
+    std::vector<Ranking> rankings = {Ranking::kReachableTables};
+    if (options.goal == Goal::kFewest) rankings.insert(rankings.begin(), Ranking::kCurrentTable);
+    std::vector<BeamResult> beams(rankings.size());
+    const auto runBeam = [&](std::size_t i) {
+      BeamOptions own = beam;
+      own.ranking = rankings[i];
+      beams[i] = beamSearch(player, start, own);
+    };
+    if (options.threads >= 2 && rankings.size() == 2) {
+      std::thread second(runBeam, 1);
+      runBeam(0);
+      second.join();
+    } else {
+      for (std::size_t i = 0; i < rankings.size(); ++i) runBeam(i);
+    }
+    for (const BeamResult& searched : beams) {
+      result.feedingsTried += searched.feedingsTried;
+      for (const auto& plan : searched.bestByForm) {
+        if (plan) offer(result, measure, *plan);
+      }
+    }
+  }
+
+  const Plan* best = nullptr;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const std::optional<Plan>& plan = result.forms[type].best;
+    if (!plan || (options.form && *options.form != type)) continue;
+    if (best == nullptr || planScore(measure, *plan) < planScore(measure, *best)) best = &*plan;
+  }
+  if (options.goal == Goal::kFirst) {
+    best = result.first && (!options.form || result.first->reached.type == *options.form)
+               ? &*result.first
+               : nullptr;
+  }
+  if (best != nullptr) {
+    result.outcome = GoalOutcome::kFound;
+    result.plan = *best;
+  }
+  return result;
+}
+
+}  // namespace ostrel
