@@ -17,10 +17,10 @@
 
 namespace ostrel {
 
-// Which feeding tables the bound on the feedings still needed may use: the current form's only
-// (bold, often the better guide for the shortest plan) or every table the mag can still reach (a
-// true lower bound). The cheapest plan always ranks by the true bound, which also lets it stop
-// once no state can beat the best plan found.
+// Which feeding tables the bound on what is still needed may use: the current form's only (bold,
+// and often the better guide, though not a true bound once the form changes) or every table the
+// mag can still reach (a true lower bound). Either also drops the states whose bound shows that
+// they cannot beat the best plan found.
 enum class Ranking { kCurrentTable, kReachableTables };
 
 struct BeamOptions {

@@ -15,6 +15,7 @@
 #include "model/tables.h"
 #include "plan/form_rules.h"
 #include "plan/plan.h"
+#include "plan/search.h"
 
 namespace ostrel {
 
@@ -43,6 +44,8 @@ struct GoalOptions {
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
+  // The first-found search's own options (its budget, say); it always runs quietly.
+  SearchOptions firstSearch;
 };
 
 enum class GoalOutcome {

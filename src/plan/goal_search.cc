@@ -42,7 +42,7 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
   // player's), but silently.
   PlannerState plain = player;
   plain.hardCount = 0;
-  SearchOptions quiet;
+  SearchOptions quiet = options.firstSearch;
   quiet.quiet = true;
   Plan found;
   if (findFirstPlan(plain, start, Console{}, found, quiet)) result.first = found;
@@ -67,10 +67,9 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
     beam.known = knownFits ? &*result.first : nullptr;
     beam.progress = options.progress;
 
-    // The cheapest plan ranks by the true bound; the shortest tries both rankings, which win on
-    // different targets.
-    std::vector<Ranking> rankings = {Ranking::kReachableTables};
-    if (options.goal == Goal::kFewest) rankings.insert(rankings.begin(), Ranking::kCurrentTable);
+    // Two rankings, which win on different targets; each search is on its own, so the plans
+    // are the same whether they run one after the other or side by side.
+    const std::vector<Ranking> rankings = {Ranking::kCurrentTable, Ranking::kReachableTables};
     std::vector<BeamResult> beams(rankings.size());
     const auto runBeam = [&](std::size_t i) {
       BeamOptions own = beam;
