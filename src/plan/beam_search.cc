@@ -47,8 +47,11 @@ std::uint64_t packStatsAndBars(const MagState& mag) {
 }
 
 MagState unpackNode(const Node& node) {
-  const auto byte = [&](int i) { return static_cast<std::int32_t>(node.statsAndBars >> (8 * i) & 0xFF); };
-  MagState mag{node.type, byte(0), byte(1), byte(2), byte(3), byte(4), byte(5), byte(6), byte(7), 0};
+  const auto byte = [&](int i) {
+    return static_cast<std::int32_t>(node.statsAndBars >> (8 * i) & 0xFF);
+  };
+  MagState mag{node.type, byte(0), byte(1), byte(2), byte(3),
+               byte(4),   byte(5), byte(6), byte(7), 0};
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
   return mag;
 }
@@ -111,18 +114,19 @@ class BeamRun {
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       for (int bracket = 0; bracket < kBracketCount; ++bracket) {
-        const FormSet forms =
-            reachableForms(player, type, kBracketLevel[bracket], target_.level);
+        const FormSet forms = reachableForms(player, type, kBracketLevel[bracket], target_.level);
         reach_[type][bracket] = forms;
-        TableSet tables = 0;
-        if (options.ranking == Ranking::kCurrentTable) {
-          tables = static_cast<TableSet>(1U << feedTableOf(type));
-        } else {
-          for (MagType form = 0; form < kMagTypeCount; ++form) {
-            if ((forms & formBit(form)) != 0) tables |= static_cast<TableSet>(1U << feedTableOf(form));
+        TableSet reachable = 0;
+        for (MagType form = 0; form < kMagTypeCount; ++form) {
+          if ((forms & formBit(form)) != 0) {
+            reachable |= static_cast<TableSet>(1U << feedTableOf(form));
           }
         }
-        boundIndex_[type][bracket] = boundFor(tables, costs);
+        trueBoundIndex_[type][bracket] = boundFor(reachable, costs);
+        boundIndex_[type][bracket] =
+            options.ranking == Ranking::kCurrentTable
+                ? boundFor(static_cast<TableSet>(1U << feedTableOf(type)), costs)
+                : trueBoundIndex_[type][bracket];
       }
     }
     formLimit_.fill(kNoLimit);
@@ -140,7 +144,7 @@ class BeamRun {
     backs_.push_back(0);
     for (std::int32_t depth = 1; depth <= options_.maxFeedings && !current_.empty(); ++depth) {
       const std::uint64_t tried = growLayer(depth);
-      boundChildren(depth);
+      dropHopeless(depth);
       result.feedingsTried += tried;
       result.layers = depth;
       keepBest();
@@ -255,11 +259,16 @@ class BeamRun {
           recordHit(child, depth, p, item, cost);
           continue;
         }
-        if (limit_[child.type][bracketOf(child.level)] == kDropAll) continue;
+        const int bracket = bracketOf(child.level);
+        if (limit_[child.type][bracket] == kDropAll) continue;
+        const double remaining =
+            bounds_[boundIndex_[child.type][bracket]].of(barPointsNeeded(child, target_));
+        if (remaining >= CostBound::kUnreachable) continue;
         // The merge table is far bigger than the caches: ask for each child's slot now, and
         // merge the children once all of this state's are made.
         Pending& next = pending[pendingCount++];
         next.node = nodeOf(child, cost, p << 4 | static_cast<std::uint32_t>(item));
+        next.node.remaining = remaining;
         next.hash = hashNode(next.node);
         __builtin_prefetch(&slots_[next.hash >> (64 - slotBits_)]);
       }
@@ -269,23 +278,31 @@ class BeamRun {
     return tried;
   }
 
-  // Bounds what each state still needs, once per distinct state, and drops the states that
-  // cannot reach the target or cannot beat the best plans already found.
-  void boundChildren(std::int32_t depth) {
+  // A bound in whole meseta or feedings, rounded up less a hair for the rounding of the bound.
+  static std::int64_t wholeUnits(double bound) {
+    const double less = bound - 1e-6;
+    auto whole = static_cast<std::int64_t>(less);
+    if (static_cast<double>(whole) < less) ++whole;
+    return whole;
+  }
+
+  // Drops the states that cannot beat the best plans already found. A plan found in this layer
+  // may have lowered the limits after its states were made.
+  void dropHopeless(std::int32_t depth) {
     std::size_t kept = 0;
-    for (Node& node : children_) {
+    for (const Node& node : children_) {
       const MagState mag = unpackNode(node);
       const int bracket = bracketOf(mag.level);
-      const double remaining =
-          bounds_[boundIndex_[mag.type][bracket]].of(barPointsNeeded(mag, target_));
-      if (remaining >= CostBound::kUnreachable) continue;
-      // Plans cost whole meseta: the bound rounds up (less a hair for the rounding of the bound).
-      const double wholeRemaining = remaining - 1e-6;
-      auto optimistic = static_cast<std::int64_t>(wholeRemaining);
-      if (static_cast<double>(optimistic) < wholeRemaining) ++optimistic;
-      optimistic = cheapest_ ? node.cost + optimistic : depth + 1;
-      if (optimistic >= limit_[mag.type][bracket]) continue;
-      node.remaining = remaining;
+      const std::int64_t limit = limit_[mag.type][bracket];
+      if (cheapest_ ? node.cost + wholeUnits(node.remaining) >= limit : depth + 1 >= limit) {
+        // Only a true bound may drop a state: the current form's table may overstate the cost.
+        if (!cheapest_ || options_.ranking == Ranking::kReachableTables) continue;
+        const double atLeast =
+            bounds_[trueBoundIndex_[mag.type][bracket]].of(barPointsNeeded(mag, target_));
+        if (atLeast >= CostBound::kUnreachable || node.cost + wholeUnits(atLeast) >= limit) {
+          continue;
+        }
+      }
       children_[kept++] = node;
     }
     children_.resize(kept);
@@ -402,7 +419,8 @@ class BeamRun {
   bool cheapest_ = false;
 
   FormSet reach_[kMagTypeCount][kBracketCount]{};
-  std::int32_t boundIndex_[kMagTypeCount][kBracketCount]{};
+  std::int32_t boundIndex_[kMagTypeCount][kBracketCount]{};      // the ranking's bound
+  std::int32_t trueBoundIndex_[kMagTypeCount][kBracketCount]{};  // over every table ahead
   std::int64_t limit_[kMagTypeCount][kBracketCount]{};
   std::vector<TableSet> boundTables_;
   std::vector<CostBound> bounds_;

@@ -42,6 +42,7 @@ struct BeamResult {
 };
 
 // Runs the beam search from `start` to `player.target`; `player` gives the class and section ID.
-BeamResult beamSearch(const PlannerState& player, const MagState& start, const BeamOptions& options);
+BeamResult beamSearch(const PlannerState& player, const MagState& start,
+                      const BeamOptions& options);
 
 }  // namespace ostrel

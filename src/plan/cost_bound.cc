@@ -61,11 +61,10 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
     if (((tables >> table) & 1U) == 0) continue;
     for (Item item = 0; item < kFedItemCount; ++item) {
       const StatDelta& d = kFeedTable[table][item];
-      Constraint row{{static_cast<double>(std::max(d.def, 0)),
-                      static_cast<double>(std::max(d.pow, 0)),
-                      static_cast<double>(std::max(d.dex, 0)),
-                      static_cast<double>(std::max(d.mind, 0))},
-                     costs[item]};
+      Constraint row{
+          {static_cast<double>(std::max(d.def, 0)), static_cast<double>(std::max(d.pow, 0)),
+           static_cast<double>(std::max(d.dex, 0)), static_cast<double>(std::max(d.mind, 0))},
+          costs[item]};
       for (int stat = 0; stat < 4; ++stat) {
         if (row.gain[stat] > 0) bound.raised |= 1U << stat;
       }

@@ -32,10 +32,14 @@ struct CostBound {
     for (int stat = 0; stat < 4; ++stat) {
       if (need[stat] > 0 && ((raised >> stat) & 1U) == 0) return kUnreachable;
     }
+    const double def = need[0];
+    const double pow = need[1];
+    const double dex = need[2];
+    const double mind = need[3];
     double best = 0;
     for (std::size_t i = 0; i < corners.size(); i += 4) {
-      const double value = need[0] * corners[i] + need[1] * corners[i + 1] +
-                           need[2] * corners[i + 2] + need[3] * corners[i + 3];
+      const double value =
+          def * corners[i] + pow * corners[i + 1] + dex * corners[i + 2] + mind * corners[i + 3];
       if (value > best) best = value;
     }
     return best;

@@ -18,8 +18,8 @@ constexpr std::int32_t kFirstFinalEvent = 100;
 struct PlayerForms {
   MagType level10;
   FormSet level35;
-  FormSet level50;        // with def below 45
-  FormSet level50HighDef; // with def 45 or more (class group 2 only)
+  FormSet level50;         // with def below 45
+  FormSet level50HighDef;  // with def 45 or more (class group 2 only)
   MagType finalForm;
 };
 
@@ -272,7 +272,8 @@ std::string exclusionText(const FormExclusion& exclusion) {
                     exclusion.level);
       return text;
     case ExclusionKind::kTargetTooLow:
-      std::snprintf(text, sizeof text, "the next level that gives this form is %d, above the target level",
+      std::snprintf(text, sizeof text,
+                    "the next level that gives this form is %d, above the target level",
                     exclusion.level);
       return text;
     case ExclusionKind::kStagePassed:

@@ -25,17 +25,17 @@ FormSet reachableForms(const PlannerState& player, MagType type, std::int32_t le
                        std::int32_t targetLevel);
 
 enum class ExclusionKind {
-  kNone,            // not excluded
-  kFinalFormKept,   // the mag already has a final form, and keeps it
-  kOtherPlayers,    // no rule gives this form to this class and section ID
-  kDecidedAtTarget, // the evolution at the target level is decided by the target stats
-  kPairSumAtTarget, // the pair-sum rule holds at the target: every route ends in one form
-  kPairSumNever,    // the pair-sum rule can hold at no level on the way
-  kTargetTooLow,    // the form comes at a level above the target level
-  kStagePassed,     // the form comes at levels the mag is already past
-  kDefTooHigh,      // the form needs def below 45, and def is already 45 or more
-  kDefTooLow,       // the form needs def 45 or more, and the def target is below 45
-  kStartFormLeft,   // the mag's own form, which an evolution on the way always replaces
+  kNone,             // not excluded
+  kFinalFormKept,    // the mag already has a final form, and keeps it
+  kOtherPlayers,     // no rule gives this form to this class and section ID
+  kDecidedAtTarget,  // the evolution at the target level is decided by the target stats
+  kPairSumAtTarget,  // the pair-sum rule holds at the target: every route ends in one form
+  kPairSumNever,     // the pair-sum rule can hold at no level on the way
+  kTargetTooLow,     // the form comes at a level above the target level
+  kStagePassed,      // the form comes at levels the mag is already past
+  kDefTooHigh,       // the form needs def below 45, and def is already 45 or more
+  kDefTooLow,        // the form needs def 45 or more, and the def target is below 45
+  kStartFormLeft,    // the mag's own form, which an evolution on the way always replaces
 };
 
 // Why one form cannot be the form a plan ends in. `level` and `forms` complete the reason: the

@@ -61,9 +61,9 @@ struct FormResult {
 
 struct GoalResult {
   GoalOutcome outcome = GoalOutcome::kNone;
-  Plan plan;                   // the goal's plan when found; plan.reached.type is its form
-  FormExclusion exclusion;     // why the wanted form is excluded
-  std::optional<Plan> first;   // the first-found plan, when the plain search found one
+  Plan plan;                  // the goal's plan when found; plan.reached.type is its form
+  FormExclusion exclusion;    // why the wanted form is excluded
+  std::optional<Plan> first;  // the first-found plan, when the plain search found one
   std::array<FormResult, kMagTypeCount> forms{};
   std::uint64_t feedingsTried = 0;  // by the beam searches
 };
@@ -85,8 +85,7 @@ inline std::int64_t scoreFeedings(Goal goal, std::uint64_t score) {
   return static_cast<std::int64_t>(goal == Goal::kCheapest ? score & 0xFFFFFF : score >> 40);
 }
 inline std::int64_t scoreCost(Goal goal, std::uint64_t score) {
-  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24
-                                                           : score & 0xFFFFFFFFFF);
+  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24 : score & 0xFFFFFFFFFF);
 }
 inline std::uint64_t planScore(Goal goal, const Plan& plan) {
   return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));

@@ -31,7 +31,8 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
                        const GoalOptions& options) {
   GoalResult result;
   const auto exclusions = excludedForms(player, start);
-  for (MagType type = 0; type < kMagTypeCount; ++type) result.forms[type].exclusion = exclusions[type];
+  for (MagType type = 0; type < kMagTypeCount; ++type)
+    result.forms[type].exclusion = exclusions[type];
   if (options.form && exclusions[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
     result.exclusion = exclusions[*options.form];

@@ -306,10 +306,9 @@ bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& 
   SearchStats& counted = stats != nullptr ? *stats : ignored;
   const std::int32_t feedCount = planner.feedCount;
   const double totalCost = planner.totalCost;
-  const int result =
-      options.remember
-          ? runSearch<true>(planner, start, console, options, counted, found)
-          : runSearch<false>(planner, start, console, options, counted, found);
+  const int result = options.remember
+                         ? runSearch<true>(planner, start, console, options, counted, found)
+                         : runSearch<false>(planner, start, console, options, counted, found);
   // The counters are the reports' business; the search leaves them as it found them.
   planner.feedCount = feedCount;
   planner.totalCost = totalCost;

@@ -3,8 +3,6 @@
 // passing a target stat, its files must tell the same plan, it must be no worse than the
 // first-found plan on the goal's measure, and it must not depend on the number of threads. No
 // form that a search reaches may be one the rules exclude.
-#include "plan/goal.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,6 +14,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
+#include "plan/goal.h"
 #include "plan/plan_report.h"
 #include "support/test_support.h"
 
@@ -66,9 +65,9 @@ void expectPlanReplays(const PlannerState& player, const MagState& start, const 
     reportPlan(planner, plan, out);
     if (count > 0) reportFirstRun(planner, start, out);
   });
-  const std::string summary = format("%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.",
-                                     kMagTypeNames[mag.type], mag.level, mag.def, mag.pow, mag.dex,
-                                     mag.mind, count, cost);
+  const std::string summary =
+      format("%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.",
+             kMagTypeNames[mag.type], mag.level, mag.def, mag.pow, mag.dex, mag.mind, count, cost);
   const std::string detail = testing::readFile(kDetailFileName);
   const std::string grouped = testing::readFile(kGroupedFileName);
   EXPECT_TRUE(detail.starts_with(summary + " Time: approx " + format("%.2lf", count / 60.0)));
@@ -162,9 +161,8 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if (result.forms[type].exclusion.kind == ExclusionKind::kNone) open.push_back(type);
     }
-    const MagType wanted = run % 4 == 0
-                               ? pick(rng, 0, kMagTypeCount - 1)
-                               : open[pick(rng, 0, static_cast<int>(open.size()) - 1)];
+    const MagType wanted = run % 4 == 0 ? pick(rng, 0, kMagTypeCount - 1)
+                                        : open[pick(rng, 0, static_cast<int>(open.size()) - 1)];
     options.form = wanted;
     options.everyForm = false;
     const GoalResult forForm = planForGoal(player, start, options);
@@ -256,7 +254,7 @@ TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
   const GoalResult cheapest = planForGoal(player, kBabyMag, options);
   ASSERT_EQ(cheapest.outcome, GoalOutcome::kFound);
   EXPECT_EQ(cheapest.plan.reached.type, 28);  // varaha
-  options.form = 9;                            // ila
+  options.form = 9;                           // ila
   const GoalResult ila = planForGoal(player, kBabyMag, options);
   ASSERT_EQ(ila.outcome, GoalOutcome::kFound);
   EXPECT_EQ(ila.plan.reached.type, 9);
