@@ -1,7 +1,8 @@
 // Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
 // them for the goal, per final form and overall.
+#include <array>
+#include <iterator>
 #include <thread>
-#include <vector>
 
 #include "plan/beam_search.h"
 #include "plan/goal.h"
@@ -31,8 +32,9 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
                        const GoalOptions& options) {
   GoalResult result;
   const auto exclusions = excludedForms(player, start);
-  for (MagType type = 0; type < kMagTypeCount; ++type)
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
     result.forms[type].exclusion = exclusions[type];
+  }
   if (options.form && exclusions[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
     result.exclusion = exclusions[*options.form];
@@ -70,19 +72,20 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
 
     // Two rankings, which win on different targets; each search is on its own, so the plans
     // are the same whether they run one after the other or side by side.
-    const std::vector<Ranking> rankings = {Ranking::kCurrentTable, Ranking::kReachableTables};
-    std::vector<BeamResult> beams(rankings.size());
+    constexpr Ranking kRankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables};
+    std::array<BeamResult, std::size(kRankings)> beams;
     const auto runBeam = [&](std::size_t i) {
       BeamOptions own = beam;
-      own.ranking = rankings[i];
+      own.ranking = kRankings[i];
       beams[i] = beamSearch(player, start, own);
     };
-    if (options.threads >= 2 && rankings.size() == 2) {
+    if (options.threads >= 2) {
       std::thread second(runBeam, 1);
       runBeam(0);
       second.join();
     } else {
-      for (std::size_t i = 0; i < rankings.size(); ++i) runBeam(i);
+      runBeam(0);
+      runBeam(1);
     }
     for (const BeamResult& searched : beams) {
       result.feedingsTried += searched.feedingsTried;

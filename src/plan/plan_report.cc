@@ -149,9 +149,10 @@ void reportPlan(PlannerState& planner, const Plan& plan, const Console& console)
   planner.totalCost = plan.cost;
   reportReached(planner, plan.reached, console);
   MagState after = plan.reached;
-  for (auto feeding = plan.feedings.rbegin(); feeding != plan.feedings.rend(); ++feeding) {
-    reportStep(planner, feeding->item, feeding->before, after, console);
-    after = feeding->before;
+  for (std::size_t i = plan.feedings.size(); i-- > 0;) {
+    const Feeding& feeding = plan.feedings[i];
+    reportStep(planner, feeding.item, feeding.before, after, console);
+    after = feeding.before;
   }
 }
 

@@ -72,7 +72,8 @@ class SearchStack {
  public:
   bool empty() const { return size_ == 0; }
   std::size_t size() const { return size_; }
-  SearchFrame& top() { return *top_; }
+  // Only called on a stack that holds a frame; the analyzer cannot follow that through the search.
+  SearchFrame& top() { return *top_; }  // NOLINT(clang-analyzer-core.uninitialized.UndefReturn)
   SearchFrame& at(std::size_t index) { return chunks_[index >> kChunkBits][index & kChunkMask]; }
 
   SearchFrame& push() {
