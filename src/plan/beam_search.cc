@@ -108,9 +108,8 @@ class BeamRun {
       : planner_(player), start_(start), options_(options), target_(player.target) {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
     cheapest_ = options.goal == Goal::kCheapest;
-    ItemCosts costs{};
     for (Item item = 0; item < kFedItemCount; ++item) {
-      costs[item] = cheapest_ ? kItemPrice[item] : 1.0;
+      costs_[item] = cheapest_ ? kItemPrice[item] : 1.0;
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       for (int bracket = 0; bracket < kBracketCount; ++bracket) {
@@ -122,11 +121,12 @@ class BeamRun {
             reachable |= static_cast<TableSet>(1U << feedTableOf(form));
           }
         }
-        trueBoundIndex_[type][bracket] = boundFor(reachable, costs);
-        boundIndex_[type][bracket] =
-            options.ranking == Ranking::kCurrentTable
-                ? boundFor(static_cast<TableSet>(1U << feedTableOf(type)), costs)
-                : trueBoundIndex_[type][bracket];
+        trueTables_[type][bracket] = reachable;
+        tables_[type][bracket] = options.ranking == Ranking::kCurrentTable
+                                     ? static_cast<TableSet>(1U << feedTableOf(type))
+                                     : reachable;
+        boundIndex_[type][bracket] = -1;
+        trueBoundIndex_[type][bracket] = -1;
       }
     }
     formLimit_.fill(kNoLimit);
@@ -157,13 +157,24 @@ class BeamRun {
   }
 
  private:
-  std::int32_t boundFor(TableSet tables, const ItemCosts& costs) {
-    for (std::size_t i = 0; i < boundTables_.size(); ++i) {
-      if (boundTables_[i] == tables) return static_cast<std::int32_t>(i);
+  // The bound for a state of this form and bracket: the ranking's, or the true one over every
+  // table ahead. Each is worked out the first time a state of its kind comes up (a search meets
+  // few of them), and shared by the kinds with the same tables.
+  const CostBound& boundOf(MagType type, int bracket, bool trueBound) {
+    std::int32_t& index = trueBound ? trueBoundIndex_[type][bracket] : boundIndex_[type][bracket];
+    if (index < 0) {
+      const TableSet tables = trueBound ? trueTables_[type][bracket] : tables_[type][bracket];
+      index = 0;
+      while (index < static_cast<std::int32_t>(boundTables_.size()) &&
+             boundTables_[index] != tables) {
+        ++index;
+      }
+      if (index == static_cast<std::int32_t>(boundTables_.size())) {
+        boundTables_.push_back(tables);
+        bounds_.push_back(makeCostBound(tables, costs_));
+      }
     }
-    boundTables_.push_back(tables);
-    bounds_.push_back(makeCostBound(tables, costs));
-    return static_cast<std::int32_t>(bounds_.size() - 1);
+    return bounds_[index];
   }
 
   // A plan of `feedings` and `cost` leaves room only for states whose optimistic value (meseta
@@ -262,7 +273,7 @@ class BeamRun {
         const int bracket = bracketOf(child.level);
         if (limit_[child.type][bracket] == kDropAll) continue;
         const double remaining =
-            bounds_[boundIndex_[child.type][bracket]].of(barPointsNeeded(child, target_));
+            boundOf(child.type, bracket, false).of(barPointsNeeded(child, target_));
         if (remaining >= CostBound::kUnreachable) continue;
         // The merge table is far bigger than the caches: ask for each child's slot now, and
         // merge the children once all of this state's are made.
@@ -297,8 +308,7 @@ class BeamRun {
       if (cheapest_ ? node.cost + wholeUnits(node.remaining) >= limit : depth + 1 >= limit) {
         // Only a true bound may drop a state: the current form's table may overstate the cost.
         if (!cheapest_ || options_.ranking == Ranking::kReachableTables) continue;
-        const double atLeast =
-            bounds_[trueBoundIndex_[mag.type][bracket]].of(barPointsNeeded(mag, target_));
+        const double atLeast = boundOf(mag.type, bracket, true).of(barPointsNeeded(mag, target_));
         if (atLeast >= CostBound::kUnreachable || node.cost + wholeUnits(atLeast) >= limit) {
           continue;
         }
@@ -419,8 +429,11 @@ class BeamRun {
   bool cheapest_ = false;
 
   FormSet reach_[kMagTypeCount][kBracketCount]{};
-  std::int32_t boundIndex_[kMagTypeCount][kBracketCount]{};      // the ranking's bound
-  std::int32_t trueBoundIndex_[kMagTypeCount][kBracketCount]{};  // over every table ahead
+  ItemCosts costs_{};
+  TableSet tables_[kMagTypeCount][kBracketCount]{};          // the ranking's tables
+  TableSet trueTables_[kMagTypeCount][kBracketCount]{};      // every table ahead
+  std::int32_t boundIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
+  std::int32_t trueBoundIndex_[kMagTypeCount][kBracketCount]{};
   std::int64_t limit_[kMagTypeCount][kBracketCount]{};
   std::vector<TableSet> boundTables_;
   std::vector<CostBound> bounds_;
