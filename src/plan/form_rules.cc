@@ -107,12 +107,14 @@ FormSet decidedAtTarget(const PlannerState& player, const PlayerForms& forms) {
 }
 
 // One way of getting a form: the levels that give it (every `step` levels from `first` to
-// `last`) and, where it needs one, a condition on def or the pair sums that may fail.
+// `last`), where it needs one a condition on def or the pair sums that may fail, and the level of
+// a later evolution that always replaces it on the way to the target.
 struct Source {
   std::int32_t first;
   std::int32_t last;
   std::int32_t step;
   ExclusionKind conditionFails;  // kNone: no condition, or it can hold
+  std::int32_t replacedAt = 0;   // 0: nothing is sure to replace it
 };
 
 // Why `source` cannot give the form on the way from `start` to the target, or kNone.
@@ -135,6 +137,7 @@ FormExclusion sourceFails(const PlannerState& player, const MagState& start, con
     return {ExclusionKind::kPairSumNever, target, 0};
   }
   if (source.conditionFails != ExclusionKind::kNone) return {source.conditionFails, 0, 0};
+  if (source.replacedAt != 0) return {ExclusionKind::kReplacedLater, source.replacedAt, 0};
   return {};
 }
 
@@ -198,8 +201,16 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& playe
     const FormSet bit = formBit(type);
     Source sources[5];
     int count = 0;
-    if (type == forms.level10) sources[count++] = {10, 10, 1, ExclusionKind::kNone};
-    if ((forms.level35 & bit) != 0) sources[count++] = {35, 35, 1, ExclusionKind::kNone};
+    // Level 35 always gives a new form, and so do the levels from 50 unless class groups 0 and 1
+    // have def 45 or more.
+    if (type == forms.level10) {
+      sources[count++] = {10, 10, 1, ExclusionKind::kNone, target.level >= 35 ? 35 : 0};
+    }
+    if ((forms.level35 & bit) != 0) {
+      const bool mayKeep = player.charClass / 4 < 2 && target.def >= kHighDefLimit;
+      const bool replaced = target.level >= kFirstLevel50Event && !mayKeep;
+      sources[count++] = {35, 35, 1, ExclusionKind::kNone, replaced ? kFirstLevel50Event : 0};
+    }
     if ((forms.level50 & bit) != 0) {
       sources[count++] = {kFirstLevel50Event, kLastLevel50Event, 5, level50Def};
     }
@@ -285,6 +296,11 @@ std::string exclusionText(const FormExclusion& exclusion) {
       return "this form needs def below 45, and the mag's def is already 45 or more";
     case ExclusionKind::kDefTooLow:
       return "this form needs def 45 or more, and the def target is below 45";
+    case ExclusionKind::kReplacedLater:
+      std::snprintf(text, sizeof text,
+                    "the evolution at level %d always replaces this form on the way to the target",
+                    exclusion.level);
+      return text;
     case ExclusionKind::kStartFormLeft:
       std::snprintf(text, sizeof text,
                     "the mag leaves this form at level %d and no rule gives it back",

@@ -36,6 +36,7 @@ enum class ExclusionKind {
   kDefTooHigh,       // the form needs def below 45, and def is already 45 or more
   kDefTooLow,        // the form needs def 45 or more, and the def target is below 45
   kStartFormLeft,    // the mag's own form, which an evolution on the way always replaces
+  kReplacedLater,    // an evolution after the one that gives the form always replaces it
 };
 
 // Why one form cannot be the form a plan ends in. `level` and `forms` complete the reason: the

@@ -73,8 +73,23 @@ TEST(FormRulesTest, FormsOfOtherClassesAndSections) {
   const auto excluded = excludedForms(playerFor(0, 0, {30, 70, 70, 30}), kBabyMag);
   EXPECT_EQ(excluded[kKalki].kind, ExclusionKind::kOtherPlayers);  // class group 1
   EXPECT_EQ(excluded[kNidra].kind, ExclusionKind::kOtherPlayers);  // Fomar and Fonewm
-  EXPECT_EQ(excluded[kVaruna].kind, ExclusionKind::kNone);
+  EXPECT_EQ(excluded[kVaraha].kind, ExclusionKind::kNone);
   EXPECT_EQ(excluded[kDeva].kind, ExclusionKind::kNone);
+}
+
+TEST(FormRulesTest, FormsThatALaterEvolutionReplaces) {
+  // Level 35 always replaces Varuna, and level 50 the level-35 forms while def stays below 45.
+  const auto excluded = excludedForms(playerFor(0, 0, {30, 70, 70, 30}), kBabyMag);
+  EXPECT_EQ(excluded[kVaruna].kind, ExclusionKind::kReplacedLater);
+  EXPECT_EQ(excluded[kVaruna].level, 35);
+  EXPECT_EQ(excluded[kRudra].kind, ExclusionKind::kReplacedLater);
+  EXPECT_EQ(exclusionText(excluded[kRudra]),
+            "the evolution at level 50 always replaces this form on the way to the target");
+  // With def 45 or more, class groups 0 and 1 may keep it; class group 2 may not.
+  EXPECT_EQ(excludedForms(playerFor(0, 0, {45, 60, 60, 35}), kBabyMag)[kRudra].kind,
+            ExclusionKind::kNone);
+  EXPECT_EQ(excludedForms(playerFor(8, 0, {45, 60, 60, 35}), kBabyMag)[35].kind,  // sumba
+            ExclusionKind::kReplacedLater);
 }
 
 TEST(FormRulesTest, StagesPassedAndTargetsTooLow) {
