@@ -2,11 +2,13 @@
 #include "plan/beam_search.h"
 
 #include <algorithm>
-#include <cmath>
+#include <bit>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "model/feeding.h"
+#include "plan/beam_layer.h"
 #include "plan/cost_bound.h"
 #include "plan/form_rules.h"
 
@@ -26,51 +28,6 @@ int bracketOf(std::int32_t level) {
 
 constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
-
-// One state of a layer: the mag as its form and one word of stats and bars (a byte each: stats
-// stay at most 200, and bars below 150). `back` leads to the state it was fed from: its index in
-// the layer before times 16, plus the item fed.
-struct Node {
-  std::uint64_t statsAndBars;
-  double remaining;  // the bound on what is still needed, in the ranking's unit
-  std::int32_t cost;
-  std::uint32_t back;
-  MagType type;
-};
-
-std::uint64_t packStatsAndBars(const MagState& mag) {
-  const auto byte = [](std::int32_t value, int i) {
-    return static_cast<std::uint64_t>(static_cast<std::uint8_t>(value)) << (8 * i);
-  };
-  return byte(mag.def, 0) | byte(mag.pow, 1) | byte(mag.dex, 2) | byte(mag.mind, 3) |
-         byte(mag.defBar, 4) | byte(mag.powBar, 5) | byte(mag.dexBar, 6) | byte(mag.mindBar, 7);
-}
-
-MagState unpackNode(const Node& node) {
-  const auto byte = [&](int i) {
-    return static_cast<std::int32_t>(node.statsAndBars >> (8 * i) & 0xFF);
-  };
-  MagState mag{node.type, byte(0), byte(1), byte(2), byte(3),
-               byte(4),   byte(5), byte(6), byte(7), 0};
-  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-  return mag;
-}
-
-Node nodeOf(const MagState& mag, std::int32_t cost, std::uint32_t back) {
-  return Node{packStatsAndBars(mag), 0, cost, back, mag.type};
-}
-
-std::uint64_t hashNode(const Node& node) {
-  std::uint64_t h = node.statsAndBars ^ (static_cast<std::uint64_t>(node.type) << 58);
-  h ^= h >> 31;
-  h *= 0x9E3779B97F4A7C15ULL;
-  h ^= h >> 29;
-  return h;
-}
-
-bool sameState(const Node& a, const Node& b) {
-  return a.statsAndBars == b.statsAndBars && a.type == b.type;
-}
 
 // The best plan that reached the target in one form: its last feeding, found from a state of
 // layer depth - 1.
@@ -105,7 +62,11 @@ constexpr auto kDeltaSigns = [] {
 class BeamRun {
  public:
   BeamRun(const PlannerState& player, const MagState& start, const BeamOptions& options)
-      : planner_(player), start_(start), options_(options), target_(player.target) {
+      : planner_(player),
+        start_(start),
+        options_(options),
+        target_(player.target),
+        parts_{LayerPart(player), LayerPart(player)} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
     cheapest_ = options.goal == Goal::kCheapest;
     for (Item item = 0; item < kFedItemCount; ++item) {
@@ -139,11 +100,12 @@ class BeamRun {
 
   BeamResult run() {
     BeamResult result;
-    current_.push_back(nodeOf(start_, 0, 0));
+    current_.push_back(BeamNode{packStatsAndBars(start_), 0, 0, 0, start_.type});
     layerStart_.push_back(0);
     backs_.push_back(0);
     for (std::int32_t depth = 1; depth <= options_.maxFeedings && !current_.empty(); ++depth) {
-      const std::uint64_t tried = growLayer(depth);
+      growLayer(depth);
+      const std::uint64_t tried = parts_[0].tried;
       dropHopeless(depth);
       result.feedingsTried += tried;
       result.layers = depth;
@@ -205,45 +167,71 @@ class BeamRun {
     }
   }
 
-  void recordHit(const MagState& reached, std::int32_t depth, std::uint32_t parent, Item item,
-                 std::int32_t cost) {
-    Hit& hit = hits_[reached.type];
-    const std::uint64_t score = packScore(options_.goal, depth, cost);
+  void recordHit(const LayerHit& reached, std::int32_t depth) {
+    Hit& hit = hits_[reached.form];
+    const std::uint64_t score = packScore(options_.goal, depth, reached.cost);
     if (score >= hit.score) return;
-    hit = Hit{score, depth, parent, item};
-    const std::int64_t limit = limitOf(depth, cost);
-    if (limit < formLimit_[reached.type]) {
-      formLimit_[reached.type] = limit;
+    hit = Hit{score, depth, reached.parent, reached.item};
+    const std::int64_t limit = limitOf(depth, reached.cost);
+    if (limit < formLimit_[reached.form]) {
+      formLimit_[reached.form] = limit;
       updateLimits();
     }
   }
 
-  // Feeds every useful item to every state of the current layer into children_, merging states
-  // that are alike. Returns the number of feedings simulated.
-  std::uint64_t growLayer(std::int32_t depth) {
-    children_.clear();
-    const std::size_t most = current_.size() * kFedItemCount;
-    if (most * 2 > slots_.size()) {
-      std::size_t size = 1024;
-      slotBits_ = 10;
-      while (size < most * 2) {
-        size *= 2;
-        ++slotBits_;
-      }
-      slots_.assign(size, Slot{});
+  // Feeds every useful item to every state of the current layer, in two parts (side by side
+  // when there are two threads), and merges the second part into the first, which then holds
+  // the new layer. The hits are recorded in the order the parts made them, so the layer and the
+  // limits that follow from it do not depend on the threads.
+  void growLayer(std::int32_t depth) {
+    prepareBounds();
+    const std::size_t count = current_.size();
+    const std::size_t middle = count / 2;
+    parts_[0].begin(count * kFedItemCount);
+    parts_[1].begin((count - middle) * kFedItemCount);
+    constexpr std::size_t kWorthAThread = 256;
+    if (options_.threads >= 2 && count >= kWorthAThread) {
+      std::thread second([&] { growPart(parts_[1], middle, count); });
+      growPart(parts_[0], 0, middle);
+      second.join();
+    } else {
+      growPart(parts_[0], 0, middle);
+      growPart(parts_[1], middle, count);
     }
-    if (children_.capacity() < most) children_.reserve(most);
-    ++epoch_;
+    parts_[0].absorb(parts_[1]);
+    for (const LayerHit& hit : parts_[0].hits) recordHit(hit, depth);
+  }
 
+  // The bounds that the states of the next layer may need, made before the parts grow it (the
+  // parts only read them). A feeding raises the level by four at most, so a state's bracket is
+  // its parent's or the next.
+  void prepareBounds() {
+    FormSet forms[kBracketCount] = {};
+    for (const BeamNode& parent : current_) {
+      const MagState mag = unpackNode(parent);
+      const int bracket = bracketOf(mag.level);
+      forms[bracket] |= reach_[mag.type][bracket];
+      if (bracket + 1 < kBracketCount) forms[bracket + 1] |= reach_[mag.type][bracket];
+    }
+    for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+      for (FormSet left = forms[bracket]; left != 0; left &= left - 1) {
+        const auto type = static_cast<MagType>(std::countr_zero(left));
+        boundOf(type, bracket, false);
+        boundOf(type, bracket, true);
+      }
+    }
+  }
+
+  // Grows the states current_[first, last) into `part`.
+  void growPart(LayerPart& part, std::size_t first, std::size_t last) const {
     struct Pending {
-      Node node;
+      BeamNode node;
       std::uint64_t hash;
     };
     Pending pending[kFedItemCount];
     int pendingCount = 0;
-    std::uint64_t tried = 0;
-    for (std::uint32_t p = 0; p < current_.size(); ++p) {
-      const Node parent = current_[p];
+    for (std::size_t p = first; p < last; ++p) {
+      const BeamNode parent = current_[p];
       const MagState mag = unpackNode(parent);
       const std::int32_t stats[4] = {mag.def, mag.pow, mag.dex, mag.mind};
       const std::int32_t bars[4] = {mag.defBar, mag.powBar, mag.dexBar, mag.mindBar};
@@ -255,38 +243,37 @@ class BeamRun {
         if (stats[stat] == targets[stat] && bars[stat] > 0) drainable |= 1U << stat;
       }
       for (Item item = 0; item < kFedItemCount; ++item) {
-        // A feeding that raises no stat short of its target and lowers no full-ish bar of a stat
-        // on its target moves nothing the plan needs (it raises no level, so cannot evolve).
+        // A feeding that raises no stat short of its target and lowers no bar of a stat on its
+        // target moves nothing the plan needs (it raises no level, so cannot evolve).
         const DeltaSigns signs = kDeltaSigns[mag.type][item];
         if (((signs.raises & shortOf) | (signs.drains & drainable)) == 0) continue;
         const StatDelta delta = deltaOf(item, mag.type);
         if (overshoots(mag, delta, stats, targets)) continue;
         MagState child = mag;
-        applyFeeding(planner_, child, delta);
-        ++tried;
+        applyFeeding(part.planner, child, delta);
+        ++part.tried;
         const std::int32_t cost = parent.cost + kItemPrice[item];
+        const auto back = static_cast<std::uint32_t>(p << 4 | static_cast<std::size_t>(item));
         if (child.def == target_.def && child.pow == target_.pow && child.dex == target_.dex &&
             child.mind == target_.mind) {
-          recordHit(child, depth, p, item, cost);
+          part.hits.push_back({child.type, cost, static_cast<std::uint32_t>(p), item});
           continue;
         }
         const int bracket = bracketOf(child.level);
         if (limit_[child.type][bracket] == kDropAll) continue;
         const double remaining =
-            boundOf(child.type, bracket, false).of(barPointsNeeded(child, target_));
+            bounds_[boundIndex_[child.type][bracket]].of(barPointsNeeded(child, target_));
         if (remaining >= CostBound::kUnreachable) continue;
         // The merge table is far bigger than the caches: ask for each child's slot now, and
         // merge the children once all of this state's are made.
         Pending& next = pending[pendingCount++];
-        next.node = nodeOf(child, cost, p << 4 | static_cast<std::uint32_t>(item));
-        next.node.remaining = remaining;
+        next.node = BeamNode{packStatsAndBars(child), remaining, cost, back, child.type};
         next.hash = hashNode(next.node);
-        __builtin_prefetch(&slots_[next.hash >> (64 - slotBits_)]);
+        __builtin_prefetch(part.slotOf(next.hash));
       }
-      for (int i = 0; i < pendingCount; ++i) insert(pending[i].node, pending[i].hash);
+      for (int i = 0; i < pendingCount; ++i) part.insert(pending[i].node, pending[i].hash);
       pendingCount = 0;
     }
-    return tried;
   }
 
   // A bound in whole meseta or feedings, rounded up less a hair for the rounding of the bound.
@@ -301,7 +288,7 @@ class BeamRun {
   // may have lowered the limits after its states were made.
   void dropHopeless(std::int32_t depth) {
     std::size_t kept = 0;
-    for (const Node& node : children_) {
+    for (const BeamNode& node : children_) {
       const MagState mag = unpackNode(node);
       const int bracket = bracketOf(mag.level);
       const std::int64_t limit = limit_[mag.type][bracket];
@@ -334,37 +321,18 @@ class BeamRun {
     return false;
   }
 
-  // Adds a child, or keeps the cheaper of it and the same state met before in this layer.
-  void insert(const Node& node, std::uint64_t hash) {
-    const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash);
-    std::size_t slot = hash >> (64 - slotBits_);
-    while (slots_[slot].epoch == epoch_) {
-      if (slots_[slot].tag == tag) {
-        Node& other = children_[slots_[slot].index];
-        if (sameState(other, node)) {
-          if (node.cost < other.cost) other = node;
-          return;
-        }
-      }
-      slot = (slot + 1) & mask;
-    }
-    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(children_.size())};
-    children_.push_back(node);
-  }
-
   // The best `width` children of every form become the next layer.
   void keepBest() {
     std::array<std::uint32_t, kMagTypeCount + 1> start{};
-    for (const Node& node : children_) ++start[node.type + 1];
+    for (const BeamNode& node : children_) ++start[node.type + 1];
     for (int type = 0; type < kMagTypeCount; ++type) start[type + 1] += start[type];
     sorted_.resize(children_.size());
     std::array<std::uint32_t, kMagTypeCount> next{};
     std::copy_n(start.begin(), kMagTypeCount, next.begin());
-    for (const Node& node : children_) sorted_[next[node.type]++] = node;
+    for (const BeamNode& node : children_) sorted_[next[node.type]++] = node;
 
     const bool cheapest = cheapest_;
-    const auto better = [cheapest](const Node& a, const Node& b) {
+    const auto better = [cheapest](const BeamNode& a, const BeamNode& b) {
       const double rankA = a.remaining + (cheapest ? a.cost : 0);
       const double rankB = b.remaining + (cheapest ? b.cost : 0);
       if (rankA != rankB) return rankA < rankB;
@@ -440,18 +408,10 @@ class BeamRun {
   std::array<std::int64_t, kMagTypeCount> formLimit_{};
   std::array<Hit, kMagTypeCount> hits_{};
 
-  std::vector<Node> current_;
-  std::vector<Node> children_;
-  std::vector<Node> sorted_;
-  // The merge table of one layer: a slot is in use when its epoch is the layer's.
-  struct Slot {
-    std::uint32_t epoch = 0;
-    std::uint32_t tag = 0;  // low bits of the state's hash, to pass over others quickly
-    std::uint32_t index = 0;
-  };
-  std::vector<Slot> slots_;
-  int slotBits_ = 10;
-  std::uint32_t epoch_ = 0;
+  std::vector<BeamNode> current_;
+  LayerPart parts_[2];
+  std::vector<BeamNode>& children_ = parts_[0].children;  // the layer just grown
+  std::vector<BeamNode> sorted_;
   // Every kept state's back link, layer after layer; layerStart_[depth] is where layer depth
   // begins.
   std::vector<std::uint32_t> backs_;

@@ -33,6 +33,8 @@ struct BeamOptions {
   // A plan already known (the first-found one): the search only looks for better ones.
   const Plan* known = nullptr;
   GoalProgress* progress = nullptr;
+  // 2 grows each layer in two halves side by side; the plans are the same with 1.
+  std::int32_t threads = 1;
 };
 
 struct BeamResult {

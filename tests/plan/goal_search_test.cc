@@ -216,8 +216,9 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
   player.target = {20, 110, 50, 20, 200};
   const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
   for (Goal goal : {Goal::kCheapest, Goal::kFewest}) {
-    const GoalResult one = planForGoal(player, varuna, optionsFor(goal, 24, 1));
-    const GoalResult two = planForGoal(player, varuna, optionsFor(goal, 24, 2));
+    // Wide enough for layers that are grown on two threads.
+    const GoalResult one = planForGoal(player, varuna, optionsFor(goal, 96, 1));
+    const GoalResult two = planForGoal(player, varuna, optionsFor(goal, 96, 2));
     ASSERT_EQ(one.outcome, GoalOutcome::kFound);
     ASSERT_EQ(two.outcome, GoalOutcome::kFound);
     expectPlanReplays(player, varuna, one.plan);
@@ -248,11 +249,11 @@ TEST(GoalSearchTest, AFormTheRulesExcludeIsReportedNotSearched) {
   expectPlanReplays(player, kBabyMag, deva.plan);
 }
 
-// At 10/20/20/10 the level-60 evolution of a Humar's mag goes by the tie of pow and dex, which
+// At 5/20/20/15 the level-60 evolution of a Humar's mag goes by the tie of pow and dex, which
 // the last feeding breaks: varaha or ila. The cheapest plan ends as varaha; ila costs more.
 TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
   PlannerState player;
-  player.target = {10, 20, 20, 10, 60};
+  player.target = {5, 20, 20, 15, 60};
   GoalOptions options = optionsFor(Goal::kCheapest, 16, 1);
   const GoalResult cheapest = planForGoal(player, kBabyMag, options);
   ASSERT_EQ(cheapest.outcome, GoalOutcome::kFound);
