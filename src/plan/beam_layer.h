@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "model/state.h"
@@ -60,7 +61,7 @@ struct LayerHit {
 class LayerPart {
  public:
   // The player's record for this part's feedings (each feeding writes its deltas there).
-  explicit LayerPart(const PlannerState& player) : planner(player) {}
+  explicit LayerPart(PlannerState player) : planner(std::move(player)) {}
 
   // Empties the part for a new layer of at most `most` states.
   void begin(std::size_t most) {
