@@ -1,6 +1,8 @@
 # Shortcuts over the CMake presets: `make run` builds and starts ostrel, `make test` builds and
-# runs the whole test suite.
-.PHONY: run test sanitize bench build clean lint fuzz
+# runs the whole test suite, `make web` builds the web page into build-web/.
+.PHONY: run test sanitize bench build clean lint fuzz web web-serve web-test
+
+WEB_PORT ?= 8000
 
 FUZZ_SECONDS ?= 60
 
@@ -26,10 +28,10 @@ bench: build
 lint:
 	cmake --preset default
 	cmake --preset fuzz
-	run-clang-tidy -quiet -p build '$(CURDIR)/(src|bench)/'
+	run-clang-tidy -quiet -p build '$(CURDIR)/(src|bench|web)/'
 	run-clang-tidy -quiet -p build-fuzz '$(CURDIR)/fuzz/'
 	cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
-	  --error-exitcode=1 --quiet -I src src bench fuzz
+	  --error-exitcode=1 --quiet -I src -I . src bench fuzz web
 
 # Builds the dialogue's fuzz target (clang, libFuzzer, ASan, UBSan) and fuzzes it for
 # FUZZ_SECONDS seconds from the seed corpus, passing FUZZ_FLAGS on to libFuzzer.
@@ -38,5 +40,24 @@ fuzz:
 	cmake --build --preset fuzz
 	fuzz/run.sh $(FUZZ_SECONDS) $(FUZZ_FLAGS)
 
+# The web page: the core compiled to WebAssembly (emscripten) and the static page, in build-web/.
+# The chart library comes from npm, as locked in web/package-lock.json.
+web: web/node_modules/.package-lock.json
+	cmake --preset web
+	cmake --build --preset web
+
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json
+	npm ci --prefix web --no-audit --no-fund
+
+# Serves the page on this machine only: open http://127.0.0.1:$(WEB_PORT)/
+web-serve: web
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory build-web
+
+# The WebAssembly entry under node, then the page driven in headless Chromium and its plans
+# compared with the console program's.
+web-test: web build
+	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs
+	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
+
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-web

@@ -2,6 +2,7 @@
 #include "plan/plan_report.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include "model/names.h"
@@ -149,8 +150,9 @@ void reportPlan(PlannerState& planner, const Plan& plan, const Console& console)
   planner.totalCost = plan.cost;
   reportReached(planner, plan.reached, console);
   MagState after = plan.reached;
-  for (std::size_t i = plan.feedings.size(); i-- > 0;) {
-    const Feeding& feeding = plan.feedings[i];
+  // Last feeding first, as the search writes them while it unwinds.
+  for (std::size_t k = plan.feedings.size(); k-- > 0;) {
+    const Feeding& feeding = plan.feedings[k];
     reportStep(planner, feeding.item, feeding.before, after, console);
     after = feeding.before;
   }

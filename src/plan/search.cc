@@ -272,9 +272,9 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
       found.reached = fed;
       found.cost = planner.totalCost - totalCostAtStart;
       found.feedings.resize(stack.size());
-      for (std::size_t depth = stack.size(); depth-- > 0;) {
-        found.feedings[depth] = {candidateLeadingDown(stack.top()), unpackMag(stack.top().mag)};
-        stack.pop();
+      for (std::size_t depth = 0; depth < stack.size(); ++depth) {
+        const SearchFrame& onPath = stack.at(depth);
+        found.feedings[depth] = {candidateLeadingDown(onPath), unpackMag(onPath.mag)};
       }
       return 1;
     }

@@ -72,13 +72,14 @@ class SearchStack {
  public:
   bool empty() const { return size_ == 0; }
   std::size_t size() const { return size_; }
-  // Only called on a stack that holds a frame; the analyzer cannot follow that through the search.
-  SearchFrame& top() { return *top_; }  // NOLINT(clang-analyzer-core.uninitialized.UndefReturn)
+  SearchFrame& top() { return *top_; }
   SearchFrame& at(std::size_t index) { return chunks_[index >> kChunkBits][index & kChunkMask]; }
 
   SearchFrame& push() {
     if (size_ == chunks_.size() << kChunkBits) {
-      chunks_.push_back(std::make_unique_for_overwrite<SearchFrame[]>(kChunkSize));
+      // Left uninitialised: every frame is written before it is read. (new T[n] rather than
+      // make_unique_for_overwrite, which the web build's standard library lacks.)
+      chunks_.push_back(std::unique_ptr<SearchFrame[]>(new SearchFrame[kChunkSize]));
     }
     top_ = &at(size_);
     ++size_;

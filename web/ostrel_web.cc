@@ -1,0 +1,45 @@
+// The WebAssembly entry of the web page: two C functions over the JSON requests of
+// plan_request.h. Each returns a string from malloc that the caller frees with _free. While a plan
+// runs, every console line is handed to Module.onConsoleLine, so the page's worker can show the
+// search's progress.
+#include <emscripten.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "web/plan_request.h"
+
+namespace {
+
+// The plan files live in the module's in-memory file system.
+constexpr const char* kScratchDir = "/plan";
+
+// NOLINTBEGIN: the JavaScript body is not C++.
+EM_JS(void, postConsoleLine, (const char* text, int length), {
+  if (Module["onConsoleLine"]) Module["onConsoleLine"](UTF8ToString(text, length));
+});
+// NOLINTEND
+
+char* copyForCaller(const std::string& text) {
+  auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
+  if (copy != nullptr) std::memcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE char* ostrel_catalog() { return copyForCaller(ostrel::web::catalogJson()); }
+
+EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
+  mkdir(kScratchDir, 0755);  // already there after the first plan
+  return copyForCaller(ostrel::web::planJson(request, kScratchDir, [](std::string_view line) {
+    postConsoleLine(line.data(), static_cast<int>(line.size()));
+  }));
+}
+
+}  // extern "C"

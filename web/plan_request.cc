@@ -1,0 +1,295 @@
+// The web page's requests: the names for its selects, and one plan run exactly as the console
+// program's plan run goes (empty the files, search, write the plan, print the outcome), with the
+// console captured line by line and the files read back, so the page shows the console program's
+// very bytes.
+#include "web/plan_request.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "model/limits.h"
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/plan.h"
+#include "plan/plan_report.h"
+#include "plan/search.h"
+
+namespace ostrel::web {
+namespace {
+
+using nlohmann::json;
+
+// A goal the page can plan for: its name in requests, its label in the page, and the search
+// that finds its plan without writing it.
+struct Goal {
+  const char* id;
+  const char* label;
+  bool (*search)(PlannerState& planner, const MagState& start, const Console& console, Plan& found);
+};
+
+bool searchFirstFound(PlannerState& planner, const MagState& start, const Console& console,
+                      Plan& found) {
+  return findFirstPlan(planner, start, console, found);
+}
+
+constexpr Goal kGoals[] = {
+    {"first", "First plan found", &searchFirstFound},
+};
+
+const Goal* findGoal(std::string_view id) {
+  const auto* goal = std::find_if(std::begin(kGoals), std::end(kGoals),
+                                  [id](const Goal& g) { return id == g.id; });
+  return goal == std::end(kGoals) ? nullptr : goal;
+}
+
+json magJson(const MagState& mag) {
+  return {{"type", mag.type},     {"def", mag.def},       {"pow", mag.pow},
+          {"dex", mag.dex},       {"mind", mag.mind},     {"defBar", mag.defBar},
+          {"powBar", mag.powBar}, {"dexBar", mag.dexBar}, {"mindBar", mag.mindBar},
+          {"level", mag.level}};
+}
+
+// Reads a whole number that fits in 32 bits; anything else leaves `value` alone.
+bool readInt(const json& object, const char* key, std::int32_t& value) {
+  const auto field = object.find(key);
+  if (field == object.end() || !field->is_number_integer()) return false;
+  // Numbers above the signed 64-bit range come as unsigned: never let them wrap to a small one.
+  if (field->is_number_unsigned() &&
+      field->get<std::uint64_t>() > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) {
+    return false;
+  }
+  const std::int64_t number = field->get<std::int64_t>();
+  if (number < std::numeric_limits<std::int32_t>::min() ||
+      number > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(number);
+  return true;
+}
+
+// The console of one plan: both streams captured, the out stream passed on line by line.
+class CapturedConsole {
+ public:
+  explicit CapturedConsole(const ConsoleLineSink& onLine) : onLine_(onLine) {
+    out_ = fopencookie(this, "w", {nullptr, &CapturedConsole::writeOut, nullptr, nullptr});
+    err_ = fopencookie(this, "w", {nullptr, &CapturedConsole::writeErr, nullptr, nullptr});
+  }
+  CapturedConsole(const CapturedConsole&) = delete;
+  CapturedConsole& operator=(const CapturedConsole&) = delete;
+  ~CapturedConsole() { close(); }
+
+  bool ready() const { return out_ != nullptr && err_ != nullptr; }
+  Console console() const { return Console{out_, err_}; }
+
+  // Flushes and closes both streams; a last line without its line end is passed on too.
+  void close() {
+    if (out_ != nullptr) std::fclose(out_);
+    if (err_ != nullptr) std::fclose(err_);
+    out_ = err_ = nullptr;
+    if (lineStart_ < out.size() && onLine_) onLine_(std::string_view(out).substr(lineStart_));
+    lineStart_ = out.size();
+  }
+
+  std::string out;
+  std::string err;
+
+ private:
+  static ssize_t writeOut(void* cookie, const char* data, std::size_t size) {
+    auto& self = *static_cast<CapturedConsole*>(cookie);
+    self.out.append(data, size);
+    for (std::size_t end = self.out.find('\n', self.lineStart_); end != std::string::npos;
+         end = self.out.find('\n', self.lineStart_)) {
+      if (self.onLine_) {
+        self.onLine_(std::string_view(self.out).substr(self.lineStart_, end + 1 - self.lineStart_));
+      }
+      self.lineStart_ = end + 1;
+    }
+    return static_cast<ssize_t>(size);
+  }
+  static ssize_t writeErr(void* cookie, const char* data, std::size_t size) {
+    static_cast<CapturedConsole*>(cookie)->err.append(data, size);
+    return static_cast<ssize_t>(size);
+  }
+
+  const ConsoleLineSink& onLine_;
+  std::FILE* out_ = nullptr;
+  std::FILE* err_ = nullptr;
+  std::size_t lineStart_ = 0;
+};
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string answer(const char* outcome, const char* message) {
+  return json{{"outcome", outcome}, {"message", message}}.dump();
+}
+
+// The plan as data for the page: every mag from the start to the reached one (mags[k] is the mag
+// after k feedings), the item of every feeding, and the runs of one item, first run first.
+json planData(const Plan& plan) {
+  json mags = json::array();
+  json items = json::array();
+  json runs = json::array();
+  for (std::size_t k = 0; k < plan.feedings.size(); ++k) {
+    const Feeding& feeding = plan.feedings[k];
+    mags.push_back(magJson(feeding.before));
+    items.push_back(feeding.item);
+    if (k == 0 || plan.feedings[k - 1].item != feeding.item) {
+      runs.push_back({{"item", feeding.item}, {"first", k}, {"count", 0}});
+    }
+    runs.back()["count"] = runs.back()["count"].get<int>() + 1;
+  }
+  mags.push_back(magJson(plan.reached));
+  return {{"start", magJson(plan.start)}, {"reached", magJson(plan.reached)},
+          {"feedings", plan.feedCount()}, {"meseta", plan.cost},
+          {"mags", std::move(mags)},      {"items", std::move(items)},
+          {"runs", std::move(runs)}};
+}
+
+// What a request asks for: the player and the target in a fresh planner, the start, the goal.
+struct PlanInput {
+  PlannerState planner;
+  MagState start = kBabyMag;
+  const Goal* goal = &kGoals[0];  // a request without a goal plans the first plan found
+};
+
+// Reads the request into `input`, checking the player, the start and the target as the dialogue
+// does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
+std::string readPlanInput(const json& request, PlanInput& input) {
+  if (const auto goal = request.find("goal"); goal != request.end()) {
+    input.goal = goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : nullptr;
+    if (input.goal == nullptr) return answer("bad-request", "unknown goal");
+  }
+  PlannerState& planner = input.planner;
+  if (!readInt(request, "sectionId", planner.sectionId) ||
+      !readInt(request, "charClass", planner.charClass)) {
+    return answer("bad-request", "sectionId and charClass must be whole numbers");
+  }
+  if (planner.sectionId < 0 || planner.sectionId >= kSectionIdCount || planner.charClass < 0 ||
+      planner.charClass >= kCharClassCount) {
+    return answer("refused", "");
+  }
+
+  MagState& start = input.start;
+  if (const auto field = request.find("start"); field != request.end() && !field->is_null()) {
+    const json& s = *field;
+    if (!s.is_object() || !readInt(s, "type", start.type) || !readInt(s, "def", start.def) ||
+        !readInt(s, "pow", start.pow) || !readInt(s, "dex", start.dex) ||
+        !readInt(s, "mind", start.mind) || !readInt(s, "defBar", start.defBar) ||
+        !readInt(s, "powBar", start.powBar) || !readInt(s, "dexBar", start.dexBar) ||
+        !readInt(s, "mindBar", start.mindBar)) {
+      return answer("bad-request", "start needs type, the four stats and the four bars");
+    }
+    switch (checkStart(start)) {
+      case StartCheck::kFullyRaised:
+        return answer("refused", kFullyRaisedMessage);
+      case StartCheck::kOutOfRange:
+        return answer("refused", "");
+      case StartCheck::kValid:
+        break;
+    }
+    start.level = start.def + start.pow + start.dex + start.mind;
+  }
+
+  Target& target = planner.target;
+  const auto field = request.find("target");
+  if (field == request.end() || !field->is_object() || !readInt(*field, "def", target.def) ||
+      !readInt(*field, "pow", target.pow) || !readInt(*field, "dex", target.dex) ||
+      !readInt(*field, "mind", target.mind)) {
+    return answer("bad-request", "target needs the four stats");
+  }
+  if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
+  target.level = target.def + target.pow + target.dex + target.mind;
+  return {};
+}
+
+// The console program's plan run (empty the files, search, write the plan, tell the outcome) on
+// a planner that starts afresh for every request, answered with everything it printed and wrote.
+std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
+  PlannerState& planner = input.planner;
+  CapturedConsole captured(onLine);
+  if (!captured.ready()) return answer("bad-request", "no console could be opened");
+  const Console console = captured.console();
+
+  emptyPlanFiles(planner, console);
+  Plan plan;
+  const bool found = input.goal->search(planner, input.start, console, plan);
+  if (found) {
+    reportPlan(planner, plan, console);
+    reportFirstRun(planner, input.start, console);
+    std::fputs("Mag successful!\n", console.out);
+    if (planFilesComplete(planner)) {
+      std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
+    } else {
+      std::fputs(
+          "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
+          "above are the plan.\n",
+          console.out);
+    }
+  } else {
+    std::fputs("failed to create Mag\n", console.out);
+  }
+  captured.close();
+
+  json result = {{"outcome", found ? "found" : "failed"},
+                 {"goal", input.goal->id},
+                 {"console", captured.out},
+                 {"errors", captured.err},
+                 {"files",
+                  {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
+                   {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
+  if (found) result["plan"] = planData(plan);
+  return result.dump();
+}
+
+}  // namespace
+
+std::string catalogJson() {
+  json goals = json::array();
+  std::transform(std::begin(kGoals), std::end(kGoals), std::back_inserter(goals),
+                 [](const Goal& goal) {
+                   return json{{"id", goal.id}, {"label", goal.label}};
+                 });
+  const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));
+  const std::vector<std::string> classes(std::begin(kCharClassNames), std::end(kCharClassNames));
+  return json{
+      {"sectionIds", sections},
+      {"charClasses", classes},
+      {"forms", kMagTypeNames},
+      {"items", kItemNames},
+      {"goals", std::move(goals)},
+      {"limits",
+       {{"minDef", kMinDef},
+        {"maxBar", kMaxBar},
+        {"maxLevel", kMaxLevel},
+        {"babyMag", magJson(kBabyMag)}}},
+      {"messages", {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
+      .dump();
+}
+
+std::string planJson(std::string_view request, const std::string& scratchDir,
+                     const ConsoleLineSink& onLine) {
+  const json parsed = json::parse(request, nullptr, false);
+  if (parsed.is_discarded() || !parsed.is_object()) {
+    return answer("bad-request", "not a JSON object");
+  }
+  PlanInput input;
+  if (std::string refusal = readPlanInput(parsed, input); !refusal.empty()) return refusal;
+  input.planner.planFilePaths = {scratchDir + "/" + kDetailFileName,
+                                 scratchDir + "/" + kGroupedFileName, true};
+  return planAndAnswer(input, onLine);
+}
+
+}  // namespace ostrel::web

@@ -1,0 +1,224 @@
+// The page: reads the player, the mag and the target from the form, checks every field against
+// the ranges the core gives, hands the request to the planner's worker and shows the answer. The
+// rules that need the whole mag (a mag fully raised, a target that is not possible) are the
+// core's own, answered with the console program's messages.
+import { hidePlan, showPlan } from "./plan-view.js";
+
+const STATS = ["def", "pow", "dex", "mind"];
+const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
+const LAST_REQUEST_KEY = "ostrel.lastRequest";
+const SHOW_PROGRESS_AFTER_MS = 500;
+
+const $ = (id) => document.getElementById(id);
+
+let catalog = null;
+let worker = null;
+let pending = null;  // {id, request, clickedAt, timer, line}
+let nextRequestId = 1;
+
+function setStatus(text) { $("status").textContent = text; }
+
+function fillSelect(select, names, numbered) {
+  select.replaceChildren(...names.map((name, index) => {
+    const option = document.createElement("option");
+    option.value = String(index);
+    option.textContent = numbered ? `${index + 1}: ${name}` : name;
+    return option;
+  }));
+}
+
+function grownMag() { return document.querySelector('input[name="mag-kind"]:checked').value === "grown"; }
+
+// A whole number in min..max (max may be absent), or an error message naming the field.
+function readWhole(id, label, min, max) {
+  const text = $(id).value.trim();
+  const range = max === undefined ? `at least ${min}` : `${min} to ${max}`;
+  const ok = /^[+-]?\d+$/.test(text) && Number(text) >= min && (max === undefined || Number(text) <= max);
+  $(id).classList.toggle("invalid", !ok);
+  return ok ? { value: Number(text) } : { error: `${label}: a whole number, ${range}` };
+}
+
+// The request the form describes, or the list of fields that are out of range.
+function readRequest() {
+  const { minDef, maxBar } = catalog.limits;
+  const errors = [];
+  const read = (id, label, min, max) => {
+    const field = readWhole(id, label, min, max);
+    if (field.error) errors.push(field.error);
+    return field.value;
+  };
+  let start = null;
+  if (grownMag()) {
+    start = { type: Number($("form").value) };
+    STATS.forEach((stat, i) => {
+      start[stat] = read(`start-${stat}`, `Mag's ${stat}`, stat === "def" ? minDef : 0);
+      start[BARS[i]] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`, 0, maxBar);
+    });
+  } else {
+    STATS.concat(BARS).forEach((field) => $(`start-${field}`).classList.remove("invalid"));
+  }
+  const target = {};
+  STATS.forEach((stat) => {
+    target[stat] = read(`target-${stat}`, `Desired ${stat}`, stat === "def" ? minDef : 0);
+  });
+  const request = {
+    sectionId: Number($("section-id").value),
+    charClass: Number($("char-class").value),
+    goal: $("goal").value,
+    start,
+    target,
+  };
+  return { request, errors };
+}
+
+function sumOf(ids) {
+  return ids.reduce((sum, id) => sum + (Number.parseInt($(id).value, 10) || 0), 0);
+}
+
+// The ranges beside the fields: the mag's level, and the levels left as the dialogue counts them.
+function updateHints() {
+  if (!catalog) return;
+  const { maxLevel, minDef, maxBar } = catalog.limits;
+  const startLevel = grownMag() ? sumOf(STATS.map((s) => `start-${s}`)) : catalog.limits.babyMag.level;
+  $("start-hint").textContent =
+    `Level ${startLevel}, must stay below ${maxLevel}. def at least ${minDef}, others at least 0, bars 0 to ${maxBar}.`;
+  const targetLevel = sumOf(STATS.map((s) => `target-${s}`));
+  $("target-hint").textContent =
+    `Level ${targetLevel} of at most ${maxLevel} (${maxLevel - targetLevel} remaining), above ` +
+    `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
+}
+
+function fillForm(request) {
+  $("section-id").value = String(request.sectionId);
+  $("char-class").value = String(request.charClass);
+  if ([...$("goal").options].some((o) => o.value === request.goal)) $("goal").value = request.goal;
+  document.querySelector(`input[name="mag-kind"][value="${request.start ? "grown" : "new"}"]`).checked = true;
+  $("grown-mag").hidden = !request.start;
+  if (request.start) {
+    $("form").value = String(request.start.type);
+    STATS.concat(BARS).forEach((field) => { $(`start-${field}`).value = String(request.start[field]); });
+  }
+  STATS.forEach((stat) => { $(`target-${stat}`).value = String(request.target[stat]); });
+  updateHints();
+}
+
+function showFieldErrors(errors) {
+  $("field-errors").replaceChildren(...errors.map((text) => {
+    const item = document.createElement("li");
+    item.textContent = text;
+    return item;
+  }));
+}
+
+function setRunning(running) {
+  $("plan-button").disabled = running || !catalog;
+  $("stop-button").hidden = !running;
+}
+
+function plan() {
+  const { request, errors } = readRequest();
+  showFieldErrors(errors);
+  $("refusal").hidden = true;
+  if (errors.length > 0) {
+    setStatus("Check the fields marked in red.");
+    return;
+  }
+  localStorage.setItem(LAST_REQUEST_KEY, JSON.stringify(request));
+  const id = nextRequestId++;
+  const clickedAt = performance.now();
+  pending = { id, request, clickedAt, line: "" };
+  pending.timer = setInterval(() => {
+    const elapsed = performance.now() - clickedAt;
+    if (elapsed < SHOW_PROGRESS_AFTER_MS) return;
+    setStatus(`Searching… ${(elapsed / 1000).toFixed(1)} s${pending.line ? ` · ${pending.line.trim()}` : ""}`);
+  }, 100);
+  setStatus("Searching…");
+  setRunning(true);
+  worker.postMessage({ type: "plan", id, request });
+}
+
+function finishPending() {
+  clearInterval(pending.timer);
+  pending = null;
+  setRunning(false);
+}
+
+function onResult(response, workerMs) {
+  const { request, clickedAt } = pending;
+  finishPending();
+  if (response.outcome === "refused" || response.outcome === "bad-request") {
+    hidePlan();
+    $("refusal").textContent = response.message || "A field is out of range.";
+    $("refusal").hidden = false;
+    setStatus("");
+    return;
+  }
+  showPlan(response, request, catalog);
+  const ms = Math.round(performance.now() - clickedAt);
+  $("status").dataset.ms = String(ms);
+  $("status").dataset.workerMs = String(Math.round(workerMs));
+  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
+  setStatus(response.outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`);
+}
+
+function onWorkerMessage(event) {
+  const message = event.data;
+  if (message.type === "ready") {
+    const firstStart = catalog === null;
+    catalog = message.catalog;
+    if (firstStart) onCatalog();
+    setRunning(false);
+    setStatus("");
+  } else if (pending && message.id === pending.id) {
+    if (message.type === "line") pending.line = message.line;
+    if (message.type === "result") onResult(message.response, message.workerMs);
+  }
+}
+
+function startWorker() {
+  worker = new Worker("worker.js");
+  worker.onmessage = onWorkerMessage;
+  worker.onerror = (event) => setStatus(`The planner stopped: ${event.message}`);
+}
+
+// A search that takes too long is stopped by ending its worker; a new one takes its place.
+function stop() {
+  worker.terminate();
+  finishPending();
+  setStatus("Stopped.");
+  startWorker();
+  $("plan-button").disabled = true;
+}
+
+function onCatalog() {
+  fillSelect($("section-id"), catalog.sectionIds, false);
+  fillSelect($("char-class"), catalog.charClasses, false);
+  fillSelect($("form"), catalog.forms, true);
+  $("goal").replaceChildren(...catalog.goals.map((goal) => {
+    const option = document.createElement("option");
+    option.value = goal.id;
+    option.textContent = goal.label;
+    return option;
+  }));
+  updateHints();
+  const saved = localStorage.getItem(LAST_REQUEST_KEY);
+  if (saved) {
+    try {
+      fillForm(JSON.parse(saved));
+      plan();
+    } catch {
+      localStorage.removeItem(LAST_REQUEST_KEY);
+    }
+  }
+}
+
+document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
+  radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(); });
+});
+document.querySelectorAll("input").forEach((input) => input.addEventListener("input", updateHints));
+$("plan-button").addEventListener("click", plan);
+$("stop-button").addEventListener("click", stop);
+document.addEventListener("keydown", (event) => {
+  if (event.key === "Enter" && event.target.matches("input[inputmode]") && !$("plan-button").disabled) plan();
+});
+startWorker();

@@ -1,0 +1,302 @@
+#!/usr/bin/python3
+"""Drives ostrel's web page in headless Chromium and checks it against the console program.
+
+Serves the built site on 127.0.0.1 (a free port), plans several mags in the page (a new mag, a
+grown mag with bars, a hopeless target, refused mags) and compares the page's console lines and
+saved files byte for byte with the native `ostrel` dialogue run on the same answers in a fresh
+temporary directory. Also checks the ticks surviving a reload, the page's rows against the grouped
+file, that no request leaves the page and that the browser console holds no error. Screenshots go
+to SITE/screenshots/. Ends with the line "N passed, N failed".
+
+Usage: browser_test.py --site build-web --ostrel build/ostrel
+"""
+import argparse
+import functools
+import http.server
+import pathlib
+import re
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+STATS = ("def", "pow", "dex", "mind")
+FILES = ("feedingPlan.txt", "feedingPlan2.txt")
+RUN_LINE = re.compile(r"Feed +(\d+) +(.+?) to your: +(\S+) \( *(\d+)\) (\S+)")
+
+# Each case: the answers (section ID and class as menu numbers, the start as form index with
+# stats and bars, or None for a new mag, the target) and what the page must answer.
+NEW_MAG = dict(name="new mag, Purplenum Humar to 50/50/50/50", section=0, char_class=0,
+               start=None, target=(50, 50, 50, 50), outcome="found")
+CASES = [
+    NEW_MAG,
+    dict(name="grown Varuna with bars, Skyly Racaseal", section=2, char_class=7,
+         start=dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)),
+         target=(20, 110, 50, 20), outcome="found"),
+    dict(name="small plan, Whitill Fonewearl", section=9, char_class=11, start=None,
+         target=(6, 1, 0, 2), outcome="found"),
+    dict(name="hopeless target 5/0/0/195", section=0, char_class=0, start=None,
+         target=(5, 0, 0, 195), outcome="failed"),
+    dict(name="refused target: lowers a stat", section=3, char_class=4,
+         start=dict(type=2, stats=(8, 12, 3, 2), bars=(0, 0, 0, 0)),
+         target=(20, 10, 50, 20), outcome="refused", message="That mag is not possible"),
+    dict(name="refused mag: fully raised", section=1, char_class=1,
+         start=dict(type=10, stats=(100, 50, 50, 0), bars=(0, 0, 0, 0)),
+         target=(100, 50, 50, 0), outcome="refused", message="Your mag is fully raised!"),
+]
+
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, ok, detail=""):
+        if ok:
+            self.passed += 1
+            print(f"ok - {name}")
+        else:
+            self.failed += 1
+            print(f"FAIL - {name}: {detail}")
+
+
+def dialogue_answers(case):
+    lines = ["", str(case["section"]), str(case["char_class"])]
+    start = case["start"]
+    if start is None:
+        lines.append("1")
+    else:
+        lines += ["2", str(start["type"] + 1)]
+        for stat, bar in zip(start["stats"], start["bars"]):
+            lines += [str(stat), str(bar)]
+    lines += [str(v) for v in case["target"]]
+    lines.append("n")
+    return "\n".join(lines) + "\n"
+
+
+def run_native(ostrel, case):
+    """The console program on the case's answers: its whole output and both plan files."""
+    with tempfile.TemporaryDirectory() as work:
+        done = subprocess.run([ostrel], input=dialogue_answers(case).encode(), cwd=work,
+                              capture_output=True, timeout=120, check=False)
+        files = {name: (pathlib.Path(work) / name).read_bytes() for name in FILES}
+    return done.stdout.decode(), files
+
+
+def plan_lines(stdout):
+    """The console lines of the plan: after the last target question, up to the closing one."""
+    question = stdout.rindex("What is your desired mind? (")
+    begin = stdout.index("\n", question) + 1
+    return stdout[begin:stdout.index("\nTry another", begin)]
+
+
+def serve(site):
+    class QuietHandler(http.server.SimpleHTTPRequestHandler):
+        extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                          ".wasm": "application/wasm", ".js": "text/javascript"}
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), functools.partial(QuietHandler, directory=str(site)))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def start_browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+                     "--disable-background-networking", "--disable-component-update",
+                     "--disable-sync", "--no-first-run", f"--user-data-dir={profile}",
+                     "--window-size=1200,1400"):
+        options.add_argument(argument)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+
+
+def wait_ready(driver):
+    WebDriverWait(driver, 30).until(
+        lambda d: d.find_element(By.ID, "section-id").find_elements(By.TAG_NAME, "option"))
+
+
+def wait_answer(driver, timeout=120):
+    """Waits for the answer to the plan just started: a plan shown or a refusal."""
+    WebDriverWait(driver, timeout).until(lambda d: d.execute_script(
+        "return (document.getElementById('status').dataset.ms || '') !== ''"
+        " || !document.getElementById('refusal').hidden"))
+
+
+def fill_and_plan(driver, case):
+    Select(driver.find_element(By.ID, "section-id")).select_by_value(str(case["section"]))
+    Select(driver.find_element(By.ID, "char-class")).select_by_value(str(case["char_class"]))
+    start = case["start"]
+    kind = "new" if start is None else "grown"
+    driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
+    if start is not None:
+        Select(driver.find_element(By.ID, "form")).select_by_value(str(start["type"]))
+        for stat, value, bar in zip(STATS, start["stats"], start["bars"]):
+            set_field(driver, f"start-{stat}", value)
+            set_field(driver, f"start-{stat}Bar", bar)
+    for stat, value in zip(STATS, case["target"]):
+        set_field(driver, f"target-{stat}", value)
+    driver.execute_script("document.getElementById('status').dataset.ms = '';")
+    driver.find_element(By.ID, "plan-button").click()
+    wait_answer(driver)
+
+
+def set_field(driver, field_id, value):
+    field = driver.find_element(By.ID, field_id)
+    field.clear()
+    field.send_keys(str(value))
+
+
+def text_of(driver, element_id):
+    return driver.execute_script(f"return document.getElementById('{element_id}').textContent")
+
+
+def save_files(driver, downloads):
+    """Clicks both save buttons and returns the bytes of the files they saved."""
+    driver.execute_cdp_cmd("Page.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": str(downloads)})
+    for button in driver.find_elements(By.CSS_SELECTOR, "button.save"):
+        button.click()
+    deadline = time.monotonic() + 20
+    paths = [downloads / name for name in FILES]
+    while time.monotonic() < deadline and not all(p.exists() for p in paths):
+        time.sleep(0.05)
+    return {p.name: p.read_bytes() if p.exists() else None for p in paths}
+
+
+def rows_match_grouped_file(driver, grouped):
+    """The page's rows, first run first, against the run lines of feedingPlan2.txt (last first)."""
+    rows = driver.execute_script(
+        "return [...document.querySelectorAll('#runs li')].map(r => "
+        "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent])")
+    lines = grouped.decode().splitlines()[2:]
+    lines.reverse()
+    if len(rows) != len(lines):
+        return False, f"{len(rows)} rows, {len(lines)} run lines"
+    for (feed, route), line in zip(rows, lines):
+        count, item, form, level, stats = RUN_LINE.fullmatch(line).groups()
+        if feed != f"{count} × {item}" or not route.startswith(f"{form} ({level}) {stats} →"):
+            return False, f"row {feed!r} {route!r} against line {line!r}"
+    return True, ""
+
+
+def check_case(driver, results, ostrel, case, downloads):
+    name = case["name"]
+    fill_and_plan(driver, case)
+    stdout, native_files = run_native(ostrel, case)
+    if case["outcome"] == "refused":
+        shown = text_of(driver, "refusal")
+        results.check(f"{name}: the page refuses with the dialogue's message",
+                      shown == case["message"], repr(shown))
+        results.check(f"{name}: the dialogue prints the same message",
+                      case["message"] + "\n" in stdout, "message missing from the dialogue")
+        return
+    results.check(f"{name}: console lines as the console program's",
+                  text_of(driver, "console") == plan_lines(stdout),
+                  f"page {text_of(driver, 'console')[:200]!r}\nnative {plan_lines(stdout)[:200]!r}")
+    if case["outcome"] == "failed":
+        results.check(f"{name}: no plan, no save buttons, native files empty",
+                      all(not b.is_displayed() for b in driver.find_elements(By.CSS_SELECTOR, "button.save"))
+                      and all(v == b"" for v in native_files.values()), "")
+        return
+    saved = save_files(driver, downloads)
+    for file_name in FILES:
+        results.check(f"{name}: saved {file_name} byte for byte as the console program's",
+                      saved[file_name] == native_files[file_name],
+                      f"{len(saved[file_name] or b'')} bytes saved, {len(native_files[file_name])} native")
+    ok, detail = rows_match_grouped_file(driver, native_files["feedingPlan2.txt"])
+    results.check(f"{name}: one row per run, first run at the top, as in the grouped file", ok, detail)
+
+
+def check_ticks_survive_reload(driver, results):
+    boxes = driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")
+    boxes[0].click()
+    boxes[2].click()
+    driver.refresh()
+    # The page plans the last request again when it opens.
+    wait_ready(driver)
+    wait_answer(driver)
+    ticked = driver.execute_script(
+        "return [...document.querySelectorAll('#runs input')].flatMap((b, i) => b.checked ? [i] : [])")
+    results.check("ticks survive a reload", ticked == [0, 2], repr(ticked))
+    fed = text_of(driver, "fed-count")
+    results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
+
+
+def time_new_mag_plan(driver, runs=3):
+    times = []
+    for _ in range(runs):
+        driver.execute_script("document.getElementById('status').dataset.ms = '';")
+        driver.find_element(By.ID, "plan-button").click()
+        wait_answer(driver)
+        times.append(driver.execute_script(
+            "const d = document.getElementById('status').dataset; return [+d.ms, +d.workerMs]"))
+    return times
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--site", required=True, type=pathlib.Path)
+    parser.add_argument("--ostrel", required=True, type=pathlib.Path)
+    args = parser.parse_args()
+    site, ostrel = args.site.resolve(), args.ostrel.resolve()
+    results = Results()
+    server = serve(site)
+    origin = f"http://127.0.0.1:{server.server_port}"
+    with tempfile.TemporaryDirectory() as scratch:
+        scratch = pathlib.Path(scratch)
+        driver = start_browser(scratch / "profile")
+        try:
+            driver.get(f"{origin}/index.html")
+            wait_ready(driver)
+            for index, case in enumerate(CASES):
+                downloads = scratch / f"downloads-{index}"
+                downloads.mkdir()
+                check_case(driver, results, str(ostrel), case, downloads)
+                if case is NEW_MAG:
+                    check_ticks_survive_reload(driver, results)
+                    shots = site / "screenshots"
+                    shots.mkdir(exist_ok=True)
+                    driver.save_screenshot(str(shots / "desktop.png"))
+                    driver.set_window_size(390, 1400)
+                    time.sleep(0.3)
+                    driver.save_screenshot(str(shots / "phone.png"))
+                    driver.set_window_size(1200, 1400)
+                    times = time_new_mag_plan(driver)
+                    print("# click to plan, 1503 feedings: median "
+                          f"{statistics.median(t[0] for t in times)} ms, of which the core "
+                          f"{statistics.median(t[1] for t in times)} ms (runs: {times})")
+            # A plan of its own keeps its own ticks: the grown mag's rows start unticked.
+            fill_and_plan(driver, CASES[1])
+            ticked = driver.execute_script(
+                "return [...document.querySelectorAll('#runs input')].some(b => b.checked)")
+            results.check("another plan's rows start unticked", not ticked, "")
+            requests = driver.execute_script(
+                "return performance.getEntriesByType('resource').map(e => e.name)")
+            outside = [r for r in requests if not r.startswith(origin + "/")]
+            results.check("no request leaves the page", not outside, repr(outside))
+            errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+            results.check("no error in the browser console", not errors, repr(errors))
+        finally:
+            driver.quit()
+            server.shutdown()
+    print(f"{results.passed} passed, {results.failed} failed")
+    return 1 if results.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
