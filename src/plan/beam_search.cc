@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -341,7 +342,7 @@ class BeamRun {
     };
     current_.clear();
     layerStart_.push_back(static_cast<std::uint32_t>(backs_.size()));
-    const auto width = static_cast<std::uint32_t>(options_.width);
+    const std::ptrdiff_t width = options_.width;
     for (int type = 0; type < kMagTypeCount; ++type) {
       auto first = sorted_.begin() + start[type];
       auto last = sorted_.begin() + start[type + 1];
