@@ -38,13 +38,15 @@ struct GoalOptions {
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
   // 1 runs everything on the calling thread (as the web page must); 2 runs the two rankings of
-  // the shortest plan side by side. The plans are the same either way.
+  // the shortest plan side by side, and grows the cheapest plan's layers in two halves side by
+  // side. The plans are the same either way.
   std::int32_t threads = 2;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
-  // The first-found search's own options (its budget, say); it always runs quietly.
+  // The first-found search's own options (its budget, say); it always runs quietly. The first
+  // goal returns its plan as it is: with a form, only if the plan ends in that form.
   SearchOptions firstSearch;
 };
 

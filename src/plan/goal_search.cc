@@ -12,8 +12,8 @@ namespace ostrel {
 namespace {
 
 // How far the beam searches look, in feedings. A known plan of n feedings leaves room for
-// cheaper plans that are twice as long; without one, the search stops at a fixed depth (a mag
-// gains at least one level every 85 bar points, so a few thousand feedings reach any target).
+// cheaper plans that are twice as long; without one, the search stops at a fixed depth, well
+// beyond the 2,000 feedings that the longest plans found for a new mag to level 200 take.
 std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
   constexpr std::int32_t kWithoutPlan = 3000;
   return first ? 2 * first->feedCount() + 200 : kWithoutPlan;
