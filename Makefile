@@ -21,6 +21,7 @@ sanitize:
 
 bench: build
 	./build/bench/ostrel_bench
+	./build/bench/ostrel_goal_bench
 
 # Static checks: clang-tidy (with .clang-tidy) and cppcheck; both must find nothing. The fuzz
 # preset is only configured, for the fuzz target's compile commands.

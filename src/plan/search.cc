@@ -137,10 +137,11 @@ class PreferredItems {
 // the whole run reaches, and the give-up at the sixth line of the plan.
 class NodeBudget {
  public:
-  NodeBudget(PlannerState& planner, const Console& console, double interval)
+  NodeBudget(PlannerState& planner, const Console& console, double interval, bool quiet)
       : planner_(planner),
         console_(console),
         interval_(interval),
+        quiet_(quiet),
         planStart_(planner.nodeCount),
         nextReport_((std::floor(planner.nodeCount / interval) + 1) * interval) {}
 
@@ -171,22 +172,23 @@ class NodeBudget {
   bool reportProgress() {
     nextReport_ += interval_;
     ++planner_.hardCount;
-    std::fprintf(console_.out, "Wow this is hard!   %d\n", planner_.hardCount);
+    if (!quiet_) std::fprintf(console_.out, "Wow this is hard!   %d\n", planner_.hardCount);
     if (planner_.hardCount <= kProgressLinesBeforeGiveUp) return false;
-    std::fprintf(console_.out, "Sorry, I cant figure a way! :(\n");
+    if (!quiet_) std::fprintf(console_.out, "Sorry, I cant figure a way! :(\n");
     return true;
   }
 
   PlannerState& planner_;
   const Console& console_;
   double interval_;
+  bool quiet_;
   double planStart_;
   double nextReport_;
 };
 
 template <bool kRemember>
 int runSearch(PlannerState& planner, const MagState& start, const Console& console,
-              double progressInterval, SearchStats& stats, Plan& found) {
+              const SearchOptions& options, SearchStats& stats, Plan& found) {
   const Target& target = planner.target;
   if (aboveTarget(start, target)) return 0;
   if (onTarget(start, target)) {
@@ -197,7 +199,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
   const std::int32_t feedCountAtStart = planner.feedCount;
   const double totalCostAtStart = planner.totalCost;
   PreferredItems preferredItems(target);
-  NodeBudget budget(planner, console, progressInterval);
+  NodeBudget budget(planner, console, options.progressInterval, options.quiet);
   FailedSubtrees failedSubtrees(kRemember);
   PathIndex path(kRemember);
   SearchStack stack;
@@ -302,10 +304,9 @@ bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& 
   SearchStats& counted = stats != nullptr ? *stats : ignored;
   const std::int32_t feedCount = planner.feedCount;
   const double totalCost = planner.totalCost;
-  const int result =
-      options.remember
-          ? runSearch<true>(planner, start, console, options.progressInterval, counted, found)
-          : runSearch<false>(planner, start, console, options.progressInterval, counted, found);
+  const int result = options.remember
+                         ? runSearch<true>(planner, start, console, options, counted, found)
+                         : runSearch<false>(planner, start, console, options, counted, found);
   // The counters are the reports' business; the search leaves them as it found them.
   planner.feedCount = feedCount;
   planner.totalCost = totalCost;

@@ -33,6 +33,9 @@ struct SearchOptions {
   // whose whole subtree failed, and the states on the current path, into which descending again
   // could only go round the same loop until the budget runs out. Output is the same either way.
   bool remember = true;
+  // Write no progress or give-up lines (the console is not touched); the search and its budget
+  // are the same.
+  bool quiet = false;
 };
 
 // What one search did, for benchmarks and tests.

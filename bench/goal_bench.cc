@@ -1,0 +1,136 @@
+// Benchmark of the plans with a goal on the reference targets: for every target and goal, the
+// plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the
+// first-found plan's feedings and meseta. Each case runs in a process of its own, so that its
+// times and peak memory are those of one whole plan.
+//
+//   ostrel_goal_bench                        every target and goal, as a table
+//   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
+//   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "model/tables.h"
+#include "plan/goal.h"
+
+// POSIX has the program declare it; glibc declares it too when _GNU_SOURCE is on.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
+
+namespace {
+
+struct BenchTarget {
+  const char* name;
+  ostrel::SectionId sectionId;
+  ostrel::CharClass charClass;
+  ostrel::MagState start;
+  ostrel::Target target;
+};
+
+constexpr ostrel::MagState kGrownVaruna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
+
+constexpr BenchTarget kTargets[] = {
+    {"purplenum-humar", 0, 0, ostrel::kBabyMag, {30, 70, 70, 30, 200}},
+    {"viridia-hucast", 3, 1, ostrel::kBabyMag, {5, 145, 50, 0, 200}},
+    {"greenill-racast", 6, 5, ostrel::kBabyMag, {15, 0, 35, 150, 200}},
+    {"pinkal-fomar", 8, 8, ostrel::kBabyMag, {60, 60, 40, 40, 200}},
+    {"redria-hunewearl", 1, 2, ostrel::kBabyMag, {5, 100, 95, 0, 200}},
+    {"bluefull-ramarl", 5, 6, ostrel::kBabyMag, {20, 20, 20, 20, 80}},
+    {"oran-fonewm", 7, 9, ostrel::kBabyMag, {45, 40, 15, 100, 200}},
+    {"skyly-racaseal", 2, 7, kGrownVaruna, {20, 110, 50, 20, 200}},
+};
+
+struct GoalName {
+  const char* name;
+  ostrel::Goal goal;
+};
+constexpr GoalName kGoals[] = {
+    {"first", ostrel::Goal::kFirst},
+    {"cheapest", ostrel::Goal::kCheapest},
+    {"fewest", ostrel::Goal::kFewest},
+};
+
+constexpr int kSmokeWidth = 16;
+
+double cpuSeconds(const rusage& usage) {
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs one case here and prints its line of the table.
+int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
+  ostrel::PlannerState player;
+  player.sectionId = bench.sectionId;
+  player.charClass = bench.charClass;
+  player.target = bench.target;
+  ostrel::GoalOptions options;
+  options.goal = goal.goal;
+  options.beamWidth = width;
+  options.threads = threads;
+  const auto begin = std::chrono::steady_clock::now();
+  const ostrel::GoalResult result = ostrel::planForGoal(player, bench.start, options);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+
+  char plan[64] = "none";
+  if (result.outcome == ostrel::GoalOutcome::kFound) {
+    std::snprintf(plan, sizeof plan, "%5d %9.0f %-9s", result.plan.feedCount(), result.plan.cost,
+                  ostrel::kMagTypeNames[result.plan.reached.type]);
+  }
+  char first[64] = "none";
+  if (result.first) {
+    std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
+  }
+  std::printf("%-17s %-8s %-25s %6.2f %6.2f %6.1f   %s\n", bench.name, goal.name, plan, wall,
+              cpuSeconds(usage), static_cast<double>(usage.ru_maxrss) / 1024.0, first);
+  return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
+}
+
+int runAll(const char* self, int width) {
+  std::printf("%-17s %-8s %5s %9s %-9s %6s %6s %6s   %5s %9s\n", "target", "goal", "feeds",
+              "meseta", "form", "wall s", "cpu s", "peakMB", "first", "meseta");
+  int failures = 0;
+  const std::string widthText = std::to_string(width);
+  for (const BenchTarget& bench : kTargets) {
+    for (const GoalName& goal : kGoals) {
+      std::fflush(stdout);
+      char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
+                      const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()), nullptr};
+      pid_t child;
+      if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return 1;
+      int status = 0;
+      waitpid(child, &status, 0);
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failures;
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  constexpr int kDefaultWidth = ostrel::GoalOptions{}.beamWidth;
+  if (argc == 1) return runAll(argv[0], kDefaultWidth);
+  if (argc == 2 && std::strcmp(argv[1], "smoke") == 0) return runAll(argv[0], kSmokeWidth);
+  if (argc >= 3) {
+    const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
+    const int threads = argc > 4 ? std::atoi(argv[4]) : 2;
+    for (const BenchTarget& bench : kTargets) {
+      for (const GoalName& goal : kGoals) {
+        if (std::strcmp(argv[1], bench.name) == 0 && std::strcmp(argv[2], goal.name) == 0 &&
+            width > 0 && threads > 0) {
+          return runCase(bench, goal, width, threads);
+        }
+      }
+    }
+  }
+  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | TARGET GOAL [WIDTH [THREADS]]]\n");
+  return 2;
+}

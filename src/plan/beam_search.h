@@ -1,0 +1,50 @@
+// The beam search behind the cheapest and shortest plans. It grows whole mag states (form, stats
+// and bars) one feeding at a time, all states of the same number of feedings together; merges
+// states that are exactly alike, keeping the cheaper; and keeps, for every form the mags are in,
+// only the states that look closest to the target: the cost so far plus a lower bound on the cost
+// still needed (cost_bound.h). Keeping a share per form keeps different evolution routes alive,
+// which finds good plans for every final form in one run.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/goal.h"
+#include "plan/plan.h"
+
+namespace ostrel {
+
+// Which feeding tables the bound on what is still needed may use: the current form's only (bold,
+// and often the better guide, though not a true bound once the form changes) or every table the
+// mag can still reach (a true lower bound). Either also drops the states whose bound shows that
+// they cannot beat the best plan found.
+enum class Ranking { kCurrentTable, kReachableTables };
+
+struct BeamOptions {
+  Goal goal = Goal::kCheapest;  // cheapest or fewest
+  Ranking ranking = Ranking::kReachableTables;
+  std::int32_t width = 500;     // states kept per form and number of feedings
+  std::optional<MagType> form;  // the form the plan must end in
+  bool everyForm = false;       // look on for every form's best plan
+  std::int32_t maxFeedings = 3000;
+  // A plan already known (the first-found one): the search only looks for better ones.
+  const Plan* known = nullptr;
+  GoalProgress* progress = nullptr;
+  // 2 grows each layer in two halves side by side; the plans are the same with 1.
+  std::int32_t threads = 1;
+};
+
+struct BeamResult {
+  std::array<std::optional<Plan>, kMagTypeCount> bestByForm;
+  std::uint64_t feedingsTried = 0;
+  std::int32_t layers = 0;  // the number of feedings searched to
+};
+
+// Runs the beam search from `start` to `player.target`; `player` gives the class and section ID.
+BeamResult beamSearch(const PlannerState& player, const MagState& start,
+                      const BeamOptions& options);
+
+}  // namespace ostrel

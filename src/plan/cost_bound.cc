@@ -1,0 +1,151 @@
+// The corners of the dual of the covering programme: maximise b . y subject to y >= 0 and, for
+// every item, its positive bar changes . y <= its cost. Any such y bounds the cost from below
+// (weak duality), and the best of the corners is the programme's value. With four variables a
+// corner is where four of the constraints hold with equality, and after dropping the items that
+// another item beats on every bar for no more cost there are a couple of dozen constraints, so
+// every choice of four is simply tried.
+#include "plan/cost_bound.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "model/feeding.h"
+
+namespace ostrel {
+namespace {
+
+struct Constraint {
+  std::array<double, 4> gain;  // a . y <= limit
+  double limit;
+};
+
+// a beats b: it gives at least as much to every bar, for no more.
+bool beats(const Constraint& a, const Constraint& b) {
+  for (int stat = 0; stat < 4; ++stat) {
+    if (a.gain[stat] < b.gain[stat]) return false;
+  }
+  return a.limit <= b.limit;
+}
+
+// Solves the four equalities; false when they do not meet in one point.
+bool solve(const Constraint* rows[4], std::array<double, 4>& y) {
+  double m[4][5];
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) m[r][c] = rows[r]->gain[c];
+    m[r][4] = rows[r]->limit;
+  }
+  for (int col = 0; col < 4; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < 4; ++r) {
+      if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+    }
+    if (std::fabs(m[pivot][col]) < 1e-12) return false;
+    for (int c = 0; c < 5; ++c) std::swap(m[col][c], m[pivot][c]);
+    for (int r = 0; r < 4; ++r) {
+      if (r == col) continue;
+      const double factor = m[r][col] / m[col][col];
+      for (int c = col; c < 5; ++c) m[r][c] -= factor * m[col][c];
+    }
+  }
+  for (int r = 0; r < 4; ++r) y[r] = m[r][4] / m[r][r];
+  return true;
+}
+
+}  // namespace
+
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
+  CostBound bound;
+  std::vector<Constraint> items;
+  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+    if (((tables >> table) & 1U) == 0) continue;
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kFeedTable[table][item];
+      Constraint row{
+          {static_cast<double>(std::max(d.def, 0)), static_cast<double>(std::max(d.pow, 0)),
+           static_cast<double>(std::max(d.dex, 0)), static_cast<double>(std::max(d.mind, 0))},
+          costs[item]};
+      for (int stat = 0; stat < 4; ++stat) {
+        if (row.gain[stat] > 0) bound.raised |= 1U << stat;
+      }
+      items.push_back(row);
+    }
+  }
+
+  // Keep the items no other beats (of two equal ones, the first).
+  std::vector<Constraint> rows;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    bool beaten = false;
+    for (std::size_t j = 0; j < items.size() && !beaten; ++j) {
+      if (j != i && beats(items[j], items[i]) && (!beats(items[i], items[j]) || j < i)) {
+        beaten = true;
+      }
+    }
+    if (!beaten) rows.push_back(items[i]);
+  }
+  // y >= 0 as -y <= 0; a stat no item raises gets y <= 0 too, so its y is 0 (a need there makes
+  // the bound infinite anyway).
+  for (int stat = 0; stat < 4; ++stat) {
+    Constraint floor{{0, 0, 0, 0}, 0};
+    floor.gain[stat] = -1;
+    rows.push_back(floor);
+    if (((bound.raised >> stat) & 1U) == 0) {
+      floor.gain[stat] = 1;
+      rows.push_back(floor);
+    }
+  }
+
+  constexpr double kSlack = 1e-9;
+  const std::size_t n = rows.size();
+  for (std::size_t a = 0; a < n; ++a) {
+    for (std::size_t b = a + 1; b < n; ++b) {
+      for (std::size_t c = b + 1; c < n; ++c) {
+        for (std::size_t d = c + 1; d < n; ++d) {
+          const Constraint* chosen[4] = {&rows[a], &rows[b], &rows[c], &rows[d]};
+          std::array<double, 4> y{};
+          if (!solve(chosen, y)) continue;
+          bool feasible = true;
+          for (std::size_t r = 0; r < n && feasible; ++r) {
+            const double lhs = rows[r].gain[0] * y[0] + rows[r].gain[1] * y[1] +
+                               rows[r].gain[2] * y[2] + rows[r].gain[3] * y[3];
+            // Corners are slightly loosened by rounding; taking them a hair inside keeps the
+            // bound a true lower bound.
+            feasible = lhs <= rows[r].limit * (1 + kSlack) + kSlack;
+          }
+          if (!feasible) continue;
+          bool known = false;
+          for (std::size_t i = 0; i < bound.corners.size() && !known; i += 4) {
+            known = std::fabs(bound.corners[i] - y[0]) < kSlack &&
+                    std::fabs(bound.corners[i + 1] - y[1]) < kSlack &&
+                    std::fabs(bound.corners[i + 2] - y[2]) < kSlack &&
+                    std::fabs(bound.corners[i + 3] - y[3]) < kSlack;
+          }
+          if (known) continue;
+          for (double value : y) bound.corners.push_back(std::max(value, 0.0) * (1 - kSlack));
+        }
+      }
+    }
+  }
+  // Needs are never negative, so a corner that another matches or beats on all four values
+  // never gives the largest product.
+  std::vector<double> kept;
+  const std::size_t count = bound.corners.size() / 4;
+  for (std::size_t i = 0; i < count; ++i) {
+    bool beaten = false;
+    for (std::size_t j = 0; j < count && !beaten; ++j) {
+      if (j == i) continue;
+      bool atLeast = true;
+      bool equal = true;
+      for (int k = 0; k < 4; ++k) {
+        atLeast = atLeast && bound.corners[j * 4 + k] >= bound.corners[i * 4 + k];
+        equal = equal && bound.corners[j * 4 + k] == bound.corners[i * 4 + k];
+      }
+      beaten = atLeast && (!equal || j < i);
+    }
+    if (!beaten) kept.insert(kept.end(), &bound.corners[i * 4], &bound.corners[i * 4 + 4]);
+  }
+  bound.corners = kept;
+  return bound;
+}
+
+}  // namespace ostrel

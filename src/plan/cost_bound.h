@@ -1,0 +1,64 @@
+// A lower bound on what a mag still costs to reach its target: the bar points each stat still
+// needs must come from the positive bar changes of the items fed, whatever else they do, so the
+// cheapest mix of items that covers the four needs (a linear programme with four constraints)
+// bounds every real plan from below. Its value is the best of a few corners of the dual
+// programme, worked out once per set of feeding tables, so one bound is a handful of products.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "model/state.h"
+#include "model/tables.h"
+
+namespace ostrel {
+
+// A set of feeding tables, bit `table` for table `table`.
+using TableSet = std::uint16_t;
+
+// The price of every item the plans feed, in what the bound counts: meseta, or 1 for feedings.
+using ItemCosts = std::array<double, kFedItemCount>;
+
+// The corners of the dual programme for one set of tables: the bound for needs b is the largest
+// b . y over the corners y.
+struct CostBound {
+  std::vector<double> corners;  // four values a corner
+  std::uint8_t raised = 0;      // the stats (bit 0 def .. bit 3 mind) some item raises
+
+  // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
+  // needs points that no item of the tables gives.
+  double of(const std::array<std::int32_t, 4>& need) const {
+    for (int stat = 0; stat < 4; ++stat) {
+      if (need[stat] > 0 && ((raised >> stat) & 1U) == 0) return kUnreachable;
+    }
+    const double def = need[0];
+    const double pow = need[1];
+    const double dex = need[2];
+    const double mind = need[3];
+    double best = 0;
+    for (std::size_t i = 0; i < corners.size(); i += 4) {
+      const double value =
+          def * corners[i] + pow * corners[i + 1] + dex * corners[i + 2] + mind * corners[i + 3];
+      if (value > best) best = value;
+    }
+    return best;
+  }
+
+  static constexpr double kUnreachable = 1e300;
+};
+
+// The corners for the items of the tables in `tables`, each costing `costs`.
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
+
+// The bar points each stat of `mag` still needs to reach `target`.
+inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Target& target) {
+  const auto need = [](std::int32_t stat, std::int32_t bar, std::int32_t wanted) {
+    const std::int32_t points = (wanted - stat) * kBarCapacity - bar;
+    return points > 0 ? points : 0;
+  };
+  return {need(mag.def, mag.defBar, target.def), need(mag.pow, mag.powBar, target.pow),
+          need(mag.dex, mag.dexBar, target.dex), need(mag.mind, mag.mindBar, target.mind)};
+}
+
+}  // namespace ostrel

@@ -1,0 +1,96 @@
+// Plans with a goal: the first plan found (the plain search), the cheapest plan (least meseta,
+// then fewest feedings), or the shortest (fewest feedings, then least meseta), optionally ending
+// in a chosen form. Besides the first-found plan, a beam search over whole mag states looks for
+// better ones; the best candidate is returned, so a goal's plan is never worse than the first
+// found. The result also holds the best plan found for every final form and the forms that the
+// evolution rules exclude, for a listing of the forms.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/form_rules.h"
+#include "plan/plan.h"
+#include "plan/search.h"
+
+namespace ostrel {
+
+enum class Goal { kFirst, kCheapest, kFewest };
+
+// Where a running search stands, for a front end that shows it while the search runs (another
+// thread may read it at any time). Updated once a layer of the search, not once a feeding.
+struct GoalProgress {
+  std::atomic<std::uint64_t> feedingsTried{0};  // feedings simulated so far, by every search
+  // The goal's best plan so far, packed by packScore; kNoPlan while there is none.
+  std::atomic<std::uint64_t> best{kNoPlan};
+
+  static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
+};
+
+struct GoalOptions {
+  Goal goal = Goal::kFirst;
+  // The form the plan must end in; none: any form.
+  std::optional<MagType> form;
+  // States kept per form and number of feedings: more finds better plans, slower.
+  std::int32_t beamWidth = 500;
+  // 1 runs everything on the calling thread (as the web page must); 2 runs the two rankings of
+  // the shortest plan side by side, and grows the cheapest plan's layers in two halves side by
+  // side. The plans are the same either way.
+  std::int32_t threads = 2;
+  // Go on looking for the best plan of every final form once the goal's best is found, for a
+  // listing of the forms; slower.
+  bool everyForm = false;
+  GoalProgress* progress = nullptr;
+  // The first-found search's own options (its budget, say); it always runs quietly. The first
+  // goal returns its plan as it is: with a form, only if the plan ends in that form.
+  SearchOptions firstSearch;
+};
+
+enum class GoalOutcome {
+  kFound,     // `plan` reaches the target (in the wanted form)
+  kNone,      // no plan found (in the wanted form)
+  kExcluded,  // the rules exclude the wanted form: `exclusion` says why
+};
+
+struct FormResult {
+  std::optional<Plan> best;  // the best plan found that ends in this form
+  FormExclusion exclusion;   // kNone unless the rules exclude the form
+};
+
+struct GoalResult {
+  GoalOutcome outcome = GoalOutcome::kNone;
+  Plan plan;                  // the goal's plan when found; plan.reached.type is its form
+  FormExclusion exclusion;    // why the wanted form is excluded
+  std::optional<Plan> first;  // the first-found plan, when the plain search found one
+  std::array<FormResult, kMagTypeCount> forms{};
+  std::uint64_t feedingsTried = 0;  // by the beam searches
+};
+
+// The best plan for `options.goal` from `start` to `player.target` (stats at most their targets,
+// bars 0..99), with the player's class and section ID. `player` is only read: its node count
+// carries over into the first-found search as in the dialogue.
+GoalResult planForGoal(const PlannerState& player, const MagState& start,
+                       const GoalOptions& options);
+
+// A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
+// feedings for the cheapest, feedings then meseta for the shortest (and for the first plan).
+inline std::uint64_t packScore(Goal goal, std::int64_t feedings, std::int64_t cost) {
+  const auto f = static_cast<std::uint64_t>(feedings);
+  const auto c = static_cast<std::uint64_t>(cost);
+  return goal == Goal::kCheapest ? (c << 24 | f) : (f << 40 | c);
+}
+inline std::int64_t scoreFeedings(Goal goal, std::uint64_t score) {
+  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score & 0xFFFFFF : score >> 40);
+}
+inline std::int64_t scoreCost(Goal goal, std::uint64_t score) {
+  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24 : score & 0xFFFFFFFFFF);
+}
+inline std::uint64_t planScore(Goal goal, const Plan& plan) {
+  return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+}
+
+}  // namespace ostrel

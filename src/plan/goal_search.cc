@@ -1,0 +1,122 @@
+// Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
+// them for the goal, per final form and overall.
+#include <array>
+#include <iterator>
+#include <thread>
+
+#include "plan/beam_search.h"
+#include "plan/goal.h"
+#include "plan/search.h"
+
+namespace ostrel {
+namespace {
+
+// How far the beam searches look, in feedings. A known plan of n feedings leaves room for
+// cheaper plans that are twice as long; without one, the search stops at a fixed depth, well
+// beyond the 2,000 feedings that the longest plans found for a new mag to level 200 take.
+std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
+  constexpr std::int32_t kWithoutPlan = 3000;
+  return first ? 2 * first->feedCount() + 200 : kWithoutPlan;
+}
+
+// Takes `plan` as the best of its form when it beats the one held; on a tie the plan held, found
+// by an earlier candidate, stays.
+void offer(GoalResult& result, Goal goal, const Plan& plan) {
+  std::optional<Plan>& best = result.forms[plan.reached.type].best;
+  if (!best || planScore(goal, plan) < planScore(goal, *best)) best = plan;
+}
+
+}  // namespace
+
+GoalResult planForGoal(const PlannerState& player, const MagState& start,
+                       const GoalOptions& options) {
+  GoalResult result;
+  const auto exclusions = excludedForms(player, start);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    result.forms[type].exclusion = exclusions[type];
+  }
+  if (options.form && exclusions[*options.form].kind != ExclusionKind::kNone) {
+    result.outcome = GoalOutcome::kExcluded;
+    result.exclusion = exclusions[*options.form];
+    return result;
+  }
+
+  // The first-found plan, searched as the dialogue does (its node count carries on from the
+  // player's), but silently.
+  PlannerState plain = player;
+  plain.hardCount = 0;
+  SearchOptions quiet = options.firstSearch;
+  quiet.quiet = true;
+  Plan found;
+  if (findFirstPlan(plain, start, Console{}, found, quiet)) result.first = found;
+  // The first plan ranks as the shortest would, which is how it is compared in the first goal.
+  const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
+  if (result.first) {
+    offer(result, measure, *result.first);
+    if (options.progress != nullptr) {
+      options.progress->best.store(planScore(measure, *result.first));
+    }
+  }
+
+  if (options.goal != Goal::kFirst) {
+    const bool knownFits =
+        result.first && (!options.form || result.first->reached.type == *options.form);
+    BeamOptions beam;
+    beam.goal = options.goal;
+    beam.width = options.beamWidth;
+    beam.form = options.form;
+    beam.everyForm = options.everyForm;
+    beam.maxFeedings = feedingsToSearch(result.first);
+    beam.known = knownFits ? &*result.first : nullptr;
+    beam.progress = options.progress;
+
+    // The shortest plan runs two rankings, which win on different targets, side by side; the
+    // cheapest one ranking (the current form's table, which found the cheaper plan on all but
+    // two of the reference targets, and those by 1.5% at most), its layers grown on both
+    // threads. Each search on its own gives the same plans whatever the threads.
+    const bool both = options.goal == Goal::kFewest;
+    const Ranking rankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables};
+    std::array<BeamResult, std::size(rankings)> beams;
+    const auto runBeam = [&](std::size_t i, std::int32_t threads) {
+      BeamOptions own = beam;
+      own.ranking = rankings[i];
+      own.threads = threads;
+      beams[i] = beamSearch(player, start, own);
+    };
+    if (!both) {
+      runBeam(0, options.threads);
+    } else if (options.threads >= 2) {
+      std::thread second(runBeam, 1, 1);
+      runBeam(0, 1);
+      second.join();
+    } else {
+      runBeam(0, 1);
+      runBeam(1, 1);
+    }
+    for (const BeamResult& searched : beams) {
+      result.feedingsTried += searched.feedingsTried;
+      for (const auto& plan : searched.bestByForm) {
+        if (plan) offer(result, measure, *plan);
+      }
+    }
+  }
+
+  const Plan* best = nullptr;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const std::optional<Plan>& plan = result.forms[type].best;
+    if (!plan || (options.form && *options.form != type)) continue;
+    if (best == nullptr || planScore(measure, *plan) < planScore(measure, *best)) best = &*plan;
+  }
+  if (options.goal == Goal::kFirst) {
+    best = result.first && (!options.form || result.first->reached.type == *options.form)
+               ? &*result.first
+               : nullptr;
+  }
+  if (best != nullptr) {
+    result.outcome = GoalOutcome::kFound;
+    result.plan = *best;
+  }
+  return result;
+}
+
+}  // namespace ostrel

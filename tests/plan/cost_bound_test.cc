@@ -1,0 +1,109 @@
+// The bound on what a mag still costs: exact where one stat needs points (one constraint), never
+// above a mix of items that covers the needs, and never above what the rest of a real plan
+// costs from any state on its way.
+#include "plan/cost_bound.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "model/feeding.h"
+#include "plan/form_rules.h"
+#include "plan/goal.h"
+
+namespace ostrel {
+namespace {
+
+ItemCosts mesetaCosts() {
+  ItemCosts costs{};
+  for (Item item = 0; item < kFedItemCount; ++item) costs[item] = kItemPrice[item];
+  return costs;
+}
+
+// The cheapest way to give one stat its points: the item with the lowest cost per point.
+double cheapestPerPoint(TableSet tables, const ItemCosts& costs, int stat) {
+  double best = 1e300;
+  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+    if (((tables >> table) & 1U) == 0) continue;
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kFeedTable[table][item];
+      const std::int32_t gain[4] = {d.def, d.pow, d.dex, d.mind};
+      if (gain[stat] > 0) best = std::min(best, costs[item] / gain[stat]);
+    }
+  }
+  return best;
+}
+
+TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
+  std::mt19937 rng(31);
+  ItemCosts ones{};
+  ones.fill(1);
+  for (const ItemCosts& costs : {mesetaCosts(), ones}) {
+    for (int run = 0; run < 300; ++run) {
+      const auto tables = static_cast<TableSet>(std::uniform_int_distribution<int>(1, 1023)(rng));
+      const CostBound bound = makeCostBound(tables, costs);
+      ASSERT_FALSE(bound.corners.empty());
+      std::array<std::int32_t, 4> need{};
+      double separately = 0;  // each stat by its own cheapest item: a mix that covers all four
+      for (int stat = 0; stat < 4; ++stat) {
+        need[stat] = std::uniform_int_distribution<int>(0, 3)(rng) == 0
+                         ? 0
+                         : std::uniform_int_distribution<int>(1, 9000)(rng);
+        std::array<std::int32_t, 4> alone{};
+        alone[stat] = need[stat];
+        const double exact = need[stat] * cheapestPerPoint(tables, costs, stat);
+        EXPECT_NEAR(bound.of(alone), exact, 1e-6 * exact + 1e-9) << "tables " << tables;
+        separately += exact;
+      }
+      const double value = bound.of(need);
+      EXPECT_LE(value, separately * (1 + 1e-9));
+      for (int stat = 0; stat < 4; ++stat) {
+        std::array<std::int32_t, 4> alone{};
+        alone[stat] = need[stat];
+        EXPECT_GE(value, bound.of(alone) * (1 - 1e-9));
+      }
+    }
+  }
+  // Points that no table gives cannot be had at all.
+  EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 0, 0, 0}), 0);
+  EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 1, 0, 0}), CostBound::kUnreachable);
+}
+
+// From every state on a real plan, the rest of the plan costs at least the bound over the tables
+// of the forms that the mag can still take.
+TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
+  const ItemCosts costs = mesetaCosts();
+  PlannerState player;
+  player.sectionId = 5;
+  player.charClass = 6;
+  player.target = {20, 20, 20, 20, 80};
+  GoalOptions options;
+  options.goal = Goal::kCheapest;
+  options.beamWidth = 16;
+  options.threads = 1;
+  const GoalResult result = planForGoal(player, kBabyMag, options);
+  ASSERT_EQ(result.outcome, GoalOutcome::kFound);
+  std::map<TableSet, CostBound> bounds;
+  int checked = 0;
+  for (const Plan* plan : {&result.plan, &*result.first}) {
+    double rest = plan->cost;
+    for (const Feeding& feeding : plan->feedings) {
+      const MagState& mag = feeding.before;
+      TableSet tables = 0;
+      const FormSet forms = reachableForms(player, mag.type, mag.level, player.target.level);
+      for (MagType type = 0; type < kMagTypeCount; ++type) {
+        if ((forms & formBit(type)) != 0) tables |= static_cast<TableSet>(1U << feedTableOf(type));
+      }
+      if (!bounds.contains(tables)) bounds.emplace(tables, makeCostBound(tables, costs));
+      ASSERT_LE(bounds.at(tables).of(barPointsNeeded(mag, player.target)), rest);
+      rest -= kItemPrice[feeding.item];
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 200);
+}
+
+}  // namespace
+}  // namespace ostrel
