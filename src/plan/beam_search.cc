@@ -367,6 +367,7 @@ class BeamRun {
     std::uint64_t shown = progress.best.load(std::memory_order_relaxed);
     while (best < shown && !progress.best.compare_exchange_weak(shown, best)) {
     }
+    if (progress.onUpdate != nullptr) progress.onUpdate(progress, progress.context);
   }
 
   // The plan of a hit: its items read back through the layers, then fed again from the start.

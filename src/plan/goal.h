@@ -27,6 +27,10 @@ struct GoalProgress {
   std::atomic<std::uint64_t> feedingsTried{0};  // feedings simulated so far, by every search
   // The goal's best plan so far, packed by packScore; kNoPlan while there is none.
   std::atomic<std::uint64_t> best{kNoPlan};
+  // Called on the searching thread after every update, for a front end that has no thread of its
+  // own to watch with (the web page's worker); null: nobody is called.
+  void (*onUpdate)(const GoalProgress& progress, void* context) = nullptr;
+  void* context = nullptr;
 
   static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
 };
