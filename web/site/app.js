@@ -202,6 +202,10 @@ function onResult(response, workerMs) {
   const ms = Math.round(performance.now() - clickedAt);
   const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
   if (kind === "forms") {
+    if (response.outcome !== "listed") {
+      hideForms();
+      return;
+    }
     formsListings.set(listingKey(request), response);
     showForms(response, shownForm, planForForm);
     $("status").dataset.formsMs = String(ms);
