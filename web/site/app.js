@@ -230,6 +230,7 @@ function onResult(response, workerMs) {
     hideForms();
   } else if (formsListings.has(listingKey(request))) {
     showForms(formsListings.get(listingKey(request)), shownForm, planForForm);
+    $("status").dataset.formsMs = "0";  // listed before
   } else {
     showFormsPending();
     send("forms", request);
