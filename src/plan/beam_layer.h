@@ -1,11 +1,9 @@
-// One layer of the beam search as it is grown: the states made from (a share of) the layer
-// before, merged when they are alike, and the plans that reached the target on the way. A layer
-// is grown in two parts, on two threads when there are two; the second part is then merged into
-// the first, so the layer is the same either way.
+// The states of the beam search and the table that merges the states of a layer that are exactly
+// alike. A layer's new states are sent to two merge tables by a bit of their hash, so that the
+// two tables can be filled side by side on two threads without meeting the same state.
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "model/state.h"
@@ -17,7 +15,9 @@ namespace ostrel {
 // the layer before times 16, plus the item fed.
 struct BeamNode {
   std::uint64_t statsAndBars;
-  double remaining;  // the bound on what is still needed, in the ranking's unit
+  // What the state is ranked by, smaller first: the bound on what is still needed, in the
+  // ranking's unit, plus the meseta spent for the cheapest plan.
+  double rank;
   std::int32_t cost;
   std::uint32_t back;
   MagType type;
@@ -41,6 +41,13 @@ inline MagState unpackNode(const BeamNode& node) {
   return mag;
 }
 
+// The level of a state, without unpacking the rest: the sum of its four stat bytes.
+inline std::int32_t levelOf(const BeamNode& node) {
+  const std::uint64_t s = node.statsAndBars;
+  return static_cast<std::int32_t>((s & 0xFF) + (s >> 8 & 0xFF) + (s >> 16 & 0xFF) +
+                                   (s >> 24 & 0xFF));
+}
+
 inline std::uint64_t hashNode(const BeamNode& node) {
   std::uint64_t h = node.statsAndBars ^ (static_cast<std::uint64_t>(node.type) << 58);
   h ^= h >> 31;
@@ -49,25 +56,16 @@ inline std::uint64_t hashNode(const BeamNode& node) {
   return h;
 }
 
-// A plan that reached the target while the layer grew: its last feeding, from state `parent`
-// of the layer before.
-struct LayerHit {
-  MagType form;
-  std::int32_t cost;
-  std::uint32_t parent;
-  Item item;
-};
+// Which of the two merge tables a state goes to.
+inline std::size_t tableOf(std::uint64_t hash) { return hash & 1U; }
 
-class LayerPart {
+// Merges the states sent to it: the first of each state met is kept, in place of it the cheaper
+// when the same state comes again at a lower cost.
+class MergeTable {
  public:
-  // The player's record for this part's feedings (each feeding writes its deltas there).
-  explicit LayerPart(PlannerState player) : planner(std::move(player)) {}
-
-  // Empties the part for a new layer of at most `most` states.
-  void begin(std::size_t most) {
-    children.clear();
-    hits.clear();
-    tried = 0;
+  // Empties the table and `into` for at most `most` states, kept in `into`.
+  void begin(std::size_t most, std::vector<BeamNode>& into) {
+    into.clear();
     if (most * 2 > slots_.size()) {
       std::size_t size = 1024;
       bits_ = 10;
@@ -76,23 +74,23 @@ class LayerPart {
         ++bits_;
       }
       slots_.assign(size, Slot{});
+      epoch_ = 0;
     }
-    if (children.capacity() < most) children.reserve(most);
+    if (into.capacity() < most) into.reserve(most);
     ++epoch_;
   }
 
-  // Where a state of this hash goes in the merge table, to fetch it into the cache early.
+  // Where a state of this hash goes, to fetch it into the cache early: the table is far bigger
+  // than the caches.
   const void* slotOf(std::uint64_t hash) const { return &slots_[hash >> (64 - bits_)]; }
 
-  // Adds a state, or keeps the cheaper of it and the same state met before in this layer (the
-  // one met first when they cost the same).
-  void insert(const BeamNode& node, std::uint64_t hash) {
+  void insert(const BeamNode& node, std::uint64_t hash, std::vector<BeamNode>& into) {
     const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash);
+    const auto tag = static_cast<std::uint32_t>(hash >> 1);
     std::size_t slot = hash >> (64 - bits_);
     while (slots_[slot].epoch == epoch_) {
       if (slots_[slot].tag == tag) {
-        BeamNode& other = children[slots_[slot].index];
+        BeamNode& other = into[slots_[slot].index];
         if (other.statsAndBars == node.statsAndBars && other.type == node.type) {
           if (node.cost < other.cost) other = node;
           return;
@@ -100,27 +98,34 @@ class LayerPart {
       }
       slot = (slot + 1) & mask;
     }
-    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(children.size())};
-    children.push_back(node);
+    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(into.size())};
+    into.push_back(node);
   }
 
-  // Takes the states and hits of the part grown after this one.
-  void absorb(const LayerPart& next) {
-    for (const BeamNode& node : next.children) insert(node, hashNode(node));
-    hits.insert(hits.end(), next.hits.begin(), next.hits.end());
-    tried += next.tried;
+  // Merges `nodes` into `into`, in their order.
+  void insertAll(const std::vector<BeamNode>& nodes, std::vector<BeamNode>& into) {
+    constexpr std::size_t kAhead = 8;
+    std::uint64_t hashes[kAhead];
+    const std::size_t count = nodes.size();
+    for (std::size_t i = 0; i < count && i < kAhead; ++i) {
+      hashes[i] = hashNode(nodes[i]);
+      __builtin_prefetch(slotOf(hashes[i]));
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint64_t hash = hashes[i % kAhead];
+      if (i + kAhead < count) {
+        hashes[i % kAhead] = hashNode(nodes[i + kAhead]);
+        __builtin_prefetch(slotOf(hashes[i % kAhead]));
+      }
+      insert(nodes[i], hash, into);
+    }
   }
-
-  PlannerState planner;
-  std::vector<BeamNode> children;
-  std::vector<LayerHit> hits;
-  std::uint64_t tried = 0;  // feedings simulated
 
  private:
   // A slot is in use when its epoch is the layer's.
   struct Slot {
     std::uint32_t epoch = 0;
-    std::uint32_t tag = 0;  // low bits of the state's hash, to pass over others quickly
+    std::uint32_t tag = 0;  // bits of the state's hash, to pass over others quickly
     std::uint32_t index = 0;
   };
   std::vector<Slot> slots_;
