@@ -1,8 +1,8 @@
-// The states of the beam search and the table that merges the states of a layer that are exactly
-// alike. A layer's new states are sent to two merge tables by a bit of their hash, so that the
-// two tables can be filled side by side on two threads without meeting the same state.
+// The states of the beam search, and the choice of the states of one form that a layer keeps.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -56,81 +56,84 @@ inline std::uint64_t hashNode(const BeamNode& node) {
   return h;
 }
 
-// Which of the two merge tables a state goes to.
-inline std::size_t tableOf(std::uint64_t hash) { return hash & 1U; }
+// The order of the states of one form, best first: by rank, then the cheaper, then by stats and
+// bars; of two copies of one state that are alike in all that, the first fed (the smaller
+// `back`: the earlier state of the layer before, then the earlier item).
+inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
+  if (a.rank != b.rank) return a.rank < b.rank;
+  if (a.cost != b.cost) return a.cost < b.cost;
+  if (a.statsAndBars != b.statsAndBars) return a.statsAndBars < b.statsAndBars;
+  return a.back < b.back;
+}
 
-// Merges the states sent to it: the first of each state met is kept, in place of it the cheaper
-// when the same state comes again at a lower cost.
-class MergeTable {
+// Chooses the states a layer keeps of one form. The same state is often made from several
+// states of the layer before; only its best copy counts. Rather than merging all the copies of
+// every state made, it picks a few more than it keeps by rank and merges those: the best copy of
+// a state always ranks before its other copies, so the best `width` distinct states are among
+// them whenever they hold that many.
+class BestStates {
  public:
-  // Empties the table and `into` for at most `most` states, kept in `into`.
-  void begin(std::size_t most, std::vector<BeamNode>& into) {
-    into.clear();
-    if (most * 2 > slots_.size()) {
-      std::size_t size = 1024;
-      bits_ = 10;
-      while (size < most * 2) {
-        size *= 2;
-        ++bits_;
+  // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
+  // among them, in no particular order (but the same for the same `states`).
+  void keep(std::vector<BeamNode>& states, std::size_t width) {
+    const std::size_t count = states.size();
+    std::size_t candidates = std::min(count, width + width / 4 + 16);
+    for (;;) {
+      if (candidates < count) {
+        std::nth_element(states.begin(), states.begin() + static_cast<std::ptrdiff_t>(candidates),
+                         states.end(), rankedBefore);
       }
-      slots_.assign(size, Slot{});
-      epoch_ = 0;
+      mergeCopies(states, candidates);
+      if (distinct_.size() >= width || candidates == count) break;
+      candidates = std::min(count, candidates * 2);
     }
-    if (into.capacity() < most) into.reserve(most);
-    ++epoch_;
-  }
-
-  // Where a state of this hash goes, to fetch it into the cache early: the table is far bigger
-  // than the caches.
-  const void* slotOf(std::uint64_t hash) const { return &slots_[hash >> (64 - bits_)]; }
-
-  void insert(const BeamNode& node, std::uint64_t hash, std::vector<BeamNode>& into) {
-    const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash >> 1);
-    std::size_t slot = hash >> (64 - bits_);
-    while (slots_[slot].epoch == epoch_) {
-      if (slots_[slot].tag == tag) {
-        BeamNode& other = into[slots_[slot].index];
-        if (other.statsAndBars == node.statsAndBars && other.type == node.type) {
-          if (node.cost < other.cost) other = node;
-          return;
-        }
-      }
-      slot = (slot + 1) & mask;
+    if (distinct_.size() > width) {
+      std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(width),
+                       distinct_.end(), rankedBefore);
+      distinct_.resize(width);
     }
-    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(into.size())};
-    into.push_back(node);
-  }
-
-  // Merges `nodes` into `into`, in their order.
-  void insertAll(const std::vector<BeamNode>& nodes, std::vector<BeamNode>& into) {
-    constexpr std::size_t kAhead = 8;
-    std::uint64_t hashes[kAhead];
-    const std::size_t count = nodes.size();
-    for (std::size_t i = 0; i < count && i < kAhead; ++i) {
-      hashes[i] = hashNode(nodes[i]);
-      __builtin_prefetch(slotOf(hashes[i]));
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint64_t hash = hashes[i % kAhead];
-      if (i + kAhead < count) {
-        hashes[i % kAhead] = hashNode(nodes[i + kAhead]);
-        __builtin_prefetch(slotOf(hashes[i % kAhead]));
-      }
-      insert(nodes[i], hash, into);
-    }
+    states.assign(distinct_.begin(), distinct_.end());
   }
 
  private:
-  // A slot is in use when its epoch is the layer's.
+  // The best copy of each state among states[0, count), into distinct_.
+  void mergeCopies(const std::vector<BeamNode>& states, std::size_t count) {
+    distinct_.clear();
+    std::size_t size = 64;
+    while (size < count * 2) size *= 2;
+    if (size > slots_.size()) {
+      slots_.assign(size, Slot{});
+      epoch_ = 0;
+    }
+    ++epoch_;
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+      const BeamNode& node = states[i];
+      std::size_t slot = hashNode(node) & mask;
+      for (;; slot = (slot + 1) & mask) {
+        Slot& at = slots_[slot];
+        if (at.epoch != epoch_) {
+          at = Slot{node.statsAndBars, static_cast<std::uint32_t>(distinct_.size()), epoch_};
+          distinct_.push_back(node);
+          break;
+        }
+        if (at.key == node.statsAndBars) {
+          BeamNode& held = distinct_[at.index];
+          if (rankedBefore(node, held)) held = node;
+          break;
+        }
+      }
+    }
+  }
+
   struct Slot {
-    std::uint32_t epoch = 0;
-    std::uint32_t tag = 0;  // bits of the state's hash, to pass over others quickly
+    std::uint64_t key = 0;  // the state's stats and bars
     std::uint32_t index = 0;
+    std::uint32_t epoch = 0;  // the slot is in use when it is the current one
   };
   std::vector<Slot> slots_;
-  int bits_ = 10;
   std::uint32_t epoch_ = 0;
+  std::vector<BeamNode> distinct_;
 };
 
 }  // namespace ostrel

@@ -111,8 +111,7 @@ class BeamRun {
 
   BeamResult run() {
     current_.push_back(BeamNode{packStatsAndBars(start_), 0, 0, 0, start_.type});
-    layerStart_.push_back(0);
-    backs_.push_back(0);
+    backs_.emplace_back(1, 0);
     startLayer();
     if (options_.threads >= 2) {
       std::barrier sync(2, [this]() noexcept { afterPhase(); });
@@ -136,19 +135,16 @@ class BeamRun {
   }
 
  private:
-  // A layer is made in three phases, each split in two parts that may run side by side:
-  // growing (each part feeds half of the layer before, and sends the new states to the two
-  // merge tables by their hash), merging (each part fills one merge table, then sorts its
-  // states that may still beat the plans found by form) and keeping (each part keeps the best states of some of the forms). Between
-  // the phases one thread does what needs the whole layer. Every part reads and writes the same
-  // things in the same order with one thread or two, so the plans do not depend on the threads.
-  static constexpr int kPhases = 3;
+  // A layer is made in two phases, each split in two parts that may run side by side: growing
+  // (each part feeds half of the layer before, and sorts the new states by form) and keeping
+  // (each part keeps the best states of some of the forms). Between the phases one thread does
+  // what needs the whole layer. Every part reads and writes the same things in the same order
+  // with one thread or two, so the plans do not depend on the threads.
+  static constexpr int kPhases = 2;
 
   void runPhase(int phase, int part) {
     if (phase == 0) {
       growPart(part);
-    } else if (phase == 1) {
-      mergePart(part);
     } else {
       keepPart(part);
     }
@@ -168,9 +164,7 @@ class BeamRun {
   void afterPhase() {
     if (phase_ == 0) {
       afterGrow();
-    } else if (phase_ == 1) {
-      afterMerge();
-    } else if (phase_ == 2) {
+    } else {
       afterKeep();
     }
     phase_ = (phase_ + 1) % kPhases;
@@ -186,7 +180,8 @@ class BeamRun {
     middle_ = current_.size() / 2;
   }
 
-  // The plans found while growing, in the order of the parts, and the limits they give.
+  // The plans found while growing, in the order of the parts, and the limits they give; which
+  // part keeps which forms' states.
   void afterGrow() {
     std::uint64_t tried = 0;
     for (int part = 0; part < 2; ++part) {
@@ -196,15 +191,10 @@ class BeamRun {
     result_.feedingsTried += tried;
     result_.layers = depth_;
     layerTried_ = tried;
-  }
-
-  // Which part keeps which forms' states.
-  void afterMerge() {
     // Each form goes to the part with less work so far, the work being the states to choose from.
     std::size_t load[2] = {0, 0};
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      const std::size_t count = (formStart_[0][type + 1] - formStart_[0][type]) +
-                                (formStart_[1][type + 1] - formStart_[1][type]);
+      const std::size_t count = made_[0][type].size() + made_[1][type].size();
       keeper_[type] = load[1] < load[0] ? 1 : 0;
       load[keeper_[type]] += count;
     }
@@ -213,11 +203,14 @@ class BeamRun {
   // The kept states become the layer, and the next one is made ready.
   void afterKeep() {
     current_.clear();
-    layerStart_.push_back(static_cast<std::uint32_t>(backs_.size()));
+    std::size_t count = 0;
+    for (const std::vector<BeamNode>& kept : kept_) count += kept.size();
+    std::vector<std::uint32_t>& backs = backs_.emplace_back();
+    backs.reserve(count);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       for (const BeamNode& node : kept_[type]) {
         current_.push_back(node);
-        backs_.push_back(node.back);
+        backs.push_back(node.back);
       }
     }
     if (options_.progress != nullptr) report(layerTried_);
@@ -309,17 +302,16 @@ class BeamRun {
     return bounds_[trueBound ? trueBoundIndex_[type][bracket] : boundIndex_[type][bracket]];
   }
 
-  // Feeds every useful item to the states of its half of the layer before, and sends the new
-  // states to the merge tables (the plans that reach the target are put aside). States that
+  // Feeds every useful item to the states of its half of the layer before, and sorts the new
+  // states by form (the plans that reach the target are put aside). States that
   // cannot beat the plans found before this layer are dropped at once: they would be dropped
   // after the merge anyway.
   void growPart(int part) {
     const std::size_t first = part == 0 ? 0 : middle_;
     const std::size_t last = part == 0 ? middle_ : current_.size();
     PlannerState& planner = planners_[part];
-    std::vector<BeamNode>* made = made_[part];
-    made[0].clear();
-    made[1].clear();
+    std::array<std::vector<BeamNode>, kMagTypeCount>& made = made_[part];
+    for (std::vector<BeamNode>& form : made) form.clear();
     std::vector<LayerHit>& hits = hitsMade_[part];
     hits.clear();
     std::uint64_t tried = 0;
@@ -360,61 +352,30 @@ class BeamRun {
         const BeamNode node{packStatsAndBars(child), cheapest_ ? remaining + cost : remaining, cost,
                             static_cast<std::uint32_t>(p << 4 | static_cast<std::size_t>(item)),
                             child.type};
-        made[tableOf(hashNode(node))].push_back(node);
+        made[child.type].push_back(node);
       }
     }
     tried_[part] = tried;
   }
 
-  // Merges the states sent to this part's table, by the first part then the second, and sorts
-  // them by form, without those that cannot beat the plans found (the plans found while this
-  // layer grew may have lowered the limits).
-  void mergePart(int part) {
-    std::vector<BeamNode>& merged = merged_[part];
-    MergeTable& table = mergeTables_[part];
-    table.begin(made_[0][part].size() + made_[1][part].size(), merged);
-    table.insertAll(made_[0][part], merged);
-    table.insertAll(made_[1][part], merged);
-
-    std::size_t kept = 0;
-    for (const BeamNode& node : merged) {
-      const int bracket = bracketOf(levelOf(node));
-      const double remaining = cheapest_ ? node.rank - node.cost : node.rank;
-      const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
-      if (!hopeless(node.type, bracket, node.cost, remaining, need)) merged[kept++] = node;
-    }
-    merged.resize(kept);
-    std::array<std::uint32_t, kMagTypeCount + 1>& start = formStart_[part];
-    start.fill(0);
-    for (const BeamNode& node : merged) ++start[node.type + 1];
-    for (int type = 0; type < kMagTypeCount; ++type) start[type + 1] += start[type];
-    std::vector<BeamNode>& byForm = byForm_[part];
-    byForm.resize(merged.size());
-    std::array<std::uint32_t, kMagTypeCount> next{};
-    std::copy_n(start.begin(), kMagTypeCount, next.begin());
-    for (const BeamNode& node : merged) byForm[next[node.type]++] = node;
-  }
-
-  // Keeps the best `width` states of each form this part keeps.
+  // Keeps the best `width` distinct states of each form this part keeps, out of those that may
+  // still beat the plans found (the plans found while this layer grew may have lowered the
+  // limits).
   void keepPart(int part) {
-    const auto better = [](const BeamNode& a, const BeamNode& b) {
-      if (a.rank != b.rank) return a.rank < b.rank;
-      if (a.cost != b.cost) return a.cost < b.cost;
-      return a.statsAndBars < b.statsAndBars;
-    };
-    const std::ptrdiff_t width = options_.width;
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if (keeper_[type] != part) continue;
-      std::vector<BeamNode>& kept = kept_[type];
-      kept.clear();
+      std::vector<BeamNode>& hopeful = hopeful_[part];
+      hopeful.clear();
       for (int from = 0; from < 2; ++from) {
-        kept.insert(kept.end(), byForm_[from].begin() + formStart_[from][type],
-                    byForm_[from].begin() + formStart_[from][type + 1]);
+        for (const BeamNode& node : made_[from][type]) {
+          const int bracket = bracketOf(levelOf(node));
+          const double remaining = cheapest_ ? node.rank - node.cost : node.rank;
+          const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
+          if (!hopeless(type, bracket, node.cost, remaining, need)) hopeful.push_back(node);
+        }
       }
-      if (static_cast<std::ptrdiff_t>(kept.size()) > width) {
-        std::nth_element(kept.begin(), kept.begin() + width, kept.end(), better);
-        kept.resize(static_cast<std::size_t>(width));
-      }
+      best_[part].keep(hopeful, static_cast<std::size_t>(options_.width));
+      kept_[type].assign(hopeful.begin(), hopeful.end());
     }
   }
 
@@ -474,7 +435,7 @@ class BeamRun {
     items[hit.depth - 1] = hit.item;
     std::uint32_t index = hit.parent;
     for (std::int32_t depth = hit.depth - 1; depth >= 1; --depth) {
-      const std::uint32_t back = backs_[layerStart_[depth] + index];
+      const std::uint32_t back = backs_[depth][index];
       items[depth - 1] = static_cast<Item>(back & 15U);
       index = back >> 4;
     }
@@ -514,25 +475,22 @@ class BeamRun {
   int phase_ = 0;  // the phase that just ended, for afterPhase
   std::vector<BeamNode> current_;  // the layer before, by form
   std::size_t middle_ = 0;         // where the second part's half of current_ begins
-  // Per part: its copy of the player (feeding writes lastDelta), the states it made for each
-  // merge table, the plans it found, the feedings it tried; its merge table, the merged states,
-  // and the same sorted by form with where each form begins.
+  // Per part: its copy of the player (feeding writes lastDelta), the states it made by form, the
+  // plans it found, the feedings it tried, the states of one form it chooses from, and its
+  // chooser.
   PlannerState planners_[2];
-  std::vector<BeamNode> made_[2][2];
+  std::array<std::vector<BeamNode>, kMagTypeCount> made_[2];
   std::vector<LayerHit> hitsMade_[2];
   std::uint64_t tried_[2] = {0, 0};
   std::uint64_t layerTried_ = 0;
-  MergeTable mergeTables_[2];
-  std::vector<BeamNode> merged_[2];
-  std::vector<BeamNode> byForm_[2];
-  std::array<std::uint32_t, kMagTypeCount + 1> formStart_[2]{};
+  std::vector<BeamNode> hopeful_[2];
+  BestStates best_[2];
   // Which part keeps each form's states, and the states kept.
   std::array<int, kMagTypeCount> keeper_{};
   std::array<std::vector<BeamNode>, kMagTypeCount> kept_;
-  // Every kept state's back link, layer after layer; layerStart_[depth] is where layer depth
-  // begins.
-  std::vector<std::uint32_t> backs_;
-  std::vector<std::uint32_t> layerStart_;
+  // Every kept state's back link, layer after layer (each layer in a block of its own: one block
+  // for all would need twice its size while it grows).
+  std::vector<std::vector<std::uint32_t>> backs_;
 };
 
 }  // namespace
