@@ -68,36 +68,50 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
 
 // Chooses the states a layer keeps of one form. The same state is often made from several
 // states of the layer before; only its best copy counts. Rather than merging all the copies of
-// every state made, it picks a few more than it keeps by rank and merges those: the best copy of
-// a state always ranks before its other copies, so the best `width` distinct states are among
-// them whenever they hold that many.
+// every state made, it picks the states that rank no worse than a few more than it keeps, and
+// merges those: the best copy of a state always ranks before its other copies, so the best
+// `width` distinct states are among them whenever they hold that many.
 class BestStates {
  public:
   // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
   // among them, in no particular order (but the same for the same `states`).
   void keep(std::vector<BeamNode>& states, std::size_t width) {
     const std::size_t count = states.size();
-    std::size_t candidates = std::min(count, width + width / 4 + 16);
+    std::size_t wanted = std::min(count, width + width / 4 + 16);
     for (;;) {
-      if (candidates < count) {
-        std::nth_element(states.begin(), states.begin() + static_cast<std::ptrdiff_t>(candidates),
-                         states.end(), rankedBefore);
+      if (wanted < count) {
+        // The states that rank no worse than the wanted-th best; its rank is found among the
+        // ranks alone, which is quicker than moving whole states about.
+        ranks_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) ranks_[i] = states[i].rank;
+        const auto nth = ranks_.begin() + static_cast<std::ptrdiff_t>(wanted - 1);
+        std::nth_element(ranks_.begin(), nth, ranks_.end());
+        const double worst = *nth;
+        picked_.clear();
+        for (const BeamNode& node : states) {
+          if (node.rank <= worst) picked_.push_back(node);
+        }
+        mergeCopies(picked_);
+      } else {
+        mergeCopies(states);
       }
-      mergeCopies(states, candidates);
-      if (distinct_.size() >= width || candidates == count) break;
-      candidates = std::min(count, candidates * 2);
+      if (distinct_.size() >= width || wanted == count) break;
+      wanted = std::min(count, wanted * 2);
     }
     if (distinct_.size() > width) {
+      // A lambda rather than the function itself, so that the sorting inlines it.
+      const auto before = [](const BeamNode& a, const BeamNode& b) { return rankedBefore(a, b); };
       std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(width),
-                       distinct_.end(), rankedBefore);
+                       distinct_.end(), before);
       distinct_.resize(width);
     }
     states.assign(distinct_.begin(), distinct_.end());
   }
 
  private:
-  // The best copy of each state among states[0, count), into distinct_.
-  void mergeCopies(const std::vector<BeamNode>& states, std::size_t count) {
+  // The best copy of each state among `states`, into distinct_.
+  void mergeCopies(const std::vector<BeamNode>& states) {
+    const std::size_t count = states.size();
     distinct_.clear();
     std::size_t size = 64;
     while (size < count * 2) size *= 2;
@@ -107,8 +121,7 @@ class BestStates {
     }
     ++epoch_;
     const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < count; ++i) {
-      const BeamNode& node = states[i];
+    for (const BeamNode& node : states) {
       std::size_t slot = hashNode(node) & mask;
       for (;; slot = (slot + 1) & mask) {
         Slot& at = slots_[slot];
@@ -133,6 +146,8 @@ class BestStates {
   };
   std::vector<Slot> slots_;
   std::uint32_t epoch_ = 0;
+  std::vector<double> ranks_;
+  std::vector<BeamNode> picked_;
   std::vector<BeamNode> distinct_;
 };
 
