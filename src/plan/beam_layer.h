@@ -68,9 +68,9 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
 
 // Chooses the states a layer keeps of one form. The same state is often made from several
 // states of the layer before; only its best copy counts. Rather than merging all the copies of
-// every state made, it picks the states that rank no worse than a few more than it keeps, and
-// merges those: the best copy of a state always ranks before its other copies, so the best
-// `width` distinct states are among them whenever they hold that many.
+// every state made, it picks a few more states than it keeps, and every state that ranks before
+// one of them, and merges those: the best copy of a state always ranks before its other copies, so
+// the best `width` distinct states are among them whenever they hold that many.
 class BestStates {
  public:
   // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
@@ -80,17 +80,7 @@ class BestStates {
     std::size_t wanted = std::min(count, width + width / 4 + 16);
     for (;;) {
       if (wanted < count) {
-        // The states that rank no worse than the wanted-th best; its rank is found among the
-        // ranks alone, which is quicker than moving whole states about.
-        ranks_.resize(count);
-        for (std::size_t i = 0; i < count; ++i) ranks_[i] = states[i].rank;
-        const auto nth = ranks_.begin() + static_cast<std::ptrdiff_t>(wanted - 1);
-        std::nth_element(ranks_.begin(), nth, ranks_.end());
-        const double worst = *nth;
-        picked_.clear();
-        for (const BeamNode& node : states) {
-          if (node.rank <= worst) picked_.push_back(node);
-        }
+        pickBest(states, wanted);
         mergeCopies(picked_);
       } else {
         mergeCopies(states);
@@ -109,6 +99,34 @@ class BestStates {
   }
 
  private:
+  // Some of the best states into picked_: at least `wanted` of them, and with every state that
+  // ranks before one picked. They are counted by rank into buckets of equal span, and picked
+  // up to the bucket that holds the wanted-th best, which is quicker than finding it exactly.
+  void pickBest(const std::vector<BeamNode>& states, std::size_t wanted) {
+    double lowest = states[0].rank;
+    double highest = lowest;
+    for (const BeamNode& node : states) {
+      lowest = std::min(lowest, node.rank);
+      highest = std::max(highest, node.rank);
+    }
+    constexpr int kBuckets = 256;
+    const double scale = highest > lowest ? kBuckets / (highest - lowest) : 0;
+    // Never decreases as the rank grows, so the states of the buckets up to one are all those
+    // that rank before any state of the next.
+    const auto bucketOf = [&](double rank) {
+      return std::min(static_cast<int>((rank - lowest) * scale), kBuckets - 1);
+    };
+    std::size_t counts[kBuckets] = {};
+    for (const BeamNode& node : states) ++counts[bucketOf(node.rank)];
+    int last = 0;
+    for (std::size_t total = counts[0]; total < wanted; total += counts[++last]) {
+    }
+    picked_.clear();
+    for (const BeamNode& node : states) {
+      if (bucketOf(node.rank) <= last) picked_.push_back(node);
+    }
+  }
+
   // The best copy of each state among `states`, into distinct_.
   void mergeCopies(const std::vector<BeamNode>& states) {
     const std::size_t count = states.size();
@@ -146,7 +164,6 @@ class BestStates {
   };
   std::vector<Slot> slots_;
   std::uint32_t epoch_ = 0;
-  std::vector<double> ranks_;
   std::vector<BeamNode> picked_;
   std::vector<BeamNode> distinct_;
 };

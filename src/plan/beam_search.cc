@@ -183,6 +183,7 @@ class BeamRun {
   // The plans found while growing, in the order of the parts, and the limits they give; which
   // part keeps which forms' states.
   void afterGrow() {
+    limitsLowered_ = false;
     std::uint64_t tried = 0;
     for (int part = 0; part < 2; ++part) {
       tried += tried_[part];
@@ -275,6 +276,7 @@ class BeamRun {
     if (limit < formLimit_[reached.form]) {
       formLimit_[reached.form] = limit;
       updateLimits();
+      limitsLowered_ = true;
     }
   }
 
@@ -367,7 +369,13 @@ class BeamRun {
       std::vector<BeamNode>& hopeful = hopeful_[part];
       hopeful.clear();
       for (int from = 0; from < 2; ++from) {
-        for (const BeamNode& node : made_[from][type]) {
+        const std::vector<BeamNode>& made = made_[from][type];
+        // The states made were checked against the limits as they were before the layer grew.
+        if (!limitsLowered_) {
+          hopeful.insert(hopeful.end(), made.begin(), made.end());
+          continue;
+        }
+        for (const BeamNode& node : made) {
           const int bracket = bracketOf(levelOf(node));
           const double remaining = cheapest_ ? node.rank - node.cost : node.rank;
           const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
@@ -393,7 +401,13 @@ class BeamRun {
   template <typename Need>
   bool hopeless(MagType type, int bracket, std::int32_t cost, double remaining, Need need) const {
     const std::int64_t limit = limit_[type][bracket];
-    if (cheapest_ ? cost + wholeUnits(remaining) < limit : depth_ + 1 < limit) return false;
+    if (cheapest_) {
+      // Most states are far below the limit: rounding the bound up adds less than one.
+      if (static_cast<double>(cost) + remaining + 1 < static_cast<double>(limit)) return false;
+      if (cost + wholeUnits(remaining) < limit) return false;
+    } else if (depth_ + 1 < limit) {
+      return false;
+    }
     // Only a true bound may drop a state: the current form's table may overstate the cost.
     if (!cheapest_ || options_.ranking == Ranking::kReachableTables) return true;
     const double atLeast = preparedBound(type, bracket, true).of(need());
@@ -472,7 +486,7 @@ class BeamRun {
   BeamResult result_;
   std::int32_t depth_ = 1;  // the layer being made: its states have had this many feedings
   bool done_ = false;
-  int phase_ = 0;  // the phase that just ended, for afterPhase
+  int phase_ = 0;                  // the phase that just ended, for afterPhase
   std::vector<BeamNode> current_;  // the layer before, by form
   std::size_t middle_ = 0;         // where the second part's half of current_ begins
   // Per part: its copy of the player (feeding writes lastDelta), the states it made by form, the
@@ -483,6 +497,7 @@ class BeamRun {
   std::vector<LayerHit> hitsMade_[2];
   std::uint64_t tried_[2] = {0, 0};
   std::uint64_t layerTried_ = 0;
+  bool limitsLowered_ = false;  // by a plan found while this layer grew
   std::vector<BeamNode> hopeful_[2];
   BestStates best_[2];
   // Which part keeps each form's states, and the states kept.
