@@ -20,33 +20,28 @@
 #include "model/tables.h"
 #include "plan/plan.h"
 #include "plan/plan_report.h"
-#include "plan/search.h"
+#include "plan/plan_run.h"
 
 namespace ostrel::web {
 namespace {
 
 using nlohmann::json;
 
-// A goal the page can plan for: its name in requests, its label in the page, and the search
-// that finds its plan without writing it.
-struct Goal {
+// A goal the page can plan for: its name in requests, its label in the page, and the goal the
+// plan run searches for.
+struct GoalChoice {
   const char* id;
   const char* label;
-  bool (*search)(PlannerState& planner, const MagState& start, const Console& console, Plan& found);
+  Goal goal;
 };
 
-bool searchFirstFound(PlannerState& planner, const MagState& start, const Console& console,
-                      Plan& found) {
-  return findFirstPlan(planner, start, console, found);
-}
-
-constexpr Goal kGoals[] = {
-    {"first", "First plan found", &searchFirstFound},
+constexpr GoalChoice kGoals[] = {
+    {"first", "First plan found", Goal::kFirst},
 };
 
-const Goal* findGoal(std::string_view id) {
+const GoalChoice* findGoal(std::string_view id) {
   const auto* goal = std::find_if(std::begin(kGoals), std::end(kGoals),
-                                  [id](const Goal& g) { return id == g.id; });
+                                  [id](const GoalChoice& g) { return id == g.id; });
   return goal == std::end(kGoals) ? nullptr : goal;
 }
 
@@ -162,7 +157,7 @@ json planData(const Plan& plan) {
 struct PlanInput {
   PlannerState planner;
   MagState start = kBabyMag;
-  const Goal* goal = &kGoals[0];  // a request without a goal plans the first plan found
+  const GoalChoice* goal = &kGoals[0];  // a request without a goal plans the first plan found
 };
 
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
@@ -225,22 +220,10 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
 
   emptyPlanFiles(planner, console);
   Plan plan;
-  const bool found = input.goal->search(planner, input.start, console, plan);
-  if (found) {
-    reportPlan(planner, plan, console);
-    reportFirstRun(planner, input.start, console);
-    std::fputs("Mag successful!\n", console.out);
-    if (planFilesComplete(planner)) {
-      std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
-    } else {
-      std::fputs(
-          "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
-          "above are the plan.\n",
-          console.out);
-    }
-  } else {
-    std::fputs("failed to create Mag\n", console.out);
-  }
+  GoalOptions options;
+  options.goal = input.goal->goal;
+  options.threads = 1;  // the page's worker is the only thread there is
+  const bool found = runPlan(planner, input.start, console, options, &plan) == PlanOutcome::kFound;
   captured.close();
 
   json result = {{"outcome", found ? "found" : "failed"},
@@ -259,7 +242,7 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
 std::string catalogJson() {
   json goals = json::array();
   std::transform(std::begin(kGoals), std::end(kGoals), std::back_inserter(goals),
-                 [](const Goal& goal) {
+                 [](const GoalChoice& goal) {
                    return json{{"id", goal.id}, {"label", goal.label}};
                  });
   const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));

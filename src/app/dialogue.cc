@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/plan_run.h"
+#include "plan/plan_run.h"
 #include "model/names.h"
 #include "model/tables.h"
 #include "plan/plan_report.h"

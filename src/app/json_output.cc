@@ -45,6 +45,8 @@ const char* outcomeName(PlanOutcome outcome) {
       return "impossible";
     case PlanOutcome::kGaveUp:
       return "gave-up";
+    case PlanOutcome::kExcluded:
+      return "excluded";
   }
   return "impossible";
 }

@@ -99,12 +99,6 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
   return plan;
 }
 
-PlanOutcome planMag(PlannerState& planner, const MagState& start, const Console& progress,
-                    Plan& plan) {
-  if (findFirstPlan(planner, start, progress, plan)) return PlanOutcome::kFound;
-  return searchGaveUp(planner) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
-}
-
 int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   PlannerState planner;
   MagState start;
@@ -121,7 +115,8 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
   Plan plan;
-  const PlanOutcome outcome = planMag(planner, start, Console{console.err, console.err}, plan);
+  const PlanOutcome outcome =
+      findPlan(planner, start, Console{console.err, console.err}, GoalOptions{}, plan);
   const std::optional<std::string> lines = writePlan(planner, start, outcome, plan, console);
   if (!lines) {
     std::fprintf(console.err, "ostrel plan: out of memory\n");

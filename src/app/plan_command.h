@@ -8,15 +8,13 @@
 #include "model/state.h"
 #include "plan/console.h"
 #include "plan/plan.h"
+#include "plan/plan_run.h"
 
 namespace CLI {
 class App;
 }
 
 namespace ostrel {
-
-// How a plan request ended: a plan, none at all (every feeding tried), or the budget ran out.
-enum class PlanOutcome { kFound, kImpossible, kGaveUp };
 
 struct PlanCommandOptions {
   MagOptionText mag;
@@ -32,10 +30,5 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
 // Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (or a plan
 // that could not be written), 2 for a request the dialogue would refuse.
 int runPlanCommand(const PlanCommandOptions& options, const Console& console);
-
-// Plans from `start` to `planner.target` on a fresh planner; the search's progress and give-up
-// lines go to `progress`. The one place that decides which search makes the plan.
-PlanOutcome planMag(PlannerState& planner, const MagState& start, const Console& progress,
-                    Plan& plan);
 
 }  // namespace ostrel

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/plan_run.h"
+#include "plan/plan_run.h"
 #include "model/feeding.h"
 #include "model/tables.h"
 #include "plan/plan_report.h"
