@@ -2,10 +2,13 @@
 #include "plan/beam_search.h"
 
 #include <algorithm>
-#include <barrier>
 #include <bit>
+#include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -30,6 +33,62 @@ int bracketOf(std::int32_t level) {
 
 constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
+
+// A second thread that runs the second part of a phase of the layer when asked to, while the
+// calling thread runs the first.
+class Helper {
+ public:
+  explicit Helper(std::function<void(int)> work)
+      : work_(std::move(work)), thread_([this] { serve(); }) {}
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  ~Helper() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  void start(int phase) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      phase_ = phase;
+      busy_ = true;
+    }
+    changed_.notify_all();
+  }
+
+  // Waits until the part started is done.
+  void finish() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+  }
+
+ private:
+  void serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return busy_ || quit_; });
+      if (quit_) return;
+      const int phase = phase_;
+      lock.unlock();
+      work_(phase);
+      lock.lock();
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::function<void(int)> work_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int phase_ = 0;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: it starts serving once everything else is made
+};
 
 // A plan that reached the target while a layer grew: its last feeding, from state `parent` of
 // the layer before.
@@ -113,17 +172,21 @@ class BeamRun {
     current_.push_back(BeamNode{packStatsAndBars(start_), 0, 0, 0, start_.type});
     backs_.emplace_back(1, 0);
     startLayer();
-    if (options_.threads >= 2) {
-      std::barrier sync(2, [this]() noexcept { afterPhase(); });
-      std::thread second([&] { work(1, &sync); });
-      work(0, &sync);
-      second.join();
-    } else {
-      while (!done_) {
-        for (int phase = 0; phase < kPhases; ++phase) {
-          for (int part = 0; part < 2; ++part) runPhase(phase, part);
-          afterPhase();
+    std::optional<Helper> helper;
+    if (options_.threads >= 2) helper.emplace([this](int phase) { runPhase(phase, 1); });
+    while (!done_) {
+      for (int phase = 0; phase < kPhases; ++phase) {
+        // Handing a part over costs more than a small layer takes.
+        constexpr std::size_t kWorthAThread = 256;
+        if (helper && current_.size() >= kWorthAThread) {
+          helper->start(phase);
+          runPhase(phase, 0);
+          helper->finish();
+        } else {
+          runPhase(phase, 0);
+          runPhase(phase, 1);
         }
+        afterPhase(phase);
       }
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -135,11 +198,12 @@ class BeamRun {
   }
 
  private:
-  // A layer is made in two phases, each split in two parts that may run side by side: growing
-  // (each part feeds half of the layer before, and sorts the new states by form) and keeping
-  // (each part keeps the best states of some of the forms). Between the phases one thread does
-  // what needs the whole layer. Every part reads and writes the same things in the same order
-  // with one thread or two, so the plans do not depend on the threads.
+  // A layer is made in two phases, each split in two parts that run side by side when there
+  // are two threads and the layer is big enough: growing (each part feeds half of the layer
+  // before, and sorts the new states by form) and keeping (each part keeps the best states of
+  // some of the forms). Between the phases the calling thread does what needs the whole layer.
+  // Every part reads and writes the same things in the same order with one thread or two, so the
+  // plans do not depend on the threads.
   static constexpr int kPhases = 2;
 
   void runPhase(int phase, int part) {
@@ -150,24 +214,13 @@ class BeamRun {
     }
   }
 
-  template <typename Barrier>
-  void work(int part, Barrier* sync) {
-    while (!done_) {
-      for (int phase = 0; phase < kPhases; ++phase) {
-        runPhase(phase, part);
-        sync->arrive_and_wait();
-      }
-    }
-  }
-
   // What one thread does between the phases.
-  void afterPhase() {
-    if (phase_ == 0) {
+  void afterPhase(int phase) {
+    if (phase == 0) {
       afterGrow();
     } else {
       afterKeep();
     }
-    phase_ = (phase_ + 1) % kPhases;
   }
 
   // Gets the layer `depth_` ready to grow, or ends the search.
