@@ -421,8 +421,8 @@ class BeamRun {
       if (keeper_[type] != part) continue;
       std::vector<BeamNode>& hopeful = hopeful_[part];
       hopeful.clear();
-      for (int from = 0; from < 2; ++from) {
-        const std::vector<BeamNode>& made = made_[from][type];
+      for (const auto& madeByPart : made_) {
+        const std::vector<BeamNode>& made = madeByPart[type];
         // The states made were checked against the limits as they were before the layer grew.
         if (!limitsLowered_) {
           hopeful.insert(hopeful.end(), made.begin(), made.end());

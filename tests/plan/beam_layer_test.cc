@@ -21,6 +21,7 @@ std::vector<BeamNode> keptByMergingAll(const std::vector<BeamNode>& states, std:
     if (!added && rankedBefore(node, at->second)) at->second = node;
   }
   std::vector<BeamNode> kept;
+  kept.reserve(best.size());
   for (const auto& [key, node] : best) kept.push_back(node);
   std::sort(kept.begin(), kept.end(), rankedBefore);
   if (kept.size() > width) kept.resize(width);
