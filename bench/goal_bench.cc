@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -88,9 +89,10 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
     // The listing of the forms shows how many forms it found a plan for.
     char form[24];
     if (goal.everyForm) {
-      int found = 0;
-      for (const ostrel::FormResult& each : result.forms) found += each.best ? 1 : 0;
-      std::snprintf(form, sizeof form, "%d forms", found);
+      const auto found =
+          std::count_if(result.forms.begin(), result.forms.end(),
+                        [](const ostrel::FormResult& each) { return each.best.has_value(); });
+      std::snprintf(form, sizeof form, "%d forms", static_cast<int>(found));
     } else {
       std::snprintf(form, sizeof form, "%s", ostrel::kMagTypeNames[result.plan.reached.type]);
     }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -257,8 +258,9 @@ class BeamRun {
   // The kept states become the layer, and the next one is made ready.
   void afterKeep() {
     current_.clear();
-    std::size_t count = 0;
-    for (const std::vector<BeamNode>& kept : kept_) count += kept.size();
+    const std::size_t count = std::accumulate(
+        kept_.begin(), kept_.end(), std::size_t{0},
+        [](std::size_t sum, const std::vector<BeamNode>& kept) { return sum + kept.size(); });
     std::vector<std::uint32_t>& backs = backs_.emplace_back();
     backs.reserve(count);
     for (MagType type = 0; type < kMagTypeCount; ++type) {

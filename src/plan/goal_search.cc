@@ -24,10 +24,10 @@ std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
 std::vector<std::int32_t> fewestWidths(std::int32_t width) {
   constexpr std::int32_t kNarrowest = 4;
   std::vector<std::int32_t> widths = {width};
-  for (const std::int32_t narrow :
-       {std::max(width / 8, kNarrowest), std::max(width / 64, kNarrowest)}) {
-    if (narrow < widths.back()) widths.push_back(narrow);
-  }
+  const std::int32_t eighth = std::max(width / 8, kNarrowest);
+  const std::int32_t sixtyFourth = std::max(width / 64, kNarrowest);
+  if (eighth < width) widths.push_back(eighth);
+  if (sixtyFourth < widths.back()) widths.push_back(sixtyFourth);
   return widths;
 }
 
