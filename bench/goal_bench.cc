@@ -1,6 +1,7 @@
 // Benchmark of the plans with a goal on the reference targets: for every target and goal, the
 // plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the
-// first-found plan's feedings and meseta. Each case runs in a process of its own, so that its
+// first-found plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan
+// of every form the search reaches). Each case runs in a process of its own, so that its
 // times and peak memory are those of one whole plan.
 //
 //   ostrel_goal_bench                        every target and goal, as a table
@@ -10,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,11 +50,13 @@ constexpr BenchTarget kTargets[] = {
 struct GoalName {
   const char* name;
   ostrel::Goal goal;
+  bool everyForm;  // the listing of the forms: the best plan of every form, by meseta
 };
 constexpr GoalName kGoals[] = {
-    {"first", ostrel::Goal::kFirst},
-    {"cheapest", ostrel::Goal::kCheapest},
-    {"fewest", ostrel::Goal::kFewest},
+    {"first", ostrel::Goal::kFirst, false},
+    {"cheapest", ostrel::Goal::kCheapest, false},
+    {"fewest", ostrel::Goal::kFewest, false},
+    {"forms", ostrel::Goal::kCheapest, true},
 };
 
 constexpr int kSmokeWidth = 16;
@@ -72,6 +76,7 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   options.goal = goal.goal;
   options.beamWidth = width;
   options.threads = threads;
+  options.everyForm = goal.everyForm;
   const auto begin = std::chrono::steady_clock::now();
   const ostrel::GoalResult result = ostrel::planForGoal(player, bench.start, options);
   const double wall =
@@ -81,8 +86,18 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
 
   char plan[64] = "none";
   if (result.outcome == ostrel::GoalOutcome::kFound) {
+    // The listing of the forms shows how many forms it found a plan for.
+    char form[24];
+    if (goal.everyForm) {
+      const auto found =
+          std::count_if(result.forms.begin(), result.forms.end(),
+                        [](const ostrel::FormResult& each) { return each.best.has_value(); });
+      std::snprintf(form, sizeof form, "%d forms", static_cast<int>(found));
+    } else {
+      std::snprintf(form, sizeof form, "%s", ostrel::kMagTypeNames[result.plan.reached.type]);
+    }
     std::snprintf(plan, sizeof plan, "%5d %9.0f %-9s", result.plan.feedCount(), result.plan.cost,
-                  ostrel::kMagTypeNames[result.plan.reached.type]);
+                  form);
   }
   char first[64] = "none";
   if (result.first) {

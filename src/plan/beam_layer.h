@@ -1,11 +1,9 @@
-// One layer of the beam search as it is grown: the states made from (a share of) the layer
-// before, merged when they are alike, and the plans that reached the target on the way. A layer
-// is grown in two parts, on two threads when there are two; the second part is then merged into
-// the first, so the layer is the same either way.
+// The states of the beam search, and the choice of the states of one form that a layer keeps.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "model/state.h"
@@ -17,7 +15,9 @@ namespace ostrel {
 // the layer before times 16, plus the item fed.
 struct BeamNode {
   std::uint64_t statsAndBars;
-  double remaining;  // the bound on what is still needed, in the ranking's unit
+  // What the state is ranked by, smaller first: the bound on what is still needed, in the
+  // ranking's unit, plus the meseta spent for the cheapest plan.
+  double rank;
   std::int32_t cost;
   std::uint32_t back;
   MagType type;
@@ -41,6 +41,13 @@ inline MagState unpackNode(const BeamNode& node) {
   return mag;
 }
 
+// The level of a state, without unpacking the rest: the sum of its four stat bytes.
+inline std::int32_t levelOf(const BeamNode& node) {
+  const std::uint64_t s = node.statsAndBars;
+  return static_cast<std::int32_t>((s & 0xFF) + (s >> 8 & 0xFF) + (s >> 16 & 0xFF) +
+                                   (s >> 24 & 0xFF));
+}
+
 inline std::uint64_t hashNode(const BeamNode& node) {
   std::uint64_t h = node.statsAndBars ^ (static_cast<std::uint64_t>(node.type) << 58);
   h ^= h >> 31;
@@ -49,83 +56,120 @@ inline std::uint64_t hashNode(const BeamNode& node) {
   return h;
 }
 
-// A plan that reached the target while the layer grew: its last feeding, from state `parent`
-// of the layer before.
-struct LayerHit {
-  MagType form;
-  std::int32_t cost;
-  std::uint32_t parent;
-  Item item;
-};
+// The order of the states of one form, best first: by rank, then the cheaper, then by stats and
+// bars; of two copies of one state that are alike in all that, the first fed (the smaller
+// `back`: the earlier state of the layer before, then the earlier item).
+inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
+  if (a.rank != b.rank) return a.rank < b.rank;
+  if (a.cost != b.cost) return a.cost < b.cost;
+  if (a.statsAndBars != b.statsAndBars) return a.statsAndBars < b.statsAndBars;
+  return a.back < b.back;
+}
 
-class LayerPart {
+// Chooses the states a layer keeps of one form. The same state is often made from several
+// states of the layer before; only its best copy counts. Rather than merging all the copies of
+// every state made, it picks a few more states than it keeps, and every state that ranks before
+// one of them, and merges those: the best copy of a state always ranks before its other copies, so
+// the best `width` distinct states are among them whenever they hold that many.
+class BestStates {
  public:
-  // The player's record for this part's feedings (each feeding writes its deltas there).
-  explicit LayerPart(PlannerState player) : planner(std::move(player)) {}
-
-  // Empties the part for a new layer of at most `most` states.
-  void begin(std::size_t most) {
-    children.clear();
-    hits.clear();
-    tried = 0;
-    if (most * 2 > slots_.size()) {
-      std::size_t size = 1024;
-      bits_ = 10;
-      while (size < most * 2) {
-        size *= 2;
-        ++bits_;
+  // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
+  // among them, in an order that depends only on `states`.
+  void keep(std::vector<BeamNode>& states, std::size_t width) {
+    const std::size_t count = states.size();
+    std::size_t wanted = std::min(count, width + width / 4 + 16);
+    for (;;) {
+      if (wanted < count) {
+        pickBest(states, wanted);
+        mergeCopies(picked_);
+      } else {
+        mergeCopies(states);
       }
-      slots_.assign(size, Slot{});
+      if (distinct_.size() >= width || wanted == count) break;
+      wanted = std::min(count, wanted * 2);
     }
-    if (children.capacity() < most) children.reserve(most);
-    ++epoch_;
-  }
-
-  // Where a state of this hash goes in the merge table, to fetch it into the cache early.
-  const void* slotOf(std::uint64_t hash) const { return &slots_[hash >> (64 - bits_)]; }
-
-  // Adds a state, or keeps the cheaper of it and the same state met before in this layer (the
-  // one met first when they cost the same).
-  void insert(const BeamNode& node, std::uint64_t hash) {
-    const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash);
-    std::size_t slot = hash >> (64 - bits_);
-    while (slots_[slot].epoch == epoch_) {
-      if (slots_[slot].tag == tag) {
-        BeamNode& other = children[slots_[slot].index];
-        if (other.statsAndBars == node.statsAndBars && other.type == node.type) {
-          if (node.cost < other.cost) other = node;
-          return;
-        }
-      }
-      slot = (slot + 1) & mask;
+    if (distinct_.size() > width) {
+      // A lambda rather than the function itself, so that the sorting inlines it.
+      const auto before = [](const BeamNode& a, const BeamNode& b) { return rankedBefore(a, b); };
+      std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(width),
+                       distinct_.end(), before);
+      distinct_.resize(width);
+      // In order, not as nth_element leaves them: the order of a layer breaks ties between equal
+      // routes later on, and nth_element's order differs from one standard library to another
+      // (the web page's from the console program's), while a sort by a strict order does not.
+      std::sort(distinct_.begin(), distinct_.end(), before);
     }
-    slots_[slot] = Slot{epoch_, tag, static_cast<std::uint32_t>(children.size())};
-    children.push_back(node);
+    states.assign(distinct_.begin(), distinct_.end());
   }
-
-  // Takes the states and hits of the part grown after this one.
-  void absorb(const LayerPart& next) {
-    for (const BeamNode& node : next.children) insert(node, hashNode(node));
-    hits.insert(hits.end(), next.hits.begin(), next.hits.end());
-    tried += next.tried;
-  }
-
-  PlannerState planner;
-  std::vector<BeamNode> children;
-  std::vector<LayerHit> hits;
-  std::uint64_t tried = 0;  // feedings simulated
 
  private:
-  // A slot is in use when its epoch is the layer's.
+  // Some of the best states into picked_: at least `wanted` of them, and with every state that
+  // ranks before one picked. They are counted by rank into buckets of equal span, and picked
+  // up to the bucket that holds the wanted-th best, which is quicker than finding it exactly.
+  void pickBest(const std::vector<BeamNode>& states, std::size_t wanted) {
+    double lowest = states[0].rank;
+    double highest = lowest;
+    for (const BeamNode& node : states) {
+      lowest = std::min(lowest, node.rank);
+      highest = std::max(highest, node.rank);
+    }
+    constexpr int kBuckets = 256;
+    const double scale = highest > lowest ? kBuckets / (highest - lowest) : 0;
+    // Never decreases as the rank grows, so the states of the buckets up to one are all those
+    // that rank before any state of the next.
+    const auto bucketOf = [&](double rank) {
+      return std::min(static_cast<int>((rank - lowest) * scale), kBuckets - 1);
+    };
+    std::size_t counts[kBuckets] = {};
+    for (const BeamNode& node : states) ++counts[bucketOf(node.rank)];
+    int last = 0;
+    for (std::size_t total = counts[0]; total < wanted; total += counts[++last]) {
+    }
+    picked_.clear();
+    for (const BeamNode& node : states) {
+      if (bucketOf(node.rank) <= last) picked_.push_back(node);
+    }
+  }
+
+  // The best copy of each state among `states`, into distinct_.
+  void mergeCopies(const std::vector<BeamNode>& states) {
+    const std::size_t count = states.size();
+    distinct_.clear();
+    std::size_t size = 64;
+    while (size < count * 2) size *= 2;
+    if (size > slots_.size()) {
+      slots_.assign(size, Slot{});
+      epoch_ = 0;
+    }
+    ++epoch_;
+    const std::size_t mask = size - 1;
+    for (const BeamNode& node : states) {
+      std::size_t slot = hashNode(node) & mask;
+      for (;; slot = (slot + 1) & mask) {
+        Slot& at = slots_[slot];
+        if (at.epoch != epoch_) {
+          at = Slot{node.statsAndBars, static_cast<std::uint32_t>(distinct_.size()), epoch_};
+          distinct_.push_back(node);
+          break;
+        }
+        if (at.key == node.statsAndBars) {
+          BeamNode& held = distinct_[at.index];
+          if (rankedBefore(node, held)) held = node;
+          break;
+        }
+      }
+    }
+  }
+
   struct Slot {
-    std::uint32_t epoch = 0;
-    std::uint32_t tag = 0;  // low bits of the state's hash, to pass over others quickly
+    std::uint64_t key = 0;  // the state's stats and bars
     std::uint32_t index = 0;
+    std::uint32_t epoch = 0;  // the slot is in use when it is the current one
   };
   std::vector<Slot> slots_;
-  int bits_ = 10;
   std::uint32_t epoch_ = 0;
+  std::vector<BeamNode> picked_;
+  std::vector<BeamNode> distinct_;
 };
 
 }  // namespace ostrel

@@ -3,8 +3,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <numeric>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -29,6 +34,71 @@ int bracketOf(std::int32_t level) {
 
 constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
+
+// A second thread that runs the second part of a phase of the layer when asked to, while the
+// calling thread runs the first.
+class Helper {
+ public:
+  explicit Helper(std::function<void(int)> work)
+      : work_(std::move(work)), thread_([this] { serve(); }) {}
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  ~Helper() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  void start(int phase) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      phase_ = phase;
+      busy_ = true;
+    }
+    changed_.notify_all();
+  }
+
+  // Waits until the part started is done.
+  void finish() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+  }
+
+ private:
+  void serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return busy_ || quit_; });
+      if (quit_) return;
+      const int phase = phase_;
+      lock.unlock();
+      work_(phase);
+      lock.lock();
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::function<void(int)> work_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int phase_ = 0;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: it starts serving once everything else is made
+};
+
+// A plan that reached the target while a layer grew: its last feeding, from state `parent` of
+// the layer before.
+struct LayerHit {
+  MagType form;
+  std::int32_t cost;
+  std::uint32_t parent;
+  Item item;
+};
 
 // The best plan that reached the target in one form: its last feeding, found from a state of
 // layer depth - 1.
@@ -67,7 +137,7 @@ class BeamRun {
         start_(start),
         options_(options),
         target_(player.target),
-        parts_{LayerPart(player), LayerPart(player)} {
+        planners_{player, player} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
     cheapest_ = options.goal == Goal::kCheapest;
     for (Item item = 0; item < kFedItemCount; ++item) {
@@ -100,26 +170,110 @@ class BeamRun {
   }
 
   BeamResult run() {
-    BeamResult result;
     current_.push_back(BeamNode{packStatsAndBars(start_), 0, 0, 0, start_.type});
-    layerStart_.push_back(0);
-    backs_.push_back(0);
-    for (std::int32_t depth = 1; depth <= options_.maxFeedings && !current_.empty(); ++depth) {
-      growLayer(depth);
-      const std::uint64_t tried = parts_[0].tried;
-      dropHopeless(depth);
-      result.feedingsTried += tried;
-      result.layers = depth;
-      keepBest();
-      if (options_.progress != nullptr) report(tried);
+    backs_.emplace_back(1, 0);
+    startLayer();
+    std::optional<Helper> helper;
+    if (options_.threads >= 2) helper.emplace([this](int phase) { runPhase(phase, 1); });
+    while (!done_) {
+      for (int phase = 0; phase < kPhases; ++phase) {
+        // Handing a part over costs more than a small layer takes.
+        constexpr std::size_t kWorthAThread = 256;
+        if (helper && current_.size() >= kWorthAThread) {
+          helper->start(phase);
+          runPhase(phase, 0);
+          helper->finish();
+        } else {
+          runPhase(phase, 0);
+          runPhase(phase, 1);
+        }
+        afterPhase(phase);
+      }
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if (hits_[type].score != GoalProgress::kNoPlan) result.bestByForm[type] = planOf(hits_[type]);
+      if (hits_[type].score != GoalProgress::kNoPlan) {
+        result_.bestByForm[type] = planOf(hits_[type]);
+      }
     }
-    return result;
+    return result_;
   }
 
  private:
+  // A layer is made in two phases, each split in two parts that run side by side when there
+  // are two threads and the layer is big enough: growing (each part feeds half of the layer
+  // before, and sorts the new states by form) and keeping (each part keeps the best states of
+  // some of the forms). Between the phases the calling thread does what needs the whole layer.
+  // Every part reads and writes the same things in the same order with one thread or two, so the
+  // plans do not depend on the threads.
+  static constexpr int kPhases = 2;
+
+  void runPhase(int phase, int part) {
+    if (phase == 0) {
+      growPart(part);
+    } else {
+      keepPart(part);
+    }
+  }
+
+  // What one thread does between the phases.
+  void afterPhase(int phase) {
+    if (phase == 0) {
+      afterGrow();
+    } else {
+      afterKeep();
+    }
+  }
+
+  // Gets the layer `depth_` ready to grow, or ends the search.
+  void startLayer() {
+    if (current_.empty() || depth_ > options_.maxFeedings) {
+      done_ = true;
+      return;
+    }
+    prepareBounds();
+    middle_ = current_.size() / 2;
+  }
+
+  // The plans found while growing, in the order of the parts, and the limits they give; which
+  // part keeps which forms' states.
+  void afterGrow() {
+    limitsLowered_ = false;
+    std::uint64_t tried = 0;
+    for (int part = 0; part < 2; ++part) {
+      tried += tried_[part];
+      for (const LayerHit& hit : hitsMade_[part]) recordHit(hit, depth_);
+    }
+    result_.feedingsTried += tried;
+    result_.layers = depth_;
+    layerTried_ = tried;
+    // Each form goes to the part with less work so far, the work being the states to choose from.
+    std::size_t load[2] = {0, 0};
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      const std::size_t count = made_[0][type].size() + made_[1][type].size();
+      keeper_[type] = load[1] < load[0] ? 1 : 0;
+      load[keeper_[type]] += count;
+    }
+  }
+
+  // The kept states become the layer, and the next one is made ready.
+  void afterKeep() {
+    current_.clear();
+    const std::size_t count = std::accumulate(
+        kept_.begin(), kept_.end(), std::size_t{0},
+        [](std::size_t sum, const std::vector<BeamNode>& kept) { return sum + kept.size(); });
+    std::vector<std::uint32_t>& backs = backs_.emplace_back();
+    backs.reserve(count);
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      for (const BeamNode& node : kept_[type]) {
+        current_.push_back(node);
+        backs.push_back(node.back);
+      }
+    }
+    if (options_.progress != nullptr) report(layerTried_);
+    ++depth_;
+    startLayer();
+  }
+
   // The bound for a state of this form and bracket: the ranking's, or the true one over every
   // table ahead. Each is worked out the first time a state of its kind comes up (a search meets
   // few of them), and shared by the kinds with the same tables.
@@ -177,30 +331,8 @@ class BeamRun {
     if (limit < formLimit_[reached.form]) {
       formLimit_[reached.form] = limit;
       updateLimits();
+      limitsLowered_ = true;
     }
-  }
-
-  // Feeds every useful item to every state of the current layer, in two parts (side by side
-  // when there are two threads), and merges the second part into the first, which then holds
-  // the new layer. The hits are recorded in the order the parts made them, so the layer and the
-  // limits that follow from it do not depend on the threads.
-  void growLayer(std::int32_t depth) {
-    prepareBounds();
-    const std::size_t count = current_.size();
-    const std::size_t middle = count / 2;
-    parts_[0].begin(count * kFedItemCount);
-    parts_[1].begin((count - middle) * kFedItemCount);
-    constexpr std::size_t kWorthAThread = 256;
-    if (options_.threads >= 2 && count >= kWorthAThread) {
-      std::thread second([&] { growPart(parts_[1], middle, count); });
-      growPart(parts_[0], 0, middle);
-      second.join();
-    } else {
-      growPart(parts_[0], 0, middle);
-      growPart(parts_[1], middle, count);
-    }
-    parts_[0].absorb(parts_[1]);
-    for (const LayerHit& hit : parts_[0].hits) recordHit(hit, depth);
   }
 
   // The bounds that the states of the next layer may need, made before the parts grow it (the
@@ -209,10 +341,9 @@ class BeamRun {
   void prepareBounds() {
     FormSet forms[kBracketCount] = {};
     for (const BeamNode& parent : current_) {
-      const MagState mag = unpackNode(parent);
-      const int bracket = bracketOf(mag.level);
-      forms[bracket] |= reach_[mag.type][bracket];
-      if (bracket + 1 < kBracketCount) forms[bracket + 1] |= reach_[mag.type][bracket];
+      const int bracket = bracketOf(levelOf(parent));
+      forms[bracket] |= reach_[parent.type][bracket];
+      if (bracket + 1 < kBracketCount) forms[bracket + 1] |= reach_[parent.type][bracket];
     }
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
       for (FormSet left = forms[bracket]; left != 0; left &= left - 1) {
@@ -223,20 +354,30 @@ class BeamRun {
     }
   }
 
-  // Grows the states current_[first, last) into `part`.
-  void growPart(LayerPart& part, std::size_t first, std::size_t last) const {
-    struct Pending {
-      BeamNode node;
-      std::uint64_t hash;
-    };
-    Pending pending[kFedItemCount];
-    int pendingCount = 0;
+  // A bound made by prepareBounds, for the parts to read.
+  const CostBound& preparedBound(MagType type, int bracket, bool trueBound) const {
+    return bounds_[trueBound ? trueBoundIndex_[type][bracket] : boundIndex_[type][bracket]];
+  }
+
+  // Feeds every useful item to the states of its half of the layer before, and sorts the new
+  // states by form (the plans that reach the target are put aside). States that
+  // cannot beat the plans found before this layer are dropped at once: they would be dropped
+  // after the merge anyway.
+  void growPart(int part) {
+    const std::size_t first = part == 0 ? 0 : middle_;
+    const std::size_t last = part == 0 ? middle_ : current_.size();
+    PlannerState& planner = planners_[part];
+    std::array<std::vector<BeamNode>, kMagTypeCount>& made = made_[part];
+    for (std::vector<BeamNode>& form : made) form.clear();
+    std::vector<LayerHit>& hits = hitsMade_[part];
+    hits.clear();
+    std::uint64_t tried = 0;
+    const std::int32_t targets[4] = {target_.def, target_.pow, target_.dex, target_.mind};
     for (std::size_t p = first; p < last; ++p) {
       const BeamNode parent = current_[p];
       const MagState mag = unpackNode(parent);
       const std::int32_t stats[4] = {mag.def, mag.pow, mag.dex, mag.mind};
       const std::int32_t bars[4] = {mag.defBar, mag.powBar, mag.dexBar, mag.mindBar};
-      const std::int32_t targets[4] = {target_.def, target_.pow, target_.dex, target_.mind};
       std::uint8_t shortOf = 0;
       std::uint8_t drainable = 0;
       for (int stat = 0; stat < 4; ++stat) {
@@ -251,29 +392,53 @@ class BeamRun {
         const StatDelta delta = deltaOf(item, mag.type);
         if (overshoots(mag, delta, stats, targets)) continue;
         MagState child = mag;
-        applyFeeding(part.planner, child, delta);
-        ++part.tried;
+        applyFeeding(planner, child, delta);
+        ++tried;
         const std::int32_t cost = parent.cost + kItemPrice[item];
-        const auto back = static_cast<std::uint32_t>(p << 4 | static_cast<std::size_t>(item));
         if (child.def == target_.def && child.pow == target_.pow && child.dex == target_.dex &&
             child.mind == target_.mind) {
-          part.hits.push_back({child.type, cost, static_cast<std::uint32_t>(p), item});
+          hits.push_back({child.type, cost, static_cast<std::uint32_t>(p), item});
           continue;
         }
         const int bracket = bracketOf(child.level);
         if (limit_[child.type][bracket] == kDropAll) continue;
-        const double remaining =
-            bounds_[boundIndex_[child.type][bracket]].of(barPointsNeeded(child, target_));
+        const auto need = barPointsNeeded(child, target_);
+        const double remaining = preparedBound(child.type, bracket, false).of(need);
         if (remaining >= CostBound::kUnreachable) continue;
-        // The merge table is far bigger than the caches: ask for each child's slot now, and
-        // merge the children once all of this state's are made.
-        Pending& next = pending[pendingCount++];
-        next.node = BeamNode{packStatsAndBars(child), remaining, cost, back, child.type};
-        next.hash = hashNode(next.node);
-        __builtin_prefetch(part.slotOf(next.hash));
+        if (hopeless(child.type, bracket, cost, remaining, [&] { return need; })) continue;
+        const BeamNode node{packStatsAndBars(child), cheapest_ ? remaining + cost : remaining, cost,
+                            static_cast<std::uint32_t>(p << 4 | static_cast<std::size_t>(item)),
+                            child.type};
+        made[child.type].push_back(node);
       }
-      for (int i = 0; i < pendingCount; ++i) part.insert(pending[i].node, pending[i].hash);
-      pendingCount = 0;
+    }
+    tried_[part] = tried;
+  }
+
+  // Keeps the best `width` distinct states of each form this part keeps, out of those that may
+  // still beat the plans found (the plans found while this layer grew may have lowered the
+  // limits).
+  void keepPart(int part) {
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if (keeper_[type] != part) continue;
+      std::vector<BeamNode>& hopeful = hopeful_[part];
+      hopeful.clear();
+      for (const auto& madeByPart : made_) {
+        const std::vector<BeamNode>& made = madeByPart[type];
+        // The states made were checked against the limits as they were before the layer grew.
+        if (!limitsLowered_) {
+          hopeful.insert(hopeful.end(), made.begin(), made.end());
+          continue;
+        }
+        for (const BeamNode& node : made) {
+          const int bracket = bracketOf(levelOf(node));
+          const double remaining = cheapest_ ? node.rank - node.cost : node.rank;
+          const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
+          if (!hopeless(type, bracket, node.cost, remaining, need)) hopeful.push_back(node);
+        }
+      }
+      best_[part].keep(hopeful, static_cast<std::size_t>(options_.width));
+      kept_[type].assign(hopeful.begin(), hopeful.end());
     }
   }
 
@@ -285,25 +450,23 @@ class BeamRun {
     return whole;
   }
 
-  // Drops the states that cannot beat the best plans already found. A plan found in this layer
-  // may have lowered the limits after its states were made.
-  void dropHopeless(std::int32_t depth) {
-    std::size_t kept = 0;
-    for (const BeamNode& node : children_) {
-      const MagState mag = unpackNode(node);
-      const int bracket = bracketOf(mag.level);
-      const std::int64_t limit = limit_[mag.type][bracket];
-      if (cheapest_ ? node.cost + wholeUnits(node.remaining) >= limit : depth + 1 >= limit) {
-        // Only a true bound may drop a state: the current form's table may overstate the cost.
-        if (!cheapest_ || options_.ranking == Ranking::kReachableTables) continue;
-        const double atLeast = boundOf(mag.type, bracket, true).of(barPointsNeeded(mag, target_));
-        if (atLeast >= CostBound::kUnreachable || node.cost + wholeUnits(atLeast) >= limit) {
-          continue;
-        }
-      }
-      children_[kept++] = node;
+  // Whether a state of layer depth_ that cost `cost` and needs at least `remaining` more by the
+  // ranking's bound cannot beat the best plans already found; `need` gives the bar points it
+  // still needs, for the true bound.
+  template <typename Need>
+  bool hopeless(MagType type, int bracket, std::int32_t cost, double remaining, Need need) const {
+    const std::int64_t limit = limit_[type][bracket];
+    if (cheapest_) {
+      // Most states are far below the limit: rounding the bound up adds less than one.
+      if (static_cast<double>(cost) + remaining + 1 < static_cast<double>(limit)) return false;
+      if (cost + wholeUnits(remaining) < limit) return false;
+    } else if (depth_ + 1 < limit) {
+      return false;
     }
-    children_.resize(kept);
+    // Only a true bound may drop a state: the current form's table may overstate the cost.
+    if (!cheapest_ || options_.ranking == Ranking::kReachableTables) return true;
+    const double atLeast = preparedBound(type, bracket, true).of(need());
+    return atLeast >= CostBound::kUnreachable || cost + wholeUnits(atLeast) >= limit;
   }
 
   // Whether the feeding levels up a stat already on its target (the bars in turn, while the mag
@@ -320,45 +483,6 @@ class BeamRun {
       }
     }
     return false;
-  }
-
-  // The best `width` children of every form become the next layer.
-  void keepBest() {
-    std::array<std::uint32_t, kMagTypeCount + 1> start{};
-    for (const BeamNode& node : children_) ++start[node.type + 1];
-    for (int type = 0; type < kMagTypeCount; ++type) start[type + 1] += start[type];
-    sorted_.resize(children_.size());
-    std::array<std::uint32_t, kMagTypeCount> next{};
-    std::copy_n(start.begin(), kMagTypeCount, next.begin());
-    for (const BeamNode& node : children_) sorted_[next[node.type]++] = node;
-
-    const bool cheapest = cheapest_;
-    const auto better = [cheapest](const BeamNode& a, const BeamNode& b) {
-      const double rankA = a.remaining + (cheapest ? a.cost : 0);
-      const double rankB = b.remaining + (cheapest ? b.cost : 0);
-      if (rankA != rankB) return rankA < rankB;
-      if (a.cost != b.cost) return a.cost < b.cost;
-      return a.statsAndBars < b.statsAndBars;
-    };
-    current_.clear();
-    layerStart_.push_back(static_cast<std::uint32_t>(backs_.size()));
-    const std::ptrdiff_t width = options_.width;
-    for (int type = 0; type < kMagTypeCount; ++type) {
-      auto first = sorted_.begin() + start[type];
-      auto last = sorted_.begin() + start[type + 1];
-      if (last - first > width) {
-        std::nth_element(first, first + width, last, better);
-        last = first + width;
-      }
-      // In order, not as nth_element leaves them: the order of a layer decides which of two
-      // equally good routes is kept, and nth_element's differs from one standard library to
-      // another (the web page's from the console program's).
-      std::sort(first, last, better);
-      for (auto node = first; node != last; ++node) {
-        current_.push_back(*node);
-        backs_.push_back(node->back);
-      }
-    }
   }
 
   void report(std::uint64_t tried) {
@@ -380,7 +504,7 @@ class BeamRun {
     items[hit.depth - 1] = hit.item;
     std::uint32_t index = hit.parent;
     for (std::int32_t depth = hit.depth - 1; depth >= 1; --depth) {
-      const std::uint32_t back = backs_[layerStart_[depth] + index];
+      const std::uint32_t back = backs_[depth][index];
       items[depth - 1] = static_cast<Item>(back & 15U);
       index = back >> 4;
     }
@@ -414,14 +538,29 @@ class BeamRun {
   std::array<std::int64_t, kMagTypeCount> formLimit_{};
   std::array<Hit, kMagTypeCount> hits_{};
 
-  std::vector<BeamNode> current_;
-  LayerPart parts_[2];
-  std::vector<BeamNode>& children_ = parts_[0].children;  // the layer just grown
-  std::vector<BeamNode> sorted_;
-  // Every kept state's back link, layer after layer; layerStart_[depth] is where layer depth
-  // begins.
-  std::vector<std::uint32_t> backs_;
-  std::vector<std::uint32_t> layerStart_;
+  BeamResult result_;
+  std::int32_t depth_ = 1;  // the layer being made: its states have had this many feedings
+  bool done_ = false;
+  int phase_ = 0;                  // the phase that just ended, for afterPhase
+  std::vector<BeamNode> current_;  // the layer before, by form
+  std::size_t middle_ = 0;         // where the second part's half of current_ begins
+  // Per part: its copy of the player (feeding writes lastDelta), the states it made by form, the
+  // plans it found, the feedings it tried, the states of one form it chooses from, and its
+  // chooser.
+  PlannerState planners_[2];
+  std::array<std::vector<BeamNode>, kMagTypeCount> made_[2];
+  std::vector<LayerHit> hitsMade_[2];
+  std::uint64_t tried_[2] = {0, 0};
+  std::uint64_t layerTried_ = 0;
+  bool limitsLowered_ = false;  // by a plan found while this layer grew
+  std::vector<BeamNode> hopeful_[2];
+  BestStates best_[2];
+  // Which part keeps each form's states, and the states kept.
+  std::array<int, kMagTypeCount> keeper_{};
+  std::array<std::vector<BeamNode>, kMagTypeCount> kept_;
+  // Every kept state's back link, layer after layer (each layer in a block of its own: one block
+  // for all would need twice its size while it grows).
+  std::vector<std::vector<std::uint32_t>> backs_;
 };
 
 }  // namespace

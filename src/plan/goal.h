@@ -27,8 +27,10 @@ struct GoalProgress {
   std::atomic<std::uint64_t> feedingsTried{0};  // feedings simulated so far, by every search
   // The goal's best plan so far, packed by packScore; kNoPlan while there is none.
   std::atomic<std::uint64_t> best{kNoPlan};
-  // Called on the searching thread after every update, for a front end that has no thread of its
-  // own to watch with (the web page's worker); null: nobody is called.
+  // Called on a searching thread after every update, for a front end that has no thread of its
+  // own to watch with (the web page's worker, which searches on one thread); with two threads it
+  // may be called from either, and for the shortest plan from both at once. Null: nobody is
+  // called.
   void (*onUpdate)(const GoalProgress& progress, void* context) = nullptr;
   void* context = nullptr;
 
@@ -42,8 +44,8 @@ struct GoalOptions {
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
   // 1 runs everything on the calling thread (as the web page must); 2 runs the two rankings of
-  // the shortest plan side by side, and grows the cheapest plan's layers in two halves side by
-  // side. The plans are the same either way.
+  // the shortest plan (each with its narrow beams) side by side, and makes each layer of the
+  // cheapest plan's search in two halves side by side. The plans are the same either way.
   std::int32_t threads = 2;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.

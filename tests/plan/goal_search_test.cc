@@ -208,7 +208,16 @@ TEST(GoalSearchTest, TheFirstGoalIsTheFirstFoundPlan) {
   expectPlanReplays(player, kBabyMag, fewest.plan);
 }
 
-// The same plans whether the searches run on one thread or two, on a full-size target.
+void expectSameItems(const Plan& one, const Plan& two) {
+  EXPECT_EQ(one.cost, two.cost);
+  ASSERT_EQ(one.feedCount(), two.feedCount());
+  for (std::size_t i = 0; i < one.feedings.size(); ++i) {
+    ASSERT_EQ(one.feedings[i].item, two.feedings[i].item) << "feeding " << i;
+  }
+}
+
+// The same plans whether the searches run on one thread or two, on a full-size target: the
+// goal's plan, and with every form looked for, every form's.
 TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
   PlannerState player;
   player.sectionId = 2;
@@ -216,18 +225,35 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
   player.target = {20, 110, 50, 20, 200};
   const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
   for (Goal goal : {Goal::kCheapest, Goal::kFewest}) {
-    // Wide enough for layers that are grown on two threads.
-    const GoalResult one = planForGoal(player, varuna, optionsFor(goal, 96, 1));
-    const GoalResult two = planForGoal(player, varuna, optionsFor(goal, 96, 2));
-    ASSERT_EQ(one.outcome, GoalOutcome::kFound);
-    ASSERT_EQ(two.outcome, GoalOutcome::kFound);
-    expectPlanReplays(player, varuna, one.plan);
-    EXPECT_EQ(one.plan.cost, two.plan.cost);
-    ASSERT_EQ(one.plan.feedCount(), two.plan.feedCount());
-    for (std::size_t i = 0; i < one.plan.feedings.size(); ++i) {
-      ASSERT_EQ(one.plan.feedings[i].item, two.plan.feedings[i].item) << "feeding " << i;
+    int formsOfTheGoal = 0;
+    for (bool everyForm : {false, true}) {
+      if (goal == Goal::kFewest && everyForm) continue;
+      GoalOptions oneThread = optionsFor(goal, 96, 1);
+      GoalOptions twoThreads = optionsFor(goal, 96, 2);
+      oneThread.everyForm = everyForm;
+      twoThreads.everyForm = everyForm;
+      const GoalResult one = planForGoal(player, varuna, oneThread);
+      const GoalResult two = planForGoal(player, varuna, twoThreads);
+      ASSERT_EQ(one.outcome, GoalOutcome::kFound);
+      ASSERT_EQ(two.outcome, GoalOutcome::kFound);
+      expectPlanReplays(player, varuna, one.plan);
+      expectSameItems(one.plan, two.plan);
+      EXPECT_EQ(one.feedingsTried, two.feedingsTried);
+      int formsFound = 0;
+      for (MagType type = 0; type < kMagTypeCount; ++type) {
+        ASSERT_EQ(one.forms[type].best.has_value(), two.forms[type].best.has_value()) << type;
+        if (!one.forms[type].best) continue;
+        ++formsFound;
+        expectPlanReplays(player, varuna, *one.forms[type].best, false);
+        expectSameItems(*one.forms[type].best, *two.forms[type].best);
+      }
+      // Looking on for every form finds more of them than the goal's search alone.
+      if (everyForm) {
+        EXPECT_GT(formsFound, formsOfTheGoal);
+      } else {
+        formsOfTheGoal = formsFound;
+      }
     }
-    EXPECT_EQ(one.feedingsTried, two.feedingsTried);
   }
 }
 
