@@ -541,7 +541,6 @@ class BeamRun {
   BeamResult result_;
   std::int32_t depth_ = 1;  // the layer being made: its states have had this many feedings
   bool done_ = false;
-  int phase_ = 0;                  // the phase that just ended, for afterPhase
   std::vector<BeamNode> current_;  // the layer before, by form
   std::size_t middle_ = 0;         // where the second part's half of current_ begins
   // Per part: its copy of the player (feeding writes lastDelta), the states it made by form, the
