@@ -7,9 +7,6 @@
 //   ostrel_goal_bench                        every target and goal, as a table
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,11 +15,9 @@
 #include <cstring>
 #include <string>
 
+#include "bench/bench_process.h"
 #include "model/tables.h"
 #include "plan/goal.h"
-
-// POSIX has the program declare it; glibc declares it too when _GNU_SOURCE is on.
-extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace {
 
@@ -61,11 +56,6 @@ constexpr GoalName kGoals[] = {
 
 constexpr int kSmokeWidth = 16;
 
-double cpuSeconds(const rusage& usage) {
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // Runs one case here and prints its line of the table.
 int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
   ostrel::PlannerState player;
@@ -82,7 +72,7 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
+  const double cpu = ostrel::bench::cpuSecondsUsed(usage);
 
   char plan[64] = "none";
   if (result.outcome == ostrel::GoalOutcome::kFound) {
@@ -103,8 +93,8 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   if (result.first) {
     std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
   }
-  std::printf("%-17s %-8s %-25s %6.2f %6.2f %6.1f   %s\n", bench.name, goal.name, plan, wall,
-              cpuSeconds(usage), static_cast<double>(usage.ru_maxrss) / 1024.0, first);
+  std::printf("%-17s %-8s %-25s %6.2f %6.2f %6.1f   %s\n", bench.name, goal.name, plan, wall, cpu,
+              static_cast<double>(usage.ru_maxrss) / 1024.0, first);
   return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
 }
 
@@ -118,11 +108,7 @@ int runAll(const char* self, int width) {
       std::fflush(stdout);
       char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
                       const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()), nullptr};
-      pid_t child;
-      if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return 1;
-      int status = 0;
-      waitpid(child, &status, 0);
-      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failures;
+      if (!ostrel::bench::runChild(args)) ++failures;
     }
   }
   return failures == 0 ? 0 : 1;

@@ -3,9 +3,6 @@
 //
 //   ostrel_bench                 every case, remembering and plain search, as a table
 //   ostrel_bench CASE [plain]    one case in this process (hopeless, deep, long)
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,10 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "bench/bench_process.h"
 #include "plan/search.h"
-
-// POSIX has the program declare it; glibc declares it too when _GNU_SOURCE is on.
-extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace {
 
@@ -31,18 +26,25 @@ struct BenchCase {
 };
 
 constexpr BenchCase kCases[] = {
-    {"hopeless", "new mag to 5/0/0/195, gives up", ostrel::kBabyMag, {5, 0, 0, 195, 200}, 0.010,
+    {"hopeless",
+     "new mag to 5/0/0/195, gives up",
+     ostrel::kBabyMag,
+     {5, 0, 0, 195, 200},
+     0.010,
      0.15},
-    {"deep", "diwari 11/1/0/35 to 38/29/97/36, loops, gives up",
-     {42, 11, 1, 0, 35, 84, 0, 53, 6, 47}, {38, 29, 97, 36, 200}, 0.010, 0.20},
-    {"long", "new mag to 50/50/50/50, found", ostrel::kBabyMag, {50, 50, 50, 50, 200}, 0.020,
+    {"deep",
+     "diwari 11/1/0/35 to 38/29/97/36, loops, gives up",
+     {42, 11, 1, 0, 35, 84, 0, 53, 6, 47},
+     {38, 29, 97, 36, 200},
+     0.010,
+     0.20},
+    {"long",
+     "new mag to 50/50/50/50, found",
+     ostrel::kBabyMag,
+     {50, 50, 50, 50, 200},
+     0.020,
      0.020},
 };
-
-double cpuSeconds(const rusage& usage) {
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Runs one case here and prints one line: result, nodes, states, depth, cpu, peak memory.
 int runCase(const BenchCase& bench, bool remember) {
@@ -65,16 +67,16 @@ int runCase(const BenchCase& bench, bool remember) {
   rmdir(scratch);
 
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const double cpu = cpuSeconds(usage);
+  const double cpu = ostrel::bench::cpuSecondsUsed(usage);
   const double target = remember ? bench.cpuTargetSeconds : bench.plainCpuTargetSeconds;
-  std::printf("%-9s %-9s found=%d nodes=%.0f states=%llu reused=%llu loops=%llu depth=%zu "
-              "cpu=%.4fs (target %.3fs) peak=%ldKB nodes/s=%.3g\n",
-              bench.name, remember ? "remember" : "plain", found, planner.nodeCount,
-              static_cast<unsigned long long>(stats.statesExpanded),
-              static_cast<unsigned long long>(stats.countsReused),
-              static_cast<unsigned long long>(stats.loopsFound), stats.maxDepth, cpu, target,
-              usage.ru_maxrss, cpu > 0 ? planner.nodeCount / cpu : 0.0);
+  std::printf(
+      "%-9s %-9s found=%d nodes=%.0f states=%llu reused=%llu loops=%llu depth=%zu "
+      "cpu=%.4fs (target %.3fs) peak=%ldKB nodes/s=%.3g\n",
+      bench.name, remember ? "remember" : "plain", found, planner.nodeCount,
+      static_cast<unsigned long long>(stats.statesExpanded),
+      static_cast<unsigned long long>(stats.countsReused),
+      static_cast<unsigned long long>(stats.loopsFound), stats.maxDepth, cpu, target,
+      usage.ru_maxrss, cpu > 0 ? planner.nodeCount / cpu : 0.0);
   return 0;
 }
 
@@ -85,11 +87,7 @@ int runAll(const char* self) {
       std::fflush(stdout);
       char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
                       const_cast<char*>(mode), nullptr};
-      pid_t child;
-      if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return 1;
-      int status = 0;
-      waitpid(child, &status, 0);
-      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failures;
+      if (!ostrel::bench::runChild(args)) ++failures;
     }
   }
   return failures == 0 ? 0 : 1;

@@ -16,6 +16,7 @@
 #include "model/feeding.h"
 #include "plan/beam_layer.h"
 #include "plan/cost_bound.h"
+#include "plan/delta_signs.h"
 #include "plan/form_rules.h"
 
 namespace ostrel {
@@ -108,27 +109,6 @@ struct Hit {
   std::uint32_t parent = 0;
   Item item = 0;
 };
-
-// Which stats an item's bar changes raise and lower, per form: four bits each, def to mind.
-struct DeltaSigns {
-  std::uint8_t raises;
-  std::uint8_t drains;
-};
-
-constexpr auto kDeltaSigns = [] {
-  std::array<std::array<DeltaSigns, kFedItemCount>, kMagTypeCount> signs{};
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    for (Item item = 0; item < kFedItemCount; ++item) {
-      const StatDelta& d = kDeltaByType[type][item];
-      const std::int32_t changes[4] = {d.def, d.pow, d.dex, d.mind};
-      for (int stat = 0; stat < 4; ++stat) {
-        if (changes[stat] > 0) signs[type][item].raises |= 1U << stat;
-        if (changes[stat] < 0) signs[type][item].drains |= 1U << stat;
-      }
-    }
-  }
-  return signs;
-}();
 
 class BeamRun {
  public:

@@ -9,6 +9,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
+#include "plan/delta_signs.h"
 #include "plan/item_choice.h"
 #include "plan/plan_report.h"
 #include "plan/search_memory.h"
@@ -42,27 +43,8 @@ bool onTarget(const MagState& mag, const Target& target) {
 
 // An item is worth feeding if it fills the bar of a stat still short of its target, or drains a
 // bar of more than half on a stat already there (so that the next feeding does not push it over).
-// Both sides are kept as four bits, def to mind, so the test is one mask per candidate.
-struct DeltaSigns {
-  std::uint8_t raises;  // stats whose bar the item fills
-  std::uint8_t drains;  // stats whose bar it lowers
-};
-
-constexpr auto kDeltaSigns = [] {
-  std::array<std::array<DeltaSigns, kFedItemCount>, kMagTypeCount> signs{};
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    for (Item item = 0; item < kFedItemCount; ++item) {
-      const StatDelta& d = kDeltaByType[type][item];
-      const std::int32_t changes[4] = {d.def, d.pow, d.dex, d.mind};
-      for (int stat = 0; stat < 4; ++stat) {
-        if (changes[stat] > 0) signs[type][item].raises |= 1U << stat;
-        if (changes[stat] < 0) signs[type][item].drains |= 1U << stat;
-      }
-    }
-  }
-  return signs;
-}();
-
+// Both sides are kept as four bits, def to mind (delta_signs.h), so the test is one mask per
+// candidate.
 struct Standing {
   std::uint8_t shortOfTarget;      // stats below their targets
   std::uint8_t onTarget;           // stats on their targets

@@ -1,0 +1,31 @@
+// What both benchmarks need to run each case in a process of its own, so that its cpu time and
+// peak memory are those of one whole search as a user would see them.
+#pragma once
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+// POSIX has the program declare it; glibc declares it too when _GNU_SOURCE is on.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
+
+namespace ostrel::bench {
+
+// The cpu time (user and system) this process has used so far.
+inline double cpuSecondsUsed(rusage& usage) {
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs this same program with `args` (argv[0] first, null last) and waits for it; returns
+// whether it ran and exited with status 0.
+inline bool runChild(char* const args[]) {
+  pid_t child;
+  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return false;
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace ostrel::bench
