@@ -4,6 +4,7 @@
 // from before (an earlier asking, the previous plan, or the start of the program).
 #include "app/dialogue.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -237,7 +238,8 @@ int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& cons
     runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
       outcome = runPlan(planner, dialogue.start, console, search, nullptr, &details);
     });
-    if (const std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
+    if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
+      why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());
     }
 

@@ -77,14 +77,20 @@ void runShowingProgress(const GoalOptions& options, std::FILE* err,
   GoalOptions watched = options;
   watched.progress = &progress;
   Stop stop;
-  std::thread watcher(watch, std::cref(progress), options.goal, err, std::ref(stop));
+  // Stopped and joined however the search ends, an exception included.
+  struct Watcher {
+    Stop& stop;
+    std::thread thread;
+    ~Watcher() {
+      {
+        const std::lock_guard lock(stop.mutex);
+        stop.done = true;
+      }
+      stop.wake.notify_one();
+      thread.join();
+    }
+  } watcher{stop, std::thread(watch, std::cref(progress), options.goal, err, std::ref(stop))};
   search(watched);
-  {
-    const std::lock_guard lock(stop.mutex);
-    stop.done = true;
-  }
-  stop.wake.notify_one();
-  watcher.join();
 }
 
 }  // namespace ostrel

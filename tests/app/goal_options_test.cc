@@ -50,7 +50,7 @@ TEST(GoalOptionsTest, WhyTheFormWasNotReached) {
   GoalOptions options;
   GoalResult details;
   EXPECT_EQ(formNotReachedText(options, PlanOutcome::kImpossible, details), "");  // no form
-  options.form = 10;  // nandin
+  options.form = 10;                                                              // nandin
   EXPECT_EQ(formNotReachedText(options, PlanOutcome::kImpossible, details),
             "no plan found ending as nandin; no plan was found ending as any form");
   details.forms[28].best = Plan{};

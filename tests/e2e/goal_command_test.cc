@@ -68,10 +68,10 @@ json expectGoalPlan(const PlanCase& c, const std::string& goal, const std::strin
   EXPECT_EQ(command.status, found ? 0 : 1) << command.err;
   EXPECT_EQ(found, !command.out.empty());
 
-  const ProgramRun asJson = runOstrel(
-      withOptions(testing::planArguments(c, true), withOptions(goalArgs, {"--format", "json",
-                                                                          "--no-files"})),
-      "", commandDir);
+  const ProgramRun asJson =
+      runOstrel(withOptions(testing::planArguments(c, true),
+                            withOptions(goalArgs, {"--format", "json", "--no-files"})),
+                "", commandDir);
   EXPECT_EQ(asJson.status, command.status);
   const json document = json::parse(asJson.out);
   EXPECT_EQ(document["goal"], goal);
@@ -121,11 +121,11 @@ TEST(GoalCommandTest, FirstGoalIsThePlainPlan) {
   EXPECT_EQ(plain.status, 0);
   EXPECT_EQ(first.out, plain.out);
   EXPECT_EQ(readFile(dir / "feedingPlan.txt"), plainDetail);
-  json document = json::parse(
-      runOstrel(withOptions(testing::planArguments(c, false), {"--format", "json", "--goal",
-                                                               "first", "--no-files"}),
-                "", dir)
-          .out);
+  json document =
+      json::parse(runOstrel(withOptions(testing::planArguments(c, false),
+                                        {"--format", "json", "--goal", "first", "--no-files"}),
+                            "", dir)
+                      .out);
   const json plainDocument = json::parse(
       runOstrel(withOptions(testing::planArguments(c, false), {"--format", "json", "--no-files"}),
                 "", dir)
@@ -135,6 +135,22 @@ TEST(GoalCommandTest, FirstGoalIsThePlainPlan) {
   document.erase("goal");
   document.erase("form");
   EXPECT_EQ(document, plainDocument);
+}
+
+// `ostrel --goal first` is the dialogue run without arguments, to the byte: golden sessions with
+// plans, a failure and a give-up.
+TEST(GoalCommandTest, DialogueWithTheFirstGoalIsTheGoldenSession) {
+  for (const char* session : {"worked_example", "failure_empties_plan_files", "gives_up"}) {
+    SCOPED_TRACE(session);
+    const std::filesystem::path golden = std::filesystem::path(OSTREL_GOLDEN_DIR) / session;
+    const std::filesystem::path dir = testing::freshDirectory("golden-first");
+    const ProgramRun run = runOstrel({"--goal", "first"}, readFile(golden / "input"), dir);
+    EXPECT_EQ(run.out, readFile(golden / "stdout"));
+    EXPECT_EQ(std::to_string(run.status) + "\n", readFile(golden / "status"));
+    for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
+      EXPECT_EQ(readFile(dir / file), readFile(golden / file)) << file;
+    }
+  }
 }
 
 // Purplenum at 50/50/50/50 ends at level 200 with def+mind = pow+dex: every route ends as Deva.
@@ -174,13 +190,14 @@ TEST(GoalCommandTest, FormNotReached) {
   PlanCase c;
   c.target = {30, 70, 70, 30, 200};
   const std::filesystem::path dir = testing::freshDirectory("not-reached");
-  const ProgramRun run = runOstrel(withOptions(testing::planArguments(c, true),
-                                               {"--goal", "cheapest", "--form", "nandin",
-                                                "--beam-width", "30"}),
-                                   "", dir);
+  const ProgramRun run =
+      runOstrel(withOptions(testing::planArguments(c, true),
+                            {"--goal", "cheapest", "--form", "nandin", "--beam-width", "30"}),
+                "", dir);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "ostrel plan: no plan found ending as nandin; the plans found end as varaha\n");
+  EXPECT_EQ(run.err,
+            "ostrel plan: no plan found ending as nandin; the plans found end as varaha\n");
   // The form reached instead is planned with --form as asked.
   const json varaha = expectGoalPlan(c, "cheapest", "varaha");
   EXPECT_EQ(varaha["outcome"], "found");
@@ -219,9 +236,8 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
         EXPECT_FALSE(excluded);
         // The line of the text listing, and a plan that does end in the form.
         char line[128];
-        std::snprintf(line, sizeof line, "  %-9s %5d feedings  %7lld meseta",
-                      kMagTypeNames[type], form["feedings"].get<int>(),
-                      form["meseta"].get<long long>());
+        std::snprintf(line, sizeof line, "  %-9s %5d feedings  %7lld meseta", kMagTypeNames[type],
+                      form["feedings"].get<int>(), form["meseta"].get<long long>());
         EXPECT_NE(text.out.find(line), std::string::npos) << line;
         const json plan = expectGoalPlan(c, "cheapest", kMagTypeNames[type]);
         EXPECT_EQ(plan["outcome"], "found");
@@ -242,10 +258,10 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
 // Every route to Purplenum's 50/50/50/50 ends as Deva: Deva is the one form not excluded.
 TEST(FormsCommandTest, OnlyDevaForThePairSumTarget) {
   const std::filesystem::path dir = testing::freshDirectory("forms-deva");
-  const ProgramRun run = runOstrel({"forms", "--section", "purplenum", "--class", "humar",
-                                    "--target", "50/50/50/50", "--beam-width", "2", "--format",
-                                    "json"},
-                                   "", dir);
+  const ProgramRun run =
+      runOstrel({"forms", "--section", "purplenum", "--class", "humar", "--target", "50/50/50/50",
+                 "--beam-width", "2", "--format", "json"},
+                "", dir);
   const json document = json::parse(run.out);
   for (const json& form : document["forms"]) {
     EXPECT_EQ(form["status"] == "excluded", form["form"] != "Deva") << form.dump();
