@@ -32,7 +32,7 @@ bool wideGoalSearch(const std::vector<std::string>& args) {
       const std::string& width = args[i + 1];
       narrow = !width.empty() && width.size() <= 2 &&
                width.find_first_not_of("0123456789") == std::string::npos &&
-               std::atoi(width.c_str()) <= 16;
+               std::stoi(width) <= 16;
     }
   }
   return goal && !narrow;
