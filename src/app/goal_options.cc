@@ -80,8 +80,8 @@ std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
   }
   std::string reached;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (details.forms[type].best)
-      reached += (reached.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
+    if (!details.forms[type].best) continue;
+    reached += (reached.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
   }
   return "no plan found ending as " + name + "; " +
          (reached.empty() ? std::string("no plan was found ending as any form")
