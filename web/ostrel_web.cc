@@ -1,7 +1,7 @@
-// The WebAssembly entry of the web page: two C functions over the JSON requests of
+// The WebAssembly entry of the web page: three C functions over the JSON requests of
 // plan_request.h. Each returns a string from malloc that the caller frees with _free. While a plan
-// runs, every console line is handed to Module.onConsoleLine, so the page's worker can show the
-// search's progress.
+// runs, every console line is handed to Module.onConsoleLine, and the goal searches' progress to
+// Module.onSearchProgress once a layer, so the page's worker can show how the search goes.
 #include <emscripten.h>
 #include <sys/stat.h>
 
@@ -21,7 +21,19 @@ constexpr const char* kScratchDir = "/plan";
 EM_JS(void, postConsoleLine, (const char* text, int length), {
   if (Module["onConsoleLine"]) Module["onConsoleLine"](UTF8ToString(text, length));
 });
+// The feedings tried pass as a double: a JavaScript number holds them exactly up to 2^53.
+EM_JS(void, postSearchProgress, (double feedingsTried, int bestFeedings, double bestMeseta), {
+  if (Module["onSearchProgress"]) {
+    Module["onSearchProgress"](feedingsTried, bestFeedings, bestMeseta);
+  }
+});
 // NOLINTEND
+
+void postProgress(const ostrel::web::SearchProgress& progress) {
+  postSearchProgress(static_cast<double>(progress.feedingsTried),
+                     static_cast<int>(progress.bestFeedings),
+                     static_cast<double>(progress.bestMeseta));
+}
 
 char* copyForCaller(const std::string& text) {
   auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
@@ -37,9 +49,14 @@ EMSCRIPTEN_KEEPALIVE char* ostrel_catalog() { return copyForCaller(ostrel::web::
 
 EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
   mkdir(kScratchDir, 0755);  // already there after the first plan
-  return copyForCaller(ostrel::web::planJson(request, kScratchDir, [](std::string_view line) {
-    postConsoleLine(line.data(), static_cast<int>(line.size()));
-  }));
+  return copyForCaller(ostrel::web::planJson(
+      request, kScratchDir,
+      [](std::string_view line) { postConsoleLine(line.data(), static_cast<int>(line.size())); },
+      postProgress));
+}
+
+EMSCRIPTEN_KEEPALIVE char* ostrel_forms(const char* request) {
+  return copyForCaller(ostrel::web::formsJson(request, postProgress));
 }
 
 }  // extern "C"

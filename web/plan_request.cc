@@ -1,7 +1,7 @@
-// The web page's requests: the names for its selects, and one plan run exactly as the console
+// The web page's requests: the names for its selects; one plan run exactly as the console
 // program's plan run goes (empty the files, search, write the plan, print the outcome), with the
 // console captured line by line and the files read back, so the page shows the console program's
-// very bytes.
+// very bytes; and the listing of the final forms with each form's best plan.
 #include "web/plan_request.h"
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "model/limits.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/form_rules.h"
+#include "plan/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_report.h"
 #include "plan/plan_run.h"
@@ -37,6 +40,8 @@ struct GoalChoice {
 
 constexpr GoalChoice kGoals[] = {
     {"first", "First plan found", Goal::kFirst},
+    {"cheapest", "Cheapest (least meseta)", Goal::kCheapest},
+    {"fewest", "Fewest feedings", Goal::kFewest},
 };
 
 const GoalChoice* findGoal(std::string_view id) {
@@ -158,6 +163,7 @@ struct PlanInput {
   PlannerState planner;
   MagState start = kBabyMag;
   const GoalChoice* goal = &kGoals[0];  // a request without a goal plans the first plan found
+  std::optional<MagType> form;          // the final form wanted; none: any
 };
 
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
@@ -166,6 +172,13 @@ std::string readPlanInput(const json& request, PlanInput& input) {
   if (const auto goal = request.find("goal"); goal != request.end()) {
     input.goal = goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : nullptr;
     if (input.goal == nullptr) return answer("bad-request", "unknown goal");
+  }
+  if (const auto form = request.find("form"); form != request.end() && !form->is_null()) {
+    MagType type = -1;
+    if (!readInt(request, "form", type) || type < 0 || type >= kMagTypeCount) {
+      return answer("bad-request", "form must be a form's number, or null for any form");
+    }
+    input.form = type;
   }
   PlannerState& planner = input.planner;
   if (!readInt(request, "sectionId", planner.sectionId) ||
@@ -210,9 +223,65 @@ std::string readPlanInput(const json& request, PlanInput& input) {
   return {};
 }
 
+// The goal searches' progress handed on as the page reads it; the best plan so far is packed by
+// the measure the searches rank plans with, which for the first goal is the shortest plan's.
+class ProgressBridge {
+ public:
+  ProgressBridge(Goal goal, const ProgressSink& sink)
+      : measure_(goal == Goal::kFirst ? Goal::kFewest : goal), sink_(sink) {
+    progress_.onUpdate = &ProgressBridge::onUpdate;
+    progress_.context = this;
+  }
+  ProgressBridge(const ProgressBridge&) = delete;
+  ProgressBridge& operator=(const ProgressBridge&) = delete;
+
+  // The progress record for the search's options, or null when nobody is listening.
+  GoalProgress* progress() { return sink_ ? &progress_ : nullptr; }
+
+ private:
+  static void onUpdate(const GoalProgress& progress, void* context) {
+    const auto& self = *static_cast<const ProgressBridge*>(context);
+    SearchProgress shown;
+    shown.feedingsTried = progress.feedingsTried.load();
+    if (const std::uint64_t best = progress.best.load(); best != GoalProgress::kNoPlan) {
+      shown.bestFeedings = scoreFeedings(self.measure_, best);
+      shown.bestMeseta = scoreCost(self.measure_, best);
+    }
+    self.sink_(shown);
+  }
+
+  Goal measure_;
+  const ProgressSink& sink_;
+  GoalProgress progress_;
+};
+
+// The options of a goal search as the page runs it: on the worker's one thread.
+GoalOptions goalOptions(const PlanInput& input) {
+  GoalOptions options;
+  options.goal = input.goal->goal;
+  options.form = input.form;
+  options.threads = 1;  // the page's worker is the only thread there is
+  return options;
+}
+
+// The forms that plans were found for, each with its best plan's feedings and meseta.
+json reachedForms(const GoalResult& result) {
+  json forms = json::array();
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (const auto& best = result.forms[type].best) {
+      forms.push_back({{"type", type},
+                       {"name", kMagTypeNames[type]},
+                       {"feedings", best->feedCount()},
+                       {"meseta", best->cost}});
+    }
+  }
+  return forms;
+}
+
 // The console program's plan run (empty the files, search, write the plan, tell the outcome) on
 // a planner that starts afresh for every request, answered with everything it printed and wrote.
-std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
+std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
+                          const ProgressSink& onProgress) {
   PlannerState& planner = input.planner;
   CapturedConsole captured(onLine);
   if (!captured.ready()) return answer("bad-request", "no console could be opened");
@@ -220,21 +289,38 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine) {
 
   emptyPlanFiles(planner, console);
   Plan plan;
-  GoalOptions options;
-  options.goal = input.goal->goal;
-  options.threads = 1;  // the page's worker is the only thread there is
-  const bool found = runPlan(planner, input.start, console, options, &plan) == PlanOutcome::kFound;
+  ProgressBridge bridge(input.goal->goal, onProgress);
+  GoalOptions options = goalOptions(input);
+  options.progress = bridge.progress();
+  GoalResult details;
+  const PlanOutcome outcome = runPlan(planner, input.start, console, options, &plan, &details);
   captured.close();
 
-  json result = {{"outcome", found ? "found" : "failed"},
+  const bool found = outcome == PlanOutcome::kFound;
+  const char* said = found ? "found" : outcome == PlanOutcome::kExcluded ? "excluded" : "failed";
+  json result = {{"outcome", said},
                  {"goal", input.goal->id},
+                 {"form", input.form ? json(*input.form) : json(nullptr)},
                  {"console", captured.out},
                  {"errors", captured.err},
                  {"files",
                   {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
                    {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
   if (found) result["plan"] = planData(plan);
+  if (outcome == PlanOutcome::kExcluded) result["reason"] = exclusionText(details.exclusion);
+  if (outcome == PlanOutcome::kImpossible && input.form) {
+    result["reachedForms"] = reachedForms(details);
+  }
   return result.dump();
+}
+
+// Reads a request, or answers why it cannot be planned.
+std::string readRequest(std::string_view text, PlanInput& input) {
+  const json parsed = json::parse(text, nullptr, false);
+  if (parsed.is_discarded() || !parsed.is_object()) {
+    return answer("bad-request", "not a JSON object");
+  }
+  return readPlanInput(parsed, input);
 }
 
 }  // namespace
@@ -263,16 +349,44 @@ std::string catalogJson() {
 }
 
 std::string planJson(std::string_view request, const std::string& scratchDir,
-                     const ConsoleLineSink& onLine) {
-  const json parsed = json::parse(request, nullptr, false);
-  if (parsed.is_discarded() || !parsed.is_object()) {
-    return answer("bad-request", "not a JSON object");
-  }
+                     const ConsoleLineSink& onLine, const ProgressSink& onProgress) {
   PlanInput input;
-  if (std::string refusal = readPlanInput(parsed, input); !refusal.empty()) return refusal;
+  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
   input.planner.planFilePaths = {scratchDir + "/" + kDetailFileName,
                                  scratchDir + "/" + kGroupedFileName, true};
-  return planAndAnswer(input, onLine);
+  return planAndAnswer(input, onLine, onProgress);
+}
+
+std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
+  PlanInput input;
+  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
+  if (input.goal->goal == Goal::kFirst) {
+    return answer("bad-request", "the forms are listed for the cheapest or the fewest goal");
+  }
+  input.form.reset();
+  ProgressBridge bridge(input.goal->goal, onProgress);
+  GoalOptions options = goalOptions(input);
+  options.everyForm = true;
+  options.progress = bridge.progress();
+  const GoalResult result = planForGoal(input.planner, input.start, options);
+
+  json forms = json::array();
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    json entry = {{"type", type}, {"name", kMagTypeNames[type]}};
+    if (form.best) {
+      entry["status"] = "reached";
+      entry["feedings"] = form.best->feedCount();
+      entry["meseta"] = form.best->cost;
+    } else if (form.exclusion.kind != ExclusionKind::kNone) {
+      entry["status"] = "excluded";
+      entry["reason"] = exclusionText(form.exclusion);
+    } else {
+      entry["status"] = "not found";  // neither reached nor ruled out: never called impossible
+    }
+    forms.push_back(std::move(entry));
+  }
+  return json{{"outcome", "listed"}, {"goal", input.goal->id}, {"forms", std::move(forms)}}.dump();
 }
 
 }  // namespace ostrel::web

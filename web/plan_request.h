@@ -1,9 +1,11 @@
 // The web page's requests, answered with the same core as the console program: the game's names
-// for the page's selects (catalogJson), and one plan for a player, a start and a target
-// (planJson), with the console lines, both plan files and the plan as data. Requests and answers
-// are JSON texts, so the page and its worker pass plain strings.
+// for the page's selects (catalogJson), one plan for a player, a start, a target, a goal and a
+// final form (planJson), with the console lines, both plan files and the plan as data, and the
+// final forms a target can end in with the best plan found for each (formsJson). Requests and
+// answers are JSON texts, so the page and its worker pass plain strings.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,20 +16,39 @@ namespace ostrel::web {
 // show the search's progress while it runs.
 using ConsoleLineSink = std::function<void(std::string_view line)>;
 
+// Where a goal search stands: feedings simulated so far, and the best plan found so far
+// (feedings and meseta, both -1 while there is none). Called once a layer of the search.
+struct SearchProgress {
+  std::uint64_t feedingsTried = 0;
+  std::int64_t bestFeedings = -1;
+  std::int64_t bestMeseta = -1;
+};
+using ProgressSink = std::function<void(const SearchProgress& progress)>;
+
 // The names and ranges the page offers: section IDs, classes, forms (in the form menu's order),
 // items, the goals that can be planned for, and the limits of stats, bars and levels.
 std::string catalogJson();
 
 // Plans one request and answers with its outcome. The request:
-//   {"sectionId": 0..9, "charClass": 0..11, "goal": "first",
+//   {"sectionId": 0..9, "charClass": 0..11, "goal": "first" | "cheapest" | "fewest",
+//    "form": 0..44 (the final form; left out or null for any),
 //    "start": {"type", "def", "pow", "dex", "mind", "defBar", "powBar", "dexBar", "mindBar"}
 //             (left out for a new mag),
 //    "target": {"def", "pow", "dex", "mind"}}
-// The answer's "outcome" is "found" or "failed" (with "console", "files" and, when found, "plan"),
-// "refused" (with the dialogue's "message", or none for a value out of range) or "bad-request"
-// (with "message"). The plan files are written into `scratchDir`, which must exist, exactly as
-// the console program writes them into its working directory, and read back.
+// The answer's "outcome" is "found" or "failed" (with "console", "files" and, when found, "plan";
+// a failed plan for a form also names the forms that plans were found for, in "reachedForms"),
+// "excluded" (the rules exclude the form: "reason", with "console" and "files" as for a failed
+// plan), "refused" (with the dialogue's "message", or none for a value out of range) or
+// "bad-request" (with "message"). The plan files are written into `scratchDir`, which must
+// exist, exactly as the console program writes them into its working directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
-                     const ConsoleLineSink& onLine = {});
+                     const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
+
+// Lists the final forms for the request of planJson (its "form" is ignored; the goal must be
+// "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:
+// {"outcome": "listed", "goal", "forms": [one entry per form, in form order: {"type", "name",
+// "status": "reached" (with "feedings" and "meseta") | "excluded" (with "reason") |
+// "not found"}]}, or a refusal or bad request as planJson answers them.
+std::string formsJson(std::string_view request, const ProgressSink& onProgress = {});
 
 }  // namespace ostrel::web

@@ -350,6 +350,10 @@ class BeamRun {
         std::nth_element(first, first + width, last, better);
         last = first + width;
       }
+      // In order, not as nth_element leaves them: the order of a layer decides which of two
+      // equally good routes is kept, and nth_element's differs from one standard library to
+      // another (the web page's from the console program's).
+      std::sort(first, last, better);
       for (auto node = first; node != last; ++node) {
         current_.push_back(*node);
         backs_.push_back(node->back);

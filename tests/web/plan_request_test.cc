@@ -1,18 +1,23 @@
-// The web page's requests: every plan the page would show is the console program's plan run byte
-// for byte (console lines and both files), and its data replays through feedItem to the target;
-// refused and malformed requests are answered, never planned.
+// The web page's requests: every plan the page would show, for every goal and final form, is the
+// console program's plan run byte for byte (console lines and both files), and its data replays
+// through feedItem to the target; the forms listing agrees with the rules and with the plans for
+// its forms; refused and malformed requests are answered, never planned.
 #include "web/plan_request.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "plan/plan_run.h"
 #include "model/feeding.h"
 #include "model/tables.h"
+#include "plan/form_rules.h"
+#include "plan/goal.h"
 #include "plan/plan_report.h"
+#include "plan/plan_run.h"
 #include "support/test_support.h"
 
 namespace ostrel {
@@ -36,12 +41,19 @@ struct Case {
   CharClass charClass;
   const MagState* start;  // null: a new mag
   Target target;
+  Goal goal;
+  std::optional<MagType> form;  // none: any
 };
+
+const char* goalName(Goal goal) {
+  return goal == Goal::kCheapest ? "cheapest" : goal == Goal::kFewest ? "fewest" : "first";
+}
 
 json requestOf(const Case& c) {
   return {{"sectionId", c.sectionId},
           {"charClass", c.charClass},
-          {"goal", "first"},
+          {"goal", goalName(c.goal)},
+          {"form", c.form ? json(*c.form) : json(nullptr)},
           {"start", c.start != nullptr ? magJson(*c.start) : json(nullptr)},
           {"target",
            {{"def", c.target.def},
@@ -51,20 +63,28 @@ json requestOf(const Case& c) {
 }
 
 // Plans in a directory of its own, so the page's files never meet the console program's.
-json plan(const json& request, std::string* lines = nullptr) {
+json plan(const json& request, std::string* lines = nullptr,
+          std::vector<web::SearchProgress>* progress = nullptr) {
   const std::filesystem::path dir = testing::scratchDirectory.path / "web";
   std::filesystem::create_directories(dir);
   const auto sink = [lines](std::string_view line) {
     if (lines != nullptr) lines->append(line);
   };
-  return json::parse(web::planJson(request.dump(), dir.string(), sink));
+  web::ProgressSink onProgress;
+  if (progress != nullptr) {
+    onProgress = [progress](const web::SearchProgress& p) { progress->push_back(p); };
+  }
+  return json::parse(web::planJson(request.dump(), dir.string(), sink, onProgress));
 }
 
-// The console program's plan run on the same answers, in the working directory.
+// The console program's plan run on the same answers, in the working directory, with its own
+// options for a goal: the searches on two threads, which must give the plans of the page's one.
 struct ConsoleRun {
   std::string console;
   std::string detail;
   std::string grouped;
+  PlanOutcome outcome;
+  GoalResult details;
 };
 ConsoleRun runConsoleProgram(const Case& c) {
   PlannerState planner;
@@ -73,10 +93,13 @@ ConsoleRun runConsoleProgram(const Case& c) {
   planner.target = c.target;
   planner.target.level = c.target.def + c.target.pow + c.target.dex + c.target.mind;
   const MagState start = c.start != nullptr ? *c.start : kBabyMag;
+  GoalOptions options;
+  options.goal = c.goal;
+  options.form = c.form;
   ConsoleRun run;
   run.console = testing::consoleOf([&](const Console& console) {
     emptyPlanFiles(planner, console);
-    runPlan(planner, start, console);
+    run.outcome = runPlan(planner, start, console, options, nullptr, &run.details);
   });
   run.detail = testing::readFile(kDetailFileName);
   run.grouped = testing::readFile(kGroupedFileName);
@@ -106,6 +129,9 @@ void expectPlanDataReplays(const Case& c, const json& data) {
   }
   EXPECT_TRUE(mag.def == c.target.def && mag.pow == c.target.pow && mag.dex == c.target.dex &&
               mag.mind == c.target.mind);
+  if (c.form) {
+    EXPECT_EQ(mag.type, *c.form);
+  }
   EXPECT_EQ(magOf(data["reached"]), mag);
   EXPECT_EQ(magOf(data["mags"].back()), mag);
   EXPECT_EQ(data["meseta"].get<double>(), meseta);
@@ -126,11 +152,11 @@ TEST(PlanRequestTest, FoundPlansAreTheConsoleProgramsAndReplay) {
   const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
   const MagState nearlyFull{41, 100, 50, 49, 0, 99, 0, 99, 0, 199};
   const Case cases[] = {
-      {0, 0, nullptr, {50, 50, 50, 50, 0}},  // 1503 feedings
-      {2, 7, &varuna, {20, 110, 50, 20, 0}},
-      {9, 11, nullptr, {6, 1, 0, 2, 0}},
-      {5, 6, nullptr, {20, 20, 20, 20, 0}},
-      {1, 2, &nearlyFull, {100, 50, 50, 0, 0}},  // one level from 200
+      {0, 0, nullptr, {50, 50, 50, 50, 0}, Goal::kFirst, {}},  // 1503 feedings
+      {2, 7, &varuna, {20, 110, 50, 20, 0}, Goal::kFirst, {}},
+      {9, 11, nullptr, {6, 1, 0, 2, 0}, Goal::kFirst, {}},
+      {5, 6, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}},
+      {1, 2, &nearlyFull, {100, 50, 50, 0, 0}, Goal::kFirst, {}},  // one level from 200
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(requestOf(c).dump());
@@ -147,8 +173,148 @@ TEST(PlanRequestTest, FoundPlansAreTheConsoleProgramsAndReplay) {
   }
 }
 
+// Plans `c` in the page and in the console program: the same bytes, and a found plan replays.
+json expectSameAsConsoleProgram(const Case& c, const char* outcome,
+                                ConsoleRun* consoleRun = nullptr) {
+  SCOPED_TRACE(requestOf(c).dump());
+  std::string streamed;
+  const json answer = plan(requestOf(c), &streamed);
+  const ConsoleRun expected = runConsoleProgram(c);
+  if (consoleRun != nullptr) *consoleRun = expected;
+  EXPECT_EQ(answer["outcome"], outcome) << answer["console"];
+  EXPECT_EQ(answer["goal"], goalName(c.goal));
+  EXPECT_EQ(answer["console"], expected.console);
+  EXPECT_EQ(streamed, expected.console);
+  EXPECT_EQ(answer["files"]["feedingPlan.txt"], expected.detail);
+  EXPECT_EQ(answer["files"]["feedingPlan2.txt"], expected.grouped);
+  if (answer["outcome"] == "found") expectPlanDataReplays(c, answer["plan"]);
+  return answer;
+}
+
+// Small targets, so that the goal searches take a fraction of a second each.
+const Case kBluefullRamarl{5, 6, nullptr, {20, 20, 20, 20, 80}, Goal::kFirst, {}};
+const MagState kGrownVaruna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
+// A Pinkal Fomar's ila at level 80 on the way to 35/20/20/25: two final forms reached, kumara
+// the cheaper, and four not found, garuda among them, for which a plan of its own finds nothing.
+const MagState kIla{9, 29, 14, 14, 23, 4, 0, 96, 0, 80};
+const Case kPinkalFomar{8, 8, &kIla, {35, 20, 20, 25, 100}, Goal::kFirst, {}};
+constexpr MagType kIlaForm = 9;
+constexpr MagType kGaruda = 8;
+constexpr MagType kKumara = 27;
+
+TEST(PlanRequestTest, GoalPlansAreTheConsoleProgramsAndBeatTheFirstFound) {
+  for (const Goal goal : {Goal::kCheapest, Goal::kFewest}) {
+    for (Case c :
+         {kBluefullRamarl, Case{2, 7, &kGrownVaruna, {12, 25, 10, 3, 50}, Goal::kFirst, {}}}) {
+      c.goal = goal;
+      const json first =
+          plan(requestOf(Case{c.sectionId, c.charClass, c.start, c.target, Goal::kFirst, {}}));
+      const json answer = expectSameAsConsoleProgram(c, "found");
+      ASSERT_EQ(first["outcome"], "found");
+      const auto measure = [goal](const json& p) {
+        return packScore(goal, p["feedings"], static_cast<std::int64_t>(p["meseta"].get<double>()));
+      };
+      EXPECT_LE(measure(answer["plan"]), measure(first["plan"])) << goalName(goal);
+    }
+  }
+}
+
+TEST(PlanRequestTest, ProgressCountsUpToThePlanFound) {
+  Case c = kBluefullRamarl;
+  c.goal = Goal::kCheapest;
+  std::vector<web::SearchProgress> progress;
+  const json answer = plan(requestOf(c), nullptr, &progress);
+  ASSERT_EQ(answer["outcome"], "found");
+  ASSERT_GT(progress.size(), 10U);  // once a layer, and the plan takes hundreds of feedings
+  for (std::size_t k = 1; k < progress.size(); ++k) {
+    EXPECT_GE(progress[k].feedingsTried, progress[k - 1].feedingsTried);
+    if (progress[k - 1].bestMeseta >= 0) {
+      EXPECT_LE(progress[k].bestMeseta, progress[k - 1].bestMeseta);  // only ever better
+    }
+  }
+  EXPECT_EQ(progress.back().bestFeedings, answer["plan"]["feedings"]);
+  EXPECT_EQ(progress.back().bestMeseta, answer["plan"]["meseta"].get<double>());
+  // The first plan found reports no progress of its own: its console lines tell it.
+  progress.clear();
+  EXPECT_EQ(plan(requestOf(kBluefullRamarl), nullptr, &progress)["outcome"], "found");
+  EXPECT_TRUE(progress.empty());
+}
+
+TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
+  Case c = kPinkalFomar;
+  c.goal = Goal::kCheapest;
+  const json listing = json::parse(web::formsJson(requestOf(c).dump()));
+  ASSERT_EQ(listing["outcome"], "listed");
+  ASSERT_EQ(listing["forms"].size(), kMagTypeCount);
+  PlannerState player;
+  player.sectionId = c.sectionId;
+  player.charClass = c.charClass;
+  player.target = c.target;
+  const auto exclusions = excludedForms(player, kIla);
+  std::vector<MagType> reached;
+  std::vector<MagType> notFound;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const json& form = listing["forms"][type];
+    EXPECT_EQ(form["type"], type);
+    EXPECT_EQ(form["name"], kMagTypeNames[type]);
+    if (form["status"] == "reached") {
+      reached.push_back(type);
+      EXPECT_EQ(exclusions[type].kind, ExclusionKind::kNone) << kMagTypeNames[type];
+    } else if (form["status"] == "excluded") {
+      EXPECT_EQ(form["reason"], exclusionText(exclusions[type]));
+      EXPECT_FALSE(form["reason"].get<std::string>().empty());
+    } else {
+      EXPECT_EQ(form["status"], "not found");
+      EXPECT_EQ(exclusions[type].kind, ExclusionKind::kNone);
+      notFound.push_back(type);
+    }
+  }
+  EXPECT_EQ(reached, (std::vector<MagType>{kIlaForm, kKumara}));
+  EXPECT_EQ(notFound, (std::vector<MagType>{kGaruda, 19, 20, 24}));
+
+  // The cheapest plan of any form is the cheapest of the listing; choosing the costlier form
+  // plans a costlier route that ends in it; the plan for a form that was not found fails and
+  // names what was found.
+  const json any = expectSameAsConsoleProgram(c, "found");
+  const json& cheapest = listing["forms"][kKumara];
+  EXPECT_LT(cheapest["meseta"], listing["forms"][kIlaForm]["meseta"]);
+  EXPECT_EQ(any["plan"]["reached"]["type"], kKumara);
+  EXPECT_EQ(any["plan"]["meseta"], cheapest["meseta"]);
+  EXPECT_EQ(any["plan"]["feedings"], cheapest["feedings"]);
+  c.form = kIlaForm;
+  EXPECT_GT(expectSameAsConsoleProgram(c, "found")["plan"]["meseta"], cheapest["meseta"]);
+  c.form = kGaruda;
+  ConsoleRun console;
+  const json none = expectSameAsConsoleProgram(c, "failed", &console);
+  EXPECT_EQ(console.outcome, PlanOutcome::kImpossible);
+  EXPECT_EQ(none["files"]["feedingPlan.txt"], "");
+  ASSERT_FALSE(none["reachedForms"].empty());
+  for (const json& form : none["reachedForms"]) {
+    const auto& best = console.details.forms[form["type"].get<MagType>()].best;
+    ASSERT_TRUE(best.has_value());
+    EXPECT_EQ(form["feedings"], best->feedCount());
+    EXPECT_EQ(form["meseta"], best->cost);
+  }
+}
+
+TEST(PlanRequestTest, ExcludedFormIsAnsweredWithTheRulesReason) {
+  // Varuna is the mag's form at 35 only: the evolution at level 35 replaces it on every route.
+  Case c = kBluefullRamarl;
+  c.goal = Goal::kFewest;
+  c.form = 2;
+  const json answer = expectSameAsConsoleProgram(c, "excluded");
+  PlannerState player;
+  player.sectionId = c.sectionId;
+  player.charClass = c.charClass;
+  player.target = c.target;
+  EXPECT_EQ(answer["reason"], exclusionText(excludedForms(player, kBabyMag)[2]));
+  EXPECT_EQ(answer["form"], 2);
+  EXPECT_EQ(answer["files"]["feedingPlan2.txt"], "");
+  EXPECT_EQ(answer["console"], "failed to create Mag\n");
+}
+
 TEST(PlanRequestTest, HopelessTargetFailsWithEmptyFiles) {
-  const Case hopeless{0, 0, nullptr, {5, 0, 0, 195, 0}};
+  const Case hopeless{0, 0, nullptr, {5, 0, 0, 195, 0}, Goal::kFirst, {}};
   const json answer = plan(requestOf(hopeless));
   EXPECT_EQ(answer["outcome"], "failed");
   EXPECT_FALSE(answer.contains("plan"));
@@ -161,24 +327,27 @@ TEST(PlanRequestTest, HopelessTargetFailsWithEmptyFiles) {
 
 TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheDialoguesMessages) {
   const MagState full{2, 100, 50, 50, 0, 0, 0, 0, 0, 200};
-  EXPECT_EQ(plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}})),
+  EXPECT_EQ(plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}, Goal::kFirst, {}})),
             (json{{"outcome", "refused"}, {"message", "Your mag is fully raised!"}}));
   const MagState varuna{2, 8, 12, 3, 2, 0, 0, 0, 0, 25};
   for (const Target target : {Target{20, 11, 50, 20, 0}, Target{8, 12, 3, 2, 0},
                               Target{4, 12, 3, 2, 0}, Target{100, 100, 3, 2, 0}}) {
-    EXPECT_EQ(plan(requestOf({0, 0, &varuna, target})),
+    EXPECT_EQ(plan(requestOf({0, 0, &varuna, target, Goal::kFirst, {}})),
               (json{{"outcome", "refused"}, {"message", "That mag is not possible"}}));
   }
   // A field out of range is refused without a message: the page marks the field itself.
   MagState badBar = varuna;
   badBar.dexBar = 100;
-  EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}}))["outcome"], "refused");
-  EXPECT_EQ(plan(requestOf({10, 0, nullptr, {20, 20, 20, 20, 0}}))["outcome"], "refused");
-  EXPECT_EQ(plan(requestOf({0, 12, nullptr, {20, 20, 20, 20, 0}}))["outcome"], "refused");
+  EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
+            "refused");
+  EXPECT_EQ(plan(requestOf({10, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
+            "refused");
+  EXPECT_EQ(plan(requestOf({0, 12, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
+            "refused");
 }
 
 TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
-  json request = requestOf({0, 0, nullptr, {20, 20, 20, 20, 0}});
+  json request = requestOf({0, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}});
   EXPECT_EQ(plan(request)["outcome"], "found");
   EXPECT_EQ(json::parse(web::planJson("{not json", "."))["outcome"], "bad-request");
   EXPECT_EQ(json::parse(web::planJson("[1, 2]", "."))["outcome"], "bad-request");
@@ -190,6 +359,18 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   json noGoal = request;
   noGoal.erase("goal");
   EXPECT_EQ(plan(noGoal)["goal"], "first");
+  for (const json& form : {json(-1), json(kMagTypeCount), json("Varuna"), json(2.5)}) {
+    json badForm = request;
+    badForm["form"] = form;
+    EXPECT_EQ(plan(badForm)["outcome"], "bad-request") << form;
+  }
+  // The forms are listed for a goal search only, and the listing checks its request as a plan.
+  EXPECT_EQ(json::parse(web::formsJson(request.dump()))["outcome"], "bad-request");
+  json refused = request;
+  refused["goal"] = "cheapest";
+  refused["target"]["def"] = 4;
+  EXPECT_EQ(json::parse(web::formsJson(refused.dump())),
+            (json{{"outcome", "refused"}, {"message", "That mag is not possible"}}));
   json tooLarge = request;
   tooLarge["target"]["pow"] = 4294967316LL;  // 20 once wrapped to 32 bits
   EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");
@@ -215,7 +396,10 @@ TEST(PlanRequestTest, CatalogNamesTheGamesListsAndGoals) {
   EXPECT_EQ(catalog["forms"].size(), kMagTypeCount);
   EXPECT_EQ(catalog["forms"][2], "Varuna");
   EXPECT_EQ(catalog["items"].size(), kItemCount);
+  EXPECT_EQ(catalog["goals"].size(), 3U);
   EXPECT_EQ(catalog["goals"][0]["id"], "first");
+  EXPECT_EQ(catalog["goals"][1]["id"], "cheapest");
+  EXPECT_EQ(catalog["goals"][2]["id"], "fewest");
   EXPECT_EQ(catalog["limits"]["minDef"], 5);
   EXPECT_EQ(catalog["limits"]["maxBar"], 99);
   EXPECT_EQ(catalog["limits"]["maxLevel"], 200);

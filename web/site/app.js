@@ -1,7 +1,10 @@
-// The page: reads the player, the mag and the target from the form, checks every field against
-// the ranges the core gives, hands the request to the planner's worker and shows the answer. The
-// rules that need the whole mag (a mag fully raised, a target that is not possible) are the
-// core's own, answered with the console program's messages.
+// The page: reads the player, the mag, the target, the goal and the final form from the form,
+// checks every field against the ranges the core gives, hands the request to the planner's worker
+// and shows the answer. The rules that need the whole mag (a mag fully raised, a target that is
+// not possible) are the core's own, answered with the console program's messages. After a goal
+// plan the worker lists the final forms for the same target (kept for the page's life), and
+// choosing a form there plans for it.
+import { hideForms, showForms, showFormsPending } from "./forms-view.js";
 import { hidePlan, showPlan } from "./plan-view.js";
 
 const STATS = ["def", "pow", "dex", "mind"];
@@ -13,8 +16,15 @@ const $ = (id) => document.getElementById(id);
 
 let catalog = null;
 let worker = null;
-let pending = null;  // {id, request, clickedAt, timer, line}
+let pending = null;  // {id, kind, request, clickedAt, timer, line, progress}
+let queued = null;   // a plan asked for while a listing was stopped, sent once the worker is back
 let nextRequestId = 1;
+let shownForm = null;  // the final form of the plan on the page
+let planStatus = "";   // the status line of the plan on the page
+const formsListings = new Map();  // the listings found, by the request without its form
+
+// A request without its final form: the key of its listing of the forms.
+function listingKey(request) { return JSON.stringify({ ...request, form: null }); }
 
 function setStatus(text) { $("status").textContent = text; }
 
@@ -61,10 +71,13 @@ function readRequest() {
   STATS.forEach((stat) => {
     target[stat] = read(`target-${stat}`, `Desired ${stat}`, stat === "def" ? minDef : 0);
   });
+  const goal = $("goal").value;
+  const form = $("final-form").value;
   const request = {
     sectionId: Number($("section-id").value),
     charClass: Number($("char-class").value),
-    goal: $("goal").value,
+    goal,
+    form: goal === "first" || form === "any" ? null : Number(form),
     start,
     target,
   };
@@ -92,6 +105,8 @@ function fillForm(request) {
   $("section-id").value = String(request.sectionId);
   $("char-class").value = String(request.charClass);
   if ([...$("goal").options].some((o) => o.value === request.goal)) $("goal").value = request.goal;
+  $("final-form").value = request.form === null || request.form === undefined ? "any" : String(request.form);
+  showFinalFormChoice();
   document.querySelector(`input[name="mag-kind"][value="${request.start ? "grown" : "new"}"]`).checked = true;
   $("grown-mag").hidden = !request.start;
   if (request.start) {
@@ -110,9 +125,46 @@ function showFieldErrors(errors) {
   }));
 }
 
+// The final form is a choice of the goal searches only: the first plan found is the plain search.
+function showFinalFormChoice() { $("final-form-label").hidden = $("goal").value === "first"; }
+
+// While a plan runs the Plan button waits; while only the listing of the forms runs, a new plan
+// may be asked for, which stops the listing.
 function setRunning(running) {
-  $("plan-button").disabled = running || !catalog;
+  $("plan-button").disabled = !catalog || (running && pending?.kind !== "forms");
   $("stop-button").hidden = !running;
+}
+
+const number = (value) => value.toLocaleString("en");
+
+// The status line of a long search: how long it has run, and the goal search's feedings searched
+// and best plan so far, or the console's latest line for the first plan found.
+function progressText(elapsed) {
+  const what = pending.kind === "forms" ? "Listing the final forms" : "Searching";
+  let text = `${what}… ${(elapsed / 1000).toFixed(1)} s`;
+  const { progress, line } = pending;
+  if (progress) {
+    text += ` · ${number(progress.tried)} feedings searched`;
+    if (progress.feedings >= 0) {
+      text += ` · best so far ${number(progress.feedings)} feedings, ${number(progress.meseta)} meseta`;
+    }
+  } else if (line) {
+    text += ` · ${line.trim()}`;
+  }
+  return text;
+}
+
+function send(kind, request) {
+  const id = nextRequestId++;
+  const clickedAt = performance.now();
+  pending = { id, kind, request, clickedAt, line: "", progress: null };
+  pending.timer = setInterval(() => {
+    const elapsed = performance.now() - clickedAt;
+    if (elapsed >= SHOW_PROGRESS_AFTER_MS) setStatus(progressText(elapsed));
+  }, 100);
+  setStatus(kind === "forms" ? "Listing the final forms…" : "Searching…");
+  setRunning(true);
+  worker.postMessage({ type: kind, id, request });
 }
 
 function plan() {
@@ -124,17 +176,18 @@ function plan() {
     return;
   }
   localStorage.setItem(LAST_REQUEST_KEY, JSON.stringify(request));
-  const id = nextRequestId++;
-  const clickedAt = performance.now();
-  pending = { id, request, clickedAt, line: "" };
-  pending.timer = setInterval(() => {
-    const elapsed = performance.now() - clickedAt;
-    if (elapsed < SHOW_PROGRESS_AFTER_MS) return;
-    setStatus(`Searching… ${(elapsed / 1000).toFixed(1)} s${pending.line ? ` · ${pending.line.trim()}` : ""}`);
-  }, 100);
-  setStatus("Searching…");
-  setRunning(true);
-  worker.postMessage({ type: "plan", id, request });
+  if (pending?.kind === "forms") {
+    stop();
+    queued = request;
+    return;
+  }
+  send("plan", request);
+}
+
+// Plans for a form chosen in the listing.
+function planForForm(type) {
+  $("final-form").value = String(type);
+  plan();
 }
 
 function finishPending() {
@@ -144,21 +197,44 @@ function finishPending() {
 }
 
 function onResult(response, workerMs) {
-  const { request, clickedAt } = pending;
+  const { kind, request, clickedAt } = pending;
   finishPending();
+  const ms = Math.round(performance.now() - clickedAt);
+  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
+  if (kind === "forms") {
+    if (response.outcome !== "listed") {
+      hideForms();
+      return;
+    }
+    formsListings.set(listingKey(request), response);
+    showForms(response, shownForm, planForForm);
+    $("status").dataset.formsMs = String(ms);
+    setStatus(`${planStatus} Forms listed in ${timing}.`);
+    return;
+  }
   if (response.outcome === "refused" || response.outcome === "bad-request") {
     hidePlan();
+    hideForms();
     $("refusal").textContent = response.message || "A field is out of range.";
     $("refusal").hidden = false;
     setStatus("");
     return;
   }
+  shownForm = response.plan ? response.plan.reached.type : null;
   showPlan(response, request, catalog);
-  const ms = Math.round(performance.now() - clickedAt);
   $("status").dataset.ms = String(ms);
   $("status").dataset.workerMs = String(Math.round(workerMs));
-  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
-  setStatus(response.outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`);
+  planStatus = response.outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`;
+  setStatus(planStatus);
+  if (request.goal === "first") {
+    hideForms();
+  } else if (formsListings.has(listingKey(request))) {
+    showForms(formsListings.get(listingKey(request)), shownForm, planForForm);
+    $("status").dataset.formsMs = "0";  // listed before
+  } else {
+    showFormsPending();
+    send("forms", request);
+  }
 }
 
 function onWorkerMessage(event) {
@@ -166,11 +242,18 @@ function onWorkerMessage(event) {
   if (message.type === "ready") {
     const firstStart = catalog === null;
     catalog = message.catalog;
-    if (firstStart) onCatalog();
     setRunning(false);
-    setStatus("");
+    if (firstStart) setStatus("");
+    if (queued) {
+      const request = queued;
+      queued = null;
+      send("plan", request);
+    } else if (firstStart) {
+      onCatalog();  // plans the last request again
+    }
   } else if (pending && message.id === pending.id) {
     if (message.type === "line") pending.line = message.line;
+    if (message.type === "progress") pending.progress = message;
     if (message.type === "result") onResult(message.response, message.workerMs);
   }
 }
@@ -184,6 +267,7 @@ function startWorker() {
 // A search that takes too long is stopped by ending its worker; a new one takes its place.
 function stop() {
   worker.terminate();
+  if (pending.kind === "forms") hideForms();
   finishPending();
   setStatus("Stopped.");
   startWorker();
@@ -200,6 +284,12 @@ function onCatalog() {
     option.textContent = goal.label;
     return option;
   }));
+  fillSelect($("final-form"), catalog.forms, false);
+  const any = document.createElement("option");
+  any.value = "any";
+  any.textContent = "any";
+  $("final-form").prepend(any);
+  $("final-form").value = "any";
   updateHints();
   const saved = localStorage.getItem(LAST_REQUEST_KEY);
   if (saved) {
@@ -216,6 +306,7 @@ document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
   radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(); });
 });
 document.querySelectorAll("input").forEach((input) => input.addEventListener("input", updateHints));
+$("goal").addEventListener("change", showFinalFormChoice);
 $("plan-button").addEventListener("click", plan);
 $("stop-button").addEventListener("click", stop);
 document.addEventListener("keydown", (event) => {

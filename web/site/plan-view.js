@@ -73,6 +73,20 @@ function showRuns(plan, request, catalog) {
   showFedCount(plan, ticks);
 }
 
+// Why there is no plan: the rules exclude the final form, or no plan was found for it (and which
+// forms plans were found for), or none at all.
+function failureText(response, catalog) {
+  const formName = catalog.forms[response.form];
+  if (response.outcome === "excluded") return `No plan can end as ${formName}: ${response.reason}.`;
+  if (response.reachedForms) {
+    const reached = response.reachedForms.map((f) =>
+      `${f.name} (${f.feedings.toLocaleString("en")} feedings, ${f.meseta.toLocaleString("en")} meseta)`);
+    return `No plan found ending as ${formName}. ` +
+      (reached.length > 0 ? `Plans were found ending as ${reached.join(", ")}.` : "No plan was found for any form.");
+  }
+  return "No plan found for this target: the console output below tells why.";
+}
+
 export function hidePlan() {
   $("result").hidden = true;
   $("console-card").hidden = true;
@@ -92,7 +106,7 @@ export function showPlan(response, request, catalog) {
     element.hidden = !found;
   });
   if (!found) {
-    $("summary").textContent = "No plan found for this target: the console output below tells why.";
+    $("summary").textContent = failureText(response, catalog);
     $("console-card").querySelector("details").open = true;
     $("runs").replaceChildren();
     return;

@@ -1,20 +1,31 @@
 // The planner's worker: loads the WebAssembly core and answers the page's requests, so a long
-// search never freezes the page. Messages in: {type: "plan", id, request}. Messages out:
-// {type: "ready", catalog}, {type: "line", id, line} now and then while a plan runs (the
-// console's latest line, for the progress display), and {type: "result", id, response, workerMs}
-// (the time the core took, for the status line).
+// search never freezes the page. Messages in: {type: "plan" | "forms", id, request}. Messages
+// out: {type: "ready", catalog}; now and then while a request runs, {type: "line", id, line} (the
+// console's latest line) and {type: "progress", id, tried, feedings, meseta} (the goal search's
+// feedings searched and its best plan so far, -1 while there is none); and at its end
+// {type: "result", id, response, workerMs} (the time the core took, for the status line).
 /* global createOstrel */
 importScripts("ostrel_web.js");
 
-const LINE_INTERVAL_MS = 100;  // at most ten progress messages a second
-let planning = null;           // the id of the request being planned
+const POST_INTERVAL_MS = 100;  // at most ten progress messages a second of each kind
+const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms" };
+let planning = null;           // the id of the request being answered
 let lastLinePosted = 0;
+let lastProgressPosted = 0;
 
 function onConsoleLine(line) {
   const now = performance.now();
-  if (planning === null || now - lastLinePosted < LINE_INTERVAL_MS) return;
+  if (planning === null || now - lastLinePosted < POST_INTERVAL_MS) return;
   lastLinePosted = now;
   postMessage({ type: "line", id: planning, line });
+}
+
+// Called once a layer of a goal search: a few thousand times in a long search.
+function onSearchProgress(tried, feedings, meseta) {
+  const now = performance.now();
+  if (planning === null || now - lastProgressPosted < POST_INTERVAL_MS) return;
+  lastProgressPosted = now;
+  postMessage({ type: "progress", id: planning, tried, feedings, meseta });
 }
 
 // Calls an entry that returns a string from malloc, and frees it.
@@ -27,19 +38,19 @@ function callForText(core, name, request) {
   return text;
 }
 
-const ready = createOstrel({ onConsoleLine }).then((core) => {
+const ready = createOstrel({ onConsoleLine, onSearchProgress }).then((core) => {
   postMessage({ type: "ready", catalog: JSON.parse(callForText(core, "ostrel_catalog")) });
   return core;
 });
 
 onmessage = async (event) => {
   const { type, id, request } = event.data;
-  if (type !== "plan") return;
+  if (!(type in ENTRIES)) return;
   const core = await ready;
   planning = id;
   const began = performance.now();
-  lastLinePosted = began;
-  const response = JSON.parse(callForText(core, "ostrel_plan", JSON.stringify(request)));
+  lastLinePosted = lastProgressPosted = began;
+  const response = JSON.parse(callForText(core, ENTRIES[type], JSON.stringify(request)));
   planning = null;
   postMessage({ type: "result", id, response, workerMs: performance.now() - began });
 };

@@ -4,12 +4,19 @@
 Serves the built site on 127.0.0.1 (a free port), plans several mags in the page (a new mag, a
 grown mag with bars, a hopeless target, refused mags) and compares the page's console lines and
 saved files byte for byte with the native `ostrel` dialogue run on the same answers in a fresh
-temporary directory. Also checks the ticks surviving a reload, the page's rows against the grouped
-file, that no request leaves the page and that the browser console holds no error. Screenshots go
-to SITE/screenshots/. Ends with the line "N passed, N failed".
+temporary directory. The cheapest and the fewest-feedings plans, the forms listing and a plan for
+a form chosen in it are compared with the native build of the page's request code (the request
+tool; the unit tests hold that code to the console program's plan run), and every plan the page
+shows is replayed with `ostrel feed`. Also checks the progress line of a slow goal, the ticks
+surviving a reload, the page's rows against the grouped file, that no request leaves the page and
+that the browser console holds no error. Screenshots go to SITE/screenshots/. Ends with the line
+"N passed, N failed".
 
-Usage: browser_test.py --site build-web --ostrel build/ostrel
+Usage: browser_test.py --site build-web --ostrel build/ostrel --request-tool TOOL [--measure]
+  --measure  also times, in the page, the 1503-feeding plan and every goal on the benchmark
+             targets (minutes), and prints the table
 """
+import json
 import argparse
 import functools
 import http.server
@@ -52,6 +59,34 @@ CASES = [
     dict(name="refused mag: fully raised", section=1, char_class=1,
          start=dict(type=10, stats=(100, 50, 50, 0), bars=(0, 0, 0, 0)),
          target=(100, 50, 50, 0), outcome="refused", message="Your mag is fully raised!"),
+]
+
+
+# Goal cases: the answers as above plus the goal, and the final form's index or None for any.
+CHEAPEST = dict(name="cheapest, Bluefull Ramarl new to 20/20/20/20", section=5, char_class=6,
+                start=None, target=(20, 20, 20, 20), goal="cheapest", form=None)
+FEWEST = dict(name="fewest, Skyly Racaseal grown Varuna to 12/25/10/3", section=2, char_class=7,
+              start=dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)),
+              target=(12, 25, 10, 3), goal="fewest", form=None)
+# An ila at level 80 whose cheapest plan ends as kumara; ila is reached on a costlier route.
+ILA = 9
+TWO_FORMS = dict(name="cheapest, Pinkal Fomar ila to 35/20/20/25", section=8, char_class=8,
+                 start=dict(type=ILA, stats=(29, 14, 14, 23), bars=(4, 0, 96, 0)),
+                 target=(35, 20, 20, 25), goal="cheapest", form=None)
+# A goal that takes seconds: long enough for the progress line, stopped once it shows.
+SLOW = dict(name="cheapest, Pinkal Fomar new to 35/20/20/25", section=8, char_class=8,
+            start=None, target=(35, 20, 20, 25), goal="cheapest", form=None)
+# The benchmark targets of the goal searches, for --measure.
+BENCHMARK = [
+    ("Purplenum Humar new -> 30/70/70/30", 0, 0, None, (30, 70, 70, 30)),
+    ("Viridia Hucast new -> 5/145/50/0", 3, 1, None, (5, 145, 50, 0)),
+    ("Greenill Racast new -> 15/0/35/150", 6, 5, None, (15, 0, 35, 150)),
+    ("Pinkal Fomar new -> 60/60/40/40", 8, 8, None, (60, 60, 40, 40)),
+    ("Redria Hunewearl new -> 5/100/95/0", 1, 2, None, (5, 100, 95, 0)),
+    ("Bluefull Ramarl new -> 20/20/20/20", 5, 6, None, (20, 20, 20, 20)),
+    ("Oran Fonewm new -> 45/40/15/100", 7, 9, None, (45, 40, 15, 100)),
+    ("Skyly Racaseal Varuna -> 20/110/50/20", 2, 7,
+     dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)), (20, 110, 50, 20)),
 ]
 
 
@@ -137,7 +172,25 @@ def wait_answer(driver, timeout=120):
         " || !document.getElementById('refusal').hidden"))
 
 
-def fill_and_plan(driver, case):
+def request_of(case):
+    """The request the page sends for a case, for the native request tool."""
+    start = case["start"]
+    if start is not None:
+        start = dict(type=start["type"], **dict(zip(STATS, start["stats"])),
+                     **{f"{s}Bar": b for s, b in zip(STATS, start["bars"])})
+    return dict(sectionId=case["section"], charClass=case["char_class"],
+                goal=case.get("goal", "first"), form=case.get("form"), start=start,
+                target=dict(zip(STATS, case["target"])))
+
+
+def run_tool(tool, case, kind="plan"):
+    done = subprocess.run([tool] + (["forms"] if kind == "forms" else []),
+                          input=json.dumps(request_of(case)).encode(), capture_output=True,
+                          timeout=300, check=True)
+    return json.loads(done.stdout)
+
+
+def fill_and_plan(driver, case, wait=True):
     Select(driver.find_element(By.ID, "section-id")).select_by_value(str(case["section"]))
     Select(driver.find_element(By.ID, "char-class")).select_by_value(str(case["char_class"]))
     start = case["start"]
@@ -150,9 +203,17 @@ def fill_and_plan(driver, case):
             set_field(driver, f"start-{stat}Bar", bar)
     for stat, value in zip(STATS, case["target"]):
         set_field(driver, f"target-{stat}", value)
-    driver.execute_script("document.getElementById('status').dataset.ms = '';")
+    goal = case.get("goal", "first")
+    Select(driver.find_element(By.ID, "goal")).select_by_value(goal)
+    if goal != "first":
+        form = case.get("form")
+        Select(driver.find_element(By.ID, "final-form")).select_by_value(
+            "any" if form is None else str(form))
+    driver.execute_script("const d = document.getElementById('status').dataset;"
+                          " d.ms = ''; d.formsMs = '';")
     driver.find_element(By.ID, "plan-button").click()
-    wait_answer(driver)
+    if wait:
+        wait_answer(driver)
 
 
 def set_field(driver, field_id, value):
@@ -222,6 +283,142 @@ def check_case(driver, results, ostrel, case, downloads):
     results.check(f"{name}: one row per run, first run at the top, as in the grouped file", ok, detail)
 
 
+def wait_forms(driver, timeout=120):
+    WebDriverWait(driver, timeout).until(lambda d: d.execute_script(
+        "return (document.getElementById('status').dataset.formsMs || '') !== ''"))
+
+
+def replay(ostrel, case, driver):
+    """Feeds the page's runs with `ostrel feed`: the mag after every run, the last one last."""
+    rows = driver.execute_script(
+        "return [...document.querySelectorAll('#runs li .feed')].map(f => f.textContent)")
+    items = ", ".join(row.replace(" × ", " ") for row in rows)
+    command = [ostrel, "feed", "--section", str(case["section"]), "--class",
+               str(case["char_class"]), "--items", items, "--format", "json"]
+    start = case["start"]
+    if start is not None:
+        command += ["--mag", str(start["type"] + 1), "--stats", "/".join(map(str, start["stats"])),
+                    "--bars", "/".join(map(str, start["bars"]))]
+    done = subprocess.run(command, capture_output=True, timeout=60, check=True)
+    return [run["after"] for run in json.loads(done.stdout)["runs"]]
+
+
+def check_goal_case(driver, results, ostrel, tool, case, downloads):
+    """A goal plan in the page: the native request code's bytes, and it replays to the target."""
+    name = case["name"]
+    fill_and_plan(driver, case)
+    native = run_tool(tool, case)
+    results.check(f"{name}: found", native["outcome"] == "found", native["outcome"])
+    results.check(f"{name}: console lines as the native request code's",
+                  text_of(driver, "console") == native["console"], "")
+    saved = save_files(driver, downloads)
+    for file_name in FILES:
+        results.check(f"{name}: saved {file_name} byte for byte as the native request code's",
+                      saved[file_name] == native["files"][file_name].encode(),
+                      f"{len(saved[file_name] or b'')} bytes saved")
+    ok, detail = rows_match_grouped_file(driver, saved["feedingPlan2.txt"])
+    results.check(f"{name}: one row per run, first run at the top, as in the grouped file", ok, detail)
+    mags = replay(ostrel, case, driver)
+    target = dict(zip(STATS, case["target"]))
+    never_above = all(all(mag["stats"][s] <= target[s] for s in STATS) for mag in mags)
+    reached = native["plan"]["reached"]
+    results.check(f"{name}: the runs fed with ostrel feed reach the target exactly, never above",
+                  never_above and mags[-1]["stats"] == target
+                  and mags[-1]["formNumber"] == reached["type"] + 1
+                  and sum(1 for _ in mags) == len(native["plan"]["runs"]),
+                  f"ends at {mags[-1]}")
+    return native
+
+
+def check_forms_listing(driver, results, tool, case):
+    """The final forms the page lists after a goal plan, against the native listing."""
+    wait_forms(driver)
+    native = run_tool(tool, case, "forms")
+    shown = driver.execute_script(
+        "return [...document.querySelectorAll('#forms-reached tr')].map(r => "
+        "[...r.querySelectorAll('td')].map(c => c.textContent))")
+    reached = sorted((f for f in native["forms"] if f["status"] == "reached"),
+                     key=lambda f: (f["meseta"], f["feedings"]) if case["goal"] == "cheapest"
+                     else (f["feedings"], f["meseta"]))
+    expected = [[f["name"], f"{f['feedings']:,}", f"{int(f['meseta']):,}"] for f in reached]
+    results.check(f"{name_of(case)}: the forms reached listed as natively, best first",
+                  shown == expected, f"page {shown}, native {expected}")
+    excluded = sum(1 for f in native["forms"] if f["status"] == "excluded")
+    other = text_of(driver, "forms-other")
+    results.check(f"{name_of(case)}: the excluded forms counted, the not found ones named",
+                  f"Excluded by the evolution rules ({excluded})" in other
+                  and all(f["name"] in other for f in native["forms"] if f["status"] == "not found")
+                  and "impossible" not in other, repr(other[:200]))
+    return native
+
+
+def name_of(case):
+    return case["name"]
+
+
+def check_choosing_a_form(driver, results, ostrel, tool, downloads):
+    """Plans for the costlier form chosen in the listing."""
+    case = TWO_FORMS
+    check_goal_case(driver, results, ostrel, tool, case, downloads / "any")
+    listing = check_forms_listing(driver, results, tool, case)
+    reached = [f["name"] for f in listing["forms"] if f["status"] == "reached"]
+    results.check("two forms reached for the ila", len(reached) == 2, repr(reached))
+    driver.execute_script("const d = document.getElementById('status').dataset;"
+                          " d.ms = ''; d.formsMs = '';")
+    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{ILA}"] button').click()
+    wait_answer(driver)
+    chosen = dict(case, form=ILA, name="cheapest ending as ila, chosen in the listing")
+    results.check("choosing a form sets the final form",
+                  Select(driver.find_element(By.ID, "final-form")).first_selected_option
+                  .get_attribute("value") == str(ILA), "")
+    native = run_tool(tool, chosen)
+    results.check("the plan for the chosen form is the native request code's",
+                  text_of(driver, "console") == native["console"]
+                  and native["plan"]["reached"]["type"] == ILA, "")
+    results.check("the listing stays and marks the chosen form",
+                  driver.execute_script("return document.querySelector('#forms-reached tr.shown')"
+                                        "?.dataset.form") == str(ILA), "")
+    check_goal_case(driver, results, ostrel, tool, chosen, downloads / "ila")
+
+
+def check_progress_line(driver, results):
+    """A goal that takes seconds shows the feedings searched and the best plan so far."""
+    fill_and_plan(driver, SLOW, wait=False)
+    try:
+        WebDriverWait(driver, 60).until(
+            lambda d: "feedings searched" in text_of(d, "status")
+            and "best so far" in text_of(d, "status"))
+        line = text_of(driver, "status")
+        ok = re.search(r"Searching… \d+\.\d s · [\d,]+ feedings searched · best so far "
+                       r"[\d,]+ feedings, [\d,]+ meseta", line) is not None
+    except Exception as error:  # pylint: disable=broad-except
+        line, ok = repr(error), False
+    results.check("a slow goal shows its progress line", ok, line)
+    driver.save_screenshot(str(driver.shots / "progress.png"))
+    driver.find_element(By.ID, "stop-button").click()
+    WebDriverWait(driver, 30).until(lambda d: d.find_element(By.ID, "plan-button").is_enabled())
+
+
+def measure(driver):
+    """Times in the page the 1503-feeding plan and every goal on the benchmark targets."""
+    print("# click to plan in headless Chromium (page ms, of which the core ms):")
+    for name, section, char_class, start, target in BENCHMARK:
+        for goal in ("first", "cheapest", "fewest"):
+            case = dict(name=name, section=section, char_class=char_class, start=start,
+                        target=target, goal=goal, form=None)
+            fill_and_plan(driver, case)
+            wait_answer(driver, timeout=600)
+            ms, worker_ms = driver.execute_script(
+                "const d = document.getElementById('status').dataset; return [+d.ms, +d.workerMs]")
+            summary = text_of(driver, "summary")
+            print(f"#   {name:40} {goal:9} {ms:7} ms ({worker_ms} ms)  {summary}")
+            if goal != "first":
+                wait_forms(driver, timeout=600)
+                forms_ms = driver.execute_script(
+                    "return +document.getElementById('status').dataset.formsMs")
+                print(f"#   {'':40} {'forms':9} {forms_ms:7} ms")
+
+
 def check_ticks_survive_reload(driver, results):
     boxes = driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")
     boxes[0].click()
@@ -252,8 +449,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--site", required=True, type=pathlib.Path)
     parser.add_argument("--ostrel", required=True, type=pathlib.Path)
+    parser.add_argument("--request-tool", required=True, type=pathlib.Path)
+    parser.add_argument("--measure", action="store_true")
     args = parser.parse_args()
-    site, ostrel = args.site.resolve(), args.ostrel.resolve()
+    site, ostrel, tool = args.site.resolve(), args.ostrel.resolve(), str(args.request_tool.resolve())
     results = Results()
     server = serve(site)
     origin = f"http://127.0.0.1:{server.server_port}"
@@ -263,6 +462,8 @@ def main():
         try:
             driver.get(f"{origin}/index.html")
             wait_ready(driver)
+            driver.shots = site / "screenshots"
+            driver.shots.mkdir(exist_ok=True)
             for index, case in enumerate(CASES):
                 downloads = scratch / f"downloads-{index}"
                 downloads.mkdir()
@@ -285,6 +486,27 @@ def main():
             ticked = driver.execute_script(
                 "return [...document.querySelectorAll('#runs input')].some(b => b.checked)")
             results.check("another plan's rows start unticked", not ticked, "")
+            results.check("the first plan found lists no forms",
+                          driver.find_element(By.ID, "forms-card").get_attribute("hidden")
+                          is not None, "")
+            for index, case in enumerate((CHEAPEST, FEWEST)):
+                downloads = scratch / f"goal-downloads-{index}"
+                downloads.mkdir()
+                check_goal_case(driver, results, str(ostrel), tool, case, downloads)
+                check_forms_listing(driver, results, tool, case)
+                if case is CHEAPEST:
+                    driver.save_screenshot(str(driver.shots / "goal-desktop.png"))
+                    driver.set_window_size(390, 1400)
+                    time.sleep(0.3)
+                    driver.save_screenshot(str(driver.shots / "goal-phone.png"))
+                    driver.set_window_size(1200, 1400)
+            downloads = scratch / "form-downloads"
+            (downloads / "any").mkdir(parents=True)
+            (downloads / "ila").mkdir()
+            check_choosing_a_form(driver, results, str(ostrel), tool, downloads)
+            check_progress_line(driver, results)
+            if args.measure:
+                measure(driver)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]

@@ -1,0 +1,76 @@
+// The final forms a target can end in: the forms that plans were found for, best first for the
+// goal, each with its feedings and meseta and a button that plans for it; the forms that no plan
+// was found for (not found, which is not impossible); and the forms the evolution rules exclude,
+// with the reason.
+const $ = (id) => document.getElementById(id);
+
+const byGoal = {
+  cheapest: (a, b) => a.meseta - b.meseta || a.feedings - b.feedings,
+  fewest: (a, b) => a.feedings - b.feedings || a.meseta - b.meseta,
+};
+
+function element(tag, text, className) {
+  const made = document.createElement(tag);
+  if (text !== undefined) made.textContent = text;
+  if (className) made.className = className;
+  return made;
+}
+
+export function hideForms() { $("forms-card").hidden = true; }
+
+// Shows that the listing is being searched for.
+export function showFormsPending() {
+  $("forms-card").hidden = false;
+  $("forms-note").textContent = "Searching for the best plan of every final form…";
+  $("forms-reached").replaceChildren();
+  $("forms-other").replaceChildren();
+}
+
+// `listing` is the core's answer; `shownForm` the form of the plan on the page (marked), if any;
+// `onChoose(type)` plans for a form.
+export function showForms(listing, shownForm, onChoose) {
+  const reached = listing.forms.filter((f) => f.status === "reached").sort(byGoal[listing.goal]);
+  const notFound = listing.forms.filter((f) => f.status === "not found");
+  const excluded = listing.forms.filter((f) => f.status === "excluded");
+  $("forms-card").hidden = false;
+  $("forms-note").textContent = reached.length === 0
+    ? "No plan was found for any final form."
+    : `${reached.length} final form${reached.length === 1 ? "" : "s"} reached, ` +
+      `${listing.goal === "cheapest" ? "cheapest" : "fewest feedings"} first. Choose one to plan for it.`;
+
+  $("forms-reached").replaceChildren(...reached.map((form) => {
+    const row = element("tr");
+    if (form.type === shownForm) row.className = "shown";
+    row.dataset.form = String(form.type);
+    const button = element("button", form.name, "form-choice");
+    button.type = "button";
+    button.title = `Plan for a mag that ends as ${form.name}`;
+    button.addEventListener("click", () => onChoose(form.type));
+    const name = element("td");
+    name.append(button);
+    row.append(name, element("td", form.feedings.toLocaleString("en"), "number"),
+      element("td", form.meseta.toLocaleString("en"), "number"));
+    return row;
+  }));
+
+  const other = [];
+  if (notFound.length > 0) {
+    const line = element("p", "", "hint");
+    line.append(element("b", "Not found: "), notFound.map((f) => f.name).join(", "));
+    line.append(". No plan ending in these was found, though the rules allow them.");
+    other.push(line);
+  }
+  if (excluded.length > 0) {
+    const details = element("details");
+    details.append(element("summary", `Excluded by the evolution rules (${excluded.length})`));
+    const list = element("ul", undefined, "excluded");
+    list.append(...excluded.map((f) => {
+      const item = element("li");
+      item.append(element("b", f.name), `: ${f.reason}`);
+      return item;
+    }));
+    details.append(list);
+    other.push(details);
+  }
+  $("forms-other").replaceChildren(...other);
+}
