@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/dialogue.h"
 #include "app/feed_command.h"
+#include "app/forms_command.h"
+#include "app/goal_options.h"
 #include "app/plan_command.h"
 
 #ifndef OSTREL_VERSION
@@ -27,28 +30,38 @@ std::string oneLine(std::string text) {
 
 }  // namespace
 
-int runCommandLine(int argc, const char* const* argv, const Console& console) {
+int runCommandLine(int argc, const char* const* argv, const Console& console,
+                   AnswerReader& reader) {
   CLI::App program("ostrel plans the feedings that raise a mag to the stats you want.", "ostrel");
   program.set_version_flag("--version", std::string("ostrel ") + OSTREL_VERSION,
                            "Print the version and exit");
   program.require_subcommand(0, 1);
   program.footer(
-      "Without arguments ostrel asks its questions one by one (the dialogue).\n"
+      "Without arguments ostrel asks its questions one by one (the dialogue); with --goal, "
+      "--form or --beam-width and no command, the dialogue plans with that goal.\n"
       "Examples:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --goal cheapest\n"
+      "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
+      "  ostrel --goal fewest\n"
       "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
       "Difluid\"\n"
       "Run 'ostrel COMMAND --help' for a command's options.");
+  GoalOptionText dialogueGoal;
+  addGoalOptions(program, dialogueGoal, GoalUse::kOnePlan);
   PlanCommandOptions planOptions;
   FeedCommandOptions feedOptions;
+  FormsCommandOptions formsOptions;
   CLI::App* plan = addPlanCommand(program, planOptions);
   CLI::App* feed = addFeedCommand(program, feedOptions);
+  CLI::App* forms = addFormsCommand(program, formsOptions);
 
   // CLI11 would only say that a command is missing; a word that names none is worth naming.
   const std::string first = argc > 1 ? argv[1] : "";
-  if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name()) {
+  if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name() &&
+      first != forms->get_name()) {
     std::fprintf(console.err,
-                 "ostrel: '%s' is not a command; allowed: plan, feed; see 'ostrel --help'\n",
+                 "ostrel: '%s' is not a command; allowed: plan, feed, forms; see 'ostrel --help'\n",
                  argv[1]);
     return kUsageError;
   }
@@ -70,11 +83,33 @@ int runCommandLine(int argc, const char* const* argv, const Console& console) {
                  oneLine(error.what()).c_str(), command.c_str());
     return kUsageError;
   }
+  const bool command = plan->parsed() || feed->parsed() || forms->parsed();
+  if (command && dialogueGoal.given()) {
+    // Before a command they would be the dialogue's options, which no command runs.
+    std::fputs(
+        "ostrel: --goal, --form and --beam-width before a command are the dialogue's; allowed: "
+        "the options after the command (ostrel plan --goal cheapest ...)\n",
+        console.err);
+    return kUsageError;
+  }
   if (plan->parsed()) return runPlanCommand(planOptions, console);
   if (feed->parsed()) return runFeedCommand(feedOptions, console);
+  if (forms->parsed()) return runFormsCommand(formsOptions, console);
+  if (dialogueGoal.given()) {
+    GoalOptions goal;
+    if (std::string refusal = readGoalOptions(dialogueGoal, GoalUse::kOnePlan, goal);
+        !refusal.empty()) {
+      std::fprintf(console.err, "ostrel: %s\n", refusal.c_str());
+      return kUsageError;
+    }
+    PlannerState planner;
+    return runDialogue(planner, reader, console, goal);
+  }
   // Checked here rather than by CLI11, so that an unknown option is named first.
-  std::fputs("ostrel: a command is required; allowed: plan, feed; see 'ostrel --help'\n",
-             console.err);
+  std::fputs(
+      "ostrel: a command is required; allowed: plan, feed, forms, or --goal for the dialogue; "
+      "see 'ostrel --help'\n",
+      console.err);
   return kUsageError;
 }
 

@@ -1,7 +1,10 @@
 // The program's command line, for scripts and players who know what they want: `ostrel plan`,
-// `ostrel feed`, --help and --version. Without arguments ostrel runs the dialogue instead.
+// `ostrel feed`, `ostrel forms`, --help and --version, and the dialogue with a goal (--goal,
+// --form, --beam-width and no command). Without arguments ostrel runs the dialogue as it always
+// did.
 #pragma once
 
+#include "app/answer_reader.h"
 #include "plan/console.h"
 
 namespace ostrel {
@@ -9,8 +12,9 @@ namespace ostrel {
 // Exit status of a command line that cannot be used: unknown command or option, bad value.
 inline constexpr int kUsageError = 2;
 
-// Parses `argv` (argv[0] is the program's name) and runs the command it names. Help and the
+// Parses `argv` (argv[0] is the program's name) and runs the command it names, or the dialogue
+// with a goal (`ostrel --goal cheapest`), which reads its answers from `reader`. Help and the
 // version go to console.out; a usage error is one line on console.err. Returns the exit status.
-int runCommandLine(int argc, const char* const* argv, const Console& console);
+int runCommandLine(int argc, const char* const* argv, const Console& console, AnswerReader& reader);
 
 }  // namespace ostrel

@@ -4,14 +4,17 @@
 // from before (an earlier asking, the previous plan, or the start of the program).
 #include "app/dialogue.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
-#include "plan/plan_run.h"
+#include "app/goal_options.h"
+#include "app/progress_line.h"
 #include "model/names.h"
 #include "model/tables.h"
 #include "plan/plan_report.h"
+#include "plan/plan_run.h"
 
 namespace ostrel {
 namespace {
@@ -220,7 +223,8 @@ Flow askMagAndTarget(Dialogue& dialogue) {
 
 }  // namespace
 
-int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console) {
+int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console,
+                const GoalOptions& goal) {
   Dialogue dialogue{planner, reader, console};
   std::fputs(kBanner, console.out);
   std::fputs("\n\npress enter to continue..\n", console.out);
@@ -229,7 +233,15 @@ int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& cons
   for (;;) {
     emptyPlanFiles(planner, console);
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
-    runPlan(planner, dialogue.start, console);
+    GoalResult details;
+    PlanOutcome outcome = PlanOutcome::kImpossible;
+    runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+      outcome = runPlan(planner, dialogue.start, console, search, nullptr, &details);
+    });
+    if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
+      why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+      std::fprintf(console.out, "%s\n", why.c_str());
+    }
 
     std::fputs("\nTry another (will overwrite previous plans)? <Y> or <N>", console.out);
     if (flushBeforeRead(dialogue) == Flow::kStop) return dialogue.exitStatus;

@@ -5,12 +5,16 @@
 #include "app/answer_reader.h"
 #include "model/state.h"
 #include "plan/console.h"
+#include "plan/goal.h"
 
 namespace ostrel {
 
 // Runs the dialogue and returns the program's exit status: 0 when the user declines another plan
 // (or input ends at that question), 1 when input ends while a question waits for its answer or
-// the console cannot be written.
-int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console);
+// the console cannot be written. Every plan is planned for `goal`; the default is the first plan
+// found, the dialogue as it always was. When no plan ends in the form asked for, the line after
+// "failed to create Mag" says why.
+int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console,
+                const GoalOptions& goal = {});
 
 }  // namespace ostrel

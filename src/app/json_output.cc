@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "app/goal_options.h"
 #include "model/tables.h"
+#include "plan/form_rules.h"
 
 namespace ostrel {
 namespace {
@@ -69,22 +71,24 @@ double feedingHours(std::int32_t feedings) {
 }
 
 std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
-                     const Plan& plan) {
+                     const Plan& plan, const GoalOptions* asked) {
   const Target& target = planner.target;
-  json document = {
-      {"player", playerJson(planner)},
-      {"start", magJson(start)},
-      {"target",
-       {{"def", target.def},
-        {"pow", target.pow},
-        {"dex", target.dex},
-        {"mind", target.mind},
-        {"level", target.level}}},
-      {"outcome", outcomeName(outcome)},
-      {"summary", nullptr},
-      {"runs", json::array()},
-      {"feedings", json::array()},
-  };
+  json document;
+  document["player"] = playerJson(planner);
+  document["start"] = magJson(start);
+  document["target"] = {{"def", target.def},
+                        {"pow", target.pow},
+                        {"dex", target.dex},
+                        {"mind", target.mind},
+                        {"level", target.level}};
+  if (asked != nullptr) {
+    document["goal"] = goalName(asked->goal);
+    document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
+  }
+  document["outcome"] = outcomeName(outcome);
+  document["summary"] = nullptr;
+  document["runs"] = json::array();
+  document["feedings"] = json::array();
   if (outcome != PlanOutcome::kFound) return document.dump(2) + "\n";
 
   document["summary"] =
@@ -99,6 +103,42 @@ std::string planJson(const PlannerState& planner, const MagState& start, PlanOut
       runs.push_back(
           {{"item", kItemNames[feeding.item]}, {"count", 1}, {"before", magJson(feeding.before)}});
     }
+  }
+  return document.dump(2) + "\n";
+}
+
+std::string formsJson(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+                      const GoalResult& result) {
+  const Target& target = planner.target;
+  json document;
+  document["player"] = playerJson(planner);
+  document["start"] = magJson(start);
+  document["target"] = {{"def", target.def},
+                        {"pow", target.pow},
+                        {"dex", target.dex},
+                        {"mind", target.mind},
+                        {"level", target.level}};
+  document["goal"] = goalName(goal.goal);
+  document["beamWidth"] = goal.beamWidth;
+  json& forms = document["forms"] = json::array();
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    json entry = {{"form", kMagTypeNames[type]}, {"formNumber", type + 1}};
+    if (form.best) {
+      entry["status"] = "reached";
+      entry["feedings"] = form.best->feedCount();
+      entry["meseta"] = static_cast<std::int64_t>(form.best->cost);
+      entry["hours"] = feedingHours(form.best->feedCount());
+      entry["reason"] = nullptr;
+    } else {
+      const bool excluded = form.exclusion.kind != ExclusionKind::kNone;
+      entry["status"] = excluded ? "excluded" : "not-found";
+      entry["feedings"] = nullptr;
+      entry["meseta"] = nullptr;
+      entry["hours"] = nullptr;
+      entry["reason"] = excluded ? json(exclusionText(form.exclusion)) : json(nullptr);
+    }
+    forms.push_back(entry);
   }
   return document.dump(2) + "\n";
 }

@@ -8,6 +8,7 @@
 
 #include "app/plan_command.h"
 #include "model/state.h"
+#include "plan/goal.h"
 #include "plan/plan.h"
 
 namespace ostrel {
@@ -24,10 +25,17 @@ struct FeedRun {
   MagState after;
 };
 
-// The plan command's document: player, start, target, outcome, summary (null without a plan),
-// runs and feedings, both first feeding first.
+// The plan command's document: player, start, target, the goal and form asked for (only when
+// `asked` is given), outcome, summary (null without a plan), runs and feedings, both first
+// feeding first.
 std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
-                     const Plan& plan);
+                     const Plan& plan, const GoalOptions* asked = nullptr);
+
+// The forms command's document: player, start, target, goal, beam width, and every form in the
+// form menu's order, reached (feedings, meseta, hours of its best plan), not found, or excluded
+// (with the reason).
+std::string formsJson(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+                      const GoalResult& result);
 
 // The feed command's document: player, start, the mag after each run, and the summary.
 std::string feedJson(const PlannerState& planner, const MagState& start,

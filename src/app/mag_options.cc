@@ -143,9 +143,8 @@ std::string readStart(const MagOptionText& text, MagState& start) {
     return {};
   }
   MagState mag;
-  mag.type = lookUp(text.mag, 1, kMagTypeNames, kMagTypeCount);
-  if (mag.type < 0) {
-    return refuse("--mag", text.mag, "not a form", menuAllowed(1, kMagTypeNames, kMagTypeCount));
+  if (std::string refusal = readForm("--mag", text.mag, mag.type); !refusal.empty()) {
+    return refusal;
   }
   if (text.stats.empty()) {
     return refuse("--mag", text.mag, "given without --stats",
@@ -195,6 +194,15 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   mag.mindBar = bars[3];
   mag.level = static_cast<std::int32_t>(sumOf(stats));
   start = mag;
+  return {};
+}
+
+std::string readForm(const char* option, const std::string& text, MagType& type) {
+  const std::int32_t found = lookUp(text, 1, kMagTypeNames, kMagTypeCount);
+  if (found < 0) {
+    return refuse(option, text, "not a form", menuAllowed(1, kMagTypeNames, kMagTypeCount));
+  }
+  type = found;
   return {};
 }
 

@@ -43,6 +43,9 @@ std::string readPlayer(const MagOptionText& text, PlannerState& planner);
 // another stat below 0, a bar outside 0..99, a level of 200 or more ("Your mag is fully raised!").
 std::string readStart(const MagOptionText& text, MagState& start);
 
+// A form for `option`, by name (any case, blanks ignored) or form menu number 1..45.
+std::string readForm(const char* option, const std::string& text, MagType& type);
+
 // The stats wanted, DEF/POW/DEX/MIND. Refused as in the dialogue ("That mag is not possible"):
 // def below 5, more than 200 levels, not above the start's level, or a stat below the start's.
 std::string readTarget(const std::string& text, const MagState& start, Target& target);

@@ -1,5 +1,6 @@
 // ostrel: plans the feedings that raise a mag to the stats the player wants. Without arguments
-// it runs the dialogue; with arguments, the command line (plan, feed, --help, --version).
+// it runs the dialogue; with arguments, the command line (plan, feed, forms, --help, --version,
+// or the dialogue with a goal).
 #include <csignal>
 
 #include "app/answer_reader.h"
@@ -10,8 +11,8 @@ int main(int argc, char** argv) {
   // A console that goes away is reported as an error, not met with a signal.
   std::signal(SIGPIPE, SIG_IGN);
   const ostrel::Console console;
-  if (argc > 1) return ostrel::runCommandLine(argc, argv, console);
-  ostrel::PlannerState planner;
   ostrel::AnswerReader reader;
+  if (argc > 1) return ostrel::runCommandLine(argc, argv, console, reader);
+  ostrel::PlannerState planner;
   return ostrel::runDialogue(planner, reader, console);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/json_output.h"
+#include "app/progress_line.h"
 #include "plan/plan_report.h"
 #include "plan/search.h"
 
@@ -62,9 +63,18 @@ std::optional<std::string> writePlan(PlannerState& planner, const MagState& star
   return text;
 }
 
-void explainNoPlan(const PlannerState& planner, PlanOutcome outcome, const Console& console) {
+void explainNoPlan(const PlannerState& planner, const GoalOptions& goal, PlanOutcome outcome,
+                   const GoalResult& details, const Console& console) {
   const Target& target = planner.target;
-  if (outcome == PlanOutcome::kGaveUp) {
+  if (const std::string form = formNotReachedText(goal, outcome, details); !form.empty()) {
+    std::fprintf(console.err, "ostrel plan: %s\n", form.c_str());
+  } else if (goal.goal != Goal::kFirst) {
+    // A beam search that finds nothing proves nothing: the target may still be reachable.
+    std::fprintf(console.err,
+                 "ostrel plan: no plan: neither the %s search nor the first-found search found a "
+                 "plan reaching %d/%d/%d/%d\n",
+                 goalName(goal.goal), target.def, target.pow, target.dex, target.mind);
+  } else if (outcome == PlanOutcome::kGaveUp) {
     std::fprintf(console.err,
                  "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
                  "reaching %d/%d/%d/%d\n",
@@ -84,6 +94,7 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
       "plan", "Plan the feedings from a mag to the stats wanted, without questions");
   addMagOptions(*plan, options.mag);
   plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*plan, options.goal, GoalUse::kOnePlan);
   CLI::Option* dir = plan->add_option(
       "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
   plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
@@ -95,6 +106,8 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel plan --section 2 --class 4 --mag varaha --stats 5/30/40/5 --bars 20/10/10/55 "
       "--target 10/60/60/20 --format json\n"
+      "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
+      "--form Deva\n"
       "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
   return plan;
 }
@@ -103,31 +116,39 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   PlannerState planner;
   MagState start;
   OutputFormat format = OutputFormat::kText;
+  GoalOptions goal;
   // Read in this order: the target is checked against the start.
   if (std::string refusal = firstRefusal(
           {readPlayer(options.mag, planner), readStart(options.mag, start),
            readFormat(options.format, format), readPlanFiles(options, planner.planFilePaths),
            requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-           readTarget(options.target, start, planner.target)});
+           readTarget(options.target, start, planner.target),
+           readGoalOptions(options.goal, GoalUse::kOnePlan, goal)});
       !refusal.empty()) {
     return refuse(console, refusal);
   }
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
   Plan plan;
-  const PlanOutcome outcome =
-      findPlan(planner, start, Console{console.err, console.err}, GoalOptions{}, plan);
+  GoalResult details;
+  PlanOutcome outcome = PlanOutcome::kImpossible;
+  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+    outcome = findPlan(planner, start, Console{console.err, console.err}, search, plan, &details);
+  });
   const std::optional<std::string> lines = writePlan(planner, start, outcome, plan, console);
   if (!lines) {
     std::fprintf(console.err, "ostrel plan: out of memory\n");
     return 1;
   }
   if (format == OutputFormat::kJson) {
-    std::fputs(planJson(planner, start, outcome, plan).c_str(), console.out);
+    // The goal and form are in the document only when asked for, so that the first-found plan's
+    // document stays as it always was.
+    const GoalOptions* asked = options.goal.given() ? &goal : nullptr;
+    std::fputs(planJson(planner, start, outcome, plan, asked).c_str(), console.out);
   } else {
     std::fputs(lines->c_str(), console.out);
   }
-  if (outcome != PlanOutcome::kFound) explainNoPlan(planner, outcome, console);
+  if (outcome != PlanOutcome::kFound) explainNoPlan(planner, goal, outcome, details, console);
 
   if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
     std::fprintf(console.err, "ostrel plan: cannot write to standard output: %s\n",

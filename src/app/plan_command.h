@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/goal_options.h"
 #include "app/mag_options.h"
 #include "model/state.h"
 #include "plan/console.h"
@@ -18,6 +19,7 @@ namespace ostrel {
 
 struct PlanCommandOptions {
   MagOptionText mag;
+  GoalOptionText goal;
   std::string target;
   std::string dir;  // where the plan files go; the working directory when empty
   bool noFiles = false;
@@ -27,8 +29,9 @@ struct PlanCommandOptions {
 // Adds the `plan` command and its options to the program's command line.
 CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
 
-// Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (or a plan
-// that could not be written), 2 for a request the dialogue would refuse.
+// Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (none found,
+// none ending in the form asked for, or a plan that could not be written), 2 for a request the
+// dialogue would refuse or an option out of range.
 int runPlanCommand(const PlanCommandOptions& options, const Console& console);
 
 }  // namespace ostrel

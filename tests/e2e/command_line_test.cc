@@ -160,7 +160,7 @@ TEST(CommandLineTest, BadInputIsOneLineAndTouchesNoFile) {
     return plan({"--mag", "varaha", "--stats", stats, "--bars", bars, "--target", "50/60/60/20"});
   };
   const Case cases[] = {
-      {{"bogus"}, {"'bogus' is not a command", "plan, feed"}},
+      {{"bogus"}, {"'bogus' is not a command", "plan, feed, forms"}},
       {{"plan", "--bogus"}, {"--bogus"}},
       {{"--bogus"}, {"--bogus"}},
       {plan({}), {"--target is required"}},
@@ -225,6 +225,32 @@ TEST(CommandLineTest, BadInputIsOneLineAndTouchesNoFile) {
       {{"feed", "--section", "skyly", "--class", "ramar", "--mag", "varaha", "--stats",
         "100/50/50/0", "--items", "Difluid"},
        {"Your mag is fully raised!"}},
+      {plan({"--target", "6/0/0/0", "--goal", "best"}),
+       {"--goal 'best'", "first, cheapest, fewest"}},
+      {plan({"--target", "6/0/0/0", "--goal", "Cheapest"}), {"--goal 'Cheapest'"}},
+      {plan({"--target", "6/0/0/0", "--form", "nosuch"}),
+       {"--form 'nosuch'", "not a form", "1..45", "savitri"}},
+      {plan({"--target", "6/0/0/0", "--form", "46"}), {"--form '46'", "1..45"}},
+      {plan({"--target", "6/0/0/0", "--beam-width", "0"}), {"--beam-width '0'", "1..5000"}},
+      {plan({"--target", "6/0/0/0", "--beam-width", "5001"}), {"--beam-width '5001'", "1..5000"}},
+      {plan({"--target", "6/0/0/0", "--beam-width", "4294967297"}), {"--beam-width '4294967297'"}},
+      {plan({"--target", "6/0/0/0", "--beam-width", "ten"}), {"--beam-width 'ten'"}},
+      {plan({"--target", "5/0/0/0", "--goal", "cheapest"}), {"That mag is not possible"}},
+      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--goal",
+        "first"},
+       {"--goal 'first'", "cheapest, fewest"}},
+      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--form",
+        "ila"},
+       {"--form"}},
+      {{"forms", "--section", "skyly", "--class", "ramar"}, {"--target is required"}},
+      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--dir", "."},
+       {"--dir"}},
+      {{"--goal", "best"}, {"--goal 'best'", "first, cheapest, fewest"}},
+      {{"--form", "nosuch"}, {"--form 'nosuch'", "not a form"}},
+      {{"--beam-width", "0"}, {"--beam-width '0'"}},
+      {{"--goal", "cheapest", "plan", "--section", "skyly", "--class", "ramar", "--target",
+        "6/0/0/0"},
+       {"before a command", "ostrel plan --goal cheapest"}},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -251,7 +277,7 @@ TEST(CommandLineTest, HelpAndVersion) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "ostrel " OSTREL_VERSION "\n");
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--help"}, {"plan", "--help"}, {"feed", "-h"}}) {
+       {std::vector<std::string>{"--help"}, {"plan", "--help"}, {"feed", "-h"}, {"forms", "--help"}}) {
     const ProgramRun help = runOstrel(args, "", dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");

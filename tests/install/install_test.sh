@@ -20,7 +20,7 @@ if [[ ! -s "$page" ]]; then
   echo "no manual page at $page"
   exit 1
 fi
-for schema in plan feed; do
+for schema in plan feed forms; do
   if [[ ! -s "$prefix/share/ostrel/$schema.schema.json" ]]; then
     echo "no JSON Schema at $prefix/share/ostrel/$schema.schema.json"
     exit 1

@@ -1,0 +1,139 @@
+// `ostrel forms`: one goal search that keeps the best plan of every final form, listed as text
+// or as one JSON document. It writes no plan file.
+#include "app/forms_command.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/json_output.h"
+#include "app/progress_line.h"
+#include "model/tables.h"
+#include "plan/plan_run.h"
+
+namespace ostrel {
+namespace {
+
+void printText(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+               const GoalResult& result, std::FILE* out) {
+  const Target& target = planner.target;
+  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[planner.sectionId],
+               kCharClassNames[planner.charClass]);
+  std::fprintf(out, "Start: %s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[start.type],
+               start.level, start.def, start.pow, start.dex, start.mind, start.defBar, start.powBar,
+               start.dexBar, start.mindBar);
+  std::fprintf(out, "Target: %d/%d/%d/%d\n", target.def, target.pow, target.dex, target.mind);
+
+  // The forms reached, the goal's best plan first.
+  std::vector<MagType> reached;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (result.forms[type].best) reached.push_back(type);
+  }
+  std::stable_sort(reached.begin(), reached.end(), [&](MagType a, MagType b) {
+    return planScore(goal.goal, *result.forms[a].best) <
+           planScore(goal.goal, *result.forms[b].best);
+  });
+  std::fprintf(out, "Final forms reached, the %s plan found for each (beam width %d):\n",
+               goalName(goal.goal), goal.beamWidth);
+  if (reached.empty()) std::fputs("  none\n", out);
+  for (const MagType type : reached) {
+    const Plan& plan = *result.forms[type].best;
+    std::fprintf(out, "  %-9s %5d feedings  %7.0lf meseta  %6.2lf hours\n", kMagTypeNames[type],
+                 plan.feedCount(), plan.cost, plan.feedCount() / 60.0);
+  }
+
+  std::string notFound;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    if (!form.best && form.exclusion.kind == ExclusionKind::kNone) {
+      notFound += (notFound.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
+    }
+  }
+  std::fprintf(out, "Not found (the rules allow them, but no plan found ends as them): %s\n",
+               notFound.empty() ? "none" : notFound.c_str());
+
+  // Forms excluded for the same reason share a line: most are other players' forms.
+  std::vector<std::pair<std::string, std::string>> reasons;  // reason, forms
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormExclusion& exclusion = result.forms[type].exclusion;
+    if (exclusion.kind == ExclusionKind::kNone) continue;
+    const std::string reason = exclusionText(exclusion);
+    auto same = std::find_if(reasons.begin(), reasons.end(),
+                             [&](const auto& shown) { return shown.first == reason; });
+    if (same == reasons.end()) {
+      reasons.emplace_back(reason, kMagTypeNames[type]);
+    } else {
+      same->second += std::string(", ") + kMagTypeNames[type];
+    }
+  }
+  std::fputs("Excluded by the rules:\n", out);
+  if (reasons.empty()) std::fputs("  none\n", out);
+  for (const auto& [reason, forms] : reasons) {
+    std::fprintf(out, "  %s: %s\n", forms.c_str(), reason.c_str());
+  }
+}
+
+}  // namespace
+
+CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
+  CLI::App* forms = program.add_subcommand(
+      "forms", "List the final forms a plan can end in, with the best plan found for each");
+  addMagOptions(*forms, options.mag);
+  forms->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*forms, options.goal, GoalUse::kEveryForm);
+  forms->add_option("--format", options.format, "text (a line per form) or json (one document)");
+  forms->footer(
+      "Example:\n"
+      "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
+      "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
+      "--format json\n"
+      "A form not found is not impossible: a wider beam may find it. No plan file is written.\n"
+      "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
+  return forms;
+}
+
+int runFormsCommand(const FormsCommandOptions& options, const Console& console) {
+  PlannerState planner;
+  MagState start;
+  OutputFormat format = OutputFormat::kText;
+  GoalOptions goal;
+  goal.goal = Goal::kCheapest;
+  goal.everyForm = true;
+  if (std::string refusal =
+          firstRefusal({readPlayer(options.mag, planner), readStart(options.mag, start),
+                        readFormat(options.format, format),
+                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+                        readTarget(options.target, start, planner.target),
+                        readGoalOptions(options.goal, GoalUse::kEveryForm, goal)});
+      !refusal.empty()) {
+    std::fprintf(console.err, "ostrel forms: %s\n", refusal.c_str());
+    return 2;
+  }
+
+  // The searches' own lines, if any, are for a person waiting: standard error.
+  GoalResult result;
+  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+    Plan plan;
+    findPlan(planner, start, Console{console.err, console.err}, search, plan, &result);
+  });
+  if (format == OutputFormat::kJson) {
+    std::fputs(formsJson(planner, start, goal, result).c_str(), console.out);
+  } else {
+    printText(planner, start, goal, result, console.out);
+  }
+  const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
+                                      [](const FormResult& form) { return form.best.has_value(); });
+  if (!anyReached) {
+    std::fputs("ostrel forms: no plan found ending as any form\n", console.err);
+  }
+  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
+    std::fputs("ostrel forms: cannot write to standard output\n", console.err);
+    return 1;
+  }
+  return anyReached ? 0 : 1;
+}
+
+}  // namespace ostrel

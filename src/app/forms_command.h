@@ -1,0 +1,33 @@
+// `ostrel forms`: the final forms a plan can end in, for players who choose a mag for its form.
+// Each form is reached (with the best plan found for it: feedings and meseta), excluded by the
+// evolution rules (with the reason), or not found: allowed by the rules, but no plan found ends
+// in it, which does not make it impossible.
+#pragma once
+
+#include <string>
+
+#include "app/goal_options.h"
+#include "app/mag_options.h"
+#include "plan/console.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ostrel {
+
+struct FormsCommandOptions {
+  MagOptionText mag;
+  GoalOptionText goal;
+  std::string target;
+  std::string format = "text";
+};
+
+// Adds the `forms` command and its options to the program's command line.
+CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options);
+
+// Runs `ostrel forms` and returns its exit status: 0 when a plan was found for at least one form,
+// 1 when for none, 2 for a request the dialogue would refuse or an option out of range.
+int runFormsCommand(const FormsCommandOptions& options, const Console& console);
+
+}  // namespace ostrel

@@ -1,0 +1,50 @@
+// The options that say which plan is wanted: --goal (the first plan found, the cheapest or the
+// shortest), --form (the form the plan must end in) and --beam-width (time traded for better
+// plans). The dialogue, `ostrel plan` and `ostrel forms` read them the same way.
+#pragma once
+
+#include <string>
+
+#include "plan/goal.h"
+#include "plan/plan_run.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ostrel {
+
+// The options as typed; empty when not given.
+struct GoalOptionText {
+  std::string goal;
+  std::string form;
+  std::string beamWidth;
+
+  bool given() const { return !goal.empty() || !form.empty() || !beamWidth.empty(); }
+};
+
+// The widest beam accepted: memory grows with it, and wider beams seldom find better plans.
+inline constexpr std::int32_t kMostBeamWidth = 5000;
+
+// Which of the options a command takes: `ostrel forms` lists every form, so it has no --form,
+// and it needs the searches that keep a plan per form, so --goal first is not one of its goals.
+enum class GoalUse { kOnePlan, kEveryForm };
+
+// Adds --goal, --form (for one plan) and --beam-width to a command.
+void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use);
+
+// Reads the options into `options` (left as they are when not given). Returns an empty string, or
+// one line naming the option, what was given and what is allowed.
+std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options);
+
+// "first", "cheapest" or "fewest", as the options and the JSON documents name the goals.
+const char* goalName(Goal goal);
+
+// Why no plan ending in the form asked for was found, as one line without a full stop: the rules
+// exclude it ("no plan can end as NAME: ..."), or the searches found none ("no plan found ending
+// as NAME; ..." with the forms that plans did end in). Empty when no form was asked for or a plan
+// was found.
+std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
+                               const GoalResult& details);
+
+}  // namespace ostrel

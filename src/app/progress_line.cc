@@ -1,0 +1,96 @@
+// The status line of a goal search: a watcher thread that reads the search's progress record a
+// few times a second. The search itself only ever updates atomics, once a layer.
+#include "app/progress_line.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace ostrel {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kQuietFor{500};  // searches quicker than this show nothing
+constexpr milliseconds kEvery{200};
+
+// Tells the watcher that the search is over, and wakes it at once.
+struct Stop {
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool done = false;
+
+  // Waits up to `time`; true when the search is over.
+  bool waitFor(milliseconds time) {
+    std::unique_lock lock(mutex);
+    return wake.wait_for(lock, time, [this] { return done; });
+  }
+};
+
+void watch(const GoalProgress& progress, Goal goal, std::FILE* err, Stop& stop) {
+  if (stop.waitFor(kQuietFor)) return;
+  std::size_t shown = 0;  // the width of the line on the terminal
+  do {
+    const std::string text =
+        progressText(goal, progress.feedingsTried.load(), progress.best.load());
+    // Padded over the longer line before it, so that nothing of that one is left behind.
+    std::fprintf(err, "\r%-*s", static_cast<int>(shown), text.c_str());
+    std::fflush(err);
+    shown = std::max(shown, text.size());
+  } while (!stop.waitFor(kEvery));
+  std::fprintf(err, "\r%*s\r", static_cast<int>(shown), "");
+  std::fflush(err);
+}
+
+}  // namespace
+
+std::string progressText(Goal goal, std::uint64_t feedingsTried, std::uint64_t best) {
+  // The first goal with a form ranks its plans as the shortest does.
+  const Goal measure = goal == Goal::kFirst ? Goal::kFewest : goal;
+  char text[160];
+  if (best == GoalProgress::kNoPlan) {
+    std::snprintf(text, sizeof text, "searching: %llu feedings tried, no plan yet",
+                  static_cast<unsigned long long>(feedingsTried));
+  } else {
+    std::snprintf(text, sizeof text,
+                  "searching: %llu feedings tried, best plan so far %lld feedings, %lld meseta",
+                  static_cast<unsigned long long>(feedingsTried),
+                  static_cast<long long>(scoreFeedings(measure, best)),
+                  static_cast<long long>(scoreCost(measure, best)));
+  }
+  return text;
+}
+
+void runShowingProgress(const GoalOptions& options, std::FILE* err,
+                        const std::function<void(const GoalOptions&)>& search) {
+  const bool firstFound = options.goal == Goal::kFirst && !options.form && !options.everyForm;
+  if (firstFound || isatty(fileno(err)) == 0) {
+    search(options);
+    return;
+  }
+  GoalProgress progress;
+  GoalOptions watched = options;
+  watched.progress = &progress;
+  Stop stop;
+  // Stopped and joined however the search ends, an exception included.
+  struct Watcher {
+    Stop& stop;
+    std::thread thread;
+    ~Watcher() {
+      {
+        const std::lock_guard lock(stop.mutex);
+        stop.done = true;
+      }
+      stop.wake.notify_one();
+      thread.join();
+    }
+  } watcher{stop, std::thread(watch, std::cref(progress), options.goal, err, std::ref(stop))};
+  search(watched);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,24 @@
+// The one status line that a long goal search keeps up to date on a terminal: how many feedings
+// it has tried and the best plan so far. Shown only on a terminal, and only once the search has
+// run for half a second, so that quick plans, files and pipes never see it.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "plan/goal.h"
+
+namespace ostrel {
+
+// Runs `search` with `options` (their progress then points at a record of this call's own), and
+// while it runs keeps the status line on `err` if `err` is a terminal, overwritten in place with
+// a carriage return; the line is cleared before this returns. The first-found search without a
+// form has progress lines of its own, and runs as it is.
+void runShowingProgress(const GoalOptions& options, std::FILE* err,
+                        const std::function<void(const GoalOptions&)>& search);
+
+// The status line's text for `progress` under `goal`, without the carriage return.
+std::string progressText(Goal goal, std::uint64_t feedingsTried, std::uint64_t best);
+
+}  // namespace ostrel
