@@ -11,6 +11,7 @@
 
 #include "app/goal_options.h"
 #include "app/progress_line.h"
+#include "model/limits.h"
 #include "model/names.h"
 #include "model/tables.h"
 #include "plan/plan_report.h"
@@ -151,19 +152,16 @@ Flow askMag(Dialogue& dialogue) {
     for (const auto& q : questions) {
       if (askAboutForm(dialogue, q.question, q.value) == Flow::kStop) return Flow::kStop;
     }
-    const auto barInRange = [](std::int32_t bar) { return bar >= 0 && bar <= 99; };
-    bool valid = barInRange(mag.defBar) && mag.def >= 5 && barInRange(mag.powBar) && mag.pow >= 0 &&
-                 barInRange(mag.dexBar) && mag.dex >= 0 && barInRange(mag.mindBar) && mag.mind >= 0;
     // Summed in 64 bits: four huge answers must not wrap round to a small level.
     const std::int64_t level =
         std::int64_t{mag.def} + std::int64_t{mag.pow} + std::int64_t{mag.dex} + mag.mind;
     mag.level = static_cast<std::int32_t>(
         level > INT32_MAX ? INT32_MAX : (level < INT32_MIN ? INT32_MIN : level));
-    if (level >= kMaxLevel) {
-      std::fputs("Your mag is fully raised!\n", dialogue.console.out);
-      valid = false;
+    const StartCheck check = checkStart(mag);
+    if (check == StartCheck::kFullyRaised) {
+      std::fprintf(dialogue.console.out, "%s\n", kFullyRaisedMessage);
     }
-    if (valid) return Flow::kGoOn;
+    if (check == StartCheck::kValid) return Flow::kGoOn;
   }
 }
 
@@ -189,14 +187,11 @@ Flow askTarget(Dialogue& dialogue) {
                  static_cast<long long>(afterDex));
     if (askNumber(dialogue, target.mind) == Flow::kStop) return Flow::kStop;
 
-    const std::int64_t level = std::int64_t{target.def} + std::int64_t{target.pow} +
-                               std::int64_t{target.dex} + target.mind;
-    if (level <= kMaxLevel && target.def >= 5 && level > mag.level && target.def >= mag.def &&
-        target.pow >= mag.pow && target.dex >= mag.dex && target.mind >= mag.mind) {
-      target.level = static_cast<std::int32_t>(level);
+    if (targetPossible(mag, target)) {
+      target.level = target.def + target.pow + target.dex + target.mind;
       return Flow::kGoOn;
     }
-    std::fputs("That mag is not possible\n", out);
+    std::fprintf(out, "%s\n", kNotPossibleMessage);
   }
 }
 
