@@ -53,6 +53,20 @@ const char* outcomeName(PlanOutcome outcome) {
   return "impossible";
 }
 
+// What every plan document opens with: the player, the start and the target asked for.
+json requestJson(const PlannerState& planner, const MagState& start) {
+  const Target& target = planner.target;
+  json document;
+  document["player"] = playerJson(planner);
+  document["start"] = magJson(start);
+  document["target"] = {{"def", target.def},
+                        {"pow", target.pow},
+                        {"dex", target.dex},
+                        {"mind", target.mind},
+                        {"level", target.level}};
+  return document;
+}
+
 }  // namespace
 
 std::string readFormat(const std::string& text, OutputFormat& format) {
@@ -72,15 +86,7 @@ double feedingHours(std::int32_t feedings) {
 
 std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
                      const Plan& plan, const GoalOptions* asked) {
-  const Target& target = planner.target;
-  json document;
-  document["player"] = playerJson(planner);
-  document["start"] = magJson(start);
-  document["target"] = {{"def", target.def},
-                        {"pow", target.pow},
-                        {"dex", target.dex},
-                        {"mind", target.mind},
-                        {"level", target.level}};
+  json document = requestJson(planner, start);
   if (asked != nullptr) {
     document["goal"] = goalName(asked->goal);
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
@@ -109,15 +115,7 @@ std::string planJson(const PlannerState& planner, const MagState& start, PlanOut
 
 std::string formsJson(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
                       const GoalResult& result) {
-  const Target& target = planner.target;
-  json document;
-  document["player"] = playerJson(planner);
-  document["start"] = magJson(start);
-  document["target"] = {{"def", target.def},
-                        {"pow", target.pow},
-                        {"dex", target.dex},
-                        {"mind", target.mind},
-                        {"level", target.level}};
+  json document = requestJson(planner, start);
   document["goal"] = goalName(goal.goal);
   document["beamWidth"] = goal.beamWidth;
   json& forms = document["forms"] = json::array();
