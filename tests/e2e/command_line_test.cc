@@ -23,6 +23,7 @@
 namespace ostrel {
 namespace {
 
+using testing::dialoguePlanLines;
 using testing::PlanCase;
 using testing::ProgramRun;
 using testing::readFile;
@@ -36,16 +37,6 @@ std::filesystem::path directoryWithOldPlan(const std::string& name) {
   std::ofstream(dir / "feedingPlan.txt") << kOldDetail;
   std::ofstream(dir / "feedingPlan2.txt") << kOldGrouped;
   return dir;
-}
-
-// The dialogue's plan lines: from the line after "READ STEPS FROM BOTTOM UP" up to "Mag
-// successful!"; empty when it found no plan.
-std::string dialoguePlanLines(const std::string& out) {
-  const std::string from = "READ STEPS FROM BOTTOM UP\n";
-  const std::size_t begin = out.find(from);
-  if (begin == std::string::npos) return {};
-  const std::size_t end = out.find("Mag successful!\n", begin);
-  return out.substr(begin + from.size(), end - begin - from.size());
 }
 
 // Plans `c` with the dialogue and with `ostrel plan`, and checks that both tell the same plan in
@@ -239,8 +230,7 @@ TEST(CommandLineTest, BadInputIsOneLineAndTouchesNoFile) {
       {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--goal",
         "first"},
        {"--goal 'first'", "cheapest, fewest"}},
-      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--form",
-        "ila"},
+      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--form", "ila"},
        {"--form"}},
       {{"forms", "--section", "skyly", "--class", "ramar"}, {"--target is required"}},
       {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--dir", "."},
@@ -276,8 +266,10 @@ TEST(CommandLineTest, HelpAndVersion) {
   const ProgramRun version = runOstrel({"--version"}, "", dir);
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "ostrel " OSTREL_VERSION "\n");
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--help"}, {"plan", "--help"}, {"feed", "-h"}, {"forms", "--help"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                               {"plan", "--help"},
+                                               {"feed", "-h"},
+                                               {"forms", "--help"}}) {
     const ProgramRun help = runOstrel(args, "", dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");

@@ -25,6 +25,7 @@ namespace ostrel {
 namespace {
 
 using nlohmann::json;
+using testing::dialoguePlanLines;
 using testing::PlanCase;
 using testing::ProgramRun;
 using testing::readFile;
@@ -36,16 +37,6 @@ std::vector<std::string> withOptions(std::vector<std::string> args,
                                      const std::vector<std::string>& more) {
   args.insert(args.end(), more.begin(), more.end());
   return args;
-}
-
-// The dialogue's plan lines, as in the command-line test: after "READ STEPS FROM BOTTOM UP" up
-// to "Mag successful!".
-std::string dialoguePlanLines(const std::string& out) {
-  const std::string from = "READ STEPS FROM BOTTOM UP\n";
-  const std::size_t begin = out.find(from);
-  if (begin == std::string::npos) return {};
-  const std::size_t end = out.find("Mag successful!\n", begin);
-  return out.substr(begin + from.size(), end - begin - from.size());
 }
 
 // Runs `plan` for `c` with `goal` (and `form`, if any) as text with files, as JSON, and as the

@@ -58,4 +58,14 @@ inline ProgramRun runOstrel(const std::vector<std::string>& args, const std::str
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io / "out"), readFile(io / "err")};
 }
 
+// The plan lines of a dialogue's standard output: from the line after "READ STEPS FROM BOTTOM UP"
+// up to "Mag successful!"; empty when it found no plan. They are what `ostrel plan` prints.
+inline std::string dialoguePlanLines(const std::string& out) {
+  const std::string from = "READ STEPS FROM BOTTOM UP\n";
+  const std::size_t begin = out.find(from);
+  if (begin == std::string::npos) return {};
+  const std::size_t end = out.find("Mag successful!\n", begin);
+  return out.substr(begin + from.size(), end - begin - from.size());
+}
+
 }  // namespace ostrel::testing
