@@ -64,9 +64,12 @@ struct PlanFilesStatus {
 
 // Where the plan files go: the working directory in the dialogue; the command line can put them
 // in another directory or write none at all (`write` false), leaving any old files untouched.
+inline constexpr const char* kDetailFileName = "feedingPlan.txt";
+inline constexpr const char* kGroupedFileName = "feedingPlan2.txt";
+
 struct PlanFilePaths {
-  std::string detail = "feedingPlan.txt";
-  std::string grouped = "feedingPlan2.txt";
+  std::string detail = kDetailFileName;
+  std::string grouped = kGroupedFileName;
   bool write = true;
 };
 

@@ -11,9 +11,6 @@
 
 namespace ostrel {
 
-inline constexpr const char* kDetailFileName = "feedingPlan.txt";
-inline constexpr const char* kGroupedFileName = "feedingPlan2.txt";
-
 // Creates or truncates both plan files for a new plan. A file that cannot be emptied is reported
 // on the error stream and left alone for the rest of the plan.
 void emptyPlanFiles(PlannerState& planner, const Console& console);
