@@ -17,7 +17,7 @@
 
 #include "bench/bench_process.h"
 #include "model/tables.h"
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 
 namespace {
 

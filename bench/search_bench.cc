@@ -11,7 +11,7 @@
 #include <string>
 
 #include "bench/bench_process.h"
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "model/limits.h"
 #include "model/state.h"
 #include "model/tables.h"
-#include "plan/form_rules.h"
-#include "plan/goal.h"
+#include "model/form_rules.h"
+#include "plan/goal/goal.h"
 #include "plan/plan.h"
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
 
 namespace ostrel::web {

@@ -14,7 +14,7 @@
 #include "model/limits.h"
 #include "model/names.h"
 #include "model/tables.h"
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
 
 namespace ostrel {

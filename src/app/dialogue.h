@@ -5,7 +5,7 @@
 #include "app/answer_reader.h"
 #include "model/state.h"
 #include "plan/console.h"
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 
 namespace ostrel {
 

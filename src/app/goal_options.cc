@@ -5,7 +5,7 @@
 
 #include "app/mag_options.h"
 #include "model/tables.h"
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 
 namespace ostrel {
 

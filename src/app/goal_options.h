@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 #include "plan/plan_run.h"
 
 namespace CLI {

@@ -7,7 +7,7 @@
 
 #include "app/goal_options.h"
 #include "model/tables.h"
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 
 namespace ostrel {
 namespace {

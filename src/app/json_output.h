@@ -8,7 +8,7 @@
 
 #include "app/plan_command.h"
 #include "model/state.h"
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 #include "plan/plan.h"
 
 namespace ostrel {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 
 namespace ostrel {
 

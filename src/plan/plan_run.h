@@ -5,7 +5,7 @@
 
 #include "model/state.h"
 #include "plan/console.h"
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 #include "plan/plan.h"
 
 namespace ostrel {

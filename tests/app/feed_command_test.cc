@@ -11,7 +11,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 #include "support/command_output.h"
 #include "support/plan_cases.h"
 

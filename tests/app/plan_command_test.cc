@@ -12,7 +12,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 #include "support/command_output.h"
 #include "support/plan_cases.h"
 #include "support/plan_document_check.h"

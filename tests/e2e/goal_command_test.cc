@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "model/tables.h"
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 #include "support/plan_cases.h"
 #include "support/plan_document_check.h"
 #include "support/run_program.h"

@@ -14,7 +14,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 #include "support/plan_cases.h"
 #include "support/test_support.h"
 

@@ -4,8 +4,8 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/item_choice.h"
-#include "plan/plan_report.h"
+#include "plan/first_found/item_choice.h"
+#include "plan/report/plan_report.h"
 #include "support/test_support.h"
 
 namespace ostrel::testing {

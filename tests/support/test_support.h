@@ -11,7 +11,7 @@
 #include <string>
 
 #include "plan/console.h"
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 
 namespace ostrel::testing {
 

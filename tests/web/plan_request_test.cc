@@ -14,9 +14,9 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/form_rules.h"
-#include "plan/goal.h"
-#include "plan/plan_report.h"
+#include "model/form_rules.h"
+#include "plan/goal/goal.h"
+#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
 #include "support/test_support.h"
 

@@ -3,7 +3,7 @@
 // without its memory, must do what the plain recursive reference (support/reference_search.cc)
 // does in everything a user could see, over several plans in a row so that the node count and
 // with it the progress lines carry over from plan to plan; and every plan it writes must replay.
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 #include "support/test_support.h"
 
 namespace ostrel {

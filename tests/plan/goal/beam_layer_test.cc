@@ -1,7 +1,7 @@
 // The choice of the states a layer keeps of one form: whatever the ranks, the copies and the
 // ties, it must keep exactly what merging every copy of a state (keeping the best) and then
 // taking the best `width` states would keep.
-#include "plan/beam_layer.h"
+#include "plan/goal/beam_layer.h"
 
 #include <gtest/gtest.h>
 

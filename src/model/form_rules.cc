@@ -1,5 +1,5 @@
 // Which forms a plan can end in, from the evolution rules alone.
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 
 #include <bit>
 #include <cstdio>

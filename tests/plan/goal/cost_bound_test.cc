@@ -1,7 +1,7 @@
 // The bound on what a mag still costs: exact where one stat needs points (one constraint), never
 // above a mix of items that covers the needs, and never above what the rest of a real plan
 // costs from any state on its way.
-#include "plan/cost_bound.h"
+#include "plan/goal/cost_bound.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <random>
 
 #include "model/feeding.h"
-#include "plan/form_rules.h"
-#include "plan/goal.h"
+#include "model/form_rules.h"
+#include "plan/goal/goal.h"
 
 namespace ostrel {
 namespace {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "plan/search_stack.h"
+#include "plan/first_found/search_stack.h"
 
 namespace ostrel {
 

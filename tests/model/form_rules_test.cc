@@ -1,7 +1,7 @@
 // The forms a plan can end in: one case for every kind of exclusion the rules give, the forms a
 // mag can still take, and the reasons as the user reads them. That no excluded form is ever
 // reached is checked against the searches in goal_search_test.cc.
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 
 #include "model/state.h"
 #include "model/tables.h"
-#include "plan/goal.h"
+#include "plan/goal/goal.h"
 #include "plan/plan.h"
 
 namespace ostrel {

@@ -13,9 +13,9 @@
 
 #include "model/state.h"
 #include "model/tables.h"
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 #include "plan/plan.h"
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 
 namespace ostrel {
 

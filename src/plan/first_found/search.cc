@@ -1,7 +1,7 @@
 // The plan search, run on its own stack of frames instead of the call stack. It behaves exactly
 // like the plain recursion in which every call stands for one state: same plan, same reports,
 // same node count and progress lines.
-#include "plan/search.h"
+#include "plan/first_found/search.h"
 
 #include <array>
 #include <cmath>
@@ -10,10 +10,10 @@
 #include "model/feeding.h"
 #include "model/tables.h"
 #include "plan/delta_signs.h"
-#include "plan/item_choice.h"
-#include "plan/plan_report.h"
-#include "plan/search_memory.h"
-#include "plan/search_stack.h"
+#include "plan/first_found/item_choice.h"
+#include "plan/report/plan_report.h"
+#include "plan/first_found/search_memory.h"
+#include "plan/first_found/search_stack.h"
 
 namespace ostrel {
 namespace {

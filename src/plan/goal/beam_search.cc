@@ -1,5 +1,5 @@
 // The beam search: one layer of states per number of feedings, grown from the layer before.
-#include "plan/beam_search.h"
+#include "plan/goal/beam_search.h"
 
 #include <algorithm>
 #include <bit>
@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "model/feeding.h"
-#include "plan/beam_layer.h"
-#include "plan/cost_bound.h"
+#include "plan/goal/beam_layer.h"
+#include "plan/goal/cost_bound.h"
 #include "plan/delta_signs.h"
-#include "plan/form_rules.h"
+#include "model/form_rules.h"
 
 namespace ostrel {
 namespace {

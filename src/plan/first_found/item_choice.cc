@@ -1,5 +1,5 @@
 // Which item the search tries first at a mag state.
-#include "plan/item_choice.h"
+#include "plan/first_found/item_choice.h"
 
 #include <array>
 

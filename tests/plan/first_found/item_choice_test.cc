@@ -1,6 +1,6 @@
 // Item choice: the score of an item against the target, the five choosers and the rule that picks
 // which of them the search asks first.
-#include "plan/item_choice.h"
+#include "plan/first_found/item_choice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Writing a found plan to the two plan files and the console.
-#include "plan/plan_report.h"
+#include "plan/report/plan_report.h"
 
 #include <cerrno>
 #include <cstddef>

@@ -14,8 +14,8 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/goal.h"
-#include "plan/plan_report.h"
+#include "plan/goal/goal.h"
+#include "plan/report/plan_report.h"
 #include "support/test_support.h"
 
 namespace ostrel {

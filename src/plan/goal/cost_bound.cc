@@ -4,7 +4,7 @@
 // corner is where four of the constraints hold with equality, and after dropping the items that
 // another item beats on every bar for no more cost there are a couple of dozen constraints, so
 // every choice of four is simply tried.
-#include "plan/cost_bound.h"
+#include "plan/goal/cost_bound.h"
 
 #include <algorithm>
 #include <cmath>
