@@ -16,14 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "model/form_rules.h"
 #include "model/limits.h"
 #include "model/state.h"
 #include "model/tables.h"
-#include "model/form_rules.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
-#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel::web {
 namespace {

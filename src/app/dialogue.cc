@@ -14,8 +14,8 @@
 #include "model/limits.h"
 #include "model/names.h"
 #include "model/tables.h"
-#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 namespace {

@@ -4,8 +4,8 @@
 #include <CLI/CLI.hpp>
 
 #include "app/mag_options.h"
-#include "model/tables.h"
 #include "model/form_rules.h"
+#include "model/tables.h"
 
 namespace ostrel {
 

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/goal_options.h"
-#include "model/tables.h"
 #include "model/form_rules.h"
+#include "model/tables.h"
 
 namespace ostrel {
 namespace {

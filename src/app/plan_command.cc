@@ -13,8 +13,8 @@
 
 #include "app/json_output.h"
 #include "app/progress_line.h"
-#include "plan/report/plan_report.h"
 #include "plan/first_found/search.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 namespace {

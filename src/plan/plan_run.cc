@@ -1,8 +1,8 @@
 // One plan: reset the counters, find the plan for the goal, write it and tell how it went.
 #include "plan/plan_run.h"
 
-#include "plan/report/plan_report.h"
 #include "plan/first_found/search.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 

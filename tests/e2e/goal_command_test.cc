@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "model/tables.h"
 #include "model/form_rules.h"
+#include "model/tables.h"
 #include "support/plan_cases.h"
 #include "support/plan_document_check.h"
 #include "support/run_program.h"

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "model/feeding.h"
-#include "model/tables.h"
 #include "model/form_rules.h"
+#include "model/tables.h"
 #include "plan/goal/goal.h"
-#include "plan/report/plan_report.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_report.h"
 #include "support/test_support.h"
 
 namespace ostrel {

@@ -11,9 +11,9 @@
 #include "model/tables.h"
 #include "plan/delta_signs.h"
 #include "plan/first_found/item_choice.h"
-#include "plan/report/plan_report.h"
 #include "plan/first_found/search_memory.h"
 #include "plan/first_found/search_stack.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 namespace {

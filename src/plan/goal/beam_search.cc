@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "model/feeding.h"
+#include "model/form_rules.h"
+#include "plan/delta_signs.h"
 #include "plan/goal/beam_layer.h"
 #include "plan/goal/cost_bound.h"
-#include "plan/delta_signs.h"
-#include "model/form_rules.h"
 
 namespace ostrel {
 namespace {

@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/form_rules.h"
 #include "model/state.h"
 #include "model/tables.h"
-#include "model/form_rules.h"
-#include "plan/plan.h"
 #include "plan/first_found/search.h"
+#include "plan/plan.h"
 
 namespace ostrel {
 

@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/goal.h"
-#include "plan/first_found/search.h"
 
 namespace ostrel {
 namespace {
