@@ -9,11 +9,11 @@
 
 #include "model/feeding.h"
 #include "model/tables.h"
-#include "plan/delta_signs.h"
 #include "plan/first_found/item_choice.h"
 #include "plan/first_found/search_memory.h"
 #include "plan/first_found/search_stack.h"
 #include "plan/report/plan_report.h"
+#include "plan/search_state.h"
 
 namespace ostrel {
 namespace {
@@ -36,54 +36,9 @@ bool aboveTarget(const MagState& mag, const Target& target) {
          mag.mind > target.mind;
 }
 
-bool onTarget(const MagState& mag, const Target& target) {
-  return mag.def == target.def && mag.pow == target.pow && mag.dex == target.dex &&
-         mag.mind == target.mind;
-}
-
-// An item is worth feeding if it fills the bar of a stat still short of its target, or drains a
-// bar of more than half on a stat already there (so that the next feeding does not push it over).
-// Both sides are kept as four bits, def to mind (delta_signs.h), so the test is one mask per
-// candidate.
-struct Standing {
-  std::uint8_t shortOfTarget;      // stats below their targets
-  std::uint8_t onTarget;           // stats on their targets
-  std::uint8_t drainableOnTarget;  // stats on their targets with a bar above 50
-};
-
-Standing standingOf(const MagState& mag, const Target& target) {
-  const std::int32_t stats[4] = {mag.def, mag.pow, mag.dex, mag.mind};
-  const std::int32_t bars[4] = {mag.defBar, mag.powBar, mag.dexBar, mag.mindBar};
-  const std::int32_t targets[4] = {target.def, target.pow, target.dex, target.mind};
-  Standing standing{0, 0, 0};
-  for (int stat = 0; stat < 4; ++stat) {
-    if (stats[stat] < targets[stat]) standing.shortOfTarget |= 1U << stat;
-    if (stats[stat] == targets[stat]) standing.onTarget |= 1U << stat;
-    if (stats[stat] == targets[stat] && bars[stat] > 50) standing.drainableOnTarget |= 1U << stat;
-  }
-  return standing;
-}
-
-// Whether feeding `delta` to `mag` would lift a stat that is on its target past it, which prunes
-// the feeding whatever else it does. Only the level-ups matter for that (each bar in turn, while
-// the mag is below level 200), not the evolution, so the feeding need not be simulated.
-bool overshoots(const MagState& mag, const StatDelta& delta, const Standing& standing) {
-  const std::int32_t bars[4] = {mag.defBar + delta.def, mag.powBar + delta.pow,
-                                mag.dexBar + delta.dex, mag.mindBar + delta.mind};
-  std::int32_t level = mag.level;
-  for (int stat = 0; stat < 4; ++stat) {
-    if (bars[stat] >= kBarCapacity && level < kMaxLevel) {
-      if (((standing.onTarget >> stat) & 1U) != 0) return true;
-      ++level;
-    }
-  }
-  return false;
-}
-
-bool isUseful(const DeltaSigns& signs, const Standing& standing) {
-  return ((signs.raises & standing.shortOfTarget) | (signs.drains & standing.drainableOnTarget)) !=
-         0;
-}
+// A stat on its target is only drained when its bar is above half, so that the next feeding does
+// not push it over.
+constexpr std::int32_t kDrainAbove = 50;
 
 // The preferred item depends only on the form and on where each stat stands against its target:
 // def short or not, pow and dex 60 or more short, less short or on target, mind short or not.
@@ -189,7 +144,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
   // The state of the frame on top, unpacked: the working copy its candidates are fed to.
   MagState current = start;
   current.level = current.def + current.pow + current.dex + current.mind;
-  Standing standing = standingOf(current, target);
+  Standing standing = standingOf(current, target, kDrainAbove);
 
   const auto enter = [&](const MagState& mag) {
     SearchFrame& frame = stack.push();
@@ -201,7 +156,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
     ++stats.statesExpanded;
     if (stack.size() > stats.maxDepth) stats.maxDepth = stack.size();
     current = mag;
-    standing = standingOf(current, target);
+    standing = standingOf(current, target, kDrainAbove);
   };
   const auto candidateLeadingDown = [](const SearchFrame& frame) {
     return kCandidates[frame.preferred][frame.nextCandidate - 1];
@@ -229,7 +184,7 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
       if (stack.empty()) return 0;
       rollBack(candidateLeadingDown(stack.top()));
       current = unpackMag(stack.top().mag);
-      standing = standingOf(current, target);
+      standing = standingOf(current, target, kDrainAbove);
       continue;
     }
 

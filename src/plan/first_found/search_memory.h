@@ -11,15 +11,12 @@
 #include <vector>
 
 #include "plan/first_found/search_stack.h"
+#include "plan/search_state.h"
 
 namespace ostrel {
 
 inline std::uint64_t hashMag(const PackedMag& mag) {
-  std::uint64_t h = mag.statsAndBars() ^ (std::uint64_t{mag.type} << 58);
-  h ^= h >> 31;
-  h *= 0x9E3779B97F4A7C15ULL;
-  h ^= h >> 29;
-  return h;
+  return hashState(mag.type, mag.statsAndBars());
 }
 
 // Both tables start small, so that the many plans found in a few hundred states cost little, and

@@ -9,23 +9,20 @@
 #include <vector>
 
 #include "model/state.h"
+#include "plan/search_state.h"
 
 namespace ostrel {
 
-// A mag state below level 200 in nine bytes: form, the four stats and the four bars.
+// A mag state below level 200 in nine bytes: form, and the word of stats and bars
+// (search_state.h) as bytes, so that a frame needs no eight-byte alignment.
 struct PackedMag {
   std::uint8_t type;
-  std::uint8_t stats[4];  // def, pow, dex, mind
-  std::uint8_t bars[4];   // def, pow, dex, mind
+  unsigned char statsAndBarsBytes[8];
 
-  // The eight stat and bar bytes as one word, for hashing and comparing. Each array is copied on
-  // its own: reading eight bytes from `stats` would run past the end of that array.
   std::uint64_t statsAndBars() const {
-    std::uint32_t low;
-    std::uint32_t high;
-    std::memcpy(&low, stats, sizeof low);
-    std::memcpy(&high, bars, sizeof high);
-    return low | std::uint64_t{high} << 32;
+    std::uint64_t word;
+    std::memcpy(&word, statsAndBarsBytes, sizeof word);
+    return word;
   }
   friend bool operator==(const PackedMag& a, const PackedMag& b) {
     return a.type == b.type && a.statsAndBars() == b.statsAndBars();
@@ -33,26 +30,15 @@ struct PackedMag {
 };
 
 inline PackedMag packMag(const MagState& mag) {
-  return {static_cast<std::uint8_t>(mag.type),
-          {static_cast<std::uint8_t>(mag.def), static_cast<std::uint8_t>(mag.pow),
-           static_cast<std::uint8_t>(mag.dex), static_cast<std::uint8_t>(mag.mind)},
-          {static_cast<std::uint8_t>(mag.defBar), static_cast<std::uint8_t>(mag.powBar),
-           static_cast<std::uint8_t>(mag.dexBar), static_cast<std::uint8_t>(mag.mindBar)}};
+  PackedMag packed;
+  packed.type = static_cast<std::uint8_t>(mag.type);
+  const std::uint64_t word = packStatsAndBars(mag);
+  std::memcpy(packed.statsAndBarsBytes, &word, sizeof word);
+  return packed;
 }
 
 inline MagState unpackMag(const PackedMag& packed) {
-  MagState mag;
-  mag.type = packed.type;
-  mag.def = packed.stats[0];
-  mag.pow = packed.stats[1];
-  mag.dex = packed.stats[2];
-  mag.mind = packed.stats[3];
-  mag.defBar = packed.bars[0];
-  mag.powBar = packed.bars[1];
-  mag.dexBar = packed.bars[2];
-  mag.mindBar = packed.bars[3];
-  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-  return mag;
+  return unpackStatsAndBars(packed.type, packed.statsAndBars());
 }
 
 // One level of the search: the state as it was entered (the copy every abandoned feeding is

@@ -1,12 +1,12 @@
 // Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
 // them for the goal, per final form and overall.
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/goal.h"
+#include "plan/goal/two_threads.h"
 
 namespace ostrel {
 namespace {
@@ -38,29 +38,112 @@ void offer(GoalResult& result, Goal goal, const Plan& plan) {
   if (!best || planScore(goal, plan) < planScore(goal, *best)) best = plan;
 }
 
-}  // namespace
+bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
+  return !form || plan.reached.type == *form;
+}
 
-GoalResult planForGoal(const PlannerState& player, const MagState& start,
-                       const GoalOptions& options) {
-  GoalResult result;
+// Notes in `result` why the rules exclude each form; true when they exclude the wanted one.
+bool wantedFormExcluded(const PlannerState& player, const MagState& start,
+                        const GoalOptions& options, GoalResult& result) {
   const auto exclusions = excludedForms(player, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     result.forms[type].exclusion = exclusions[type];
   }
-  if (options.form && exclusions[*options.form].kind != ExclusionKind::kNone) {
-    result.outcome = GoalOutcome::kExcluded;
-    result.exclusion = exclusions[*options.form];
-    return result;
-  }
+  if (!options.form || exclusions[*options.form].kind == ExclusionKind::kNone) return false;
+  result.outcome = GoalOutcome::kExcluded;
+  result.exclusion = exclusions[*options.form];
+  return true;
+}
 
-  // The first-found plan, searched as the dialogue does (its node count carries on from the
-  // player's), but silently.
+// The first-found plan, searched as the dialogue does (its node count carries on from the
+// player's), but silently.
+std::optional<Plan> firstFoundPlan(const PlannerState& player, const MagState& start,
+                                   const GoalOptions& options) {
   PlannerState plain = player;
   plain.hardCount = 0;
   SearchOptions quiet = options.firstSearch;
   quiet.quiet = true;
   Plan found;
-  if (findFirstPlan(plain, start, Console{}, found, quiet)) result.first = found;
+  if (!findFirstPlan(plain, start, Console{}, found, quiet)) return std::nullopt;
+  return found;
+}
+
+// The beam searches a goal runs. The cheapest plan runs one ranking (the current form's table,
+// which found the cheaper plan on all but two of the reference targets, and those by 1.5% at
+// most), its layers grown on both threads. The shortest plan runs two rankings, which win on
+// different targets, each also with narrow beams after the wide one: the shortest plans are
+// found by luck as much as by width (a beam of 8 found 650 feedings where one of 500 found 763).
+std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
+                                         const std::optional<Plan>& first) {
+  BeamOptions beam;
+  beam.goal = options.goal;
+  beam.width = options.beamWidth;
+  beam.form = options.form;
+  beam.everyForm = options.everyForm;
+  beam.maxFeedings = feedingsToSearch(first);
+  beam.known = first && fitsTheForm(*first, options.form) ? &*first : nullptr;
+  beam.progress = options.progress;
+  std::vector<BeamOptions> searches;
+  if (options.goal == Goal::kCheapest) {
+    searches.push_back(beam);
+    searches.back().ranking = Ranking::kCurrentTable;
+    searches.back().threads = options.threads;
+    return searches;
+  }
+  for (const std::int32_t width : fewestWidths(options.beamWidth)) {
+    for (const Ranking ranking : {Ranking::kCurrentTable, Ranking::kReachableTables}) {
+      searches.push_back(beam);
+      searches.back().ranking = ranking;
+      searches.back().width = width;
+      searches.back().threads = 1;
+    }
+  }
+  return searches;
+}
+
+// Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
+// threads. Each search gives the same plans whatever the threads, and the results keep the
+// searches' order.
+std::vector<BeamResult> runSearches(const PlannerState& player, const MagState& start,
+                                    const std::vector<BeamOptions>& searches,
+                                    const GoalOptions& options) {
+  std::vector<BeamResult> beams(searches.size());
+  TwoThreads threads(options.goal == Goal::kFewest && options.threads >= 2);
+  const auto step = static_cast<std::size_t>(threads.count());
+  const auto runShare = [&](int share) {
+    for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
+      beams[i] = beamSearch(player, start, searches[i]);
+    }
+  };
+  if (step == 2) {
+    threads.runBoth(runShare);
+  } else {
+    runShare(0);
+  }
+  return beams;
+}
+
+// The goal's plan among the best of every form: for the first goal, the first-found plan alone.
+const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goal measure) {
+  if (options.goal == Goal::kFirst) {
+    return result.first && fitsTheForm(*result.first, options.form) ? &*result.first : nullptr;
+  }
+  const Plan* best = nullptr;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const std::optional<Plan>& plan = result.forms[type].best;
+    if (!plan || (options.form && *options.form != type)) continue;
+    if (best == nullptr || planScore(measure, *plan) < planScore(measure, *best)) best = &*plan;
+  }
+  return best;
+}
+
+}  // namespace
+
+GoalResult planForGoal(const PlannerState& player, const MagState& start,
+                       const GoalOptions& options) {
+  GoalResult result;
+  if (wantedFormExcluded(player, start, options, result)) return result;
+  result.first = firstFoundPlan(player, start, options);
   // The first plan ranks as the shortest would, which is how it is compared in the first goal.
   const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
   if (result.first) {
@@ -69,74 +152,16 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
       options.progress->best.store(planScore(measure, *result.first));
     }
   }
-
   if (options.goal != Goal::kFirst) {
-    const bool knownFits =
-        result.first && (!options.form || result.first->reached.type == *options.form);
-    BeamOptions beam;
-    beam.goal = options.goal;
-    beam.width = options.beamWidth;
-    beam.form = options.form;
-    beam.everyForm = options.everyForm;
-    beam.maxFeedings = feedingsToSearch(result.first);
-    beam.known = knownFits ? &*result.first : nullptr;
-    beam.progress = options.progress;
-
-    // The cheapest plan runs one ranking (the current form's table, which found the cheaper
-    // plan on all but two of the reference targets, and those by 1.5% at most), its layers grown
-    // on both threads. The shortest plan runs two rankings, which win on different targets, side
-    // by side, each also with narrow beams after the wide one: the shortest plans are found by
-    // luck as much as by width (a beam of 8 found 650 feedings where one of 500 found 763).
-    // Each search gives the same plans whatever the threads, and their plans are offered in a
-    // fixed order.
-    std::vector<BeamOptions> searches;
-    if (options.goal == Goal::kCheapest) {
-      searches.push_back(beam);
-      searches.back().ranking = Ranking::kCurrentTable;
-      searches.back().threads = options.threads;
-    } else {
-      for (const std::int32_t width : fewestWidths(options.beamWidth)) {
-        for (const Ranking ranking : {Ranking::kCurrentTable, Ranking::kReachableTables}) {
-          searches.push_back(beam);
-          searches.back().ranking = ranking;
-          searches.back().width = width;
-          searches.back().threads = 1;
-        }
-      }
-    }
-    std::vector<BeamResult> beams(searches.size());
-    const auto runShare = [&](std::size_t first, std::size_t step) {
-      for (std::size_t i = first; i < searches.size(); i += step) {
-        beams[i] = beamSearch(player, start, searches[i]);
-      }
-    };
-    if (options.goal == Goal::kFewest && options.threads >= 2) {
-      std::thread second(runShare, 1, 2);
-      runShare(0, 2);
-      second.join();
-    } else {
-      runShare(0, 1);
-    }
-    for (const BeamResult& searched : beams) {
+    const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
+    for (const BeamResult& searched : runSearches(player, start, searches, options)) {
       result.feedingsTried += searched.feedingsTried;
       for (const auto& plan : searched.bestByForm) {
         if (plan) offer(result, measure, *plan);
       }
     }
   }
-
-  const Plan* best = nullptr;
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    const std::optional<Plan>& plan = result.forms[type].best;
-    if (!plan || (options.form && *options.form != type)) continue;
-    if (best == nullptr || planScore(measure, *plan) < planScore(measure, *best)) best = &*plan;
-  }
-  if (options.goal == Goal::kFirst) {
-    best = result.first && (!options.form || result.first->reached.type == *options.form)
-               ? &*result.first
-               : nullptr;
-  }
-  if (best != nullptr) {
+  if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
     result.plan = *best;
   }

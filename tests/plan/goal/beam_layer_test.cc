@@ -1,14 +1,14 @@
 // The choice of the states a layer keeps of one form: whatever the ranks, the copies and the
 // ties, it must keep exactly what merging every copy of a state (keeping the best) and then
 // taking the best `width` states would keep.
-#include "plan/goal/beam_layer.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <random>
 #include <vector>
+
+#include "plan/goal/best_states.h"
 
 namespace ostrel {
 namespace {
@@ -57,8 +57,8 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint64_t key = state(random) * 0x0101010101ULL;
     const std::int32_t spent = cost(random) * 60;
-    nodes.push_back(BeamNode{key, boundOf[key / 0x0101010101ULL] + spent, spent,
-                             static_cast<std::uint32_t>(i), 3});
+    nodes.push_back(
+        BeamNode{key, boundOf[key / 0x0101010101ULL] + spent, spent, backLink(i, 0), 3});
   }
   return nodes;
 }

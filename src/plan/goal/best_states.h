@@ -7,54 +7,27 @@
 #include <vector>
 
 #include "model/state.h"
+#include "plan/goal/back_links.h"
+#include "plan/search_state.h"
 
 namespace ostrel {
 
-// One state of a layer: the mag as its form and one word of stats and bars (a byte each: stats
-// stay at most 200, and bars below 150). `back` leads to the state it was fed from: its index in
-// the layer before times 16, plus the item fed.
+// One state of a layer: the mag as its form and one word of stats and bars (search_state.h),
+// and where it came from.
 struct BeamNode {
   std::uint64_t statsAndBars;
-  // What the state is ranked by, smaller first: the bound on what is still needed, in the
-  // ranking's unit, plus the meseta spent for the cheapest plan.
+  // What the state is ranked by, smaller first: the goal's order (goal_order.h) says what.
   double rank;
   std::int32_t cost;
-  std::uint32_t back;
+  BackLink back;
   MagType type;
 };
 
-inline std::uint64_t packStatsAndBars(const MagState& mag) {
-  const auto byte = [](std::int32_t value, int i) {
-    return static_cast<std::uint64_t>(static_cast<std::uint8_t>(value)) << (8 * i);
-  };
-  return byte(mag.def, 0) | byte(mag.pow, 1) | byte(mag.dex, 2) | byte(mag.mind, 3) |
-         byte(mag.defBar, 4) | byte(mag.powBar, 5) | byte(mag.dexBar, 6) | byte(mag.mindBar, 7);
-}
-
 inline MagState unpackNode(const BeamNode& node) {
-  const auto byte = [&](int i) {
-    return static_cast<std::int32_t>(node.statsAndBars >> (8 * i) & 0xFF);
-  };
-  MagState mag{node.type, byte(0), byte(1), byte(2), byte(3),
-               byte(4),   byte(5), byte(6), byte(7), 0};
-  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-  return mag;
+  return unpackStatsAndBars(node.type, node.statsAndBars);
 }
 
-// The level of a state, without unpacking the rest: the sum of its four stat bytes.
-inline std::int32_t levelOf(const BeamNode& node) {
-  const std::uint64_t s = node.statsAndBars;
-  return static_cast<std::int32_t>((s & 0xFF) + (s >> 8 & 0xFF) + (s >> 16 & 0xFF) +
-                                   (s >> 24 & 0xFF));
-}
-
-inline std::uint64_t hashNode(const BeamNode& node) {
-  std::uint64_t h = node.statsAndBars ^ (static_cast<std::uint64_t>(node.type) << 58);
-  h ^= h >> 31;
-  h *= 0x9E3779B97F4A7C15ULL;
-  h ^= h >> 29;
-  return h;
-}
+inline std::int32_t levelOf(const BeamNode& node) { return levelOfStatsAndBars(node.statsAndBars); }
 
 // The order of the states of one form, best first: by rank, then the cheaper, then by stats and
 // bars; of two copies of one state that are alike in all that, the first fed (the smaller
@@ -144,7 +117,7 @@ class BestStates {
     ++epoch_;
     const std::size_t mask = size - 1;
     for (const BeamNode& node : states) {
-      std::size_t slot = hashNode(node) & mask;
+      std::size_t slot = hashState(node.type, node.statsAndBars) & mask;
       for (;; slot = (slot + 1) & mask) {
         Slot& at = slots_[slot];
         if (at.epoch != epoch_) {

@@ -1,0 +1,60 @@
+// The bound table: which tables each kind of state's bounds use, and the bounds made on demand.
+#include "plan/goal/bound_table.h"
+
+#include <bit>
+
+#include "model/feeding.h"
+
+namespace ostrel {
+
+BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs)
+    : reach_(reach), costs_(costs) {
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+      TableSet reachable = 0;
+      for (MagType form = 0; form < kMagTypeCount; ++form) {
+        if ((reach.forms[type][bracket] & formBit(form)) != 0) {
+          reachable |= static_cast<TableSet>(1U << feedTableOf(form));
+        }
+      }
+      trueTables_[type][bracket] = reachable;
+      rankingTables_[type][bracket] = ranking == Ranking::kCurrentTable
+                                          ? static_cast<TableSet>(1U << feedTableOf(type))
+                                          : reachable;
+      rankingIndex_[type][bracket] = -1;
+      trueIndex_[type][bracket] = -1;
+    }
+  }
+}
+
+void BoundTable::prepareFor(const std::vector<BeamNode>& layer) {
+  FormSet forms[kBracketCount] = {};
+  for (const BeamNode& parent : layer) {
+    const int bracket = bracketOf(levelOf(parent));
+    forms[bracket] |= reach_.forms[parent.type][bracket];
+    if (bracket + 1 < kBracketCount) forms[bracket + 1] |= reach_.forms[parent.type][bracket];
+  }
+  for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+    for (FormSet left = forms[bracket]; left != 0; left &= left - 1) {
+      const auto type = static_cast<MagType>(std::countr_zero(left));
+      make(type, bracket, false);
+      make(type, bracket, true);
+    }
+  }
+}
+
+void BoundTable::make(MagType type, int bracket, bool trueBound) {
+  std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
+  if (index >= 0) return;
+  const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
+  index = 0;
+  while (index < static_cast<std::int32_t>(boundTables_.size()) && boundTables_[index] != tables) {
+    ++index;
+  }
+  if (index == static_cast<std::int32_t>(boundTables_.size())) {
+    boundTables_.push_back(tables);
+    bounds_.push_back(makeCostBound(tables, costs_));
+  }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,46 @@
+// The bounds on what a state of the beam search still costs, per form and level bracket: the
+// ranking's bound (the tables it may use) and the true one (every table the mag can still reach).
+// Each is worked out the first time a state of its kind comes up, since a search meets few of
+// them, and shared by the kinds that use the same tables.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/goal/beam_search.h"
+#include "plan/goal/best_states.h"
+#include "plan/goal/cost_bound.h"
+#include "plan/goal/form_reach.h"
+
+namespace ostrel {
+
+class BoundTable {
+ public:
+  BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs);
+
+  // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
+  // parts that grow it only read them. A feeding raises the level by four at most, so a state's
+  // bracket is its parent's or the next.
+  void prepareFor(const std::vector<BeamNode>& layer);
+
+  // A bound made by prepareFor: the ranking's, or the true one.
+  const CostBound& prepared(MagType type, int bracket, bool trueBound) const {
+    return bounds_[trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket]];
+  }
+
+ private:
+  void make(MagType type, int bracket, bool trueBound);
+
+  FormReach reach_;
+  ItemCosts costs_;
+  TableSet rankingTables_[kMagTypeCount][kBracketCount]{};
+  TableSet trueTables_[kMagTypeCount][kBracketCount]{};
+  std::int32_t rankingIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
+  std::int32_t trueIndex_[kMagTypeCount][kBracketCount]{};
+  std::vector<TableSet> boundTables_;
+  std::vector<CostBound> bounds_;
+};
+
+}  // namespace ostrel

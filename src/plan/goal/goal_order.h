@@ -1,0 +1,63 @@
+// How the beam search ranks its states and measures its plans for each goal, chosen when the
+// search is compiled: in meseta for the cheapest plan, in feedings for the shortest. The rank of a
+// state is what its plan would come to at best: the meseta spent plus the bound on what is still
+// needed for the cheapest; the bound on the feedings still needed alone for the shortest (every
+// state of a layer has had the same number of feedings).
+#pragma once
+
+#include <cstdint>
+
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/goal/goal.h"
+
+namespace ostrel {
+
+// A bound in whole units, rounded up less a hair for the rounding of the bound.
+inline std::int64_t wholeUnits(double bound) {
+  const double less = bound - 1e-6;
+  auto whole = static_cast<std::int64_t>(less);
+  if (static_cast<double>(whole) < less) ++whole;
+  return whole;
+}
+
+struct CheapestOrder {
+  static constexpr Goal kGoal = Goal::kCheapest;
+  // The bound is in meseta, as the limits are, so a true bound may keep a state that the
+  // ranking's bolder one would drop.
+  static constexpr bool kBoundMeetsTheLimits = true;
+
+  static double itemCost(Item item) { return kItemPrice[item]; }
+  static double rankOf(std::int32_t cost, double remaining) { return remaining + cost; }
+  static double remainingOf(double rank, std::int32_t cost) { return rank - cost; }
+  // A plan of `feedings` and `cost` leaves room only for states whose plans would cost less.
+  static std::int64_t limitOf(std::int64_t /*feedings*/, double cost) {
+    return static_cast<std::int64_t>(cost);
+  }
+  // Whether a state of layer `depth` that cost `cost` and needs at least `remaining` more may
+  // still come under `limit`.
+  static bool mayBeat(std::int32_t /*depth*/, std::int32_t cost, double remaining,
+                      std::int64_t limit) {
+    // Most states are far below the limit: rounding the bound up adds less than one.
+    if (static_cast<double>(cost) + remaining + 1 < static_cast<double>(limit)) return true;
+    return cost + wholeUnits(remaining) < limit;
+  }
+};
+
+struct FewestOrder {
+  static constexpr Goal kGoal = Goal::kFewest;
+  // The limits count feedings, which the states of a layer share.
+  static constexpr bool kBoundMeetsTheLimits = false;
+
+  static double itemCost(Item /*item*/) { return 1.0; }
+  static double rankOf(std::int32_t /*cost*/, double remaining) { return remaining; }
+  static double remainingOf(double rank, std::int32_t /*cost*/) { return rank; }
+  // A plan of `feedings` leaves room only for plans of fewer feedings.
+  static std::int64_t limitOf(std::int64_t feedings, double /*cost*/) { return feedings + 1; }
+  static bool mayBeat(std::int32_t depth, std::int32_t /*cost*/, double /*remaining*/,
+                      std::int64_t limit) {
+    return depth + 1 < limit;
+  }
+};
+
+}  // namespace ostrel

@@ -1,0 +1,85 @@
+// Growing one layer of the beam search, or a share of it: every useful item is fed to every state
+// of the layer before, and the new states are sorted by form. The plans that reach the target are
+// put aside, and the states that cannot beat the plans found before this layer are dropped at
+// once (they would be dropped after the merge anyway).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "model/feeding.h"
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/goal/back_links.h"
+#include "plan/goal/beam_feeding.h"
+#include "plan/goal/best_states.h"
+#include "plan/goal/bound_table.h"
+#include "plan/goal/cost_bound.h"
+#include "plan/goal/form_reach.h"
+#include "plan/goal/pruning_limits.h"
+#include "plan/search_state.h"
+
+namespace ostrel {
+
+// A plan that reached the target while a layer grew: its form and cost, and its last feeding.
+struct LayerHit {
+  MagType form;
+  std::int32_t cost;
+  BackLink last;
+};
+
+// What one share of a layer made, and its own things to feed with.
+struct GrownShare {
+  PlannerState scratch;  // this share's copy of the player: feeding writes into it
+  std::array<std::vector<BeamNode>, kMagTypeCount> made;  // the new states, by form
+  std::vector<LayerHit> hits;
+  std::uint64_t tried = 0;  // feedings simulated
+};
+
+// A stat on its target is worth draining whatever its bar: the beam keeps every state apart.
+inline constexpr std::int32_t kBeamDrainAbove = 0;
+
+// Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
+template <class Order>
+void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
+               std::int32_t depth, const Target& target, const BoundTable& bounds,
+               const PruningLimits<Order>& limits, GrownShare& share) {
+  for (std::vector<BeamNode>& form : share.made) form.clear();
+  share.hits.clear();
+  std::uint64_t tried = 0;
+  for (std::size_t p = first; p < last; ++p) {
+    const BeamNode parent = layer[p];
+    const MagState mag = unpackNode(parent);
+    const Standing standing = standingOf(mag, target, kBeamDrainAbove);
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      if (!isUseful(kDeltaSigns[mag.type][item], standing)) continue;
+      const StatDelta delta = deltaOf(item, mag.type);
+      if (overshoots(mag, delta, standing)) continue;
+      MagState child = mag;
+      feedState(share.scratch, child, delta);
+      ++tried;
+      const std::int32_t cost = parent.cost + kItemPrice[item];
+      if (onTarget(child, target)) {
+        share.hits.push_back({child.type, cost, backLink(p, item)});
+        continue;
+      }
+      const int bracket = bracketOf(child.level);
+      if (limits.dropsAll(child.type, bracket)) continue;
+      const auto need = barPointsNeeded(child, target);
+      const double remaining = bounds.prepared(child.type, bracket, false).of(need);
+      if (remaining >= CostBound::kUnreachable) continue;
+      if (limits.hopeless(
+              depth, child.type, bracket, cost, remaining, [&] { return need; }, bounds)) {
+        continue;
+      }
+      share.made[child.type].push_back(BeamNode{packStatsAndBars(child),
+                                                Order::rankOf(cost, remaining), cost,
+                                                backLink(p, item), child.type});
+    }
+  }
+  share.tried = tried;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,96 @@
+// The pruning limits of the beam search: for a state of each form and level bracket, what its
+// plan must come under (in the goal's unit) to beat the best plans found so far of the forms it
+// may end in and that are wanted. A state that cannot is dropped.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "model/form_rules.h"
+#include "model/state.h"
+#include "model/tables.h"
+#include "plan/goal/beam_search.h"
+#include "plan/goal/bound_table.h"
+#include "plan/goal/cost_bound.h"
+#include "plan/goal/form_reach.h"
+#include "plan/goal/goal_order.h"
+
+namespace ostrel {
+
+template <class Order>
+class PruningLimits {
+ public:
+  PruningLimits(const FormReach& reach, const BeamOptions& options)
+      : reach_(reach), options_(options) {
+    formLimit_.fill(kNoLimit);
+    if (options.known != nullptr) {
+      const Plan& known = *options.known;
+      formLimit_[known.reached.type] = Order::limitOf(known.feedCount(), known.cost);
+    }
+    update();
+  }
+
+  // Whether no state of this form and bracket can end in a form still wanted.
+  bool dropsAll(MagType type, int bracket) const { return limit_[type][bracket] == kDropAll; }
+
+  // Takes a plan of `feedings` and `cost` found in `form`; true when that lowers its limit.
+  bool lower(MagType form, std::int64_t feedings, double cost) {
+    const std::int64_t limit = Order::limitOf(feedings, cost);
+    if (limit >= formLimit_[form]) return false;
+    formLimit_[form] = limit;
+    update();
+    return true;
+  }
+
+  // Whether a state of layer `depth` that cost `cost` and needs at least `remaining` more by the
+  // ranking's bound cannot beat the best plans found; `need` gives the bar points it still
+  // needs, for the true bound.
+  template <typename Need>
+  bool hopeless(std::int32_t depth, MagType type, int bracket, std::int32_t cost, double remaining,
+                Need need, const BoundTable& bounds) const {
+    const std::int64_t limit = limit_[type][bracket];
+    if (Order::mayBeat(depth, cost, remaining, limit)) return false;
+    // Only a true bound may drop a state: the current form's table may overstate the cost.
+    if constexpr (Order::kBoundMeetsTheLimits) {
+      if (options_.ranking == Ranking::kCurrentTable) {
+        const double atLeast = bounds.prepared(type, bracket, true).of(need());
+        return atLeast >= CostBound::kUnreachable || cost + wholeUnits(atLeast) >= limit;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
+  static constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
+
+  // The limit of every form and bracket, from the limits of the forms it may end in.
+  void update() {
+    std::int64_t anyForm = kNoLimit;
+    for (std::int64_t limit : formLimit_) anyForm = std::min(anyForm, limit);
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      for (int bracket = 0; bracket < kBracketCount; ++bracket) {
+        const FormSet forms = reach_.forms[type][bracket];
+        std::int64_t limit = anyForm;
+        if (options_.form) {
+          limit = (forms & formBit(*options_.form)) != 0 ? formLimit_[*options_.form] : kDropAll;
+        } else if (options_.everyForm) {
+          limit = kDropAll;
+          for (MagType form = 0; form < kMagTypeCount; ++form) {
+            if ((forms & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
+          }
+        }
+        limit_[type][bracket] = limit;
+      }
+    }
+  }
+
+  const FormReach& reach_;
+  const BeamOptions& options_;
+  std::array<std::int64_t, kMagTypeCount> formLimit_{};  // from the best plan of each form
+  std::int64_t limit_[kMagTypeCount][kBracketCount]{};
+};
+
+}  // namespace ostrel
