@@ -70,10 +70,8 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
       const auto need = barPointsNeeded(child, target);
       const double remaining = bounds.prepared(child.type, bracket, false).of(need);
       if (remaining >= CostBound::kUnreachable) continue;
-      if (limits.hopeless(
-              depth, child.type, bracket, cost, remaining, [&] { return need; }, bounds)) {
-        continue;
-      }
+      const auto needed = [&] { return need; };
+      if (limits.hopeless(depth, child.type, bracket, cost, remaining, needed, bounds)) continue;
       share.made[child.type].push_back(BeamNode{packStatsAndBars(child),
                                                 Order::rankOf(cost, remaining), cost,
                                                 backLink(p, item), child.type});
