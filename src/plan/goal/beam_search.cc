@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <numeric>
 #include <vector>
 
 #include "plan/goal/back_links.h"
@@ -31,6 +32,11 @@ struct Hit {
   std::int32_t depth = 0;
   BackLink last{};
 };
+
+// The plan of a hit: its items read back through the layers, then fed again from the start.
+Plan planOf(const Hit& hit, const BackLinks& links, PlannerState& scratch, const MagState& start) {
+  return replayPlan(scratch, start, links.itemsTo(hit.depth, hit.last));
+}
 
 ItemCosts itemCostsOf(double (*itemCost)(Item)) {
   ItemCosts costs{};
@@ -78,7 +84,7 @@ class BeamRun {
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if (hits_[type].score != GoalProgress::kNoPlan) {
-        result_.bestByForm[type] = planOf(hits_[type]);
+        result_.bestByForm[type] = planOf(hits_[type], backLinks_, player_, start_);
       }
     }
     return result_;
@@ -153,8 +159,9 @@ class BeamRun {
   // The kept states become the layer, and their back links are kept.
   void takeKeptLayer() {
     layer_.clear();
-    std::size_t count = 0;
-    for (const std::vector<BeamNode>& kept : kept_) count += kept.size();
+    const std::size_t count = std::accumulate(
+        kept_.begin(), kept_.end(), std::size_t{0},
+        [](std::size_t sum, const std::vector<BeamNode>& kept) { return sum + kept.size(); });
     std::vector<BackLink>& links = backLinks_.addLayer(count);
     for (const std::vector<BeamNode>& kept : kept_) {
       for (const BeamNode& node : kept) {
@@ -175,10 +182,6 @@ class BeamRun {
     while (best < shown && !progress.best.compare_exchange_weak(shown, best)) {
     }
     if (progress.onUpdate != nullptr) progress.onUpdate(progress, progress.context);
-  }
-
-  Plan planOf(const Hit& hit) {
-    return replayPlan(player_, start_, backLinks_.itemsTo(hit.depth, hit.last));
   }
 
   PlannerState player_;  // this search's own copy: feeding writes into it
