@@ -112,12 +112,8 @@ struct Hit {
 
 class BeamRun {
  public:
-  BeamRun(const PlannerState& player, const MagState& start, const BeamOptions& options)
-      : planner_(player),
-        start_(start),
-        options_(options),
-        target_(player.target),
-        planners_{player, player} {
+  BeamRun(const PlayerRequest& request, const MagState& start, const BeamOptions& options)
+      : player_(request.player), start_(start), options_(options), target_(request.target) {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
     cheapest_ = options.goal == Goal::kCheapest;
     for (Item item = 0; item < kFedItemCount; ++item) {
@@ -125,7 +121,7 @@ class BeamRun {
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       for (int bracket = 0; bracket < kBracketCount; ++bracket) {
-        const FormSet forms = reachableForms(player, type, kBracketLevel[bracket], target_.level);
+        const FormSet forms = reachableForms(player_, type, kBracketLevel[bracket], target_.level);
         reach_[type][bracket] = forms;
         TableSet reachable = 0;
         for (MagType form = 0; form < kMagTypeCount; ++form) {
@@ -346,7 +342,6 @@ class BeamRun {
   void growPart(int part) {
     const std::size_t first = part == 0 ? 0 : middle_;
     const std::size_t last = part == 0 ? middle_ : current_.size();
-    PlannerState& planner = planners_[part];
     std::array<std::vector<BeamNode>, kMagTypeCount>& made = made_[part];
     for (std::vector<BeamNode>& form : made) form.clear();
     std::vector<LayerHit>& hits = hitsMade_[part];
@@ -372,7 +367,7 @@ class BeamRun {
         const StatDelta delta = deltaOf(item, mag.type);
         if (overshoots(mag, delta, stats, targets)) continue;
         MagState child = mag;
-        applyFeeding(planner, child, delta);
+        applyFeeding(player_, child, delta);
         ++tried;
         const std::int32_t cost = parent.cost + kItemPrice[item];
         if (child.def == target_.def && child.pow == target_.pow && child.dex == target_.dex &&
@@ -493,14 +488,14 @@ class BeamRun {
     MagState mag = start_;
     for (Item item : items) {
       plan.feedings.push_back({item, mag});
-      applyFeeding(planner_, mag, deltaOf(item, mag.type));
+      applyFeeding(player_, mag, deltaOf(item, mag.type));
       plan.cost += kItemPrice[item];
     }
     plan.reached = mag;
     return plan;
   }
 
-  PlannerState planner_;  // this search's own copy: feeding writes lastDelta
+  Player player_;  // read by both parts at once
   MagState start_;
   BeamOptions options_;
   Target target_;
@@ -523,10 +518,8 @@ class BeamRun {
   bool done_ = false;
   std::vector<BeamNode> current_;  // the layer before, by form
   std::size_t middle_ = 0;         // where the second part's half of current_ begins
-  // Per part: its copy of the player (feeding writes lastDelta), the states it made by form, the
-  // plans it found, the feedings it tried, the states of one form it chooses from, and its
-  // chooser.
-  PlannerState planners_[2];
+  // Per part: the states it made by form, the plans it found, the feedings it tried, the states
+  // of one form it chooses from, and its chooser.
   std::array<std::vector<BeamNode>, kMagTypeCount> made_[2];
   std::vector<LayerHit> hitsMade_[2];
   std::uint64_t tried_[2] = {0, 0};
@@ -544,9 +537,9 @@ class BeamRun {
 
 }  // namespace
 
-BeamResult beamSearch(const PlannerState& player, const MagState& start,
+BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options) {
-  BeamRun run(player, start, options);
+  BeamRun run(request, start, options);
   return run.run();
 }
 

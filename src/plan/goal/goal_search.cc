@@ -40,10 +40,10 @@ void offer(GoalResult& result, Goal goal, const Plan& plan) {
 
 }  // namespace
 
-GoalResult planForGoal(const PlannerState& player, const MagState& start,
-                       const GoalOptions& options) {
+GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, const SearchCounters& counters) {
   GoalResult result;
-  const auto exclusions = excludedForms(player, start);
+  const auto exclusions = excludedForms(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     result.forms[type].exclusion = exclusions[type];
   }
@@ -54,13 +54,12 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
   }
 
   // The first-found plan, searched as the dialogue does (its node count carries on from the
-  // player's), but silently.
-  PlannerState plain = player;
-  plain.hardCount = 0;
+  // caller's), but silently.
+  SearchCounters plain = counters;
   SearchOptions quiet = options.firstSearch;
   quiet.quiet = true;
   Plan found;
-  if (findFirstPlan(plain, start, Console{}, found, quiet)) result.first = found;
+  if (findFirstPlan(request, plain, start, Console{}, found, quiet)) result.first = found;
   // The first plan ranks as the shortest would, which is how it is compared in the first goal.
   const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
   if (result.first) {
@@ -107,7 +106,7 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
     std::vector<BeamResult> beams(searches.size());
     const auto runShare = [&](std::size_t first, std::size_t step) {
       for (std::size_t i = first; i < searches.size(); i += step) {
-        beams[i] = beamSearch(player, start, searches[i]);
+        beams[i] = beamSearch(request, start, searches[i]);
       }
     };
     if (options.goal == Goal::kFewest && options.threads >= 2) {
