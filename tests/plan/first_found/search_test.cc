@@ -112,7 +112,7 @@ TEST(SearchPlanTest, APlanFileThatCannotBeWrittenIsLostForOnePlan) {
 
 // Hopeless targets, two of them on paths that come back to a state already on the path; the plain
 // search goes round such a loop until the budget is spent, one case over a million feedings deep.
-// Giving up leaves feedCount and totalCost where they were, and nothing in the plan files.
+// Giving up hands over no plan and writes nothing in the plan files.
 TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
   std::string progress;
   for (int line = 1; line <= 6; ++line) progress += format("Wow this is hard!   %d\n", line);
