@@ -58,17 +58,14 @@ constexpr int kSmokeWidth = 16;
 
 // Runs one case here and prints its line of the table.
 int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
-  ostrel::PlannerState player;
-  player.sectionId = bench.sectionId;
-  player.charClass = bench.charClass;
-  player.target = bench.target;
+  const ostrel::PlayerRequest request{{bench.sectionId, bench.charClass}, bench.target};
   ostrel::GoalOptions options;
   options.goal = goal.goal;
   options.beamWidth = width;
   options.threads = threads;
   options.everyForm = goal.everyForm;
   const auto begin = std::chrono::steady_clock::now();
-  const ostrel::GoalResult result = ostrel::planForGoal(player, bench.start, options);
+  const ostrel::GoalResult result = ostrel::planForGoal(request, bench.start, options);
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   rusage usage{};

@@ -55,12 +55,14 @@ int runCase(const BenchCase& bench, bool remember) {
   }
   std::FILE* nowhere = std::fopen("/dev/null", "w");
   const ostrel::Console console{nowhere, stderr};
-  ostrel::PlannerState planner;
-  planner.target = bench.target;
+  const ostrel::PlayerRequest request{{}, bench.target};
+  ostrel::SearchCounters counters;
+  ostrel::PlanFiles files;
   ostrel::SearchOptions options;
   options.remember = remember;
   ostrel::SearchStats stats;
-  const int found = ostrel::searchPlan(planner, bench.start, console, options, &stats);
+  const int found =
+      ostrel::searchPlan(request, counters, files, bench.start, console, options, &stats);
   std::fclose(nowhere);
   std::remove("feedingPlan.txt");
   std::remove("feedingPlan2.txt");
@@ -72,11 +74,11 @@ int runCase(const BenchCase& bench, bool remember) {
   std::printf(
       "%-9s %-9s found=%d nodes=%.0f states=%llu reused=%llu loops=%llu depth=%zu "
       "cpu=%.4fs (target %.3fs) peak=%ldKB nodes/s=%.3g\n",
-      bench.name, remember ? "remember" : "plain", found, planner.nodeCount,
+      bench.name, remember ? "remember" : "plain", found, counters.nodeCount,
       static_cast<unsigned long long>(stats.statesExpanded),
       static_cast<unsigned long long>(stats.countsReused),
       static_cast<unsigned long long>(stats.loopsFound), stats.maxDepth, cpu, target,
-      usage.ru_maxrss, cpu > 0 ? planner.nodeCount / cpu : 0.0);
+      usage.ru_maxrss, cpu > 0 ? counters.nodeCount / cpu : 0.0);
   return 0;
 }
 

@@ -1,7 +1,8 @@
 // Fuzz target: the whole console dialogue with the fuzz input as standard input. Every question,
 // answer check, plan search, plan file and the closing question runs as in the program; the
 // console goes to /dev/null and the plan files to a scratch directory made once per process.
-// Everything the dialogue keeps (PlannerState, AnswerReader, Console) is made afresh per input.
+// Everything the dialogue keeps (its answers and counters, AnswerReader, Console) is made afresh
+// per input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,13 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             : fmemopen(const_cast<std::uint8_t*>(data), size, "r");
   if (in == nullptr) failSetup("fmemopen");
 
-  ostrel::PlannerState planner;
   ostrel::AnswerReader reader;
   reader.in = in;
   ostrel::Console console;
   console.out = gDevNull;
   console.err = gDevNull;
-  const int status = ostrel::runDialogue(planner, reader, console);
+  const int status = ostrel::runDialogue(reader, console);
   std::fclose(in);
   // The dialogue ends with 0 (the user declined another plan) or 1 (input ended while a question
   // waited); anything else is a fault of the program, not of the input.

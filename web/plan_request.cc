@@ -158,9 +158,11 @@ json planData(const Plan& plan) {
           {"runs", std::move(runs)}};
 }
 
-// What a request asks for: the player and the target in a fresh planner, the start, the goal.
+// What a request asks for: the player and the target, the start, the goal; and where its plan
+// files go.
 struct PlanInput {
-  PlannerState planner;
+  PlayerRequest request;
+  PlanFiles files;
   MagState start = kBabyMag;
   const GoalChoice* goal = &kGoals[0];  // a request without a goal plans the first plan found
   std::optional<MagType> form;          // the final form wanted; none: any
@@ -180,13 +182,13 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     }
     input.form = type;
   }
-  PlannerState& planner = input.planner;
-  if (!readInt(request, "sectionId", planner.sectionId) ||
-      !readInt(request, "charClass", planner.charClass)) {
+  Player& player = input.request.player;
+  if (!readInt(request, "sectionId", player.sectionId) ||
+      !readInt(request, "charClass", player.charClass)) {
     return answer("bad-request", "sectionId and charClass must be whole numbers");
   }
-  if (planner.sectionId < 0 || planner.sectionId >= kSectionIdCount || planner.charClass < 0 ||
-      planner.charClass >= kCharClassCount) {
+  if (player.sectionId < 0 || player.sectionId >= kSectionIdCount || player.charClass < 0 ||
+      player.charClass >= kCharClassCount) {
     return answer("refused", "");
   }
 
@@ -211,7 +213,7 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     start.level = start.def + start.pow + start.dex + start.mind;
   }
 
-  Target& target = planner.target;
+  Target& target = input.request.target;
   const auto field = request.find("target");
   if (field == request.end() || !field->is_object() || !readInt(*field, "def", target.def) ||
       !readInt(*field, "pow", target.pow) || !readInt(*field, "dex", target.dex) ||
@@ -279,21 +281,22 @@ json reachedForms(const GoalResult& result) {
 }
 
 // The console program's plan run (empty the files, search, write the plan, tell the outcome) on
-// a planner that starts afresh for every request, answered with everything it printed and wrote.
+// counters that start afresh for every request, answered with everything it printed and wrote.
 std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
                           const ProgressSink& onProgress) {
-  PlannerState& planner = input.planner;
   CapturedConsole captured(onLine);
   if (!captured.ready()) return answer("bad-request", "no console could be opened");
   const Console console = captured.console();
 
-  emptyPlanFiles(planner, console);
+  emptyPlanFiles(input.files, console);
   Plan plan;
   ProgressBridge bridge(input.goal->goal, onProgress);
   GoalOptions options = goalOptions(input);
   options.progress = bridge.progress();
   GoalResult details;
-  const PlanOutcome outcome = runPlan(planner, input.start, console, options, &plan, &details);
+  SearchCounters counters;
+  const PlanOutcome outcome =
+      runPlan(input.request, counters, input.files, input.start, console, options, &plan, &details);
   captured.close();
 
   const bool found = outcome == PlanOutcome::kFound;
@@ -304,8 +307,8 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
                  {"console", captured.out},
                  {"errors", captured.err},
                  {"files",
-                  {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
-                   {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
+                  {{kDetailFileName, readWholeFile(input.files.paths.detail)},
+                   {kGroupedFileName, readWholeFile(input.files.paths.grouped)}}}};
   if (found) result["plan"] = planData(plan);
   if (outcome == PlanOutcome::kExcluded) result["reason"] = exclusionText(details.exclusion);
   if (outcome == PlanOutcome::kImpossible && input.form) {
@@ -352,8 +355,8 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine, const ProgressSink& onProgress) {
   PlanInput input;
   if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  input.planner.planFilePaths = {scratchDir + "/" + kDetailFileName,
-                                 scratchDir + "/" + kGroupedFileName, true};
+  input.files.paths = {scratchDir + "/" + kDetailFileName, scratchDir + "/" + kGroupedFileName,
+                       true};
   return planAndAnswer(input, onLine, onProgress);
 }
 
@@ -368,7 +371,7 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress) 
   GoalOptions options = goalOptions(input);
   options.everyForm = true;
   options.progress = bridge.progress();
-  const GoalResult result = planForGoal(input.planner, input.start, options);
+  const GoalResult result = planForGoal(input.request, input.start, options);
 
   json forms = json::array();
   for (MagType type = 0; type < kMagTypeCount; ++type) {

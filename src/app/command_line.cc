@@ -102,8 +102,7 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
       std::fprintf(console.err, "ostrel: %s\n", refusal.c_str());
       return kUsageError;
     }
-    PlannerState planner;
-    return runDialogue(planner, reader, console, goal);
+    return runDialogue(reader, console, goal);
   }
   // Checked here rather than by CLI11, so that an unknown option is named first.
   std::fputs(

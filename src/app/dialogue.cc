@@ -12,7 +12,6 @@
 #include "app/goal_options.h"
 #include "app/progress_line.h"
 #include "model/limits.h"
-#include "model/names.h"
 #include "model/tables.h"
 #include "plan/plan_run.h"
 #include "plan/report/plan_report.h"
@@ -44,12 +43,16 @@ constexpr const char* kCharClassMenu =
 // The program stops asking when standard input has ended or standard output is lost.
 enum class Flow { kGoOn, kStop };
 
+// What the dialogue holds over the whole run. The answers and the node count carry over from one
+// plan to the next.
 struct Dialogue {
-  PlannerState& planner;
   AnswerReader& reader;
   const Console& console;
+  PlayerRequest request{};    // the player and the target, asked for again for every plan
   MagState start = kBabyMag;  // the mag the next plan starts from, kept between plans
-  std::int32_t answer = 0;    // the baby question's and the one-character answers
+  SearchCounters counters{};
+  PlanFiles files{};        // in the working directory
+  std::int32_t answer = 0;  // the baby question's and the one-character answers
   int exitStatus = 0;
 };
 
@@ -102,15 +105,13 @@ Flow askFromMenu(Dialogue& dialogue, const char* menu, std::int32_t last, std::i
 
 // Asks one question about the chosen form, its name in place of %s.
 Flow askAboutForm(Dialogue& dialogue, const char* question, std::int32_t& value) {
-  magTypeName(dialogue.planner.nameBuffer, dialogue.start.type);
-  std::fprintf(dialogue.console.out, question, dialogue.planner.nameBuffer);
+  std::fprintf(dialogue.console.out, question, kMagTypeNames[dialogue.start.type]);
   return askNumber(dialogue, value);
 }
 
 void printFormMenu(Dialogue& dialogue) {
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    magTypeName(dialogue.planner.nameBuffer, type);
-    std::fprintf(dialogue.console.out, "%d:%s  ", type + 1, dialogue.planner.nameBuffer);
+    std::fprintf(dialogue.console.out, "%d:%s  ", type + 1, kMagTypeNames[type]);
     // The first line holds form 1 alone, every line after it four forms.
     if (type % 4 == 0) std::fputs("\n", dialogue.console.out);
   }
@@ -167,7 +168,7 @@ Flow askMag(Dialogue& dialogue) {
 
 // Asks for the four desired stats until they make a mag that can be raised from the start.
 Flow askTarget(Dialogue& dialogue) {
-  Target& target = dialogue.planner.target;
+  Target& target = dialogue.request.target;
   const MagState& mag = dialogue.start;
   FILE* out = dialogue.console.out;
   for (;;) {
@@ -196,10 +197,9 @@ Flow askTarget(Dialogue& dialogue) {
 }
 
 Flow askMagAndTarget(Dialogue& dialogue) {
-  if (askFromMenu(dialogue, kSectionIdMenu, kSectionIdCount - 1, dialogue.planner.sectionId) ==
-          Flow::kStop ||
-      askFromMenu(dialogue, kCharClassMenu, kCharClassCount - 1, dialogue.planner.charClass) ==
-          Flow::kStop) {
+  Player& player = dialogue.request.player;
+  if (askFromMenu(dialogue, kSectionIdMenu, kSectionIdCount - 1, player.sectionId) == Flow::kStop ||
+      askFromMenu(dialogue, kCharClassMenu, kCharClassCount - 1, player.charClass) == Flow::kStop) {
     return Flow::kStop;
   }
   dialogue.answer = 0;
@@ -218,20 +218,20 @@ Flow askMagAndTarget(Dialogue& dialogue) {
 
 }  // namespace
 
-int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console,
-                const GoalOptions& goal) {
-  Dialogue dialogue{planner, reader, console};
+int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions& goal) {
+  Dialogue dialogue{reader, console};
   std::fputs(kBanner, console.out);
   std::fputs("\n\npress enter to continue..\n", console.out);
   if (askCharacter(dialogue) == Flow::kStop) return dialogue.exitStatus;
 
   for (;;) {
-    emptyPlanFiles(planner, console);
+    emptyPlanFiles(dialogue.files, console);
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
     GoalResult details;
     PlanOutcome outcome = PlanOutcome::kImpossible;
     runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-      outcome = runPlan(planner, dialogue.start, console, search, nullptr, &details);
+      outcome = runPlan(dialogue.request, dialogue.counters, dialogue.files, dialogue.start,
+                        console, search, nullptr, &details);
     });
     if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "app/answer_reader.h"
-#include "model/state.h"
 #include "plan/console.h"
 #include "plan/goal/goal.h"
 
@@ -13,8 +12,7 @@ namespace ostrel {
 // (or input ends at that question), 1 when input ends while a question waits for its answer or
 // the console cannot be written. Every plan is planned for `goal`; the default is the first plan
 // found, the dialogue as it always was. When no plan ends in the form asked for, the line after
-// "failed to create Mag" says why.
-int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& console,
-                const GoalOptions& goal = {});
+// "failed to create Mag" says why. The plan files are written in the working directory.
+int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions& goal = {});
 
 }  // namespace ostrel

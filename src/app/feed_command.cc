@@ -36,10 +36,10 @@ void printMag(std::FILE* out, const MagState& mag) {
                mag.mindBar);
 }
 
-void printText(const PlannerState& planner, const MagState& start, const std::vector<FeedRun>& runs,
+void printText(const Player& player, const MagState& start, const std::vector<FeedRun>& runs,
                std::FILE* out) {
-  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[planner.sectionId],
-               kCharClassNames[planner.charClass]);
+  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[player.sectionId],
+               kCharClassNames[player.charClass]);
   std::fputs("Start: ", out);
   printMag(out, start);
   std::int32_t feedings = 0;
@@ -109,32 +109,32 @@ std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
   return {};
 }
 
-void feedRuns(PlannerState& planner, const MagState& start, std::vector<FeedRun>& runs) {
+void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs) {
   MagState mag = start;
   for (FeedRun& run : runs) {
-    for (std::int32_t i = 0; i < run.count; ++i) feedItem(planner, run.item, mag);
+    for (std::int32_t i = 0; i < run.count; ++i) feedItem(player, run.item, mag);
     run.after = mag;
   }
 }
 
 int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
-  PlannerState planner;
+  Player player;
   MagState start;
   OutputFormat format = OutputFormat::kText;
   std::vector<FeedRun> runs;
   if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, planner), readStart(options.mag, start),
+          firstRefusal({readPlayer(options.mag, player), readStart(options.mag, start),
                         requireOption("--items", options.items, itemsAllowed()),
                         readItems(options.items, runs), readFormat(options.format, format)});
       !refusal.empty()) {
     std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
     return 2;
   }
-  feedRuns(planner, start, runs);
+  feedRuns(player, start, runs);
   if (format == OutputFormat::kJson) {
-    std::fputs(feedJson(planner, start, runs).c_str(), console.out);
+    std::fputs(feedJson(player, start, runs).c_str(), console.out);
   } else {
-    printText(planner, start, runs, console.out);
+    printText(player, start, runs, console.out);
   }
   if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
     std::fprintf(console.err, "ostrel feed: cannot write to standard output: %s\n",

@@ -36,6 +36,6 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console);
 std::string readItems(const std::string& text, std::vector<FeedRun>& runs);
 
 // Feeds the runs in order from `start`, filling in the mag after each.
-void feedRuns(PlannerState& planner, const MagState& start, std::vector<FeedRun>& runs);
+void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs);
 
 }  // namespace ostrel

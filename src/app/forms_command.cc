@@ -17,11 +17,11 @@
 namespace ostrel {
 namespace {
 
-void printText(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+void printText(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
                const GoalResult& result, std::FILE* out) {
-  const Target& target = planner.target;
-  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[planner.sectionId],
-               kCharClassNames[planner.charClass]);
+  const Target& target = request.target;
+  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
+               kCharClassNames[request.player.charClass]);
   std::fprintf(out, "Start: %s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[start.type],
                start.level, start.def, start.pow, start.dex, start.mind, start.defBar, start.powBar,
                start.dexBar, start.mindBar);
@@ -96,17 +96,17 @@ CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
 }
 
 int runFormsCommand(const FormsCommandOptions& options, const Console& console) {
-  PlannerState planner;
+  PlayerRequest request;
   MagState start;
   OutputFormat format = OutputFormat::kText;
   GoalOptions goal;
   goal.goal = Goal::kCheapest;
   goal.everyForm = true;
   if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, planner), readStart(options.mag, start),
+          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
                         readFormat(options.format, format),
                         requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-                        readTarget(options.target, start, planner.target),
+                        readTarget(options.target, start, request.target),
                         readGoalOptions(options.goal, GoalUse::kEveryForm, goal)});
       !refusal.empty()) {
     std::fprintf(console.err, "ostrel forms: %s\n", refusal.c_str());
@@ -117,12 +117,13 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
   GoalResult result;
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
     Plan plan;
-    findPlan(planner, start, Console{console.err, console.err}, search, plan, &result);
+    SearchCounters counters;
+    findPlan(request, counters, start, Console{console.err, console.err}, search, plan, &result);
   });
   if (format == OutputFormat::kJson) {
-    std::fputs(formsJson(planner, start, goal, result).c_str(), console.out);
+    std::fputs(formsJson(request, start, goal, result).c_str(), console.out);
   } else {
-    printText(planner, start, goal, result, console.out);
+    printText(request, start, goal, result, console.out);
   }
   const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
                                       [](const FormResult& form) { return form.best.has_value(); });

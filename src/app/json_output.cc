@@ -27,9 +27,9 @@ json magJson(const MagState& mag) {
           {"bars", statsJson(mag.defBar, mag.powBar, mag.dexBar, mag.mindBar)}};
 }
 
-json playerJson(const PlannerState& planner) {
-  return {{"sectionId", kSectionIdNames[planner.sectionId]},
-          {"charClass", kCharClassNames[planner.charClass]}};
+json playerJson(const Player& player) {
+  return {{"sectionId", kSectionIdNames[player.sectionId]},
+          {"charClass", kCharClassNames[player.charClass]}};
 }
 
 json summaryJson(const MagState& reached, std::int32_t feedings, std::int64_t meseta) {
@@ -54,10 +54,10 @@ const char* outcomeName(PlanOutcome outcome) {
 }
 
 // What every plan document opens with: the player, the start and the target asked for.
-json requestJson(const PlannerState& planner, const MagState& start) {
-  const Target& target = planner.target;
+json requestJson(const PlayerRequest& request, const MagState& start) {
+  const Target& target = request.target;
   json document;
-  document["player"] = playerJson(planner);
+  document["player"] = playerJson(request.player);
   document["start"] = magJson(start);
   document["target"] = {{"def", target.def},
                         {"pow", target.pow},
@@ -84,9 +84,9 @@ double feedingHours(std::int32_t feedings) {
   return std::strtod(printed, nullptr);
 }
 
-std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
+std::string planJson(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
                      const Plan& plan, const GoalOptions* asked) {
-  json document = requestJson(planner, start);
+  json document = requestJson(request, start);
   if (asked != nullptr) {
     document["goal"] = goalName(asked->goal);
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
@@ -113,9 +113,9 @@ std::string planJson(const PlannerState& planner, const MagState& start, PlanOut
   return document.dump(2) + "\n";
 }
 
-std::string formsJson(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+std::string formsJson(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
                       const GoalResult& result) {
-  json document = requestJson(planner, start);
+  json document = requestJson(request, start);
   document["goal"] = goalName(goal.goal);
   document["beamWidth"] = goal.beamWidth;
   json& forms = document["forms"] = json::array();
@@ -141,9 +141,9 @@ std::string formsJson(const PlannerState& planner, const MagState& start, const 
   return document.dump(2) + "\n";
 }
 
-std::string feedJson(const PlannerState& planner, const MagState& start,
+std::string feedJson(const Player& player, const MagState& start,
                      const std::vector<FeedRun>& runs) {
-  json document = {{"player", playerJson(planner)}, {"start", magJson(start)}};
+  json document = {{"player", playerJson(player)}, {"start", magJson(start)}};
   json& runList = document["runs"] = json::array();
   std::int32_t feedings = 0;
   std::int64_t meseta = 0;

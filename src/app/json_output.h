@@ -28,18 +28,17 @@ struct FeedRun {
 // The plan command's document: player, start, target, the goal and form asked for (only when
 // `asked` is given), outcome, summary (null without a plan), runs and feedings, both first
 // feeding first.
-std::string planJson(const PlannerState& planner, const MagState& start, PlanOutcome outcome,
+std::string planJson(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
                      const Plan& plan, const GoalOptions* asked = nullptr);
 
 // The forms command's document: player, start, target, goal, beam width, and every form in the
 // form menu's order, reached (feedings, meseta, hours of its best plan), not found, or excluded
 // (with the reason).
-std::string formsJson(const PlannerState& planner, const MagState& start, const GoalOptions& goal,
+std::string formsJson(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
                       const GoalResult& result);
 
 // The feed command's document: player, start, the mag after each run, and the summary.
-std::string feedJson(const PlannerState& planner, const MagState& start,
-                     const std::vector<FeedRun>& runs);
+std::string feedJson(const Player& player, const MagState& start, const std::vector<FeedRun>& runs);
 
 // Hours of feeding as the reports print them, rounded to two decimals: sixty feedings an hour.
 double feedingHours(std::int32_t feedings);

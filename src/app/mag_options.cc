@@ -107,7 +107,7 @@ std::string requireOption(const char* option, const std::string& text, const std
   return std::string(option) + " is required and was not given; allowed: " + allowed;
 }
 
-std::string readPlayer(const MagOptionText& text, PlannerState& planner) {
+std::string readPlayer(const MagOptionText& text, Player& player) {
   if (std::string missing =
           firstRefusal({requireOption("--section", text.section,
                                       menuAllowed(0, kSectionIdNames, kSectionIdCount)),
@@ -126,8 +126,8 @@ std::string readPlayer(const MagOptionText& text, PlannerState& planner) {
     return refuse("--class", text.charClass, "not a class",
                   menuAllowed(0, kCharClassNames, kCharClassCount));
   }
-  planner.sectionId = section;
-  planner.charClass = charClass;
+  player.sectionId = section;
+  player.charClass = charClass;
   return {};
 }
 

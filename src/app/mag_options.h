@@ -36,7 +36,7 @@ std::string firstRefusal(std::initializer_list<std::string> refusals);
 std::string requireOption(const char* option, const std::string& text, const std::string& allowed);
 
 // Section ID and class, by name (any case) or by the dialogue's menu number.
-std::string readPlayer(const MagOptionText& text, PlannerState& planner);
+std::string readPlayer(const MagOptionText& text, Player& player);
 
 // The mag to start from: a new mag without --mag, else the form (name or form menu number 1..45)
 // with --stats and --bars (0/0/0/0 when left out). Refused as in the dialogue: def below 5,

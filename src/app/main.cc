@@ -13,6 +13,5 @@ int main(int argc, char** argv) {
   const ostrel::Console console;
   ostrel::AnswerReader reader;
   if (argc > 1) return ostrel::runCommandLine(argc, argv, console, reader);
-  ostrel::PlannerState planner;
-  return ostrel::runDialogue(planner, reader, console);
+  return ostrel::runDialogue(reader, console);
 }

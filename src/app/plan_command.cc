@@ -41,21 +41,17 @@ std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& path
   return {};
 }
 
-// Empties the plan files and writes a found plan through the reports, exactly as the dialogue
-// does; returns the console lines the reports wrote, less the dialogue's "read bottom up" line.
-std::optional<std::string> writePlan(PlannerState& planner, const MagState& start,
-                                     PlanOutcome outcome, const Plan& plan,
-                                     const Console& console) {
+// Empties the plan files and writes a found plan through the report, exactly as the dialogue
+// does; returns the console lines the report wrote, less the dialogue's "read bottom up" line.
+std::optional<std::string> writePlan(const Player& player, PlanFiles& files, PlanOutcome outcome,
+                                     const Plan& plan, const Console& console) {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* lines = open_memstream(&buffer, &size);
   if (lines == nullptr) return std::nullopt;
   const Console reports{lines, console.err};
-  emptyPlanFiles(planner, reports);
-  if (outcome == PlanOutcome::kFound) {
-    reportPlan(planner, plan, reports);
-    reportFirstRun(planner, start, reports);
-  }
+  emptyPlanFiles(files, reports);
+  if (outcome == PlanOutcome::kFound) reportPlan(player, plan, files, reports);
   std::fclose(lines);
   std::string text(buffer, size);
   std::free(buffer);  // NOLINT(cppcoreguidelines-no-malloc): open_memstream's buffer
@@ -63,9 +59,8 @@ std::optional<std::string> writePlan(PlannerState& planner, const MagState& star
   return text;
 }
 
-void explainNoPlan(const PlannerState& planner, const GoalOptions& goal, PlanOutcome outcome,
-                   const GoalResult& details, const Console& console) {
-  const Target& target = planner.target;
+void explainNoPlan(const Target& target, const SearchCounters& counters, const GoalOptions& goal,
+                   PlanOutcome outcome, const GoalResult& details, const Console& console) {
   if (const std::string form = formNotReachedText(goal, outcome, details); !form.empty()) {
     std::fprintf(console.err, "ostrel plan: %s\n", form.c_str());
   } else if (goal.goal != Goal::kFirst) {
@@ -78,7 +73,7 @@ void explainNoPlan(const PlannerState& planner, const GoalOptions& goal, PlanOut
     std::fprintf(console.err,
                  "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
                  "reaching %d/%d/%d/%d\n",
-                 planner.nodeCount, target.def, target.pow, target.dex, target.mind);
+                 counters.nodeCount, target.def, target.pow, target.dex, target.mind);
   } else {
     std::fprintf(console.err,
                  "ostrel plan: no plan: no sequence of feedings reaches %d/%d/%d/%d from this "
@@ -113,17 +108,18 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
 }
 
 int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
-  PlannerState planner;
+  PlayerRequest request;
+  PlanFiles files;
   MagState start;
   OutputFormat format = OutputFormat::kText;
   GoalOptions goal;
   // Read in this order: the target is checked against the start.
-  if (std::string refusal = firstRefusal(
-          {readPlayer(options.mag, planner), readStart(options.mag, start),
-           readFormat(options.format, format), readPlanFiles(options, planner.planFilePaths),
-           requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-           readTarget(options.target, start, planner.target),
-           readGoalOptions(options.goal, GoalUse::kOnePlan, goal)});
+  if (std::string refusal =
+          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
+                        readFormat(options.format, format), readPlanFiles(options, files.paths),
+                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+                        readTarget(options.target, start, request.target),
+                        readGoalOptions(options.goal, GoalUse::kOnePlan, goal)});
       !refusal.empty()) {
     return refuse(console, refusal);
   }
@@ -132,10 +128,12 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   Plan plan;
   GoalResult details;
   PlanOutcome outcome = PlanOutcome::kImpossible;
+  SearchCounters counters;
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-    outcome = findPlan(planner, start, Console{console.err, console.err}, search, plan, &details);
+    outcome = findPlan(request, counters, start, Console{console.err, console.err}, search, plan,
+                       &details);
   });
-  const std::optional<std::string> lines = writePlan(planner, start, outcome, plan, console);
+  const std::optional<std::string> lines = writePlan(request.player, files, outcome, plan, console);
   if (!lines) {
     std::fprintf(console.err, "ostrel plan: out of memory\n");
     return 1;
@@ -144,18 +142,20 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
     // The goal and form are in the document only when asked for, so that the first-found plan's
     // document stays as it always was.
     const GoalOptions* asked = options.goal.given() ? &goal : nullptr;
-    std::fputs(planJson(planner, start, outcome, plan, asked).c_str(), console.out);
+    std::fputs(planJson(request, start, outcome, plan, asked).c_str(), console.out);
   } else {
     std::fputs(lines->c_str(), console.out);
   }
-  if (outcome != PlanOutcome::kFound) explainNoPlan(planner, goal, outcome, details, console);
+  if (outcome != PlanOutcome::kFound) {
+    explainNoPlan(request.target, counters, goal, outcome, details, console);
+  }
 
   if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
     std::fprintf(console.err, "ostrel plan: cannot write to standard output: %s\n",
                  std::strerror(errno != 0 ? errno : EIO));
     return 1;
   }
-  return outcome == PlanOutcome::kFound && planFilesComplete(planner) ? 0 : 1;
+  return outcome == PlanOutcome::kFound && planFilesComplete(files) ? 0 : 1;
 }
 
 }  // namespace ostrel

@@ -1,8 +1,6 @@
 // The game's evolution rules.
 #include "model/evolution.h"
 
-#include "model/tables.h"
-
 namespace ostrel {
 namespace {
 
@@ -11,75 +9,57 @@ constexpr std::int32_t kDominantDex = 1;
 constexpr std::int32_t kDominantMind = 2;
 
 // From level 100 on, a form changes only when the section ID's two pair sums are equal.
-bool sumConditionHolds(SectionId sectionId, const MagState& mag) {
-  switch (kSectionSumRule[sectionId]) {
-    case SumRule::kDefDex:
-      return mag.def + mag.dex == mag.pow + mag.mind;
-    case SumRule::kDefPow:
-      return mag.def + mag.pow == mag.dex + mag.mind;
-    case SumRule::kDefMind:
-      return mag.def + mag.mind == mag.pow + mag.dex;
-  }
-  return false;
+void applyLevel100Rule(const Player& player, MagState& mag) {
+  const PairSums sums = pairSums(player.sectionId, mag.def, mag.pow, mag.dex, mag.mind);
+  if (sums.first == sums.second) mag.type = finalForm(player);
 }
 
-void applyLevel100Rule(const PlannerState& planner, MagState& mag) {
-  if (!sumConditionHolds(planner.sectionId, mag)) return;
-  const auto column = static_cast<int>(kSectionSumRule[planner.sectionId]);
-  mag.type = kLevel100Type[planner.charClass / 2][column];
-}
-
-void applyLevel50Rule(const PlannerState& planner, MagState& mag) {
-  const std::int32_t classGroup = planner.charClass / 4;
-  const std::int32_t order = statOrder(planner, mag.pow, mag.dex, mag.mind);
-  const std::int32_t dominant = dominantStat(planner, mag.pow, mag.dex, mag.mind);
+void applyLevel50Rule(const Player& player, const StatDelta& feeding, MagState& mag) {
   if (mag.def < kHighDefLimit) {
-    const int highSection = planner.sectionId >= kHighSectionStart ? 1 : 0;
-    mag.type = kLevel50Type[order][classGroup * 2 + highSection];
-  } else if (classGroup == 2) {
-    mag.type = dominant == kDominantPow ? kLevel50HighDefPowType : kLevel50HighDefOtherType;
+    mag.type = level50Form(player, statOrder(feeding, mag.pow, mag.dex, mag.mind));
+  } else if (evolvesWithHighDef(player)) {
+    mag.type = level50HighDefForm(dominantStat(feeding, mag.pow, mag.dex, mag.mind));
   }
 }
 
 }  // namespace
 
-void checkEvolution(const PlannerState& planner, MagState& mag) {
+void checkEvolution(const Player& player, const StatDelta& feeding, MagState& mag) {
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
   const std::int32_t level = mag.level;
-  if (level >= 100 && level % 5 == 0 && mag.type < kFinalTypeStart) {
-    applyLevel100Rule(planner, mag);
+  if (level >= kFirstFinalEvent && level % kEventStep == 0 && mag.type < kFinalTypeStart) {
+    applyLevel100Rule(player, mag);
   } else if (level == 10) {
     // Level 10 and 35 ignore the current form: even a final form entered early takes these.
-    mag.type = kLevel10Type[planner.charClass / 4];
+    mag.type = level10Form(player);
   } else if (level == 35) {
-    mag.type = kLevel35Type[dominantStat(planner, mag.pow, mag.dex, mag.mind)][planner.charClass / 4];
-  } else if (level >= 50 && level % 5 == 0 && mag.type < kFinalTypeStart) {
+    mag.type = level35Form(player, dominantStat(feeding, mag.pow, mag.dex, mag.mind));
+  } else if (level >= kFirstStatsEvent && level % kEventStep == 0 && mag.type < kFinalTypeStart) {
     // Levels 100..200 were taken above for these forms, so this is 50..95.
-    applyLevel50Rule(planner, mag);
+    applyLevel50Rule(player, feeding, mag);
   }
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
 }
 
-std::int32_t dominantStat(const PlannerState& planner, std::int32_t pow, std::int32_t dex,
+std::int32_t dominantStat(const StatDelta& feeding, std::int32_t pow, std::int32_t dex,
                           std::int32_t mind) {
-  const StatDelta& delta = planner.lastDelta;
   if (pow > mind && pow > dex) return kDominantPow;
   if (dex > mind && dex > pow) return kDominantDex;
   if (mind > dex && mind > pow) return kDominantMind;
-  if (pow > dex && pow == mind && delta.pow > delta.mind) return kDominantPow;
-  if (pow > mind && pow == dex && delta.pow > delta.dex) return kDominantPow;
-  if (dex > pow && dex == mind && delta.dex > delta.mind) return kDominantDex;
-  if (dex > mind && dex == pow && delta.dex > delta.pow) return kDominantDex;
-  if (mind > dex && mind == pow && delta.mind > delta.pow) return kDominantMind;
-  if (mind > pow && mind == dex && delta.mind > delta.dex) return kDominantMind;
-  // dex and mind tied above pow with equal deltas: dex, the earlier of the two.
+  if (pow > dex && pow == mind && feeding.pow > feeding.mind) return kDominantPow;
+  if (pow > mind && pow == dex && feeding.pow > feeding.dex) return kDominantPow;
+  if (dex > pow && dex == mind && feeding.dex > feeding.mind) return kDominantDex;
+  if (dex > mind && dex == pow && feeding.dex > feeding.pow) return kDominantDex;
+  if (mind > dex && mind == pow && feeding.mind > feeding.pow) return kDominantMind;
+  if (mind > pow && mind == dex && feeding.mind > feeding.dex) return kDominantMind;
+  // dex and mind tied above pow with equal bar changes: dex, the earlier of the two.
   if (dex > pow && dex == mind) return kDominantDex;
   return kDominantPow;
 }
 
-std::int32_t statOrder(const PlannerState& planner, std::int32_t pow, std::int32_t dex,
+std::int32_t statOrder(const StatDelta& feeding, std::int32_t pow, std::int32_t dex,
                        std::int32_t mind) {
-  switch (dominantStat(planner, pow, dex, mind)) {
+  switch (dominantStat(feeding, pow, dex, mind)) {
     case kDominantPow:
       return dex > mind ? 0 : 1;
     case kDominantDex:

@@ -18,12 +18,11 @@ bool moveBar(std::int32_t& stat, std::int32_t& bar, std::int32_t change, std::in
   return true;
 }
 
-// After one level-up. A form can only change at levels 10 and 35, and below the final forms at
-// the multiples of 5 from 50 on; anywhere else the check would only bring the level up to date.
-void afterLevelUp(const PlannerState& planner, MagState& mag) {
+// After one level-up: the evolution check where the form may change, else only the new level.
+void afterLevelUp(const Player& player, const StatDelta& feeding, MagState& mag) {
   const std::int32_t level = mag.level + 1;
-  if (level == 10 || level == 35 || (level >= 50 && level % 5 == 0 && mag.type < kFinalTypeStart)) {
-    checkEvolution(planner, mag);
+  if (formMayChangeAt(level, mag.type)) {
+    checkEvolution(player, feeding, mag);
   } else {
     mag.level = level;
   }
@@ -35,22 +34,22 @@ void feedDeltas(Item item, MagType type, StatDelta& delta) {
   if (item >= 0 && item < kItemCount) delta = kFeedTable[feedTableOf(type)][item];
 }
 
-void feedItem(PlannerState& planner, Item item, MagState& mag) {
+StatDelta feedItem(const Player& player, Item item, MagState& mag) {
   StatDelta delta;
   feedDeltas(item, mag.type, delta);
-  applyFeeding(planner, mag, delta);
+  return applyFeeding(player, mag, delta);
 }
 
-void applyFeeding(PlannerState& planner, MagState& mag, StatDelta delta) {
+StatDelta applyFeeding(const Player& player, MagState& mag, StatDelta delta) {
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-  if (mag.level >= kMaxLevel) return;
-  planner.lastDelta = delta;
+  if (mag.level >= kMaxLevel) return {};
   // A level-up earlier in this feeding can bring the mag to 200: a later full bar then stays
   // above 99 for good, since every later feeding stops at the check above.
-  if (moveBar(mag.def, mag.defBar, delta.def, mag.level)) afterLevelUp(planner, mag);
-  if (moveBar(mag.pow, mag.powBar, delta.pow, mag.level)) afterLevelUp(planner, mag);
-  if (moveBar(mag.dex, mag.dexBar, delta.dex, mag.level)) afterLevelUp(planner, mag);
-  if (moveBar(mag.mind, mag.mindBar, delta.mind, mag.level)) afterLevelUp(planner, mag);
+  if (moveBar(mag.def, mag.defBar, delta.def, mag.level)) afterLevelUp(player, delta, mag);
+  if (moveBar(mag.pow, mag.powBar, delta.pow, mag.level)) afterLevelUp(player, delta, mag);
+  if (moveBar(mag.dex, mag.dexBar, delta.dex, mag.level)) afterLevelUp(player, delta, mag);
+  if (moveBar(mag.mind, mag.mindBar, delta.mind, mag.level)) afterLevelUp(player, delta, mag);
+  return delta;
 }
 
 }  // namespace ostrel

@@ -43,12 +43,14 @@ void feedDeltas(Item item, MagType type, StatDelta& delta);
 // The bar changes of an item the search feeds (0..10) for a valid form (0..44): a table lookup.
 inline StatDelta deltaOf(Item item, MagType type) { return kDeltaByType[type][item]; }
 
-// Feeds `item` to `mag`: looks its deltas up for the form before the feeding, then applies them.
-void feedItem(PlannerState& planner, Item item, MagState& mag);
+// Feeds `item` to `mag`: looks its bar changes up for the form before the feeding, then applies
+// them. Returns what applyFeeding returns.
+StatDelta feedItem(const Player& player, Item item, MagState& mag);
 
-// Applies one feeding's deltas: bars move in the order def, pow, dex, mind; a bar reaching 100
-// gives one level (at most once per stat) while the mag is below level 200, and evolution is
-// checked at once after each level-up. A mag at level 200 is left untouched, lastDelta included.
-void applyFeeding(PlannerState& planner, MagState& mag, StatDelta delta);
+// Applies one feeding's bar changes: bars move in the order def, pow, dex, mind; a bar reaching
+// 100 gives one level (at most once per stat) while the mag is below level 200, and evolution is
+// checked at once after each level-up, with these bar changes to break stat ties. Returns the bar
+// changes applied: `delta`, or none at all for a mag at level 200, which is left untouched.
+StatDelta applyFeeding(const Player& player, MagState& mag, StatDelta delta);
 
 }  // namespace ostrel

@@ -1,4 +1,5 @@
-// Which forms a plan can end in, from the evolution rules alone.
+// Which forms a plan can end in, from the evolution rules alone: their own lookups of the forms
+// each rule gives, and the rules themselves applied at the target stats.
 #include "model/form_rules.h"
 
 #include <bit>
@@ -10,10 +11,6 @@
 namespace ostrel {
 namespace {
 
-constexpr std::int32_t kFirstLevel50Event = 50;
-constexpr std::int32_t kLastLevel50Event = 95;
-constexpr std::int32_t kFirstFinalEvent = 100;
-
 // What the rules can give this player: the forms of each stage.
 struct PlayerForms {
   MagType level10;
@@ -23,18 +20,22 @@ struct PlayerForms {
   MagType finalForm;
 };
 
-PlayerForms playerForms(const PlannerState& player) {
-  const std::int32_t group = player.charClass / 4;
-  const int column = group * 2 + (player.sectionId >= kHighSectionStart ? 1 : 0);
-  PlayerForms forms{kLevel10Type[group], 0, 0, 0, 0};
-  for (const auto& row : kLevel35Type) forms.level35 |= formBit(row[group]);
-  for (const auto& row : kLevel50Type) forms.level50 |= formBit(row[column]);
-  if (group == 2) {
-    forms.level50HighDef = formBit(kLevel50HighDefPowType) | formBit(kLevel50HighDefOtherType);
+PlayerForms playerForms(const Player& player) {
+  PlayerForms forms{level10Form(player), 0, 0, 0, finalForm(player)};
+  for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+    forms.level35 |= formBit(level35Form(player, dominant));
+    if (evolvesWithHighDef(player)) forms.level50HighDef |= formBit(level50HighDefForm(dominant));
   }
-  const auto rule = static_cast<int>(kSectionSumRule[player.sectionId]);
-  forms.finalForm = kLevel100Type[player.charClass / 2][rule];
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    forms.level50 |= formBit(level50Form(player, order));
+  }
   return forms;
+}
+
+// Whether the levels from 50 to 95 may leave the form as it is: a def target of 45 or more lets
+// the mags of the classes that do not evolve with a high def keep their form.
+bool mayKeepFormFrom50(const PlayerRequest& request) {
+  return !evolvesWithHighDef(request.player) && request.target.def >= kHighDefLimit;
 }
 
 // A final form at level 35 or more never changes again: no rule from 50 on touches it.
@@ -42,66 +43,34 @@ bool keepsFinalForm(MagType type, std::int32_t level) {
   return type >= kFinalTypeStart && level >= 35;
 }
 
-// The two pair sums of the section ID's rule, for the stats of `mag`.
-struct PairSums {
-  std::int32_t first;
-  std::int32_t second;
-};
-
-PairSums pairSums(SectionId sectionId, std::int32_t def, std::int32_t pow, std::int32_t dex,
-                  std::int32_t mind) {
-  switch (kSectionSumRule[sectionId]) {
-    case SumRule::kDefDex:
-      return {def + dex, pow + mind};
-    case SumRule::kDefPow:
-      return {def + pow, dex + mind};
-    case SumRule::kDefMind:
-      return {def + mind, pow + dex};
-  }
-  return {0, 0};
-}
-
 // Whether a mag on its way from `start` to the target can stand at `level` with equal pair sums:
 // both sums are then level / 2, and each can only lie between its value at the start and at the
 // target, since stats never fall.
-bool pairSumPossibleAt(const PlannerState& player, const MagState& start, std::int32_t level) {
-  const Target& t = player.target;
-  const PairSums from = pairSums(player.sectionId, start.def, start.pow, start.dex, start.mind);
-  const PairSums to = pairSums(player.sectionId, t.def, t.pow, t.dex, t.mind);
+bool pairSumPossibleAt(const PlayerRequest& request, const MagState& start, std::int32_t level) {
+  const Target& t = request.target;
+  const SectionId sectionId = request.player.sectionId;
+  const PairSums from = pairSums(sectionId, start.def, start.pow, start.dex, start.mind);
+  const PairSums to = pairSums(sectionId, t.def, t.pow, t.dex, t.mind);
   const std::int32_t half = level / 2;
   return level % 2 == 0 && from.first <= half && half <= to.first && from.second <= half &&
          half <= to.second;
 }
 
-// The forms the evolution at the target level gives when the target stats decide it: a stat tie
-// goes by the deltas of the last feeding, so every order of those deltas is tried. Empty when
-// the target level decides nothing (no evolution there, or a rule that may keep the form).
-FormSet decidedAtTarget(const PlannerState& player, const PlayerForms& forms) {
-  const Target& t = player.target;
-  const std::int32_t level = t.level;
-  const std::int32_t group = player.charClass / 4;
-  const int column = group * 2 + (player.sectionId >= kHighSectionStart ? 1 : 0);
-  if (level >= kFirstFinalEvent) {
-    if (level % 5 != 0) return 0;
-    const PairSums sums = pairSums(player.sectionId, t.def, t.pow, t.dex, t.mind);
-    return sums.first == sums.second ? formBit(forms.finalForm) : 0;
-  }
-  if (level == 10) return formBit(forms.level10);
-  const bool level50Event = level >= kFirstLevel50Event && level % 5 == 0;
-  if (level != 35 && !level50Event) return 0;
-  if (level50Event && t.def >= kHighDefLimit && group < 2) return 0;  // keeps its form
+// The forms the evolution at the target level gives when the target stats decide it: the rules
+// are applied to a mag at the target stats, with every order of the last feeding's bar changes,
+// which break stat ties. Empty when the target level decides nothing (no evolution there, or a
+// rule that may keep the form).
+FormSet decidedAtTarget(const PlayerRequest& request) {
+  const Target& t = request.target;
+  // Form 0 stands for whatever form below the final ones the mag has: no rule gives form 0, so a
+  // mag still in it after the check has kept its form.
+  const MagState atTarget{0, t.def, t.pow, t.dex, t.mind, 0, 0, 0, 0, t.level};
   FormSet decided = 0;
-  PlannerState tie = player;
-  for (int deltas = 0; deltas < 27; ++deltas) {
-    tie.lastDelta = {0, deltas % 3, deltas / 3 % 3, deltas / 9};
-    const std::int32_t dominant = dominantStat(tie, t.pow, t.dex, t.mind);
-    if (level == 35) {
-      decided |= formBit(kLevel35Type[dominant][group]);
-    } else if (t.def < kHighDefLimit) {
-      decided |= formBit(kLevel50Type[statOrder(tie, t.pow, t.dex, t.mind)][column]);
-    } else {
-      decided |= formBit(dominant == 0 ? kLevel50HighDefPowType : kLevel50HighDefOtherType);
-    }
+  for (std::int32_t changes = 0; changes < 27; ++changes) {
+    MagState mag = atTarget;
+    checkEvolution(request.player, {0, changes % 3, changes / 3 % 3, changes / 9}, mag);
+    if (mag.type == 0) return 0;
+    decided |= formBit(mag.type);
   }
   return decided;
 }
@@ -118,15 +87,16 @@ struct Source {
 };
 
 // Why `source` cannot give the form on the way from `start` to the target, or kNone.
-FormExclusion sourceFails(const PlannerState& player, const MagState& start, const Source& source) {
-  const std::int32_t target = player.target.level;
+FormExclusion sourceFails(const PlayerRequest& request, const MagState& start,
+                          const Source& source) {
+  const std::int32_t target = request.target.level;
   std::int32_t nextLevel = 0;  // the first level above the start's that gives the form
   bool pairSumPossible = false;
   for (std::int32_t level = source.first; level <= source.last; level += source.step) {
     if (level <= start.level) continue;
     if (nextLevel == 0) nextLevel = level;
     if (level <= target && source.conditionFails == ExclusionKind::kPairSumNever &&
-        pairSumPossibleAt(player, start, level)) {
+        pairSumPossibleAt(request, start, level)) {
       pairSumPossible = true;
     }
   }
@@ -143,15 +113,14 @@ FormExclusion sourceFails(const PlannerState& player, const MagState& start, con
 
 // The first level on the way at which the mag's own form is sure to be replaced, or 0 when it
 // can keep its form to the end.
-std::int32_t startFormReplacedAt(const PlannerState& player, const MagState& start) {
-  const std::int32_t target = player.target.level;
+std::int32_t startFormReplacedAt(const PlayerRequest& request, const MagState& start) {
+  const std::int32_t target = request.target.level;
   const auto onTheWay = [&](std::int32_t level) { return start.level < level && level <= target; };
   if (onTheWay(10)) return 10;
   if (onTheWay(35)) return 35;
-  // From 50 to 95 the form always changes, unless class groups 0 and 1 have def 45 or more.
-  const bool mayKeep = player.charClass / 4 < 2 && player.target.def >= kHighDefLimit;
-  if (start.type < kFinalTypeStart && !mayKeep) {
-    for (std::int32_t level = kFirstLevel50Event; level <= kLastLevel50Event; level += 5) {
+  // From 50 to 95 the form always changes, unless a high def lets it stay.
+  if (start.type < kFinalTypeStart && !mayKeepFormFrom50(request)) {
+    for (std::int32_t level = kFirstStatsEvent; level <= kLastStatsEvent; level += kEventStep) {
       if (onTheWay(level)) return level;
     }
   }
@@ -160,27 +129,27 @@ std::int32_t startFormReplacedAt(const PlannerState& player, const MagState& sta
 
 }  // namespace
 
-FormSet reachableForms(const PlannerState& player, MagType type, std::int32_t level,
+FormSet reachableForms(const Player& player, MagType type, std::int32_t level,
                        std::int32_t targetLevel) {
   FormSet reachable = formBit(type);
   if (keepsFinalForm(type, level)) return reachable;
   const PlayerForms forms = playerForms(player);
   if (level < 10 && targetLevel >= 10) reachable |= formBit(forms.level10);
   if (level < 35 && targetLevel >= 35) reachable |= forms.level35;
-  if (level < kLastLevel50Event && targetLevel >= kFirstLevel50Event) {
+  if (level < kLastStatsEvent && targetLevel >= kFirstStatsEvent) {
     reachable |= forms.level50 | forms.level50HighDef;
   }
   if (targetLevel >= kFirstFinalEvent) reachable |= formBit(forms.finalForm);
   return reachable;
 }
 
-std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& player,
+std::array<FormExclusion, kMagTypeCount> excludedForms(const PlayerRequest& request,
                                                        const MagState& start) {
   std::array<FormExclusion, kMagTypeCount> excluded{};
   const std::int32_t startLevel = start.def + start.pow + start.dex + start.mind;
   MagState from = start;
   from.level = startLevel;
-  const Target& target = player.target;
+  const Target& target = request.target;
 
   if (keepsFinalForm(start.type, startLevel) || startLevel >= target.level) {
     // Nothing on the way can change the form.
@@ -190,8 +159,8 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& playe
     return excluded;
   }
 
-  const PlayerForms forms = playerForms(player);
-  const FormSet decided = decidedAtTarget(player, forms);
+  const PlayerForms forms = playerForms(request.player);
+  const FormSet decided = decidedAtTarget(request);
   const ExclusionKind level50Def =
       start.def >= kHighDefLimit ? ExclusionKind::kDefTooHigh : ExclusionKind::kNone;
   const ExclusionKind highDef =
@@ -207,24 +176,25 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& playe
       sources[count++] = {10, 10, 1, ExclusionKind::kNone, target.level >= 35 ? 35 : 0};
     }
     if ((forms.level35 & bit) != 0) {
-      const bool mayKeep = player.charClass / 4 < 2 && target.def >= kHighDefLimit;
-      const bool replaced = target.level >= kFirstLevel50Event && !mayKeep;
-      sources[count++] = {35, 35, 1, ExclusionKind::kNone, replaced ? kFirstLevel50Event : 0};
+      const bool replaced = target.level >= kFirstStatsEvent && !mayKeepFormFrom50(request);
+      sources[count++] = {35, 35, 1, ExclusionKind::kNone, replaced ? kFirstStatsEvent : 0};
     }
     if ((forms.level50 & bit) != 0) {
-      sources[count++] = {kFirstLevel50Event, kLastLevel50Event, 5, level50Def};
+      sources[count++] = {kFirstStatsEvent, kLastStatsEvent, kEventStep, level50Def};
     }
     if ((forms.level50HighDef & bit) != 0) {
-      sources[count++] = {kFirstLevel50Event, kLastLevel50Event, 5, highDef};
+      sources[count++] = {kFirstStatsEvent, kLastStatsEvent, kEventStep, highDef};
     }
     if (type == forms.finalForm) {
-      sources[count++] = {kFirstFinalEvent, kMaxLevel, 10, ExclusionKind::kPairSumNever};
+      // Equal pair sums need an even level: every other multiple of 5.
+      sources[count++] = {kFirstFinalEvent, kMaxLevel, 2 * kEventStep,
+                          ExclusionKind::kPairSumNever};
     }
 
     FormExclusion reason;
     bool possible = false;
     if (type == start.type) {
-      const std::int32_t replacedAt = startFormReplacedAt(player, from);
+      const std::int32_t replacedAt = startFormReplacedAt(request, from);
       if (replacedAt == 0) {
         possible = true;
       } else {
@@ -234,7 +204,7 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& playe
       reason = {ExclusionKind::kOtherPlayers, 0, 0};
     }
     for (int i = 0; i < count && !possible; ++i) {
-      const FormExclusion fails = sourceFails(player, from, sources[i]);
+      const FormExclusion fails = sourceFails(request, from, sources[i]);
       if (fails.kind == ExclusionKind::kNone) {
         possible = true;
       } else if (reason.kind == ExclusionKind::kNone) {

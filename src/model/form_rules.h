@@ -21,7 +21,7 @@ constexpr FormSet formBit(MagType type) { return FormSet{1} << type; }
 
 // The forms a mag of form `type` at `level` can still take on the way to a target of level
 // `targetLevel`, its own form included.
-FormSet reachableForms(const PlannerState& player, MagType type, std::int32_t level,
+FormSet reachableForms(const Player& player, MagType type, std::int32_t level,
                        std::int32_t targetLevel);
 
 enum class ExclusionKind {
@@ -48,8 +48,8 @@ struct FormExclusion {
 };
 
 // For every form, whether the rules exclude it as the final form of a plan from `start` (stats at
-// most their targets) to `player.target`.
-std::array<FormExclusion, kMagTypeCount> excludedForms(const PlannerState& player,
+// most their targets) to `request.target`.
+std::array<FormExclusion, kMagTypeCount> excludedForms(const PlayerRequest& request,
                                                        const MagState& start);
 
 // The reason as a line of text for the user, without a full stop.

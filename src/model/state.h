@@ -1,10 +1,9 @@
 // The records the whole planner speaks in: one mag at one moment (MagState), the game's small
-// index types, the bar changes of one feeding (StatDelta), the stats wanted (Target) and the one
-// PlannerState that the dialogue owns and hands down by reference.
+// index types, the bar changes of one feeding (StatDelta), the stats wanted (Target), who plays
+// (Player) and what the player asks for (PlayerRequest).
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace ostrel {
 
@@ -55,49 +54,17 @@ struct Target {
   std::int32_t level = 0;
 };
 
-// Whether each plan file could be emptied and written during the current plan. A file that
-// failed once is left alone for the rest of the plan, so it never holds half of two plans.
-struct PlanFilesStatus {
-  bool detailFailed = false;
-  bool groupedFailed = false;
-};
-
-// Where the plan files go: the working directory in the dialogue; the command line can put them
-// in another directory or write none at all (`write` false), leaving any old files untouched.
-inline constexpr const char* kDetailFileName = "feedingPlan.txt";
-inline constexpr const char* kGroupedFileName = "feedingPlan2.txt";
-
-struct PlanFilePaths {
-  std::string detail = kDetailFileName;
-  std::string grouped = kGroupedFileName;
-  bool write = true;
-};
-
-// The planner's whole state, created once by the dialogue and passed by reference.
-struct PlannerState {
-  // The player, answered in the dialogue and kept between plans.
+// Who plays: the evolution rules read the character's class and section ID.
+struct Player {
   SectionId sectionId = 0;
   CharClass charClass = 0;
+};
+
+// What the player asks for: who plays and the stats wanted. The dialogue keeps it between plans;
+// every other front end reads one per plan.
+struct PlayerRequest {
+  Player player;
   Target target;
-
-  // The deltas of the feeding in progress; evolution breaks stat ties with them. Never reset.
-  StatDelta lastDelta;
-
-  // Search counters. nodeCount runs on over every plan of the program's run.
-  double nodeCount = 0;
-  std::int32_t hardCount = 0;
-  std::int32_t feedCount = 0;
-  double totalCost = 0;
-
-  // Grouping of the plan into runs of one item while it is written, last feeding first.
-  Item previousItem = -1;
-  std::int32_t runLength = 0;
-  double lineCount = 0;
-  PlanFilesStatus planFiles;
-  PlanFilePaths planFilePaths;
-
-  // The last name looked up; every name is printed before the next lookup overwrites it.
-  char nameBuffer[256] = {};
 };
 
 }  // namespace ostrel

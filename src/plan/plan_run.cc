@@ -1,20 +1,21 @@
-// One plan: reset the counters, find the plan for the goal, write it and tell how it went.
+// One plan: find the plan for the goal, write it and tell how it went.
 #include "plan/plan_run.h"
 
-#include "plan/first_found/search.h"
-#include "plan/report/plan_report.h"
+#include <cstdio>
+#include <utility>
 
 namespace ostrel {
 
-PlanOutcome findPlan(PlannerState& planner, const MagState& start, const Console& console,
-                     const GoalOptions& options, Plan& plan, GoalResult* details) {
+PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
+                     const Console& console, const GoalOptions& options, Plan& plan,
+                     GoalResult* details) {
   if (options.goal == Goal::kFirst && !options.form) {
-    if (findFirstPlan(planner, start, console, plan, options.firstSearch)) {
+    if (findFirstPlan(request, counters, start, console, plan, options.firstSearch)) {
       return PlanOutcome::kFound;
     }
-    return searchGaveUp(planner) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
+    return searchGaveUp(counters) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
   }
-  GoalResult result = planForGoal(planner, start, options);
+  GoalResult result = planForGoal(request, start, options, counters);
   PlanOutcome outcome = PlanOutcome::kImpossible;
   if (result.outcome == GoalOutcome::kFound) {
     plan = result.plan;
@@ -26,26 +27,18 @@ PlanOutcome findPlan(PlannerState& planner, const MagState& start, const Console
   return outcome;
 }
 
-PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console& console,
-                    const GoalOptions& options, Plan* plan, GoalResult* details) {
-  // nodeCount and lastDelta run on over the whole program; everything else starts afresh.
-  planner.lineCount = 0;
-  planner.previousItem = -1;
-  planner.runLength = 0;
-  planner.totalCost = 0;
-  planner.feedCount = 0;
-  planner.hardCount = 0;
-
+PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
+                    const MagState& start, const Console& console, const GoalOptions& options,
+                    Plan* plan, GoalResult* details) {
   Plan found;
-  const PlanOutcome outcome = findPlan(planner, start, console, options, found, details);
+  const PlanOutcome outcome = findPlan(request, counters, start, console, options, found, details);
   if (outcome != PlanOutcome::kFound) {
     std::fputs("failed to create Mag\n", console.out);
     return outcome;
   }
-  reportPlan(planner, found, console);
-  reportFirstRun(planner, start, console);
+  reportPlan(request.player, found, files, console);
   std::fputs("Mag successful!\n", console.out);
-  if (planFilesComplete(planner)) {
+  if (planFilesComplete(files)) {
     std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
   } else {
     std::fputs(

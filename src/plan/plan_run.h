@@ -1,12 +1,15 @@
-// One plan, as every front end runs it: reset the plan's counters, find the plan for the goal,
-// write it through the reports and tell the outcome. The dialogue, the command line and the web
-// page all plan through here, so a plan is the same bytes wherever it is shown.
+// One plan, as every front end runs it: find the plan for the goal, write it through the report
+// and tell the outcome. The dialogue, the command line and the web page all plan through here, so
+// a plan is the same bytes wherever it is shown. Each front end holds its own request, counters
+// and plan files and hands them in.
 #pragma once
 
 #include "model/state.h"
 #include "plan/console.h"
+#include "plan/first_found/search.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 
@@ -14,18 +17,20 @@ namespace ostrel {
 // one); the first-found search's budget ran out; or the rules exclude the wanted final form.
 enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded };
 
-// Finds the plan for `options` from `start` to `planner.target` without writing it. The first
+// Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on
-// `console.out` and its node count carried on in `planner`; every other request goes to the goal
-// searches, whose whole result lands in `details` when given (the forms reached, the exclusion).
-PlanOutcome findPlan(PlannerState& planner, const MagState& start, const Console& console,
-                     const GoalOptions& options, Plan& plan, GoalResult* details = nullptr);
+// `console.out` and its node count carried on in `counters`; every other request goes to the
+// goal searches, whose whole result lands in `details` when given (the forms reached, the
+// exclusion).
+PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
+                     const Console& console, const GoalOptions& options, Plan& plan,
+                     GoalResult* details = nullptr);
 
-// The plan run of the dialogue: resets the plan's counters, finds the plan, writes it through
-// the reports and prints "Mag successful!" and where the plan is, or "failed to create Mag".
-// Returns the outcome; with the default options it is the first-found search, unchanged.
-PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console& console,
-                    const GoalOptions& options = {}, Plan* plan = nullptr,
-                    GoalResult* details = nullptr);
+// The plan run of the dialogue: finds the plan, writes it through the report into `files` and
+// prints "Mag successful!" and where the plan is, or "failed to create Mag". Returns the outcome;
+// with the default options it is the first-found search, unchanged.
+PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
+                    const MagState& start, const Console& console, const GoalOptions& options = {},
+                    Plan* plan = nullptr, GoalResult* details = nullptr);
 
 }  // namespace ostrel

@@ -54,13 +54,11 @@ TEST(FeedRunsTest, FoundPlansFedBackReachTheirMags) {
   int plans = 0;
   for (int i = 0; i < 150; ++i) {
     const testing::PlanCase c = testing::randomPlanCase(rng, 6);
-    PlannerState planner;
-    planner.sectionId = c.section;
-    planner.charClass = c.charClass;
-    planner.target = c.target;
+    const PlayerRequest request{{c.section, c.charClass}, c.target};
+    SearchCounters counters;
     std::FILE* const devNull = std::fopen("/dev/null", "w");
     Plan plan;
-    const bool found = findFirstPlan(planner, c.start, Console{devNull, devNull}, plan);
+    const bool found = findFirstPlan(request, counters, c.start, Console{devNull, devNull}, plan);
     std::fclose(devNull);
     if (!found) continue;
     ++plans;
@@ -80,10 +78,7 @@ TEST(FeedRunsTest, FoundPlansFedBackReachTheirMags) {
     text.resize(text.size() - 2);
     std::vector<FeedRun> read;
     ASSERT_EQ(readItems(text, read), "");
-    PlannerState simulator;
-    simulator.sectionId = c.section;
-    simulator.charClass = c.charClass;
-    feedRuns(simulator, c.start, read);
+    feedRuns(request.player, c.start, read);
     ASSERT_EQ(read.size(), runs.size());
     for (std::size_t r = 0; r + 1 < read.size(); ++r) EXPECT_EQ(read[r].after, runStarts[r + 1]);
     EXPECT_EQ(read.back().after, plan.reached);
@@ -95,18 +90,16 @@ TEST(FeedRunsTest, FoundPlansFedBackReachTheirMags) {
 }
 
 TEST(FeedRunsTest, LevelCapAndEvolution) {
-  PlannerState planner;
-  planner.sectionId = 2;
-  planner.charClass = 4;
+  const Player player{2, 4};
   // 199 levels: one more level-up, then nothing changes any more, bars included.
   const MagState start = {28, 100, 50, 49, 0, 99, 99, 99, 99, 199};
   std::vector<FeedRun> runs = {{8, 1, {}}, {8, 5, {}}};
-  feedRuns(planner, start, runs);
+  feedRuns(player, start, runs);
   EXPECT_EQ(runs[0].after.level, 200);
   EXPECT_EQ(runs[1].after, runs[0].after);
   // A new mag at level 10 evolves by class: a ramar's is kalki.
   std::vector<FeedRun> toTen = {{0, 200, {}}};
-  feedRuns(planner, kBabyMag, toTen);
+  feedRuns(player, kBabyMag, toTen);
   EXPECT_GE(toTen[0].after.level, 10);
   EXPECT_NE(toTen[0].after.type, 0);
 }

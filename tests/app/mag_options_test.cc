@@ -10,14 +10,14 @@ namespace ostrel {
 namespace {
 
 TEST(MagOptionsTest, NamesInAnyCaseOrMenuNumbers) {
-  PlannerState planner;
-  EXPECT_EQ(readPlayer({"WHITILL", "fonewearl", "", "", ""}, planner), "");
-  EXPECT_EQ(planner.sectionId, 9);
-  EXPECT_EQ(planner.charClass, 11);
-  EXPECT_EQ(readPlayer({"0", "Hu Cast", "", "", ""}, planner), "");
-  EXPECT_EQ(planner.sectionId, 0);
-  EXPECT_EQ(planner.charClass, 1);
-  EXPECT_NE(readPlayer({"-0x1", "0", "", "", ""}, planner), "");
+  Player player;
+  EXPECT_EQ(readPlayer({"WHITILL", "fonewearl", "", "", ""}, player), "");
+  EXPECT_EQ(player.sectionId, 9);
+  EXPECT_EQ(player.charClass, 11);
+  EXPECT_EQ(readPlayer({"0", "Hu Cast", "", "", ""}, player), "");
+  EXPECT_EQ(player.sectionId, 0);
+  EXPECT_EQ(player.charClass, 1);
+  EXPECT_NE(readPlayer({"-0x1", "0", "", "", ""}, player), "");
 
   MagState mag;
   EXPECT_EQ(readStart({"0", "0", "45", "5/0/0/0", ""}, mag), "");

@@ -212,11 +212,8 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
     EXPECT_EQ(document["goal"], "cheapest");
     ASSERT_EQ(document["forms"].size(), std::size_t{kMagTypeCount});
 
-    PlannerState player;
-    player.sectionId = c.section;
-    player.charClass = c.charClass;
-    player.target = c.target;
-    const auto exclusions = excludedForms(player, c.start);
+    const PlayerRequest request{{c.section, c.charClass}, c.target};
+    const auto exclusions = excludedForms(request, c.start);
     int reached = 0;
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       const json& form = document["forms"][type];

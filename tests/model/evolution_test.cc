@@ -12,12 +12,8 @@ namespace {
 // wrong; the bars must stay.
 MagType evolve(CharClass charClass, SectionId id, MagType type, int def, int pow, int dex, int mind,
                StatDelta last = {}) {
-  PlannerState planner;
-  planner.lastDelta = last;
-  planner.charClass = charClass;
-  planner.sectionId = id;
   MagState mag{type, def, pow, dex, mind, 1, 2, 3, 4, -1};
-  checkEvolution(planner, mag);
+  checkEvolution(Player{id, charClass}, last, mag);
   EXPECT_EQ(mag, (MagState{mag.type, def, pow, dex, mind, 1, 2, 3, 4, def + pow + dex + mind}));
   return mag.type;
 }
@@ -100,10 +96,9 @@ TEST(EvolutionTest, DominantStatAndStatOrder) {
       {8, 8, 3, 1, 1, 0, 0, 0},  {3, 8, 8, 0, 2, 1, 1, 3},  {3, 8, 8, 0, 1, 2, 2, 5},
       {3, 8, 8, 0, 1, 1, 1, 3}};
   for (const auto& c : cases) {
-    PlannerState planner;
-    planner.lastDelta = {0, c[3], c[4], c[5]};
-    EXPECT_EQ(dominantStat(planner, c[0], c[1], c[2]), c[6]) << c[0] << c[1] << c[2] << c[3];
-    EXPECT_EQ(statOrder(planner, c[0], c[1], c[2]), c[7]) << c[0] << c[1] << c[2] << c[3];
+    const StatDelta feeding{0, c[3], c[4], c[5]};
+    EXPECT_EQ(dominantStat(feeding, c[0], c[1], c[2]), c[6]) << c[0] << c[1] << c[2] << c[3];
+    EXPECT_EQ(statOrder(feeding, c[0], c[1], c[2]), c[7]) << c[0] << c[1] << c[2] << c[3];
   }
 }
 

@@ -31,36 +31,35 @@ TEST(FeedingTest, TheTableOfEachFormAndItsSums) {
 }
 
 TEST(FeedingTest, BarsLevelUpsAndEvolutionsInOneFeeding) {
-  PlannerState planner;  // a Humar of section ID Purplenum at first
+  Player player;  // a Humar of section ID Purplenum at first
   MagState mag{0, 5, 0, 0, 0, 3, 99, 60, 0, 5};
-  applyFeeding(planner, mag, {-5, 1, 45, -7});
-  // def's bar stops at 0 and def stays; pow and dex each rise one level and keep the rest.
+  // def's bar stops at 0 and def stays; pow and dex each rise one level and keep the rest. The
+  // feeding tells the bar changes it applied, not what the bars underwent.
+  EXPECT_EQ(applyFeeding(player, mag, {-5, 1, 45, -7}), (StatDelta{-5, 1, 45, -7}));
   EXPECT_EQ(mag, (MagState{0, 5, 1, 1, 0, 0, 0, 5, 0, 7}));
-  EXPECT_EQ(planner.lastDelta, (StatDelta{-5, 1, 45, -7}));
 
   // At level 34 def rises first: at 35 mind leads and the mag becomes vayu (with pow raised
   // first, pow would tie mind and win on its delta: rudra). pow then reaches 36: no rule.
   mag = {1, 5, 11, 6, 12, 99, 99, 0, 0, 34};
-  applyFeeding(planner, mag, {1, 1, 0, 0});
+  applyFeeding(player, mag, {1, 1, 0, 0});
   EXPECT_EQ(mag, (MagState{29, 6, 12, 6, 12, 0, 0, 0, 0, 36}));
 
   // Varuna at level 10 from def's bar, while pow, dex and mind still get mag's Monomate
   // (5/40/5/0), not Varuna's (5/10/0/-1).
   mag = {0, 5, 4, 0, 0, 95, 10, 10, 50, 9};
-  feedItem(planner, 0, mag);
+  feedItem(player, 0, mag);
   EXPECT_EQ(mag, (MagState{2, 6, 4, 0, 0, 0, 50, 15, 50, 10}));
 
   // At level 199 def rises, and with a Bluefull player (def + dex = pow + mind) the mag becomes a
   // Deva; pow's bar keeps 105 and pow does not rise. Then level 200 changes nothing at all.
-  planner.sectionId = 5;
+  player.sectionId = 5;
   mag = {20, 49, 50, 50, 50, 98, 90, 7, 10, 199};
-  feedItem(planner, 2, mag);  // Trimate for naga: 2/15/0/-16
+  EXPECT_EQ(feedItem(player, 2, mag), (StatDelta{2, 15, 0, -16}));  // Trimate for naga
   EXPECT_EQ(mag, (MagState{36, 50, 50, 50, 50, 0, 105, 7, 0, 200}));
   MagState fed = mag;
   fed.level = 0;  // recomputed, not trusted
-  feedItem(planner, 0, fed);
+  EXPECT_EQ(feedItem(player, 0, fed), StatDelta{});
   EXPECT_EQ(fed, mag);
-  EXPECT_EQ(planner.lastDelta, (StatDelta{2, 15, 0, -16}));
 }
 
 }  // namespace

@@ -21,13 +21,9 @@ constexpr MagType kIla = 9;
 constexpr MagType kAndhaka = 15;
 constexpr MagType kNidra = 43;
 
-PlannerState playerFor(CharClass charClass, SectionId sectionId, Target target) {
-  PlannerState player;
-  player.charClass = charClass;
-  player.sectionId = sectionId;
+PlayerRequest playerFor(CharClass charClass, SectionId sectionId, Target target) {
   target.level = target.def + target.pow + target.dex + target.mind;
-  player.target = target;
-  return player;
+  return {{sectionId, charClass}, target};
 }
 
 MagState mag(MagType type, int def, int pow, int dex, int mind) {
@@ -152,7 +148,7 @@ TEST(FormRulesTest, AFinalFormIsKept) {
 }
 
 TEST(FormRulesTest, FormsAMagCanStillTake) {
-  const PlannerState player = playerFor(0, 0, {50, 50, 50, 50});
+  const Player player = playerFor(0, 0, {50, 50, 50, 50}).player;
   // A new mag: itself, Varuna, the three level-35 forms, six level-50 forms and Deva.
   const FormSet all = reachableForms(player, 0, 5, 200);
   EXPECT_EQ(std::popcount(all), 12);

@@ -55,16 +55,14 @@ inline void expectDocumentReplays(const PlanCase& c, const nlohmann::json& docum
                                       {"dex", target.dex},
                                       {"mind", target.mind},
                                       {"level", target.level}}));
-  PlannerState planner;
-  planner.sectionId = c.section;
-  planner.charClass = c.charClass;
+  const Player player{c.section, c.charClass};
   MagState mag = c.start;
   std::int64_t meseta = 0;
   for (const json& feeding : document["feedings"]) {
     ASSERT_TRUE(sameMag(feeding["before"], mag));
     const Item item = itemNamed(feeding["item"]);
     ASSERT_GE(item, 0) << feeding["item"];
-    feedItem(planner, item, mag);
+    feedItem(player, item, mag);
     meseta += kItemPrice[item];
     ASSERT_TRUE(mag.def <= target.def && mag.pow <= target.pow && mag.dex <= target.dex &&
                 mag.mind <= target.mind);

@@ -1,4 +1,5 @@
 // The plain recursive plan search used as the tests' reference.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -21,12 +22,12 @@ bool helps(std::int32_t stat, std::int32_t target, std::int32_t bar, std::int32_
 // the useful test, the node count with its progress lines and give-up, the prune test, and the
 // roll-back of every feeding that does not lead to the target. The bound test for a state above
 // the target is left out: the prune test keeps the search out of such states, and no test starts
-// in one.
-int referenceSearch(PlannerState& planner, const MagState& state, const Console& console,
-                    double interval) {
-  const Target& t = planner.target;
+// in one. The plan is collected while the recursion unwinds, last feeding first.
+int referenceSearch(const PlayerRequest& request, SearchCounters& counters, const MagState& state,
+                    const Console& console, double interval, Plan& found) {
+  const Target& t = request.target;
   if (state.def == t.def && state.pow == t.pow && state.dex == t.dex && state.mind == t.mind) {
-    reportReached(planner, state, console);
+    found.reached = state;
     return 1;
   }
   const Item preferred = preferredItem(t, state);
@@ -40,37 +41,46 @@ int referenceSearch(PlannerState& planner, const MagState& state, const Console&
                         helps(state.dex, t.dex, state.dexBar, d.dex) ||
                         helps(state.mind, t.mind, state.mindBar, d.mind);
     if (!useful) continue;
-    planner.nodeCount += 1;
-    if (std::fmod(planner.nodeCount, interval) == 0) {
-      std::fprintf(console.out, "Wow this is hard!   %d\n", ++planner.hardCount);
-      if (planner.hardCount > 5) {
+    counters.nodeCount += 1;
+    if (std::fmod(counters.nodeCount, interval) == 0) {
+      std::fprintf(console.out, "Wow this is hard!   %d\n", ++counters.hardCount);
+      if (counters.hardCount > 5) {
         std::fputs("Sorry, I cant figure a way! :(\n", console.out);
         return 0;
       }
     }
-    planner.feedCount += 1;
-    planner.totalCost += kItemPrice[item];
     MagState fed = state;
-    feedItem(planner, item, fed);
+    feedItem(request.player, item, fed);
     const bool pruned = fed.def > t.def || fed.pow > t.pow || fed.dex > t.dex ||
                         fed.mind > t.mind || fed.level > t.level;
-    if (!pruned && referenceSearch(planner, fed, console, interval) == 1) {
-      reportStep(planner, item, state, fed, console);
+    if (!pruned && referenceSearch(request, counters, fed, console, interval, found) == 1) {
+      found.feedings.push_back({item, state});
+      found.cost += kItemPrice[item];
       return 1;
     }
-    planner.totalCost -= kItemPrice[item];  // the feeding is rolled back
-    planner.feedCount -= 1;
-    if (planner.hardCount > 5) return 0;
+    if (counters.hardCount > 5) return 0;
   }
   return 0;
 }
 
 }  // namespace
 
-int searchWith(Engine engine, PlannerState& planner, const MagState& start, const Console& console,
+int searchWith(Engine engine, const PlayerRequest& request, SearchCounters& counters,
+               PlanFiles& files, const MagState& start, const Console& console, Plan& found,
                double interval, SearchStats* stats) {
-  if (engine == Engine::kReference) return referenceSearch(planner, start, console, interval);
-  return searchPlan(planner, start, console, {interval, engine == Engine::kRemembering}, stats);
+  found = Plan{start, {}, start, 0};
+  bool reached = false;
+  if (engine == Engine::kReference) {
+    counters.hardCount = 0;
+    reached = referenceSearch(request, counters, start, console, interval, found) == 1;
+    std::reverse(found.feedings.begin(), found.feedings.end());
+  } else {
+    const SearchOptions options{interval, engine == Engine::kRemembering};
+    reached = findFirstPlan(request, counters, start, console, found, options, stats);
+  }
+  if (!reached) return 0;
+  reportPlan(request.player, found, files, console);
+  return 1;
 }
 
 }  // namespace ostrel::testing

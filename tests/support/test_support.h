@@ -20,10 +20,12 @@ namespace ostrel::testing {
 enum class Engine { kRemembering, kPlain, kReference };
 inline constexpr Engine kAllEngines[] = {Engine::kRemembering, Engine::kPlain, Engine::kReference};
 
-// Searches from `start` to `planner.target` with one progress line every `interval` nodes of the
-// run, giving up at the sixth of a plan. The reference recurses once per feeding on the path, so
-// keep `interval` small for targets that may not be reachable.
-int searchWith(Engine engine, PlannerState& planner, const MagState& start, const Console& console,
+// Searches from `start` to `request.target` with one progress line every `interval` nodes of the
+// run, giving up at the sixth of a plan, and writes the plan found into `files` through the plan
+// report. Returns 1 with the plan in `found`, or 0. The reference recurses once per feeding on the
+// path, so keep `interval` small for targets that may not be reachable.
+int searchWith(Engine engine, const PlayerRequest& request, SearchCounters& counters,
+               PlanFiles& files, const MagState& start, const Console& console, Plan& found,
                double interval = 2'000'000, SearchStats* stats = nullptr);
 
 // The whole content of a file, or "<missing>" when it cannot be read.

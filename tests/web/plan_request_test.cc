@@ -87,19 +87,18 @@ struct ConsoleRun {
   GoalResult details;
 };
 ConsoleRun runConsoleProgram(const Case& c) {
-  PlannerState planner;
-  planner.sectionId = c.sectionId;
-  planner.charClass = c.charClass;
-  planner.target = c.target;
-  planner.target.level = c.target.def + c.target.pow + c.target.dex + c.target.mind;
+  PlayerRequest request{{c.sectionId, c.charClass}, c.target};
+  request.target.level = c.target.def + c.target.pow + c.target.dex + c.target.mind;
+  SearchCounters counters;
+  PlanFiles files;
   const MagState start = c.start != nullptr ? *c.start : kBabyMag;
   GoalOptions options;
   options.goal = c.goal;
   options.form = c.form;
   ConsoleRun run;
   run.console = testing::consoleOf([&](const Console& console) {
-    emptyPlanFiles(planner, console);
-    run.outcome = runPlan(planner, start, console, options, nullptr, &run.details);
+    emptyPlanFiles(files, console);
+    run.outcome = runPlan(request, counters, files, start, console, options, nullptr, &run.details);
   });
   run.detail = testing::readFile(kDetailFileName);
   run.grouped = testing::readFile(kGroupedFileName);
@@ -109,9 +108,7 @@ ConsoleRun runConsoleProgram(const Case& c) {
 // Feeds the plan's items from its start: every mag on the way is the one the data holds, no stat
 // passes its target, the target is reached exactly, and runs, feedings and meseta add up.
 void expectPlanDataReplays(const Case& c, const json& data) {
-  PlannerState planner;
-  planner.sectionId = c.sectionId;
-  planner.charClass = c.charClass;
+  const Player player{c.sectionId, c.charClass};
   MagState mag = magOf(data["start"]);
   EXPECT_EQ(mag, c.start != nullptr ? *c.start : kBabyMag);
   const json& items = data["items"];
@@ -121,7 +118,7 @@ void expectPlanDataReplays(const Case& c, const json& data) {
   for (std::size_t k = 0; k < items.size(); ++k) {
     ASSERT_EQ(magOf(data["mags"][k]), mag) << "before feeding " << k;
     const Item item = items[k];
-    feedItem(planner, item, mag);
+    feedItem(player, item, mag);
     meseta += kItemPrice[item];
     ASSERT_TRUE(mag.def <= c.target.def && mag.pow <= c.target.pow && mag.dex <= c.target.dex &&
                 mag.mind <= c.target.mind)
@@ -246,11 +243,8 @@ TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
   const json listing = json::parse(web::formsJson(requestOf(c).dump()));
   ASSERT_EQ(listing["outcome"], "listed");
   ASSERT_EQ(listing["forms"].size(), kMagTypeCount);
-  PlannerState player;
-  player.sectionId = c.sectionId;
-  player.charClass = c.charClass;
-  player.target = c.target;
-  const auto exclusions = excludedForms(player, kIla);
+  const PlayerRequest request{{c.sectionId, c.charClass}, c.target};
+  const auto exclusions = excludedForms(request, kIla);
   std::vector<MagType> reached;
   std::vector<MagType> notFound;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -303,11 +297,8 @@ TEST(PlanRequestTest, ExcludedFormIsAnsweredWithTheRulesReason) {
   c.goal = Goal::kFewest;
   c.form = 2;
   const json answer = expectSameAsConsoleProgram(c, "excluded");
-  PlannerState player;
-  player.sectionId = c.sectionId;
-  player.charClass = c.charClass;
-  player.target = c.target;
-  EXPECT_EQ(answer["reason"], exclusionText(excludedForms(player, kBabyMag)[2]));
+  const PlayerRequest request{{c.sectionId, c.charClass}, c.target};
+  EXPECT_EQ(answer["reason"], exclusionText(excludedForms(request, kBabyMag)[2]));
   EXPECT_EQ(answer["form"], 2);
   EXPECT_EQ(answer["files"]["feedingPlan2.txt"], "");
   EXPECT_EQ(answer["console"], "failed to create Mag\n");

@@ -74,48 +74,48 @@ class PreferredItems {
 // the whole run reaches, and the give-up at the sixth line of the plan.
 class NodeBudget {
  public:
-  NodeBudget(PlannerState& planner, const Console& console, double interval, bool quiet)
-      : planner_(planner),
+  NodeBudget(SearchCounters& counters, const Console& console, double interval, bool quiet)
+      : counters_(counters),
         console_(console),
         interval_(interval),
         quiet_(quiet),
-        planStart_(planner.nodeCount),
-        nextReport_((std::floor(planner.nodeCount / interval) + 1) * interval) {}
+        planStart_(counters.nodeCount),
+        nextReport_((std::floor(counters.nodeCount / interval) + 1) * interval) {}
 
   // Counts one node; returns true when the search must give up.
   bool countOne() {
-    planner_.nodeCount += 1;
-    if (planner_.nodeCount != nextReport_) return false;
+    counters_.nodeCount += 1;
+    if (counters_.nodeCount != nextReport_) return false;
     return reportProgress();
   }
 
   // Counts `nodes` at once, as if they had been counted one by one, and stops exactly at the
   // give-up if it falls among them; returns true then. Infinite counts run the budget out.
   bool countMany(double nodes) {
-    const double end = planner_.nodeCount + nodes;
+    const double end = counters_.nodeCount + nodes;
     while (nextReport_ <= end) {
-      planner_.nodeCount = nextReport_;
+      counters_.nodeCount = nextReport_;
       if (reportProgress()) return true;
     }
-    planner_.nodeCount = end;
+    counters_.nodeCount = end;
     return false;
   }
 
   std::uint32_t countedInPlan() const {
-    return static_cast<std::uint32_t>(planner_.nodeCount - planStart_);
+    return static_cast<std::uint32_t>(counters_.nodeCount - planStart_);
   }
 
  private:
   bool reportProgress() {
     nextReport_ += interval_;
-    ++planner_.hardCount;
-    if (!quiet_) std::fprintf(console_.out, "Wow this is hard!   %d\n", planner_.hardCount);
-    if (planner_.hardCount <= kProgressLinesBeforeGiveUp) return false;
+    ++counters_.hardCount;
+    if (!quiet_) std::fprintf(console_.out, "Wow this is hard!   %d\n", counters_.hardCount);
+    if (counters_.hardCount <= kProgressLinesBeforeGiveUp) return false;
     if (!quiet_) std::fprintf(console_.out, "Sorry, I cant figure a way! :(\n");
     return true;
   }
 
-  PlannerState& planner_;
+  SearchCounters& counters_;
   const Console& console_;
   double interval_;
   bool quiet_;
@@ -124,19 +124,19 @@ class NodeBudget {
 };
 
 template <bool kRemember>
-int runSearch(PlannerState& planner, const MagState& start, const Console& console,
-              const SearchOptions& options, SearchStats& stats, Plan& found) {
-  const Target& target = planner.target;
+int runSearch(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
+              const Console& console, const SearchOptions& options, SearchStats& stats,
+              Plan& found) {
+  const Player& player = request.player;
+  const Target& target = request.target;
   if (aboveTarget(start, target)) return 0;
   if (onTarget(start, target)) {
     found = Plan{start, {}, start, 0};
     return 1;
   }
 
-  const std::int32_t feedCountAtStart = planner.feedCount;
-  const double totalCostAtStart = planner.totalCost;
   PreferredItems preferredItems(target);
-  NodeBudget budget(planner, console, options.progressInterval, options.quiet);
+  NodeBudget budget(counters, console, options.progressInterval, options.quiet);
   FailedSubtrees failedSubtrees(kRemember);
   PathIndex path(kRemember);
   SearchStack stack;
@@ -161,15 +161,6 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
   const auto candidateLeadingDown = [](const SearchFrame& frame) {
     return kCandidates[frame.preferred][frame.nextCandidate - 1];
   };
-  const auto rollBack = [&](Item item) {
-    planner.totalCost -= kItemPrice[item];
-    planner.feedCount -= 1;
-  };
-  const auto giveUp = [&] {
-    planner.feedCount = feedCountAtStart;
-    planner.totalCost = totalCostAtStart;
-    return 0;
-  };
 
   enter(current);
   for (;;) {
@@ -182,7 +173,6 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
       }
       stack.pop();
       if (stack.empty()) return 0;
-      rollBack(candidateLeadingDown(stack.top()));
       current = unpackMag(stack.top().mag);
       standing = standingOf(current, target, kDrainAbove);
       continue;
@@ -190,26 +180,25 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
 
     const Item item = kCandidates[frame.preferred][frame.nextCandidate++];
     if (!isUseful(kDeltaSigns[current.type][item], standing)) continue;
-    if (budget.countOne()) return giveUp();
+    if (budget.countOne()) return 0;
     const StatDelta delta = deltaOf(item, current.type);
     // A feeding that takes a stat past its target is pruned: counted, but neither fed nor
     // descended into. A stat below its target rises by one at most, so only the stats on their
     // targets can overshoot, and the level can then not pass the target level either.
     if (overshoots(current, delta, standing)) continue;
 
-    planner.feedCount += 1;
-    planner.totalCost += kItemPrice[item];
     MagState fed = current;
-    applyFeeding(planner, fed, delta);
+    applyFeeding(player, fed, delta);
     if (onTarget(fed, target)) {
       // The plan is found: the path held on the stack, first feeding at the bottom.
       found.start = start;
       found.reached = fed;
-      found.cost = planner.totalCost - totalCostAtStart;
+      found.cost = 0;
       found.feedings.resize(stack.size());
       for (std::size_t depth = 0; depth < stack.size(); ++depth) {
         const SearchFrame& onPath = stack.at(depth);
         found.feedings[depth] = {candidateLeadingDown(onPath), unpackMag(onPath.mag)};
+        found.cost += kItemPrice[found.feedings[depth].item];
       }
       return 1;
     }
@@ -220,12 +209,11 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
         // The plain search would go round this loop until the budget runs out.
         ++stats.loopsFound;
         budget.countMany(std::numeric_limits<double>::infinity());
-        return giveUp();
+        return 0;
       }
       if (const auto nodes = failedSubtrees.nodesBelow(next)) {
         ++stats.countsReused;
-        if (budget.countMany(*nodes)) return giveUp();
-        rollBack(item);
+        if (budget.countMany(*nodes)) return 0;
         continue;
       }
     }
@@ -235,26 +223,25 @@ int runSearch(PlannerState& planner, const MagState& start, const Console& conso
 
 }  // namespace
 
-bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& console,
-                   Plan& found, const SearchOptions& options, SearchStats* stats) {
+bool findFirstPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
+                   const Console& console, Plan& found, const SearchOptions& options,
+                   SearchStats* stats) {
   SearchStats ignored;
   SearchStats& counted = stats != nullptr ? *stats : ignored;
-  const std::int32_t feedCount = planner.feedCount;
-  const double totalCost = planner.totalCost;
-  const int result = options.remember
-                         ? runSearch<true>(planner, start, console, options, counted, found)
-                         : runSearch<false>(planner, start, console, options, counted, found);
-  // The counters are the reports' business; the search leaves them as it found them.
-  planner.feedCount = feedCount;
-  planner.totalCost = totalCost;
+  counters.hardCount = 0;
+  const int result =
+      options.remember
+          ? runSearch<true>(request, counters, start, console, options, counted, found)
+          : runSearch<false>(request, counters, start, console, options, counted, found);
   return result == 1;
 }
 
-int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
-               const SearchOptions& options, SearchStats* stats) {
+int searchPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
+               const MagState& start, const Console& console, const SearchOptions& options,
+               SearchStats* stats) {
   Plan found;
-  if (!findFirstPlan(planner, start, console, found, options, stats)) return 0;
-  reportPlan(planner, found, console);
+  if (!findFirstPlan(request, counters, start, console, found, options, stats)) return 0;
+  reportPlan(request.player, found, files, console);
   return 1;
 }
 

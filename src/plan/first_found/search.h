@@ -1,7 +1,7 @@
 // The plan search: depth first from the starting mag, trying at every state the preferred item
 // and then the fixed search order, feeding each useful item, pruning any feeding that takes a stat
-// past its target, and writing the first plan that reaches the target while it unwinds. A budget
-// of useful feedings (nodes) stops hopeless searches: a progress line every 2,000,000 nodes of the
+// past its target, and handing over the first plan that reaches the target. A budget of useful
+// feedings (nodes) stops hopeless searches: a progress line every 2,000,000 nodes of the
 // program's run, and the search gives up at the sixth line of a plan.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include "model/state.h"
 #include "plan/console.h"
 #include "plan/plan.h"
+#include "plan/report/plan_report.h"
 
 namespace ostrel {
 
@@ -21,9 +22,17 @@ namespace ostrel {
 // The search gives up when the plan's count of progress lines (hardCount) passes this.
 inline constexpr std::int32_t kProgressLinesBeforeGiveUp = 5;
 
+// What the search counts. nodeCount runs on over every plan of a program's run, so the progress
+// lines come at the multiples of the interval of the whole run's count; hardCount is the number
+// of progress lines of the last search, which starts it at 0.
+struct SearchCounters {
+  double nodeCount = 0;
+  std::int32_t hardCount = 0;
+};
+
 // Whether the last search ended by giving up rather than by running out of feedings to try.
-inline bool searchGaveUp(const PlannerState& planner) {
-  return planner.hardCount > kProgressLinesBeforeGiveUp;
+inline bool searchGaveUp(const SearchCounters& counters) {
+  return counters.hardCount > kProgressLinesBeforeGiveUp;
 }
 
 struct SearchOptions {
@@ -46,17 +55,18 @@ struct SearchStats {
   std::size_t maxDepth = 0;          // the longest path held, in feedings
 };
 
-// The search itself: finds the first plan from `start` to `planner.target` and hands it over in
+// The search itself: finds the first plan from `start` to `request.target` and hands it over in
 // `found` without writing anything but the progress and give-up lines. Returns whether a plan was
-// found; feedCount and totalCost are left as they were.
-bool findFirstPlan(PlannerState& planner, const MagState& start, const Console& console,
-                   Plan& found, const SearchOptions& options = {}, SearchStats* stats = nullptr);
+// found.
+bool findFirstPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
+                   const Console& console, Plan& found, const SearchOptions& options = {},
+                   SearchStats* stats = nullptr);
 
-// Searches for a plan from `start` to `planner.target` (stats 0..200 each, start stats at most
-// their targets, bars 0..99). Returns 1 when a plan was found and written through the plan
-// reports, with feedCount and totalCost holding its length and cost; 0 otherwise, with both back
-// where they were.
-int searchPlan(PlannerState& planner, const MagState& start, const Console& console,
-               const SearchOptions& options = {}, SearchStats* stats = nullptr);
+// Searches for a plan from `start` to `request.target` (stats 0..200 each, start stats at most
+// their targets, bars 0..99). Returns 1 when a plan was found and written through the plan report
+// into `files`, 0 otherwise.
+int searchPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
+               const MagState& start, const Console& console, const SearchOptions& options = {},
+               SearchStats* stats = nullptr);
 
 }  // namespace ostrel

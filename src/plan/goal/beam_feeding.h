@@ -11,21 +11,20 @@
 
 namespace ostrel {
 
-// Feeds `delta` to `mag`. `scratch` is the feeding thread's own copy of the player: feeding
-// writes into it.
-inline void feedState(PlannerState& scratch, MagState& mag, const StatDelta& delta) {
-  applyFeeding(scratch, mag, delta);
+// Feeds `delta` to `mag`. The player is only read, so every thread feeds with the same one.
+inline void feedState(const Player& player, MagState& mag, const StatDelta& delta) {
+  applyFeeding(player, mag, delta);
 }
 
 // The plan that feeds `items` from `start`, each with the mag just before it.
-inline Plan replayPlan(PlannerState& scratch, const MagState& start,
+inline Plan replayPlan(const Player& player, const MagState& start,
                        const std::vector<Item>& items) {
   Plan plan;
   plan.start = start;
   MagState mag = start;
   for (Item item : items) {
     plan.feedings.push_back({item, mag});
-    feedState(scratch, mag, deltaOf(item, mag.type));
+    feedState(player, mag, deltaOf(item, mag.type));
     plan.cost += kItemPrice[item];
   }
   plan.reached = mag;

@@ -34,8 +34,8 @@ struct Hit {
 };
 
 // The plan of a hit: its items read back through the layers, then fed again from the start.
-Plan planOf(const Hit& hit, const BackLinks& links, PlannerState& scratch, const MagState& start) {
-  return replayPlan(scratch, start, links.itemsTo(hit.depth, hit.last));
+Plan planOf(const Hit& hit, const BackLinks& links, const Player& player, const MagState& start) {
+  return replayPlan(player, start, links.itemsTo(hit.depth, hit.last));
 }
 
 ItemCosts itemCostsOf(double (*itemCost)(Item)) {
@@ -52,16 +52,16 @@ ItemCosts itemCostsOf(double (*itemCost)(Item)) {
 template <class Order>
 class BeamRun {
  public:
-  BeamRun(const PlannerState& player, const MagState& start, const BeamOptions& options)
-      : player_(player),
+  BeamRun(const PlayerRequest& request, const MagState& start, const BeamOptions& options)
+      : player_(request.player),
         start_(start),
         options_(options),
-        target_(player.target),
-        reach_(formReachOf(player, target_.level)),
+        target_(request.target),
+        reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost)),
         limits_(reach_, options_),
         threads_(options.threads >= 2),
-        shares_{GrownShare{player, {}, {}, 0}, GrownShare{player, {}, {}, 0}} {
+        shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
   }
 
@@ -94,7 +94,7 @@ class BeamRun {
   void growHalf(int share) {
     const std::size_t first = share == 0 ? 0 : middle_;
     const std::size_t last = share == 0 ? middle_ : layer_.size();
-    growShare(layer_, first, last, depth_, target_, bounds_, limits_, shares_[share]);
+    growShare(layer_, first, last, depth_, player_, target_, bounds_, limits_, shares_[share]);
   }
 
   // The plans found while the layer grew, in the order of the shares, and the limits they give.
@@ -184,7 +184,7 @@ class BeamRun {
     if (progress.onUpdate != nullptr) progress.onUpdate(progress, progress.context);
   }
 
-  PlannerState player_;  // this search's own copy: feeding writes into it
+  Player player_;  // only read: both shares feed with it at once
   MagState start_;
   const BeamOptions& options_;
   Target target_;
@@ -210,10 +210,10 @@ class BeamRun {
 
 }  // namespace
 
-BeamResult beamSearch(const PlannerState& player, const MagState& start,
+BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options) {
-  if (options.goal == Goal::kCheapest) return BeamRun<CheapestOrder>(player, start, options).run();
-  return BeamRun<FewestOrder>(player, start, options).run();
+  if (options.goal == Goal::kCheapest) return BeamRun<CheapestOrder>(request, start, options).run();
+  return BeamRun<FewestOrder>(request, start, options).run();
 }
 
 }  // namespace ostrel

@@ -43,8 +43,8 @@ struct BeamResult {
   std::int32_t layers = 0;  // the number of feedings searched to
 };
 
-// Runs the beam search from `start` to `player.target`; `player` gives the class and section ID.
-BeamResult beamSearch(const PlannerState& player, const MagState& start,
+// Runs the beam search from `start` to `request.target`, for the request's player.
+BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 
 }  // namespace ostrel

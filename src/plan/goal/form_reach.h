@@ -25,7 +25,7 @@ struct FormReach {
   FormSet forms[kMagTypeCount][kBracketCount]{};
 };
 
-inline FormReach formReachOf(const PlannerState& player, std::int32_t targetLevel) {
+inline FormReach formReachOf(const Player& player, std::int32_t targetLevel) {
   FormReach reach;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {

@@ -76,11 +76,11 @@ struct GoalResult {
   std::uint64_t feedingsTried = 0;  // by the beam searches
 };
 
-// The best plan for `options.goal` from `start` to `player.target` (stats at most their targets,
-// bars 0..99), with the player's class and section ID. `player` is only read: its node count
-// carries over into the first-found search as in the dialogue.
-GoalResult planForGoal(const PlannerState& player, const MagState& start,
-                       const GoalOptions& options);
+// The best plan for `options.goal` from `start` to `request.target` (stats at most their targets,
+// bars 0..99), with the player's class and section ID. `counters` is only read: its node count
+// carries over into the first-found search as in the dialogue, on a copy.
+GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, const SearchCounters& counters = {});
 
 // A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
 // feedings for the cheapest, feedings then meseta for the shortest (and for the first plan).

@@ -43,9 +43,9 @@ bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
 }
 
 // Notes in `result` why the rules exclude each form; true when they exclude the wanted one.
-bool wantedFormExcluded(const PlannerState& player, const MagState& start,
+bool wantedFormExcluded(const PlayerRequest& request, const MagState& start,
                         const GoalOptions& options, GoalResult& result) {
-  const auto exclusions = excludedForms(player, start);
+  const auto exclusions = excludedForms(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     result.forms[type].exclusion = exclusions[type];
   }
@@ -56,15 +56,14 @@ bool wantedFormExcluded(const PlannerState& player, const MagState& start,
 }
 
 // The first-found plan, searched as the dialogue does (its node count carries on from the
-// player's), but silently.
-std::optional<Plan> firstFoundPlan(const PlannerState& player, const MagState& start,
-                                   const GoalOptions& options) {
-  PlannerState plain = player;
-  plain.hardCount = 0;
+// caller's, on a copy), but silently.
+std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState& start,
+                                   const GoalOptions& options, const SearchCounters& counters) {
+  SearchCounters plain = counters;
   SearchOptions quiet = options.firstSearch;
   quiet.quiet = true;
   Plan found;
-  if (!findFirstPlan(plain, start, Console{}, found, quiet)) return std::nullopt;
+  if (!findFirstPlan(request, plain, start, Console{}, found, quiet)) return std::nullopt;
   return found;
 }
 
@@ -104,7 +103,7 @@ std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
 // Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
 // threads. Each search gives the same plans whatever the threads, and the results keep the
 // searches' order.
-std::vector<BeamResult> runSearches(const PlannerState& player, const MagState& start,
+std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState& start,
                                     const std::vector<BeamOptions>& searches,
                                     const GoalOptions& options) {
   std::vector<BeamResult> beams(searches.size());
@@ -112,7 +111,7 @@ std::vector<BeamResult> runSearches(const PlannerState& player, const MagState& 
   const auto step = static_cast<std::size_t>(threads.count());
   const auto runShare = [&](int share) {
     for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
-      beams[i] = beamSearch(player, start, searches[i]);
+      beams[i] = beamSearch(request, start, searches[i]);
     }
   };
   if (step == 2) {
@@ -139,11 +138,11 @@ const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goa
 
 }  // namespace
 
-GoalResult planForGoal(const PlannerState& player, const MagState& start,
-                       const GoalOptions& options) {
+GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, const SearchCounters& counters) {
   GoalResult result;
-  if (wantedFormExcluded(player, start, options, result)) return result;
-  result.first = firstFoundPlan(player, start, options);
+  if (wantedFormExcluded(request, start, options, result)) return result;
+  result.first = firstFoundPlan(request, start, options, counters);
   // The first plan ranks as the shortest would, which is how it is compared in the first goal.
   const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
   if (result.first) {
@@ -154,7 +153,7 @@ GoalResult planForGoal(const PlannerState& player, const MagState& start,
   }
   if (options.goal != Goal::kFirst) {
     const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
-    for (const BeamResult& searched : runSearches(player, start, searches, options)) {
+    for (const BeamResult& searched : runSearches(request, start, searches, options)) {
       result.feedingsTried += searched.feedingsTried;
       for (const auto& plan : searched.bestByForm) {
         if (plan) offer(result, measure, *plan);

@@ -30,9 +30,8 @@ struct LayerHit {
   BackLink last;
 };
 
-// What one share of a layer made, and its own things to feed with.
+// What one share of a layer made.
 struct GrownShare {
-  PlannerState scratch;  // this share's copy of the player: feeding writes into it
   std::array<std::vector<BeamNode>, kMagTypeCount> made;  // the new states, by form
   std::vector<LayerHit> hits;
   std::uint64_t tried = 0;  // feedings simulated
@@ -44,8 +43,8 @@ inline constexpr std::int32_t kBeamDrainAbove = 0;
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
-               std::int32_t depth, const Target& target, const BoundTable& bounds,
-               const PruningLimits<Order>& limits, GrownShare& share) {
+               std::int32_t depth, const Player& player, const Target& target,
+               const BoundTable& bounds, const PruningLimits<Order>& limits, GrownShare& share) {
   for (std::vector<BeamNode>& form : share.made) form.clear();
   share.hits.clear();
   std::uint64_t tried = 0;
@@ -58,7 +57,7 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
       const StatDelta delta = deltaOf(item, mag.type);
       if (overshoots(mag, delta, standing)) continue;
       MagState child = mag;
-      feedState(share.scratch, child, delta);
+      feedState(player, child, delta);
       ++tried;
       const std::int32_t cost = parent.cost + kItemPrice[item];
       if (onTarget(child, target)) {

@@ -3,9 +3,9 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
-#include "model/names.h"
 #include "model/tables.h"
 
 namespace ostrel {
@@ -13,21 +13,20 @@ namespace {
 
 enum class PlanFile { kDetail, kGrouped };
 
-const char* fileName(const PlannerState& planner, PlanFile file) {
-  return file == PlanFile::kDetail ? planner.planFilePaths.detail.c_str()
-                                   : planner.planFilePaths.grouped.c_str();
+const char* fileName(const PlanFiles& files, PlanFile file) {
+  return file == PlanFile::kDetail ? files.paths.detail.c_str() : files.paths.grouped.c_str();
 }
 
-bool& failedFlag(PlannerState& planner, PlanFile file) {
-  if (file == PlanFile::kDetail) return planner.planFiles.detailFailed;
-  return planner.planFiles.groupedFailed;
+bool& failedFlag(PlanFiles& files, PlanFile file) {
+  if (file == PlanFile::kDetail) return files.status.detailFailed;
+  return files.status.groupedFailed;
 }
 
 // Marks the file as lost for this plan; the first failure is the one worth a message.
-void markFailed(PlannerState& planner, PlanFile file, int error, const Console& console) {
-  bool& failed = failedFlag(planner, file);
+void markFailed(PlanFiles& files, PlanFile file, int error, const Console& console) {
+  bool& failed = failedFlag(files, file);
   if (!failed) {
-    std::fprintf(console.err, "ostrel: cannot write %s: %s\n", fileName(planner, file),
+    std::fprintf(console.err, "ostrel: cannot write %s: %s\n", fileName(files, file),
                  std::strerror(error));
   }
   failed = true;
@@ -35,66 +34,64 @@ void markFailed(PlannerState& planner, PlanFile file, int error, const Console& 
 
 // Opens a plan file, or returns null when no files are written, or the file failed earlier in
 // this plan or fails now.
-std::FILE* openPlanFile(PlannerState& planner, PlanFile file, const char* mode,
-                        const Console& console) {
-  if (!planner.planFilePaths.write || failedFlag(planner, file)) return nullptr;
-  std::FILE* stream = std::fopen(fileName(planner, file), mode);
-  if (stream == nullptr) markFailed(planner, file, errno, console);
+std::FILE* openPlanFile(PlanFiles& files, PlanFile file, const char* mode, const Console& console) {
+  if (!files.paths.write || failedFlag(files, file)) return nullptr;
+  std::FILE* stream = std::fopen(fileName(files, file), mode);
+  if (stream == nullptr) markFailed(files, file, errno, console);
   return stream;
 }
 
 // Closes a plan file; a write that failed on the way, or a flush that fails now, loses it.
-void closePlanFile(PlannerState& planner, PlanFile file, std::FILE* stream,
-                   const Console& console) {
+void closePlanFile(PlanFiles& files, PlanFile file, std::FILE* stream, const Console& console) {
   if (stream == nullptr) return;
   const bool writeFailed = std::ferror(stream) != 0;
   errno = 0;
   const bool closeFailed = std::fclose(stream) != 0;
-  if (writeFailed || closeFailed) markFailed(planner, file, errno != 0 ? errno : EIO, console);
+  if (writeFailed || closeFailed) markFailed(files, file, errno != 0 ? errno : EIO, console);
 }
 
-const char* formName(PlannerState& planner, MagType type) {
-  magTypeName(planner.nameBuffer, type);
-  return planner.nameBuffer;
-}
-
-const char* itemNameOf(PlannerState& planner, Item item) {
-  itemName(planner.nameBuffer, item);
-  return planner.nameBuffer;
-}
+// One plan being written: what it is written for and to, and the run of one item being collected
+// while the feedings come, last feeding first.
+struct PlanWriter {
+  const Player& player;
+  const Plan& plan;
+  PlanFiles& files;
+  const Console& console;
+  Item previousItem = -1;  // the item of the run being collected; -1 before the first feeding
+  std::int32_t runLength = 0;
+  double lineCount = 0;  // detail lines written, numbered from the plan's last feeding
+};
 
 // The run line of `previousItem`, whose run begins in `runStart`.
-void writeRunLine(PlannerState& planner, const MagState& runStart, const Console& console) {
-  std::FILE* grouped = openPlanFile(planner, PlanFile::kGrouped, "a", console);
-  const char* item = itemNameOf(planner, planner.previousItem);
-  if (grouped != nullptr) std::fprintf(grouped, "Feed %5d %14s ", planner.runLength, item);
-  std::fprintf(console.out, "Feed %d %s ", planner.runLength, item);
-  const char* form = formName(planner, runStart.type);
+void writeRunLine(PlanWriter& writer, const MagState& runStart) {
+  const Console& console = writer.console;
+  std::FILE* grouped = openPlanFile(writer.files, PlanFile::kGrouped, "a", console);
+  const char* item = kItemNames[writer.previousItem];
+  if (grouped != nullptr) std::fprintf(grouped, "Feed %5d %14s ", writer.runLength, item);
+  std::fprintf(console.out, "Feed %d %s ", writer.runLength, item);
+  const char* form = kMagTypeNames[runStart.type];
   if (grouped != nullptr) {
     std::fprintf(grouped, "to your: %14s (%4d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
                  runStart.pow, runStart.dex, runStart.mind);
   }
   std::fprintf(console.out, "to your: %s(%d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
                runStart.pow, runStart.dex, runStart.mind);
-  closePlanFile(planner, PlanFile::kGrouped, grouped, console);
+  closePlanFile(writer.files, PlanFile::kGrouped, grouped, console);
 }
 
-}  // namespace
-
-void emptyPlanFiles(PlannerState& planner, const Console& console) {
-  planner.planFiles = PlanFilesStatus{};
-  for (PlanFile file : {PlanFile::kDetail, PlanFile::kGrouped}) {
-    closePlanFile(planner, file, openPlanFile(planner, file, "w", console), console);
-  }
-}
-
-void reportReached(PlannerState& planner, const MagState& reached, const Console& console) {
-  const char* form = formName(planner, reached.type);
+// The summary of the plan, which reaches the target: to the detail file, and with the heading to
+// the grouped file and the console.
+void reportReached(PlanWriter& writer) {
+  const MagState& reached = writer.plan.reached;
+  const Console& console = writer.console;
+  const std::int32_t feedCount = writer.plan.feedCount();
+  const double totalCost = writer.plan.cost;
+  const char* form = kMagTypeNames[reached.type];
   // The summary puts one blank before Time in the detail file, two in the grouped file and on
   // the console.
   const auto writeSummary = [&](std::FILE* stream, const char* format) {
     std::fprintf(stream, format, form, reached.level, reached.def, reached.pow, reached.dex,
-                 reached.mind, planner.feedCount, planner.totalCost, planner.feedCount / 60.0);
+                 reached.mind, feedCount, totalCost, feedCount / 60.0);
   };
   // cppcheck-suppress variableScope ; kept beside the grouped format, to show the one difference
   constexpr const char* kDetailSummary =
@@ -103,67 +100,74 @@ void reportReached(PlannerState& planner, const MagState& reached, const Console
       "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.  Time: approx %.2lf "
       "hours\n";
 
-  std::FILE* detail = openPlanFile(planner, PlanFile::kDetail, "a", console);
+  std::FILE* detail = openPlanFile(writer.files, PlanFile::kDetail, "a", console);
   if (detail != nullptr) writeSummary(detail, kDetailSummary);
-  closePlanFile(planner, PlanFile::kDetail, detail, console);
+  closePlanFile(writer.files, PlanFile::kDetail, detail, console);
 
-  const char* sectionName = kSectionIdNames[planner.sectionId];
-  const char* className = kCharClassNames[planner.charClass];
-  std::FILE* grouped = openPlanFile(planner, PlanFile::kGrouped, "a", console);
+  const char* sectionName = kSectionIdNames[writer.player.sectionId];
+  const char* className = kCharClassNames[writer.player.charClass];
+  std::FILE* grouped = openPlanFile(writer.files, PlanFile::kGrouped, "a", console);
   if (grouped != nullptr) std::fprintf(grouped, "For a %s %s:\n", sectionName, className);
   std::fprintf(console.out, "READ STEPS FROM BOTTOM UP\n");
   std::fprintf(console.out, "For a %s %s:\n", sectionName, className);
   if (grouped != nullptr) writeSummary(grouped, kGroupedSummary);
   writeSummary(console.out, kGroupedSummary);
-  closePlanFile(planner, PlanFile::kGrouped, grouped, console);
+  closePlanFile(writer.files, PlanFile::kGrouped, grouped, console);
 }
 
-void reportStep(PlannerState& planner, Item item, const MagState& before, const MagState& after,
-                const Console& console) {
-  std::FILE* detail = openPlanFile(planner, PlanFile::kDetail, "a", console);
+// One feeding of the plan, last feeding first: its detail line, and the run line of the item fed
+// after it when this feeding's item differs.
+void reportStep(PlanWriter& writer, const Feeding& feeding, const MagState& after) {
+  const MagState& before = feeding.before;
+  const Console& console = writer.console;
+  std::FILE* detail = openPlanFile(writer.files, PlanFile::kDetail, "a", console);
   if (detail != nullptr) {
-    std::fprintf(detail, "Feed %s(%d) %d/%d/%d/%d a", formName(planner, before.type), before.level,
+    std::fprintf(detail, "Feed %s(%d) %d/%d/%d/%d a", kMagTypeNames[before.type], before.level,
                  before.def, before.pow, before.dex, before.mind);
-    std::fprintf(detail, " %s      Count = %.0lf/%d  Bars: %d/%d/%d/%d\n",
-                 itemNameOf(planner, item), planner.lineCount, planner.feedCount, before.defBar,
-                 before.powBar, before.dexBar, before.mindBar);
+    std::fprintf(detail, " %s      Count = %.0lf/%d  Bars: %d/%d/%d/%d\n", kItemNames[feeding.item],
+                 writer.lineCount, writer.plan.feedCount(), before.defBar, before.powBar,
+                 before.dexBar, before.mindBar);
   }
-  closePlanFile(planner, PlanFile::kDetail, detail, console);
+  closePlanFile(writer.files, PlanFile::kDetail, detail, console);
 
-  if (planner.previousItem == -1) {
+  if (writer.previousItem == -1) {
     // The plan's last feeding opens the first run to be collected.
-    planner.previousItem = item;
-    planner.runLength = 1;
-  } else if (item == planner.previousItem) {
-    ++planner.runLength;
+    writer.previousItem = feeding.item;
+    writer.runLength = 1;
+  } else if (feeding.item == writer.previousItem) {
+    ++writer.runLength;
   } else {
     // The run of previousItem follows this feeding, so it begins in the state after it.
-    writeRunLine(planner, after, console);
-    planner.previousItem = item;
-    planner.runLength = 1;
+    writeRunLine(writer, after);
+    writer.previousItem = feeding.item;
+    writer.runLength = 1;
   }
-  planner.lineCount += 1;
+  writer.lineCount += 1;
 }
 
-void reportPlan(PlannerState& planner, const Plan& plan, const Console& console) {
-  planner.feedCount = plan.feedCount();
-  planner.totalCost = plan.cost;
-  reportReached(planner, plan.reached, console);
+}  // namespace
+
+void emptyPlanFiles(PlanFiles& files, const Console& console) {
+  files.status = PlanFilesStatus{};
+  for (PlanFile file : {PlanFile::kDetail, PlanFile::kGrouped}) {
+    closePlanFile(files, file, openPlanFile(files, file, "w", console), console);
+  }
+}
+
+void reportPlan(const Player& player, const Plan& plan, PlanFiles& files, const Console& console) {
+  PlanWriter writer{player, plan, files, console};
+  reportReached(writer);
   MagState after = plan.reached;
-  // Last feeding first, as the search writes them while it unwinds.
   for (std::size_t k = plan.feedings.size(); k-- > 0;) {
-    const Feeding& feeding = plan.feedings[k];
-    reportStep(planner, feeding.item, feeding.before, after, console);
-    after = feeding.before;
+    reportStep(writer, plan.feedings[k], after);
+    after = plan.feedings[k].before;
   }
+  // The first run begins in the starting state; a plan without feedings has no runs.
+  if (writer.previousItem != -1) writeRunLine(writer, plan.start);
 }
 
-void reportFirstRun(PlannerState& planner, const MagState& start, const Console& console) {
-  writeRunLine(planner, start, console);
-}
-
-bool planFilesComplete(const PlannerState& planner) {
-  return !planner.planFiles.detailFailed && !planner.planFiles.groupedFailed;
+bool planFilesComplete(const PlanFiles& files) {
+  return !files.status.detailFailed && !files.status.groupedFailed;
 }
 
 }  // namespace ostrel

@@ -33,22 +33,28 @@ std::string format(const char* format, auto... values) {
   return line;
 }
 
-// One plan as the dialogue and the plan run do it: empty the files, reset the counters, search,
-// write the first run. Returns a line with the result and the counters after the search (nodes,
-// feedings, cost), then what the console and both plan files show.
-std::string planAndShow(Engine engine, PlannerState& planner, const MagState& start,
+// The records one front end keeps over its plans.
+struct Planner {
+  PlayerRequest request;
+  SearchCounters counters;
+  PlanFiles files;
+};
+
+// One plan as the dialogue and the plan run do it: empty the files, search, write the plan.
+// Returns a line with the result, the node count after the search and the plan's feedings and
+// cost (none without a plan), then what the console and both plan files show.
+std::string planAndShow(Engine engine, Planner& planner, const MagState& start,
                         double interval = 2e6, SearchStats* stats = nullptr) {
   int result = 0;
+  Plan plan;
   const std::string console = testing::consoleOf([&](const Console& console) {
-    emptyPlanFiles(planner, console);
-    planner.hardCount = planner.feedCount = planner.runLength = 0;
-    planner.totalCost = planner.lineCount = 0;
-    planner.previousItem = -1;
-    result = testing::searchWith(engine, planner, start, console, interval, stats);
-    if (result == 1) reportFirstRun(planner, start, console);
+    emptyPlanFiles(planner.files, console);
+    result = testing::searchWith(engine, planner.request, planner.counters, planner.files, start,
+                                 console, plan, interval, stats);
   });
-  return format("%d: %.0f nodes, %d fed, %.0f meseta\n", result, planner.nodeCount,
-                planner.feedCount, planner.totalCost) +
+  if (result != 1) plan = Plan{};
+  return format("%d: %.0f nodes, %d fed, %.0f meseta\n", result, planner.counters.nodeCount,
+                plan.feedCount(), plan.cost) +
          console + "-- detail\n" + testing::readFile(kDetailFileName) + "-- grouped\n" +
          testing::readFile(kGroupedFileName);
 }
@@ -71,17 +77,17 @@ TEST(SearchPlanTest, WorkedPlansUsefulAndPruneTests) {
   for (Engine engine : testing::kAllEngines) {
     SCOPED_TRACE(::testing::Message() << "engine " << static_cast<int>(engine));
     for (const auto& [target, start, counters] : cases) {
-      PlannerState planner;
-      planner.target = target;
+      Planner planner;
+      planner.request.target = target;
       const std::string shown = planAndShow(engine, planner, start);
       EXPECT_EQ(shown.substr(0, shown.find('\n')), counters);
     }
     // The one failed subtree that this search meets twice holds the 46th node of the plan: the
     // count remembered for it must print the progress line due there.
-    PlannerState planner;
-    planner.sectionId = 4;
-    planner.charClass = 7;
-    planner.target = {72, 49, 44, 19, 184};
+    Planner planner;
+    planner.request.player.sectionId = 4;
+    planner.request.player.charClass = 7;
+    planner.request.target = {72, 49, 44, 19, 184};
     const std::string expected = "1: 53 nodes, 8 fed, 1800 meseta\nWow this is hard!   1\n";
     EXPECT_EQ(planAndShow(engine, planner, {0, 72, 47, 43, 16, 9, 74, 34, 77, 178}, 46)
                   .substr(0, expected.size()),
@@ -92,21 +98,21 @@ TEST(SearchPlanTest, WorkedPlansUsefulAndPruneTests) {
 // A plan file that cannot be written (a directory stands in its way, since permissions do not
 // stop every user) is reported on the error stream and lost for that plan only.
 TEST(SearchPlanTest, APlanFileThatCannotBeWrittenIsLostForOnePlan) {
-  PlannerState planner;
-  planner.target = {5, 1, 1, 0, 7};
+  Planner planner;
+  planner.request.target = {5, 1, 1, 0, 7};
   for (bool writable : {false, true}) {
     std::filesystem::remove(kGroupedFileName);
     if (!writable) std::filesystem::create_directory(kGroupedFileName);
     const std::string shown = planAndShow(Engine::kRemembering, planner, kBabyMag);
     EXPECT_EQ(shown.find("ostrel: cannot write feedingPlan2.txt: ") != std::string::npos,
               !writable);
-    EXPECT_EQ(planFilesComplete(planner), writable);
+    EXPECT_EQ(planFilesComplete(planner.files), writable);
   }
 }
 
 // Hopeless targets, two of them on paths that come back to a state already on the path; the plain
 // search goes round such a loop until the budget is spent, one case over a million feedings deep.
-// Giving up leaves feedCount and totalCost where they were, and nothing in the plan files.
+// Giving up hands over no plan and writes nothing in the plan files.
 TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
   std::string progress;
   for (int line = 1; line <= 6; ++line) progress += format("Wow this is hard!   %d\n", line);
@@ -120,8 +126,8 @@ TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
     for (Engine engine : {Engine::kRemembering, Engine::kPlain}) {
       SCOPED_TRACE(::testing::Message()
                    << "form " << start.type << ", engine " << static_cast<int>(engine));
-      PlannerState planner;
-      planner.target = target;
+      Planner planner;
+      planner.request.target = target;
       SearchStats stats;
       EXPECT_EQ(planAndShow(engine, planner, start, 2e6, &stats),
                 "0: 12000000 nodes, 0 fed, 0 meseta\n" + progress +
@@ -142,9 +148,9 @@ int pick(std::mt19937& rng, int low, int high) {
 // levels up (kinds 0 to 2), and one up to 90 more, mostly hopeless (3), or def short on a final
 // form of the last feeding table, whose paths often come back to a state already on them (4 to
 // 7). Sets the player and the target in `planner`; returns the mag.
-MagState randomPlan(std::mt19937& rng, int kind, PlannerState& planner) {
-  planner.sectionId = pick(rng, 0, 9);
-  planner.charClass = pick(rng, 0, 11);
+MagState randomPlan(std::mt19937& rng, int kind, Planner& planner) {
+  planner.request.player.sectionId = pick(rng, 0, 9);
+  planner.request.player.charClass = pick(rng, 0, 11);
   const int most = pick(rng, 0, 4) * 40 + 10;
   const auto form = [&] { return pick(rng, kind >= 4 ? 42 : 0, 44); };
   const auto stat = [&](int least) { return pick(rng, least, most); };
@@ -156,7 +162,7 @@ MagState randomPlan(std::mt19937& rng, int kind, PlannerState& planner) {
   } while (mag.level >= kMaxLevel);
   const int steps[] = {1, 3, 8, 3, 1, 2, 3, 6};
   const auto up = [&] { return pick(rng, 0, std::min(steps[kind], kMaxLevel - mag.level)); };
-  Target& t = planner.target;
+  Target& t = planner.request.target;
   std::int32_t* stats[] = {&t.def, &t.pow, &t.dex, &t.mind};
   do {
     t = {mag.def + up() + (kind >= 4 ? 1 : 0), mag.pow + up(), mag.dex + up(), mag.mind + up(), 0};
@@ -175,13 +181,13 @@ std::string detailLine(const MagState& mag, Item item, int line, int count) {
 // Replays the plan in the detail file from `start` through feedItem: it must reach the target
 // without passing it, with the summary (number of feedings, cost, hours), the detail lines and
 // the run lines of the grouped file all telling the same plan.
-void expectPlanReplays(PlannerState planner, const MagState& start) {
+void expectPlanReplays(const PlayerRequest& request, const MagState& start) {
   // The detail lines come last feeding first: replay them from the bottom of the file up.
   std::istringstream detail(testing::readFile(kDetailFileName));
   std::vector<std::string> lines;
   for (std::string line; std::getline(detail, line);) lines.insert(lines.begin(), line + '\n');
   const int count = static_cast<int>(lines.size()) - 1;
-  const Target& target = planner.target;
+  const Target& target = request.target;
   MagState mag = start;
   double cost = 0;
   for (int fed = 0; fed < count; ++fed) {
@@ -190,14 +196,13 @@ void expectPlanReplays(PlannerState planner, const MagState& start) {
       ++item;
     }
     ASSERT_LT(item, kFedItemCount) << lines[fed];
-    feedItem(planner, item, mag);
+    feedItem(request.player, item, mag);
     cost += kItemPrice[item];
     ASSERT_TRUE(mag.def <= target.def && mag.pow <= target.pow && mag.dex <= target.dex &&
                 mag.mind <= target.mind);
   }
   EXPECT_TRUE(mag.def == target.def && mag.pow == target.pow && mag.dex == target.dex &&
               mag.mind == target.mind);
-  EXPECT_EQ(planner.feedCount, count);
   EXPECT_EQ(lines[count], format("%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. "
                                  "Time: approx %.2lf hours\n",
                                  kMagTypeNames[mag.type], mag.level, mag.def, mag.pow, mag.dex,
@@ -218,18 +223,18 @@ TEST(SearchPlanTest, SeededPlansMatchTheReferenceAndReplay) {
   for (int run = 0; run < 1000; ++run) {
     // Small progress intervals, so that the budget runs out often and the reference stays shallow.
     const int interval = pick(rng, 0, 2) == 0 ? pick(rng, 5, 60) : pick(rng, 3, 15) * 100;
-    PlannerState planner;
-    planner.nodeCount = pick(rng, 0, interval * 7);
+    Planner planner;
+    planner.counters.nodeCount = pick(rng, 0, interval * 7);
     for (int plan = 0; plan < 4; ++plan) {
       SCOPED_TRACE(::testing::Message() << "run " << run << " plan " << plan);
       const MagState start = randomPlan(rng, pick(rng, 0, 7), planner);
-      PlannerState reference = planner, plain = planner;
+      Planner reference = planner, plain = planner;
       const std::string expected = planAndShow(Engine::kReference, reference, start, interval);
       ASSERT_EQ(planAndShow(Engine::kPlain, plain, start, interval), expected);
       ASSERT_EQ(planAndShow(Engine::kRemembering, planner, start, interval, &shortcuts), expected);
       found += expected.starts_with("1:");
       givenUp += expected.find("Sorry") != std::string::npos;
-      if (expected.starts_with("1:")) expectPlanReplays(planner, start);
+      if (expected.starts_with("1:")) expectPlanReplays(planner.request, start);
     }
   }
   // The cases must reach what they are meant to test.

@@ -75,15 +75,12 @@ TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
 // of the forms that the mag can still take.
 TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
   const ItemCosts costs = mesetaCosts();
-  PlannerState player;
-  player.sectionId = 5;
-  player.charClass = 6;
-  player.target = {20, 20, 20, 20, 80};
+  const PlayerRequest request{{5, 6}, {20, 20, 20, 20, 80}};
   GoalOptions options;
   options.goal = Goal::kCheapest;
   options.beamWidth = 16;
   options.threads = 1;
-  const GoalResult result = planForGoal(player, kBabyMag, options);
+  const GoalResult result = planForGoal(request, kBabyMag, options);
   ASSERT_EQ(result.outcome, GoalOutcome::kFound);
   std::map<TableSet, CostBound> bounds;
   int checked = 0;
@@ -92,12 +89,13 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
     for (const Feeding& feeding : plan->feedings) {
       const MagState& mag = feeding.before;
       TableSet tables = 0;
-      const FormSet forms = reachableForms(player, mag.type, mag.level, player.target.level);
+      const FormSet forms =
+          reachableForms(request.player, mag.type, mag.level, request.target.level);
       for (MagType type = 0; type < kMagTypeCount; ++type) {
         if ((forms & formBit(type)) != 0) tables |= static_cast<TableSet>(1U << feedTableOf(type));
       }
       if (!bounds.contains(tables)) bounds.emplace(tables, makeCostBound(tables, costs));
-      ASSERT_LE(bounds.at(tables).of(barPointsNeeded(mag, player.target)), rest);
+      ASSERT_LE(bounds.at(tables).of(barPointsNeeded(mag, request.target)), rest);
       rest -= kItemPrice[feeding.item];
       ++checked;
     }

@@ -36,10 +36,9 @@ bool onTarget(const MagState& mag, const Target& target) {
 // cost and the state reached must be what feeding gives, no stat may pass its target and the
 // last state must be the target. Then (unless `write` is false) writes the plan through the
 // reports and reads the files back: the summaries and the runs must tell the replayed plan.
-void expectPlanReplays(const PlannerState& player, const MagState& start, const Plan& plan,
+void expectPlanReplays(const PlayerRequest& request, const MagState& start, const Plan& plan,
                        bool write = true) {
-  PlannerState planner = player;
-  const Target& target = player.target;
+  const Target& target = request.target;
   ASSERT_EQ(plan.start, start);
   MagState mag = start;
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
@@ -48,7 +47,7 @@ void expectPlanReplays(const PlannerState& player, const MagState& start, const 
     ASSERT_EQ(feeding.before, mag);
     ASSERT_TRUE(feeding.item >= 0 && feeding.item < kFedItemCount);
     ASSERT_FALSE(onTarget(mag, target));
-    feedItem(planner, feeding.item, mag);
+    feedItem(request.player, feeding.item, mag);
     cost += kItemPrice[feeding.item];
     ASSERT_TRUE(mag.def <= target.def && mag.pow <= target.pow && mag.dex <= target.dex &&
                 mag.mind <= target.mind);
@@ -60,12 +59,9 @@ void expectPlanReplays(const PlannerState& player, const MagState& start, const 
 
   const auto count = static_cast<int>(plan.feedings.size());
   const std::string console = testing::consoleOf([&](const Console& out) {
-    emptyPlanFiles(planner, out);
-    planner.previousItem = -1;
-    planner.runLength = 0;
-    planner.lineCount = 0;
-    reportPlan(planner, plan, out);
-    if (count > 0) reportFirstRun(planner, start, out);
+    PlanFiles files;
+    emptyPlanFiles(files, out);
+    reportPlan(request.player, plan, files, out);
   });
   const std::string summary =
       format("%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.",
@@ -92,20 +88,21 @@ int pick(std::mt19937& rng, int low, int high) {
 
 // A mag that feeding can make, and a target that it can reach: random feedings from a new mag
 // give the start, more of them the target.
-MagState randomCase(std::mt19937& rng, PlannerState& player) {
-  player.charClass = pick(rng, 0, kCharClassCount - 1);
-  player.sectionId = pick(rng, 0, kSectionIdCount - 1);
+MagState randomCase(std::mt19937& rng, PlayerRequest& request) {
+  request.player.charClass = pick(rng, 0, kCharClassCount - 1);
+  request.player.sectionId = pick(rng, 0, kSectionIdCount - 1);
   const int startLevel = pick(rng, 0, 3) == 0 ? 5 : pick(rng, 5, 180);
   const int gain = pick(rng, 1, pick(rng, 0, 4) == 0 ? 60 : 25);
   MagState mag = kBabyMag;
   const auto feedTo = [&](int level) {
-    while (mag.level < level && mag.level < kMaxLevel) feedItem(player, pick(rng, 0, 9), mag);
+    while (mag.level < level && mag.level < kMaxLevel)
+      feedItem(request.player, pick(rng, 0, 9), mag);
   };
   feedTo(startLevel);
-  if (mag.level >= kMaxLevel) return randomCase(rng, player);
+  if (mag.level >= kMaxLevel) return randomCase(rng, request);
   const MagState start = mag;
   feedTo(std::min(start.level + gain, kMaxLevel));
-  player.target = {mag.def, mag.pow, mag.dex, mag.mind, mag.level};
+  request.target = {mag.def, mag.pow, mag.dex, mag.mind, mag.level};
   return start;
 }
 
@@ -131,15 +128,15 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
   int formsSeen = 0;
   int formOutcomes[3] = {};  // found, none, excluded
   for (int run = 0; run < 300; ++run) {
-    PlannerState player;
-    const MagState start = randomCase(rng, player);
+    PlayerRequest request;
+    const MagState start = randomCase(rng, request);
     const Goal goal = run % 2 == 0 ? Goal::kCheapest : Goal::kFewest;
     GoalOptions options = optionsFor(goal, 12, 1);
     options.everyForm = run % 3 == 0;
     SCOPED_TRACE(::testing::Message() << "run " << run);
-    const GoalResult result = planForGoal(player, start, options);
+    const GoalResult result = planForGoal(request, start, options);
     ASSERT_EQ(result.outcome, GoalOutcome::kFound);
-    expectPlanReplays(player, start, result.plan);
+    expectPlanReplays(request, start, result.plan);
     if (result.first) {
       EXPECT_TRUE(noWorse(goal, result.plan, *result.first));
       beamBetter += planScore(goal, result.plan) < planScore(goal, *result.first) ? 1 : 0;
@@ -155,7 +152,7 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
           << kMagTypeNames[type] << ": " << exclusionText(form.exclusion);
       EXPECT_EQ(form.best->reached.type, type);
       // Writing a plan opens the files once a feeding: every fifth run is enough for these.
-      expectPlanReplays(player, start, *form.best, run % 5 == 0);
+      expectPlanReplays(request, start, *form.best, run % 5 == 0);
       EXPECT_TRUE(noWorse(goal, result.plan, *form.best));
     }
     // A form asked for ends the plan in that form, or the rules exclude it, or none is found.
@@ -168,13 +165,13 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
                                         : open[pick(rng, 0, static_cast<int>(open.size()) - 1)];
     options.form = wanted;
     options.everyForm = false;
-    const GoalResult forForm = planForGoal(player, start, options);
+    const GoalResult forForm = planForGoal(request, start, options);
     ++formOutcomes[static_cast<int>(forForm.outcome)];
     if (result.forms[wanted].exclusion.kind != ExclusionKind::kNone) {
       EXPECT_EQ(forForm.outcome, GoalOutcome::kExcluded);
     } else if (forForm.outcome == GoalOutcome::kFound) {
       EXPECT_EQ(forForm.plan.reached.type, wanted);
-      expectPlanReplays(player, start, forForm.plan);
+      expectPlanReplays(request, start, forForm.plan);
     } else {
       EXPECT_EQ(forForm.outcome, GoalOutcome::kNone);
     }
@@ -189,23 +186,23 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
 }
 
 TEST(GoalSearchTest, TheFirstGoalIsTheFirstFoundPlan) {
-  PlannerState player;
-  player.target = {5, 1, 1, 0, 7};
-  const GoalResult result = planForGoal(player, kBabyMag, optionsFor(Goal::kFirst, 8, 1));
+  PlayerRequest request;
+  request.target = {5, 1, 1, 0, 7};
+  const GoalResult result = planForGoal(request, kBabyMag, optionsFor(Goal::kFirst, 8, 1));
   ASSERT_EQ(result.outcome, GoalOutcome::kFound);
   // The worked plan: two Trimates and two Antiparalysis, 4,120 meseta.
   ASSERT_EQ(result.plan.feedCount(), 4);
   EXPECT_EQ(result.plan.cost, 4120);
   EXPECT_EQ(result.plan.feedings[0].item, 2);
   EXPECT_EQ(result.plan.feedings[3].item, 7);
-  expectPlanReplays(player, kBabyMag, result.plan);
+  expectPlanReplays(request, kBabyMag, result.plan);
   // The cheapest plan there is far cheaper; the shortest is no longer.
-  const GoalResult cheapest = planForGoal(player, kBabyMag, optionsFor(Goal::kCheapest, 8, 1));
+  const GoalResult cheapest = planForGoal(request, kBabyMag, optionsFor(Goal::kCheapest, 8, 1));
   EXPECT_LT(cheapest.plan.cost, 1000);
-  expectPlanReplays(player, kBabyMag, cheapest.plan);
-  const GoalResult fewest = planForGoal(player, kBabyMag, optionsFor(Goal::kFewest, 8, 1));
+  expectPlanReplays(request, kBabyMag, cheapest.plan);
+  const GoalResult fewest = planForGoal(request, kBabyMag, optionsFor(Goal::kFewest, 8, 1));
   EXPECT_LE(fewest.plan.feedCount(), 4);
-  expectPlanReplays(player, kBabyMag, fewest.plan);
+  expectPlanReplays(request, kBabyMag, fewest.plan);
 }
 
 void expectSameItems(const Plan& one, const Plan& two) {
@@ -219,10 +216,10 @@ void expectSameItems(const Plan& one, const Plan& two) {
 // The same plans whether the searches run on one thread or two, on a full-size target: the
 // goal's plan, and with every form looked for, every form's.
 TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
-  PlannerState player;
-  player.sectionId = 2;
-  player.charClass = 7;
-  player.target = {20, 110, 50, 20, 200};
+  PlayerRequest request;
+  request.player.sectionId = 2;
+  request.player.charClass = 7;
+  request.target = {20, 110, 50, 20, 200};
   const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
   for (Goal goal : {Goal::kCheapest, Goal::kFewest}) {
     int formsOfTheGoal = 0;
@@ -232,11 +229,11 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
       GoalOptions twoThreads = optionsFor(goal, 96, 2);
       oneThread.everyForm = everyForm;
       twoThreads.everyForm = everyForm;
-      const GoalResult one = planForGoal(player, varuna, oneThread);
-      const GoalResult two = planForGoal(player, varuna, twoThreads);
+      const GoalResult one = planForGoal(request, varuna, oneThread);
+      const GoalResult two = planForGoal(request, varuna, twoThreads);
       ASSERT_EQ(one.outcome, GoalOutcome::kFound);
       ASSERT_EQ(two.outcome, GoalOutcome::kFound);
-      expectPlanReplays(player, varuna, one.plan);
+      expectPlanReplays(request, varuna, one.plan);
       expectSameItems(one.plan, two.plan);
       EXPECT_EQ(one.feedingsTried, two.feedingsTried);
       int formsFound = 0;
@@ -244,7 +241,7 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
         ASSERT_EQ(one.forms[type].best.has_value(), two.forms[type].best.has_value()) << type;
         if (!one.forms[type].best) continue;
         ++formsFound;
-        expectPlanReplays(player, varuna, *one.forms[type].best, false);
+        expectPlanReplays(request, varuna, *one.forms[type].best, false);
         expectSameItems(*one.forms[type].best, *two.forms[type].best);
       }
       // Looking on for every form finds more of them than the goal's search alone.
@@ -260,78 +257,78 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
 // 50/50/50/50 for section ID 0 meets def + mind = pow + dex at level 200: every route ends as
 // Deva, and the search finds it so.
 TEST(GoalSearchTest, AFormTheRulesExcludeIsReportedNotSearched) {
-  PlannerState player;
-  player.target = {50, 50, 50, 50, 200};
+  PlayerRequest request;
+  request.target = {50, 50, 50, 50, 200};
   GoalOptions options = optionsFor(Goal::kCheapest, 8, 1);
   options.form = 28;  // varaha
-  const GoalResult varaha = planForGoal(player, kBabyMag, options);
+  const GoalResult varaha = planForGoal(request, kBabyMag, options);
   EXPECT_EQ(varaha.outcome, GoalOutcome::kExcluded);
   EXPECT_EQ(varaha.exclusion.kind, ExclusionKind::kPairSumAtTarget);
   EXPECT_EQ(varaha.feedingsTried, 0U);
   options.form = 36;  // Deva
-  const GoalResult deva = planForGoal(player, kBabyMag, options);
+  const GoalResult deva = planForGoal(request, kBabyMag, options);
   ASSERT_EQ(deva.outcome, GoalOutcome::kFound);
   EXPECT_EQ(deva.plan.reached.type, 36);
-  expectPlanReplays(player, kBabyMag, deva.plan);
+  expectPlanReplays(request, kBabyMag, deva.plan);
 }
 
 // At 5/20/20/15 the level-60 evolution of a Humar's mag goes by the tie of pow and dex, which
 // the last feeding breaks: varaha or ila. The cheapest plan ends as varaha; ila costs more.
 TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
-  PlannerState player;
-  player.target = {5, 20, 20, 15, 60};
+  PlayerRequest request;
+  request.target = {5, 20, 20, 15, 60};
   GoalOptions options = optionsFor(Goal::kCheapest, 16, 1);
-  const GoalResult cheapest = planForGoal(player, kBabyMag, options);
+  const GoalResult cheapest = planForGoal(request, kBabyMag, options);
   ASSERT_EQ(cheapest.outcome, GoalOutcome::kFound);
   EXPECT_EQ(cheapest.plan.reached.type, 28);  // varaha
   options.form = 9;                           // ila
-  const GoalResult ila = planForGoal(player, kBabyMag, options);
+  const GoalResult ila = planForGoal(request, kBabyMag, options);
   ASSERT_EQ(ila.outcome, GoalOutcome::kFound);
   EXPECT_EQ(ila.plan.reached.type, 9);
   EXPECT_GT(ila.plan.cost, cheapest.plan.cost);
-  expectPlanReplays(player, kBabyMag, ila.plan);
+  expectPlanReplays(request, kBabyMag, ila.plan);
   // Any other level-60 form is decided out by the target stats.
   options.form = 10;  // nandin
-  EXPECT_EQ(planForGoal(player, kBabyMag, options).outcome, GoalOutcome::kExcluded);
+  EXPECT_EQ(planForGoal(request, kBabyMag, options).outcome, GoalOutcome::kExcluded);
 }
 
 // A diwari whose first-found search goes round in loops until it gives up: the goal searches
 // still find plans. diwari is a final form, so they end as diwari and no other form is possible.
 TEST(GoalSearchTest, PlansWhereTheFirstFoundSearchGivesUp) {
-  PlannerState player;
-  player.target = {38, 29, 97, 36, 200};
-  player.charClass = 6;
-  player.sectionId = 2;
+  PlayerRequest request;
+  request.target = {38, 29, 97, 36, 200};
+  request.player.charClass = 6;
+  request.player.sectionId = 2;
   const MagState diwari{42, 11, 1, 0, 35, 84, 0, 53, 6, 47};
   for (Goal goal : {Goal::kCheapest, Goal::kFewest}) {
     GoalOptions options = optionsFor(goal, 16, 1);
-    const GoalResult result = planForGoal(player, diwari, options);
+    const GoalResult result = planForGoal(request, diwari, options);
     EXPECT_FALSE(result.first);
     ASSERT_EQ(result.outcome, GoalOutcome::kFound);
     EXPECT_EQ(result.plan.reached.type, 42);
-    expectPlanReplays(player, diwari, result.plan);
+    expectPlanReplays(request, diwari, result.plan);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       EXPECT_EQ(result.forms[type].exclusion.kind == ExclusionKind::kNone, type == 42);
     }
     options.form = 36;
-    EXPECT_EQ(planForGoal(player, diwari, options).outcome, GoalOutcome::kExcluded);
+    EXPECT_EQ(planForGoal(request, diwari, options).outcome, GoalOutcome::kExcluded);
   }
   // 5/0/0/195 from a new mag, where the first-found search gives up too: every state the beams
   // hold soon has a bar it cannot keep below a target, so they run dry quickly, with no plan.
-  player.target = {5, 0, 0, 195, 200};
-  const GoalResult none = planForGoal(player, kBabyMag, optionsFor(Goal::kCheapest, 16, 1));
+  request.target = {5, 0, 0, 195, 200};
+  const GoalResult none = planForGoal(request, kBabyMag, optionsFor(Goal::kCheapest, 16, 1));
   EXPECT_EQ(none.outcome, GoalOutcome::kNone);
   EXPECT_FALSE(none.first);
   EXPECT_LT(none.feedingsTried, 100'000U);
 }
 
 TEST(GoalSearchTest, ProgressShowsTheFeedingsTriedAndTheBestPlan) {
-  PlannerState player;
-  player.target = {10, 20, 20, 10, 60};
+  PlayerRequest request;
+  request.target = {10, 20, 20, 10, 60};
   GoalProgress progress;
   GoalOptions options = optionsFor(Goal::kFewest, 16, 2);
   options.progress = &progress;
-  const GoalResult result = planForGoal(player, kBabyMag, options);
+  const GoalResult result = planForGoal(request, kBabyMag, options);
   ASSERT_EQ(result.outcome, GoalOutcome::kFound);
   EXPECT_EQ(progress.feedingsTried.load(), result.feedingsTried);
   EXPECT_EQ(progress.best.load(), planScore(Goal::kFewest, result.plan));
