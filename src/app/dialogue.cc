@@ -230,9 +230,13 @@ int runDialogue(PlannerState& planner, AnswerReader& reader, const Console& cons
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
     GoalResult details;
     PlanOutcome outcome = PlanOutcome::kImpossible;
+    Plan plan;
+    // The status line goes before the plan is told, so the plan is found apart from its telling.
+    startPlanRun(planner);
     runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-      outcome = runPlan(planner, dialogue.start, console, search, nullptr, &details);
+      outcome = findPlan(planner, dialogue.start, console, search, plan, &details);
     });
+    finishPlanRun(planner, dialogue.start, console, outcome, plan);
     if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());

@@ -26,8 +26,7 @@ PlanOutcome findPlan(PlannerState& planner, const MagState& start, const Console
   return outcome;
 }
 
-PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console& console,
-                    const GoalOptions& options, Plan* plan, GoalResult* details) {
+void startPlanRun(PlannerState& planner) {
   // nodeCount and lastDelta run on over the whole program; everything else starts afresh.
   planner.lineCount = 0;
   planner.previousItem = -1;
@@ -35,12 +34,13 @@ PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console&
   planner.totalCost = 0;
   planner.feedCount = 0;
   planner.hardCount = 0;
+}
 
-  Plan found;
-  const PlanOutcome outcome = findPlan(planner, start, console, options, found, details);
+void finishPlanRun(PlannerState& planner, const MagState& start, const Console& console,
+                   PlanOutcome outcome, const Plan& found) {
   if (outcome != PlanOutcome::kFound) {
     std::fputs("failed to create Mag\n", console.out);
-    return outcome;
+    return;
   }
   reportPlan(planner, found, console);
   reportFirstRun(planner, start, console);
@@ -53,7 +53,15 @@ PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console&
         "above are the plan.\n",
         console.out);
   }
-  if (plan != nullptr) *plan = std::move(found);
+}
+
+PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console& console,
+                    const GoalOptions& options, Plan* plan, GoalResult* details) {
+  startPlanRun(planner);
+  Plan found;
+  const PlanOutcome outcome = findPlan(planner, start, console, options, found, details);
+  finishPlanRun(planner, start, console, outcome, found);
+  if (plan != nullptr && outcome == PlanOutcome::kFound) *plan = std::move(found);
   return outcome;
 }
 

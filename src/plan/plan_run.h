@@ -24,8 +24,13 @@ PlanOutcome findPlan(PlannerState& planner, const MagState& start, const Console
 // The plan run of the dialogue: resets the plan's counters, finds the plan, writes it through
 // the reports and prints "Mag successful!" and where the plan is, or "failed to create Mag".
 // Returns the outcome; with the default options it is the first-found search, unchanged.
+// startPlanRun, findPlan and finishPlanRun are its three parts, for a front end that shows
+// something of its own while the plan is searched and must take it away before the plan is told.
 PlanOutcome runPlan(PlannerState& planner, const MagState& start, const Console& console,
                     const GoalOptions& options = {}, Plan* plan = nullptr,
                     GoalResult* details = nullptr);
+void startPlanRun(PlannerState& planner);
+void finishPlanRun(PlannerState& planner, const MagState& start, const Console& console,
+                   PlanOutcome outcome, const Plan& found);
 
 }  // namespace ostrel
