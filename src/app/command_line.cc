@@ -73,7 +73,10 @@ std::string unknownOptionText(const CLI::App& used, int argc, const char* const*
     std::size_t best = std::min<std::size_t>(3, bare.size());
     for (const std::string& known : names) {
       if (!known.starts_with("--")) continue;
-      const std::size_t distance = editDistance(bare, known.substr(2));
+      // A known option's first letters ("--beam") are as near as one typing slip.
+      const std::string knownBare = known.substr(2);
+      const std::size_t distance =
+          bare.size() >= 3 && knownBare.starts_with(bare) ? 1 : editDistance(bare, knownBare);
       if (distance < best) {
         best = distance;
         nearest = known;
