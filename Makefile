@@ -1,5 +1,5 @@
-# Shortcuts over the CMake presets: `make run` builds and starts ostrel, `make test` builds and
-# runs the whole test suite, `make web` builds the web page into build-web/.
+# Shortcuts over the CMake presets: `make run` builds ostrel alone and starts it, `make test`
+# builds and runs the whole test suite, `make web` builds the web page into build-web/.
 .PHONY: run test sanitize bench build clean lint fuzz web web-serve web-test
 
 WEB_PORT ?= 8000
@@ -10,7 +10,10 @@ build:
 	cmake --preset default
 	cmake --build --preset default
 
-run: build
+# Only the program: the tests and the benchmarks are not needed to ask its questions.
+run:
+	cmake --preset default
+	cmake --build --preset default --target ostrel
 	./build/ostrel
 
 test:
@@ -30,7 +33,7 @@ lint:
 	cmake --preset fuzz
 	run-clang-tidy -quiet -p build '$(CURDIR)/(src|bench|web)/'
 	run-clang-tidy -quiet -p build-fuzz '$(CURDIR)/fuzz/'
-	cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
+	cppcheck -j2 --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
 	  --error-exitcode=1 --quiet -I src -I . src bench fuzz web
 
 # Builds the fuzz targets of the dialogue and the command line (clang, libFuzzer, ASan, UBSan) and

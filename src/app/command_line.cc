@@ -3,8 +3,11 @@
 #include "app/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/dialogue.h"
 #include "app/feed_command.h"
@@ -26,6 +29,63 @@ std::string oneLine(std::string text) {
   }
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
+}
+
+// The edits (a character added, dropped, changed, or two neighbours swapped) that turn `a` into
+// `b`; a swap counts once, as a typist makes it.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min(
+          {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0U : 1U)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// CLI11 names every word it could not place, values included ("cheapest --gaol"); a person wants
+// the option that was mistyped, and the one meant if it is close. "" when no word is an option
+// unknown to `used` (the command given, or the program), so CLI11's own words must do.
+std::string unknownOptionText(const CLI::App& used, int argc, const char* const* argv) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : used.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    const std::string name = word.substr(0, word.find('='));
+    // "-" and "--" are not options, nor are negative numbers.
+    if (name.size() < 2 || name[0] != '-' || name == "--" ||
+        std::isdigit(static_cast<unsigned char>(name[1])) != 0 ||
+        std::find(names.begin(), names.end(), name) != names.end()) {
+      continue;
+    }
+    // The nearest long option within two edits, dashes aside, and nearer than the word is long.
+    const std::string bare = name.substr(name.find_first_not_of('-'));
+    std::string nearest;
+    std::size_t best = std::min<std::size_t>(3, bare.size());
+    for (const std::string& known : names) {
+      if (!known.starts_with("--")) continue;
+      // A known option's first letters ("--beam") are as near as one typing slip.
+      const std::string knownBare = known.substr(2);
+      const std::size_t distance =
+          bare.size() >= 3 && knownBare.starts_with(bare) ? 1 : editDistance(bare, knownBare);
+      if (distance < best) {
+        best = distance;
+        nearest = known;
+      }
+    }
+    return "unknown option '" + name + "'" +
+           (nearest.empty() ? "" : "; did you mean '" + nearest + "'?");
+  }
+  return "";
 }
 
 }  // namespace
@@ -78,9 +138,21 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
     return 0;
   } catch (const CLI::ParseError& error) {
     std::string command = "ostrel";
-    for (const CLI::App* used : program.get_subcommands()) command += " " + used->get_name();
-    std::fprintf(console.err, "%s: %s; see '%s --help'\n", command.c_str(),
-                 oneLine(error.what()).c_str(), command.c_str());
+    const CLI::App* used = &program;
+    for (const CLI::App* sub : program.get_subcommands()) {
+      command += " " + sub->get_name();
+      used = sub;
+    }
+    const std::string unknown = dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr
+                                    ? unknownOptionText(*used, argc, argv)
+                                    : "";
+    if (unknown.ends_with('?')) {
+      std::fprintf(console.err, "%s: %s\n", command.c_str(), unknown.c_str());
+    } else {
+      std::fprintf(console.err, "%s: %s; see '%s --help'\n", command.c_str(),
+                   unknown.empty() ? oneLine(error.what()).c_str() : unknown.c_str(),
+                   command.c_str());
+    }
     return kUsageError;
   }
   const bool command = plan->parsed() || feed->parsed() || forms->parsed();

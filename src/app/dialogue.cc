@@ -229,10 +229,13 @@ int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions&
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
     GoalResult details;
     PlanOutcome outcome = PlanOutcome::kImpossible;
+    Plan plan;
+    // The status line goes before the plan is told, so the plan is found apart from its telling.
     runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-      outcome = runPlan(dialogue.request, dialogue.counters, dialogue.files, dialogue.start,
-                        console, search, nullptr, &details);
+      outcome = findPlan(dialogue.request, dialogue.counters, dialogue.start, console, search, plan,
+                         &details);
     });
+    tellPlan(dialogue.request.player, dialogue.files, console, outcome, plan);
     if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());

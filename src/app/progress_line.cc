@@ -2,11 +2,13 @@
 // few times a second. The search itself only ever updates atomics, once a layer.
 #include "app/progress_line.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,18 +34,28 @@ struct Stop {
   }
 };
 
+// The columns the line may take on the terminal `err`: one less than its width, because a line
+// that fills the last column wraps, and a carriage return then goes back to its second row only,
+// leaving the first on the screen.
+std::size_t columnsFor(std::FILE* err) {
+  winsize size{};
+  if (ioctl(fileno(err), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) return size.ws_col - 1U;
+  return SIZE_MAX;
+}
+
 void watch(const GoalProgress& progress, Goal goal, std::FILE* err, Stop& stop) {
   if (stop.waitFor(kQuietFor)) return;
   std::size_t shown = 0;  // the width of the line on the terminal
   do {
-    const std::string text =
-        progressText(goal, progress.feedingsTried.load(), progress.best.load());
+    std::string text = progressText(goal, progress.feedingsTried.load(), progress.best.load());
+    const std::size_t columns = columnsFor(err);
+    if (text.size() > columns) text.resize(columns);
     // Padded over the longer line before it, so that nothing of that one is left behind.
+    shown = std::min(std::max(shown, text.size()), columns);
     std::fprintf(err, "\r%-*s", static_cast<int>(shown), text.c_str());
     std::fflush(err);
-    shown = std::max(shown, text.size());
   } while (!stop.waitFor(kEvery));
-  std::fprintf(err, "\r%*s\r", static_cast<int>(shown), "");
+  std::fprintf(err, "\r%*s\r", static_cast<int>(std::min(shown, columnsFor(err))), "");
   std::fflush(err);
 }
 

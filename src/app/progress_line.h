@@ -13,8 +13,9 @@ namespace ostrel {
 
 // Runs `search` with `options` (their progress then points at a record of this call's own), and
 // while it runs keeps the status line on `err` if `err` is a terminal, overwritten in place with
-// a carriage return; the line is cleared before this returns. The first-found search without a
-// form has progress lines of its own, and runs as it is.
+// a carriage return and cut to the terminal's width; the line is cleared before this returns,
+// however `search` ends, so `search` itself must print nothing: the caller prints afterwards. The
+// first-found search without a form has progress lines of its own, and runs as it is.
 void runShowingProgress(const GoalOptions& options, std::FILE* err,
                         const std::function<void(const GoalOptions&)>& search);
 

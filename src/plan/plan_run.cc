@@ -27,16 +27,13 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
   return outcome;
 }
 
-PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
-                    const MagState& start, const Console& console, const GoalOptions& options,
-                    Plan* plan, GoalResult* details) {
-  Plan found;
-  const PlanOutcome outcome = findPlan(request, counters, start, console, options, found, details);
+void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,
+              const Plan& found) {
   if (outcome != PlanOutcome::kFound) {
     std::fputs("failed to create Mag\n", console.out);
-    return outcome;
+    return;
   }
-  reportPlan(request.player, found, files, console);
+  reportPlan(player, found, files, console);
   std::fputs("Mag successful!\n", console.out);
   if (planFilesComplete(files)) {
     std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
@@ -46,7 +43,15 @@ PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, Plan
         "above are the plan.\n",
         console.out);
   }
-  if (plan != nullptr) *plan = std::move(found);
+}
+
+PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
+                    const MagState& start, const Console& console, const GoalOptions& options,
+                    Plan* plan, GoalResult* details) {
+  Plan found;
+  const PlanOutcome outcome = findPlan(request, counters, start, console, options, found, details);
+  tellPlan(request.player, files, console, outcome, found);
+  if (plan != nullptr && outcome == PlanOutcome::kFound) *plan = std::move(found);
   return outcome;
 }
 

@@ -33,4 +33,10 @@ PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, Plan
                     const MagState& start, const Console& console, const GoalOptions& options = {},
                     Plan* plan = nullptr, GoalResult* details = nullptr);
 
+// The second half of runPlan: writes a plan found through the report into `files` and tells where
+// it is, or tells that none was found. For a front end that shows something of its own while the
+// plan is searched and must take it away before the plan is told.
+void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,
+              const Plan& found);
+
 }  // namespace ostrel

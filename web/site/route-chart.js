@@ -1,5 +1,6 @@
 // The route at a glance: the four stats and the level after every feeding, drawn with uPlot, with
-// a dashed line and the new form's name wherever the mag evolves.
+// a dashed line and the new form's name wherever the mag evolves, and every evolution listed
+// under the chart (the names on the chart are left out where they would not fit).
 /* global uPlot */
 
 const SERIES = [
@@ -18,39 +19,57 @@ function formChanges(mags) {
   return changes;
 }
 
-// Marks each evolution on the plot: a dashed vertical line and the new form's name.
+const LABEL_ROWS = 4;
+
+// Marks each evolution on the plot: a dashed vertical line and the new form's name. Each name
+// takes the highest row where it clears the names before it; a name for which no row has room
+// is left out (the list under the chart has it), so names never overlap at any width.
 function evolutionMarks(changes, forms) {
   return (u) => {
     const { ctx } = u;
-    const { top, height } = u.bbox;
+    const { top, height, left, width } = u.bbox;
+    const px = devicePixelRatio;
     ctx.save();
     ctx.strokeStyle = "rgba(80, 80, 90, 0.55)";
     ctx.fillStyle = "#444a55";
     ctx.setLineDash([3, 3]);
-    ctx.lineWidth = devicePixelRatio;
-    ctx.font = `${11 * devicePixelRatio}px system-ui, sans-serif`;
+    ctx.lineWidth = px;
+    ctx.font = `${11 * px}px system-ui, sans-serif`;
     ctx.textBaseline = "top";
-    changes.forEach(({ at, type }, i) => {
+    ctx.textAlign = "left";
+    const rowEnds = new Array(LABEL_ROWS).fill(-Infinity);
+    changes.forEach(({ at, type }) => {
       const x = Math.round(u.valToPos(at, "x", true));
       ctx.beginPath();
       ctx.moveTo(x, top);
       ctx.lineTo(x, top + height);
       ctx.stroke();
-      // Names on three staggered rows, so that evolutions close together stay readable; a name
-      // near the right edge is written to the left of its line.
-      const y = top + 4 * devicePixelRatio + (i % 3) * 13 * devicePixelRatio;
+      // Right of the line, or left of it near the chart's right edge.
       const name = forms[type];
-      const gap = 3 * devicePixelRatio;
-      const fitsRight = x + gap + ctx.measureText(name).width <= u.bbox.left + u.bbox.width;
-      ctx.textAlign = fitsRight ? "left" : "right";
-      ctx.fillText(name, fitsRight ? x + gap : x - gap, y);
+      const gap = 3 * px;
+      const w = ctx.measureText(name).width;
+      const start = x + gap + w <= left + width ? x + gap : x - gap - w;
+      const row = rowEnds.findIndex((end) => start >= end + 2 * gap);
+      if (row < 0) return;
+      rowEnds[row] = start + w;
+      ctx.fillText(name, start, top + 4 * px + row * 13 * px);
     });
     ctx.restore();
   };
 }
 
+// Every evolution in words, under the chart: the new form and the feeding after which it comes.
+function evolutionList(changes, forms) {
+  const list = document.createElement("p");
+  list.className = "evolutions";
+  list.textContent = changes.length === 0 ? "No evolution on the way."
+    : `Evolves: ${changes.map(({ at, type }) => `${forms[type]} after feeding ${at}`).join(" · ")}`;
+  return list;
+}
+
 export function drawRouteChart(container, plan, forms) {
   const xs = plan.mags.map((_, k) => k);
+  const changes = formChanges(plan.mags);
   const data = [xs, ...SERIES.map(({ key }) => plan.mags.map((mag) => mag[key]))];
   const size = () => ({ width: Math.max(container.clientWidth, 260), height: container.clientWidth < 500 ? 240 : 320 });
   const chart = new uPlot({
@@ -58,9 +77,11 @@ export function drawRouteChart(container, plan, forms) {
     scales: { x: { time: false } },
     axes: [{ label: "feedings" }, { label: "stat level" }],
     series: [{ label: "feeding" }, ...SERIES.map(({ label, stroke, dash }) => ({ label, stroke, dash, width: 2 }))],
-    hooks: { draw: [evolutionMarks(formChanges(plan.mags), forms)] },
+    hooks: { draw: [evolutionMarks(changes, forms)] },
     cursor: { drag: { x: false, y: false } },
   }, data, container);
+  const list = evolutionList(changes, forms);
+  container.after(list);
   let width = container.clientWidth;
   // Only a new width redraws: the chart's own height change must not feed back into the observer.
   const observer = new ResizeObserver(() => {
@@ -69,5 +90,5 @@ export function drawRouteChart(container, plan, forms) {
     chart.setSize(size());
   });
   observer.observe(container);
-  return () => { observer.disconnect(); chart.destroy(); };
+  return () => { observer.disconnect(); chart.destroy(); list.remove(); };
 }

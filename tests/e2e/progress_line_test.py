@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""The status line of a long goal search, run on a pseudo-terminal of 60 columns: it is shown,
+it never wraps, and it is gone from the screen before anything else is printed, on every surface
+and with standard output on the terminal or on a pipe.
+Usage: progress_line_test.py OSTREL"""
+import fcntl, os, pty, struct, subprocess, sys, tempfile, termios
+
+WIDTH = 60
+SEARCH = ["--goal", "cheapest", "--beam-width", "200"]  # long enough to show the line
+MAG = ["--section", "oran", "--class", "fonewm", "--target", "45/40/15/100"]
+CASES = [  # arguments, standard input, standard output on the terminal too
+    (SEARCH, "\n7\n9\n1\n45\n40\n15\n100\nn\n", True),
+    (["plan", *MAG, *SEARCH, "--no-files"], "", True),
+    (["plan", *MAG, *SEARCH, "--no-files"], "", False),
+    (["forms", *MAG, "--beam-width", "200"], "", True),
+]
+
+
+def screen(text):
+    """The lines a terminal WIDTH columns wide is left showing after `text`."""
+    lines, line, column = [], [], 0
+    for c in text:
+        if c == "\n":
+            lines.append("".join(line))
+            line, column = [], 0
+        elif c == "\r":
+            column = 0
+        else:
+            if column == WIDTH:  # the next character wraps
+                lines.append("".join(line))
+                line, column = [], 0
+            line[column:column + 1] = [c]
+            column += 1
+    return lines + ["".join(line)]
+
+
+def run(ostrel, args, answers, out_on_terminal, directory):
+    main, terminal = pty.openpty()
+    fcntl.ioctl(terminal, termios.TIOCSWINSZ, struct.pack("HHHH", 24, WIDTH, 0, 0))
+    child = subprocess.Popen([ostrel, *args], cwd=directory, stdin=subprocess.PIPE,
+                             stdout=terminal if out_on_terminal else subprocess.PIPE,
+                             stderr=terminal)
+    os.close(terminal)
+    child.stdin.write(answers.encode())
+    child.stdin.close()
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(main, 4096)
+        except OSError:  # the terminal's last holder has gone
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    piped = child.stdout.read() if child.stdout else b""
+    return child.wait(), shown.decode(), piped.decode()
+
+
+def main():
+    failures = 0
+    for args, answers, out_on_terminal in CASES:
+        with tempfile.TemporaryDirectory() as directory:
+            status, shown, piped = run(sys.argv[1], args, answers, out_on_terminal, directory)
+        left = [line for line in screen(shown) if "searching:" in line]
+        problems = [f"status {status}"] if status != 0 else []
+        if "searching:" not in shown:
+            problems.append("no status line was shown")
+        problems += [f"left on the screen: {line!r}" for line in left]
+        if "searching:" in piped or (not out_on_terminal and "complete in" not in piped):
+            problems.append("standard output is not the plan alone")
+        for problem in problems:
+            print(f"ostrel {' '.join(args)}: {problem}")
+        failures += len(problems)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
