@@ -39,8 +39,7 @@ TEST(FormRulesTest, ExclusionsAndTheirReasons) {
 }
 
 TEST(FormRulesTest, FormsAMagCanStillTake) {
-  const PlannerState player =
-      testing::playerOf({0, 0, true, kBabyMag, testing::targetOf("50/50/50/50")});
+  const PlannerState player = testing::playerOf({});  // a Purplenum Humar: the target plays no part
   constexpr MagType kVaruna = 2, kVaraha = 28, kVayu = 29, kRudra = 34, kDeva = 36;
   // A new mag: itself, Varuna, the three level-35 forms, six level-50 forms and Deva.
   const FormSet all = reachableForms(player, 0, 5, 200);
