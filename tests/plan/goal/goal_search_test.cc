@@ -96,25 +96,6 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
       << " excluded";
 }
 
-TEST(GoalSearchTest, TheFirstGoalIsTheFirstFoundPlan) {
-  const PlannerState player = playerFor("5/1/1/0");
-  const GoalResult result = planForGoal(player, kBabyMag, optionsFor(Goal::kFirst, 8));
-  ASSERT_EQ(result.outcome, GoalOutcome::kFound);
-  // The worked plan: two Trimates and two Antiparalysis, 4,120 meseta.
-  ASSERT_EQ(result.plan.feedCount(), 4);
-  EXPECT_EQ(result.plan.cost, 4120);
-  EXPECT_EQ(result.plan.feedings[0].item, 2);
-  EXPECT_EQ(result.plan.feedings[3].item, 7);
-  expectPlanReplays(player, kBabyMag, result.plan);
-  // The cheapest plan there is far cheaper; the shortest is no longer.
-  const GoalResult cheapest = planForGoal(player, kBabyMag, optionsFor(Goal::kCheapest, 8));
-  EXPECT_LT(cheapest.plan.cost, 1000);
-  expectPlanReplays(player, kBabyMag, cheapest.plan);
-  const GoalResult fewest = planForGoal(player, kBabyMag, optionsFor(Goal::kFewest, 8));
-  EXPECT_LE(fewest.plan.feedCount(), 4);
-  expectPlanReplays(player, kBabyMag, fewest.plan);
-}
-
 void expectSameItems(const Plan& one, const Plan& two) {
   EXPECT_EQ(one.cost, two.cost);
   ASSERT_EQ(one.feedCount(), two.feedCount());
