@@ -1,19 +1,13 @@
-// The feeding simulator: reading item lists, and feeding found plans back run by run, which must
-// pass through every run's starting mag and end at the plan's mag; a mag at level 200 stays put.
+// The feeding simulator: reading item lists; a mag at level 200 stays put. Every plan a test sees
+// is also fed back run by run by the replay checker (support/replay.cc).
 #include "app/feed_command.h"
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "model/feeding.h"
-#include "model/tables.h"
-#include "plan/first_found/search.h"
-#include "support/command_output.h"
-#include "support/plan_cases.h"
 
 namespace ostrel {
 namespace {
@@ -47,48 +41,6 @@ TEST(ReadItemsTest, NamesCountsAndSpacing) {
   }
 }
 
-// Every found plan, fed back run by run from its start, passes through the mag each of its runs
-// starts from and reaches the plan's mag, bars included.
-TEST(FeedRunsTest, FoundPlansFedBackReachTheirMags) {
-  std::mt19937 rng(777);
-  int plans = 0;
-  for (int i = 0; i < 150; ++i) {
-    const testing::PlanCase c = testing::randomPlanCase(rng, 6);
-    const PlayerRequest request{{c.section, c.charClass}, c.target};
-    SearchCounters counters;
-    std::FILE* const devNull = std::fopen("/dev/null", "w");
-    Plan plan;
-    const bool found = findFirstPlan(request, counters, c.start, Console{devNull, devNull}, plan);
-    std::fclose(devNull);
-    if (!found) continue;
-    ++plans;
-    std::vector<FeedRun> runs;
-    std::vector<MagState> runStarts;
-    std::string text;
-    for (const Feeding& feeding : plan.feedings) {
-      if (runs.empty() || runs.back().item != feeding.item) {
-        runs.push_back({feeding.item, 0, {}});
-        runStarts.push_back(feeding.before);
-      }
-      ++runs.back().count;
-    }
-    for (const FeedRun& run : runs) {
-      text += std::to_string(run.count) + " " + kItemNames[run.item] + ", ";
-    }
-    text.resize(text.size() - 2);
-    std::vector<FeedRun> read;
-    ASSERT_EQ(readItems(text, read), "");
-    feedRuns(request.player, c.start, read);
-    ASSERT_EQ(read.size(), runs.size());
-    for (std::size_t r = 0; r + 1 < read.size(); ++r) EXPECT_EQ(read[r].after, runStarts[r + 1]);
-    EXPECT_EQ(read.back().after, plan.reached);
-    const MagState& reached = read.back().after;
-    EXPECT_TRUE(reached.def == c.target.def && reached.pow == c.target.pow &&
-                reached.dex == c.target.dex && reached.mind == c.target.mind);
-  }
-  EXPECT_GT(plans, 75);
-}
-
 TEST(FeedRunsTest, LevelCapAndEvolution) {
   const Player player{2, 4};
   // 199 levels: one more level-up, then nothing changes any more, bars included.
@@ -102,24 +54,6 @@ TEST(FeedRunsTest, LevelCapAndEvolution) {
   feedRuns(player, kBabyMag, toTen);
   EXPECT_GE(toTen[0].after.level, 10);
   EXPECT_NE(toTen[0].after.type, 0);
-}
-
-TEST(FeedCommandTest, JsonSummaryAddsUpTheRuns) {
-  FeedCommandOptions options;
-  options.mag = {"skyly", "ramar", "", "", ""};
-  options.items = "4 Sol Atomizer, 2 Moon Atomizer, Difluid";
-  options.format = "json";
-  const auto run =
-      testing::runCaught([&](const Console& console) { return runFeedCommand(options, console); });
-  ASSERT_EQ(run.status, 0) << run.err;
-  const nlohmann::json document = nlohmann::json::parse(run.out);
-  EXPECT_EQ(document["runs"].size(), 3U);
-  EXPECT_EQ(document["runs"][2]["after"], document["summary"]["reached"]);
-  EXPECT_EQ(document["summary"]["reached"]["stats"],
-            nlohmann::json({{"def", 6}, {"pow", 1}, {"dex", 0}, {"mind", 2}}));
-  EXPECT_EQ(document["summary"]["feedings"], 7);
-  EXPECT_EQ(document["summary"]["meseta"], 4 * 300 + 2 * 500 + 500);
-  EXPECT_EQ(document["summary"]["hours"], 0.12);
 }
 
 }  // namespace

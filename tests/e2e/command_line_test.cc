@@ -1,137 +1,26 @@
 // End-to-end tests of the command line: the real ostrel binary in fresh directories.
-// - `ostrel plan` prints and writes the same plan bytes as a dialogue of one plan given the same
-//   answers, over seeded requests (new and grown mags with bars, a give-up, no plan at all) and
-//   for refused targets, which the command refuses with the dialogue's own words.
 // - Every bad input: status 2, one line on standard error naming the option and the value,
 //   nothing on standard output, and the plan files already there left as they were.
-// - --help, --version, and feeding a plan's runs back through `ostrel feed`.
+// - --help, --version, where the plan files go, and feeding a plan's runs through `ostrel feed`.
+// Planning itself, against the dialogue, is e2e/plan_test.cc.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "model/tables.h"
-#include "support/plan_cases.h"
-#include "support/plan_document_check.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
 
 namespace ostrel {
 namespace {
 
-using testing::dialoguePlanLines;
-using testing::PlanCase;
+using testing::directoryWithOldPlan;
+using testing::kOldDetail;
+using testing::kOldGrouped;
 using testing::ProgramRun;
 using testing::readFile;
 using testing::runOstrel;
-
-constexpr const char* kOldDetail = "an old detail file\n";
-constexpr const char* kOldGrouped = "an old grouped file\n";
-
-std::filesystem::path directoryWithOldPlan(const std::string& name) {
-  const std::filesystem::path dir = testing::freshDirectory(name);
-  std::ofstream(dir / "feedingPlan.txt") << kOldDetail;
-  std::ofstream(dir / "feedingPlan2.txt") << kOldGrouped;
-  return dir;
-}
-
-// Plans `c` with the dialogue and with `ostrel plan`, and checks that both tell the same plan in
-// the same bytes. Returns what the dialogue printed.
-std::string expectSamePlan(const PlanCase& c, bool byName) {
-  const std::filesystem::path dialogueDir = directoryWithOldPlan("dialogue");
-  const std::filesystem::path commandDir = directoryWithOldPlan("command");
-  const ProgramRun dialogue = runOstrel({}, testing::dialogueInput(c), dialogueDir);
-  const ProgramRun command = runOstrel(testing::planArguments(c, byName), "", commandDir);
-  EXPECT_EQ(dialogue.status, 0) << dialogue.err;
-  EXPECT_EQ(command.out, dialoguePlanLines(dialogue.out));
-  for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
-    EXPECT_EQ(readFile(commandDir / file), readFile(dialogueDir / file)) << file;
-  }
-  const bool found = dialogue.out.find("Mag successful!\n") != std::string::npos;
-  EXPECT_EQ(command.status, found ? 0 : 1);
-  // The same request as JSON: the plan replays, and agrees with the files written above.
-  std::vector<std::string> args = testing::planArguments(c, byName);
-  args.insert(args.end(), {"--format", "json", "--no-files"});
-  const ProgramRun json = runOstrel(args, "", commandDir);
-  EXPECT_EQ(json.status, command.status);
-  const nlohmann::json document = nlohmann::json::parse(json.out);
-  EXPECT_EQ(document["outcome"] == "found", found);
-  if (found) testing::expectDocumentReplays(c, document, commandDir);
-  EXPECT_EQ(found, !command.out.empty());
-  // The search's progress and give-up lines go to standard error, and the reason for no plan.
-  std::istringstream lines(dialogue.out);
-  std::string progress;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("Wow this is hard!") || line.starts_with("Sorry, I cant")) {
-      progress += line + "\n";
-    }
-  }
-  const bool gaveUp = progress.find("Sorry") != std::string::npos;
-  const std::string reason = found    ? ""
-                             : gaveUp ? "ostrel plan: no plan: the search gave up after "
-                                      : "ostrel plan: no plan: no sequence of feedings reaches ";
-  EXPECT_TRUE(command.err.starts_with(progress + reason)) << command.err;
-  EXPECT_EQ(std::count(command.err.begin(), command.err.end(), '\n'),
-            std::count(progress.begin(), progress.end(), '\n') + (found ? 0 : 1));
-  return dialogue.out;
-}
-
-TEST(PlanCommandTest, PrintsAndWritesWhatTheDialogueDoes) {
-  std::mt19937 rng(1010);
-  int found = 0, gaveUp = 0;
-  for (int i = 0; i < 100; ++i) {
-    const PlanCase c = testing::randomPlanCase(rng);
-    SCOPED_TRACE(::testing::Message() << "case " << i << ": " << testing::dialogueInput(c));
-    const std::string dialogue = expectSamePlan(c, i % 2 == 0);
-    found += dialogue.find("Mag successful!") != std::string::npos;
-    gaveUp += dialogue.find("Sorry") != std::string::npos;
-  }
-  // The seeded cases must be mostly plans, with some of each way of finding none.
-  EXPECT_TRUE(found > 50 && gaveUp > 0 && found + gaveUp < 100) << found << " found, " << gaveUp;
-}
-
-TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
-  PlanCase hopeless;  // the dialogue's own example of a target it cannot reach
-  hopeless.target = {5, 0, 0, 195, 200};
-  EXPECT_NE(expectSamePlan(hopeless, true).find("Sorry"), std::string::npos);
-  PlanCase none;  // every feeding from a new mag raises more than def
-  none.target = {8, 0, 0, 0, 8};
-  EXPECT_NE(expectSamePlan(none, false).find("failed to create Mag"), std::string::npos);
-}
-
-TEST(PlanCommandTest, RefusesTheTargetsAndMagsTheDialogueRefuses) {
-  struct Refused {
-    PlanCase request;
-    const char* dialogueSays;
-  };
-  PlanCase grown;
-  grown.baby = false;
-  grown.start = {28, 20, 30, 40, 5, 10, 20, 30, 40, 95};
-  PlanCase equal = grown, lower = grown, tooMany = grown, def4, full = grown;
-  equal.target = {20, 30, 40, 5, 95};
-  lower.target = {25, 30, 39, 10, 104};
-  tooMany.target = {20, 30, 40, 111, 201};
-  def4.target = {4, 1, 1, 1, 7};
-  full.start = {28, 100, 50, 50, 0, 0, 0, 0, 0, 200};
-  full.target = {100, 50, 50, 0, 200};
-  for (const Refused& refused :
-       {Refused{equal, "That mag is not possible\n"}, Refused{lower, "That mag is not possible\n"},
-        Refused{tooMany, "That mag is not possible\n"}, Refused{def4, "That mag is not possible\n"},
-        Refused{full, "Your mag is fully raised!\n"}}) {
-    const std::filesystem::path dir = directoryWithOldPlan("refused");
-    const ProgramRun dialogue = runOstrel({}, testing::dialogueInput(refused.request), dir);
-    EXPECT_NE(dialogue.out.find(refused.dialogueSays), std::string::npos);
-    const ProgramRun command = runOstrel(testing::planArguments(refused.request, true), "", dir);
-    EXPECT_EQ(command.status, 2);
-    std::string reason = refused.dialogueSays;
-    reason.pop_back();
-    EXPECT_NE(command.err.find(reason), std::string::npos) << command.err;
-  }
-}
 
 // Status 2, one line on standard error holding every one of `mentions`, nothing on standard
 // output, and the old plan files untouched.
@@ -303,12 +192,18 @@ TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   EXPECT_EQ(readFile(dir / "feedingPlan.txt"), kOldDetail);
 }
 
-// The plan's runs fed back through `ostrel feed` end at the plan's mag, bars included.
+// The plan's runs fed back through `ostrel feed` end at the plan's mag, bars included; its
+// document's summary adds up the runs.
 TEST(CommandLineTest, FeedingAPlanBackReachesItsMag) {
   const std::filesystem::path dir = testing::freshDirectory("feed");
-  const ProgramRun fed = runOstrel({"feed", "--section", "skyly", "--class", "ramar", "--items",
-                                    "4 Sol Atomizer, 2 moonatomizer,DIFLUID"},
-                                   "", dir);
+  const std::vector<std::string> feed = {"feed",
+                                         "--section",
+                                         "skyly",
+                                         "--class",
+                                         "ramar",
+                                         "--items",
+                                         "4 Sol Atomizer, 2 moonatomizer,DIFLUID"};
+  const ProgramRun fed = runOstrel(feed, "", dir);
   EXPECT_EQ(fed.status, 0);
   EXPECT_EQ(fed.out,
             "For a Skyly Ramar:\n"
@@ -317,6 +212,16 @@ TEST(CommandLineTest, FeedingAPlanBackReachesItsMag) {
             "After 2 Moon Atomizer: mag(7) 5/1/0/1  Bars: 90/70/90/60\n"
             "After 1 Difluid: mag(9) 6/1/0/2  Bars: 0/70/95/5\n"
             "7 feedings.  Cost: 2700 meseta.  Time: approx 0.12 hours\n");
+  std::vector<std::string> asJson = feed;
+  asJson.insert(asJson.end(), {"--format", "json"});
+  const nlohmann::json document = nlohmann::json::parse(runOstrel(asJson, "", dir).out);
+  ASSERT_EQ(document["runs"].size(), 3U);
+  EXPECT_EQ(document["runs"][2]["after"], document["summary"]["reached"]);
+  EXPECT_EQ(document["summary"]["reached"]["stats"],
+            nlohmann::json({{"def", 6}, {"pow", 1}, {"dex", 0}, {"mind", 2}}));
+  EXPECT_EQ(document["summary"]["feedings"], 7);
+  EXPECT_EQ(document["summary"]["meseta"], 2700);
+  EXPECT_EQ(document["summary"]["hours"], 0.12);
   EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 

@@ -58,6 +58,17 @@ inline ProgramRun runOstrel(const std::vector<std::string>& args, const std::str
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io / "out"), readFile(io / "err")};
 }
 
+// A fresh directory holding old plan files, which a run must replace, empty or leave alone.
+inline constexpr const char* kOldDetail = "an old detail file\n";
+inline constexpr const char* kOldGrouped = "an old grouped file\n";
+
+inline std::filesystem::path directoryWithOldPlan(const std::string& name) {
+  const std::filesystem::path dir = freshDirectory(name);
+  std::ofstream(dir / "feedingPlan.txt") << kOldDetail;
+  std::ofstream(dir / "feedingPlan2.txt") << kOldGrouped;
+  return dir;
+}
+
 // The plan lines of a dialogue's standard output: from the line after "READ STEPS FROM BOTTOM UP"
 // up to "Mag successful!"; empty when it found no plan. They are what `ostrel plan` prints.
 inline std::string dialoguePlanLines(const std::string& out) {

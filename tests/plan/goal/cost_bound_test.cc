@@ -12,6 +12,7 @@
 #include "model/feeding.h"
 #include "model/form_rules.h"
 #include "plan/goal/goal.h"
+#include "support/replay.h"
 
 namespace ostrel {
 namespace {
@@ -85,6 +86,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
   std::map<TableSet, CostBound> bounds;
   int checked = 0;
   for (const Plan* plan : {&result.plan, &*result.first}) {
+    testing::expectPlanReplays(request, kBabyMag, *plan);
     double rest = plan->cost;
     for (const Feeding& feeding : plan->feedings) {
       const MagState& mag = feeding.before;

@@ -1,0 +1,261 @@
+// End-to-end tests of planning: the real ostrel binary in fresh directories, with narrow beams
+// for the goals to keep them quick.
+// - `ostrel plan` (with or without a goal) prints and writes the same plan bytes as a dialogue of
+//   one plan given the same answers and options, over seeded requests; its JSON document of the
+//   same request replays and agrees with the files; no plan and refusals as in the dialogue.
+// - A form asked for: the plan ends in it; excluded by the rules or not reached, status 1 and the
+//   reason, in the command and in the dialogue.
+// - `ostrel forms`, as text and JSON: every form reached, not found or excluded, each reached form
+//   planned again with --form.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/form_rules.h"
+#include "model/tables.h"
+#include "support/cases.h"
+#include "support/replay.h"
+#include "support/run_program.h"
+#include "support/test_support.h"
+
+namespace ostrel {
+namespace {
+
+using nlohmann::json;
+using testing::PlanCase;
+using testing::ProgramRun;
+using testing::readFile;
+using testing::runOstrel;
+
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+// Plans `c` with the dialogue and with `ostrel plan`, both with `goal` (and `form`) if given, and
+// checks that both tell the same plan in the same bytes, and that the JSON document of the same
+// request tells it too and replays. Returns the document.
+json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal = "",
+                    const std::string& form = "") {
+  std::vector<std::string> options;
+  if (!goal.empty()) options = {"--goal", goal, "--beam-width", "4"};
+  if (!form.empty()) options = with(options, {"--form", form});
+  const std::filesystem::path dialogueDir = testing::directoryWithOldPlan("dialogue");
+  const std::filesystem::path commandDir = testing::directoryWithOldPlan("command");
+  const ProgramRun dialogue = runOstrel(options, testing::dialogueInput(c), dialogueDir);
+  const ProgramRun command =
+      runOstrel(with(testing::planArguments(c, byName), options), "", commandDir);
+  EXPECT_EQ(dialogue.status, 0) << dialogue.err;
+  EXPECT_EQ(command.out, testing::dialoguePlanLines(dialogue.out));
+  for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
+    EXPECT_EQ(readFile(commandDir / file), readFile(dialogueDir / file)) << file;
+  }
+  const bool found = dialogue.out.find("Mag successful!\n") != std::string::npos;
+  EXPECT_EQ(command.status, found ? 0 : 1) << command.err;
+  EXPECT_EQ(found, !command.out.empty());
+
+  const ProgramRun asJson = runOstrel(
+      with(testing::planArguments(c, byName), with(options, {"--format", "json", "--no-files"})),
+      "", commandDir);
+  EXPECT_EQ(asJson.status, command.status);
+  const json document = json::parse(asJson.out);
+  if (goal.empty()) {
+    EXPECT_FALSE(document.contains("goal"));
+  } else {
+    EXPECT_EQ(document["goal"], goal);
+    EXPECT_EQ(document["form"], form.empty() ? json() : json(form));
+  }
+  if (found) {
+    testing::expectDocumentReplays(c, document, commandDir);
+    if (!form.empty()) {
+      EXPECT_EQ(document["summary"]["reached"]["form"], form);
+    }
+  } else {
+    EXPECT_TRUE(document["summary"].is_null() && document["runs"].empty() &&
+                document["feedings"].empty());
+  }
+  if (!goal.empty()) return document;
+  // The search's progress and give-up lines go to standard error, and the reason for no plan.
+  std::istringstream lines(dialogue.out);
+  std::string progress;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("Wow this is hard!") || line.starts_with("Sorry, I cant")) {
+      progress += line + "\n";
+    }
+  }
+  const bool gaveUp = progress.find("Sorry") != std::string::npos;
+  EXPECT_EQ(document["outcome"], found ? "found" : gaveUp ? "gave-up" : "impossible");
+  const std::string reason = found    ? ""
+                             : gaveUp ? "ostrel plan: no plan: the search gave up after "
+                                      : "ostrel plan: no plan: no sequence of feedings reaches ";
+  EXPECT_TRUE(command.err.starts_with(progress + reason)) << command.err;
+  EXPECT_EQ(std::count(command.err.begin(), command.err.end(), '\n'),
+            std::count(progress.begin(), progress.end(), '\n') + (found ? 0 : 1));
+  return document;
+}
+
+// Every eighth case is planned again for each goal: the first goal gives the first-found plan,
+// the others are never worse than it on their own measure.
+TEST(PlanCommandTest, PrintsAndWritesWhatTheDialogueDoes) {
+  std::mt19937 rng(1010);
+  int found = 0, gaveUp = 0, withGoals = 0;
+  for (int i = 0; i < 100; ++i) {
+    const PlanCase c = testing::randomCase(rng);
+    SCOPED_TRACE(::testing::Message() << "case " << i << ": " << testing::dialogueInput(c));
+    const json first = expectSamePlan(c, i % 2 == 0);
+    found += first["outcome"] == "found";
+    gaveUp += first["outcome"] == "gave-up";
+    if (i % 8 != 0) continue;
+    // The first goal is the first-found plan: the same document but for the goal it names.
+    json firstGoal = expectSamePlan(c, false, "first");
+    EXPECT_EQ(firstGoal["goal"], "first");
+    firstGoal.erase("goal");
+    firstGoal.erase("form");
+    EXPECT_EQ(firstGoal, first);
+    const json cheapest = expectSamePlan(c, true, "cheapest");
+    const json fewest = expectSamePlan(c, false, "fewest");
+    if (first["outcome"] != "found") continue;
+    ++withGoals;
+    ASSERT_EQ(cheapest["outcome"], "found");
+    ASSERT_EQ(fewest["outcome"], "found");
+    EXPECT_LE(cheapest["summary"]["meseta"], first["summary"]["meseta"]);
+    EXPECT_LE(fewest["summary"]["feedings"], first["summary"]["feedings"]);
+  }
+  // The seeded cases must be mostly plans, with some of each way of finding none.
+  EXPECT_TRUE(found > 50 && gaveUp > 0 && found + gaveUp < 100) << found << " found, " << gaveUp;
+  EXPECT_GE(withGoals, 6);
+}
+
+TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
+  PlanCase hopeless;  // the dialogue's own example of a target it cannot reach
+  hopeless.target = testing::targetOf("5/0/0/195");
+  EXPECT_EQ(expectSamePlan(hopeless, true)["outcome"], "gave-up");
+  PlanCase none;  // every feeding from a new mag raises more than def
+  none.target = testing::targetOf("8/0/0/0");
+  EXPECT_EQ(expectSamePlan(none, false)["outcome"], "impossible");
+  const ProgramRun run =
+      runOstrel(testing::planArguments(none, true), "", testing::freshDirectory("none"));
+  EXPECT_EQ(run.err,
+            "ostrel plan: no plan: no sequence of feedings reaches 8/0/0/0 from this mag\n");
+}
+
+TEST(PlanCommandTest, RefusesTheTargetsAndMagsTheDialogueRefuses) {
+  for (const auto& row : testing::caseRows("dialogue_refusals.txt")) {
+    SCOPED_TRACE(row.at(0) + " to " + row.at(1));
+    PlanCase refused;
+    refused.start = testing::magOf(row.at(0));
+    refused.baby = row.at(0) == "new";
+    refused.target = testing::targetOf(row.at(1));
+    const std::filesystem::path dir = testing::directoryWithOldPlan("refused");
+    const ProgramRun dialogue = runOstrel({}, testing::dialogueInput(refused), dir);
+    EXPECT_NE(dialogue.out.find(row.at(2) + "\n"), std::string::npos);
+    const ProgramRun command = runOstrel(testing::planArguments(refused, true), "", dir);
+    EXPECT_EQ(command.status, 2);
+    EXPECT_NE(command.err.find(row.at(2)), std::string::npos) << command.err;
+  }
+}
+
+// Purplenum at 50/50/50/50 ends at level 200 with def+mind = pow+dex: every route ends as Deva.
+// A plan asked to end as ila is refused with the rules' reason, by the command and the dialogue;
+// the forms listing excludes every form but Deva.
+TEST(PlanCommandTest, FormTheRulesExclude) {
+  PlanCase deva;
+  deva.target = testing::targetOf("50/50/50/50");
+  const std::string reason = "no plan can end as ila: " +
+                             exclusionText(excludedForms(testing::playerOf(deva), kBabyMag)[9]);
+  const std::filesystem::path dir = testing::freshDirectory("excluded");
+  for (const char* format : {"text", "json"}) {
+    const ProgramRun run =
+        runOstrel(with(testing::planArguments(deva, true),
+                       {"--goal", "cheapest", "--form", "ILA", "--format", format, "--no-files"}),
+                  "", dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ostrel plan: " + reason + "\n");
+    EXPECT_EQ(std::string(format) == "json" ? json::parse(run.out)["outcome"] : json(run.out),
+              std::string(format) == "json" ? "excluded" : "");
+  }
+  // The dialogue says the same after its failure, and goes on to its closing question.
+  const ProgramRun dialogue =
+      runOstrel({"--goal", "cheapest", "--form", "10"}, testing::dialogueInput(deva), dir);
+  EXPECT_EQ(dialogue.status, 0);
+  EXPECT_NE(dialogue.out.find("failed to create Mag\nN" + reason.substr(1) +
+                              "\n\nTry another (will overwrite previous plans)? <Y> or <N>"),
+            std::string::npos)
+      << dialogue.out;
+  EXPECT_EQ(readFile(dir / "feedingPlan.txt"), "");
+  std::vector<std::string> forms =
+      with(testing::planArguments(deva, true), {"--beam-width", "2", "--format", "json"});
+  forms[0] = "forms";
+  const json listing = json::parse(runOstrel(forms, "", dir).out);
+  for (const json& form : listing["forms"]) {
+    EXPECT_EQ(form["status"] == "excluded", form["form"] != "Deva") << form.dump();
+  }
+}
+
+// With a narrow beam the cheapest search reaches only some of the forms that the rules allow.
+TEST(PlanCommandTest, FormNotReached) {
+  PlanCase c;
+  c.target = testing::targetOf("30/70/70/30");
+  const ProgramRun run =
+      runOstrel(with(testing::planArguments(c, true),
+                     {"--goal", "cheapest", "--form", "nandin", "--beam-width", "30"}),
+                "", testing::freshDirectory("not-reached"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "ostrel plan: no plan found ending as nandin; the plans found end as varaha\n");
+  // The form reached instead is planned with --form as asked.
+  EXPECT_EQ(expectSamePlan(c, true, "cheapest", "varaha")["outcome"], "found");
+}
+
+TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
+  std::mt19937 rng(4545);
+  for (int i = 0; i < 4; ++i) {
+    const PlanCase c = testing::randomCase(rng, testing::Reach::kNear, 10);
+    SCOPED_TRACE(::testing::Message() << "case " << i << ": " << testing::dialogueInput(c));
+    std::vector<std::string> args = with(testing::planArguments(c, true), {"--beam-width", "4"});
+    args[0] = "forms";
+    const std::filesystem::path dir = testing::freshDirectory("forms");
+    const ProgramRun text = runOstrel(args, "", dir);
+    const ProgramRun asJson = runOstrel(with(args, {"--format", "json"}), "", dir);
+    EXPECT_TRUE(std::filesystem::is_empty(dir));  // no plan file
+    EXPECT_EQ(asJson.status, text.status);
+    const json document = json::parse(asJson.out);
+    EXPECT_EQ(document["goal"], "cheapest");
+    ASSERT_EQ(document["forms"].size(), std::size_t{kMagTypeCount});
+    const auto exclusions = excludedForms(testing::playerOf(c), c.start);
+    int reached = 0;
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      const json& form = document["forms"][type];
+      EXPECT_EQ(form["form"], kMagTypeNames[type]);
+      const bool excluded = exclusions[type].kind != ExclusionKind::kNone;
+      if (form["status"] == "reached") {
+        ++reached;
+        EXPECT_FALSE(excluded);
+        // The line of the text listing, and a plan that does end in the form.
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-9s %5d feedings  %7lld meseta", kMagTypeNames[type],
+                      form["feedings"].get<int>(), form["meseta"].get<long long>());
+        EXPECT_NE(text.out.find(line), std::string::npos) << line;
+        EXPECT_EQ(expectSamePlan(c, true, "cheapest", kMagTypeNames[type])["outcome"], "found");
+      } else if (excluded) {
+        EXPECT_EQ(form["status"], "excluded");
+        EXPECT_EQ(form["reason"], exclusionText(exclusions[type]));
+        EXPECT_NE(text.out.find(exclusionText(exclusions[type])), std::string::npos);
+      } else {
+        EXPECT_EQ(form["status"], "not-found");
+        EXPECT_EQ(form["reason"], nullptr);
+      }
+    }
+    EXPECT_EQ(text.status, reached > 0 ? 0 : 1);
+    EXPECT_EQ(text.err, reached > 0 ? "" : "ostrel forms: no plan found ending as any form\n");
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
