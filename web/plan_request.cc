@@ -18,6 +18,7 @@
 
 #include "model/form_rules.h"
 #include "model/limits.h"
+#include "model/names.h"
 #include "model/state.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
@@ -30,24 +31,11 @@ namespace {
 
 using nlohmann::json;
 
-// A goal the page can plan for: its name in requests, its label in the page, and the goal the
-// plan run searches for.
-struct GoalChoice {
-  const char* id;
-  const char* label;
-  Goal goal;
-};
-
-constexpr GoalChoice kGoals[] = {
-    {"first", "First plan found", Goal::kFirst},
-    {"cheapest", "Cheapest (least meseta)", Goal::kCheapest},
-    {"fewest", "Fewest feedings", Goal::kFewest},
-};
-
-const GoalChoice* findGoal(std::string_view id) {
-  const auto* goal = std::find_if(std::begin(kGoals), std::end(kGoals),
-                                  [id](const GoalChoice& g) { return id == g.id; });
-  return goal == std::end(kGoals) ? nullptr : goal;
+// A goal named in a request: one of kGoalNames, in the planner's goal order.
+std::optional<Goal> findGoal(std::string_view name) {
+  const auto* found = std::find(kGoalNames.begin(), kGoalNames.end(), name);
+  if (found == kGoalNames.end()) return std::nullopt;
+  return static_cast<Goal>(found - kGoalNames.begin());
 }
 
 json magJson(const MagState& mag) {
@@ -136,6 +124,17 @@ std::string answer(const char* outcome, const char* message) {
   return json{{"outcome", outcome}, {"message", message}}.dump();
 }
 
+// A start or a target out of the limits: the words the command line uses, and the verdict.
+std::string refusal(const LimitVerdict& verdict, const std::string& message) {
+  return json{{"outcome", "refused"},
+              {"message", message},
+              {"field", limitFieldName(verdict.field)},
+              {"rule", limitRuleName(verdict.rule)},
+              {"bound", verdict.bound},
+              {"value", verdict.value}}
+      .dump();
+}
+
 // The plan as data for the page: every mag from the start to the reached one (mags[k] is the mag
 // after k feedings), the item of every feeding, and the runs of one item, first run first.
 json planData(const Plan& plan) {
@@ -162,16 +161,18 @@ json planData(const Plan& plan) {
 struct PlanInput {
   PlannerState planner;
   MagState start = kBabyMag;
-  const GoalChoice* goal = &kGoals[0];  // a request without a goal plans the first plan found
-  std::optional<MagType> form;          // the final form wanted; none: any
+  Goal goal = Goal::kFirst;     // a request without a goal plans the first plan found
+  std::optional<MagType> form;  // the final form wanted; none: any
 };
 
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
 // does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
 std::string readPlanInput(const json& request, PlanInput& input) {
   if (const auto goal = request.find("goal"); goal != request.end()) {
-    input.goal = goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : nullptr;
-    if (input.goal == nullptr) return answer("bad-request", "unknown goal");
+    const std::optional<Goal> found =
+        goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : std::nullopt;
+    if (!found) return answer("bad-request", "unknown goal");
+    input.goal = *found;
   }
   if (const auto form = request.find("form"); form != request.end() && !form->is_null()) {
     MagType type = -1;
@@ -200,13 +201,8 @@ std::string readPlanInput(const json& request, PlanInput& input) {
         !readInt(s, "mindBar", start.mindBar)) {
       return answer("bad-request", "start needs type, the four stats and the four bars");
     }
-    switch (checkStart(start)) {
-      case StartCheck::kFullyRaised:
-        return answer("refused", kFullyRaisedMessage);
-      case StartCheck::kOutOfRange:
-        return answer("refused", "");
-      case StartCheck::kValid:
-        break;
+    if (const LimitVerdict verdict = checkStart(start); !verdict.within()) {
+      return refusal(verdict, startRefusalText(verdict));
     }
     start.level = start.def + start.pow + start.dex + start.mind;
   }
@@ -218,7 +214,9 @@ std::string readPlanInput(const json& request, PlanInput& input) {
       !readInt(*field, "mind", target.mind)) {
     return answer("bad-request", "target needs the four stats");
   }
-  if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
+  if (const LimitVerdict verdict = checkTarget(start, target); !verdict.within()) {
+    return refusal(verdict, targetRefusalText(verdict));
+  }
   target.level = target.def + target.pow + target.dex + target.mind;
   return {};
 }
@@ -258,7 +256,7 @@ class ProgressBridge {
 // The options of a goal search as the page runs it: on the worker's one thread.
 GoalOptions goalOptions(const PlanInput& input) {
   GoalOptions options;
-  options.goal = input.goal->goal;
+  options.goal = input.goal;
   options.form = input.form;
   options.threads = 1;  // the page's worker is the only thread there is
   return options;
@@ -289,7 +287,7 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
 
   emptyPlanFiles(planner, console);
   Plan plan;
-  ProgressBridge bridge(input.goal->goal, onProgress);
+  ProgressBridge bridge(input.goal, onProgress);
   GoalOptions options = goalOptions(input);
   options.progress = bridge.progress();
   GoalResult details;
@@ -299,7 +297,7 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
   const bool found = outcome == PlanOutcome::kFound;
   const char* said = found ? "found" : outcome == PlanOutcome::kExcluded ? "excluded" : "failed";
   json result = {{"outcome", said},
-                 {"goal", input.goal->id},
+                 {"goal", kGoalNames[static_cast<int>(input.goal)]},
                  {"form", input.form ? json(*input.form) : json(nullptr)},
                  {"console", captured.out},
                  {"errors", captured.err},
@@ -327,10 +325,9 @@ std::string readRequest(std::string_view text, PlanInput& input) {
 
 std::string catalogJson() {
   json goals = json::array();
-  std::transform(std::begin(kGoals), std::end(kGoals), std::back_inserter(goals),
-                 [](const GoalChoice& goal) {
-                   return json{{"id", goal.id}, {"label", goal.label}};
-                 });
+  for (std::size_t goal = 0; goal < kGoalNames.size(); ++goal) {
+    goals.push_back({{"id", kGoalNames[goal]}, {"label", kGoalLabels[goal]}});
+  }
   const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));
   const std::vector<std::string> classes(std::begin(kCharClassNames), std::end(kCharClassNames));
   return json{
@@ -360,11 +357,11 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
 std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
   PlanInput input;
   if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  if (input.goal->goal == Goal::kFirst) {
+  if (input.goal == Goal::kFirst) {
     return answer("bad-request", "the forms are listed for the cheapest or the fewest goal");
   }
   input.form.reset();
-  ProgressBridge bridge(input.goal->goal, onProgress);
+  ProgressBridge bridge(input.goal, onProgress);
   GoalOptions options = goalOptions(input);
   options.everyForm = true;
   options.progress = bridge.progress();
@@ -386,7 +383,10 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress) 
     }
     forms.push_back(std::move(entry));
   }
-  return json{{"outcome", "listed"}, {"goal", input.goal->id}, {"forms", std::move(forms)}}.dump();
+  return json{{"outcome", "listed"},
+              {"goal", kGoalNames[static_cast<int>(input.goal)]},
+              {"forms", std::move(forms)}}
+      .dump();
 }
 
 }  // namespace ostrel::web
