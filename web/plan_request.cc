@@ -24,25 +24,19 @@
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
 
 namespace ostrel::web {
 namespace {
 
-using nlohmann::json;
+using json = Document;
 
 // A goal named in a request: one of kGoalNames, in the planner's goal order.
 std::optional<Goal> findGoal(std::string_view name) {
   const auto* found = std::find(kGoalNames.begin(), kGoalNames.end(), name);
   if (found == kGoalNames.end()) return std::nullopt;
   return static_cast<Goal>(found - kGoalNames.begin());
-}
-
-json magJson(const MagState& mag) {
-  return {{"type", mag.type},     {"def", mag.def},       {"pow", mag.pow},
-          {"dex", mag.dex},       {"mind", mag.mind},     {"defBar", mag.defBar},
-          {"powBar", mag.powBar}, {"dexBar", mag.dexBar}, {"mindBar", mag.mindBar},
-          {"level", mag.level}};
 }
 
 // Reads a whole number that fits in 32 bits; anything else leaves `value` alone.
@@ -133,28 +127,6 @@ std::string refusal(const LimitVerdict& verdict, const std::string& message) {
               {"bound", verdict.bound},
               {"value", verdict.value}}
       .dump();
-}
-
-// The plan as data for the page: every mag from the start to the reached one (mags[k] is the mag
-// after k feedings), the item of every feeding, and the runs of one item, first run first.
-json planData(const Plan& plan) {
-  json mags = json::array();
-  json items = json::array();
-  json runs = json::array();
-  for (std::size_t k = 0; k < plan.feedings.size(); ++k) {
-    const Feeding& feeding = plan.feedings[k];
-    mags.push_back(magJson(feeding.before));
-    items.push_back(feeding.item);
-    if (k == 0 || plan.feedings[k - 1].item != feeding.item) {
-      runs.push_back({{"item", feeding.item}, {"first", k}, {"count", 0}});
-    }
-    runs.back()["count"] = runs.back()["count"].get<int>() + 1;
-  }
-  mags.push_back(magJson(plan.reached));
-  return {{"start", magJson(plan.start)}, {"reached", magJson(plan.reached)},
-          {"feedings", plan.feedCount()}, {"meseta", plan.cost},
-          {"mags", std::move(mags)},      {"items", std::move(items)},
-          {"runs", std::move(runs)}};
 }
 
 // What a request asks for: the player and the target in a fresh planner, the start, the goal.
@@ -262,20 +234,6 @@ GoalOptions goalOptions(const PlanInput& input) {
   return options;
 }
 
-// The forms that plans were found for, each with its best plan's feedings and meseta.
-json reachedForms(const GoalResult& result) {
-  json forms = json::array();
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (const auto& best = result.forms[type].best) {
-      forms.push_back({{"type", type},
-                       {"name", kMagTypeNames[type]},
-                       {"feedings", best->feedCount()},
-                       {"meseta", best->cost}});
-    }
-  }
-  return forms;
-}
-
 // The console program's plan run (empty the files, search, write the plan, tell the outcome) on
 // a planner that starts afresh for every request, answered with everything it printed and wrote.
 std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
@@ -294,21 +252,13 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
   const PlanOutcome outcome = runPlan(planner, input.start, console, options, &plan, &details);
   captured.close();
 
-  const bool found = outcome == PlanOutcome::kFound;
-  const char* said = found ? "found" : outcome == PlanOutcome::kExcluded ? "excluded" : "failed";
-  json result = {{"outcome", said},
-                 {"goal", kGoalNames[static_cast<int>(input.goal)]},
-                 {"form", input.form ? json(*input.form) : json(nullptr)},
-                 {"console", captured.out},
-                 {"errors", captured.err},
-                 {"files",
-                  {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
-                   {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
-  if (found) result["plan"] = planData(plan);
-  if (outcome == PlanOutcome::kExcluded) result["reason"] = exclusionText(details.exclusion);
-  if (outcome == PlanOutcome::kImpossible && input.form) {
-    result["reachedForms"] = reachedForms(details);
-  }
+  json result = {
+      {"document", planDocument(planner, input.start, outcome, plan, &options, &details)},
+      {"console", captured.out},
+      {"errors", captured.err},
+      {"files",
+       {{kDetailFileName, readWholeFile(planner.planFilePaths.detail)},
+        {kGroupedFileName, readWholeFile(planner.planFilePaths.grouped)}}}};
   return result.dump();
 }
 
@@ -340,7 +290,7 @@ std::string catalogJson() {
        {{"minDef", kMinDef},
         {"maxBar", kMaxBar},
         {"maxLevel", kMaxLevel},
-        {"babyMag", magJson(kBabyMag)}}},
+        {"babyMag", magDocument(kBabyMag)}}},
       {"messages", {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
       .dump();
 }
@@ -366,27 +316,7 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress) 
   options.everyForm = true;
   options.progress = bridge.progress();
   const GoalResult result = planForGoal(input.planner, input.start, options);
-
-  json forms = json::array();
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    const FormResult& form = result.forms[type];
-    json entry = {{"type", type}, {"name", kMagTypeNames[type]}};
-    if (form.best) {
-      entry["status"] = "reached";
-      entry["feedings"] = form.best->feedCount();
-      entry["meseta"] = form.best->cost;
-    } else if (form.exclusion.kind != ExclusionKind::kNone) {
-      entry["status"] = "excluded";
-      entry["reason"] = exclusionText(form.exclusion);
-    } else {
-      entry["status"] = "not found";  // neither reached nor ruled out: never called impossible
-    }
-    forms.push_back(std::move(entry));
-  }
-  return json{{"outcome", "listed"},
-              {"goal", kGoalNames[static_cast<int>(input.goal)]},
-              {"forms", std::move(forms)}}
-      .dump();
+  return json{{"document", formsDocument(input.planner, input.start, options, result)}}.dump();
 }
 
 }  // namespace ostrel::web

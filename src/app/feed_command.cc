@@ -132,7 +132,7 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
   }
   feedRuns(planner, start, runs);
   if (format == OutputFormat::kJson) {
-    std::fputs(feedJson(planner, start, runs).c_str(), console.out);
+    std::fputs(printed(feedDocument(planner, start, runs)).c_str(), console.out);
   } else {
     printText(planner, start, runs, console.out);
   }

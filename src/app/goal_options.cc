@@ -64,21 +64,4 @@ std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions
 
 const char* goalName(Goal goal) { return kGoalNames[static_cast<std::size_t>(goal)]; }
 
-std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
-                               const GoalResult& details) {
-  if (!options.form || outcome == PlanOutcome::kFound) return {};
-  const std::string name = kMagTypeNames[*options.form];
-  if (outcome == PlanOutcome::kExcluded) {
-    return "no plan can end as " + name + ": " + exclusionText(details.exclusion);
-  }
-  std::string reached;
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (!details.forms[type].best) continue;
-    reached += (reached.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
-  }
-  return "no plan found ending as " + name + "; " +
-         (reached.empty() ? std::string("no plan was found ending as any form")
-                          : "the plans found end as " + reached);
-}
-
 }  // namespace ostrel
