@@ -118,10 +118,11 @@ std::string answer(const char* outcome, const char* message) {
   return json{{"outcome", outcome}, {"message", message}}.dump();
 }
 
-// A start or a target out of the limits: the words the command line uses, and the verdict.
-std::string refusal(const LimitVerdict& verdict, const std::string& message) {
+// A start or a target (`of`) out of the limits: the words the command line uses, and the verdict.
+std::string refusal(const char* of, const LimitVerdict& verdict, const std::string& message) {
   return json{{"outcome", "refused"},
               {"message", message},
+              {"of", of},
               {"field", limitFieldName(verdict.field)},
               {"rule", limitRuleName(verdict.rule)},
               {"bound", verdict.bound},
@@ -174,7 +175,7 @@ std::string readPlanInput(const json& request, PlanInput& input) {
       return answer("bad-request", "start needs type, the four stats and the four bars");
     }
     if (const LimitVerdict verdict = checkStart(start); !verdict.within()) {
-      return refusal(verdict, startRefusalText(verdict));
+      return refusal("start", verdict, startRefusalText(verdict));
     }
     start.level = start.def + start.pow + start.dex + start.mind;
   }
@@ -187,7 +188,7 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     return answer("bad-request", "target needs the four stats");
   }
   if (const LimitVerdict verdict = checkTarget(start, target); !verdict.within()) {
-    return refusal(verdict, targetRefusalText(verdict));
+    return refusal("target", verdict, targetRefusalText(verdict));
   }
   target.level = target.def + target.pow + target.dex + target.mind;
   return {};

@@ -298,27 +298,28 @@ TEST(PlanRequestTest, HopelessTargetFailsWithEmptyFiles) {
 
 // The command line's words for the same start and target (tests/cases/bad_input.jsonl), with
 // the verdict's field, rule, bound and value for the page to mark the field.
-json refused(const char* message, const char* field, const char* rule, std::int64_t bound,
-             std::int64_t value) {
-  return {{"outcome", "refused"}, {"message", message}, {"field", field},
+json refused(const char* message, const char* of, const char* field, const char* rule,
+             std::int64_t bound, std::int64_t value) {
+  return {{"outcome", "refused"}, {"message", message}, {"of", of},      {"field", field},
           {"rule", rule},         {"bound", bound},     {"value", value}};
 }
 
 TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheCommandLinesWords) {
   const MagState full{28, 4, 100, 100, 0, 0, 0, 0, 0, 204};
-  EXPECT_EQ(plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}, Goal::kFirst, {}})),
-            refused("Your mag is fully raised! (level 204)", "level", "fully-raised", 200, 204));
+  EXPECT_EQ(
+      plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}, Goal::kFirst, {}})),
+      refused("Your mag is fully raised! (level 204)", "start", "level", "fully-raised", 200, 204));
   const MagState varuna{2, 8, 12, 3, 2, 0, 0, 0, 0, 25};
   EXPECT_EQ(plan(requestOf({0, 0, &varuna, {20, 11, 50, 20, 0}, Goal::kFirst, {}})),
-            refused("That mag is not possible (pow 11 is below the mag's 12)", "pow", "below-start",
-                    12, 11));
+            refused("That mag is not possible (pow 11 is below the mag's 12)", "target", "pow",
+                    "below-start", 12, 11));
   EXPECT_EQ(plan(requestOf({0, 0, &varuna, {8, 12, 3, 2, 0}, Goal::kFirst, {}})),
-            refused("That mag is not possible (level 25 is not above the mag's 25)", "level",
-                    "not-above-start", 25, 25));
+            refused("That mag is not possible (level 25 is not above the mag's 25)", "target",
+                    "level", "not-above-start", 25, 25));
   MagState badBar = varuna;
   badBar.dexBar = 100;
   EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}, Goal::kFirst, {}})),
-            refused("dex bar 100 is above 99", "dex bar", "above", 99, 100));
+            refused("dex bar 100 is above 99", "start", "dex bar", "above", 99, 100));
   EXPECT_EQ(plan(requestOf({10, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
             "refused");
   EXPECT_EQ(plan(requestOf({0, 12, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
@@ -349,7 +350,7 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   defBelow5["goal"] = "cheapest";
   defBelow5["target"]["def"] = 4;
   EXPECT_EQ(json::parse(web::formsJson(defBelow5.dump())),
-            refused("That mag is not possible (def 4 is below 5)", "def", "below", 5, 4));
+            refused("That mag is not possible (def 4 is below 5)", "target", "def", "below", 5, 4));
   json tooLarge = request;
   tooLarge["target"]["pow"] = 4294967316LL;  // 20 once wrapped to 32 bits
   EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");
