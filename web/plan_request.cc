@@ -18,43 +18,25 @@
 
 #include "model/form_rules.h"
 #include "model/limits.h"
+#include "model/names.h"
 #include "model/state.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
 
 namespace ostrel::web {
 namespace {
 
-using nlohmann::json;
+using json = Document;
 
-// A goal the page can plan for: its name in requests, its label in the page, and the goal the
-// plan run searches for.
-struct GoalChoice {
-  const char* id;
-  const char* label;
-  Goal goal;
-};
-
-constexpr GoalChoice kGoals[] = {
-    {"first", "First plan found", Goal::kFirst},
-    {"cheapest", "Cheapest (least meseta)", Goal::kCheapest},
-    {"fewest", "Fewest feedings", Goal::kFewest},
-};
-
-const GoalChoice* findGoal(std::string_view id) {
-  const auto* goal = std::find_if(std::begin(kGoals), std::end(kGoals),
-                                  [id](const GoalChoice& g) { return id == g.id; });
-  return goal == std::end(kGoals) ? nullptr : goal;
-}
-
-json magJson(const MagState& mag) {
-  return {{"type", mag.type},     {"def", mag.def},       {"pow", mag.pow},
-          {"dex", mag.dex},       {"mind", mag.mind},     {"defBar", mag.defBar},
-          {"powBar", mag.powBar}, {"dexBar", mag.dexBar}, {"mindBar", mag.mindBar},
-          {"level", mag.level}};
+// A goal named in a request: one of kGoalNames, in the planner's goal order.
+std::optional<Goal> findGoal(std::string_view name) {
+  const auto* found = std::find(kGoalNames.begin(), kGoalNames.end(), name);
+  if (found == kGoalNames.end()) return std::nullopt;
+  return static_cast<Goal>(found - kGoalNames.begin());
 }
 
 // Reads a whole number that fits in 32 bits; anything else leaves `value` alone.
@@ -136,26 +118,16 @@ std::string answer(const char* outcome, const char* message) {
   return json{{"outcome", outcome}, {"message", message}}.dump();
 }
 
-// The plan as data for the page: every mag from the start to the reached one (mags[k] is the mag
-// after k feedings), the item of every feeding, and the runs of one item, first run first.
-json planData(const Plan& plan) {
-  json mags = json::array();
-  json items = json::array();
-  json runs = json::array();
-  for (std::size_t k = 0; k < plan.feedings.size(); ++k) {
-    const Feeding& feeding = plan.feedings[k];
-    mags.push_back(magJson(feeding.before));
-    items.push_back(feeding.item);
-    if (k == 0 || plan.feedings[k - 1].item != feeding.item) {
-      runs.push_back({{"item", feeding.item}, {"first", k}, {"count", 0}});
-    }
-    runs.back()["count"] = runs.back()["count"].get<int>() + 1;
-  }
-  mags.push_back(magJson(plan.reached));
-  return {{"start", magJson(plan.start)}, {"reached", magJson(plan.reached)},
-          {"feedings", plan.feedCount()}, {"meseta", plan.cost},
-          {"mags", std::move(mags)},      {"items", std::move(items)},
-          {"runs", std::move(runs)}};
+// A start or a target (`of`) out of the limits: the words the command line uses, and the verdict.
+std::string refusal(const char* of, const LimitVerdict& verdict, const std::string& message) {
+  return json{{"outcome", "refused"},
+              {"message", message},
+              {"of", of},
+              {"field", limitFieldName(verdict.field)},
+              {"rule", limitRuleName(verdict.rule)},
+              {"bound", verdict.bound},
+              {"value", verdict.value}}
+      .dump();
 }
 
 // What a request asks for: the player and the target, the start, the goal; and where its plan
@@ -164,16 +136,18 @@ struct PlanInput {
   PlayerRequest request;
   PlanFiles files;
   MagState start = kBabyMag;
-  const GoalChoice* goal = &kGoals[0];  // a request without a goal plans the first plan found
-  std::optional<MagType> form;          // the final form wanted; none: any
+  Goal goal = Goal::kFirst;     // a request without a goal plans the first plan found
+  std::optional<MagType> form;  // the final form wanted; none: any
 };
 
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
 // does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
 std::string readPlanInput(const json& request, PlanInput& input) {
   if (const auto goal = request.find("goal"); goal != request.end()) {
-    input.goal = goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : nullptr;
-    if (input.goal == nullptr) return answer("bad-request", "unknown goal");
+    const std::optional<Goal> found =
+        goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : std::nullopt;
+    if (!found) return answer("bad-request", "unknown goal");
+    input.goal = *found;
   }
   if (const auto form = request.find("form"); form != request.end() && !form->is_null()) {
     MagType type = -1;
@@ -202,13 +176,8 @@ std::string readPlanInput(const json& request, PlanInput& input) {
         !readInt(s, "mindBar", start.mindBar)) {
       return answer("bad-request", "start needs type, the four stats and the four bars");
     }
-    switch (checkStart(start)) {
-      case StartCheck::kFullyRaised:
-        return answer("refused", kFullyRaisedMessage);
-      case StartCheck::kOutOfRange:
-        return answer("refused", "");
-      case StartCheck::kValid:
-        break;
+    if (const LimitVerdict verdict = checkStart(start); !verdict.within()) {
+      return refusal("start", verdict, startRefusalText(verdict));
     }
     start.level = start.def + start.pow + start.dex + start.mind;
   }
@@ -220,7 +189,9 @@ std::string readPlanInput(const json& request, PlanInput& input) {
       !readInt(*field, "mind", target.mind)) {
     return answer("bad-request", "target needs the four stats");
   }
-  if (!targetPossible(start, target)) return answer("refused", kNotPossibleMessage);
+  if (const LimitVerdict verdict = checkTarget(start, target); !verdict.within()) {
+    return refusal("target", verdict, targetRefusalText(verdict));
+  }
   target.level = target.def + target.pow + target.dex + target.mind;
   return {};
 }
@@ -260,24 +231,10 @@ class ProgressBridge {
 // The options of a goal search as the page runs it: on the worker's one thread.
 GoalOptions goalOptions(const PlanInput& input) {
   GoalOptions options;
-  options.goal = input.goal->goal;
+  options.goal = input.goal;
   options.form = input.form;
   options.threads = 1;  // the page's worker is the only thread there is
   return options;
-}
-
-// The forms that plans were found for, each with its best plan's feedings and meseta.
-json reachedForms(const GoalResult& result) {
-  json forms = json::array();
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (const auto& best = result.forms[type].best) {
-      forms.push_back({{"type", type},
-                       {"name", kMagTypeNames[type]},
-                       {"feedings", best->feedCount()},
-                       {"meseta", best->cost}});
-    }
-  }
-  return forms;
 }
 
 // The console program's plan run (empty the files, search, write the plan, tell the outcome) on
@@ -290,7 +247,7 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
 
   emptyPlanFiles(input.files, console);
   Plan plan;
-  ProgressBridge bridge(input.goal->goal, onProgress);
+  ProgressBridge bridge(input.goal, onProgress);
   GoalOptions options = goalOptions(input);
   options.progress = bridge.progress();
   GoalResult details;
@@ -299,21 +256,13 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
       runPlan(input.request, counters, input.files, input.start, console, options, &plan, &details);
   captured.close();
 
-  const bool found = outcome == PlanOutcome::kFound;
-  const char* said = found ? "found" : outcome == PlanOutcome::kExcluded ? "excluded" : "failed";
-  json result = {{"outcome", said},
-                 {"goal", input.goal->id},
-                 {"form", input.form ? json(*input.form) : json(nullptr)},
-                 {"console", captured.out},
-                 {"errors", captured.err},
-                 {"files",
-                  {{kDetailFileName, readWholeFile(input.files.paths.detail)},
-                   {kGroupedFileName, readWholeFile(input.files.paths.grouped)}}}};
-  if (found) result["plan"] = planData(plan);
-  if (outcome == PlanOutcome::kExcluded) result["reason"] = exclusionText(details.exclusion);
-  if (outcome == PlanOutcome::kImpossible && input.form) {
-    result["reachedForms"] = reachedForms(details);
-  }
+  json result = {
+      {"document", planDocument(input.request, input.start, outcome, plan, &options, &details)},
+      {"console", captured.out},
+      {"errors", captured.err},
+      {"files",
+       {{kDetailFileName, readWholeFile(input.files.paths.detail)},
+        {kGroupedFileName, readWholeFile(input.files.paths.grouped)}}}};
   return result.dump();
 }
 
@@ -330,10 +279,9 @@ std::string readRequest(std::string_view text, PlanInput& input) {
 
 std::string catalogJson() {
   json goals = json::array();
-  std::transform(std::begin(kGoals), std::end(kGoals), std::back_inserter(goals),
-                 [](const GoalChoice& goal) {
-                   return json{{"id", goal.id}, {"label", goal.label}};
-                 });
+  for (std::size_t goal = 0; goal < kGoalNames.size(); ++goal) {
+    goals.push_back({{"id", kGoalNames[goal]}, {"label", kGoalLabels[goal]}});
+  }
   const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));
   const std::vector<std::string> classes(std::begin(kCharClassNames), std::end(kCharClassNames));
   return json{
@@ -346,7 +294,7 @@ std::string catalogJson() {
        {{"minDef", kMinDef},
         {"maxBar", kMaxBar},
         {"maxLevel", kMaxLevel},
-        {"babyMag", magJson(kBabyMag)}}},
+        {"babyMag", magDocument(kBabyMag)}}},
       {"messages", {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
       .dump();
 }
@@ -363,33 +311,16 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
 std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
   PlanInput input;
   if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  if (input.goal->goal == Goal::kFirst) {
+  if (input.goal == Goal::kFirst) {
     return answer("bad-request", "the forms are listed for the cheapest or the fewest goal");
   }
   input.form.reset();
-  ProgressBridge bridge(input.goal->goal, onProgress);
+  ProgressBridge bridge(input.goal, onProgress);
   GoalOptions options = goalOptions(input);
   options.everyForm = true;
   options.progress = bridge.progress();
   const GoalResult result = planForGoal(input.request, input.start, options);
-
-  json forms = json::array();
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    const FormResult& form = result.forms[type];
-    json entry = {{"type", type}, {"name", kMagTypeNames[type]}};
-    if (form.best) {
-      entry["status"] = "reached";
-      entry["feedings"] = form.best->feedCount();
-      entry["meseta"] = form.best->cost;
-    } else if (form.exclusion.kind != ExclusionKind::kNone) {
-      entry["status"] = "excluded";
-      entry["reason"] = exclusionText(form.exclusion);
-    } else {
-      entry["status"] = "not found";  // neither reached nor ruled out: never called impossible
-    }
-    forms.push_back(std::move(entry));
-  }
-  return json{{"outcome", "listed"}, {"goal", input.goal->id}, {"forms", std::move(forms)}}.dump();
+  return json{{"document", formsDocument(input.request, input.start, options, result)}}.dump();
 }
 
 }  // namespace ostrel::web

@@ -158,11 +158,12 @@ Flow askMag(Dialogue& dialogue) {
         std::int64_t{mag.def} + std::int64_t{mag.pow} + std::int64_t{mag.dex} + mag.mind;
     mag.level = static_cast<std::int32_t>(
         level > INT32_MAX ? INT32_MAX : (level < INT32_MIN ? INT32_MIN : level));
-    const StartCheck check = checkStart(mag);
-    if (check == StartCheck::kFullyRaised) {
+    // Fully raised is told; any other field out of range is asked again without a word.
+    const LimitVerdict verdict = checkStart(mag);
+    if (verdict.rule == LimitRule::kFullyRaised) {
       std::fprintf(dialogue.console.out, "%s\n", kFullyRaisedMessage);
     }
-    if (check == StartCheck::kValid) return Flow::kGoOn;
+    if (verdict.within()) return Flow::kGoOn;
   }
 }
 
@@ -188,7 +189,7 @@ Flow askTarget(Dialogue& dialogue) {
                  static_cast<long long>(afterDex));
     if (askNumber(dialogue, target.mind) == Flow::kStop) return Flow::kStop;
 
-    if (targetPossible(mag, target)) {
+    if (checkTarget(mag, target).within()) {
       target.level = target.def + target.pow + target.dex + target.mind;
       return Flow::kGoOn;
     }

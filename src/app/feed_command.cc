@@ -132,7 +132,7 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
   }
   feedRuns(player, start, runs);
   if (format == OutputFormat::kJson) {
-    std::fputs(feedJson(player, start, runs).c_str(), console.out);
+    std::fputs(printed(feedDocument(player, start, runs)).c_str(), console.out);
   } else {
     printText(player, start, runs, console.out);
   }

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/json_output.h"
 #include "app/mag_options.h"
+#include "app/output_format.h"
 #include "plan/console.h"
+#include "plan/report/plan_document.h"
 
 namespace CLI {
 class App;

@@ -9,10 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/json_output.h"
+#include "app/output_format.h"
 #include "app/progress_line.h"
 #include "model/tables.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_document.h"
 
 namespace ostrel {
 namespace {
@@ -121,7 +122,7 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
     findPlan(request, counters, start, Console{console.err, console.err}, search, plan, &result);
   });
   if (format == OutputFormat::kJson) {
-    std::fputs(formsJson(request, start, goal, result).c_str(), console.out);
+    std::fputs(printed(formsDocument(request, start, goal, result)).c_str(), console.out);
   } else {
     printText(request, start, goal, result, console.out);
   }

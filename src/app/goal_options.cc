@@ -2,9 +2,11 @@
 #include "app/goal_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include "app/mag_options.h"
 #include "model/form_rules.h"
+#include "model/names.h"
 #include "model/tables.h"
 
 namespace ostrel {
@@ -30,16 +32,17 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
 std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options) {
   const bool onePlan = use == GoalUse::kOnePlan;
   if (!text.goal.empty()) {
-    if (text.goal == "first" && onePlan) {
-      options.goal = Goal::kFirst;
-    } else if (text.goal == "cheapest") {
-      options.goal = Goal::kCheapest;
-    } else if (text.goal == "fewest") {
-      options.goal = Goal::kFewest;
-    } else {
-      return "--goal '" + text.goal + "': not a goal; allowed: " +
-             (onePlan ? "first, cheapest, fewest" : "cheapest, fewest");
+    // `ostrel forms` takes every goal but the first plan found, the first in the table.
+    const auto* first = kGoalNames.begin() + (onePlan ? 0 : 1);
+    const auto* found = std::find(first, kGoalNames.end(), text.goal);
+    if (found == kGoalNames.end()) {
+      std::string allowed;
+      for (const auto* name = first; name != kGoalNames.end(); ++name) {
+        allowed += (allowed.empty() ? "" : ", ") + std::string(*name);
+      }
+      return "--goal '" + text.goal + "': not a goal; allowed: " + allowed;
     }
+    options.goal = static_cast<Goal>(found - kGoalNames.begin());
   }
   if (!text.form.empty()) {
     MagType form = 0;
@@ -59,33 +62,6 @@ std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions
   return {};
 }
 
-const char* goalName(Goal goal) {
-  switch (goal) {
-    case Goal::kFirst:
-      return "first";
-    case Goal::kCheapest:
-      return "cheapest";
-    case Goal::kFewest:
-      return "fewest";
-  }
-  return "first";
-}
-
-std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
-                               const GoalResult& details) {
-  if (!options.form || outcome == PlanOutcome::kFound) return {};
-  const std::string name = kMagTypeNames[*options.form];
-  if (outcome == PlanOutcome::kExcluded) {
-    return "no plan can end as " + name + ": " + exclusionText(details.exclusion);
-  }
-  std::string reached;
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (!details.forms[type].best) continue;
-    reached += (reached.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
-  }
-  return "no plan found ending as " + name + "; " +
-         (reached.empty() ? std::string("no plan was found ending as any form")
-                          : "the plans found end as " + reached);
-}
+const char* goalName(Goal goal) { return kGoalNames[static_cast<std::size_t>(goal)]; }
 
 }  // namespace ostrel

@@ -7,6 +7,7 @@
 
 #include "plan/goal/goal.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_document.h"
 
 namespace CLI {
 class App;
@@ -39,12 +40,5 @@ std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions
 
 // "first", "cheapest" or "fewest", as the options and the JSON documents name the goals.
 const char* goalName(Goal goal);
-
-// Why no plan ending in the form asked for was found, as one line without a full stop: the rules
-// exclude it ("no plan can end as NAME: ..."), or the searches found none ("no plan found ending
-// as NAME; ..." with the forms that plans did end in). Empty when no form was asked for or a plan
-// was found.
-std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
-                               const GoalResult& details);
 
 }  // namespace ostrel

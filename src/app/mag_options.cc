@@ -8,15 +8,27 @@
 #include <charconv>
 #include <cstdint>
 
+#include "model/limits.h"
+#include "model/names.h"
 #include "model/tables.h"
 
 namespace ostrel {
 namespace {
 
 constexpr std::array<const char*, 4> kStatNames = {"def", "pow", "dex", "mind"};
-constexpr const char* kStatsAllowed =
-    "DEF/POW/DEX/MIND with def at least 5, pow, dex and mind at least 0, and their sum (the "
-    "level) below 200";
+
+std::string statsAllowed() {
+  return "DEF/POW/DEX/MIND with def at least " + std::to_string(kMinDef) +
+         ", pow, dex and mind at least 0, and their sum (the level) below " +
+         std::to_string(kMaxLevel);
+}
+
+std::string barsAllowed() { return "DEF/POW/DEX/MIND, each bar 0.." + std::to_string(kMaxBar); }
+
+bool isBar(LimitField field) {
+  return field == LimitField::kDefBar || field == LimitField::kPowBar ||
+         field == LimitField::kDexBar || field == LimitField::kMindBar;
+}
 
 // "--bars '1/2/3/100': the mind bar 100 is out of range; allowed: 0..99 for each bar"
 std::string refuse(const char* option, const std::string& given, const std::string& problem,
@@ -77,6 +89,12 @@ bool parseFour(const std::string& text, std::array<std::int32_t, 4>& values, std
 
 std::int64_t sumOf(const std::array<std::int32_t, 4>& values) {
   return std::int64_t{values[0]} + values[1] + values[2] + values[3];
+}
+
+// The target of four stats, its level clamped to 32 bits (checkTarget sums them itself).
+Target wanted4(const std::array<std::int32_t, 4>& values) {
+  const std::int64_t level = std::clamp<std::int64_t>(sumOf(values), INT32_MIN, INT32_MAX);
+  return Target{values[0], values[1], values[2], values[3], static_cast<std::int32_t>(level)};
 }
 
 }  // namespace
@@ -154,36 +172,13 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   std::array<std::int32_t, 4> stats{};
   std::string problem;
   if (!parseFour(text.stats, stats, problem)) {
-    return refuse("--stats", text.stats, problem, kStatsAllowed);
+    return refuse("--stats", text.stats, problem, statsAllowed());
   }
-  for (std::size_t i = 0; i < stats.size(); ++i) {
-    const std::int32_t least = i == 0 ? 5 : 0;
-    if (stats[i] < least) {
-      return refuse("--stats", text.stats,
-                    std::string(kStatNames[i]) + " " + std::to_string(stats[i]) + " is below " +
-                        std::to_string(least),
-                    kStatsAllowed);
-    }
-  }
-  if (sumOf(stats) >= kMaxLevel) {
-    return refuse("--stats", text.stats,
-                  "Your mag is fully raised! (level " + std::to_string(sumOf(stats)) + ")",
-                  kStatsAllowed);
-  }
-
   std::array<std::int32_t, 4> bars{};
   const std::string barsText = text.bars.empty() ? "0/0/0/0" : text.bars;
-  if (!parseFour(barsText, bars, problem)) {
-    return refuse("--bars", barsText, problem, "DEF/POW/DEX/MIND, each bar 0..99");
-  }
-  for (std::size_t i = 0; i < bars.size(); ++i) {
-    if (bars[i] < 0 || bars[i] > 99) {
-      return refuse("--bars", barsText,
-                    std::string("the ") + kStatNames[i] + " bar " + std::to_string(bars[i]) +
-                        " is out of range",
-                    "DEF/POW/DEX/MIND, each bar 0..99");
-    }
-  }
+  if (!parseFour(barsText, bars, problem))
+    return refuse("--bars", barsText, problem, barsAllowed());
+
   mag.def = stats[0];
   mag.pow = stats[1];
   mag.dex = stats[2];
@@ -192,6 +187,11 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   mag.powBar = bars[1];
   mag.dexBar = bars[2];
   mag.mindBar = bars[3];
+  if (const LimitVerdict verdict = checkStart(mag); !verdict.within()) {
+    const bool bar = isBar(verdict.field);
+    return refuse(bar ? "--bars" : "--stats", bar ? barsText : text.stats,
+                  startRefusalText(verdict), bar ? barsAllowed() : statsAllowed());
+  }
   mag.level = static_cast<std::int32_t>(sumOf(stats));
   start = mag;
   return {};
@@ -210,35 +210,17 @@ std::string readTarget(const std::string& text, const MagState& start, Target& t
   const std::string startStats = std::to_string(start.def) + "/" + std::to_string(start.pow) + "/" +
                                  std::to_string(start.dex) + "/" + std::to_string(start.mind);
   const std::string allowed =
-      "DEF/POW/DEX/MIND with def at least 5, at most 200 levels in all, more levels than the "
-      "mag's " +
+      "DEF/POW/DEX/MIND with def at least " + std::to_string(kMinDef) + ", at most " +
+      std::to_string(kMaxLevel) + " levels in all, more levels than the mag's " +
       std::to_string(start.level) + " and no stat below the mag's " + startStats;
   std::array<std::int32_t, 4> wanted{};
   std::string problem;
   if (!parseFour(text, wanted, problem)) return refuse("--target", text, problem, allowed);
 
-  const std::int64_t level = sumOf(wanted);
-  const std::array<std::int32_t, 4> have = {start.def, start.pow, start.dex, start.mind};
-  std::string reason;
-  if (wanted[0] < 5) {
-    reason = "def " + std::to_string(wanted[0]) + " is below 5";
-  } else if (level > kMaxLevel) {
-    reason = std::to_string(level) + " levels is more than 200";
-  } else if (level <= start.level) {
-    reason =
-        "level " + std::to_string(level) + " is not above the mag's " + std::to_string(start.level);
-  } else {
-    for (std::size_t i = 0; i < wanted.size() && reason.empty(); ++i) {
-      if (wanted[i] < have[i]) {
-        reason = std::string(kStatNames[i]) + " " + std::to_string(wanted[i]) +
-                 " is below the mag's " + std::to_string(have[i]);
-      }
-    }
+  if (const LimitVerdict verdict = checkTarget(start, wanted4(wanted)); !verdict.within()) {
+    return refuse("--target", text, targetRefusalText(verdict), allowed);
   }
-  if (!reason.empty()) {
-    return refuse("--target", text, "That mag is not possible (" + reason + ")", allowed);
-  }
-  target = Target{wanted[0], wanted[1], wanted[2], wanted[3], static_cast<std::int32_t>(level)};
+  target = wanted4(wanted);
   return {};
 }
 

@@ -11,9 +11,10 @@
 #include <optional>
 #include <string_view>
 
-#include "app/json_output.h"
+#include "app/output_format.h"
 #include "app/progress_line.h"
 #include "plan/first_found/search.h"
+#include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
 
 namespace ostrel {
@@ -142,7 +143,8 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
     // The goal and form are in the document only when asked for, so that the first-found plan's
     // document stays as it always was.
     const GoalOptions* asked = options.goal.given() ? &goal : nullptr;
-    std::fputs(planJson(request, start, outcome, plan, asked).c_str(), console.out);
+    std::fputs(printed(planDocument(request, start, outcome, plan, asked, &details)).c_str(),
+               console.out);
   } else {
     std::fputs(lines->c_str(), console.out);
   }

@@ -1,6 +1,7 @@
 // The limits a mag and a target must keep before a plan is worth searching.
 #include "model/limits.h"
 
+#include <array>
 #include <cstdint>
 
 #include "model/tables.h"
@@ -13,26 +14,53 @@ std::int64_t levelOf(std::int32_t def, std::int32_t pow, std::int32_t dex, std::
   return std::int64_t{def} + std::int64_t{pow} + std::int64_t{dex} + std::int64_t{mind};
 }
 
-bool barInRange(std::int32_t bar) { return bar >= 0 && bar <= kMaxBar; }
+// A stat has no bound above of its own: the level below 200 keeps it down.
+constexpr std::int64_t kNoMost = INT64_MAX;
+
+// The verdict on `value` kept within least..most.
+LimitVerdict inRange(LimitField field, std::int64_t value, std::int64_t least, std::int64_t most) {
+  if (value < least) return {field, LimitRule::kBelow, least, value};
+  if (value > most) return {field, LimitRule::kAbove, most, value};
+  return {};
+}
 
 }  // namespace
 
-StartCheck checkStart(const MagState& start) {
-  if (levelOf(start.def, start.pow, start.dex, start.mind) >= kMaxLevel) {
-    return StartCheck::kFullyRaised;
+LimitVerdict checkStart(const MagState& start) {
+  const std::int64_t level = levelOf(start.def, start.pow, start.dex, start.mind);
+  if (level >= kMaxLevel) return {LimitField::kLevel, LimitRule::kFullyRaised, kMaxLevel, level};
+  const std::array<LimitVerdict, 9> checks = {
+      inRange(LimitField::kForm, start.type, 0, kMagTypeCount - 1),
+      inRange(LimitField::kDef, start.def, kMinDef, kNoMost),
+      inRange(LimitField::kPow, start.pow, 0, kNoMost),
+      inRange(LimitField::kDex, start.dex, 0, kNoMost),
+      inRange(LimitField::kMind, start.mind, 0, kNoMost),
+      inRange(LimitField::kDefBar, start.defBar, 0, kMaxBar),
+      inRange(LimitField::kPowBar, start.powBar, 0, kMaxBar),
+      inRange(LimitField::kDexBar, start.dexBar, 0, kMaxBar),
+      inRange(LimitField::kMindBar, start.mindBar, 0, kMaxBar),
+  };
+  for (const LimitVerdict& check : checks) {
+    if (!check.within()) return check;
   }
-  const bool valid = start.type >= 0 && start.type < kMagTypeCount && start.def >= kMinDef &&
-                     start.pow >= 0 && start.dex >= 0 && start.mind >= 0 &&
-                     barInRange(start.defBar) && barInRange(start.powBar) &&
-                     barInRange(start.dexBar) && barInRange(start.mindBar);
-  return valid ? StartCheck::kValid : StartCheck::kOutOfRange;
+  return {};
 }
 
-bool targetPossible(const MagState& start, const Target& target) {
+LimitVerdict checkTarget(const MagState& start, const Target& target) {
   const std::int64_t level = levelOf(target.def, target.pow, target.dex, target.mind);
-  return level <= kMaxLevel && target.def >= kMinDef &&
-         level > levelOf(start.def, start.pow, start.dex, start.mind) && target.def >= start.def &&
-         target.pow >= start.pow && target.dex >= start.dex && target.mind >= start.mind;
+  const std::int64_t startLevel = levelOf(start.def, start.pow, start.dex, start.mind);
+  if (target.def < kMinDef) return {LimitField::kDef, LimitRule::kBelow, kMinDef, target.def};
+  if (level > kMaxLevel) return {LimitField::kLevel, LimitRule::kAbove, kMaxLevel, level};
+  if (level <= startLevel)
+    return {LimitField::kLevel, LimitRule::kNotAboveStart, startLevel, level};
+  const std::array<LimitField, 4> fields = {LimitField::kDef, LimitField::kPow, LimitField::kDex,
+                                            LimitField::kMind};
+  const std::array<std::int32_t, 4> wanted = {target.def, target.pow, target.dex, target.mind};
+  const std::array<std::int32_t, 4> have = {start.def, start.pow, start.dex, start.mind};
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (wanted[i] < have[i]) return {fields[i], LimitRule::kBelowStart, have[i], wanted[i]};
+  }
+  return {};
 }
 
 }  // namespace ostrel

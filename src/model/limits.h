@@ -1,8 +1,11 @@
 // The limits a mag and a target must keep before a plan is worth searching: what the game allows
 // a mag to be (a def of at least 5, bars 0..99, below level 200) and what a target must be (at
-// most level 200, a def of at least 5, above the start and lowering no stat). Every front end
-// refuses the same mags with the same messages.
+// most level 200, a def of at least 5, above the start and lowering no stat). The answer is a
+// verdict naming the field, the rule and the bound, so that every front end refuses the same mag
+// for the same reason and words it its own way.
 #pragma once
+
+#include <cstdint>
 
 #include "model/state.h"
 
@@ -14,19 +17,50 @@ inline constexpr std::int32_t kMaxBar = kBarCapacity - 1;
 inline constexpr const char* kFullyRaisedMessage = "Your mag is fully raised!";
 inline constexpr const char* kNotPossibleMessage = "That mag is not possible";
 
-enum class StartCheck {
-  kValid,
-  kOutOfRange,   // a form, stat or bar out of its range (the dialogue asks again, silently)
-  kFullyRaised,  // level 200 or more: kFullyRaisedMessage
+// The field a verdict is about; kLevel is the sum of the four stats.
+enum class LimitField {
+  kNone,
+  kForm,
+  kDef,
+  kPow,
+  kDex,
+  kMind,
+  kDefBar,
+  kPowBar,
+  kDexBar,
+  kMindBar,
+  kLevel
+};
+
+enum class LimitRule {
+  kWithin,         // every limit kept
+  kFullyRaised,    // the start's level is `bound` (200) or more
+  kBelow,          // the field is below `bound`
+  kAbove,          // the field is above `bound`
+  kNotAboveStart,  // the target's level is not above the start's level `bound`
+  kBelowStart,     // the target's stat is below the start's `bound`
+};
+
+// Which limit a mag or a target breaks, and the value it has there (a level summed in 64 bits).
+struct LimitVerdict {
+  LimitField field = LimitField::kNone;
+  LimitRule rule = LimitRule::kWithin;
+  std::int64_t bound = 0;
+  std::int64_t value = 0;
+
+  bool within() const { return rule == LimitRule::kWithin; }
+  bool operator==(const LimitVerdict&) const = default;
 };
 
 // Whether `start` is a mag the planner can raise further. Its `level` is not read: the four stats
 // are summed without overflow. Level 200 or more wins over a field out of range, as in the
-// dialogue, which prints the message whatever else was wrong.
-StartCheck checkStart(const MagState& start);
+// dialogue, which says the mag is fully raised whatever else was wrong; then the form, the four
+// stats and the four bars, in that order.
+LimitVerdict checkStart(const MagState& start);
 
-// Whether `target` can be planned from `start`: the target's level is not read but summed from its
-// four stats without overflow. A false answer is reported with kNotPossibleMessage.
-bool targetPossible(const MagState& start, const Target& target);
+// Whether `target` can be planned from `start`, the start's own limits aside: the target's level
+// is not read but summed from its four stats without overflow. Checked in order: def below 5,
+// level above 200, level not above the start's, then each stat below the start's.
+LimitVerdict checkTarget(const MagState& start, const Target& target);
 
 }  // namespace ostrel

@@ -1,5 +1,5 @@
 // Reading the player and the mag: names in any case or menu numbers, and numbers that fit 32 bits
-// and nothing else. What is refused, and how, is the bad-input table of e2e/command_line_test.cc.
+// and nothing else. What is refused, and how, is tests/cases/bad_input.jsonl.
 #include "app/mag_options.h"
 
 #include <gtest/gtest.h>

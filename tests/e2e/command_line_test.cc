@@ -1,10 +1,12 @@
 // End-to-end tests of the command line: the real ostrel binary in fresh directories.
-// - Every bad input: status 2, one line on standard error naming the option and the value,
-//   nothing on standard output, and the plan files already there left as they were.
+// - Every refusal and exclusion, as the exact line of the case files in tests/cases/; a bad input
+//   prints nothing on standard output and leaves the plan files already there as they were.
 // - --help, --version, where the plan files go, and feeding a plan's runs through `ostrel feed`.
 // Planning itself, against the dialogue, is e2e/plan_test.cc.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -22,132 +24,29 @@ using testing::ProgramRun;
 using testing::readFile;
 using testing::runOstrel;
 
-// Status 2, one line on standard error holding every one of `mentions`, nothing on standard
-// output, and the old plan files untouched.
-TEST(CommandLineTest, BadInputIsOneLineAndTouchesNoFile) {
-  const std::string target = "--target";
-  struct Case {
-    std::vector<std::string> args;
-    std::vector<std::string> mentions;
-  };
-  const std::vector<std::string> baby = {"plan", "--section", "skyly", "--class", "ramar"};
-  const auto plan = [&](std::vector<std::string> more) {
-    std::vector<std::string> args = baby;
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-  };
-  const auto grown = [&](const std::string& stats, const std::string& bars) {
-    return plan({"--mag", "varaha", "--stats", stats, "--bars", bars, "--target", "50/60/60/20"});
-  };
-  const Case cases[] = {
-      {{"bogus"}, {"'bogus' is not a command", "plan, feed, forms"}},
-      {{"plan", "--bogus"}, {"--bogus"}},
-      {{"--bogus"}, {"--bogus"}},
-      {plan({}), {"--target is required"}},
-      {{"plan", "--class", "ramar", "--target", "6/0/0/0"}, {"--section is required", "Whitill"}},
-      {{"plan", "--section", "skyly", "--section", "oran", "--class", "ramar", "--target",
-        "6/0/0/0"},
-       {"--section"}},
-      {{"feed", "plan"}, {"plan"}},
-      {plan({"--target", "6/0/0/0", "extra"}), {"extra"}},
-      {{"plan", "--section", "sky", "--class", "ramar", "--target", "6/0/0/0"},
-       {"--section 'sky'", "not a section ID", "0..9", "Whitill"}},
-      {{"plan", "--section", "10", "--class", "ramar", "--target", "6/0/0/0"},
-       {"--section '10'", "0..9"}},
-      {{"plan", "--section", "4294967298", "--class", "ramar", "--target", "6/0/0/0"},
-       {"--section '4294967298'"}},
-      {{"plan", "--section", "skyly", "--class", "12", "--target", "6/0/0/0"},
-       {"--class '12'", "0..11", "Fonewearl"}},
-      {plan({"--mag", "0", "--stats", "5/0/0/0", "--target", "6/0/0/0"}),
-       {"--mag '0'", "1..45", "savitri"}},
-      {plan({"--mag", "vara ha x", "--stats", "5/0/0/0", "--target", "6/0/0/0"}),
-       {"--mag 'vara ha x'", "not a form"}},
-      {plan({"--mag", "varaha", "--target", "6/0/0/0"}), {"--mag 'varaha'", "--stats"}},
-      {plan({"--stats", "5/0/0/0", "--target", "6/0/0/0"}), {"--stats '5/0/0/0'", "--mag"}},
-      {plan({"--bars", "1/1/1/1", "--target", "6/0/0/0"}), {"--bars '1/1/1/1'", "--mag"}},
-      {grown("4/0/0/0", "0/0/0/0"), {"--stats '4/0/0/0'", "def 4 is below 5"}},
-      {grown("5/-1/0/0", "0/0/0/0"), {"--stats '5/-1/0/0'", "pow -1 is below 0"}},
-      {grown("100/50/50/0", "0/0/0/0"), {"--stats '100/50/50/0'", "Your mag is fully raised!"}},
-      {grown("2147483647/2147483647/2/0", "0/0/0/0"), {"Your mag is fully raised!"}},
-      {grown("5/0/0/4294967301", "0/0/0/0"), {"--stats '5/0/0/4294967301'", "beyond 32 bits"}},
-      {grown("5/0/0", "0/0/0/0"), {"--stats '5/0/0'", "not four numbers"}},
-      {grown("5/0/0/0/0", "0/0/0/0"), {"--stats '5/0/0/0/0'", "more than four"}},
-      {grown("5/0/x/0", "0/0/0/0"), {"--stats '5/0/x/0'", "not a whole number"}},
-      {grown("5/ 0/0/0", "0/0/0/0"), {"--stats '5/ 0/0/0'", "not a whole number"}},
-      {grown("5/0/0/0", "0/0/0/100"), {"--bars '0/0/0/100'", "mind bar 100", "0..99"}},
-      {grown("5/0/0/0", "-1/0/0/0"), {"--bars '-1/0/0/0'", "def bar -1", "0..99"}},
-      {plan({"--target", "5/0/0/0"}), {"--target '5/0/0/0'", "That mag is not possible"}},
-      {plan({"--target", "4/1/1/1"}), {"--target '4/1/1/1'", "def 4 is below 5"}},
-      {plan({"--target", "5/0/0/196"}), {"That mag is not possible", "201 levels"}},
-      {plan({"--target", "5/2147483647/2147483647/0"}), {"That mag is not possible"}},
-      {plan({"--target", "5/0/0/4294967297"}), {"--target '5/0/0/4294967297'", "beyond 32 bits"}},
-      {plan({"--mag", "varaha", "--stats", "10/10/10/10", "--target", "20/20/9/20"}),
-       {"--target '20/20/9/20'", "That mag is not possible", "dex 9 is below the mag's 10"}},
-      {plan({"--target", "6/0/0/0", "--format", "xml"}), {"--format 'xml'", "text, json"}},
-      {plan({"--target", "6/0/0/0", "--dir", "no-such-dir"}), {"--dir 'no-such-dir'"}},
-      {plan({"--target", "6/0/0/0", "--dir", ".", "--no-files"}), {"--dir", "--no-files"}},
-      {{"feed", "--section", "skyly", "--class", "ramar"},
-       {"--items is required", "Star Atomizer"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "4 Sol Atomiser"},
-       {"--items '4 Sol Atomiser'", "'4 Sol Atomiser' is not an item", "Star Atomizer"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "Difluid,,Difluid"},
-       {"--items 'Difluid,,Difluid'", "an entry is empty"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "0 Difluid"},
-       {"'0 Difluid'", "1..9999"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "10000 Difluid"},
-       {"'10000 Difluid'", "1..9999"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "99999999999 Difluid"},
-       {"'99999999999 Difluid'", "1..9999"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "4"}, {"'4' is not an item"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--items", "Difluid", "--target",
-        "6/0/0/0"},
-       {"--target"}},
-      {{"feed", "--section", "skyly", "--class", "ramar", "--mag", "varaha", "--stats",
-        "100/50/50/0", "--items", "Difluid"},
-       {"Your mag is fully raised!"}},
-      {plan({"--target", "6/0/0/0", "--goal", "best"}),
-       {"--goal 'best'", "first, cheapest, fewest"}},
-      {plan({"--target", "6/0/0/0", "--goal", "Cheapest"}), {"--goal 'Cheapest'"}},
-      {plan({"--target", "6/0/0/0", "--form", "nosuch"}),
-       {"--form 'nosuch'", "not a form", "1..45", "savitri"}},
-      {plan({"--target", "6/0/0/0", "--form", "46"}), {"--form '46'", "1..45"}},
-      {plan({"--target", "6/0/0/0", "--beam-width", "0"}), {"--beam-width '0'", "1..5000"}},
-      {plan({"--target", "6/0/0/0", "--beam-width", "5001"}), {"--beam-width '5001'", "1..5000"}},
-      {plan({"--target", "6/0/0/0", "--beam-width", "4294967297"}), {"--beam-width '4294967297'"}},
-      {plan({"--target", "6/0/0/0", "--beam-width", "ten"}), {"--beam-width 'ten'"}},
-      {plan({"--target", "5/0/0/0", "--goal", "cheapest"}), {"That mag is not possible"}},
-      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--goal",
-        "first"},
-       {"--goal 'first'", "cheapest, fewest"}},
-      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--form", "ila"},
-       {"--form"}},
-      {{"forms", "--section", "skyly", "--class", "ramar"}, {"--target is required"}},
-      {{"forms", "--section", "skyly", "--class", "ramar", "--target", "6/0/0/0", "--dir", "."},
-       {"--dir"}},
-      {{"--goal", "best"}, {"--goal 'best'", "first, cheapest, fewest"}},
-      {{"--form", "nosuch"}, {"--form 'nosuch'", "not a form"}},
-      {{"--beam-width", "0"}, {"--beam-width '0'"}},
-      {{"--goal", "cheapest", "plan", "--section", "skyly", "--class", "ramar", "--target",
-        "6/0/0/0"},
-       {"before a command", "ostrel plan --goal cheapest"}},
-  };
-  for (const Case& c : cases) {
-    std::string shown;
-    for (const std::string& arg : c.args) shown += arg + " ";
-    SCOPED_TRACE(shown);
-    const std::filesystem::path dir = directoryWithOldPlan("bad");
-    const ProgramRun run = runOstrel(c.args, "", dir);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(run.err.starts_with("ostrel") && run.err.ends_with("\n") &&
-                run.err.find('\n') == run.err.size() - 1)
-        << run.err;
-    for (const std::string& mention : c.mentions) {
-      EXPECT_NE(run.err.find(mention), std::string::npos) << mention << " in " << run.err;
+// Every refusal a user can see, as the exact line on standard error, from the data files of
+// tests/cases/: one JSON object a line, {"args": [...], "err": "...", "status": 2 when left out}.
+// A refusal (status 2) prints nothing on standard output and leaves the old plan files as they
+// were.
+TEST(CommandLineTest, RefusalsAreTheLinesOfTheCaseFiles) {
+  int rows = 0;
+  for (const char* file : {"bad_input.jsonl", "exclusions.jsonl"}) {
+    std::ifstream cases(std::filesystem::path(OSTREL_CASES_DIR) / file);
+    for (std::string line; std::getline(cases, line); ++rows) {
+      const nlohmann::json row = nlohmann::json::parse(line);
+      SCOPED_TRACE(line);
+      const std::filesystem::path dir = directoryWithOldPlan("bad");
+      const ProgramRun run = runOstrel(row["args"].get<std::vector<std::string>>(), "", dir);
+      const int status = row.value("status", 2);
+      EXPECT_EQ(run.status, status);
+      EXPECT_EQ(run.err, row["err"].get<std::string>() + "\n");
+      if (status != 2) continue;
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(readFile(dir / "feedingPlan.txt"), kOldDetail);
+      EXPECT_EQ(readFile(dir / "feedingPlan2.txt"), kOldGrouped);
     }
-    EXPECT_EQ(readFile(dir / "feedingPlan.txt"), kOldDetail);
-    EXPECT_EQ(readFile(dir / "feedingPlan2.txt"), kOldGrouped);
   }
+  EXPECT_GT(rows, 60);  // the files were found and read
 }
 
 TEST(CommandLineTest, HelpAndVersion) {

@@ -116,6 +116,7 @@ TEST(PlanCommandTest, PrintsAndWritesWhatTheDialogueDoes) {
     EXPECT_EQ(firstGoal["goal"], "first");
     firstGoal.erase("goal");
     firstGoal.erase("form");
+    firstGoal.erase("reason");
     EXPECT_EQ(firstGoal, first);
     const json cheapest = expectSamePlan(c, true, "cheapest");
     const json fewest = expectSamePlan(c, false, "fewest");

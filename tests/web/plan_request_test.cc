@@ -1,7 +1,7 @@
 // The web page's requests: every plan the page would show, for every goal and final form, is the
-// console program's plan run byte for byte (console lines and both files), and its data replays
-// through feedItem to the target; the forms listing agrees with the rules and with the plans for
-// its forms; refused and malformed requests are answered, never planned.
+// console program's plan run byte for byte (console lines and both files), and its document (the
+// command line's) replays through feedItem to the target; the forms listing agrees with the rules
+// and with the plans for its forms; refused and malformed requests are answered, never planned.
 #include "web/plan_request.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +14,13 @@
 
 #include "model/feeding.h"
 #include "model/form_rules.h"
+#include "model/names.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
 #include "plan/plan_run.h"
 #include "plan/report/plan_report.h"
+#include "support/cases.h"
+#include "support/replay.h"
 #include "support/test_support.h"
 
 namespace ostrel {
@@ -31,11 +34,6 @@ json magJson(const MagState& mag) {
           {"powBar", mag.powBar}, {"dexBar", mag.dexBar}, {"mindBar", mag.mindBar}};
 }
 
-MagState magOf(const json& mag) {
-  return MagState{mag["type"],   mag["def"],    mag["pow"],    mag["dex"],     mag["mind"],
-                  mag["defBar"], mag["powBar"], mag["dexBar"], mag["mindBar"], mag["level"]};
-}
-
 struct Case {
   SectionId sectionId;
   CharClass charClass;
@@ -45,9 +43,7 @@ struct Case {
   std::optional<MagType> form;  // none: any
 };
 
-const char* goalName(Goal goal) {
-  return goal == Goal::kCheapest ? "cheapest" : goal == Goal::kFewest ? "fewest" : "first";
-}
+const char* goalName(Goal goal) { return kGoalNames[static_cast<std::size_t>(goal)]; }
 
 json requestOf(const Case& c) {
   return {{"sectionId", c.sectionId},
@@ -63,9 +59,11 @@ json requestOf(const Case& c) {
 }
 
 // Plans in a directory of its own, so the page's files never meet the console program's.
+std::filesystem::path webDirectory() { return testing::scratchDirectory.path / "web"; }
+
 json plan(const json& request, std::string* lines = nullptr,
           std::vector<web::SearchProgress>* progress = nullptr) {
-  const std::filesystem::path dir = testing::scratchDirectory.path / "web";
+  const std::filesystem::path dir = webDirectory();
   std::filesystem::create_directories(dir);
   const auto sink = [lines](std::string_view line) {
     if (lines != nullptr) lines->append(line);
@@ -105,68 +103,20 @@ ConsoleRun runConsoleProgram(const Case& c) {
   return run;
 }
 
-// Feeds the plan's items from its start: every mag on the way is the one the data holds, no stat
-// passes its target, the target is reached exactly, and runs, feedings and meseta add up.
-void expectPlanDataReplays(const Case& c, const json& data) {
-  const Player player{c.sectionId, c.charClass};
-  MagState mag = magOf(data["start"]);
-  EXPECT_EQ(mag, c.start != nullptr ? *c.start : kBabyMag);
-  const json& items = data["items"];
-  ASSERT_EQ(data["mags"].size(), items.size() + 1);
-  ASSERT_EQ(data["feedings"], items.size());
-  double meseta = 0;
-  for (std::size_t k = 0; k < items.size(); ++k) {
-    ASSERT_EQ(magOf(data["mags"][k]), mag) << "before feeding " << k;
-    const Item item = items[k];
-    feedItem(player, item, mag);
-    meseta += kItemPrice[item];
-    ASSERT_TRUE(mag.def <= c.target.def && mag.pow <= c.target.pow && mag.dex <= c.target.dex &&
-                mag.mind <= c.target.mind)
-        << "after feeding " << k;
-  }
-  EXPECT_TRUE(mag.def == c.target.def && mag.pow == c.target.pow && mag.dex == c.target.dex &&
-              mag.mind == c.target.mind);
+// The answer's document replays from the start to the target (in the form asked for), as the
+// command line's does, and agrees with the plan files the page wrote.
+void expectDocumentReplays(const Case& c, const json& answer) {
+  testing::PlanCase planCase;
+  planCase.section = c.sectionId;
+  planCase.charClass = c.charClass;
+  planCase.baby = c.start == nullptr;
+  planCase.start = c.start != nullptr ? *c.start : kBabyMag;
+  planCase.target = c.target;
+  planCase.target.level = c.target.def + c.target.pow + c.target.dex + c.target.mind;
+  const json& document = answer["document"];
+  testing::expectDocumentReplays(planCase, document, webDirectory());
   if (c.form) {
-    EXPECT_EQ(mag.type, *c.form);
-  }
-  EXPECT_EQ(magOf(data["reached"]), mag);
-  EXPECT_EQ(magOf(data["mags"].back()), mag);
-  EXPECT_EQ(data["meseta"].get<double>(), meseta);
-
-  std::size_t next = 0;
-  for (const json& run : data["runs"]) {
-    ASSERT_EQ(run["first"], next);
-    for (int i = 0; i < run["count"].get<int>(); ++i) EXPECT_EQ(items[next + i], run["item"]);
-    if (next > 0) {
-      EXPECT_NE(items[next - 1], run["item"]) << "two runs of one item side by side";
-    }
-    next += run["count"].get<std::size_t>();
-  }
-  EXPECT_EQ(next, items.size());
-}
-
-TEST(PlanRequestTest, FoundPlansAreTheConsoleProgramsAndReplay) {
-  const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
-  const MagState nearlyFull{41, 100, 50, 49, 0, 99, 0, 99, 0, 199};
-  const Case cases[] = {
-      {0, 0, nullptr, {50, 50, 50, 50, 0}, Goal::kFirst, {}},  // 1503 feedings
-      {2, 7, &varuna, {20, 110, 50, 20, 0}, Goal::kFirst, {}},
-      {9, 11, nullptr, {6, 1, 0, 2, 0}, Goal::kFirst, {}},
-      {5, 6, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}},
-      {1, 2, &nearlyFull, {100, 50, 50, 0, 0}, Goal::kFirst, {}},  // one level from 200
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(requestOf(c).dump());
-    std::string streamed;
-    const json answer = plan(requestOf(c), &streamed);
-    const ConsoleRun expected = runConsoleProgram(c);
-    ASSERT_EQ(answer["outcome"], "found") << answer["console"];
-    EXPECT_EQ(answer["console"], expected.console);
-    EXPECT_EQ(streamed, expected.console);  // every line handed on as it was written
-    EXPECT_EQ(answer["files"]["feedingPlan.txt"], expected.detail);
-    EXPECT_EQ(answer["files"]["feedingPlan2.txt"], expected.grouped);
-    EXPECT_EQ(answer["errors"], "");
-    expectPlanDataReplays(c, answer["plan"]);
+    EXPECT_EQ(document["summary"]["reached"]["formNumber"], *c.form + 1);
   }
 }
 
@@ -178,14 +128,28 @@ json expectSameAsConsoleProgram(const Case& c, const char* outcome,
   const json answer = plan(requestOf(c), &streamed);
   const ConsoleRun expected = runConsoleProgram(c);
   if (consoleRun != nullptr) *consoleRun = expected;
-  EXPECT_EQ(answer["outcome"], outcome) << answer["console"];
-  EXPECT_EQ(answer["goal"], goalName(c.goal));
+  EXPECT_EQ(answer["document"]["outcome"], outcome) << answer["console"];
+  EXPECT_EQ(answer["document"]["goal"], goalName(c.goal));
   EXPECT_EQ(answer["console"], expected.console);
   EXPECT_EQ(streamed, expected.console);
   EXPECT_EQ(answer["files"]["feedingPlan.txt"], expected.detail);
   EXPECT_EQ(answer["files"]["feedingPlan2.txt"], expected.grouped);
-  if (answer["outcome"] == "found") expectPlanDataReplays(c, answer["plan"]);
+  if (answer["document"]["outcome"] == "found") expectDocumentReplays(c, answer);
   return answer;
+}
+
+TEST(PlanRequestTest, FoundPlansAreTheConsoleProgramsAndReplay) {
+  const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
+  const MagState nearlyFull{41, 100, 50, 49, 0, 99, 0, 99, 0, 199};
+  for (const Case& c : {
+           Case{0, 0, nullptr, {50, 50, 50, 50, 0}, Goal::kFirst, {}},  // 1503 feedings
+           Case{2, 7, &varuna, {20, 110, 50, 20, 0}, Goal::kFirst, {}},
+           Case{9, 11, nullptr, {6, 1, 0, 2, 0}, Goal::kFirst, {}},
+           Case{5, 6, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}},
+           Case{1, 2, &nearlyFull, {100, 50, 50, 0, 0}, Goal::kFirst, {}},  // one level from 200
+       }) {
+    EXPECT_EQ(expectSameAsConsoleProgram(c, "found")["errors"], "");
+  }
 }
 
 // Small targets, so that the goal searches take a fraction of a second each.
@@ -207,11 +171,12 @@ TEST(PlanRequestTest, GoalPlansAreTheConsoleProgramsAndBeatTheFirstFound) {
       const json first =
           plan(requestOf(Case{c.sectionId, c.charClass, c.start, c.target, Goal::kFirst, {}}));
       const json answer = expectSameAsConsoleProgram(c, "found");
-      ASSERT_EQ(first["outcome"], "found");
+      ASSERT_EQ(first["document"]["outcome"], "found");
       const auto measure = [goal](const json& p) {
-        return packScore(goal, p["feedings"], static_cast<std::int64_t>(p["meseta"].get<double>()));
+        const json& summary = p["document"]["summary"];
+        return packScore(goal, summary["feedings"], summary["meseta"].get<std::int64_t>());
       };
-      EXPECT_LE(measure(answer["plan"]), measure(first["plan"])) << goalName(goal);
+      EXPECT_LE(measure(answer), measure(first)) << goalName(goal);
     }
   }
 }
@@ -221,7 +186,7 @@ TEST(PlanRequestTest, ProgressCountsUpToThePlanFound) {
   c.goal = Goal::kCheapest;
   std::vector<web::SearchProgress> progress;
   const json answer = plan(requestOf(c), nullptr, &progress);
-  ASSERT_EQ(answer["outcome"], "found");
+  ASSERT_EQ(answer["document"]["outcome"], "found");
   ASSERT_GT(progress.size(), 10U);  // once a layer, and the plan takes hundreds of feedings
   for (std::size_t k = 1; k < progress.size(); ++k) {
     EXPECT_GE(progress[k].feedingsTried, progress[k - 1].feedingsTried);
@@ -229,19 +194,19 @@ TEST(PlanRequestTest, ProgressCountsUpToThePlanFound) {
       EXPECT_LE(progress[k].bestMeseta, progress[k - 1].bestMeseta);  // only ever better
     }
   }
-  EXPECT_EQ(progress.back().bestFeedings, answer["plan"]["feedings"]);
-  EXPECT_EQ(progress.back().bestMeseta, answer["plan"]["meseta"].get<double>());
+  EXPECT_EQ(progress.back().bestFeedings, answer["document"]["summary"]["feedings"]);
+  EXPECT_EQ(progress.back().bestMeseta, answer["document"]["summary"]["meseta"]);
   // The first plan found reports no progress of its own: its console lines tell it.
   progress.clear();
-  EXPECT_EQ(plan(requestOf(kBluefullRamarl), nullptr, &progress)["outcome"], "found");
+  EXPECT_EQ(plan(requestOf(kBluefullRamarl), nullptr, &progress)["document"]["outcome"], "found");
   EXPECT_TRUE(progress.empty());
 }
 
 TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
   Case c = kPinkalFomar;
   c.goal = Goal::kCheapest;
-  const json listing = json::parse(web::formsJson(requestOf(c).dump()));
-  ASSERT_EQ(listing["outcome"], "listed");
+  const json listing = json::parse(web::formsJson(requestOf(c).dump()))["document"];
+  ASSERT_EQ(listing["goal"], "cheapest");
   ASSERT_EQ(listing["forms"].size(), kMagTypeCount);
   const PlayerRequest request{{c.sectionId, c.charClass}, c.target};
   const auto exclusions = excludedForms(request, kIla);
@@ -249,8 +214,8 @@ TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
   std::vector<MagType> notFound;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     const json& form = listing["forms"][type];
-    EXPECT_EQ(form["type"], type);
-    EXPECT_EQ(form["name"], kMagTypeNames[type]);
+    EXPECT_EQ(form["formNumber"], type + 1);
+    EXPECT_EQ(form["form"], kMagTypeNames[type]);
     if (form["status"] == "reached") {
       reached.push_back(type);
       EXPECT_EQ(exclusions[type].kind, ExclusionKind::kNone) << kMagTypeNames[type];
@@ -258,7 +223,7 @@ TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
       EXPECT_EQ(form["reason"], exclusionText(exclusions[type]));
       EXPECT_FALSE(form["reason"].get<std::string>().empty());
     } else {
-      EXPECT_EQ(form["status"], "not found");
+      EXPECT_EQ(form["status"], "not-found");
       EXPECT_EQ(exclusions[type].kind, ExclusionKind::kNone);
       notFound.push_back(type);
     }
@@ -272,23 +237,20 @@ TEST(PlanRequestTest, FormsListingAndPlansForItsForms) {
   const json any = expectSameAsConsoleProgram(c, "found");
   const json& cheapest = listing["forms"][kKumara];
   EXPECT_LT(cheapest["meseta"], listing["forms"][kIlaForm]["meseta"]);
-  EXPECT_EQ(any["plan"]["reached"]["type"], kKumara);
-  EXPECT_EQ(any["plan"]["meseta"], cheapest["meseta"]);
-  EXPECT_EQ(any["plan"]["feedings"], cheapest["feedings"]);
+  const json& summary = any["document"]["summary"];
+  EXPECT_EQ(summary["reached"]["form"], "kumara");
+  EXPECT_EQ(summary["meseta"], cheapest["meseta"]);
+  EXPECT_EQ(summary["feedings"], cheapest["feedings"]);
   c.form = kIlaForm;
-  EXPECT_GT(expectSameAsConsoleProgram(c, "found")["plan"]["meseta"], cheapest["meseta"]);
+  EXPECT_GT(expectSameAsConsoleProgram(c, "found")["document"]["summary"]["meseta"],
+            cheapest["meseta"]);
   c.form = kGaruda;
   ConsoleRun console;
-  const json none = expectSameAsConsoleProgram(c, "failed", &console);
+  const json none = expectSameAsConsoleProgram(c, "impossible", &console);
   EXPECT_EQ(console.outcome, PlanOutcome::kImpossible);
   EXPECT_EQ(none["files"]["feedingPlan.txt"], "");
-  ASSERT_FALSE(none["reachedForms"].empty());
-  for (const json& form : none["reachedForms"]) {
-    const auto& best = console.details.forms[form["type"].get<MagType>()].best;
-    ASSERT_TRUE(best.has_value());
-    EXPECT_EQ(form["feedings"], best->feedCount());
-    EXPECT_EQ(form["meseta"], best->cost);
-  }
+  EXPECT_EQ(none["document"]["reason"],
+            "no plan found ending as garuda; the plans found end as kumara");
 }
 
 TEST(PlanRequestTest, ExcludedFormIsAnsweredWithTheRulesReason) {
@@ -298,39 +260,46 @@ TEST(PlanRequestTest, ExcludedFormIsAnsweredWithTheRulesReason) {
   c.form = 2;
   const json answer = expectSameAsConsoleProgram(c, "excluded");
   const PlayerRequest request{{c.sectionId, c.charClass}, c.target};
-  EXPECT_EQ(answer["reason"], exclusionText(excludedForms(request, kBabyMag)[2]));
-  EXPECT_EQ(answer["form"], 2);
+  EXPECT_EQ(answer["document"]["reason"],
+            "no plan can end as Varuna: " + exclusionText(excludedForms(request, kBabyMag)[2]));
+  EXPECT_EQ(answer["document"]["form"], "Varuna");
   EXPECT_EQ(answer["files"]["feedingPlan2.txt"], "");
   EXPECT_EQ(answer["console"], "failed to create Mag\n");
 }
 
 TEST(PlanRequestTest, HopelessTargetFailsWithEmptyFiles) {
   const Case hopeless{0, 0, nullptr, {5, 0, 0, 195, 0}, Goal::kFirst, {}};
-  const json answer = plan(requestOf(hopeless));
-  EXPECT_EQ(answer["outcome"], "failed");
-  EXPECT_FALSE(answer.contains("plan"));
-  EXPECT_EQ(answer["files"]["feedingPlan.txt"], "");
-  EXPECT_EQ(answer["files"]["feedingPlan2.txt"], "");
-  EXPECT_EQ(answer["console"], runConsoleProgram(hopeless).console);
+  const json answer = expectSameAsConsoleProgram(hopeless, "gave-up");
+  EXPECT_EQ(answer["document"]["summary"], nullptr);
+  EXPECT_EQ(answer["files"], (json{{"feedingPlan.txt", ""}, {"feedingPlan2.txt", ""}}));
   EXPECT_TRUE(answer["console"].get<std::string>().ends_with(
       "Sorry, I cant figure a way! :(\nfailed to create Mag\n"));
 }
 
-TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheDialoguesMessages) {
-  const MagState full{2, 100, 50, 50, 0, 0, 0, 0, 0, 200};
-  EXPECT_EQ(plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}, Goal::kFirst, {}})),
-            (json{{"outcome", "refused"}, {"message", "Your mag is fully raised!"}}));
+// The command line's words for the same start and target (tests/cases/bad_input.jsonl), with
+// the verdict's field, rule, bound and value for the page to mark the field.
+json refused(const char* message, const char* of, const char* field, const char* rule,
+             std::int64_t bound, std::int64_t value) {
+  return {{"outcome", "refused"}, {"message", message}, {"of", of},      {"field", field},
+          {"rule", rule},         {"bound", bound},     {"value", value}};
+}
+
+TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheCommandLinesWords) {
+  const MagState full{28, 4, 100, 100, 0, 0, 0, 0, 0, 204};
+  EXPECT_EQ(
+      plan(requestOf({0, 0, &full, {100, 50, 50, 0, 0}, Goal::kFirst, {}})),
+      refused("Your mag is fully raised! (level 204)", "start", "level", "fully-raised", 200, 204));
   const MagState varuna{2, 8, 12, 3, 2, 0, 0, 0, 0, 25};
-  for (const Target target : {Target{20, 11, 50, 20, 0}, Target{8, 12, 3, 2, 0},
-                              Target{4, 12, 3, 2, 0}, Target{100, 100, 3, 2, 0}}) {
-    EXPECT_EQ(plan(requestOf({0, 0, &varuna, target, Goal::kFirst, {}})),
-              (json{{"outcome", "refused"}, {"message", "That mag is not possible"}}));
-  }
-  // A field out of range is refused without a message: the page marks the field itself.
+  EXPECT_EQ(plan(requestOf({0, 0, &varuna, {20, 11, 50, 20, 0}, Goal::kFirst, {}})),
+            refused("That mag is not possible (pow 11 is below the mag's 12)", "target", "pow",
+                    "below-start", 12, 11));
+  EXPECT_EQ(plan(requestOf({0, 0, &varuna, {8, 12, 3, 2, 0}, Goal::kFirst, {}})),
+            refused("That mag is not possible (level 25 is not above the mag's 25)", "target",
+                    "level", "not-above-start", 25, 25));
   MagState badBar = varuna;
   badBar.dexBar = 100;
-  EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
-            "refused");
+  EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}, Goal::kFirst, {}})),
+            refused("dex bar 100 is above 99", "start", "dex bar", "above", 99, 100));
   EXPECT_EQ(plan(requestOf({10, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
             "refused");
   EXPECT_EQ(plan(requestOf({0, 12, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
@@ -339,7 +308,7 @@ TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheDialoguesMessages) {
 
 TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   json request = requestOf({0, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}});
-  EXPECT_EQ(plan(request)["outcome"], "found");
+  EXPECT_EQ(plan(request)["document"]["outcome"], "found");
   EXPECT_EQ(json::parse(web::planJson("{not json", "."))["outcome"], "bad-request");
   EXPECT_EQ(json::parse(web::planJson("[1, 2]", "."))["outcome"], "bad-request");
   json unknownGoal = request;
@@ -349,7 +318,7 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   EXPECT_EQ(plan(unknownGoal)["outcome"], "bad-request");
   json noGoal = request;
   noGoal.erase("goal");
-  EXPECT_EQ(plan(noGoal)["goal"], "first");
+  EXPECT_EQ(plan(noGoal)["document"]["goal"], "first");
   for (const json& form : {json(-1), json(kMagTypeCount), json("Varuna"), json(2.5)}) {
     json badForm = request;
     badForm["form"] = form;
@@ -357,11 +326,11 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   }
   // The forms are listed for a goal search only, and the listing checks its request as a plan.
   EXPECT_EQ(json::parse(web::formsJson(request.dump()))["outcome"], "bad-request");
-  json refused = request;
-  refused["goal"] = "cheapest";
-  refused["target"]["def"] = 4;
-  EXPECT_EQ(json::parse(web::formsJson(refused.dump())),
-            (json{{"outcome", "refused"}, {"message", "That mag is not possible"}}));
+  json defBelow5 = request;
+  defBelow5["goal"] = "cheapest";
+  defBelow5["target"]["def"] = 4;
+  EXPECT_EQ(json::parse(web::formsJson(defBelow5.dump())),
+            refused("That mag is not possible (def 4 is below 5)", "target", "def", "below", 5, 4));
   json tooLarge = request;
   tooLarge["target"]["pow"] = 4294967316LL;  // 20 once wrapped to 32 bits
   EXPECT_EQ(plan(tooLarge)["outcome"], "bad-request");

@@ -1,7 +1,7 @@
 // The page: reads the player, the mag, the target, the goal and the final form from the form,
-// checks every field against the ranges the core gives, hands the request to the planner's worker
-// and shows the answer. The rules that need the whole mag (a mag fully raised, a target that is
-// not possible) are the core's own, answered with the console program's messages. After a goal
+// checks that every field is a whole number, hands the request to the planner's worker
+// and shows the answer. Whether a mag and a target are within the limits is the core's verdict,
+// told in the command line's words, with the field it names marked. After a goal
 // plan the worker lists the final forms for the same target (kept for the page's life), and
 // choosing a form there plans for it.
 import { hideForms, showForms, showFormsPending } from "./forms-view.js";
@@ -39,38 +39,37 @@ function fillSelect(select, names, numbered) {
 
 function grownMag() { return document.querySelector('input[name="mag-kind"]:checked').value === "grown"; }
 
-// A whole number in min..max (max may be absent), or an error message naming the field.
-function readWhole(id, label, min, max) {
+// A whole number that fits 32 bits, or an error message naming the field. Whether it is in range
+// is the core's verdict, the same as the command line's: a mag fully raised is told so even when
+// its def is below 5.
+function readWhole(id, label) {
   const text = $(id).value.trim();
-  const range = max === undefined ? `at least ${min}` : `${min} to ${max}`;
-  const ok = /^[+-]?\d+$/.test(text) && Number(text) >= min && (max === undefined || Number(text) <= max);
+  const ok = /^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647;
   $(id).classList.toggle("invalid", !ok);
-  return ok ? { value: Number(text) } : { error: `${label}: a whole number, ${range}` };
+  return ok ? { value: Number(text) } : { error: `${label}: a whole number` };
 }
 
-// The request the form describes, or the list of fields that are out of range.
+// The request the form describes, or the list of fields that are not whole numbers.
 function readRequest() {
-  const { minDef, maxBar } = catalog.limits;
   const errors = [];
-  const read = (id, label, min, max) => {
-    const field = readWhole(id, label, min, max);
+  const read = (id, label) => {
+    const field = readWhole(id, label);
     if (field.error) errors.push(field.error);
     return field.value;
   };
   let start = null;
+  $("form").classList.remove("invalid");
   if (grownMag()) {
     start = { type: Number($("form").value) };
     STATS.forEach((stat, i) => {
-      start[stat] = read(`start-${stat}`, `Mag's ${stat}`, stat === "def" ? minDef : 0);
-      start[BARS[i]] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`, 0, maxBar);
+      start[stat] = read(`start-${stat}`, `Mag's ${stat}`);
+      start[BARS[i]] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`);
     });
   } else {
     STATS.concat(BARS).forEach((field) => $(`start-${field}`).classList.remove("invalid"));
   }
   const target = {};
-  STATS.forEach((stat) => {
-    target[stat] = read(`target-${stat}`, `Desired ${stat}`, stat === "def" ? minDef : 0);
-  });
+  STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
   const goal = $("goal").value;
   const form = $("final-form").value;
   const request = {
@@ -82,6 +81,16 @@ function readRequest() {
     target,
   };
   return { request, errors };
+}
+
+// Marks the fields the core's verdict names: "def bar" is the start's defBar, a level all four
+// stats of the start or the target.
+function markRefusedFields(refusal) {
+  const [stat, bar] = refusal.field.split(" ");
+  const ids = refusal.field === "level"
+    ? STATS.map((s) => `${refusal.of}-${s}`)
+    : refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
+  ids.forEach((id) => $(id).classList.add("invalid"));
 }
 
 function sumOf(ids) {
@@ -202,12 +211,12 @@ function onResult(response, workerMs) {
   const ms = Math.round(performance.now() - clickedAt);
   const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
   if (kind === "forms") {
-    if (response.outcome !== "listed") {
+    if (!response.document) {
       hideForms();
       return;
     }
-    formsListings.set(listingKey(request), response);
-    showForms(response, shownForm, planForForm);
+    formsListings.set(listingKey(request), response.document);
+    showForms(response.document, shownForm, planForForm);
     $("status").dataset.formsMs = String(ms);
     setStatus(`${planStatus} Forms listed in ${timing}.`);
     return;
@@ -216,15 +225,17 @@ function onResult(response, workerMs) {
     hidePlan();
     hideForms();
     $("refusal").textContent = response.message || "A field is out of range.";
+    if (response.field) markRefusedFields(response);
     $("refusal").hidden = false;
     setStatus("");
     return;
   }
-  shownForm = response.plan ? response.plan.reached.type : null;
+  const { summary, outcome } = response.document;
+  shownForm = summary ? summary.reached.formNumber - 1 : null;
   showPlan(response, request, catalog);
   $("status").dataset.ms = String(ms);
   $("status").dataset.workerMs = String(Math.round(workerMs));
-  planStatus = response.outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`;
+  planStatus = outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`;
   setStatus(planStatus);
   if (request.goal === "first") {
     hideForms();

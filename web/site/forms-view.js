@@ -26,11 +26,11 @@ export function showFormsPending() {
   $("forms-other").replaceChildren();
 }
 
-// `listing` is the core's answer; `shownForm` the form of the plan on the page (marked), if any;
+// `listing` is the core's forms document (the command line's); `shownForm` the form of the plan on the page (marked), if any;
 // `onChoose(type)` plans for a form.
 export function showForms(listing, shownForm, onChoose) {
   const reached = listing.forms.filter((f) => f.status === "reached").sort(byGoal[listing.goal]);
-  const notFound = listing.forms.filter((f) => f.status === "not found");
+  const notFound = listing.forms.filter((f) => f.status === "not-found");
   const excluded = listing.forms.filter((f) => f.status === "excluded");
   $("forms-card").hidden = false;
   $("forms-note").textContent = reached.length === 0
@@ -40,12 +40,13 @@ export function showForms(listing, shownForm, onChoose) {
 
   $("forms-reached").replaceChildren(...reached.map((form) => {
     const row = element("tr");
-    if (form.type === shownForm) row.className = "shown";
-    row.dataset.form = String(form.type);
-    const button = element("button", form.name, "form-choice");
+    const type = form.formNumber - 1;
+    if (type === shownForm) row.className = "shown";
+    row.dataset.form = String(type);
+    const button = element("button", form.form, "form-choice");
     button.type = "button";
-    button.title = `Plan for a mag that ends as ${form.name}`;
-    button.addEventListener("click", () => onChoose(form.type));
+    button.title = `Plan for a mag that ends as ${form.form}`;
+    button.addEventListener("click", () => onChoose(type));
     const name = element("td");
     name.append(button);
     row.append(name, element("td", form.feedings.toLocaleString("en"), "number"),
@@ -56,7 +57,7 @@ export function showForms(listing, shownForm, onChoose) {
   const other = [];
   if (notFound.length > 0) {
     const line = element("p", "", "hint");
-    line.append(element("b", "Not found: "), notFound.map((f) => f.name).join(", "));
+    line.append(element("b", "Not found: "), notFound.map((f) => f.form).join(", "));
     line.append(". No plan ending in these was found, though the rules allow them.");
     other.push(line);
   }
@@ -66,7 +67,7 @@ export function showForms(listing, shownForm, onChoose) {
     const list = element("ul", undefined, "excluded");
     list.append(...excluded.map((f) => {
       const item = element("li");
-      item.append(element("b", f.name), `: ${f.reason}`);
+      item.append(element("b", f.form), `: ${f.reason}`);
       return item;
     }));
     details.append(list);

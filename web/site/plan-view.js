@@ -10,8 +10,17 @@ const $ = (id) => document.getElementById(id);
 let files = {};
 let removeChart = null;
 
-function magText(mag, forms) {
-  return `${forms[mag.type]} (${mag.level}) ${mag.def}/${mag.pow}/${mag.dex}/${mag.mind}`;
+// A mag of the plan document: "varaha (95) 5/30/40/20".
+function magText(mag) {
+  const { def, pow, dex, mind } = mag.stats;
+  return `${mag.form} (${mag.level}) ${def}/${pow}/${dex}/${mind}`;
+}
+
+// The mags of the route for the chart, from the start to the reached one (mags[k] after k
+// feedings), with the form's number as the chart tells forms apart.
+function routeMags(plan) {
+  const flat = (mag) => ({ type: mag.formNumber - 1, level: mag.level, ...mag.stats });
+  return [...plan.feedings.map((feeding) => flat(feeding.before)), flat(plan.summary.reached)];
 }
 
 function ticksKey(request) { return TICKS_KEY_PREFIX + JSON.stringify(request); }
@@ -43,21 +52,21 @@ function showFedCount(plan, ticks) {
   let feedings = 0;
   ticks.forEach((index) => { feedings += plan.runs[index]?.count ?? 0; });
   $("fed-count").textContent =
-    `${ticks.size} of ${plan.runs.length} runs fed (${feedings} of ${plan.feedings} feedings).`;
+    `${ticks.size} of ${plan.runs.length} runs fed (${feedings} of ${plan.summary.feedings} feedings).`;
 }
 
 // The rows are written as one piece of HTML and share one listener, and rows off screen are not
 // laid out (content-visibility in style.css): a plan can have hundreds of runs, and a table of
 // them took a tenth of a second to lay out.
-function showRuns(plan, request, catalog) {
+function showRuns(plan, request) {
   const ticks = loadTicks(request);
   const html = plan.runs.map((run, index) => {
-    const before = magText(plan.mags[run.first], catalog.forms);
-    const after = magText(plan.mags[run.first + run.count], catalog.forms);
+    const before = magText(run.before);
+    const after = magText(plan.runs[index + 1]?.before ?? plan.summary.reached);
     const fed = ticks.has(index);
     return `<li${fed ? ' class="fed"' : ""}><input type="checkbox" data-run="${index}"` +
       `${fed ? " checked" : ""} aria-label="Run ${index + 1} fed">` +
-      `<span class="feed"><b>${run.count}</b> × ${catalog.items[run.item]}</span>` +
+      `<span class="feed"><b>${run.count}</b> × ${run.item}</span>` +
       `<span class="route">${before} → ${after}</span></li>`;
   }).join("");
   const list = $("runs");
@@ -73,17 +82,10 @@ function showRuns(plan, request, catalog) {
   showFedCount(plan, ticks);
 }
 
-// Why there is no plan: the rules exclude the final form, or no plan was found for it (and which
-// forms plans were found for), or none at all.
-function failureText(response, catalog) {
-  const formName = catalog.forms[response.form];
-  if (response.outcome === "excluded") return `No plan can end as ${formName}: ${response.reason}.`;
-  if (response.reachedForms) {
-    const reached = response.reachedForms.map((f) =>
-      `${f.name} (${f.feedings.toLocaleString("en")} feedings, ${f.meseta.toLocaleString("en")} meseta)`);
-    return `No plan found ending as ${formName}. ` +
-      (reached.length > 0 ? `Plans were found ending as ${reached.join(", ")}.` : "No plan was found for any form.");
-  }
+// Why there is no plan: the command line's reason when a final form was asked for (the rules
+// exclude it, or no plan was found for it and which forms plans were found for), or the console.
+function failureText(plan) {
+  if (plan.reason) return `${plan.reason[0].toUpperCase()}${plan.reason.slice(1)}.`;
   return "No plan found for this target: the console output below tells why.";
 }
 
@@ -94,27 +96,28 @@ export function hidePlan() {
   removeChart = null;
 }
 
+// `response` is the core's answer: the plan document, the console's lines and the plan files.
 export function showPlan(response, request, catalog) {
   hidePlan();
   files = response.files;
   $("console").textContent = response.console;
   $("console-card").hidden = false;
   $("result").hidden = false;
-  const plan = response.plan;
-  const found = response.outcome === "found";
+  const plan = response.document;
+  const found = plan.outcome === "found";
   document.querySelectorAll("#result .actions, #chart, .runs-head, #runs, #fed-count").forEach((element) => {
     element.hidden = !found;
   });
   if (!found) {
-    $("summary").textContent = failureText(response, catalog);
+    $("summary").textContent = failureText(plan);
     $("console-card").querySelector("details").open = true;
     $("runs").replaceChildren();
     return;
   }
-  const hours = (plan.feedings / 60).toFixed(2);
+  const { reached, feedings, meseta, hours } = plan.summary;
   $("summary").textContent =
-    `${magText(plan.reached, catalog.forms)} in ${plan.feedings} feedings · ` +
-    `${plan.meseta.toLocaleString("en")} meseta · about ${hours} hours`;
-  showRuns(plan, request, catalog);
-  removeChart = drawRouteChart($("chart"), plan, catalog.forms);
+    `${magText(reached)} in ${feedings} feedings · ` +
+    `${meseta.toLocaleString("en")} meseta · about ${hours.toFixed(2)} hours`;
+  showRuns(plan, request);
+  removeChart = drawRouteChart($("chart"), { mags: routeMags(plan) }, catalog.forms);
 }

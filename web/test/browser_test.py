@@ -12,9 +12,8 @@ surviving a reload, the page's rows against the grouped file, that no request le
 that the browser console holds no error. Screenshots go to SITE/screenshots/. Ends with the line
 "N passed, N failed".
 
-Usage: browser_test.py --site build-web --ostrel build/ostrel --request-tool TOOL [--measure]
-  --measure  also times, in the page, the 1503-feeding plan and every goal on the benchmark
-             targets (minutes), and prints the table
+Usage: browser_test.py --site build-web --ostrel build/ostrel --request-tool TOOL
+(The page's timings are measured by bench/page_measure.py.)
 """
 import json
 import argparse
@@ -22,7 +21,6 @@ import functools
 import http.server
 import pathlib
 import re
-import statistics
 import subprocess
 import sys
 import tempfile
@@ -52,13 +50,16 @@ CASES = [
     dict(name="small plan, Whitill Fonewearl", section=9, char_class=11, start=None,
          target=(6, 1, 0, 2), outcome="found"),
     dict(name="hopeless target 5/0/0/195", section=0, char_class=0, start=None,
-         target=(5, 0, 0, 195), outcome="failed"),
+         target=(5, 0, 0, 195), outcome="gave-up"),
+    # Refused with the command line's words, the dialogue's message first; the field is marked.
     dict(name="refused target: lowers a stat", section=3, char_class=4,
          start=dict(type=2, stats=(8, 12, 3, 2), bars=(0, 0, 0, 0)),
-         target=(20, 10, 50, 20), outcome="refused", message="That mag is not possible"),
-    dict(name="refused mag: fully raised", section=1, char_class=1,
-         start=dict(type=10, stats=(100, 50, 50, 0), bars=(0, 0, 0, 0)),
-         target=(100, 50, 50, 0), outcome="refused", message="Your mag is fully raised!"),
+         target=(20, 10, 50, 20), outcome="refused", message="That mag is not possible",
+         shown="That mag is not possible (pow 10 is below the mag's 12)", marked="target-pow"),
+    dict(name="refused mag: fully raised, def 4", section=1, char_class=1,
+         start=dict(type=28, stats=(4, 100, 100, 0), bars=(0, 0, 0, 0)),
+         target=(100, 100, 100, 0), outcome="refused", message="Your mag is fully raised!",
+         shown="Your mag is fully raised! (level 204)", marked="start-def"),
 ]
 
 
@@ -76,20 +77,6 @@ TWO_FORMS = dict(name="cheapest, Pinkal Fomar ila to 35/20/20/25", section=8, ch
 # A goal that takes seconds: long enough for the progress line, stopped once it shows.
 SLOW = dict(name="cheapest, Pinkal Fomar new to 35/20/20/25", section=8, char_class=8,
             start=None, target=(35, 20, 20, 25), goal="cheapest", form=None)
-# The benchmark targets of the goal searches, for --measure.
-BENCHMARK = [
-    ("Purplenum Humar new -> 30/70/70/30", 0, 0, None, (30, 70, 70, 30)),
-    ("Viridia Hucast new -> 5/145/50/0", 3, 1, None, (5, 145, 50, 0)),
-    ("Greenill Racast new -> 15/0/35/150", 6, 5, None, (15, 0, 35, 150)),
-    ("Pinkal Fomar new -> 60/60/40/40", 8, 8, None, (60, 60, 40, 40)),
-    ("Redria Hunewearl new -> 5/100/95/0", 1, 2, None, (5, 100, 95, 0)),
-    ("Bluefull Ramarl new -> 20/20/20/20", 5, 6, None, (20, 20, 20, 20)),
-    ("Oran Fonewm new -> 45/40/15/100", 7, 9, None, (45, 40, 15, 100)),
-    ("Skyly Racaseal Varuna -> 20/110/50/20", 2, 7,
-     dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)), (20, 110, 50, 20)),
-]
-
-
 class Results:
     def __init__(self):
         self.passed = 0
@@ -261,15 +248,19 @@ def check_case(driver, results, ostrel, case, downloads):
     stdout, native_files = run_native(ostrel, case)
     if case["outcome"] == "refused":
         shown = text_of(driver, "refusal")
-        results.check(f"{name}: the page refuses with the dialogue's message",
-                      shown == case["message"], repr(shown))
+        results.check(f"{name}: the page refuses with the command line's words",
+                      shown == case["shown"], repr(shown))
+        results.check(f"{name}: the field the verdict names is marked",
+                      "invalid" in driver.find_element(By.ID, case["marked"])
+                      .get_attribute("class"), "")
+        driver.save_screenshot(str(driver.shots / "refusal.png"))
         results.check(f"{name}: the dialogue prints the same message",
                       case["message"] + "\n" in stdout, "message missing from the dialogue")
         return
     results.check(f"{name}: console lines as the console program's",
                   text_of(driver, "console") == plan_lines(stdout),
                   f"page {text_of(driver, 'console')[:200]!r}\nnative {plan_lines(stdout)[:200]!r}")
-    if case["outcome"] == "failed":
+    if case["outcome"] == "gave-up":
         results.check(f"{name}: no plan, no save buttons, native files empty",
                       all(not b.is_displayed() for b in driver.find_elements(By.CSS_SELECTOR, "button.save"))
                       and all(v == b"" for v in native_files.values()), "")
@@ -308,7 +299,8 @@ def check_goal_case(driver, results, ostrel, tool, case, downloads):
     name = case["name"]
     fill_and_plan(driver, case)
     native = run_tool(tool, case)
-    results.check(f"{name}: found", native["outcome"] == "found", native["outcome"])
+    document = native["document"]
+    results.check(f"{name}: found", document["outcome"] == "found", document["outcome"])
     results.check(f"{name}: console lines as the native request code's",
                   text_of(driver, "console") == native["console"], "")
     saved = save_files(driver, downloads)
@@ -321,11 +313,9 @@ def check_goal_case(driver, results, ostrel, tool, case, downloads):
     mags = replay(ostrel, case, driver)
     target = dict(zip(STATS, case["target"]))
     never_above = all(all(mag["stats"][s] <= target[s] for s in STATS) for mag in mags)
-    reached = native["plan"]["reached"]
+    reached = document["summary"]["reached"]
     results.check(f"{name}: the runs fed with ostrel feed reach the target exactly, never above",
-                  never_above and mags[-1]["stats"] == target
-                  and mags[-1]["formNumber"] == reached["type"] + 1
-                  and sum(1 for _ in mags) == len(native["plan"]["runs"]),
+                  never_above and mags[-1] == reached and len(mags) == len(document["runs"]),
                   f"ends at {mags[-1]}")
     return native
 
@@ -333,21 +323,21 @@ def check_goal_case(driver, results, ostrel, tool, case, downloads):
 def check_forms_listing(driver, results, tool, case):
     """The final forms the page lists after a goal plan, against the native listing."""
     wait_forms(driver)
-    native = run_tool(tool, case, "forms")
+    native = run_tool(tool, case, "forms")["document"]
     shown = driver.execute_script(
         "return [...document.querySelectorAll('#forms-reached tr')].map(r => "
         "[...r.querySelectorAll('td')].map(c => c.textContent))")
     reached = sorted((f for f in native["forms"] if f["status"] == "reached"),
                      key=lambda f: (f["meseta"], f["feedings"]) if case["goal"] == "cheapest"
                      else (f["feedings"], f["meseta"]))
-    expected = [[f["name"], f"{f['feedings']:,}", f"{int(f['meseta']):,}"] for f in reached]
+    expected = [[f["form"], f"{f['feedings']:,}", f"{f['meseta']:,}"] for f in reached]
     results.check(f"{name_of(case)}: the forms reached listed as natively, best first",
                   shown == expected, f"page {shown}, native {expected}")
     excluded = sum(1 for f in native["forms"] if f["status"] == "excluded")
     other = text_of(driver, "forms-other")
     results.check(f"{name_of(case)}: the excluded forms counted, the not found ones named",
                   f"Excluded by the evolution rules ({excluded})" in other
-                  and all(f["name"] in other for f in native["forms"] if f["status"] == "not found")
+                  and all(f["form"] in other for f in native["forms"] if f["status"] == "not-found")
                   and "impossible" not in other, repr(other[:200]))
     return native
 
@@ -361,7 +351,7 @@ def check_choosing_a_form(driver, results, ostrel, tool, downloads):
     case = TWO_FORMS
     check_goal_case(driver, results, ostrel, tool, case, downloads / "any")
     listing = check_forms_listing(driver, results, tool, case)
-    reached = [f["name"] for f in listing["forms"] if f["status"] == "reached"]
+    reached = [f["form"] for f in listing["forms"] if f["status"] == "reached"]
     results.check("two forms reached for the ila", len(reached) == 2, repr(reached))
     driver.execute_script("const d = document.getElementById('status').dataset;"
                           " d.ms = ''; d.formsMs = '';")
@@ -374,7 +364,7 @@ def check_choosing_a_form(driver, results, ostrel, tool, downloads):
     native = run_tool(tool, chosen)
     results.check("the plan for the chosen form is the native request code's",
                   text_of(driver, "console") == native["console"]
-                  and native["plan"]["reached"]["type"] == ILA, "")
+                  and native["document"]["summary"]["reached"]["formNumber"] == ILA + 1, "")
     results.check("the listing stays and marks the chosen form",
                   driver.execute_script("return document.querySelector('#forms-reached tr.shown')"
                                         "?.dataset.form") == str(ILA), "")
@@ -399,26 +389,6 @@ def check_progress_line(driver, results):
     WebDriverWait(driver, 30).until(lambda d: d.find_element(By.ID, "plan-button").is_enabled())
 
 
-def measure(driver):
-    """Times in the page the 1503-feeding plan and every goal on the benchmark targets."""
-    print("# click to plan in headless Chromium (page ms, of which the core ms):")
-    for name, section, char_class, start, target in BENCHMARK:
-        for goal in ("first", "cheapest", "fewest"):
-            case = dict(name=name, section=section, char_class=char_class, start=start,
-                        target=target, goal=goal, form=None)
-            fill_and_plan(driver, case)
-            wait_answer(driver, timeout=600)
-            ms, worker_ms = driver.execute_script(
-                "const d = document.getElementById('status').dataset; return [+d.ms, +d.workerMs]")
-            summary = text_of(driver, "summary")
-            print(f"#   {name:40} {goal:9} {ms:7} ms ({worker_ms} ms)  {summary}")
-            if goal != "first":
-                wait_forms(driver, timeout=600)
-                forms_ms = driver.execute_script(
-                    "return +document.getElementById('status').dataset.formsMs")
-                print(f"#   {'':40} {'forms':9} {forms_ms:7} ms")
-
-
 def check_ticks_survive_reload(driver, results):
     boxes = driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")
     boxes[0].click()
@@ -434,23 +404,11 @@ def check_ticks_survive_reload(driver, results):
     results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
 
 
-def time_new_mag_plan(driver, runs=3):
-    times = []
-    for _ in range(runs):
-        driver.execute_script("document.getElementById('status').dataset.ms = '';")
-        driver.find_element(By.ID, "plan-button").click()
-        wait_answer(driver)
-        times.append(driver.execute_script(
-            "const d = document.getElementById('status').dataset; return [+d.ms, +d.workerMs]"))
-    return times
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--site", required=True, type=pathlib.Path)
     parser.add_argument("--ostrel", required=True, type=pathlib.Path)
     parser.add_argument("--request-tool", required=True, type=pathlib.Path)
-    parser.add_argument("--measure", action="store_true")
     args = parser.parse_args()
     site, ostrel, tool = args.site.resolve(), args.ostrel.resolve(), str(args.request_tool.resolve())
     results = Results()
@@ -477,10 +435,6 @@ def main():
                     time.sleep(0.3)
                     driver.save_screenshot(str(shots / "phone.png"))
                     driver.set_window_size(1200, 1400)
-                    times = time_new_mag_plan(driver)
-                    print("# click to plan, 1503 feedings: median "
-                          f"{statistics.median(t[0] for t in times)} ms, of which the core "
-                          f"{statistics.median(t[1] for t in times)} ms (runs: {times})")
             # A plan of its own keeps its own ticks: the grown mag's rows start unticked.
             fill_and_plan(driver, CASES[1])
             ticked = driver.execute_script(
@@ -505,8 +459,6 @@ def main():
             (downloads / "ila").mkdir()
             check_choosing_a_form(driver, results, str(ostrel), tool, downloads)
             check_progress_line(driver, results)
-            if args.measure:
-                measure(driver)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]

@@ -1,7 +1,8 @@
 // The WebAssembly entry under node, without a browser: the catalog, requests that are not what
 // the page sends (answered, never aborting the module), the console lines and the goal searches'
-// progress handed on while a plan runs, the forms listing, and every request planned afresh (the
-// same request gives the same bytes, whatever was planned before it). Run with OSTREL_SITE
+// progress handed on while a plan runs, and every request planned afresh (the same request gives
+// the same bytes, whatever was planned before it). What the answers hold is checked natively
+// (tests/web) and in the page (browser_test.py). Run with OSTREL_SITE
 // pointing at the built site (default build-web).
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
@@ -45,8 +46,10 @@ test("the catalog holds the game's lists and the limits", () => {
   assert.equal(catalog.forms[0], "mag");
   assert.equal(catalog.items.length, 11);
   assert.deepEqual(catalog.goals.map((g) => g.id), ["first", "cheapest", "fewest"]);
-  assert.deepEqual(catalog.limits.babyMag,
-    { type: 0, def: 5, pow: 0, dex: 0, mind: 0, defBar: 0, powBar: 0, dexBar: 0, mindBar: 0, level: 5 });
+  assert.deepEqual(catalog.limits.babyMag, {
+    form: "mag", formNumber: 1, level: 5,
+    stats: { def: 5, pow: 0, dex: 0, mind: 0 }, bars: { def: 0, pow: 0, dex: 0, mind: 0 },
+  });
 });
 
 test("requests the page never sends are answered and leave the module working", () => {
@@ -62,13 +65,13 @@ test("requests the page never sends are answered and leave the module working", 
     const answer = call("ostrel_plan", request);
     assert.ok(["bad-request", "refused"].includes(answer.outcome), `${request}: ${answer.outcome}`);
   }
-  assert.equal(plan(newMagTo(20, 20, 20, 20)).outcome, "found");
+  assert.equal(plan(newMagTo(20, 20, 20, 20)).document.outcome, "found");
 });
 
 test("console lines are handed on as the plan writes them", () => {
   lines = [];
   const answer = plan(newMagTo(6, 1, 0, 2));
-  assert.equal(answer.outcome, "found");
+  assert.equal(answer.document.outcome, "found");
   assert.ok(lines.length > 3);
   assert.ok(lines.every((line) => line.endsWith("\n")));
   assert.equal(lines.join(""), answer.console);
@@ -76,42 +79,22 @@ test("console lines are handed on as the plan writes them", () => {
 
 test("every request is planned afresh", () => {
   const first = plan(newMagTo(50, 50, 50, 50));
-  assert.equal(first.plan.feedings, 1503);
+  assert.equal(first.document.summary.feedings, 1503);
   plan(newMagTo(5, 0, 0, 195));  // gives up after the whole budget
   plan(newMagTo(30, 20, 40, 10, 3, 5));
   const again = plan(newMagTo(50, 50, 50, 50));
   assert.equal(again.console, first.console);
   assert.deepEqual(again.files, first.files);
+  assert.deepEqual(again.document, first.document);
 });
 
 test("a goal search hands on its progress, and its best so far ends at the plan", () => {
   progress = [];
   const answer = plan({ ...newMagTo(20, 20, 20, 20, 5, 6), goal: "cheapest" });
-  assert.equal(answer.outcome, "found");
+  assert.equal(answer.document.outcome, "found");
   assert.ok(progress.length > 10);
   for (let k = 1; k < progress.length; ++k) assert.ok(progress[k].tried >= progress[k - 1].tried);
   const last = progress.at(-1);
-  assert.deepEqual([last.feedings, last.meseta], [answer.plan.feedings, answer.plan.meseta]);
-});
-
-test("the forms listing: every form reached, excluded with a reason, or not found", () => {
-  const listing = call("ostrel_forms", JSON.stringify({ ...newMagTo(20, 20, 20, 20, 5, 6), goal: "fewest" }));
-  assert.equal(listing.outcome, "listed");
-  assert.equal(listing.forms.length, 45);
-  for (const form of listing.forms) {
-    assert.ok(["reached", "excluded", "not found"].includes(form.status), form.status);
-    if (form.status === "reached") assert.ok(form.feedings > 0 && form.meseta > 0);
-    if (form.status === "excluded") assert.ok(form.reason.length > 0);
-  }
-  const shortest = plan({ ...newMagTo(20, 20, 20, 20, 5, 6), goal: "fewest" });
-  const listed = listing.forms[shortest.plan.reached.type];
-  assert.deepEqual([listed.status, listed.feedings], ["reached", shortest.plan.feedings]);
-  assert.equal(call("ostrel_forms", JSON.stringify(newMagTo(20, 20, 20, 20))).outcome, "bad-request");
-});
-
-test("a form the rules exclude is answered with the reason, without a search", () => {
-  const answer = plan({ ...newMagTo(20, 20, 20, 20, 5, 6), goal: "cheapest", form: 2 });
-  assert.equal(answer.outcome, "excluded");
-  assert.equal(answer.reason, "only the mags of other classes or section IDs take this form");
-  assert.equal(answer.console, "failed to create Mag\n");
+  const { feedings, meseta } = answer.document.summary;
+  assert.deepEqual([last.feedings, last.meseta], [feedings, meseta]);
 });

@@ -1,25 +1,26 @@
-// Writing the commands' results as JSON, with nlohmann-json.
-#include "app/json_output.h"
+// Writing the plan documents with nlohmann-json.
+#include "plan/report/plan_document.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
-#include "app/goal_options.h"
 #include "model/form_rules.h"
+#include "model/names.h"
 #include "model/tables.h"
 
 namespace ostrel {
 namespace {
 
-// Fields keep the order they are written in, the order a reader expects them.
-using json = nlohmann::ordered_json;
+using json = Document;
 
 json statsJson(std::int32_t def, std::int32_t pow, std::int32_t dex, std::int32_t mind) {
   return {{"def", def}, {"pow", pow}, {"dex", dex}, {"mind", mind}};
 }
 
-json magJson(const MagState& mag) {
+}  // namespace
+
+Document magDocument(const MagState& mag) {
   return {{"form", kMagTypeNames[mag.type]},
           {"formNumber", mag.type + 1},
           {"level", mag.level},
@@ -27,13 +28,15 @@ json magJson(const MagState& mag) {
           {"bars", statsJson(mag.defBar, mag.powBar, mag.dexBar, mag.mindBar)}};
 }
 
+namespace {
+
 json playerJson(const Player& player) {
   return {{"sectionId", kSectionIdNames[player.sectionId]},
           {"charClass", kCharClassNames[player.charClass]}};
 }
 
 json summaryJson(const MagState& reached, std::int32_t feedings, std::int64_t meseta) {
-  return {{"reached", magJson(reached)},
+  return {{"reached", magDocument(reached)},
           {"feedings", feedings},
           {"meseta", meseta},
           {"hours", feedingHours(feedings)}};
@@ -58,7 +61,7 @@ json requestJson(const PlayerRequest& request, const MagState& start) {
   const Target& target = request.target;
   json document;
   document["player"] = playerJson(request.player);
-  document["start"] = magJson(start);
+  document["start"] = magDocument(start);
   document["target"] = {{"def", target.def},
                         {"pow", target.pow},
                         {"dex", target.dex},
@@ -69,14 +72,6 @@ json requestJson(const PlayerRequest& request, const MagState& start) {
 
 }  // namespace
 
-std::string readFormat(const std::string& text, OutputFormat& format) {
-  if (text == "text" || text == "json") {
-    format = text == "json" ? OutputFormat::kJson : OutputFormat::kText;
-    return {};
-  }
-  return "--format '" + text + "': not an output format; allowed: text, json";
-}
-
 double feedingHours(std::int32_t feedings) {
   // The text reports print the hours with two decimals; the document gives the same number.
   char printed[32];
@@ -84,39 +79,44 @@ double feedingHours(std::int32_t feedings) {
   return std::strtod(printed, nullptr);
 }
 
-std::string planJson(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
-                     const Plan& plan, const GoalOptions* asked) {
+Document planDocument(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
+                      const Plan& plan, const GoalOptions* asked, const GoalResult* details) {
   json document = requestJson(request, start);
   if (asked != nullptr) {
-    document["goal"] = goalName(asked->goal);
+    document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
+    const std::string why =
+        details != nullptr ? formNotReachedText(*asked, outcome, *details) : std::string();
+    document["reason"] = why.empty() ? json(nullptr) : json(why);
   }
   document["outcome"] = outcomeName(outcome);
   document["summary"] = nullptr;
   document["runs"] = json::array();
   document["feedings"] = json::array();
-  if (outcome != PlanOutcome::kFound) return document.dump(2) + "\n";
+  if (outcome != PlanOutcome::kFound) return document;
 
   document["summary"] =
       summaryJson(plan.reached, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
   json& runs = document["runs"];
   json& feedings = document["feedings"];
   for (const Feeding& feeding : plan.feedings) {
-    feedings.push_back({{"item", kItemNames[feeding.item]}, {"before", magJson(feeding.before)}});
+    feedings.push_back(
+        {{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}});
     if (!runs.empty() && runs.back()["item"] == kItemNames[feeding.item]) {
       runs.back()["count"] = runs.back()["count"].get<std::int32_t>() + 1;
     } else {
-      runs.push_back(
-          {{"item", kItemNames[feeding.item]}, {"count", 1}, {"before", magJson(feeding.before)}});
+      runs.push_back({{"item", kItemNames[feeding.item]},
+                      {"count", 1},
+                      {"before", magDocument(feeding.before)}});
     }
   }
-  return document.dump(2) + "\n";
+  return document;
 }
 
-std::string formsJson(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
-                      const GoalResult& result) {
+Document formsDocument(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
+                       const GoalResult& result) {
   json document = requestJson(request, start);
-  document["goal"] = goalName(goal.goal);
+  document["goal"] = kGoalNames[static_cast<std::size_t>(goal.goal)];
   document["beamWidth"] = goal.beamWidth;
   json& forms = document["forms"] = json::array();
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -138,23 +138,42 @@ std::string formsJson(const PlayerRequest& request, const MagState& start, const
     }
     forms.push_back(entry);
   }
-  return document.dump(2) + "\n";
+  return document;
 }
 
-std::string feedJson(const Player& player, const MagState& start,
-                     const std::vector<FeedRun>& runs) {
-  json document = {{"player", playerJson(player)}, {"start", magJson(start)}};
+Document feedDocument(const Player& player, const MagState& start,
+                      const std::vector<FeedRun>& runs) {
+  json document = {{"player", playerJson(player)}, {"start", magDocument(start)}};
   json& runList = document["runs"] = json::array();
   std::int32_t feedings = 0;
   std::int64_t meseta = 0;
   for (const FeedRun& run : runs) {
     runList.push_back(
-        {{"item", kItemNames[run.item]}, {"count", run.count}, {"after", magJson(run.after)}});
+        {{"item", kItemNames[run.item]}, {"count", run.count}, {"after", magDocument(run.after)}});
     feedings += run.count;
     meseta += std::int64_t{kItemPrice[run.item]} * run.count;
   }
   document["summary"] = summaryJson(runs.empty() ? start : runs.back().after, feedings, meseta);
-  return document.dump(2) + "\n";
+  return document;
+}
+
+std::string printed(const Document& document) { return document.dump(2) + "\n"; }
+
+std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
+                               const GoalResult& details) {
+  if (!options.form || outcome == PlanOutcome::kFound) return {};
+  const std::string name = kMagTypeNames[*options.form];
+  if (outcome == PlanOutcome::kExcluded) {
+    return "no plan can end as " + name + ": " + exclusionText(details.exclusion);
+  }
+  std::string reached;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (!details.forms[type].best) continue;
+    reached += (reached.empty() ? "" : ", ") + std::string(kMagTypeNames[type]);
+  }
+  return "no plan found ending as " + name + "; " +
+         (reached.empty() ? std::string("no plan was found ending as any form")
+                          : "the plans found end as " + reached);
 }
 
 }  // namespace ostrel

@@ -1,0 +1,87 @@
+// The words for the goals and for the limits.
+#include "model/names.h"
+
+#include "model/tables.h"
+
+namespace ostrel {
+
+const char* limitFieldName(LimitField field) {
+  switch (field) {
+    case LimitField::kNone:
+      return "";
+    case LimitField::kForm:
+      return "form";
+    case LimitField::kDef:
+      return "def";
+    case LimitField::kPow:
+      return "pow";
+    case LimitField::kDex:
+      return "dex";
+    case LimitField::kMind:
+      return "mind";
+    case LimitField::kDefBar:
+      return "def bar";
+    case LimitField::kPowBar:
+      return "pow bar";
+    case LimitField::kDexBar:
+      return "dex bar";
+    case LimitField::kMindBar:
+      return "mind bar";
+    case LimitField::kLevel:
+      return "level";
+  }
+  return "";
+}
+
+const char* limitRuleName(LimitRule rule) {
+  switch (rule) {
+    case LimitRule::kWithin:
+      return "";
+    case LimitRule::kFullyRaised:
+      return "fully-raised";
+    case LimitRule::kBelow:
+      return "below";
+    case LimitRule::kAbove:
+      return "above";
+    case LimitRule::kNotAboveStart:
+      return "not-above-start";
+    case LimitRule::kBelowStart:
+      return "below-start";
+  }
+  return "";
+}
+
+namespace {
+
+// What a verdict says about the field it names.
+std::string limitProblem(const LimitVerdict& verdict) {
+  const std::string value = std::to_string(verdict.value);
+  const std::string bound = std::to_string(verdict.bound);
+  const std::string field = limitFieldName(verdict.field);
+  switch (verdict.rule) {
+    case LimitRule::kFullyRaised:
+      return std::string(kFullyRaisedMessage) + " (level " + value + ")";
+    case LimitRule::kBelow:
+      return field + " " + value + " is below " + bound;
+    case LimitRule::kAbove:
+      return field + " " + value + " is above " + bound;
+    case LimitRule::kNotAboveStart:
+      return field + " " + value + " is not above the mag's " + bound;
+    case LimitRule::kBelowStart:
+      return field + " " + value + " is below the mag's " + bound;
+    case LimitRule::kWithin:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string startRefusalText(const LimitVerdict& verdict) { return limitProblem(verdict); }
+
+std::string targetRefusalText(const LimitVerdict& verdict) {
+  if (verdict.within()) return {};
+  return std::string(kNotPossibleMessage) + " (" + limitProblem(verdict) + ")";
+}
+
+}  // namespace ostrel

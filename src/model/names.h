@@ -1,0 +1,36 @@
+// The words every surface uses for what the game's tables (tables.h) do not name: the goals a plan
+// can be searched for, and the fields and rules of a limit a mag or a target breaks. The options,
+// the JSON documents, the dialogue and the page all spell them from here.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/limits.h"
+#include "model/state.h"
+
+namespace ostrel {
+
+// The goals in the order of the planner's goal kinds: the first plan found, the least meseta,
+// the fewest feedings. As the options take them and the documents write them.
+inline constexpr std::array<const char*, 3> kGoalNames = {"first", "cheapest", "fewest"};
+// How the page offers them.
+inline constexpr std::array<const char*, 3> kGoalLabels = {
+    "First plan found", "Cheapest (least meseta)", "Fewest feedings"};
+
+// "def", "pow bar", "level", ...; "" for no field.
+const char* limitFieldName(LimitField field);
+
+// "fully-raised", "below", "above", "not-above-start", "below-start"; "" for a verdict within
+// every limit.
+const char* limitRuleName(LimitRule rule);
+
+// A refused start in words, naming the field, its value and the rule: "def 4 is below 5",
+// "mind bar 100 is above 99", "Your mag is fully raised! (level 204)". Empty within the limits.
+std::string startRefusalText(const LimitVerdict& verdict);
+
+// A refused target in words, the dialogue's message first: "That mag is not possible (dex 9 is
+// below the mag's 10)". Empty within the limits.
+std::string targetRefusalText(const LimitVerdict& verdict);
+
+}  // namespace ostrel

@@ -1,0 +1,62 @@
+// The plan documents every surface writes: one JSON document per plan, forms listing or feeding
+// run, laid out as described by schema/plan.schema.json, schema/forms.schema.json and
+// schema/feed.schema.json, and written by the command line (--format json) and the web page
+// alike. Names of fields are lower camel case; every mag carries its form, form menu number,
+// level, stats and bars.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "model/state.h"
+#include "plan/goal/goal.h"
+#include "plan/plan.h"
+#include "plan/plan_run.h"
+
+namespace ostrel {
+
+// Fields keep the order they are written in, the order a reader expects them.
+using Document = nlohmann::ordered_json;
+
+// One run of the feed command: `count` of `item` in a row, and the mag after the last of them.
+struct FeedRun {
+  Item item = 0;
+  std::int32_t count = 0;
+  MagState after;
+};
+
+// The plan document: player, start, target, the goal and form asked for and why no plan ends in
+// that form (only when `asked` is given), outcome, summary (null without a plan), runs and
+// feedings, both first feeding first. `details` is the goal search's result behind `outcome`.
+Document planDocument(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
+                      const Plan& plan, const GoalOptions* asked = nullptr,
+                      const GoalResult* details = nullptr);
+
+// The forms document: player, start, target, goal, beam width, and every form in the form menu's
+// order, reached (feedings, meseta, hours of its best plan), not found, or excluded (with the
+// reason).
+Document formsDocument(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
+                       const GoalResult& result);
+
+// The feed document: player, start, the mag after each run, and the summary.
+Document feedDocument(const Player& player, const MagState& start,
+                      const std::vector<FeedRun>& runs);
+
+// A mag: its form, form menu number, level, stats and bars.
+Document magDocument(const MagState& mag);
+
+// A document as the commands print it: indented by two, with a line end.
+std::string printed(const Document& document);
+
+// Hours of feeding as the reports print them, rounded to two decimals: sixty feedings an hour.
+double feedingHours(std::int32_t feedings);
+
+// Why no plan ending in the form asked for was found, as one line without a full stop: the rules
+// exclude it ("no plan can end as NAME: ..."), or the searches found none ("no plan found ending
+// as NAME; ..." with the forms that plans did end in). Empty when no form was asked for or a plan
+// was found.
+std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
+                               const GoalResult& details);
+
+}  // namespace ostrel
