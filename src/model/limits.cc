@@ -51,8 +51,9 @@ LimitVerdict checkTarget(const MagState& start, const Target& target) {
   const std::int64_t startLevel = levelOf(start.def, start.pow, start.dex, start.mind);
   if (target.def < kMinDef) return {LimitField::kDef, LimitRule::kBelow, kMinDef, target.def};
   if (level > kMaxLevel) return {LimitField::kLevel, LimitRule::kAbove, kMaxLevel, level};
-  if (level <= startLevel)
+  if (level <= startLevel) {
     return {LimitField::kLevel, LimitRule::kNotAboveStart, startLevel, level};
+  }
   const std::array<LimitField, 4> fields = {LimitField::kDef, LimitField::kPow, LimitField::kDex,
                                             LimitField::kMind};
   const std::array<std::int32_t, 4> wanted = {target.def, target.pow, target.dex, target.mind};
