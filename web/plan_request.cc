@@ -5,6 +5,7 @@
 #include "web/plan_request.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -39,6 +40,31 @@ std::optional<Goal> findGoal(std::string_view name) {
   return static_cast<Goal>(found - kGoalNames.begin());
 }
 
+// Lower case with blanks removed: names match as the command line matches them, so "skyly",
+// "SKYLY" and "Skyly" are one section ID.
+std::string foldName(std::string_view name) {
+  std::string folded;
+  for (const char c : name) {
+    if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+  }
+  return folded;
+}
+
+// The index of the name at `key` among `names`, or -1 when the field is missing, not a string or
+// names nothing there.
+template <typename Names>
+std::int32_t readName(const json& object, const char* key, const Names& names, int count) {
+  const auto field = object.find(key);
+  if (field == object.end() || !field->is_string()) return -1;
+  const std::string folded = foldName(field->get_ref<const std::string&>());
+  for (int i = 0; i < count; ++i) {
+    if (!folded.empty() && folded == foldName(names[i])) return i;
+  }
+  return -1;
+}
+
 // Reads a whole number that fits in 32 bits; anything else leaves `value` alone.
 bool readInt(const json& object, const char* key, std::int32_t& value) {
   const auto field = object.find(key);
@@ -55,6 +81,28 @@ bool readInt(const json& object, const char* key, std::int32_t& value) {
   }
   value = static_cast<std::int32_t>(number);
   return true;
+}
+
+// Reads {"def", "pow", "dex", "mind"} at `key`, as the documents write stats, bars and targets.
+bool readFour(const json& object, const char* key, std::int32_t& def, std::int32_t& pow,
+              std::int32_t& dex, std::int32_t& mind) {
+  const auto field = object.find(key);
+  return field != object.end() && field->is_object() && readInt(*field, "def", def) &&
+         readInt(*field, "pow", pow) && readInt(*field, "dex", dex) &&
+         readInt(*field, "mind", mind);
+}
+
+// The level of four stats, wide enough for any four whole numbers of 32 bits.
+std::int64_t levelOf4(std::int32_t def, std::int32_t pow, std::int32_t dex, std::int32_t mind) {
+  return std::int64_t{def} + pow + dex + mind;
+}
+
+// A field the documents derive from others (a mag's form number and level, a target's level):
+// a request may leave it out, and where it gives it, it must agree.
+bool agrees(const json& object, const char* key, std::int64_t expected) {
+  if (!object.contains(key)) return true;
+  std::int32_t given = 0;
+  return readInt(object, key, given) && given == expected;
 }
 
 // The console of one plan: both streams captured, the out stream passed on line by line.
@@ -150,31 +198,33 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     input.goal = *found;
   }
   if (const auto form = request.find("form"); form != request.end() && !form->is_null()) {
-    MagType type = -1;
-    if (!readInt(request, "form", type) || type < 0 || type >= kMagTypeCount) {
-      return answer("bad-request", "form must be a form's number, or null for any form");
-    }
+    const MagType type = readName(request, "form", kMagTypeNames, kMagTypeCount);
+    if (type < 0) return answer("bad-request", "form must be a form's name, or null for any form");
     input.form = type;
   }
-  Player& player = input.request.player;
-  if (!readInt(request, "sectionId", player.sectionId) ||
-      !readInt(request, "charClass", player.charClass)) {
-    return answer("bad-request", "sectionId and charClass must be whole numbers");
+  const auto player = request.find("player");
+  const bool playerObject = player != request.end() && player->is_object();
+  const std::int32_t section =
+      playerObject ? readName(*player, "sectionId", kSectionIdNames, kSectionIdCount) : -1;
+  const std::int32_t charClass =
+      playerObject ? readName(*player, "charClass", kCharClassNames, kCharClassCount) : -1;
+  if (section < 0 || charClass < 0) {
+    return answer("bad-request", "player needs a section ID's name and a class's name");
   }
-  if (player.sectionId < 0 || player.sectionId >= kSectionIdCount || player.charClass < 0 ||
-      player.charClass >= kCharClassCount) {
-    return answer("refused", "");
-  }
+  input.request.player = {section, charClass};
 
   MagState& start = input.start;
   if (const auto field = request.find("start"); field != request.end() && !field->is_null()) {
     const json& s = *field;
-    if (!s.is_object() || !readInt(s, "type", start.type) || !readInt(s, "def", start.def) ||
-        !readInt(s, "pow", start.pow) || !readInt(s, "dex", start.dex) ||
-        !readInt(s, "mind", start.mind) || !readInt(s, "defBar", start.defBar) ||
-        !readInt(s, "powBar", start.powBar) || !readInt(s, "dexBar", start.dexBar) ||
-        !readInt(s, "mindBar", start.mindBar)) {
-      return answer("bad-request", "start needs type, the four stats and the four bars");
+    start.type = s.is_object() ? readName(s, "form", kMagTypeNames, kMagTypeCount) : -1;
+    if (start.type < 0 || !readFour(s, "stats", start.def, start.pow, start.dex, start.mind) ||
+        !readFour(s, "bars", start.defBar, start.powBar, start.dexBar, start.mindBar)) {
+      return answer("bad-request", "start needs a form's name, the four stats and the four bars");
+    }
+    if (!agrees(s, "formNumber", start.type + 1) ||
+        !agrees(s, "level", levelOf4(start.def, start.pow, start.dex, start.mind))) {
+      return answer("bad-request",
+                    "start's formNumber and level must agree with its form and stats");
     }
     if (const LimitVerdict verdict = checkStart(start); !verdict.within()) {
       return refusal("start", verdict, startRefusalText(verdict));
@@ -183,11 +233,12 @@ std::string readPlanInput(const json& request, PlanInput& input) {
   }
 
   Target& target = input.request.target;
-  const auto field = request.find("target");
-  if (field == request.end() || !field->is_object() || !readInt(*field, "def", target.def) ||
-      !readInt(*field, "pow", target.pow) || !readInt(*field, "dex", target.dex) ||
-      !readInt(*field, "mind", target.mind)) {
+  if (!readFour(request, "target", target.def, target.pow, target.dex, target.mind)) {
     return answer("bad-request", "target needs the four stats");
+  }
+  if (!agrees(*request.find("target"), "level",
+              levelOf4(target.def, target.pow, target.dex, target.mind))) {
+    return answer("bad-request", "target's level must agree with its stats");
   }
   if (const LimitVerdict verdict = checkTarget(start, target); !verdict.within()) {
     return refusal("target", verdict, targetRefusalText(verdict));

@@ -29,26 +29,29 @@ using ProgressSink = std::function<void(const SearchProgress& progress)>;
 // items, the goals that can be planned for, and the limits of stats, bars and levels.
 std::string catalogJson();
 
-// Plans one request and answers with its outcome. The request:
-//   {"sectionId": 0..9, "charClass": 0..11, "goal": "first" | "cheapest" | "fewest",
-//    "form": 0..44 (the final form; left out or null for any),
-//    "start": {"type", "def", "pow", "dex", "mind", "defBar", "powBar", "dexBar", "mindBar"}
-//             (left out for a new mag),
-//    "target": {"def", "pow", "dex", "mind"}}
-// The answer's "outcome" is "found" or "failed" (with "console", "files" and, when found, "plan";
-// a failed plan for a form also names the forms that plans were found for, in "reachedForms"),
-// "excluded" (the rules exclude the form: "reason", with "console" and "files" as for a failed
-// plan), "refused" (with the dialogue's "message", or none for a value out of range) or
-// "bad-request" (with "message"). The plan files are written into `scratchDir`, which must
-// exist, exactly as the console program writes them into its working directory, and read back.
+// Plans one request and answers with its outcome. The request is the request part of the plan
+// document the command line writes (names in any letter case, blanks ignored):
+//   {"player": {"sectionId": "Skyly", "charClass": "Ramar"},
+//    "start": {"form": "varaha", "stats": {"def", "pow", "dex", "mind"},
+//              "bars": {"def", "pow", "dex", "mind"}}   (left out or null for a new mag),
+//    "target": {"def", "pow", "dex", "mind"},
+//    "goal": "first" | "cheapest" | "fewest"   (left out: "first"),
+//    "form": "varaha"   (the final form; left out or null for any)}
+// A start's "formNumber" and "level" and a target's "level", as the documents write them, may be
+// given too and must then agree with the form and the stats; any other field is ignored, so a
+// plan document itself plans again. The answer is {"document": the plan document, "console",
+// "errors", "files"}, or a refusal: {"outcome": "refused", "message" (the dialogue's words),
+// "of" ("start" or "target"), "field", "rule", "bound", "value"}, or {"outcome":
+// "bad-request", "message"} for a request not of this shape. The plan files are written into
+// `scratchDir`, which must exist, exactly as the console program writes them into its working
+// directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
 
 // Lists the final forms for the request of planJson (its "form" is ignored; the goal must be
 // "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:
-// {"outcome": "listed", "goal", "forms": [one entry per form, in form order: {"type", "name",
-// "status": "reached" (with "feedings" and "meseta") | "excluded" (with "reason") |
-// "not found"}]}, or a refusal or bad request as planJson answers them.
+// {"document": the forms document the command line writes}, or a refusal or bad request as
+// planJson answers them.
 std::string formsJson(std::string_view request, const ProgressSink& onProgress = {});
 
 }  // namespace ostrel::web

@@ -28,10 +28,15 @@ namespace {
 
 using nlohmann::json;
 
+json fourJson(std::int32_t def, std::int32_t pow, std::int32_t dex, std::int32_t mind) {
+  return {{"def", def}, {"pow", pow}, {"dex", dex}, {"mind", mind}};
+}
+
+// A start as the page sends it: the form's name, the stats and the bars.
 json magJson(const MagState& mag) {
-  return {{"type", mag.type},     {"def", mag.def},       {"pow", mag.pow},
-          {"dex", mag.dex},       {"mind", mag.mind},     {"defBar", mag.defBar},
-          {"powBar", mag.powBar}, {"dexBar", mag.dexBar}, {"mindBar", mag.mindBar}};
+  return {{"form", kMagTypeNames[mag.type]},
+          {"stats", fourJson(mag.def, mag.pow, mag.dex, mag.mind)},
+          {"bars", fourJson(mag.defBar, mag.powBar, mag.dexBar, mag.mindBar)}};
 }
 
 struct Case {
@@ -46,16 +51,13 @@ struct Case {
 const char* goalName(Goal goal) { return kGoalNames[static_cast<std::size_t>(goal)]; }
 
 json requestOf(const Case& c) {
-  return {{"sectionId", c.sectionId},
-          {"charClass", c.charClass},
-          {"goal", goalName(c.goal)},
-          {"form", c.form ? json(*c.form) : json(nullptr)},
-          {"start", c.start != nullptr ? magJson(*c.start) : json(nullptr)},
-          {"target",
-           {{"def", c.target.def},
-            {"pow", c.target.pow},
-            {"dex", c.target.dex},
-            {"mind", c.target.mind}}}};
+  return {
+      {"player",
+       {{"sectionId", kSectionIdNames[c.sectionId]}, {"charClass", kCharClassNames[c.charClass]}}},
+      {"start", c.start != nullptr ? magJson(*c.start) : json(nullptr)},
+      {"target", fourJson(c.target.def, c.target.pow, c.target.dex, c.target.mind)},
+      {"goal", goalName(c.goal)},
+      {"form", c.form ? json(kMagTypeNames[*c.form]) : json(nullptr)}};
 }
 
 // Plans in a directory of its own, so the page's files never meet the console program's.
@@ -300,10 +302,6 @@ TEST(PlanRequestTest, RefusedStartsAndTargetsGetTheCommandLinesWords) {
   badBar.dexBar = 100;
   EXPECT_EQ(plan(requestOf({0, 0, &badBar, {20, 20, 20, 20, 0}, Goal::kFirst, {}})),
             refused("dex bar 100 is above 99", "start", "dex bar", "above", 99, 100));
-  EXPECT_EQ(plan(requestOf({10, 0, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
-            "refused");
-  EXPECT_EQ(plan(requestOf({0, 12, nullptr, {20, 20, 20, 20, 0}, Goal::kFirst, {}}))["outcome"],
-            "refused");
 }
 
 TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
@@ -319,7 +317,7 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   json noGoal = request;
   noGoal.erase("goal");
   EXPECT_EQ(plan(noGoal)["document"]["goal"], "first");
-  for (const json& form : {json(-1), json(kMagTypeCount), json("Varuna"), json(2.5)}) {
+  for (const json& form : {json(2), json("Varunas"), json(""), json(2.5)}) {
     json badForm = request;
     badForm["form"] = form;
     EXPECT_EQ(plan(badForm)["outcome"], "bad-request") << form;
@@ -343,8 +341,25 @@ TEST(PlanRequestTest, MalformedRequestsAreAnsweredNotPlanned) {
   noTarget.erase("target");
   EXPECT_EQ(plan(noTarget)["outcome"], "bad-request");
   json partialStart = request;
-  partialStart["start"] = {{"type", 2}, {"def", 8}};
+  partialStart["start"] = {{"form", "Varuna"}, {"stats", {{"def", 8}}}};
   EXPECT_EQ(plan(partialStart)["outcome"], "bad-request");
+  // Names are the documents' in any case; unknown names, numbers for names, and the start of a
+  // document whose form number or level disagrees are not the page's requests.
+  json player = request;
+  player["player"] = {{"sectionId", "wHiTiLl"}, {"charClass", "FONEWEARL"}};
+  EXPECT_EQ(plan(player)["document"]["player"]["sectionId"], "Whitill");
+  for (const json& who : {json{{"sectionId", "Purple"}, {"charClass", "Humar"}},
+                          json{{"sectionId", 0}, {"charClass", 0}}, json("Skyly Ramar")}) {
+    player["player"] = who;
+    EXPECT_EQ(plan(player)["outcome"], "bad-request") << who;
+  }
+  // The plan document itself plans again, to the same document.
+  const json document =
+      plan(requestOf({2, 7, &kGrownVaruna, {12, 25, 10, 3, 0}, Goal::kFewest, {}}))["document"];
+  EXPECT_EQ(plan(document)["document"], document);
+  json disagreeing = document;
+  disagreeing["start"]["formNumber"] = 2;
+  EXPECT_EQ(plan(disagreeing)["outcome"], "bad-request");
 }
 
 TEST(PlanRequestTest, CatalogNamesTheGamesListsAndGoals) {

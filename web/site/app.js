@@ -49,7 +49,8 @@ function readWhole(id, label) {
   return ok ? { value: Number(text) } : { error: `${label}: a whole number` };
 }
 
-// The request the form describes, or the list of fields that are not whole numbers.
+// The request the form describes, in the command line's words (the plan document's player,
+// start, target, goal and form), or the list of fields that are not whole numbers.
 function readRequest() {
   const errors = [];
   const read = (id, label) => {
@@ -60,10 +61,10 @@ function readRequest() {
   let start = null;
   $("form").classList.remove("invalid");
   if (grownMag()) {
-    start = { type: Number($("form").value) };
+    start = { form: catalog.forms[Number($("form").value)], stats: {}, bars: {} };
     STATS.forEach((stat, i) => {
-      start[stat] = read(`start-${stat}`, `Mag's ${stat}`);
-      start[BARS[i]] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`);
+      start.stats[stat] = read(`start-${stat}`, `Mag's ${stat}`);
+      start.bars[stat] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`);
     });
   } else {
     STATS.concat(BARS).forEach((field) => $(`start-${field}`).classList.remove("invalid"));
@@ -73,12 +74,14 @@ function readRequest() {
   const goal = $("goal").value;
   const form = $("final-form").value;
   const request = {
-    sectionId: Number($("section-id").value),
-    charClass: Number($("char-class").value),
-    goal,
-    form: goal === "first" || form === "any" ? null : Number(form),
+    player: {
+      sectionId: catalog.sectionIds[Number($("section-id").value)],
+      charClass: catalog.charClasses[Number($("char-class").value)],
+    },
     start,
     target,
+    goal,
+    form: goal === "first" || form === "any" ? null : catalog.forms[Number(form)],
   };
   return { request, errors };
 }
@@ -110,19 +113,37 @@ function updateHints() {
     `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
 }
 
+// The index of `name` in a list of the catalog; throws for a name it does not hold.
+function indexIn(names, name) {
+  const index = names.indexOf(name);
+  if (index < 0) throw new Error(`not in the catalog: ${name}`);
+  return index;
+}
+
+// Fills the form with a request the page saved. A request of another shape (saved by an
+// earlier page) throws before anything is filled in.
 function fillForm(request) {
-  $("section-id").value = String(request.sectionId);
-  $("char-class").value = String(request.charClass);
+  const { player, start, target } = request;
+  const section = indexIn(catalog.sectionIds, player.sectionId);
+  const charClass = indexIn(catalog.charClasses, player.charClass);
+  const form = start ? indexIn(catalog.forms, start.form) : null;
+  const finalForm = request.form === null || request.form === undefined ? "any"
+    : String(indexIn(catalog.forms, request.form));
+  $("section-id").value = String(section);
+  $("char-class").value = String(charClass);
   if ([...$("goal").options].some((o) => o.value === request.goal)) $("goal").value = request.goal;
-  $("final-form").value = request.form === null || request.form === undefined ? "any" : String(request.form);
+  $("final-form").value = finalForm;
   showFinalFormChoice();
-  document.querySelector(`input[name="mag-kind"][value="${request.start ? "grown" : "new"}"]`).checked = true;
-  $("grown-mag").hidden = !request.start;
-  if (request.start) {
-    $("form").value = String(request.start.type);
-    STATS.concat(BARS).forEach((field) => { $(`start-${field}`).value = String(request.start[field]); });
+  document.querySelector(`input[name="mag-kind"][value="${start ? "grown" : "new"}"]`).checked = true;
+  $("grown-mag").hidden = !start;
+  if (start) {
+    $("form").value = String(form);
+    STATS.forEach((stat, i) => {
+      $(`start-${stat}`).value = String(start.stats[stat]);
+      $(`start-${BARS[i]}`).value = String(start.bars[stat]);
+    });
   }
-  STATS.forEach((stat) => { $(`target-${stat}`).value = String(request.target[stat]); });
+  STATS.forEach((stat) => { $(`target-${stat}`).value = String(target[stat]); });
   updateHints();
 }
 
@@ -302,14 +323,16 @@ function onCatalog() {
   $("final-form").prepend(any);
   $("final-form").value = "any";
   updateHints();
+  // The last request planned is planned again; one the page cannot read any more is dropped.
   const saved = localStorage.getItem(LAST_REQUEST_KEY);
   if (saved) {
     try {
       fillForm(JSON.parse(saved));
-      plan();
     } catch {
       localStorage.removeItem(LAST_REQUEST_KEY);
+      return;
     }
+    plan();
   }
 }
 

@@ -159,20 +159,29 @@ def wait_answer(driver, timeout=120):
         " || !document.getElementById('refusal').hidden"))
 
 
-def request_of(case):
-    """The request the page sends for a case, for the native request tool."""
-    start = case["start"]
+@functools.cache
+def catalog_of(tool):
+    done = subprocess.run([tool, "catalog"], capture_output=True, timeout=60, check=True)
+    return json.loads(done.stdout)
+
+
+def request_of(tool, case):
+    """The request the page sends for a case (the catalog's names), for the native request tool."""
+    catalog = catalog_of(tool)
+    start, form = case["start"], case.get("form")
     if start is not None:
-        start = dict(type=start["type"], **dict(zip(STATS, start["stats"])),
-                     **{f"{s}Bar": b for s, b in zip(STATS, start["bars"])})
-    return dict(sectionId=case["section"], charClass=case["char_class"],
-                goal=case.get("goal", "first"), form=case.get("form"), start=start,
-                target=dict(zip(STATS, case["target"])))
+        start = dict(form=catalog["forms"][start["type"]], stats=dict(zip(STATS, start["stats"])),
+                     bars=dict(zip(STATS, start["bars"])))
+    player = dict(sectionId=catalog["sectionIds"][case["section"]],
+                  charClass=catalog["charClasses"][case["char_class"]])
+    return dict(player=player, start=start, target=dict(zip(STATS, case["target"])),
+                goal=case.get("goal", "first"),
+                form=None if form is None else catalog["forms"][form])
 
 
 def run_tool(tool, case, kind="plan"):
     done = subprocess.run([tool] + (["forms"] if kind == "forms" else []),
-                          input=json.dumps(request_of(case)).encode(), capture_output=True,
+                          input=json.dumps(request_of(tool, case)).encode(), capture_output=True,
                           timeout=300, check=True)
     return json.loads(done.stdout)
 

@@ -35,8 +35,12 @@ function call(name, request) {
 }
 
 const plan = (request) => call("ostrel_plan", JSON.stringify(request));
-const newMagTo = (def, pow, dex, mind, sectionId = 0, charClass = 0) =>
-  ({ sectionId, charClass, goal: "first", start: null, target: { def, pow, dex, mind } });
+// A new mag's request, the player by the dialogue's menu numbers, sent by the catalog's names.
+function newMagTo(def, pow, dex, mind, section = 0, charClass = 0) {
+  const { sectionIds, charClasses } = call("ostrel_catalog");
+  const player = { sectionId: sectionIds[section], charClass: charClasses[charClass] };
+  return { player, start: null, target: { def, pow, dex, mind }, goal: "first" };
+}
 
 test("the catalog holds the game's lists and the limits", () => {
   const catalog = call("ostrel_catalog");
@@ -55,11 +59,11 @@ test("the catalog holds the game's lists and the limits", () => {
 test("requests the page never sends are answered and leave the module working", () => {
   const strange = [
     "", "{", "null", "[]", "42", '"text"',
-    '{"sectionId": "0", "charClass": 0, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
-    '{"sectionId": 0, "charClass": 0, "target": [20, 20, 20, 20]}',
-    '{"sectionId": 0, "charClass": 0, "start": 7, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
-    '{"sectionId": 0, "charClass": 0, "goal": 3, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
-    '{"sectionId": 1e40, "charClass": 0, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
+    '{"sectionId": 0, "charClass": 0, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
+    '{"player": {"sectionId": "Oran", "charClass": "Humar"}, "target": [20, 20, 20, 20]}',
+    '{"player": {"sectionId": "Oran", "charClass": "Humar"}, "start": 7, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
+    '{"player": {"sectionId": "Oran", "charClass": "Humar"}, "goal": 3, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
+    '{"player": {"sectionId": 1e40, "charClass": "Humar"}, "target": {"def": 20, "pow": 20, "dex": 20, "mind": 20}}',
   ];
   for (const request of strange) {
     const answer = call("ostrel_plan", request);
