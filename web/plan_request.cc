@@ -40,29 +40,13 @@ std::optional<Goal> findGoal(std::string_view name) {
   return static_cast<Goal>(found - kGoalNames.begin());
 }
 
-// Lower case with blanks removed: names match as the command line matches them, so "skyly",
-// "SKYLY" and "Skyly" are one section ID.
-std::string foldName(std::string_view name) {
-  std::string folded;
-  for (const char c : name) {
-    if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-  }
-  return folded;
-}
-
-// The index of the name at `key` among `names`, or -1 when the field is missing, not a string or
-// names nothing there.
+// The index of the name at `key` among `names` (matched as the command line matches names), or
+// -1 when the field is missing, not a string or names nothing there.
 template <typename Names>
 std::int32_t readName(const json& object, const char* key, const Names& names, int count) {
   const auto field = object.find(key);
   if (field == object.end() || !field->is_string()) return -1;
-  const std::string folded = foldName(field->get_ref<const std::string&>());
-  for (int i = 0; i < count; ++i) {
-    if (!folded.empty() && folded == foldName(names[i])) return i;
-  }
-  return -1;
+  return findName(field->get_ref<const std::string&>(), names, count);
 }
 
 // Reads a whole number that fits in 32 bits; anything else leaves `value` alone.

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "model/feeding.h"
+#include "model/names.h"
 #include "model/tables.h"
 
 namespace ostrel {
@@ -91,12 +92,8 @@ std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
         return refuseItems(text, "the count in '" + entry + "' is not 1..9999");
       }
     }
-    const std::string name =
-        foldName(entry.substr(digits == std::string::npos ? entry.size() : digits));
-    run.item = -1;
-    for (Item item = 0; item < kItemCount; ++item) {
-      if (!name.empty() && name == foldName(kItemNames[item])) run.item = item;
-    }
+    run.item = findName(entry.substr(digits == std::string::npos ? entry.size() : digits),
+                        kItemNames, kItemCount);
     if (run.item < 0) {
       return refuseItems(text,
                          entry.empty() ? "an entry is empty" : "'" + entry + "' is not an item");

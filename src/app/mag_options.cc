@@ -53,11 +53,7 @@ std::int32_t lookUp(const std::string& text, int first, const Names& names, int 
   if (parseInt32(text, number)) {
     return number >= first && number < first + count ? number - first : -1;
   }
-  const std::string folded = foldName(text);
-  for (int i = 0; i < count; ++i) {
-    if (!folded.empty() && folded == foldName(names[i])) return i;
-  }
-  return -1;
+  return findName(text, names, count);
 }
 
 // Four numbers joined by "/"; on failure `problem` says why.
@@ -231,16 +227,6 @@ bool parseInt32(const std::string& text, std::int32_t& value) {
   if (error != std::errc{} || stop != end) return false;
   value = parsed;
   return true;
-}
-
-std::string foldName(const std::string& name) {
-  std::string folded;
-  for (const char c : name) {
-    if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-  }
-  return folded;
 }
 
 }  // namespace ostrel

@@ -53,7 +53,4 @@ std::string readTarget(const std::string& text, const MagState& start, Target& t
 // A whole number that fits 32 bits, with an optional minus sign and nothing around it.
 bool parseInt32(const std::string& text, std::int32_t& value);
 
-// Lower case with blanks removed, so that "Sol Atomizer", "solatomizer" and "SOL atomizer" match.
-std::string foldName(const std::string& name);
-
 }  // namespace ostrel

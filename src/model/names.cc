@@ -1,9 +1,21 @@
 // The words for the goals and for the limits.
 #include "model/names.h"
 
+#include <cctype>
+
 #include "model/tables.h"
 
 namespace ostrel {
+
+std::string foldName(std::string_view name) {
+  std::string folded;
+  for (const char c : name) {
+    if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+  }
+  return folded;
+}
 
 const char* limitFieldName(LimitField field) {
   switch (field) {

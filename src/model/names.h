@@ -4,12 +4,29 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/limits.h"
 #include "model/state.h"
 
 namespace ostrel {
+
+// Lower case with blanks removed, so that "Sol Atomizer", "solatomizer" and "SOL atomizer" match:
+// every surface reads the game's names this way.
+std::string foldName(std::string_view name);
+
+// The index of `name` among the first `count` of `names` (folded as above), or -1 when it names
+// none of them.
+template <typename Names>
+std::int32_t findName(std::string_view name, const Names& names, int count) {
+  const std::string folded = foldName(name);
+  for (int i = 0; i < count; ++i) {
+    if (!folded.empty() && folded == foldName(names[i])) return i;
+  }
+  return -1;
+}
 
 // The goals in the order of the planner's goal kinds: the first plan found, the least meseta,
 // the fewest feedings. As the options take them and the documents write them.

@@ -1,6 +1,7 @@
 // Reading the player and the mag: names in any case or menu numbers, and numbers that fit 32 bits
 // and nothing else. What is refused, and how, is tests/cases/bad_input.jsonl.
 #include "app/mag_options.h"
+#include "model/names.h"
 
 #include <gtest/gtest.h>
 
