@@ -32,20 +32,6 @@ TEST(GoalOptionsTest, ReadsGoalsFormsAndWidths) {
   EXPECT_FALSE(forms.form);
 }
 
-TEST(GoalOptionsTest, RefusesWhatIsNotAllowed) {
-  GoalOptions options;
-  EXPECT_EQ(readGoalOptions({"first", "", ""}, GoalUse::kEveryForm, options),
-            "--goal 'first': not a goal; allowed: cheapest, fewest");
-  EXPECT_EQ(readGoalOptions({"", "", "-1"}, GoalUse::kOnePlan, options),
-            "--beam-width '-1': not a width; allowed: a whole number 1..5000");
-  EXPECT_EQ(readGoalOptions({"", "", " 5"}, GoalUse::kOnePlan, options).substr(0, 18),
-            "--beam-width ' 5':");
-  EXPECT_EQ(readGoalOptions({"", "0", ""}, GoalUse::kOnePlan, options).substr(0, 23),
-            "--form '0': not a form;");
-  EXPECT_EQ(options.goal, Goal::kFirst);  // nothing taken from a refused request
-  EXPECT_FALSE(options.form);
-}
-
 TEST(GoalOptionsTest, WhyTheFormWasNotReached) {
   GoalOptions options;
   GoalResult details;

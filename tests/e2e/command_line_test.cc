@@ -30,7 +30,7 @@ using testing::runOstrel;
 // were.
 TEST(CommandLineTest, RefusalsAreTheLinesOfTheCaseFiles) {
   int rows = 0;
-  for (const char* file : {"bad_input.jsonl", "exclusions.jsonl"}) {
+  for (const char* file : {"bad_input.jsonl", "no_plan.jsonl"}) {
     std::ifstream cases(std::filesystem::path(OSTREL_CASES_DIR) / file);
     for (std::string line; std::getline(cases, line); ++rows) {
       const nlohmann::json row = nlohmann::json::parse(line);
@@ -91,8 +91,8 @@ TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   EXPECT_EQ(readFile(dir / "feedingPlan.txt"), kOldDetail);
 }
 
-// The plan's runs fed back through `ostrel feed` end at the plan's mag, bars included; its
-// document's summary adds up the runs.
+// The worked example's runs fed back through `ostrel feed` end at its mag, bars included; the
+// document's last run ends at its summary's mag (the schema checks the rest of its shape).
 TEST(CommandLineTest, FeedingAPlanBackReachesItsMag) {
   const std::filesystem::path dir = testing::freshDirectory("feed");
   const std::vector<std::string> feed = {"feed",
@@ -114,13 +114,9 @@ TEST(CommandLineTest, FeedingAPlanBackReachesItsMag) {
   std::vector<std::string> asJson = feed;
   asJson.insert(asJson.end(), {"--format", "json"});
   const nlohmann::json document = nlohmann::json::parse(runOstrel(asJson, "", dir).out);
-  ASSERT_EQ(document["runs"].size(), 3U);
-  EXPECT_EQ(document["runs"][2]["after"], document["summary"]["reached"]);
-  EXPECT_EQ(document["summary"]["reached"]["stats"],
-            nlohmann::json({{"def", 6}, {"pow", 1}, {"dex", 0}, {"mind", 2}}));
-  EXPECT_EQ(document["summary"]["feedings"], 7);
-  EXPECT_EQ(document["summary"]["meseta"], 2700);
-  EXPECT_EQ(document["summary"]["hours"], 0.12);
+  EXPECT_EQ(document["runs"].back()["after"], document["summary"]["reached"]);
+  EXPECT_EQ(document["summary"]["reached"]["bars"],
+            nlohmann::json({{"def", 0}, {"pow", 70}, {"dex", 95}, {"mind", 5}}));
   EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
