@@ -3,8 +3,8 @@
 // - `ostrel plan` (with or without a goal) prints and writes the same plan bytes as a dialogue of
 //   one plan given the same answers and options, over seeded requests; its JSON document of the
 //   same request replays and agrees with the files; no plan and refusals as in the dialogue.
-// - A form asked for: the plan ends in it; excluded by the rules or not reached, status 1 and the
-//   reason, in the command and in the dialogue.
+// - A form asked for: the plan ends in it; one the rules exclude is refused by the dialogue with
+//   the reason (the command's exact lines for no plan are tests/cases/no_plan.jsonl).
 // - `ostrel forms`, as text and JSON: every form reached, not found or excluded, each reached form
 //   planned again with --form.
 #include <gtest/gtest.h>
