@@ -1,5 +1,5 @@
-// The feeding simulator: reading item lists; a mag at level 200 stays put. Every plan a test sees
-// is also fed back run by run by the replay checker (support/replay.cc).
+// The feeding simulator's item lists. Every plan a test sees is also fed back run by run through
+// the simulator by the replay checker (support/replay.cc).
 #include "app/feed_command.h"
 
 #include <gtest/gtest.h>
@@ -39,21 +39,6 @@ TEST(ReadItemsTest, NamesCountsAndSpacing) {
     EXPECT_NE(readItems(refused, parsed), "") << refused;
     EXPECT_TRUE(parsed.empty()) << refused;
   }
-}
-
-TEST(FeedRunsTest, LevelCapAndEvolution) {
-  const Player player{2, 4};
-  // 199 levels: one more level-up, then nothing changes any more, bars included.
-  const MagState start = {28, 100, 50, 49, 0, 99, 99, 99, 99, 199};
-  std::vector<FeedRun> runs = {{8, 1, {}}, {8, 5, {}}};
-  feedRuns(player, start, runs);
-  EXPECT_EQ(runs[0].after.level, 200);
-  EXPECT_EQ(runs[1].after, runs[0].after);
-  // A new mag at level 10 evolves by class: a ramar's is kalki.
-  std::vector<FeedRun> toTen = {{0, 200, {}}};
-  feedRuns(player, kBabyMag, toTen);
-  EXPECT_GE(toTen[0].after.level, 10);
-  EXPECT_NE(toTen[0].after.type, 0);
 }
 
 }  // namespace

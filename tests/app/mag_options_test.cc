@@ -1,5 +1,6 @@
-// Reading the player and the mag: names in any case or menu numbers, and numbers that fit 32 bits
-// and nothing else. What is refused, and how, is tests/cases/bad_input.jsonl.
+// Numbers that fit 32 bits and nothing else, and names folded for comparing. Names and menu
+// numbers are read end to end (e2e/plan_test.cc); what is refused, and how, is
+// tests/cases/bad_input.jsonl.
 #include "app/mag_options.h"
 #include "model/names.h"
 
@@ -9,25 +10,6 @@
 
 namespace ostrel {
 namespace {
-
-TEST(MagOptionsTest, NamesInAnyCaseOrMenuNumbers) {
-  Player player;
-  EXPECT_EQ(readPlayer({"WHITILL", "fonewearl", "", "", ""}, player), "");
-  EXPECT_EQ(player.sectionId, 9);
-  EXPECT_EQ(player.charClass, 11);
-  EXPECT_EQ(readPlayer({"0", "Hu Cast", "", "", ""}, player), "");
-  EXPECT_EQ(player.sectionId, 0);
-  EXPECT_EQ(player.charClass, 1);
-  EXPECT_NE(readPlayer({"-0x1", "0", "", "", ""}, player), "");
-
-  MagState mag;
-  EXPECT_EQ(readStart({"0", "0", "45", "5/0/0/0", ""}, mag), "");
-  EXPECT_EQ(mag.type, 44);  // the form menu counts from 1
-  EXPECT_EQ(readStart({"0", "0", "VARUNA", "5/6/7/8", "99/0/1/2"}, mag), "");
-  EXPECT_EQ(mag, (MagState{2, 5, 6, 7, 8, 99, 0, 1, 2, 26}));
-  EXPECT_EQ(readStart({"0", "0", "", "", ""}, mag), "");
-  EXPECT_EQ(mag, kBabyMag);
-}
 
 TEST(MagOptionsTest, ThirtyTwoBitNumbersOnly) {
   std::int32_t value = 7;

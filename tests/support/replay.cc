@@ -1,26 +1,19 @@
 // The one replay checker (replay.h).
 #include "support/replay.h"
 
-#include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/feed_command.h"
 #include "model/feeding.h"
 #include "model/tables.h"
+#include "plan/report/plan_report.h"
 #include "support/test_support.h"
 
 namespace ostrel::testing {
 namespace {
 
 using nlohmann::json;
-
-std::string format(const char* format, auto... values) {
-  char line[256];
-  std::snprintf(line, sizeof line, format, values...);
-  return line;
-}
 
 bool onTarget(const MagState& mag, const Target& t) {
   return mag.def == t.def && mag.pow == t.pow && mag.dex == t.dex && mag.mind == t.mind;
@@ -36,20 +29,14 @@ std::vector<FeedRun> runsOf(const Plan& plan) {
   return runs;
 }
 
-MagState magOf(const json& shown) {
-  const json& s = shown["stats"];
-  const json& b = shown["bars"];
-  MagState mag{formNamed(shown["form"]),
-               s["def"],
-               s["pow"],
-               s["dex"],
-               s["mind"],
-               b["def"],
-               b["pow"],
-               b["dex"],
-               b["mind"],
-               shown["level"]};
+MagState shownMag(const json& shown) {
+  const auto four = [](const json& n) {
+    return statsText(n["def"], n["pow"], n["dex"], n["mind"]);
+  };
+  const MagState mag =
+      magOf(std::string(shown["form"]) + " " + four(shown["stats"]) + " " + four(shown["bars"]));
   EXPECT_EQ(shown["formNumber"], mag.type + 1) << shown;
+  EXPECT_EQ(shown["level"], mag.level) << shown;
   return mag;
 }
 
@@ -90,31 +77,14 @@ void expectPlanReplays(const PlayerRequest& request, const MagState& start, cons
   }
 }
 
-void expectFilesTell(const Plan& plan, const std::filesystem::path& dir) {
-  const MagState& m = plan.reached;
-  const int count = plan.feedCount();
-  std::string detail = format(
-      "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. Time: approx %.2lf hours\n",
-      kMagTypeNames[m.type], m.level, m.def, m.pow, m.dex, m.mind, count, plan.cost, count / 60.0);
-  for (int i = count - 1; i >= 0; --i) {
-    const MagState& b = plan.feedings[static_cast<std::size_t>(i)].before;
-    detail += format("Feed %s(%d) %d/%d/%d/%d a %s      Count = %d/%d  Bars: %d/%d/%d/%d\n",
-                     kMagTypeNames[b.type], b.level, b.def, b.pow, b.dex, b.mind,
-                     kItemNames[plan.feedings[static_cast<std::size_t>(i)].item], count - 1 - i,
-                     count, b.defBar, b.powBar, b.dexBar, b.mindBar);
-  }
-  EXPECT_EQ(readFile(dir / kDetailFileName), detail);
-  std::istringstream grouped(readFile(dir / kGroupedFileName));
-  std::vector<FeedRun> runs = runsOf(plan);
-  for (std::string line; std::getline(grouped, line);) {
-    if (!line.starts_with("Feed ")) continue;
-    ASSERT_FALSE(runs.empty()) << line;
-    EXPECT_EQ(std::stoi(line.substr(5)), runs.back().count) << line;
-    EXPECT_NE(line.find(std::string(kItemNames[runs.back().item]) + " to your:"), std::string::npos)
-        << line;
-    runs.pop_back();
-  }
-  EXPECT_TRUE(runs.empty());
+void expectFilesTell(const Player& player, const Plan& plan, const std::filesystem::path& dir) {
+  PlanFiles told{{"told-detail.txt", "told-grouped.txt"}, {}};
+  consoleOf([&](const Console& console) {
+    emptyPlanFiles(told, console);
+    reportPlan(player, plan, told, console);
+  });
+  EXPECT_EQ(readFile(dir / kDetailFileName), readFile(told.paths.detail));
+  EXPECT_EQ(readFile(dir / kGroupedFileName), readFile(told.paths.grouped));
 }
 
 void expectDocumentReplays(const PlanCase& c, const json& document,
@@ -122,21 +92,21 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
   const Target& t = c.target;
   EXPECT_EQ(document["player"]["sectionId"], kSectionIdNames[c.section]);
   EXPECT_EQ(document["player"]["charClass"], kCharClassNames[c.charClass]);
-  EXPECT_EQ(magOf(document["start"]), c.start);
+  EXPECT_EQ(shownMag(document["start"]), c.start);
   EXPECT_EQ(
       document["target"],
       json({{"def", t.def}, {"pow", t.pow}, {"dex", t.dex}, {"mind", t.mind}, {"level", t.level}}));
   Plan plan;
   plan.start = c.start;
   for (const json& feeding : document["feedings"]) {
-    plan.feedings.push_back({itemNamed(feeding["item"]), magOf(feeding["before"])});
+    plan.feedings.push_back({itemNamed(feeding["item"]), shownMag(feeding["before"])});
   }
   const json& summary = document["summary"];
-  plan.reached = magOf(summary["reached"]);
+  plan.reached = shownMag(summary["reached"]);
   plan.cost = summary["meseta"];
   expectPlanReplays(playerOf(c), c.start, plan);
   EXPECT_EQ(summary["feedings"], plan.feedCount());
-  EXPECT_EQ(summary["hours"], std::stod(format("%.2f", plan.feedCount() / 60.0)));
+  EXPECT_NEAR(summary["hours"], plan.feedCount() / 60.0, 0.005);
   json runs = json::array();
   std::size_t next = 0;
   for (const FeedRun& run : runsOf(plan)) {
@@ -146,7 +116,7 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
     next += static_cast<std::size_t>(run.count);
   }
   EXPECT_EQ(document["runs"], runs);
-  if (!dir.empty()) expectFilesTell(plan, dir);
+  if (!dir.empty()) expectFilesTell(playerOf(c).player, plan, dir);
 }
 
 }  // namespace ostrel::testing

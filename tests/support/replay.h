@@ -26,9 +26,9 @@ MagState fedOnce(const Player& player, Item item, MagState mag);
 void expectPlanReplays(const PlayerRequest& request, const MagState& start, const Plan& plan,
                        std::optional<MagType> form = {});
 
-// The plan files in `dir` tell `plan`: the detail file its summary and a line per feeding (the
-// mag before it and the item), the grouped file its runs, last run first.
-void expectFilesTell(const Plan& plan, const std::filesystem::path& dir);
+// The plan files in `dir` tell `plan` for `player`: they hold what the plan report writes for it
+// (whose wording the golden sessions pin).
+void expectFilesTell(const Player& player, const Plan& plan, const std::filesystem::path& dir);
 
 // A plan document of `ostrel plan --format json` for case `c`: it names the player, start and
 // target asked for, its feedings replay, its runs group them and its summary adds them up; and

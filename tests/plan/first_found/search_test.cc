@@ -74,20 +74,6 @@ TEST(SearchPlanTest, CountersOfSmallPlans) {
   }
 }
 
-// A plan file that cannot be written (a directory stands in its way, since permissions do not
-// stop every user) is reported on the error stream and lost for that plan only.
-TEST(SearchPlanTest, APlanFileThatCannotBeWrittenIsLostForOnePlan) {
-  Planner planner = playerFor(testing::targetOf("5/1/1/0"));
-  for (bool writable : {false, true}) {
-    std::filesystem::remove(kGroupedFileName);
-    if (!writable) std::filesystem::create_directory(kGroupedFileName);
-    const std::string shown = planAndShow(Engine::kRemembering, planner, kBabyMag);
-    EXPECT_EQ(shown.find("ostrel: cannot write feedingPlan2.txt: ") != std::string::npos,
-              !writable);
-    EXPECT_EQ(planFilesComplete(planner.files), writable);
-  }
-}
-
 // Giving up leaves no plan, and nothing in the plan files.
 TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
   std::string progress;
@@ -142,7 +128,7 @@ TEST(SearchPlanTest, SeededPlansMatchTheReferenceAndReplay) {
       EXPECT_EQ(foundAgain, expected.starts_with("1:"));
       if (foundAgain) {
         testing::expectPlanReplays(planner.request, c.start, firstFound);
-        testing::expectFilesTell(firstFound, ".");
+        testing::expectFilesTell(planner.request.player, firstFound, ".");
       }
     }
   }

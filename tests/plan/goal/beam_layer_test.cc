@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "plan/goal/best_states.h"
@@ -66,13 +67,8 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
 TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
   std::mt19937 random(11);
   BestStates best;
-  struct Case {
-    std::size_t count;
-    std::uint64_t distinct;
-    int ranks;
-    std::size_t width;
-  };
-  const Case cases[] = {
+  // States made, distinct states, rank values, states kept.
+  const std::tuple<std::size_t, std::uint64_t, int, std::size_t> cases[] = {
       {5000, 4000, 1000, 500},  // few copies, ranks spread
       {5000, 600, 1000, 500},   // most states made many times: the few picked hold too few
       {5000, 520, 3, 500},      // ranks that nearly all tie, and barely more states than kept
@@ -81,11 +77,11 @@ TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
       {2000, 1500, 20, 1},      // the one best state
       {0, 1, 1, 16},            // nothing made
   };
-  for (const Case& c : cases) {
+  for (const auto& [count, distinct, ranks, width] : cases) {
     for (int round = 0; round < 5; ++round) {
-      std::vector<BeamNode> states = madeLayer(random, c.count, c.distinct, c.ranks);
-      const std::vector<BeamNode> wanted = keptByMergingAll(states, c.width);
-      best.keep(states, c.width);
+      std::vector<BeamNode> states = madeLayer(random, count, distinct, ranks);
+      const std::vector<BeamNode> wanted = keptByMergingAll(states, width);
+      best.keep(states, width);
       expectSameNodes(sorted(states), wanted);
     }
   }
