@@ -37,13 +37,12 @@ def validators_in(schema_dir):
 
 def document_of(case, ostrel, tool, work):
     """The case's document, or a string saying why there is none."""
-    if "page" in case:
-        args = [tool] + (["forms"] if case["kind"] == "forms" else [])
-        run = subprocess.run(args, input=json.dumps(case["page"]), capture_output=True,
-                             text=True, check=False)
+    page = "page" in case
+    args = [tool, case["kind"]] if page else [ostrel] + case["args"]
+    run = subprocess.run(args, input=json.dumps(case.get("page")), cwd=work, capture_output=True,
+                         text=True, check=False)
+    if page:
         return json.loads(run.stdout).get("document", f"no document in {run.stdout}")
-    run = subprocess.run([ostrel] + case["args"], cwd=work, capture_output=True, text=True,
-                         check=False)
     if run.returncode != case["status"]:
         return f"status {run.returncode}, wanted {case['status']}"
     return json.loads(run.stdout)
@@ -76,32 +75,23 @@ def main():
     ostrel, tool = (str(pathlib.Path(arg).resolve()) for arg in sys.argv[1:3])
     schema_dir, cases_dir = (pathlib.Path(arg).resolve() for arg in sys.argv[3:5])
     validators = validators_in(schema_dir)
-    cases = [json.loads(line) for line in (cases_dir / "schema_documents.jsonl").open()]
-    mutations = [json.loads(line) for line in (cases_dir / "schema_mutations.jsonl").open()]
-
-    documents = {}
-    failures = 0
+    rows = lambda name: [json.loads(line) for line in (cases_dir / name).open()]
+    cases, mutations = rows("schema_documents.jsonl"), rows("schema_mutations.jsonl")
+    documents, failures = {}, []
     with tempfile.TemporaryDirectory() as work:
         for case in cases:
             document = document_of(case, ostrel, tool, work)
-            errors = [] if isinstance(document, str) else \
-                list(validators[case["kind"]].iter_errors(document))
-            if isinstance(document, str) or errors:
-                failures += 1
-                print(f"FAIL {json.dumps(case)}: {document if isinstance(document, str) else ''}")
-                for error in errors:
-                    print(f"  {error.json_path}: {error.message}")
-            else:
+            errors = [document] if isinstance(document, str) else [f"{e.json_path}: {e.message}"
+                for e in validators[case["kind"]].iter_errors(document)]
+            failures += [f"{json.dumps(case)}: {error}" for error in errors]
+            if not errors:
                 documents.setdefault(case["kind"], document)
-
     for mutation in mutations:
-        if validators[mutation["kind"]].is_valid(edited(documents[mutation["kind"]],
-                                                        mutation["edits"])):
-            failures += 1
-            print(f"FAIL the {mutation['kind']} schema accepts {mutation['why']}")
-
-    print(f"{len(cases)} documents validated, {len(mutations)} broken ones refused, "
-          f"{failures} failures")
+        kind = mutation["kind"]
+        if validators[kind].is_valid(edited(documents[kind], mutation["edits"])):
+            failures.append(f"the {kind} schema accepts {mutation['why']}")
+    print("".join(f"FAIL {failure}\n" for failure in failures) + f"{len(cases)} documents "
+          f"validated, {len(mutations)} broken ones refused, {len(failures)} failures")
     return 1 if failures else 0
 
 
