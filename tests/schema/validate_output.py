@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""Validates the JSON documents of `ostrel plan`, `ostrel feed` and `ostrel forms`, and those the
-web page's requests answer with, against schema/*.schema.json.
-
-Usage: validate_output.py OSTREL WEB_REQUEST_TOOL SCHEMA_DIR CASES_DIR
-
-The documents come from CASES_DIR/schema_documents.jsonl: a command line run in a temporary
-directory (its exit status checked, its standard output one document), or a page request answered
-by the native build of the page's requests (the document in its answer). Then every edit of
-CASES_DIR/schema_mutations.jsonl, applied to the first document of its kind, must make a document
-the schema refuses, so that a schema accepting everything cannot pass.
+"""Validates the JSON documents of `ostrel plan`, `feed` and `forms`, and of the web page's
+answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL SCHEMA_DIR
+CASES_DIR. The documents: each row of schema_documents.jsonl, a command line (exit status checked)
+or a page request answered by the native build of the page's requests. Each edit of
+schema_mutations.jsonl must make the first document of its kind one the schema refuses.
 """
 import copy
 import json

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Drives ostrel's web page in headless Chromium and checks it against the console program.
 
-Plans mags in the page served on 127.0.0.1 (new, grown, hopeless, refused, each goal, a form
-chosen in the forms listing): console lines and saved files byte for byte as the `ostrel` dialogue's
-on the same answers and goal, rows replayed with `ostrel feed`, the listing as `ostrel forms`'.
-Also the progress line, ticks surviving a reload, no request leaving the page, no console error.
-Screenshots go to SITE/screenshots/. Ends with "N passed, N failed". Timings: bench/page_measure.py.
-Usage: browser_test.py --site build-web --ostrel build/ostrel
+Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
+lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
+rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
+there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
+no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
+failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
 """
 import argparse
 import functools
@@ -29,43 +29,9 @@ STATS = ("def", "pow", "dex", "mind")
 FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 
 
-def case(name, section, char_class, start, target, goal="first", form=None, **answer):
-    """The answers (section ID and class as menu numbers, the start as form index, stats and bars
-    or None for a new mag, the target, the goal and the final form's index or None for any) and,
-    for a refused mag, what the page answers."""
-    return dict(name=name, section=section, char_class=char_class, start=start, target=target,
-                goal=goal, form=form, **answer)
-
-
-def mag(form, stats, bars):
-    return dict(type=form, stats=stats, bars=bars)
-
-
-VARUNA = mag(2, (8, 12, 3, 2), (40, 70, 10, 0))
-NEW_MAG = case("new mag, Purplenum Humar to 50/50/50/50", 0, 0, None, (50, 50, 50, 50))
-CASES = [
-    NEW_MAG,
-    case("grown Varuna with bars, Skyly Racaseal", 2, 7, VARUNA, (20, 110, 50, 20)),
-    case("small plan, Whitill Fonewearl", 9, 11, None, (6, 1, 0, 2)),
-    case("hopeless target 5/0/0/195", 0, 0, None, (5, 0, 0, 195)),
-    # Refused with the command line's words (the dialogue's message and why); the field is marked.
-    case("refused target: lowers a stat", 3, 4, mag(2, (8, 12, 3, 2), (0, 0, 0, 0)),
-         (20, 10, 50, 20), marked="target-pow",
-         shown="That mag is not possible (pow 10 is below the mag's 12)"),
-    case("refused mag: fully raised, def 4", 1, 1, mag(28, (4, 100, 100, 0), (0, 0, 0, 0)),
-         (100, 100, 100, 0), shown="Your mag is fully raised! (level 204)", marked="start-def"),
-]
-GOAL_CASES = [
-    case("cheapest, Bluefull Ramarl new to 20/20/20/20", 5, 6, None, (20, 20, 20, 20), "cheapest"),
-    case("fewest, Skyly Racaseal grown Varuna to 12/25/10/3", 2, 7, VARUNA, (12, 25, 10, 3),
-         "fewest"),
-]
-# An ila at level 80 whose cheapest plan ends as kumara; ila is reached on a costlier route.
-ILA = 9
-TWO_FORMS = case("cheapest, Pinkal Fomar ila to 35/20/20/25", 8, 8,
-                 mag(ILA, (29, 14, 14, 23), (4, 0, 96, 0)), (35, 20, 20, 25), "cheapest")
-# A goal that takes seconds: long enough for the progress line, stopped once it shows.
-SLOW = case("cheapest, Pinkal Fomar new to 35/20/20/25", 8, 8, None, (35, 20, 20, 25), "cheapest")
+# One case a line: its name, the page's request, what to do after the plan ("then": ticks,
+# listing, progress) and, for a refused mag, the page's words and the field marked.
+CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
 
 
 class Results:
@@ -78,38 +44,32 @@ class Results:
         print(f"ok - {name}" if ok else f"FAIL - {name}: {detail}")
 
 
-def dialogue_answers(case):
-    lines = ["", str(case["section"]), str(case["char_class"])]
-    start = case["start"]
-    if start is None:
-        lines.append("1")
-    else:
-        lines += ["2", str(start["type"] + 1)]
-        for stat, bar in zip(start["stats"], start["bars"]):
-            lines += [str(stat), str(bar)]
-    return "\n".join(lines + [str(v) for v in case["target"]] + ["n"]) + "\n"
+def numbers(start, suffix=""):
+    return "/".join(str(start[stat + suffix]) for stat in STATS)
 
 
-def run_native(ostrel, case):
-    """The console program's dialogue with the case's goal: its whole output and both files."""
-    goal = [] if case["goal"] == "first" else ["--goal", case["goal"]]
-    if case["form"] is not None:
-        goal += ["--form", str(case["form"] + 1)]
+def run_native(ostrel, request):
+    """The console program's dialogue on the request's answers and goal: its output and files."""
+    start = request["start"]
+    answers = ["", request["sectionId"], request["charClass"]] + (["1"] if start is None else [
+        "2", start["type"] + 1] + [start[stat + bar] for stat in STATS for bar in ("", "Bar")])
+    answers += [request["target"][stat] for stat in STATS] + ["n", ""]
+    goal = [] if request["goal"] == "first" else ["--goal", request["goal"]]
+    goal += [] if request["form"] is None else ["--form", str(request["form"] + 1)]
     with tempfile.TemporaryDirectory() as work:
-        done = subprocess.run([ostrel] + goal, input=dialogue_answers(case).encode(), cwd=work,
-                              capture_output=True, timeout=120, check=False)
+        done = subprocess.run([ostrel] + goal, input="\n".join(map(str, answers)).encode(),
+                              cwd=work, capture_output=True, timeout=120, check=False)
         files = {name: (pathlib.Path(work) / name).read_bytes() for name in FILES}
     return done.stdout.decode(), files
 
 
-def run_json(ostrel, command, case, *more):
-    """`ostrel COMMAND --format json` for the case's player and mag, as a document."""
-    args = [ostrel, command, "--format", "json", "--section", str(case["section"]),
-            "--class", str(case["char_class"]), *more]
-    if case["start"] is not None:
-        start = case["start"]
-        args += ["--mag", str(start["type"] + 1), "--stats", "/".join(map(str, start["stats"])),
-                 "--bars", "/".join(map(str, start["bars"]))]
+def run_json(ostrel, command, request, *more):
+    """`ostrel COMMAND --format json` for the request's player and mag, as a document."""
+    args = [ostrel, command, "--format", "json", "--section", str(request["sectionId"]),
+            "--class", str(request["charClass"]), *more]
+    if (start := request["start"]) is not None:
+        args += ["--mag", str(start["type"] + 1), "--stats", numbers(start),
+                 "--bars", numbers(start, "Bar")]
     return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=True).stdout)
 
 
@@ -170,24 +130,24 @@ def set_field(driver, field_id, value):
     field.send_keys(str(value))
 
 
-def fill_and_plan(driver, case, wait=True):
+def fill_and_plan(driver, request, wait=True):
     select = lambda element_id, value: Select(driver.find_element(By.ID, element_id)) \
         .select_by_value(str(value))
-    select("section-id", case["section"])
-    select("char-class", case["char_class"])
-    start = case["start"]
+    select("section-id", request["sectionId"])
+    select("char-class", request["charClass"])
+    start = request["start"]
     kind = "new" if start is None else "grown"
     driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
-    if start is not None:
-        select("form", start["type"])
-        for stat, value, bar in zip(STATS, start["stats"], start["bars"]):
-            set_field(driver, f"start-{stat}", value)
-            set_field(driver, f"start-{stat}Bar", bar)
-    for stat, value in zip(STATS, case["target"]):
-        set_field(driver, f"target-{stat}", value)
-    select("goal", case["goal"])
-    if case["goal"] != "first":
-        select("final-form", "any" if case["form"] is None else case["form"])
+    for key, value in (start or {}).items():
+        if key == "type":
+            select("form", value)
+        else:
+            set_field(driver, f"start-{key}", value)
+    for stat in STATS:
+        set_field(driver, f"target-{stat}", request["target"][stat])
+    select("goal", request["goal"])
+    if request["goal"] != "first":
+        select("final-form", "any" if request["form"] is None else request["form"])
     clear_timings(driver)
     driver.find_element(By.ID, "plan-button").click()
     if wait:
@@ -212,29 +172,29 @@ def save_files(driver, downloads):
     return {p.name: p.read_bytes() if p.exists() else None for p in paths}
 
 
-def replays(driver, ostrel, case):
+def replays(driver, ostrel, request):
     """The page's rows fed with `ostrel feed`: each row's route is the mags the feed gives, and
     the runs reach the target exactly (in the form asked for), never passing it."""
     rows = driver.execute_script(
         "return [...document.querySelectorAll('#runs li')].map(r => "
         "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent])")
     items = ", ".join(feed.replace(" × ", " ") for feed, _ in rows)
-    fed = run_json(ostrel, "feed", case, "--items", items)
+    fed = run_json(ostrel, "feed", request, "--items", items)
     mags = [fed["start"]] + [run["after"] for run in fed["runs"]]
     text = lambda m: f"{m['form']} ({m['level']}) " + "/".join(str(m["stats"][s]) for s in STATS)
     routes = [f"{text(before)} → {text(after)}" for before, after in zip(mags, mags[1:])]
-    target = dict(zip(STATS, case["target"]))
+    target = request["target"]
     return ([route for _, route in rows] == routes
             and all(mag["stats"][s] <= target[s] for mag in mags for s in STATS)
             and mags[-1]["stats"] == target
-            and case["form"] in (None, mags[-1]["formNumber"] - 1)), f"{rows[:3]}, fed {mags[:3]}"
+            and request["form"] in (None, mags[-1]["formNumber"] - 1)), f"{rows[:3]} {mags[:3]}"
 
 
 def check_plan(driver, results, ostrel, case, downloads, fill=True):
     """Plans the case in the page (unless it is planned already) and in the console program."""
-    name = case["name"]
+    name, request = case["name"], case["request"]
     if fill:
-        fill_and_plan(driver, case)
+        fill_and_plan(driver, request)
     if "shown" in case:
         shown = text_of(driver, "refusal")
         results.check(f"{name}: the page refuses with the command line's words",
@@ -243,13 +203,13 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
                       driver.find_element(By.ID, case["marked"]).get_attribute("class"))
         driver.save_screenshot(str(driver.shots / "refusal.png"))
         return
-    stdout, native_files = run_native(ostrel, case)
+    stdout, native_files = run_native(ostrel, request)
     page = text_of(driver, "console")
     results.check(f"{name}: console lines as the console program's", page == plan_lines(stdout),
                   f"page {page[:200]!r}\nnative {plan_lines(stdout)[:200]!r}")
     results.check(f"{name}: the forms are listed for a goal only",
                   (driver.find_element(By.ID, "forms-card").get_attribute("hidden") is None)
-                  == (case["goal"] != "first"))
+                  == (request["goal"] != "first"))
     if native_files[FILES[0]] == b"":
         results.check(f"{name}: no plan, no save buttons",
                       not any(b.is_displayed()
@@ -261,15 +221,16 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
     results.check(f"{name}: both files saved byte for byte as the console program's",
                   saved == native_files, {n: len(v or b"") for n, v in saved.items()})
     results.check(f"{name}: the rows fed with ostrel feed go their routes to the target exactly",
-                  *replays(driver, ostrel, case))
+                  *replays(driver, ostrel, request))
 
 
 def check_forms_listing(driver, results, ostrel, case):
     """The final forms the page lists after a goal plan, against `ostrel forms`."""
     wait_for(driver, "(document.getElementById('status').dataset.formsMs || '') !== ''")
-    forms = run_json(ostrel, "forms", case, "--goal", case["goal"], "--target",
-                     "/".join(map(str, case["target"])))["forms"]
-    order = ("meseta", "feedings") if case["goal"] == "cheapest" else ("feedings", "meseta")
+    request = case["request"]
+    forms = run_json(ostrel, "forms", request, "--goal", request["goal"], "--target",
+                     numbers(request["target"]))["forms"]
+    order = ("meseta", "feedings") if request["goal"] == "cheapest" else ("feedings", "meseta")
     reached = sorted((f for f in forms if f["status"] == "reached"),
                      key=lambda f: tuple(f[k] for k in order))
     expected = [[f["form"], f"{f['feedings']:,}", f"{f['meseta']:,}"] for f in reached]
@@ -285,26 +246,26 @@ def check_forms_listing(driver, results, ostrel, case):
                   and "impossible" not in other, repr(other[:200]))
 
 
-def check_choosing_a_form(driver, results, ostrel, downloads):
+def check_choosing_a_form(driver, results, ostrel, case, downloads):
     """Plans for the costlier form chosen in the listing."""
-    check_plan(driver, results, ostrel, TWO_FORMS, downloads)
-    check_forms_listing(driver, results, ostrel, TWO_FORMS)
+    form = str(case["choose"])
     clear_timings(driver)
-    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{ILA}"] button').click()
+    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{form}"] button').click()
     wait_answer(driver)
     results.check("choosing a form sets the final form",
                   Select(driver.find_element(By.ID, "final-form")).first_selected_option
-                  .get_attribute("value") == str(ILA))
+                  .get_attribute("value") == form)
     results.check("the listing stays and marks the chosen form",
                   driver.execute_script("return document.querySelector('#forms-reached tr.shown')"
-                                        "?.dataset.form") == str(ILA))
-    chosen = dict(TWO_FORMS, form=ILA, name="cheapest ending as ila, chosen in the listing")
+                                        "?.dataset.form") == form)
+    chosen = dict(name=f"{case['name']}, ending as form {form} chosen in the listing",
+                  request=dict(case["request"], form=case["choose"]))
     check_plan(driver, results, ostrel, chosen, downloads, fill=False)
 
 
-def check_progress_line(driver, results):
+def check_progress_line(driver, results, request):
     """A goal that takes seconds shows the feedings searched and the best plan so far."""
-    fill_and_plan(driver, SLOW, wait=False)
+    fill_and_plan(driver, request, wait=False)
     try:
         WebDriverWait(driver, 60).until(lambda d: "best so far" in text_of(d, "status"))
         line = text_of(driver, "status")
@@ -359,18 +320,20 @@ def main():
             wait_ready(driver)
             driver.shots = site / "screenshots"
             driver.shots.mkdir(exist_ok=True)
-            for case in CASES:
+            for case in map(json.loads, CASES.open(encoding="utf-8")):
+                then = case.get("then")
+                if then == "progress":
+                    check_progress_line(driver, results, case["request"])
+                    continue
                 check_plan(driver, results, ostrel, case, downloads)
-                if case is NEW_MAG:
+                if then == "ticks":
                     check_ticks_survive_reload(driver, results)
                     screenshots(driver, "")
-            for case in GOAL_CASES:
-                check_plan(driver, results, ostrel, case, downloads)
-                check_forms_listing(driver, results, ostrel, case)
-                if case is GOAL_CASES[0]:
+                if then == "listing":
+                    check_forms_listing(driver, results, ostrel, case)
                     screenshots(driver, "goal-")
-            check_choosing_a_form(driver, results, ostrel, downloads)
-            check_progress_line(driver, results)
+                if "choose" in case:
+                    check_choosing_a_form(driver, results, ostrel, case, downloads)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]
