@@ -57,17 +57,9 @@ testing::PlanCase caseOf(const json& request) {
   const json& s = request["start"];
   c.baby = s.is_null();
   if (!c.baby) {
-    const auto n = [&s](const char* key) { return s[key].get<std::int32_t>(); };
-    c.start = {static_cast<MagType>(n("type")),
-               n("def"),
-               n("pow"),
-               n("dex"),
-               n("mind"),
-               n("defBar"),
-               n("powBar"),
-               n("dexBar"),
-               n("mindBar"),
-               n("def") + n("pow") + n("dex") + n("mind")};
+    c.start = {s["type"],   s["def"],    s["pow"],    s["dex"],     s["mind"],
+               s["defBar"], s["powBar"], s["dexBar"], s["mindBar"], 0};
+    c.start.level = c.start.def + c.start.pow + c.start.dex + c.start.mind;
   }
   const json& t = request["target"];
   c.target = {t["def"], t["pow"], t["dex"], t["mind"], 0};
