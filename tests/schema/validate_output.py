@@ -46,23 +46,21 @@ def document_of(case, ostrel, tool, work):
 def edited(document, edits):
     """The document with each edit applied: [path, value] sets, [path] deletes; a path step
     "[key=value]" picks the first element so keyed, and "-" the last."""
+    def step_into(parent, step):
+        if step.startswith("["):
+            key, value = step[1:-1].split("=")
+            return parent.index(next(item for item in parent if item[key] == value))
+        return (len(parent) - 1 if step == "-" else int(step)) if isinstance(parent, list) else step
+
     document = copy.deepcopy(document)
-    for edit in edits:
-        steps = edit[0].strip("/").split("/")
-        parent = document
+    for path, *value in edits:
+        parent, *steps = [document] + path.strip("/").split("/")
         for step in steps[:-1]:
-            if step.startswith("["):
-                key, value = step[1:-1].split("=")
-                parent = next(item for item in parent if item[key] == value)
-            else:
-                parent = parent[int(step)] if isinstance(parent, list) else parent[step]
-        last = steps[-1]
-        if isinstance(parent, list):
-            last = len(parent) - 1 if last == "-" else int(last)
-        if len(edit) == 1:
-            del parent[last]
+            parent = parent[step_into(parent, step)]
+        if value:
+            parent[step_into(parent, steps[-1])] = value[0]
         else:
-            parent[last] = edit[1]
+            del parent[step_into(parent, steps[-1])]
     return document
 
 
