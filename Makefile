@@ -61,8 +61,7 @@ web-serve: web
 # compared with the console program's.
 web-test: web build
 	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs
-	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel \
-	  --request-tool build/tests/ostrel_web_request_tool
+	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-web

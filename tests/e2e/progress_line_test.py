@@ -44,14 +44,11 @@ def run(ostrel, args, answers, out_on_terminal, directory):
     child.stdin.write(answers.encode())
     child.stdin.close()
     shown = b""
-    while True:
-        try:
-            chunk = os.read(main, 4096)
-        except OSError:  # the terminal's last holder has gone
-            break
-        if not chunk:
-            break
-        shown += chunk
+    try:
+        while chunk := os.read(main, 4096):
+            shown += chunk
+    except OSError:  # the terminal's last holder has gone
+        pass
     os.close(main)
     piped = child.stdout.read() if child.stdout else b""
     return child.wait(), shown.decode(), piped.decode()

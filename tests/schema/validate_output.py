@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""Validates the JSON documents of `ostrel plan`, `ostrel feed` and `ostrel forms`, and those the
-web page's requests answer with, against schema/*.schema.json.
-
-Usage: validate_output.py OSTREL WEB_REQUEST_TOOL SCHEMA_DIR CASES_DIR
-
-The documents come from CASES_DIR/schema_documents.jsonl: a command line run in a temporary
-directory (its exit status checked, its standard output one document), or a page request answered
-by the native build of the page's requests (the document in its answer). Then every edit of
-CASES_DIR/schema_mutations.jsonl, applied to the first document of its kind, must make a document
-the schema refuses, so that a schema accepting everything cannot pass.
+"""Validates the JSON documents of `ostrel plan`, `feed` and `forms`, and of the web page's
+answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL SCHEMA_DIR
+CASES_DIR. The documents: each row of schema_documents.jsonl, a command line (exit status checked)
+or a page request answered by the native build of the page's requests. Each edit of
+schema_mutations.jsonl must make the first document of its kind one the schema refuses.
 """
 import copy
 import json
@@ -37,13 +32,12 @@ def validators_in(schema_dir):
 
 def document_of(case, ostrel, tool, work):
     """The case's document, or a string saying why there is none."""
-    if "page" in case:
-        args = [tool] + (["forms"] if case["kind"] == "forms" else [])
-        run = subprocess.run(args, input=json.dumps(case["page"]), capture_output=True,
-                             text=True, check=False)
+    page = "page" in case
+    args = [tool, case["kind"]] if page else [ostrel] + case["args"]
+    run = subprocess.run(args, input=json.dumps(case.get("page")), cwd=work, capture_output=True,
+                         text=True, check=False)
+    if page:
         return json.loads(run.stdout).get("document", f"no document in {run.stdout}")
-    run = subprocess.run([ostrel] + case["args"], cwd=work, capture_output=True, text=True,
-                         check=False)
     if run.returncode != case["status"]:
         return f"status {run.returncode}, wanted {case['status']}"
     return json.loads(run.stdout)
@@ -52,23 +46,21 @@ def document_of(case, ostrel, tool, work):
 def edited(document, edits):
     """The document with each edit applied: [path, value] sets, [path] deletes; a path step
     "[key=value]" picks the first element so keyed, and "-" the last."""
+    def step_into(parent, step):
+        if step.startswith("["):
+            key, value = step[1:-1].split("=")
+            return parent.index(next(item for item in parent if item[key] == value))
+        return (len(parent) - 1 if step == "-" else int(step)) if isinstance(parent, list) else step
+
     document = copy.deepcopy(document)
-    for edit in edits:
-        steps = edit[0].strip("/").split("/")
-        parent = document
+    for path, *value in edits:
+        parent, *steps = [document] + path.strip("/").split("/")
         for step in steps[:-1]:
-            if step.startswith("["):
-                key, value = step[1:-1].split("=")
-                parent = next(item for item in parent if item[key] == value)
-            else:
-                parent = parent[int(step)] if isinstance(parent, list) else parent[step]
-        last = steps[-1]
-        if isinstance(parent, list):
-            last = len(parent) - 1 if last == "-" else int(last)
-        if len(edit) == 1:
-            del parent[last]
+            parent = parent[step_into(parent, step)]
+        if value:
+            parent[step_into(parent, steps[-1])] = value[0]
         else:
-            parent[last] = edit[1]
+            del parent[step_into(parent, steps[-1])]
     return document
 
 
@@ -76,32 +68,23 @@ def main():
     ostrel, tool = (str(pathlib.Path(arg).resolve()) for arg in sys.argv[1:3])
     schema_dir, cases_dir = (pathlib.Path(arg).resolve() for arg in sys.argv[3:5])
     validators = validators_in(schema_dir)
-    cases = [json.loads(line) for line in (cases_dir / "schema_documents.jsonl").open()]
-    mutations = [json.loads(line) for line in (cases_dir / "schema_mutations.jsonl").open()]
-
-    documents = {}
-    failures = 0
+    rows = lambda name: [json.loads(line) for line in (cases_dir / name).open()]
+    cases, mutations = rows("schema_documents.jsonl"), rows("schema_mutations.jsonl")
+    documents, failures = {}, []
     with tempfile.TemporaryDirectory() as work:
         for case in cases:
             document = document_of(case, ostrel, tool, work)
-            errors = [] if isinstance(document, str) else \
-                list(validators[case["kind"]].iter_errors(document))
-            if isinstance(document, str) or errors:
-                failures += 1
-                print(f"FAIL {json.dumps(case)}: {document if isinstance(document, str) else ''}")
-                for error in errors:
-                    print(f"  {error.json_path}: {error.message}")
-            else:
+            errors = [document] if isinstance(document, str) else [f"{e.json_path}: {e.message}"
+                for e in validators[case["kind"]].iter_errors(document)]
+            failures += [f"{json.dumps(case)}: {error}" for error in errors]
+            if not errors:
                 documents.setdefault(case["kind"], document)
-
     for mutation in mutations:
-        if validators[mutation["kind"]].is_valid(edited(documents[mutation["kind"]],
-                                                        mutation["edits"])):
-            failures += 1
-            print(f"FAIL the {mutation['kind']} schema accepts {mutation['why']}")
-
-    print(f"{len(cases)} documents validated, {len(mutations)} broken ones refused, "
-          f"{failures} failures")
+        kind = mutation["kind"]
+        if validators[kind].is_valid(edited(documents[kind], mutation["edits"])):
+            failures.append(f"the {kind} schema accepts {mutation['why']}")
+    print("".join(f"FAIL {failure}\n" for failure in failures) + f"{len(cases)} documents "
+          f"validated, {len(mutations)} broken ones refused, {len(failures)} failures")
     return 1 if failures else 0
 
 

@@ -1,24 +1,17 @@
 #!/usr/bin/python3
 """Drives ostrel's web page in headless Chromium and checks it against the console program.
 
-Serves the built site on 127.0.0.1 (a free port), plans several mags in the page (a new mag, a
-grown mag with bars, a hopeless target, refused mags) and compares the page's console lines and
-saved files byte for byte with the native `ostrel` dialogue run on the same answers in a fresh
-temporary directory. The cheapest and the fewest-feedings plans, the forms listing and a plan for
-a form chosen in it are compared with the native build of the page's request code (the request
-tool; the unit tests hold that code to the console program's plan run), and every plan the page
-shows is replayed with `ostrel feed`. Also checks the progress line of a slow goal, the ticks
-surviving a reload, the page's rows against the grouped file, that no request leaves the page and
-that the browser console holds no error. Screenshots go to SITE/screenshots/. Ends with the line
-"N passed, N failed".
-
-Usage: browser_test.py --site build-web --ostrel build/ostrel --request-tool TOOL
-(The page's timings are measured by bench/page_measure.py.)
+Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
+lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
+rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
+there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
+no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
+failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
 """
-import json
 import argparse
 import functools
 import http.server
+import json
 import pathlib
 import re
 import subprocess
@@ -32,102 +25,81 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-CHROMIUM = "/usr/bin/chromium"
-CHROMEDRIVER = "/usr/bin/chromedriver"
 STATS = ("def", "pow", "dex", "mind")
 FILES = ("feedingPlan.txt", "feedingPlan2.txt")
-RUN_LINE = re.compile(r"Feed +(\d+) +(.+?) to your: +(\S+) \( *(\d+)\) (\S+)")
-
-# Each case: the answers (section ID and class as menu numbers, the start as form index with
-# stats and bars, or None for a new mag, the target) and what the page must answer.
-NEW_MAG = dict(name="new mag, Purplenum Humar to 50/50/50/50", section=0, char_class=0,
-               start=None, target=(50, 50, 50, 50), outcome="found")
-CASES = [
-    NEW_MAG,
-    dict(name="grown Varuna with bars, Skyly Racaseal", section=2, char_class=7,
-         start=dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)),
-         target=(20, 110, 50, 20), outcome="found"),
-    dict(name="small plan, Whitill Fonewearl", section=9, char_class=11, start=None,
-         target=(6, 1, 0, 2), outcome="found"),
-    dict(name="hopeless target 5/0/0/195", section=0, char_class=0, start=None,
-         target=(5, 0, 0, 195), outcome="gave-up"),
-    # Refused with the command line's words, the dialogue's message first; the field is marked.
-    dict(name="refused target: lowers a stat", section=3, char_class=4,
-         start=dict(type=2, stats=(8, 12, 3, 2), bars=(0, 0, 0, 0)),
-         target=(20, 10, 50, 20), outcome="refused", message="That mag is not possible",
-         shown="That mag is not possible (pow 10 is below the mag's 12)", marked="target-pow"),
-    dict(name="refused mag: fully raised, def 4", section=1, char_class=1,
-         start=dict(type=28, stats=(4, 100, 100, 0), bars=(0, 0, 0, 0)),
-         target=(100, 100, 100, 0), outcome="refused", message="Your mag is fully raised!",
-         shown="Your mag is fully raised! (level 204)", marked="start-def"),
-]
 
 
-# Goal cases: the answers as above plus the goal, and the final form's index or None for any.
-CHEAPEST = dict(name="cheapest, Bluefull Ramarl new to 20/20/20/20", section=5, char_class=6,
-                start=None, target=(20, 20, 20, 20), goal="cheapest", form=None)
-FEWEST = dict(name="fewest, Skyly Racaseal grown Varuna to 12/25/10/3", section=2, char_class=7,
-              start=dict(type=2, stats=(8, 12, 3, 2), bars=(40, 70, 10, 0)),
-              target=(12, 25, 10, 3), goal="fewest", form=None)
-# An ila at level 80 whose cheapest plan ends as kumara; ila is reached on a costlier route.
-ILA = 9
-TWO_FORMS = dict(name="cheapest, Pinkal Fomar ila to 35/20/20/25", section=8, char_class=8,
-                 start=dict(type=ILA, stats=(29, 14, 14, 23), bars=(4, 0, 96, 0)),
-                 target=(35, 20, 20, 25), goal="cheapest", form=None)
-# A goal that takes seconds: long enough for the progress line, stopped once it shows.
-SLOW = dict(name="cheapest, Pinkal Fomar new to 35/20/20/25", section=8, char_class=8,
-            start=None, target=(35, 20, 20, 25), goal="cheapest", form=None)
+# One case a line: its name, the page's request, what to do after the plan ("then": ticks,
+# listing, progress) and, for a refused mag, the page's words and the field marked.
+CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
+
+
 class Results:
     def __init__(self):
-        self.passed = 0
-        self.failed = 0
+        self.passed = self.failed = 0
 
     def check(self, name, ok, detail=""):
-        if ok:
-            self.passed += 1
-            print(f"ok - {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL - {name}: {detail}")
+        self.passed += bool(ok)
+        self.failed += not ok
+        print(f"ok - {name}" if ok else f"FAIL - {name}: {detail}")
 
 
-def dialogue_answers(case):
-    lines = ["", str(case["section"]), str(case["char_class"])]
-    start = case["start"]
-    if start is None:
-        lines.append("1")
-    else:
-        lines += ["2", str(start["type"] + 1)]
-        for stat, bar in zip(start["stats"], start["bars"]):
-            lines += [str(stat), str(bar)]
-    lines += [str(v) for v in case["target"]]
-    lines.append("n")
-    return "\n".join(lines) + "\n"
+def page_numbers(driver, request):
+    """The request in the page's numbers (its selects' values, the dialogue's menus): the
+    player's, start's and final form's names looked up among the page's own options."""
+    options = driver.execute_script(
+        "return ['section-id', 'char-class', 'form'].map(id => [...document.getElementById(id)"
+        ".options].map(o => o.textContent.replace(/^\\d+: /, '').toLowerCase()))")
+    index = lambda which, name: options[which].index(name.lower())
+    start = request.get("start")
+    if start is not None:
+        start = dict(type=index(2, start["form"]), **start["stats"],
+                     **{f"{stat}Bar": bar for stat, bar in start["bars"].items()})
+    form = request.get("form")
+    return dict(request, sectionId=index(0, request["player"]["sectionId"]),
+                charClass=index(1, request["player"]["charClass"]), start=start,
+                form=None if form is None else index(2, form))
 
 
-def run_native(ostrel, case):
-    """The console program on the case's answers: its whole output and both plan files."""
+def numbers(start, suffix=""):
+    return "/".join(str(start[stat + suffix]) for stat in STATS)
+
+
+def run_native(ostrel, request):
+    """The console program's dialogue on the request's answers and goal: its output and files."""
+    start = request["start"]
+    answers = ["", request["sectionId"], request["charClass"]] + (["1"] if start is None else [
+        "2", start["type"] + 1] + [start[stat + bar] for stat in STATS for bar in ("", "Bar")])
+    answers += [request["target"][stat] for stat in STATS] + ["n", ""]
+    goal = [] if request["goal"] == "first" else ["--goal", request["goal"]]
+    goal += [] if request["form"] is None else ["--form", str(request["form"] + 1)]
     with tempfile.TemporaryDirectory() as work:
-        done = subprocess.run([ostrel], input=dialogue_answers(case).encode(), cwd=work,
-                              capture_output=True, timeout=120, check=False)
+        done = subprocess.run([ostrel] + goal, input="\n".join(map(str, answers)).encode(),
+                              cwd=work, capture_output=True, timeout=120, check=False)
         files = {name: (pathlib.Path(work) / name).read_bytes() for name in FILES}
     return done.stdout.decode(), files
 
 
+def run_json(ostrel, command, request, *more):
+    """`ostrel COMMAND --format json` for the request's player and mag, as a document."""
+    args = [ostrel, command, "--format", "json", "--section", str(request["sectionId"]),
+            "--class", str(request["charClass"]), *more]
+    if (start := request["start"]) is not None:
+        args += ["--mag", str(start["type"] + 1), "--stats", numbers(start),
+                 "--bars", numbers(start, "Bar")]
+    return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=True).stdout)
+
+
 def plan_lines(stdout):
     """The console lines of the plan: after the last target question, up to the closing one."""
-    question = stdout.rindex("What is your desired mind? (")
-    begin = stdout.index("\n", question) + 1
+    begin = stdout.index("\n", stdout.rindex("What is your desired mind? (")) + 1
     return stdout[begin:stdout.index("\nTry another", begin)]
 
 
 def serve(site):
     class QuietHandler(http.server.SimpleHTTPRequestHandler):
-        extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                          ".wasm": "application/wasm", ".js": "text/javascript"}
-
-        def log_message(self, *args):
-            pass
+        extensions_map = {".wasm": "application/wasm", ".js": "text/javascript"}
+        log_message = lambda *args: None
 
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(QuietHandler, directory=str(site)))
@@ -137,79 +109,33 @@ def serve(site):
 
 def start_browser(profile):
     options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
+    options.binary_location = "/usr/bin/chromium"
     for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                      "--disable-background-networking", "--disable-component-update",
                      "--disable-sync", "--no-first-run", f"--user-data-dir={profile}",
                      "--window-size=1200,1400"):
         options.add_argument(argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+def wait_for(driver, script, timeout=120):
+    WebDriverWait(driver, timeout).until(lambda d: d.execute_script("return " + script))
 
 
 def wait_ready(driver):
-    WebDriverWait(driver, 30).until(
-        lambda d: d.find_element(By.ID, "section-id").find_elements(By.TAG_NAME, "option"))
+    wait_for(driver, "document.querySelector('#section-id option') !== null", 30)
 
 
-def wait_answer(driver, timeout=120):
+def wait_answer(driver):
     """Waits for the answer to the plan just started: a plan shown or a refusal."""
-    WebDriverWait(driver, timeout).until(lambda d: d.execute_script(
-        "return (document.getElementById('status').dataset.ms || '') !== ''"
-        " || !document.getElementById('refusal').hidden"))
+    wait_for(driver, "(document.getElementById('status').dataset.ms || '') !== ''"
+                     " || !document.getElementById('refusal').hidden")
 
 
-@functools.cache
-def catalog_of(tool):
-    done = subprocess.run([tool, "catalog"], capture_output=True, timeout=60, check=True)
-    return json.loads(done.stdout)
-
-
-def request_of(tool, case):
-    """The request the page sends for a case (the catalog's names), for the native request tool."""
-    catalog = catalog_of(tool)
-    start, form = case["start"], case.get("form")
-    if start is not None:
-        start = dict(form=catalog["forms"][start["type"]], stats=dict(zip(STATS, start["stats"])),
-                     bars=dict(zip(STATS, start["bars"])))
-    player = dict(sectionId=catalog["sectionIds"][case["section"]],
-                  charClass=catalog["charClasses"][case["char_class"]])
-    return dict(player=player, start=start, target=dict(zip(STATS, case["target"])),
-                goal=case.get("goal", "first"),
-                form=None if form is None else catalog["forms"][form])
-
-
-def run_tool(tool, case, kind="plan"):
-    done = subprocess.run([tool] + (["forms"] if kind == "forms" else []),
-                          input=json.dumps(request_of(tool, case)).encode(), capture_output=True,
-                          timeout=300, check=True)
-    return json.loads(done.stdout)
-
-
-def fill_and_plan(driver, case, wait=True):
-    Select(driver.find_element(By.ID, "section-id")).select_by_value(str(case["section"]))
-    Select(driver.find_element(By.ID, "char-class")).select_by_value(str(case["char_class"]))
-    start = case["start"]
-    kind = "new" if start is None else "grown"
-    driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
-    if start is not None:
-        Select(driver.find_element(By.ID, "form")).select_by_value(str(start["type"]))
-        for stat, value, bar in zip(STATS, start["stats"], start["bars"]):
-            set_field(driver, f"start-{stat}", value)
-            set_field(driver, f"start-{stat}Bar", bar)
-    for stat, value in zip(STATS, case["target"]):
-        set_field(driver, f"target-{stat}", value)
-    goal = case.get("goal", "first")
-    Select(driver.find_element(By.ID, "goal")).select_by_value(goal)
-    if goal != "first":
-        form = case.get("form")
-        Select(driver.find_element(By.ID, "final-form")).select_by_value(
-            "any" if form is None else str(form))
+def clear_timings(driver):
     driver.execute_script("const d = document.getElementById('status').dataset;"
                           " d.ms = ''; d.formsMs = '';")
-    driver.find_element(By.ID, "plan-button").click()
-    if wait:
-        wait_answer(driver)
 
 
 def set_field(driver, field_id, value):
@@ -218,12 +144,37 @@ def set_field(driver, field_id, value):
     field.send_keys(str(value))
 
 
+def fill_and_plan(driver, request, wait=True):
+    select = lambda element_id, value: Select(driver.find_element(By.ID, element_id)) \
+        .select_by_value(str(value))
+    select("section-id", request["sectionId"])
+    select("char-class", request["charClass"])
+    start = request["start"]
+    kind = "new" if start is None else "grown"
+    driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
+    for key, value in (start or {}).items():
+        if key == "type":
+            select("form", value)
+        else:
+            set_field(driver, f"start-{key}", value)
+    for stat in STATS:
+        set_field(driver, f"target-{stat}", request["target"][stat])
+    select("goal", request["goal"])
+    if request["goal"] != "first":
+        select("final-form", "any" if request["form"] is None else request["form"])
+    clear_timings(driver)
+    driver.find_element(By.ID, "plan-button").click()
+    if wait:
+        wait_answer(driver)
+
+
 def text_of(driver, element_id):
     return driver.execute_script(f"return document.getElementById('{element_id}').textContent")
 
 
 def save_files(driver, downloads):
     """Clicks both save buttons and returns the bytes of the files they saved."""
+    downloads.mkdir()
     driver.execute_cdp_cmd("Page.setDownloadBehavior",
                            {"behavior": "allow", "downloadPath": str(downloads)})
     for button in driver.find_elements(By.CSS_SELECTOR, "button.save"):
@@ -235,163 +186,104 @@ def save_files(driver, downloads):
     return {p.name: p.read_bytes() if p.exists() else None for p in paths}
 
 
-def rows_match_grouped_file(driver, grouped):
-    """The page's rows, first run first, against the run lines of feedingPlan2.txt (last first)."""
+def replays(driver, ostrel, request):
+    """The page's rows fed with `ostrel feed`: each row's route is the mags the feed gives, and
+    the runs reach the target exactly (in the form asked for), never passing it."""
     rows = driver.execute_script(
         "return [...document.querySelectorAll('#runs li')].map(r => "
         "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent])")
-    lines = grouped.decode().splitlines()[2:]
-    lines.reverse()
-    if len(rows) != len(lines):
-        return False, f"{len(rows)} rows, {len(lines)} run lines"
-    for (feed, route), line in zip(rows, lines):
-        count, item, form, level, stats = RUN_LINE.fullmatch(line).groups()
-        if feed != f"{count} × {item}" or not route.startswith(f"{form} ({level}) {stats} →"):
-            return False, f"row {feed!r} {route!r} against line {line!r}"
-    return True, ""
+    items = ", ".join(feed.replace(" × ", " ") for feed, _ in rows)
+    fed = run_json(ostrel, "feed", request, "--items", items)
+    mags = [fed["start"]] + [run["after"] for run in fed["runs"]]
+    text = lambda m: f"{m['form']} ({m['level']}) " + "/".join(str(m["stats"][s]) for s in STATS)
+    routes = [f"{text(before)} → {text(after)}" for before, after in zip(mags, mags[1:])]
+    target = request["target"]
+    return ([route for _, route in rows] == routes
+            and all(mag["stats"][s] <= target[s] for mag in mags for s in STATS)
+            and mags[-1]["stats"] == target
+            and request["form"] in (None, mags[-1]["formNumber"] - 1)), f"{rows[:3]} {mags[:3]}"
 
 
-def check_case(driver, results, ostrel, case, downloads):
-    name = case["name"]
-    fill_and_plan(driver, case)
-    stdout, native_files = run_native(ostrel, case)
-    if case["outcome"] == "refused":
+def check_plan(driver, results, ostrel, case, downloads, fill=True):
+    """Plans the case in the page (unless it is planned already) and in the console program."""
+    name, request = case["name"], case["request"]
+    if fill:
+        fill_and_plan(driver, request)
+    if "shown" in case:
         shown = text_of(driver, "refusal")
         results.check(f"{name}: the page refuses with the command line's words",
                       shown == case["shown"], repr(shown))
-        results.check(f"{name}: the field the verdict names is marked",
-                      "invalid" in driver.find_element(By.ID, case["marked"])
-                      .get_attribute("class"), "")
+        results.check(f"{name}: the field the verdict names is marked", "invalid" in
+                      driver.find_element(By.ID, case["marked"]).get_attribute("class"))
         driver.save_screenshot(str(driver.shots / "refusal.png"))
-        results.check(f"{name}: the dialogue prints the same message",
-                      case["message"] + "\n" in stdout, "message missing from the dialogue")
         return
-    results.check(f"{name}: console lines as the console program's",
-                  text_of(driver, "console") == plan_lines(stdout),
-                  f"page {text_of(driver, 'console')[:200]!r}\nnative {plan_lines(stdout)[:200]!r}")
-    if case["outcome"] == "gave-up":
-        results.check(f"{name}: no plan, no save buttons, native files empty",
-                      all(not b.is_displayed() for b in driver.find_elements(By.CSS_SELECTOR, "button.save"))
-                      and all(v == b"" for v in native_files.values()), "")
+    stdout, native_files = run_native(ostrel, request)
+    page = text_of(driver, "console")
+    results.check(f"{name}: console lines as the console program's", page == plan_lines(stdout),
+                  f"page {page[:200]!r}\nnative {plan_lines(stdout)[:200]!r}")
+    results.check(f"{name}: the forms are listed for a goal only",
+                  (driver.find_element(By.ID, "forms-card").get_attribute("hidden") is None)
+                  == (request["goal"] != "first"))
+    if native_files[FILES[0]] == b"":
+        results.check(f"{name}: no plan, no save buttons",
+                      not any(b.is_displayed()
+                              for b in driver.find_elements(By.CSS_SELECTOR, "button.save")))
         return
-    saved = save_files(driver, downloads)
-    for file_name in FILES:
-        results.check(f"{name}: saved {file_name} byte for byte as the console program's",
-                      saved[file_name] == native_files[file_name],
-                      f"{len(saved[file_name] or b'')} bytes saved, {len(native_files[file_name])} native")
-    ok, detail = rows_match_grouped_file(driver, native_files["feedingPlan2.txt"])
-    results.check(f"{name}: one row per run, first run at the top, as in the grouped file", ok, detail)
+    results.check(f"{name}: a new plan's rows start unticked", not driver.execute_script(
+        "return [...document.querySelectorAll('#runs input')].some(b => b.checked)"))
+    saved = save_files(driver, downloads / str(len(list(downloads.iterdir()))))
+    results.check(f"{name}: both files saved byte for byte as the console program's",
+                  saved == native_files, {n: len(v or b"") for n, v in saved.items()})
+    results.check(f"{name}: the rows fed with ostrel feed go their routes to the target exactly",
+                  *replays(driver, ostrel, request))
 
 
-def wait_forms(driver, timeout=120):
-    WebDriverWait(driver, timeout).until(lambda d: d.execute_script(
-        "return (document.getElementById('status').dataset.formsMs || '') !== ''"))
-
-
-def replay(ostrel, case, driver):
-    """Feeds the page's runs with `ostrel feed`: the mag after every run, the last one last."""
-    rows = driver.execute_script(
-        "return [...document.querySelectorAll('#runs li .feed')].map(f => f.textContent)")
-    items = ", ".join(row.replace(" × ", " ") for row in rows)
-    command = [ostrel, "feed", "--section", str(case["section"]), "--class",
-               str(case["char_class"]), "--items", items, "--format", "json"]
-    start = case["start"]
-    if start is not None:
-        command += ["--mag", str(start["type"] + 1), "--stats", "/".join(map(str, start["stats"])),
-                    "--bars", "/".join(map(str, start["bars"]))]
-    done = subprocess.run(command, capture_output=True, timeout=60, check=True)
-    return [run["after"] for run in json.loads(done.stdout)["runs"]]
-
-
-def check_goal_case(driver, results, ostrel, tool, case, downloads):
-    """A goal plan in the page: the native request code's bytes, and it replays to the target."""
-    name = case["name"]
-    fill_and_plan(driver, case)
-    native = run_tool(tool, case)
-    document = native["document"]
-    results.check(f"{name}: found", document["outcome"] == "found", document["outcome"])
-    results.check(f"{name}: console lines as the native request code's",
-                  text_of(driver, "console") == native["console"], "")
-    saved = save_files(driver, downloads)
-    for file_name in FILES:
-        results.check(f"{name}: saved {file_name} byte for byte as the native request code's",
-                      saved[file_name] == native["files"][file_name].encode(),
-                      f"{len(saved[file_name] or b'')} bytes saved")
-    ok, detail = rows_match_grouped_file(driver, saved["feedingPlan2.txt"])
-    results.check(f"{name}: one row per run, first run at the top, as in the grouped file", ok, detail)
-    mags = replay(ostrel, case, driver)
-    target = dict(zip(STATS, case["target"]))
-    never_above = all(all(mag["stats"][s] <= target[s] for s in STATS) for mag in mags)
-    reached = document["summary"]["reached"]
-    results.check(f"{name}: the runs fed with ostrel feed reach the target exactly, never above",
-                  never_above and mags[-1] == reached and len(mags) == len(document["runs"]),
-                  f"ends at {mags[-1]}")
-    return native
-
-
-def check_forms_listing(driver, results, tool, case):
-    """The final forms the page lists after a goal plan, against the native listing."""
-    wait_forms(driver)
-    native = run_tool(tool, case, "forms")["document"]
-    shown = driver.execute_script(
-        "return [...document.querySelectorAll('#forms-reached tr')].map(r => "
-        "[...r.querySelectorAll('td')].map(c => c.textContent))")
-    reached = sorted((f for f in native["forms"] if f["status"] == "reached"),
-                     key=lambda f: (f["meseta"], f["feedings"]) if case["goal"] == "cheapest"
-                     else (f["feedings"], f["meseta"]))
+def check_forms_listing(driver, results, ostrel, case):
+    """The final forms the page lists after a goal plan, against `ostrel forms`."""
+    wait_for(driver, "(document.getElementById('status').dataset.formsMs || '') !== ''")
+    request = case["request"]
+    forms = run_json(ostrel, "forms", request, "--goal", request["goal"], "--target",
+                     numbers(request["target"]))["forms"]
+    order = ("meseta", "feedings") if request["goal"] == "cheapest" else ("feedings", "meseta")
+    reached = sorted((f for f in forms if f["status"] == "reached"),
+                     key=lambda f: tuple(f[k] for k in order))
     expected = [[f["form"], f"{f['feedings']:,}", f"{f['meseta']:,}"] for f in reached]
-    results.check(f"{name_of(case)}: the forms reached listed as natively, best first",
+    shown = driver.execute_script("return [...document.querySelectorAll('#forms-reached tr')]"
+                                  ".map(r => [...r.children].map(c => c.textContent))")
+    results.check(f"{case['name']}: the forms reached listed as natively, best first",
                   shown == expected, f"page {shown}, native {expected}")
-    excluded = sum(1 for f in native["forms"] if f["status"] == "excluded")
+    excluded = sum(1 for f in forms if f["status"] == "excluded")
     other = text_of(driver, "forms-other")
-    results.check(f"{name_of(case)}: the excluded forms counted, the not found ones named",
+    results.check(f"{case['name']}: the excluded forms counted, the not found ones named",
                   f"Excluded by the evolution rules ({excluded})" in other
-                  and all(f["form"] in other for f in native["forms"] if f["status"] == "not-found")
+                  and all(f["form"] in other for f in forms if f["status"] == "not-found")
                   and "impossible" not in other, repr(other[:200]))
-    return native
 
 
-def name_of(case):
-    return case["name"]
-
-
-def check_choosing_a_form(driver, results, ostrel, tool, downloads):
+def check_choosing_a_form(driver, results, ostrel, case, downloads):
     """Plans for the costlier form chosen in the listing."""
-    case = TWO_FORMS
-    check_goal_case(driver, results, ostrel, tool, case, downloads / "any")
-    listing = check_forms_listing(driver, results, tool, case)
-    reached = [f["form"] for f in listing["forms"] if f["status"] == "reached"]
-    results.check("two forms reached for the ila", len(reached) == 2, repr(reached))
-    driver.execute_script("const d = document.getElementById('status').dataset;"
-                          " d.ms = ''; d.formsMs = '';")
-    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{ILA}"] button').click()
+    form = str(case["choose"])
+    clear_timings(driver)
+    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{form}"] button').click()
     wait_answer(driver)
-    chosen = dict(case, form=ILA, name="cheapest ending as ila, chosen in the listing")
     results.check("choosing a form sets the final form",
                   Select(driver.find_element(By.ID, "final-form")).first_selected_option
-                  .get_attribute("value") == str(ILA), "")
-    native = run_tool(tool, chosen)
-    results.check("the plan for the chosen form is the native request code's",
-                  text_of(driver, "console") == native["console"]
-                  and native["document"]["summary"]["reached"]["formNumber"] == ILA + 1, "")
+                  .get_attribute("value") == form)
     results.check("the listing stays and marks the chosen form",
                   driver.execute_script("return document.querySelector('#forms-reached tr.shown')"
-                                        "?.dataset.form") == str(ILA), "")
-    check_goal_case(driver, results, ostrel, tool, chosen, downloads / "ila")
+                                        "?.dataset.form") == form)
+    chosen = dict(name=f"{case['name']}, ending as form {form} chosen in the listing",
+                  request=dict(case["request"], form=case["choose"]))
+    check_plan(driver, results, ostrel, chosen, downloads, fill=False)
 
 
-def check_progress_line(driver, results):
+def check_progress_line(driver, results, request):
     """A goal that takes seconds shows the feedings searched and the best plan so far."""
-    fill_and_plan(driver, SLOW, wait=False)
-    try:
-        WebDriverWait(driver, 60).until(
-            lambda d: "feedings searched" in text_of(d, "status")
-            and "best so far" in text_of(d, "status"))
-        line = text_of(driver, "status")
-        ok = re.search(r"Searching… \d+\.\d s · [\d,]+ feedings searched · best so far "
-                       r"[\d,]+ feedings, [\d,]+ meseta", line) is not None
-    except Exception as error:  # pylint: disable=broad-except
-        line, ok = repr(error), False
+    fill_and_plan(driver, request, wait=False)
+    WebDriverWait(driver, 60).until(lambda d: "best so far" in text_of(d, "status"))
+    line = text_of(driver, "status")
+    ok = re.search(r"Searching… \d+\.\d s · [\d,]+ feedings searched · best so far "
+                   r"[\d,]+ feedings, [\d,]+ meseta", line) is not None
     results.check("a slow goal shows its progress line", ok, line)
     driver.save_screenshot(str(driver.shots / "progress.png"))
     driver.find_element(By.ID, "stop-button").click()
@@ -406,68 +298,57 @@ def check_ticks_survive_reload(driver, results):
     # The page plans the last request again when it opens.
     wait_ready(driver)
     wait_answer(driver)
-    ticked = driver.execute_script(
-        "return [...document.querySelectorAll('#runs input')].flatMap((b, i) => b.checked ? [i] : [])")
+    ticked = driver.execute_script("return [...document.querySelectorAll('#runs input')]"
+                                   ".flatMap((b, i) => b.checked ? [i] : [])")
     results.check("ticks survive a reload", ticked == [0, 2], repr(ticked))
     fed = text_of(driver, "fed-count")
     results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
+
+
+def screenshots(driver, name):
+    driver.save_screenshot(str(driver.shots / f"{name}desktop.png"))
+    driver.set_window_size(390, 1400)
+    time.sleep(0.3)
+    driver.save_screenshot(str(driver.shots / f"{name}phone.png"))
+    driver.set_window_size(1200, 1400)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--site", required=True, type=pathlib.Path)
     parser.add_argument("--ostrel", required=True, type=pathlib.Path)
-    parser.add_argument("--request-tool", required=True, type=pathlib.Path)
     args = parser.parse_args()
-    site, ostrel, tool = args.site.resolve(), args.ostrel.resolve(), str(args.request_tool.resolve())
+    site, ostrel = args.site.resolve(), str(args.ostrel.resolve())
     results = Results()
     server = serve(site)
     origin = f"http://127.0.0.1:{server.server_port}"
     with tempfile.TemporaryDirectory() as scratch:
-        scratch = pathlib.Path(scratch)
-        driver = start_browser(scratch / "profile")
+        downloads = pathlib.Path(scratch) / "downloads"
+        downloads.mkdir()
+        driver = start_browser(pathlib.Path(scratch) / "profile")
         try:
             driver.get(f"{origin}/index.html")
             wait_ready(driver)
             driver.shots = site / "screenshots"
             driver.shots.mkdir(exist_ok=True)
-            for index, case in enumerate(CASES):
-                downloads = scratch / f"downloads-{index}"
-                downloads.mkdir()
-                check_case(driver, results, str(ostrel), case, downloads)
-                if case is NEW_MAG:
+            for case in map(json.loads, CASES.open(encoding="utf-8")):
+                if "choose" in case:  # a form's name, as the page's listing shows it
+                    case["choose"] = page_numbers(driver, dict(case["request"],
+                                                               form=case["choose"]))["form"]
+                case["request"] = page_numbers(driver, case["request"])
+                then = case.get("then")
+                if then == "progress":
+                    check_progress_line(driver, results, case["request"])
+                    continue
+                check_plan(driver, results, ostrel, case, downloads)
+                if then == "ticks":
                     check_ticks_survive_reload(driver, results)
-                    shots = site / "screenshots"
-                    shots.mkdir(exist_ok=True)
-                    driver.save_screenshot(str(shots / "desktop.png"))
-                    driver.set_window_size(390, 1400)
-                    time.sleep(0.3)
-                    driver.save_screenshot(str(shots / "phone.png"))
-                    driver.set_window_size(1200, 1400)
-            # A plan of its own keeps its own ticks: the grown mag's rows start unticked.
-            fill_and_plan(driver, CASES[1])
-            ticked = driver.execute_script(
-                "return [...document.querySelectorAll('#runs input')].some(b => b.checked)")
-            results.check("another plan's rows start unticked", not ticked, "")
-            results.check("the first plan found lists no forms",
-                          driver.find_element(By.ID, "forms-card").get_attribute("hidden")
-                          is not None, "")
-            for index, case in enumerate((CHEAPEST, FEWEST)):
-                downloads = scratch / f"goal-downloads-{index}"
-                downloads.mkdir()
-                check_goal_case(driver, results, str(ostrel), tool, case, downloads)
-                check_forms_listing(driver, results, tool, case)
-                if case is CHEAPEST:
-                    driver.save_screenshot(str(driver.shots / "goal-desktop.png"))
-                    driver.set_window_size(390, 1400)
-                    time.sleep(0.3)
-                    driver.save_screenshot(str(driver.shots / "goal-phone.png"))
-                    driver.set_window_size(1200, 1400)
-            downloads = scratch / "form-downloads"
-            (downloads / "any").mkdir(parents=True)
-            (downloads / "ila").mkdir()
-            check_choosing_a_form(driver, results, str(ostrel), tool, downloads)
-            check_progress_line(driver, results)
+                    screenshots(driver, "")
+                if then == "listing":
+                    check_forms_listing(driver, results, ostrel, case)
+                    screenshots(driver, "goal-")
+                if "choose" in case:
+                    check_choosing_a_form(driver, results, ostrel, case, downloads)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]
