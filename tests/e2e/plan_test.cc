@@ -31,11 +31,7 @@ using testing::PlanCase;
 using testing::ProgramRun;
 using testing::readFile;
 using testing::runOstrel;
-
-std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+using testing::with;
 
 // Plans `c` with the dialogue and with `ostrel plan`, both with `goal` (and `form`) if given, and
 // checks that both tell the same plan in the same bytes, and that the JSON document of the same

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/test_support.h"
+#include "support/run_program.h"
 
 namespace fs = std::filesystem;
 
@@ -35,8 +35,7 @@ TEST_P(SessionTest, MatchesGolden) {
   for (const char* args : {"", " --goal first"}) {
     SCOPED_TRACE(args);
     // ostrel's working directory, which also takes its output
-    std::string dir = (fs::temp_directory_path() / "ostrel-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::string dir = ostrel::testing::freshDirectory(GetParam()).string();
     const char* const planFiles[] = {"feedingPlan.txt", "feedingPlan2.txt"};
     for (const char* name : planFiles) {
       if (has("plan_files_are_directories")) fs::create_directory(dir + "/" + name);
@@ -62,7 +61,6 @@ TEST_P(SessionTest, MatchesGolden) {
     for (const char* name : planFiles) {  // "<missing>" if absent; a directory reads as empty
       EXPECT_EQ(readFile(golden / name), readFile(dir + "/" + name)) << name;
     }
-    fs::remove_all(dir);
   }
 }
 

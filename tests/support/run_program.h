@@ -69,6 +69,18 @@ inline std::filesystem::path directoryWithOldPlan(const std::string& name) {
   return dir;
 }
 
+inline bool keepsOldPlan(const std::filesystem::path& dir) {
+  return readFile(dir / "feedingPlan.txt") == kOldDetail &&
+         readFile(dir / "feedingPlan2.txt") == kOldGrouped;
+}
+
+// `args` and then `more`.
+inline std::vector<std::string> with(std::vector<std::string> args,
+                                     const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
 // The plan lines of a dialogue's standard output: from the line after "READ STEPS FROM BOTTOM UP"
 // up to "Mag successful!"; empty when it found no plan. They are what `ostrel plan` prints.
 inline std::string dialoguePlanLines(const std::string& out) {

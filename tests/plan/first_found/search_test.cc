@@ -49,24 +49,17 @@ std::string planAndShow(Engine engine, Planner& planner, const MagState& start,
          testing::readFile(kGroupedFileName);
 }
 
-Planner playerFor(const Target& target) {
-  Planner planner;
-  planner.request.target = target;
-  return planner;
-}
-
 TEST(SearchPlanTest, CountersOfSmallPlans) {
   for (Engine engine : testing::kAllEngines) {
     SCOPED_TRACE(::testing::Message() << "engine " << static_cast<int>(engine));
     for (const auto& row : testing::caseRows("first_found_counters.txt")) {
-      Planner planner = playerFor(testing::targetOf(row.at(0)));
+      Planner planner{{{}, testing::targetOf(row.at(0))}, {}, {}};
       const std::string shown = planAndShow(engine, planner, testing::magOf(row.at(1)));
       EXPECT_EQ(shown.substr(0, shown.find('\n')), row.at(2)) << row.at(0);
     }
     // The one failed subtree that this search meets twice holds the 46th node of the plan: the
     // count remembered for it must print the progress line due there.
-    Planner planner = playerFor(testing::targetOf("72/49/44/19"));
-    planner.request.player = {4, 7};
+    Planner planner{{{4, 7}, testing::targetOf("72/49/44/19")}, {}, {}};
     const std::string expected = "1: 53 nodes, 8 fed, 1800 meseta\nWow this is hard!   1\n";
     EXPECT_EQ(planAndShow(engine, planner, {0, 72, 47, 43, 16, 9, 74, 34, 77, 178}, 46)
                   .substr(0, expected.size()),
@@ -82,7 +75,7 @@ TEST(SearchPlanTest, HopelessSearchesGiveUpAtTheSixthProgressLine) {
   for (const auto& row : testing::caseRows("first_found_hopeless.txt")) {
     for (Engine engine : {Engine::kRemembering, Engine::kPlain}) {
       SCOPED_TRACE(::testing::Message() << row.at(0) << ", engine " << static_cast<int>(engine));
-      Planner planner = playerFor(testing::targetOf(row.at(1)));
+      Planner planner{{{}, testing::targetOf(row.at(1))}, {}, {}};
       SearchStats stats;
       EXPECT_EQ(planAndShow(engine, planner, testing::magOf(row.at(0)), 2e6, &stats),
                 "0: 12000000 nodes, 0 fed, 0 meseta\n" + progress +

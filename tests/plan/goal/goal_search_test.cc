@@ -96,13 +96,10 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
       << " excluded";
 }
 
-void expectSameItems(const Plan& one, const Plan& two) {
-  const auto items = [](const Plan& plan) {
-    std::vector<Item> items;
-    for (const Feeding& feeding : plan.feedings) items.push_back(feeding.item);
-    return items;
-  };
-  EXPECT_EQ(items(one), items(two));
+std::vector<Item> itemsOf(const Plan& plan) {
+  std::vector<Item> items;
+  for (const Feeding& feeding : plan.feedings) items.push_back(feeding.item);
+  return items;
 }
 
 // The same plans whether the searches run on one thread or two, on a full-size target: the
@@ -122,7 +119,7 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
       ASSERT_EQ(one.outcome, GoalOutcome::kFound);
       ASSERT_EQ(two.outcome, GoalOutcome::kFound);
       expectPlanReplays(player, varuna, one.plan);
-      expectSameItems(one.plan, two.plan);
+      EXPECT_EQ(itemsOf(one.plan), itemsOf(two.plan));
       EXPECT_EQ(one.feedingsTried, two.feedingsTried);
       int formsFound = 0;
       for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -130,7 +127,7 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
         if (!one.forms[type].best) continue;
         ++formsFound;
         expectPlanReplays(player, varuna, *one.forms[type].best, type);
-        expectSameItems(*one.forms[type].best, *two.forms[type].best);
+        EXPECT_EQ(itemsOf(*one.forms[type].best), itemsOf(*two.forms[type].best));
       }
       // Looking on for every form finds more of them than the goal's search alone.
       if (everyForm) {
