@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/names.h"
 #include "model/tables.h"
 #include "support/replay.h"
 
@@ -139,18 +140,8 @@ std::vector<std::vector<std::string>> caseRows(const std::string& name) {
   return rows;
 }
 
-namespace {
-
-template <typename Names>
-std::int32_t indexOf(const Names& names, const std::string& name) {
-  const auto at = std::find(names.begin(), names.end(), name);
-  return at == names.end() ? -1 : static_cast<std::int32_t>(at - names.begin());
-}
-
-}  // namespace
-
-MagType formNamed(const std::string& name) { return indexOf(kMagTypeNames, name); }
-Item itemNamed(const std::string& name) { return indexOf(kItemNames, name); }
+MagType formNamed(const std::string& name) { return findName(name, kMagTypeNames, kMagTypeCount); }
+Item itemNamed(const std::string& name) { return findName(name, kItemNames, kItemCount); }
 
 MagState magOf(const std::string& text) {
   if (text == "new") return kBabyMag;

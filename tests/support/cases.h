@@ -51,7 +51,7 @@ std::vector<std::string> planArguments(const PlanCase& c, bool byName);
 // lines and lines starting with '#' are skipped.
 std::vector<std::vector<std::string>> caseRows(const std::string& name);
 
-// A form or item by its exact name; -1 when there is none.
+// A form or item by its name, read as the program reads it; -1 when there is none.
 MagType formNamed(const std::string& name);
 Item itemNamed(const std::string& name);
 

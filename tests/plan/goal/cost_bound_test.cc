@@ -71,11 +71,9 @@ TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
 TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
   const ItemCosts costs = mesetaCosts();
   const PlayerRequest request{{5, 6}, {20, 20, 20, 20, 80}};
-  GoalOptions options;
-  options.goal = Goal::kCheapest;
-  options.beamWidth = 16;
-  options.threads = 1;
-  const GoalResult result = planForGoal(request, kBabyMag, options);
+  const GoalResult result = planForGoal(
+      request, kBabyMag,
+      {.goal = Goal::kCheapest, .form = {}, .beamWidth = 16, .threads = 1, .firstSearch = {}});
   ASSERT_EQ(result.outcome, GoalOutcome::kFound);
   std::map<TableSet, CostBound> bounds;
   int checked = 0;
