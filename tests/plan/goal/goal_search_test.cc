@@ -94,7 +94,7 @@ std::vector<Item> itemsOf(const Plan& plan) {
 }
 
 // The same plans whether the searches run on one thread or two, on a full-size target: the
-// goal's plan, and with every form looked for, every form's.
+// goal's plan, and with every form looked for, every form's; and the progress shown on the way.
 TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
   const PlayerRequest player = playerFor("20/110/50/20", 2, 7);
   const MagState varuna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
@@ -105,10 +105,16 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
       GoalOptions oneThread = optionsFor(goal, 96, 1);
       GoalOptions twoThreads = optionsFor(goal, 96, 2);
       oneThread.everyForm = twoThreads.everyForm = everyForm;
+      GoalProgress progress;
+      twoThreads.progress = &progress;
       const GoalResult one = planForGoal(player, varuna, oneThread);
       const GoalResult two = planForGoal(player, varuna, twoThreads);
       ASSERT_EQ(one.outcome, GoalOutcome::kFound);
       ASSERT_EQ(two.outcome, GoalOutcome::kFound);
+      // The progress shown tells the feedings tried and the best plan's measures.
+      EXPECT_EQ(progress.feedingsTried.load(), two.feedingsTried);
+      EXPECT_EQ(scoreFeedings(goal, progress.best), two.plan.feedCount());
+      EXPECT_EQ(scoreCost(goal, progress.best), two.plan.cost);
       expectPlanReplays(player, varuna, one.plan);
       EXPECT_EQ(itemsOf(one.plan), itemsOf(two.plan));
       EXPECT_EQ(one.feedingsTried, two.feedingsTried);
@@ -146,18 +152,6 @@ TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
   // Any other level-60 form is decided out by the target stats.
   options.form = 10;  // nandin
   EXPECT_EQ(planForGoal(player, kBabyMag, options).outcome, GoalOutcome::kExcluded);
-}
-
-TEST(GoalSearchTest, ProgressShowsTheFeedingsTriedAndTheBestPlan) {
-  GoalProgress progress;
-  GoalOptions options = optionsFor(Goal::kFewest, 16, 2);
-  options.progress = &progress;
-  const GoalResult result = planForGoal(playerFor("10/20/20/10"), kBabyMag, options);
-  ASSERT_EQ(result.outcome, GoalOutcome::kFound);
-  EXPECT_EQ(progress.feedingsTried.load(), result.feedingsTried);
-  EXPECT_EQ(progress.best.load(), planScore(Goal::kFewest, result.plan));
-  EXPECT_EQ(scoreFeedings(Goal::kFewest, progress.best), result.plan.feedCount());
-  EXPECT_EQ(scoreCost(Goal::kFewest, progress.best), result.plan.cost);
 }
 
 }  // namespace
