@@ -90,8 +90,8 @@ void expectFilesTell(const Player& player, const Plan& plan, const std::filesyst
 void expectDocumentReplays(const PlanCase& c, const json& document,
                            const std::filesystem::path& dir) {
   const Target& t = c.target;
-  EXPECT_EQ(document["player"]["sectionId"], kSectionIdNames[c.section]);
-  EXPECT_EQ(document["player"]["charClass"], kCharClassNames[c.charClass]);
+  EXPECT_EQ(document["player"], json({{"sectionId", kSectionIdNames[c.section]},
+                                      {"charClass", kCharClassNames[c.charClass]}}));
   EXPECT_EQ(shownMag(document["start"]), c.start);
   EXPECT_EQ(
       document["target"],

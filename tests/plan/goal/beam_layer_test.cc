@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <random>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -14,18 +14,15 @@
 namespace ostrel {
 namespace {
 
-// The plain way: the best copy of every state, then the `width` best of those, in order.
-std::vector<BeamNode> keptByMergingAll(const std::vector<BeamNode>& states, std::size_t width) {
-  std::map<std::uint64_t, BeamNode> best;
-  for (const BeamNode& node : states) {
-    const auto [at, added] = best.emplace(node.statsAndBars, node);
-    if (!added && rankedBefore(node, at->second)) at->second = node;
-  }
+// The plain way: every copy in order, the first copy of a state being its best, until `width`
+// states are kept.
+std::vector<BeamNode> keptByMergingAll(std::vector<BeamNode> states, std::size_t width) {
+  std::sort(states.begin(), states.end(), rankedBefore);
+  std::set<std::uint64_t> seen;
   std::vector<BeamNode> kept;
-  kept.reserve(best.size());
-  for (const auto& [key, node] : best) kept.push_back(node);
-  std::sort(kept.begin(), kept.end(), rankedBefore);
-  if (kept.size() > width) kept.resize(width);
+  for (const BeamNode& node : states) {
+    if (kept.size() < width && seen.insert(node.statsAndBars).second) kept.push_back(node);
+  }
   return kept;
 }
 
