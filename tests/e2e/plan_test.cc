@@ -111,16 +111,15 @@ TEST(PlanCommandTest, PrintsAndWritesWhatTheDialogueDoes) {
 
 // The exact lines of no plan are tests/cases/no_plan.jsonl.
 TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
-  PlanCase hopeless;  // the dialogue's own example of a target it cannot reach
-  hopeless.target = testing::targetOf("5/0/0/195");
-  EXPECT_EQ(expectSamePlan(hopeless, true)["outcome"], "gave-up");
-  PlanCase none;  // every feeding from a new mag raises more than def
-  none.target = testing::targetOf("8/0/0/0");
-  EXPECT_EQ(expectSamePlan(none, false)["outcome"], "impossible");
-  // With a narrow beam the cheapest search ends as varaha, not nandin; varaha planned with --form.
-  PlanCase varaha;
-  varaha.target = testing::targetOf("30/70/70/30");
-  EXPECT_EQ(expectSamePlan(varaha, true, "cheapest", "varaha")["outcome"], "found");
+  // From a new mag: the dialogue's own example of a target it cannot reach; one that every
+  // feeding overshoots, as each raises more than def; and, with a narrow beam, one where the
+  // cheapest search ends as varaha, not nandin: varaha planned with --form.
+  const auto fromNew = [](const char* target) {
+    return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target)};
+  };
+  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), true)["outcome"], "gave-up");
+  EXPECT_EQ(expectSamePlan(fromNew("8/0/0/0"), false)["outcome"], "impossible");
+  EXPECT_EQ(expectSamePlan(fromNew("30/70/70/30"), true, "cheapest", "varaha")["outcome"], "found");
 }
 
 TEST(PlanCommandTest, RefusesTheTargetsAndMagsTheDialogueRefuses) {

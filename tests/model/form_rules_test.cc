@@ -16,9 +16,8 @@ namespace {
 TEST(FormRulesTest, ExclusionsAndTheirReasons) {
   for (const auto& row : testing::caseRows("exclusions.txt")) {
     SCOPED_TRACE(row.at(0) + " | " + row.at(1) + " | " + row.at(2) + " | " + row.at(3));
-    std::istringstream player(row.at(0));
     testing::PlanCase c;
-    player >> c.charClass >> c.section;
+    std::istringstream(row.at(0)) >> c.charClass >> c.section;
     c.target = testing::targetOf(row.at(1));
     const MagState start = testing::magOf(row.at(2));
     const auto excluded = excludedForms(testing::playerOf(c), start);

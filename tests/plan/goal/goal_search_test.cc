@@ -83,8 +83,7 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
   EXPECT_GT(firstGaveUp, 3);
   EXPECT_GT(formsSeen, 300);
   EXPECT_TRUE(formOutcomes[0] > 100 && formOutcomes[1] > 10 && formOutcomes[2] > 30)
-      << formOutcomes[0] << " found, " << formOutcomes[1] << " none, " << formOutcomes[2]
-      << " excluded";
+      << formOutcomes[0] << " found, " << formOutcomes[1] << " none, " << formOutcomes[2];
 }
 
 std::vector<Item> itemsOf(const Plan& plan) {
