@@ -1,7 +1,7 @@
-// The web page's requests answered by the native build of the same request code, for the browser
-// test to compare the page with: reads one request from standard input and prints the answer of
+// The web page's requests answered by the native build of the same request code, for the schema
+// test to validate: reads one request from standard input and prints the answer of
 // planJson (plan files written into a temporary directory of its own) or, with the argument
-// "forms", of formsJson; with the argument "catalog", prints the catalog the requests name from.
+// "forms", of formsJson.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,10 +13,6 @@
 #include "web/plan_request.h"
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::string_view(argv[1]) == "catalog") {
-    std::cout << ostrel::web::catalogJson() << '\n';
-    return 0;
-  }
   const std::string request(std::istreambuf_iterator<char>(std::cin), {});
   if (argc > 1 && std::string_view(argv[1]) == "forms") {
     std::cout << ostrel::web::formsJson(request) << '\n';

@@ -35,8 +35,7 @@ CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "brows
 
 
 class Results:
-    def __init__(self):
-        self.passed = self.failed = 0
+    passed = failed = 0
 
     def check(self, name, ok, detail=""):
         self.passed += bool(ok)
@@ -110,11 +109,10 @@ def serve(site):
 def start_browser(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                     "--disable-background-networking", "--disable-component-update",
-                     "--disable-sync", "--no-first-run", f"--user-data-dir={profile}",
-                     "--window-size=1200,1400"):
-        options.add_argument(argument)
+    for argument in ("headless=new", "no-sandbox", "disable-dev-shm-usage", "no-first-run",
+                     "disable-background-networking", "disable-component-update", "disable-sync",
+                     f"user-data-dir={profile}", "window-size=1200,1400"):
+        options.add_argument("--" + argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
@@ -138,27 +136,23 @@ def clear_timings(driver):
                           " d.ms = ''; d.formsMs = '';")
 
 
-def set_field(driver, field_id, value):
-    field = driver.find_element(By.ID, field_id)
-    field.clear()
-    field.send_keys(str(value))
-
-
 def fill_and_plan(driver, request, wait=True):
     select = lambda element_id, value: Select(driver.find_element(By.ID, element_id)) \
         .select_by_value(str(value))
+    def set_field(field_id, value):
+        driver.find_element(By.ID, field_id).clear()
+        driver.find_element(By.ID, field_id).send_keys(str(value))
     select("section-id", request["sectionId"])
     select("char-class", request["charClass"])
-    start = request["start"]
-    kind = "new" if start is None else "grown"
+    kind = "new" if request["start"] is None else "grown"
     driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
-    for key, value in (start or {}).items():
+    for key, value in (request["start"] or {}).items():
         if key == "type":
             select("form", value)
         else:
-            set_field(driver, f"start-{key}", value)
+            set_field(f"start-{key}", value)
     for stat in STATS:
-        set_field(driver, f"target-{stat}", request["target"][stat])
+        set_field(f"target-{stat}", request["target"][stat])
     select("goal", request["goal"])
     if request["goal"] != "first":
         select("final-form", "any" if request["form"] is None else request["form"])
