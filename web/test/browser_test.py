@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""Drives ostrel's web page in headless Chromium and checks it against the console program.
-
-Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
-lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
-rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
-there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
-no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
-failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
-"""
+# Drives ostrel's web page in headless Chromium and checks it against the console program.
+#
+# Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
+# lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
+# rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
+# there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
+# no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
+# failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
 import argparse
 import functools
 import http.server
@@ -34,12 +33,9 @@ FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
 
 
-class Results:
-    passed = failed = 0
-
+class Results(list):
     def check(self, name, ok, detail=""):
-        self.passed += bool(ok)
-        self.failed += not ok
+        self.append(bool(ok))
         print(f"ok - {name}" if ok else f"FAIL - {name}: {detail}")
 
 
@@ -121,8 +117,7 @@ def wait_for(driver, script, timeout=120):
     WebDriverWait(driver, timeout).until(lambda d: d.execute_script("return " + script))
 
 
-def wait_ready(driver):
-    wait_for(driver, "document.querySelector('#section-id option') !== null", 30)
+READY = "document.querySelector('#section-id option') !== null"
 
 
 def wait_answer(driver):
@@ -131,17 +126,20 @@ def wait_answer(driver):
                      " || !document.getElementById('refusal').hidden")
 
 
-def clear_timings(driver):
+def plan_with(driver, button, wait=True):
+    """Clicks a button that plans, its answer's timings cleared first so that the wait sees it."""
     driver.execute_script("const d = document.getElementById('status').dataset;"
                           " d.ms = ''; d.formsMs = '';")
+    button.click()
+    if wait:
+        wait_answer(driver)
 
 
 def fill_and_plan(driver, request, wait=True):
     select = lambda element_id, value: Select(driver.find_element(By.ID, element_id)) \
         .select_by_value(str(value))
-    def set_field(field_id, value):
-        driver.find_element(By.ID, field_id).clear()
-        driver.find_element(By.ID, field_id).send_keys(str(value))
+    set_field = lambda field_id, value: (field := driver.find_element(By.ID, field_id)).clear() \
+        or field.send_keys(str(value))
     select("section-id", request["sectionId"])
     select("char-class", request["charClass"])
     kind = "new" if request["start"] is None else "grown"
@@ -156,10 +154,7 @@ def fill_and_plan(driver, request, wait=True):
     select("goal", request["goal"])
     if request["goal"] != "first":
         select("final-form", "any" if request["form"] is None else request["form"])
-    clear_timings(driver)
-    driver.find_element(By.ID, "plan-button").click()
-    if wait:
-        wait_answer(driver)
+    plan_with(driver, driver.find_element(By.ID, "plan-button"), wait)
 
 
 def text_of(driver, element_id):
@@ -257,9 +252,8 @@ def check_forms_listing(driver, results, ostrel, case):
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
     """Plans for the costlier form chosen in the listing."""
     form = str(case["choose"])
-    clear_timings(driver)
-    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{form}"] button').click()
-    wait_answer(driver)
+    plan_with(driver, driver.find_element(By.CSS_SELECTOR,
+                                          f'#forms-reached tr[data-form="{form}"] button'))
     results.check("choosing a form sets the final form",
                   Select(driver.find_element(By.ID, "final-form")).first_selected_option
                   .get_attribute("value") == form)
@@ -290,7 +284,7 @@ def check_ticks_survive_reload(driver, results):
     boxes[2].click()
     driver.refresh()
     # The page plans the last request again when it opens.
-    wait_ready(driver)
+    wait_for(driver, READY, 30)
     wait_answer(driver)
     ticked = driver.execute_script("return [...document.querySelectorAll('#runs input')]"
                                    ".flatMap((b, i) => b.checked ? [i] : [])")
@@ -308,7 +302,7 @@ def screenshots(driver, name):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description="The web page against the console program")
     parser.add_argument("--site", required=True, type=pathlib.Path)
     parser.add_argument("--ostrel", required=True, type=pathlib.Path)
     args = parser.parse_args()
@@ -322,7 +316,7 @@ def main():
         driver = start_browser(pathlib.Path(scratch) / "profile")
         try:
             driver.get(f"{origin}/index.html")
-            wait_ready(driver)
+            wait_for(driver, READY, 30)
             driver.shots = site / "screenshots"
             driver.shots.mkdir(exist_ok=True)
             for case in map(json.loads, CASES.open(encoding="utf-8")):
@@ -352,8 +346,8 @@ def main():
         finally:
             driver.quit()
             server.shutdown()
-    print(f"{results.passed} passed, {results.failed} failed")
-    return 1 if results.failed else 0
+    print(f"{results.count(True)} passed, {results.count(False)} failed")
+    return 1 if False in results else 0
 
 
 if __name__ == "__main__":
