@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""The status line of a long goal search, run on a pseudo-terminal of 60 columns: it is shown,
-it never wraps, and it is gone from the screen before anything else is printed, on every surface
-and with standard output on the terminal or on a pipe.
-Usage: progress_line_test.py OSTREL"""
+# The status line of a long goal search, run on a pseudo-terminal of 60 columns: it is shown,
+# it never wraps, and it is gone from the screen before anything else is printed, on every surface
+# and with standard output on the terminal or on a pipe.
+# Usage: progress_line_test.py OSTREL
 import fcntl, os, pty, struct, subprocess, sys, tempfile, termios
 
 WIDTH = 60
@@ -59,13 +59,12 @@ def main():
     for args, answers, out_on_terminal in CASES:
         with tempfile.TemporaryDirectory() as directory:
             status, shown, piped = run(sys.argv[1], args, answers, out_on_terminal, directory)
-        left = [line for line in screen(shown) if "searching:" in line]
-        problems = [f"status {status}"] if status != 0 else []
-        if "searching:" not in shown:
-            problems.append("no status line was shown")
-        problems += [f"left on the screen: {line!r}" for line in left]
-        if "searching:" in piped or (not out_on_terminal and "complete in" not in piped):
-            problems.append("standard output is not the plan alone")
+        problems = [problem for failed, problem in (
+            (status != 0, f"status {status}"), ("searching:" not in shown, "no status line shown"),
+            ("searching:" in piped or (not out_on_terminal and "complete in" not in piped),
+             "standard output is not the plan alone")) if failed]
+        problems += [f"left on the screen: {line!r}"
+                     for line in screen(shown) if "searching:" in line]
         for problem in problems:
             print(f"ostrel {' '.join(args)}: {problem}")
         failures += len(problems)

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Validates the JSON documents of `ostrel plan`, `feed` and `forms`, and of the web page's
-answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL SCHEMA_DIR
-CASES_DIR. The documents: each row of schema_documents.jsonl, a command line (exit status checked)
-or a page request answered by the native build of the page's requests. Each edit of
-schema_mutations.jsonl must make the first document of its kind one the schema refuses.
-"""
+# Validates the JSON documents of `ostrel plan`, `feed` and `forms`, and of the web page's
+# answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL
+# SCHEMA_DIR CASES_DIR. The documents: each row of schema_documents.jsonl, a command line (exit
+# status checked) or a page request answered by the native build of the page's requests. Each
+# edit of schema_mutations.jsonl must make the first document of its kind one the schema refuses.
 import copy
 import json
 import pathlib
@@ -18,16 +17,11 @@ import jsonschema
 warnings.simplefilter("ignore", DeprecationWarning)  # RefResolver: the one API of every version
 
 
-def validators_in(schema_dir):
-    validators = {}
-    for name in ("plan", "feed", "forms"):
-        path = schema_dir / f"{name}.schema.json"
-        schema = json.loads(path.read_text())
-        cls = jsonschema.validators.validator_for(schema)
-        cls.check_schema(schema)
-        resolver = jsonschema.RefResolver(base_uri=path.as_uri(), referrer=schema)
-        validators[name] = cls(schema, resolver=resolver)
-    return validators
+def validator_of(path):
+    schema = json.loads(path.read_text())
+    cls = jsonschema.validators.validator_for(schema)
+    cls.check_schema(schema)
+    return cls(schema, resolver=jsonschema.RefResolver(base_uri=path.as_uri(), referrer=schema))
 
 
 def document_of(case, ostrel, tool, work):
@@ -36,11 +30,10 @@ def document_of(case, ostrel, tool, work):
     args = [tool, case["kind"]] if page else [ostrel] + case["args"]
     run = subprocess.run(args, input=json.dumps(case.get("page")), cwd=work, capture_output=True,
                          text=True, check=False)
-    if page:
-        return json.loads(run.stdout).get("document", f"no document in {run.stdout}")
-    if run.returncode != case["status"]:
+    if not page and run.returncode != case["status"]:
         return f"status {run.returncode}, wanted {case['status']}"
-    return json.loads(run.stdout)
+    return json.loads(run.stdout).get("document", f"no document in {run.stdout}") if page \
+        else json.loads(run.stdout)
 
 
 def edited(document, edits):
@@ -67,7 +60,8 @@ def edited(document, edits):
 def main():
     ostrel, tool = (str(pathlib.Path(arg).resolve()) for arg in sys.argv[1:3])
     schema_dir, cases_dir = (pathlib.Path(arg).resolve() for arg in sys.argv[3:5])
-    validators = validators_in(schema_dir)
+    validators = {name: validator_of(schema_dir / f"{name}.schema.json")
+                  for name in ("plan", "feed", "forms")}
     rows = lambda name: [json.loads(line) for line in (cases_dir / name).open()]
     cases, mutations = rows("schema_documents.jsonl"), rows("schema_mutations.jsonl")
     documents, failures = {}, []

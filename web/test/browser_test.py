@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""Drives ostrel's web page in headless Chromium and checks it against the console program.
-
-Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
-lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
-rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
-there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
-no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
-failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
-"""
+# Drives ostrel's web page in headless Chromium and checks it against the console program.
+#
+# Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
+# lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
+# rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
+# there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
+# no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
+# failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
 import argparse
 import functools
 import http.server
@@ -34,13 +33,9 @@ FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
 
 
-class Results:
-    def __init__(self):
-        self.passed = self.failed = 0
-
+class Results(list):
     def check(self, name, ok, detail=""):
-        self.passed += bool(ok)
-        self.failed += not ok
+        self.append(bool(ok))
         print(f"ok - {name}" if ok else f"FAIL - {name}: {detail}")
 
 
@@ -110,11 +105,10 @@ def serve(site):
 def start_browser(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                     "--disable-background-networking", "--disable-component-update",
-                     "--disable-sync", "--no-first-run", f"--user-data-dir={profile}",
-                     "--window-size=1200,1400"):
-        options.add_argument(argument)
+    for argument in ("headless=new", "no-sandbox", "disable-dev-shm-usage", "no-first-run",
+                     "disable-background-networking", "disable-component-update", "disable-sync",
+                     f"user-data-dir={profile}", "window-size=1200,1400"):
+        options.add_argument("--" + argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
@@ -123,8 +117,7 @@ def wait_for(driver, script, timeout=120):
     WebDriverWait(driver, timeout).until(lambda d: d.execute_script("return " + script))
 
 
-def wait_ready(driver):
-    wait_for(driver, "document.querySelector('#section-id option') !== null", 30)
+READY = "document.querySelector('#section-id option') !== null"
 
 
 def wait_answer(driver):
@@ -133,39 +126,35 @@ def wait_answer(driver):
                      " || !document.getElementById('refusal').hidden")
 
 
-def clear_timings(driver):
+def plan_with(driver, button, wait=True):
+    """Clicks a button that plans, its answer's timings cleared first so that the wait sees it."""
     driver.execute_script("const d = document.getElementById('status').dataset;"
                           " d.ms = ''; d.formsMs = '';")
-
-
-def set_field(driver, field_id, value):
-    field = driver.find_element(By.ID, field_id)
-    field.clear()
-    field.send_keys(str(value))
+    button.click()
+    if wait:
+        wait_answer(driver)
 
 
 def fill_and_plan(driver, request, wait=True):
     select = lambda element_id, value: Select(driver.find_element(By.ID, element_id)) \
         .select_by_value(str(value))
+    set_field = lambda field_id, value: (field := driver.find_element(By.ID, field_id)).clear() \
+        or field.send_keys(str(value))
     select("section-id", request["sectionId"])
     select("char-class", request["charClass"])
-    start = request["start"]
-    kind = "new" if start is None else "grown"
+    kind = "new" if request["start"] is None else "grown"
     driver.find_element(By.CSS_SELECTOR, f'input[name="mag-kind"][value="{kind}"]').click()
-    for key, value in (start or {}).items():
+    for key, value in (request["start"] or {}).items():
         if key == "type":
             select("form", value)
         else:
-            set_field(driver, f"start-{key}", value)
+            set_field(f"start-{key}", value)
     for stat in STATS:
-        set_field(driver, f"target-{stat}", request["target"][stat])
+        set_field(f"target-{stat}", request["target"][stat])
     select("goal", request["goal"])
     if request["goal"] != "first":
         select("final-form", "any" if request["form"] is None else request["form"])
-    clear_timings(driver)
-    driver.find_element(By.ID, "plan-button").click()
-    if wait:
-        wait_answer(driver)
+    plan_with(driver, driver.find_element(By.ID, "plan-button"), wait)
 
 
 def text_of(driver, element_id):
@@ -263,9 +252,8 @@ def check_forms_listing(driver, results, ostrel, case):
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
     """Plans for the costlier form chosen in the listing."""
     form = str(case["choose"])
-    clear_timings(driver)
-    driver.find_element(By.CSS_SELECTOR, f'#forms-reached tr[data-form="{form}"] button').click()
-    wait_answer(driver)
+    plan_with(driver, driver.find_element(By.CSS_SELECTOR,
+                                          f'#forms-reached tr[data-form="{form}"] button'))
     results.check("choosing a form sets the final form",
                   Select(driver.find_element(By.ID, "final-form")).first_selected_option
                   .get_attribute("value") == form)
@@ -291,12 +279,11 @@ def check_progress_line(driver, results, request):
 
 
 def check_ticks_survive_reload(driver, results):
-    boxes = driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")
-    boxes[0].click()
-    boxes[2].click()
+    for box in driver.find_elements(By.CSS_SELECTOR, "#runs input[type=checkbox]")[0:3:2]:
+        box.click()
     driver.refresh()
     # The page plans the last request again when it opens.
-    wait_ready(driver)
+    wait_for(driver, READY, 30)
     wait_answer(driver)
     ticked = driver.execute_script("return [...document.querySelectorAll('#runs input')]"
                                    ".flatMap((b, i) => b.checked ? [i] : [])")
@@ -314,7 +301,7 @@ def screenshots(driver, name):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description="The web page against the console program")
     parser.add_argument("--site", required=True, type=pathlib.Path)
     parser.add_argument("--ostrel", required=True, type=pathlib.Path)
     args = parser.parse_args()
@@ -328,7 +315,7 @@ def main():
         driver = start_browser(pathlib.Path(scratch) / "profile")
         try:
             driver.get(f"{origin}/index.html")
-            wait_ready(driver)
+            wait_for(driver, READY, 30)
             driver.shots = site / "screenshots"
             driver.shots.mkdir(exist_ok=True)
             for case in map(json.loads, CASES.open(encoding="utf-8")):
@@ -358,8 +345,8 @@ def main():
         finally:
             driver.quit()
             server.shutdown()
-    print(f"{results.passed} passed, {results.failed} failed")
-    return 1 if results.failed else 0
+    print(f"{results.count(True)} passed, {results.count(False)} failed")
+    return 1 if False in results else 0
 
 
 if __name__ == "__main__":
