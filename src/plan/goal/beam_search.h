@@ -20,12 +20,19 @@ namespace ostrel {
 // Which feeding tables the bound on what is still needed may use: the current form's only (bold,
 // and often the better guide, though not a true bound once the form changes) or every table the
 // mag can still reach (a true lower bound). Either also drops the states whose bound shows that
-// they cannot beat the best plan found.
-enum class Ranking { kCurrentTable, kReachableTables };
+// they cannot beat the best plan found. A third ranking, every reachable table with the bars the
+// items lower counted too (makeRankingGuide), is bolder still, and no bound either.
+enum class Ranking { kCurrentTable, kReachableTables, kReachableNet };
 
 struct BeamOptions {
   Goal goal = Goal::kCheapest;  // cheapest or fewest
   Ranking ranking = Ranking::kReachableTables;
+  // The ranking's bound is scaled by this (with kCurrentTable or kReachableNet only): below 1 it
+  // favours the states that spent less so far.
+  double rankingWeight = 1.0;
+  // At most this many of the states a form keeps share their stats (other states fill the rest
+  // of the width when too few differ), which keeps the beam on more routes; 0: no such limit.
+  std::int32_t sameStatsCap = 0;
   std::int32_t width = 500;     // states kept per form and number of feedings
   std::optional<MagType> form;  // the form the plan must end in
   bool everyForm = false;       // look on for every form's best plan
@@ -43,7 +50,9 @@ struct BeamResult {
   std::int32_t layers = 0;  // the number of feedings searched to
 };
 
-// Runs the beam search from `start` to `request.target`, for the request's player.
+// Runs the beam search from `start` to `request.target`, for the request's player; for the
+// cheapest plan of any or one form, the few searches of kCheapestPasses in turn, the options
+// giving the widest one's width.
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 

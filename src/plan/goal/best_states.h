@@ -47,35 +47,89 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
 class BestStates {
  public:
   // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
-  // among them, in an order that depends only on `states`.
-  void keep(std::vector<BeamNode>& states, std::size_t width) {
-    const std::size_t count = states.size();
-    std::size_t wanted = std::min(count, width + width / 4 + 16);
-    for (;;) {
-      if (wanted < count) {
-        pickBest(states, wanted);
-        mergeCopies(picked_);
-      } else {
-        mergeCopies(states);
-      }
-      if (distinct_.size() >= width || wanted == count) break;
-      wanted = std::min(count, wanted * 2);
-    }
-    if (distinct_.size() > width) {
-      // A lambda rather than the function itself, so that the sorting inlines it.
-      const auto before = [](const BeamNode& a, const BeamNode& b) { return rankedBefore(a, b); };
-      std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(width),
+  // among them, in an order that depends only on `states`. With a `sameStatsCap`, it takes them
+  // in order from the best `kSpreadPool` times `width`, skipping a state when `sameStatsCap`
+  // states of the same stats are taken already, and fills what is left of the width in order
+  // with the states skipped.
+  void keep(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap = 0) {
+    const std::size_t pool = sameStatsCap == 0 ? width : width * kSpreadPool;
+    mergeBest(states, pool);
+    if (distinct_.size() > pool) {
+      std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(pool),
                        distinct_.end(), before);
-      distinct_.resize(width);
+      distinct_.resize(pool);
       // In order, not as nth_element leaves them: the order of a layer breaks ties between equal
       // routes later on, and nth_element's order differs from one standard library to another
       // (the web page's from the console program's), while a sort by a strict order does not.
       std::sort(distinct_.begin(), distinct_.end(), before);
+    } else if (sameStatsCap != 0) {
+      std::sort(distinct_.begin(), distinct_.end(), before);
     }
-    states.assign(distinct_.begin(), distinct_.end());
+    if (distinct_.size() <= width) {
+      states.assign(distinct_.begin(), distinct_.end());
+      return;
+    }
+    spreadOut(states, width, sameStatsCap);
   }
 
  private:
+  static constexpr std::size_t kSpreadPool = 3;
+
+  // A lambda rather than the function itself, so that the sorting inlines it.
+  static constexpr auto before = [](const BeamNode& a, const BeamNode& b) {
+    return rankedBefore(a, b);
+  };
+
+  // The best copies of at least `wanted` of the best distinct states of `states` (or of all of
+  // them) into distinct_.
+  void mergeBest(const std::vector<BeamNode>& states, std::size_t wanted) {
+    const std::size_t count = states.size();
+    std::size_t picking = std::min(count, wanted + wanted / 4 + 16);
+    for (;;) {
+      if (picking < count) {
+        pickBest(states, picking);
+        mergeCopies(picked_);
+      } else {
+        mergeCopies(states);
+      }
+      if (distinct_.size() >= wanted || picking == count) break;
+      picking = std::min(count, picking * 2);
+    }
+  }
+
+  // `width` of the states of distinct_ (more than `width`, in order) into `states`, at most
+  // `sameStatsCap` of any stats first, then the others in order.
+  void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap) {
+    std::size_t size = 64;
+    while (size < distinct_.size() * 2) size *= 2;
+    if (size > slots_.size()) {
+      slots_.assign(size, Slot{});
+      epoch_ = 0;
+    }
+    ++epoch_;
+    const std::size_t mask = size - 1;
+    states.clear();
+    picked_.clear();  // the states skipped
+    for (const BeamNode& node : distinct_) {
+      const std::uint64_t stats = node.statsAndBars & kStatsBytes;
+      std::size_t slot = hashState(node.type, stats) & mask;
+      while (slots_[slot].epoch == epoch_ && slots_[slot].key != stats) slot = (slot + 1) & mask;
+      Slot& at = slots_[slot];
+      if (at.epoch != epoch_) at = Slot{stats, 0, epoch_};
+      // Here a slot's index counts the states of its stats taken.
+      if (at.index < sameStatsCap && states.size() < width) {
+        ++at.index;
+        states.push_back(node);
+      } else {
+        picked_.push_back(node);
+      }
+    }
+    for (std::size_t i = 0; states.size() < width; ++i) states.push_back(picked_[i]);
+  }
+
+  // The stats in a word of stats and bars (search_state.h).
+  static constexpr std::uint64_t kStatsBytes = 0xFFFFFFFFULL;
+
   // Some of the best states into picked_: at least `wanted` of them, and with every state that
   // ranks before one picked. They are counted by rank into buckets of equal span, and picked
   // up to the bucket that holds the wanted-th best, which is quicker than finding it exactly.

@@ -2,13 +2,19 @@
 #include "plan/goal/bound_table.h"
 
 #include <bit>
+#include <vector>
 
 #include "model/feeding.h"
 
 namespace ostrel {
 
-BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs)
-    : reach_(reach), costs_(costs) {
+BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
+                       double weight)
+    : reach_(reach),
+      costs_(costs),
+      countLosses_(ranking == Ranking::kReachableNet),
+      weight_(weight),
+      ownGuide_(countLosses_ || weight != 1.0) {
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
       TableSet reachable = 0;
@@ -47,13 +53,17 @@ void BoundTable::make(MagType type, int bracket, bool trueBound) {
   std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
   if (index >= 0) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
+  const bool guide = !trueBound && ownGuide_;
   index = 0;
-  while (index < static_cast<std::int32_t>(boundTables_.size()) && boundTables_[index] != tables) {
+  while (index < static_cast<std::int32_t>(boundTables_.size()) &&
+         (boundTables_[index] != tables || isGuide_[index] != guide)) {
     ++index;
   }
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
-    bounds_.push_back(makeCostBound(tables, costs_));
+    isGuide_.push_back(guide);
+    bounds_.push_back(guide ? makeRankingGuide(tables, costs_, countLosses_, weight_)
+                            : makeCostBound(tables, costs_));
   }
 }
 

@@ -18,14 +18,16 @@ namespace ostrel {
 
 class BoundTable {
  public:
-  BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs);
+  // `weight` scales the ranking's bound (BeamOptions::rankingWeight).
+  BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs, double weight);
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
   // bracket is its parent's or the next.
   void prepareFor(const std::vector<BeamNode>& layer);
 
-  // A bound made by prepareFor: the ranking's, or the true one.
+  // A bound made by prepareFor: the ranking's (a guide rather than a bound when it counts losses
+  // or is weighted), or the true one.
   const CostBound& prepared(MagType type, int bracket, bool trueBound) const {
     return bounds_[trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket]];
   }
@@ -39,7 +41,11 @@ class BoundTable {
   TableSet trueTables_[kMagTypeCount][kBracketCount]{};
   std::int32_t rankingIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
   std::int32_t trueIndex_[kMagTypeCount][kBracketCount]{};
+  bool countLosses_;  // the ranking counts the bars the items lower
+  double weight_;
+  bool ownGuide_;  // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;
+  std::vector<bool> isGuide_;  // per bound made: a ranking guide
   std::vector<CostBound> bounds_;
 };
 

@@ -3,7 +3,8 @@
 // (weak duality), and the best of the corners is the programme's value. With four variables a
 // corner is where four of the constraints hold with equality, and after dropping the items that
 // another item beats on every bar for no more cost there are a couple of dozen constraints, so
-// every choice of four is simply tried.
+// every choice of four is simply tried. The ranking guides are made the same way from the items'
+// net bar changes.
 #include "plan/goal/cost_bound.h"
 
 #include <algorithm>
@@ -52,26 +53,26 @@ bool solve(const Constraint* rows[4], std::array<double, 4>& y) {
   return true;
 }
 
-}  // namespace
-
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
-  CostBound bound;
+// The items of `tables` as constraints, their bar changes counted by `gainOf`, less the items
+// another beats; then y >= 0, and y = 0 for a stat no item raises. Sets `raised`.
+template <class GainOf>
+std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, GainOf gainOf,
+                                      std::uint8_t& raised) {
   std::vector<Constraint> items;
+  raised = 0;
   for (FeedTable table = 0; table < kFeedTableCount; ++table) {
     if (((tables >> table) & 1U) == 0) continue;
     for (Item item = 0; item < kFedItemCount; ++item) {
       const StatDelta& d = kFeedTable[table][item];
-      Constraint row{
-          {static_cast<double>(std::max(d.def, 0)), static_cast<double>(std::max(d.pow, 0)),
-           static_cast<double>(std::max(d.dex, 0)), static_cast<double>(std::max(d.mind, 0))},
-          costs[item]};
+      const std::int32_t gains[4] = {d.def, d.pow, d.dex, d.mind};
+      Constraint row{{}, costs[item]};
       for (int stat = 0; stat < 4; ++stat) {
-        if (row.gain[stat] > 0) bound.raised |= 1U << stat;
+        row.gain[stat] = static_cast<double>(gainOf(stat, gains[stat]));
+        if (row.gain[stat] > 0) raised |= 1U << stat;
       }
       items.push_back(row);
     }
   }
-
   // Keep the items no other beats (of two equal ones, the first).
   std::vector<Constraint> rows;
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -89,12 +90,17 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
     Constraint floor{{0, 0, 0, 0}, 0};
     floor.gain[stat] = -1;
     rows.push_back(floor);
-    if (((bound.raised >> stat) & 1U) == 0) {
+    if (((raised >> stat) & 1U) == 0) {
       floor.gain[stat] = 1;
       rows.push_back(floor);
     }
   }
+  return rows;
+}
 
+// The corners of the dual programme of `rows`, less those another corner matches or beats.
+std::vector<double> cornersOf(const std::vector<Constraint>& rows) {
+  std::vector<double> corners;
   constexpr double kSlack = 1e-9;
   const std::size_t n = rows.size();
   for (std::size_t a = 0; a < n; ++a) {
@@ -114,14 +120,14 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
           }
           if (!feasible) continue;
           bool known = false;
-          for (std::size_t i = 0; i < bound.corners.size() && !known; i += 4) {
-            known = std::fabs(bound.corners[i] - y[0]) < kSlack &&
-                    std::fabs(bound.corners[i + 1] - y[1]) < kSlack &&
-                    std::fabs(bound.corners[i + 2] - y[2]) < kSlack &&
-                    std::fabs(bound.corners[i + 3] - y[3]) < kSlack;
+          for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
+            known = std::fabs(corners[i] - y[0]) < kSlack &&
+                    std::fabs(corners[i + 1] - y[1]) < kSlack &&
+                    std::fabs(corners[i + 2] - y[2]) < kSlack &&
+                    std::fabs(corners[i + 3] - y[3]) < kSlack;
           }
           if (known) continue;
-          for (double value : y) bound.corners.push_back(std::max(value, 0.0) * (1 - kSlack));
+          for (double value : y) corners.push_back(std::max(value, 0.0) * (1 - kSlack));
         }
       }
     }
@@ -129,7 +135,7 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
   // Needs are never negative, so a corner that another matches or beats on all four values
   // never gives the largest product.
   std::vector<double> kept;
-  const std::size_t count = bound.corners.size() / 4;
+  const std::size_t count = corners.size() / 4;
   for (std::size_t i = 0; i < count; ++i) {
     bool beaten = false;
     for (std::size_t j = 0; j < count && !beaten; ++j) {
@@ -137,15 +143,43 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
       bool atLeast = true;
       bool equal = true;
       for (int k = 0; k < 4; ++k) {
-        atLeast = atLeast && bound.corners[j * 4 + k] >= bound.corners[i * 4 + k];
-        equal = equal && bound.corners[j * 4 + k] == bound.corners[i * 4 + k];
+        atLeast = atLeast && corners[j * 4 + k] >= corners[i * 4 + k];
+        equal = equal && corners[j * 4 + k] == corners[i * 4 + k];
       }
       beaten = atLeast && (!equal || j < i);
     }
-    if (!beaten) kept.insert(kept.end(), &bound.corners[i * 4], &bound.corners[i * 4 + 4]);
+    if (!beaten) kept.insert(kept.end(), &corners[i * 4], &corners[i * 4 + 4]);
   }
-  bound.corners = kept;
+  return kept;
+}
+
+}  // namespace
+
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
+  CostBound bound;
+  const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
+  bound.corners = cornersOf(constraintsOf(tables, costs, gained, bound.raised));
   return bound;
+}
+
+CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
+                           double weight) {
+  CostBound guide = makeCostBound(tables, costs);
+  if (countLosses) {
+    for (unsigned shortStats = 1; shortStats < 16; ++shortStats) {
+      // A stat on its target takes losses for free (its bar stops at 0), so it counts nothing.
+      const auto change = [shortStats](int stat, std::int32_t delta) {
+        return ((shortStats >> stat) & 1U) != 0 ? delta : 0;
+      };
+      std::uint8_t raised = 0;
+      guide.netCorners[shortStats] = cornersOf(constraintsOf(tables, costs, change, raised));
+    }
+  }
+  for (double& value : guide.corners) value *= weight;
+  for (std::vector<double>& corners : guide.netCorners) {
+    for (double& value : corners) value *= weight;
+  }
+  return guide;
 }
 
 }  // namespace ostrel

@@ -25,6 +25,10 @@ using ItemCosts = std::array<double, kFedItemCount>;
 struct CostBound {
   std::vector<double> corners;  // four values a corner
   std::uint8_t raised = 0;      // the stats (bit 0 def .. bit 3 mind) some item raises
+  // Only in a ranking guide that counts losses: by the stats still short of their targets (bit 0
+  // def .. bit 3 mind), the corners when the items' losses in those stats count against their
+  // gains. Empty in a bound.
+  std::array<std::vector<double>, 16> netCorners;
 
   // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
   // needs points that no item of the tables gives.
@@ -42,6 +46,13 @@ struct CostBound {
           def * corners[i] + pow * corners[i + 1] + dex * corners[i + 2] + mind * corners[i + 3];
       if (value > best) best = value;
     }
+    const unsigned shortStats = (need[0] > 0 ? 1U : 0U) | (need[1] > 0 ? 2U : 0U) |
+                                (need[2] > 0 ? 4U : 0U) | (need[3] > 0 ? 8U : 0U);
+    const std::vector<double>& net = netCorners[shortStats];
+    for (std::size_t i = 0; i < net.size(); i += 4) {
+      const double value = def * net[i] + pow * net[i + 1] + dex * net[i + 2] + mind * net[i + 3];
+      if (value > best) best = value;
+    }
     return best;
   }
 
@@ -50,6 +61,13 @@ struct CostBound {
 
 // The corners for the items of the tables in `tables`, each costing `costs`.
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
+
+// A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
+// (below 1 it favours the states that spent less so far) and, with `countLosses`, no less than
+// the cheapest mix whose net bar changes (losses taken off the gains) cover the stats still short.
+// A bar stops at 0, so a loss can cost less than it counts for here.
+CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
+                           double weight);
 
 // The bar points each stat of `mag` still needs to reach `target`.
 inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Target& target) {

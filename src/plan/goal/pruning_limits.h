@@ -54,7 +54,7 @@ class PruningLimits {
     if (Order::mayBeat(depth, cost, remaining, limit)) return false;
     // Only a true bound may drop a state: the current form's table may overstate the cost.
     if constexpr (Order::kBoundMeetsTheLimits) {
-      if (options_.ranking == Ranking::kCurrentTable) {
+      if (options_.ranking != Ranking::kReachableTables) {
         const double atLeast = bounds.prepared(type, bracket, true).of(need());
         return atLeast >= CostBound::kUnreachable || cost + wholeUnits(atLeast) >= limit;
       }
