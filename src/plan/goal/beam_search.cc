@@ -2,7 +2,7 @@
 // before, then cut down to the best states of each form. Its steps each have a file of their own:
 // the bounds (bound_table.h), the limits (pruning_limits.h), growing (layer_growth.h), keeping
 // (best_states.h), the way back (back_links.h) and the second thread (two_threads.h). The
-// cheapest plan runs a few such searches in turn (kCheapestPasses).
+// cheapest plan runs two such searches in turn (kCheapestPasses).
 #include "plan/goal/beam_search.h"
 
 #include <algorithm>
@@ -211,11 +211,12 @@ class BeamRun {
   BackLinks backLinks_;
 };
 
-// The cheapest plan's searches, run one after the other: narrow beams that rank and keep their
-// states each in its own way find cheaper plans together, in about the time of one beam twice as
-// wide, than that beam does alone. Its plans lose their way by chance as much as for want of
-// width: which state a beam keeps decides where it ends. Each search after the first only looks
-// for plans cheaper than the best found before it, which cuts most of its states early.
+// The cheapest plan's searches, run one after the other. Where a beam ends depends on which states
+// it keeps as much as on how many: a beam of half the width that spreads its states over more
+// stats and favours those that spent less, then a quarter-width one ranked by what the items'
+// losses cost too, find cheaper plans together than one beam of the full width, in about its
+// time. The second only looks for plans cheaper than the first one's, which cuts most of its
+// states early.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight
@@ -224,9 +225,7 @@ struct CheapestPass {
 };
 constexpr CheapestPass kCheapestPasses[] = {
     {Ranking::kCurrentTable, 0.9, 4, 2},
-    {Ranking::kCurrentTable, 0.85, 0, 4},
     {Ranking::kReachableNet, 1.0, 8, 4},
-    {Ranking::kCurrentTable, 0.85, 8, 4},
 };
 
 // The cheaper of the plans in `held` and `found`, form by form; on a tie, the one held.

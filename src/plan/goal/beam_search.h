@@ -51,8 +51,8 @@ struct BeamResult {
 };
 
 // Runs the beam search from `start` to `request.target`, for the request's player; for the
-// cheapest plan of any or one form, the few searches of kCheapestPasses in turn, the options
-// giving the widest one's width.
+// cheapest plan of any or one form, the two searches of kCheapestPasses in turn, narrower than
+// the options' width.
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 
