@@ -272,8 +272,6 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options) {
   if (options.goal == Goal::kFewest) return BeamRun<FewestOrder>(request, start, options).run();
-  // The listing of the forms looks for every form's best plan in one beam as it did.
-  if (options.everyForm) return BeamRun<CheapestOrder>(request, start, options).run();
   return cheapestSearches(request, start, options);
 }
 
