@@ -1,6 +1,7 @@
 // The choice of the states a layer keeps of one form: whatever the ranks, the copies and the
 // ties, it must keep exactly what merging every copy of a state (keeping the best) and then
-// taking the best `width` states would keep.
+// taking the best `width` states would keep; with a cap on the states of the same stats, the best
+// of the best three times `width` that the cap lets through, then the best of the others.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,14 +16,27 @@ namespace ostrel {
 namespace {
 
 // The plain way: every copy in order, the first copy of a state being its best, until `width`
-// states are kept.
-std::vector<BeamNode> keptByMergingAll(std::vector<BeamNode> states, std::size_t width) {
+// states are kept (of the first 3 * `width` states, at most `cap` of the same stats first).
+std::vector<BeamNode> keptByMergingAll(std::vector<BeamNode> states, std::size_t width,
+                                       std::size_t cap) {
   std::sort(states.begin(), states.end(), rankedBefore);
   std::set<std::uint64_t> seen;
-  std::vector<BeamNode> kept;
+  std::vector<BeamNode> best;
   for (const BeamNode& node : states) {
-    if (kept.size() < width && seen.insert(node.statsAndBars).second) kept.push_back(node);
+    if (best.size() < (cap == 0 ? width : 3 * width) && seen.insert(node.statsAndBars).second) {
+      best.push_back(node);
+    }
   }
+  std::multiset<std::uint64_t> stats;
+  std::vector<BeamNode> kept;
+  std::vector<BeamNode> skipped;
+  for (const BeamNode& node : best) {
+    const bool take = cap == 0 || stats.count(node.statsAndBars & 0xFFFFFFFF) < cap;
+    if (take && kept.size() < width) stats.insert(node.statsAndBars & 0xFFFFFFFF);
+    (take && kept.size() < width ? kept : skipped).push_back(node);
+  }
+  for (std::size_t i = 0; kept.size() < width && i < skipped.size(); ++i)
+    kept.push_back(skipped[i]);
   return kept;
 }
 
@@ -35,9 +49,9 @@ Fields fields(std::vector<BeamNode> nodes, bool sort) {
   return out;
 }
 
-// A layer of `count` states made from `distinct` states, the rank of a state being its bound
-// (drawn from `ranks` values, so that ranks tie often) plus its cost; copies of a state cost
-// different amounts, or the same from different parents.
+// A layer of `count` states made from `distinct` states, of 61 stats, the rank of a state being
+// its bound (drawn from `ranks` values, so that ranks tie often) plus its cost; copies of a state
+// cost different amounts, or the same from different parents.
 std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::uint64_t distinct,
                                 int ranks) {
   std::uniform_int_distribution<std::uint64_t> state(1, distinct);
@@ -47,10 +61,10 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
   for (double& value : boundOf) value = bound(random) * 100.0;
   std::vector<BeamNode> nodes;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint64_t key = state(random) * 0x0101010101ULL;
+    const std::uint64_t made = state(random);
+    const std::uint64_t key = (made % 61 + 1) * 0x01010101ULL | made << 32;
     const std::int32_t spent = cost(random) * 60;
-    nodes.push_back(
-        BeamNode{key, boundOf[key / 0x0101010101ULL] + spent, spent, backLink(i, 0), 3});
+    nodes.push_back(BeamNode{key, boundOf[made] + spent, spent, backLink(i, 0), 3});
   }
   return nodes;
 }
@@ -60,25 +74,28 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
 TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
   std::mt19937 random(11);
   BestStates best;
-  // States made, distinct states, rank values, states kept.
-  const std::tuple<std::size_t, std::uint64_t, int, std::size_t> cases[] = {
-      {5000, 4000, 1000, 500},  // few copies, ranks spread
-      {5000, 600, 1000, 500},   // most states made many times: the few picked hold too few
-      {5000, 520, 3, 500},      // ranks that nearly all tie, and barely more states than kept
-      {3000, 3000, 1, 500},     // every rank the same: one bucket
-      {300, 200, 50, 500},      // fewer states than kept
-      {2000, 1500, 20, 1},      // the one best state
-      {0, 1, 1, 16},            // nothing made
+  // States made, distinct states, rank values, states kept, cap on the states of the same stats.
+  const std::tuple<std::size_t, std::uint64_t, int, std::size_t, std::size_t> cases[] = {
+      {5000, 4000, 1000, 500, 0},  // few copies, ranks spread
+      {5000, 600, 1000, 500, 0},   // most states made many times: the few picked hold too few
+      {5000, 520, 3, 500, 0},      // ranks that nearly all tie, and barely more states than kept
+      {3000, 3000, 1, 500, 0},     // every rank the same: one bucket
+      {300, 200, 50, 500, 0},      // fewer states than kept
+      {2000, 1500, 20, 1, 0},      // the one best state
+      {0, 1, 1, 16, 0},            // nothing made
+      {5000, 4000, 1000, 500, 4},  // the cap leaves room for the others to fill
+      {5000, 4000, 1000, 100, 2},  // the cap alone fills the width
+      {3000, 3000, 1, 500, 8},     // every rank the same
   };
-  for (const auto& [count, distinct, ranks, width] : cases) {
+  for (const auto& [count, distinct, ranks, width, cap] : cases) {
     for (int round = 0; round < 5; ++round) {
       std::vector<BeamNode> states = madeLayer(random, count, distinct, ranks);
       std::vector<BeamNode> again = states;
-      const auto wanted = fields(keptByMergingAll(states, width), false);
-      best.keep(states, width);
+      const auto wanted = fields(keptByMergingAll(states, width, cap), true);
+      best.keep(states, width, cap);
       EXPECT_EQ(fields(states, true), wanted);
       BestStates fresh;
-      fresh.keep(again, width);
+      fresh.keep(again, width, cap);
       EXPECT_EQ(fields(again, false), fields(states, false));
     }
   }
