@@ -2,7 +2,7 @@
 // before, then cut down to the best states of each form. Its steps each have a file of their own:
 // the bounds (bound_table.h), the limits (pruning_limits.h), growing (layer_growth.h), keeping
 // (best_states.h), the way back (back_links.h) and the second thread (two_threads.h). The
-// cheapest plan runs two such searches in turn (kCheapestPasses).
+// cheapest plan runs three such searches in turn (kCheapestPasses).
 #include "plan/goal/beam_search.h"
 
 #include <algorithm>
@@ -214,9 +214,9 @@ class BeamRun {
 // The cheapest plan's searches, run one after the other. Where a beam ends depends on which states
 // it keeps as much as on how many: a beam of half the width that spreads its states over more
 // stats and favours those that spent less, then a quarter-width one ranked by what the items'
-// losses cost too, find cheaper plans together than one beam of the full width, in about its
-// time. The second only looks for plans cheaper than the first one's, which cuts most of its
-// states early.
+// losses cost too, then a quarter-width one ranked and kept plainly, find cheaper plans together
+// than one beam of the full width, in about its time. Each after the first only looks for plans
+// cheaper than the best found before it, which cuts most of its states early.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight
@@ -226,6 +226,7 @@ struct CheapestPass {
 constexpr CheapestPass kCheapestPasses[] = {
     {Ranking::kCurrentTable, 0.9, 4, 2},
     {Ranking::kReachableNet, 1.0, 8, 4},
+    {Ranking::kCurrentTable, 1.0, 0, 4},
 };
 
 // The cheaper of the plans in `held` and `found`, form by form; on a tie, the one held.
