@@ -29,32 +29,36 @@ bool beats(const Constraint& a, const Constraint& b) {
   return a.limit <= b.limit;
 }
 
-// Solves the four equalities; false when they do not meet in one point.
-bool solve(const Constraint* rows[4], std::array<double, 4>& y) {
+// Solves the equalities of `rows` in the stats `stats` (as many of each), the other stats' y
+// being 0; false when they do not meet in one point.
+bool solve(const Constraint* const rows[4], const int stats[4], int count,
+           std::array<double, 4>& y) {
   double m[4][5];
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) m[r][c] = rows[r]->gain[c];
-    m[r][4] = rows[r]->limit;
+  for (int r = 0; r < count; ++r) {
+    for (int c = 0; c < count; ++c) m[r][c] = rows[r]->gain[stats[c]];
+    m[r][count] = rows[r]->limit;
   }
-  for (int col = 0; col < 4; ++col) {
+  for (int col = 0; col < count; ++col) {
     int pivot = col;
-    for (int r = col + 1; r < 4; ++r) {
+    for (int r = col + 1; r < count; ++r) {
       if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
     }
     if (std::fabs(m[pivot][col]) < 1e-12) return false;
-    for (int c = 0; c < 5; ++c) std::swap(m[col][c], m[pivot][c]);
-    for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c <= count; ++c) std::swap(m[col][c], m[pivot][c]);
+    for (int r = 0; r < count; ++r) {
       if (r == col) continue;
       const double factor = m[r][col] / m[col][col];
-      for (int c = col; c < 5; ++c) m[r][c] -= factor * m[col][c];
+      for (int c = col; c <= count; ++c) m[r][c] -= factor * m[col][c];
     }
   }
-  for (int r = 0; r < 4; ++r) y[r] = m[r][4] / m[r][r];
+  y = {0, 0, 0, 0};
+  for (int r = 0; r < count; ++r) y[stats[r]] = m[r][count] / m[r][r];
   return true;
 }
 
 // The items of `tables` as constraints, their bar changes counted by `gainOf`, less the items
-// another beats; then y >= 0, and y = 0 for a stat no item raises. Sets `raised`.
+// another beats; then y >= 0 for the stats some item raises (`raised`, which it sets). The y of
+// the other stats is 0 (a need there makes the bound infinite anyway).
 template <class GainOf>
 std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, GainOf gainOf,
                                       std::uint8_t& raised) {
@@ -66,11 +70,15 @@ std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, G
       const StatDelta& d = kFeedTable[table][item];
       const std::int32_t gains[4] = {d.def, d.pow, d.dex, d.mind};
       Constraint row{{}, costs[item]};
+      bool gainsAny = false;
       for (int stat = 0; stat < 4; ++stat) {
         row.gain[stat] = static_cast<double>(gainOf(stat, gains[stat]));
         if (row.gain[stat] > 0) raised |= 1U << stat;
+        gainsAny = gainsAny || row.gain[stat] > 0;
       }
-      items.push_back(row);
+      // An item that gains nothing counted holds with room to spare for every y >= 0, so it is
+      // never one of the rows that meet in a corner.
+      if (gainsAny) items.push_back(row);
     }
   }
   // Keep the items no other beats (of two equal ones, the first).
@@ -84,61 +92,67 @@ std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, G
     }
     if (!beaten) rows.push_back(items[i]);
   }
-  // y >= 0 as -y <= 0; a stat no item raises gets y <= 0 too, so its y is 0 (a need there makes
-  // the bound infinite anyway).
+  // y >= 0 as -y <= 0.
   for (int stat = 0; stat < 4; ++stat) {
+    if (((raised >> stat) & 1U) == 0) continue;
     Constraint floor{{0, 0, 0, 0}, 0};
     floor.gain[stat] = -1;
     rows.push_back(floor);
-    if (((raised >> stat) & 1U) == 0) {
-      floor.gain[stat] = 1;
-      rows.push_back(floor);
-    }
   }
   return rows;
 }
 
-// The corners of the dual programme of `rows`, less those another corner matches or beats.
-std::vector<double> cornersOf(const std::vector<Constraint>& rows) {
+// The corners of the dual programme of `rows` in the stats `raised` (the others' y being 0), less
+// those another corner matches or beats: every choice of as many rows as stats is tried.
+std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised) {
   std::vector<double> corners;
   constexpr double kSlack = 1e-9;
-  const std::size_t n = rows.size();
-  for (std::size_t a = 0; a < n; ++a) {
-    for (std::size_t b = a + 1; b < n; ++b) {
-      for (std::size_t c = b + 1; c < n; ++c) {
-        for (std::size_t d = c + 1; d < n; ++d) {
-          const Constraint* chosen[4] = {&rows[a], &rows[b], &rows[c], &rows[d]};
-          std::array<double, 4> y{};
-          if (!solve(chosen, y)) continue;
-          bool feasible = true;
-          for (std::size_t r = 0; r < n && feasible; ++r) {
-            const double lhs = rows[r].gain[0] * y[0] + rows[r].gain[1] * y[1] +
-                               rows[r].gain[2] * y[2] + rows[r].gain[3] * y[3];
-            // Corners are slightly loosened by rounding; taking them a hair inside keeps the
-            // bound a true lower bound.
-            feasible = lhs <= rows[r].limit * (1 + kSlack) + kSlack;
-          }
-          if (!feasible) continue;
-          bool known = false;
-          for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
-            known = std::fabs(corners[i] - y[0]) < kSlack &&
-                    std::fabs(corners[i + 1] - y[1]) < kSlack &&
-                    std::fabs(corners[i + 2] - y[2]) < kSlack &&
-                    std::fabs(corners[i + 3] - y[3]) < kSlack;
-          }
-          if (known) continue;
-          for (double value : y) corners.push_back(std::max(value, 0.0) * (1 - kSlack));
-        }
-      }
+  int stats[4];
+  int count = 0;
+  for (int stat = 0; stat < 4; ++stat) {
+    if (((raised >> stat) & 1U) != 0) stats[count++] = stat;
+  }
+  const auto n = static_cast<int>(rows.size());
+  if (count == 0 || count > n) return corners;
+  int pick[4] = {0, 1, 2, 3};  // the rows chosen, the first `count`, in order
+  for (bool more = true; more;) {
+    const Constraint* chosen[4];
+    for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
+    int at = count;  // the next choice: the last pick that can move on, and those after it
+    while (at > 0 && pick[at - 1] == n - count + at - 1) --at;
+    more = at > 0;
+    if (more) {
+      ++pick[at - 1];
+      for (int i = at; i < count; ++i) pick[i] = pick[i - 1] + 1;
     }
+    std::array<double, 4> y{};
+    if (!solve(chosen, stats, count, y)) continue;
+    bool feasible = true;
+    for (const Constraint& row : rows) {
+      const double lhs =
+          row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
+      // Corners are slightly loosened by rounding; taking them a hair inside keeps the bound a
+      // true lower bound.
+      feasible = lhs <= row.limit * (1 + kSlack) + kSlack;
+      if (!feasible) break;
+    }
+    if (!feasible) continue;
+    bool known = false;
+    for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
+      known = std::fabs(corners[i] - y[0]) < kSlack && std::fabs(corners[i + 1] - y[1]) < kSlack &&
+              std::fabs(corners[i + 2] - y[2]) < kSlack &&
+              std::fabs(corners[i + 3] - y[3]) < kSlack;
+    }
+    if (known) continue;
+    for (double value : y) corners.push_back(std::max(value, 0.0) * (1 - kSlack));
   }
   // Needs are never negative, so a corner that another matches or beats on all four values
   // never gives the largest product.
   std::vector<double> kept;
-  const std::size_t count = corners.size() / 4;
-  for (std::size_t i = 0; i < count; ++i) {
+  const std::size_t cornerCount = corners.size() / 4;
+  for (std::size_t i = 0; i < cornerCount; ++i) {
     bool beaten = false;
-    for (std::size_t j = 0; j < count && !beaten; ++j) {
+    for (std::size_t j = 0; j < cornerCount && !beaten; ++j) {
       if (j == i) continue;
       bool atLeast = true;
       bool equal = true;
@@ -158,7 +172,8 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows) {
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
   CostBound bound;
   const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
-  bound.corners = cornersOf(constraintsOf(tables, costs, gained, bound.raised));
+  const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
+  bound.corners = cornersOf(rows, bound.raised);
   return bound;
 }
 
@@ -172,7 +187,8 @@ CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLo
         return ((shortStats >> stat) & 1U) != 0 ? delta : 0;
       };
       std::uint8_t raised = 0;
-      guide.netCorners[shortStats] = cornersOf(constraintsOf(tables, costs, change, raised));
+      const std::vector<Constraint> rows = constraintsOf(tables, costs, change, raised);
+      guide.netCorners[shortStats] = cornersOf(rows, raised);
     }
   }
   for (double& value : guide.corners) value *= weight;
