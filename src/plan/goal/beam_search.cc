@@ -216,7 +216,7 @@ class BeamRun {
 // stats and favours those that spent less, then a quarter-width one ranked by what the items'
 // losses cost too, then a quarter-width one ranked and kept plainly, find cheaper plans together
 // than one beam of the full width, in about its time. Each after the first only looks for plans
-// cheaper than the best found before it, which cuts most of its states early.
+// cheaper than the best of their form found before it, which cuts most of its states early.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight
@@ -236,18 +236,6 @@ void takeCheaper(std::optional<Plan>& held, const std::optional<Plan>& found) {
   }
 }
 
-// The best plan among `result`'s and `known` that the options take.
-const Plan* bestTaken(const BeamResult& result, const BeamOptions& options, const Plan* known) {
-  const Plan* best = known;
-  for (const std::optional<Plan>& plan : result.bestByForm) {
-    if (!plan || (options.form && plan->reached.type != *options.form)) continue;
-    if (best == nullptr || planScore(Goal::kCheapest, *plan) < planScore(Goal::kCheapest, *best)) {
-      best = &*plan;
-    }
-  }
-  return best;
-}
-
 BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
                             const BeamOptions& options) {
   BeamResult result;
@@ -257,7 +245,7 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
     search.rankingWeight = pass.weight;
     search.sameStatsCap = pass.sameStatsCap;
     search.width = std::max(options.width / pass.widthShare, 1);
-    search.known = bestTaken(result, options, options.known);
+    search.knownByForm = &result.bestByForm;
     const BeamResult found = BeamRun<CheapestOrder>(request, start, search).run();
     result.feedingsTried += found.feedingsTried;
     result.layers = std::max(result.layers, found.layers);

@@ -39,6 +39,8 @@ struct BeamOptions {
   std::int32_t maxFeedings = 3000;
   // A plan already known (the first-found one): the search only looks for better ones.
   const Plan* known = nullptr;
+  // The best plans already known of every form (by an earlier search): likewise, form by form.
+  const std::array<std::optional<Plan>, kMagTypeCount>* knownByForm = nullptr;
   GoalProgress* progress = nullptr;
   // 2 grows each layer in two halves side by side; the plans are the same with 1.
   std::int32_t threads = 1;

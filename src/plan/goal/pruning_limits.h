@@ -29,6 +29,10 @@ class PruningLimits {
       const Plan& known = *options.known;
       formLimit_[known.reached.type] = Order::limitOf(known.feedCount(), known.cost);
     }
+    for (MagType type = 0; options.knownByForm != nullptr && type < kMagTypeCount; ++type) {
+      const std::optional<Plan>& known = (*options.knownByForm)[type];
+      if (known) lower(type, known->feedCount(), known->cost);
+    }
     update();
   }
 
