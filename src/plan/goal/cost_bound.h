@@ -63,9 +63,9 @@ struct CostBound {
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
 
 // A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
-// (below 1 it favours the states that spent less so far) and, with `countLosses`, no less than
-// the cheapest mix whose net bar changes (losses taken off the gains) cover the stats still short.
-// A bar stops at 0, so a loss can cost less than it counts for here.
+// (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
+// and the corners' value for the cheapest mix whose net bar changes (losses taken off the gains)
+// cover the stats still short. A bar stops at 0, so a loss can cost less than it counts for here.
 CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
                            double weight);
 
