@@ -67,11 +67,11 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
   return found;
 }
 
-// The beam searches a goal runs. The cheapest plan runs one ranking (the current form's table,
-// which found the cheaper plan on all but two of the reference targets, and those by 1.5% at
-// most), its layers grown on both threads. The shortest plan runs two rankings, which win on
-// different targets, each also with narrow beams after the wide one: the shortest plans are
-// found by luck as much as by width (a beam of 8 found 650 feedings where one of 500 found 763).
+// The beam searches a goal runs. The cheapest plan runs one search (itself three narrower passes
+// with rankings of their own, kCheapestPasses in beam_search.cc), its layers grown on both
+// threads. The shortest plan runs two rankings, which win on different targets, each also with
+// narrow beams after the wide one: the shortest plans are found by luck as much as by width (a
+// beam of 8 found 650 feedings where one of 500 found 763).
 std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
                                          const std::optional<Plan>& first) {
   BeamOptions beam;
@@ -85,7 +85,6 @@ std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
   std::vector<BeamOptions> searches;
   if (options.goal == Goal::kCheapest) {
     searches.push_back(beam);
-    searches.back().ranking = Ranking::kCurrentTable;
     searches.back().threads = options.threads;
     return searches;
   }
