@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,8 +64,13 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal = ""
   EXPECT_TRUE(!found || form.empty() || document["summary"]["reached"]["form"] == form);
   if (!goal.empty()) return document;
   // The search's progress and give-up lines go to standard error, and the reason for no plan.
-  const std::string progress = std::regex_replace(
-      dialogue.out, std::regex("((Wow this is hard!|Sorry, I cant).*\n)|.*\n?"), "$1");
+  std::string progress;
+  std::istringstream lines(dialogue.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("Wow this is hard!") || line.starts_with("Sorry, I cant")) {
+      progress += line + "\n";
+    }
+  }
   const bool gaveUp = progress.find("Sorry") != std::string::npos;
   EXPECT_EQ(document["outcome"], found ? "found" : gaveUp ? "gave-up" : "impossible");
   const std::string reason = found    ? ""
