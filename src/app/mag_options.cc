@@ -172,8 +172,9 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   }
   std::array<std::int32_t, 4> bars{};
   const std::string barsText = text.bars.empty() ? "0/0/0/0" : text.bars;
-  if (!parseFour(barsText, bars, problem))
+  if (!parseFour(barsText, bars, problem)) {
     return refuse("--bars", barsText, problem, barsAllowed());
+  }
 
   mag.def = stats[0];
   mag.pow = stats[1];
