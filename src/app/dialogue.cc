@@ -109,7 +109,7 @@ Flow askAboutForm(Dialogue& dialogue, const char* question, std::int32_t& value)
   return askNumber(dialogue, value);
 }
 
-void printFormMenu(Dialogue& dialogue) {
+void printFormMenu(const Dialogue& dialogue) {
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     std::fprintf(dialogue.console.out, "%d:%s  ", type + 1, kMagTypeNames[type]);
     // The first line holds form 1 alone, every line after it four forms.

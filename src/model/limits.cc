@@ -1,6 +1,7 @@
 // The limits a mag and a target must keep before a plan is worth searching.
 #include "model/limits.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -40,10 +41,9 @@ LimitVerdict checkStart(const MagState& start) {
       inRange(LimitField::kDexBar, start.dexBar, 0, kMaxBar),
       inRange(LimitField::kMindBar, start.mindBar, 0, kMaxBar),
   };
-  for (const LimitVerdict& check : checks) {
-    if (!check.within()) return check;
-  }
-  return {};
+  const auto* const failed = std::find_if(
+      checks.begin(), checks.end(), [](const LimitVerdict& check) { return !check.within(); });
+  return failed == checks.end() ? LimitVerdict{} : *failed;
 }
 
 LimitVerdict checkTarget(const MagState& start, const Target& target) {

@@ -74,9 +74,9 @@ json requestJson(const PlayerRequest& request, const MagState& start) {
 
 double feedingHours(std::int32_t feedings) {
   // The text reports print the hours with two decimals; the document gives the same number.
-  char printed[32];
-  std::snprintf(printed, sizeof printed, "%.2lf", feedings / 60.0);
-  return std::strtod(printed, nullptr);
+  char hours[32];
+  std::snprintf(hours, sizeof hours, "%.2lf", feedings / 60.0);
+  return std::strtod(hours, nullptr);
 }
 
 Document planDocument(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
