@@ -61,8 +61,8 @@ std::string unknownOptionText(const CLI::App& used, int argc, const char* const*
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
     const std::string name = word.substr(0, word.find('='));
-    // "-" and "--" are not options, nor are negative numbers.
-    if (name.size() < 2 || name[0] != '-' || name == "--" ||
+    // Dashes alone ("-", "--", "---") are not options, nor are negative numbers.
+    if (name.size() < 2 || name[0] != '-' || name.find_first_not_of('-') == std::string::npos ||
         std::isdigit(static_cast<unsigned char>(name[1])) != 0 ||
         std::find(names.begin(), names.end(), name) != names.end()) {
       continue;
