@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "model/feeding.h"
@@ -144,7 +145,8 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
               std::fabs(corners[i + 3] - y[3]) < kSlack;
     }
     if (known) continue;
-    for (double value : y) corners.push_back(std::max(value, 0.0) * (1 - kSlack));
+    std::transform(std::begin(y), std::end(y), std::back_inserter(corners),
+                   [](double value) { return std::max(value, 0.0) * (1 - kSlack); });
   }
   // Needs are never negative, so a corner that another matches or beats on all four values
   // never gives the largest product.
@@ -191,10 +193,12 @@ CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLo
       guide.netCorners[shortStats] = cornersOf(rows, raised);
     }
   }
-  for (double& value : guide.corners) value *= weight;
-  for (std::vector<double>& corners : guide.netCorners) {
-    for (double& value : corners) value *= weight;
-  }
+  const auto scale = [weight](std::vector<double>& values) {
+    std::transform(values.begin(), values.end(), values.begin(),
+                   [weight](double value) { return value * weight; });
+  };
+  scale(guide.corners);
+  for (std::vector<double>& corners : guide.netCorners) scale(corners);
   return guide;
 }
 
