@@ -229,13 +229,6 @@ constexpr CheapestPass kCheapestPasses[] = {
     {Ranking::kCurrentTable, 1.0, 0, 4},
 };
 
-// The cheaper of the plans in `held` and `found`, form by form; on a tie, the one held.
-void takeCheaper(std::optional<Plan>& held, const std::optional<Plan>& found) {
-  if (found && (!held || planScore(Goal::kCheapest, *found) < planScore(Goal::kCheapest, *held))) {
-    held = found;
-  }
-}
-
 BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
                             const BeamOptions& options) {
   BeamResult result;
@@ -250,7 +243,9 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
     result.feedingsTried += found.feedingsTried;
     result.layers = std::max(result.layers, found.layers);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      takeCheaper(result.bestByForm[type], found.bestByForm[type]);
+      if (found.bestByForm[type]) {
+        keepBetter(Goal::kCheapest, *found.bestByForm[type], result.bestByForm[type]);
+      }
     }
   }
   return result;

@@ -5,6 +5,7 @@
 // programme, worked out once per set of feeding tables, so one bound is a handful of products.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -33,9 +34,18 @@ struct CostBound {
   // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
   // needs points that no item of the tables gives.
   double of(const std::array<std::int32_t, 4>& need) const {
+    unsigned shortStats = 0;
     for (int stat = 0; stat < 4; ++stat) {
-      if (need[stat] > 0 && ((raised >> stat) & 1U) == 0) return kUnreachable;
+      if (need[stat] <= 0) continue;
+      if (((raised >> stat) & 1U) == 0) return kUnreachable;
+      shortStats |= 1U << stat;
     }
+    return std::max(largestProduct(corners, need), largestProduct(netCorners[shortStats], need));
+  }
+
+  // The largest product of `need` with one of `corners` (four values a corner), or 0.
+  static double largestProduct(const std::vector<double>& corners,
+                               const std::array<std::int32_t, 4>& need) {
     const double def = need[0];
     const double pow = need[1];
     const double dex = need[2];
@@ -44,13 +54,6 @@ struct CostBound {
     for (std::size_t i = 0; i < corners.size(); i += 4) {
       const double value =
           def * corners[i] + pow * corners[i + 1] + dex * corners[i + 2] + mind * corners[i + 3];
-      if (value > best) best = value;
-    }
-    const unsigned shortStats = (need[0] > 0 ? 1U : 0U) | (need[1] > 0 ? 2U : 0U) |
-                                (need[2] > 0 ? 4U : 0U) | (need[3] > 0 ? 8U : 0U);
-    const std::vector<double>& net = netCorners[shortStats];
-    for (std::size_t i = 0; i < net.size(); i += 4) {
-      const double value = def * net[i] + pow * net[i + 1] + dex * net[i + 2] + mind * net[i + 3];
       if (value > best) best = value;
     }
     return best;

@@ -99,4 +99,10 @@ inline std::uint64_t planScore(Goal goal, const Plan& plan) {
   return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
 }
 
+// Takes `plan` into `held` when it beats the plan held for `goal`; on a tie the plan held, found
+// by an earlier search, stays.
+inline void keepBetter(Goal goal, const Plan& plan, std::optional<Plan>& held) {
+  if (!held || planScore(goal, plan) < planScore(goal, *held)) held = plan;
+}
+
 }  // namespace ostrel

@@ -31,11 +31,9 @@ std::vector<std::int32_t> fewestWidths(std::int32_t width) {
   return widths;
 }
 
-// Takes `plan` as the best of its form when it beats the one held; on a tie the plan held, found
-// by an earlier candidate, stays.
+// Takes `plan` as the best of its form when it beats the one held.
 void offer(GoalResult& result, Goal goal, const Plan& plan) {
-  std::optional<Plan>& best = result.forms[plan.reached.type].best;
-  if (!best || planScore(goal, plan) < planScore(goal, *best)) best = plan;
+  keepBetter(goal, plan, result.forms[plan.reached.type].best);
 }
 
 bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
