@@ -13,8 +13,8 @@ import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "web" / "test"))
 # pylint: disable=wrong-import-position
-from browser_test import (READY, fill_and_plan, page_numbers, plan_with, serve,  # noqa: E402
-                          start_browser, text_of, wait_for)
+from browser_test import (FORMS_LISTED, READY, fill_and_plan, page_numbers,  # noqa: E402
+                          plan_with, serve, start_browser, text_of, wait_answer, wait_for)
 from selenium.webdriver.common.by import By  # noqa: E402
 
 
@@ -49,15 +49,13 @@ def measure(driver):
     for name, case in BENCHMARK:
         for goal in ("first", "cheapest", "fewest"):
             fill_and_plan(driver, page_numbers(driver, dict(case, goal=goal)), wait=False)
-            wait_for(driver, "(document.getElementById('status').dataset.ms || '') !== ''",
-                     ANSWER_TIMEOUT)
+            wait_answer(driver, ANSWER_TIMEOUT)
             ms, worker_ms = driver.execute_script(
                 "const d = document.getElementById('status').dataset; return [+d.ms, +d.workerMs]")
             summary = text_of(driver, "summary")
             print(f"#   {name:40} {goal:9} {ms:7} ms ({worker_ms} ms)  {summary}")
             if goal != "first":
-                wait_for(driver, "(document.getElementById('status').dataset.formsMs || '') !== ''",
-                         ANSWER_TIMEOUT)
+                wait_for(driver, FORMS_LISTED, ANSWER_TIMEOUT)
                 forms_ms = driver.execute_script(
                     "return +document.getElementById('status').dataset.formsMs")
                 print(f"#   {'':40} {'forms':9} {forms_ms:7} ms")

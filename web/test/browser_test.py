@@ -120,10 +120,14 @@ def wait_for(driver, script, timeout=120):
 READY = "document.querySelector('#section-id option') !== null"
 
 
-def wait_answer(driver):
+def wait_answer(driver, timeout=120):
     """Waits for the answer to the plan just started: a plan shown or a refusal."""
     wait_for(driver, "(document.getElementById('status').dataset.ms || '') !== ''"
-                     " || !document.getElementById('refusal').hidden")
+                     " || !document.getElementById('refusal').hidden", timeout)
+
+
+# The forms listing that follows a goal plan is shown.
+FORMS_LISTED = "(document.getElementById('status').dataset.formsMs || '') !== ''"
 
 
 def plan_with(driver, button, wait=True):
@@ -229,7 +233,7 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
 
 def check_forms_listing(driver, results, ostrel, case):
     """The final forms the page lists after a goal plan, against `ostrel forms`."""
-    wait_for(driver, "(document.getElementById('status').dataset.formsMs || '') !== ''")
+    wait_for(driver, FORMS_LISTED)
     request = case["request"]
     forms = run_json(ostrel, "forms", request, "--goal", request["goal"], "--target",
                      numbers(request["target"]))["forms"]
