@@ -3,13 +3,17 @@
 // and shows the answer. Whether a mag and a target are within the limits is the core's verdict,
 // told in the command line's words, with the field it names marked. After a goal
 // plan the worker lists the final forms for the same target (kept for the page's life), and
-// choosing a form there plans for it.
+// choosing a form there plans for it. The address holds the request planned (url-state.js): each
+// plan asked for is a step of the browser's history, and an address with a request plans it.
 import { hideForms, showForms, showFormsPending } from "./forms-view.js";
+import { keepOffline } from "./offline.js";
 import { hidePlan, showPlan } from "./plan-view.js";
+import { holdsRequest, queryOf, requestOf } from "./url-state.js";
 
 const STATS = ["def", "pow", "dex", "mind"];
 const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
-const LAST_REQUEST_KEY = "ostrel.lastRequest";
+const LAST_QUERY_KEY = "ostrel.lastQuery";
+const PLANS_KEPT = 20;  // the answers kept, so that going back and forth shows them at once
 const SHOW_PROGRESS_AFTER_MS = 500;
 
 const $ = (id) => document.getElementById(id);
@@ -22,6 +26,7 @@ let nextRequestId = 1;
 let shownForm = null;  // the final form of the plan on the page
 let planStatus = "";   // the status line of the plan on the page
 const formsListings = new Map();  // the listings found, by the request without its form
+const plansShown = new Map();     // the latest answers to plans, by their query
 
 // A request without its final form: the key of its listing of the forms.
 function listingKey(request) { return JSON.stringify({ ...request, form: null }); }
@@ -59,7 +64,7 @@ function readRequest() {
     return field.value;
   };
   let start = null;
-  $("form").classList.remove("invalid");
+  ["section-id", "char-class", "form", "goal"].forEach((id) => $(id).classList.remove("invalid"));
   if (grownMag()) {
     start = { form: catalog.forms[Number($("form").value)], stats: {}, bars: {} };
     STATS.forEach((stat, i) => {
@@ -113,37 +118,28 @@ function updateHints() {
     `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
 }
 
-// The index of `name` in a list of the catalog; throws for a name it does not hold.
-function indexIn(names, name) {
-  const index = names.indexOf(name);
-  if (index < 0) throw new Error(`not in the catalog: ${name}`);
-  return index;
-}
-
-// Fills the form with a request the page saved. A request of another shape (saved by an
-// earlier page) throws before anything is filled in.
+// Fills the form with a request read from an address or saved: its names as the catalog spells
+// them, its numbers as they are, checked when it is planned. A field it lacks is left as it is.
 function fillForm(request) {
   const { player, start, target } = request;
-  const section = indexIn(catalog.sectionIds, player.sectionId);
-  const charClass = indexIn(catalog.charClasses, player.charClass);
-  const form = start ? indexIn(catalog.forms, start.form) : null;
-  const finalForm = request.form === null || request.form === undefined ? "any"
-    : String(indexIn(catalog.forms, request.form));
-  $("section-id").value = String(section);
-  $("char-class").value = String(charClass);
-  if ([...$("goal").options].some((o) => o.value === request.goal)) $("goal").value = request.goal;
-  $("final-form").value = finalForm;
+  const choose = (id, names, name) => {
+    if (name !== null) $(id).value = String(names.indexOf(name));
+  };
+  choose("section-id", catalog.sectionIds, player.sectionId);
+  choose("char-class", catalog.charClasses, player.charClass);
+  if (request.goal !== null) $("goal").value = request.goal;
+  $("final-form").value = request.form === null ? "any" : String(catalog.forms.indexOf(request.form));
   showFinalFormChoice();
   document.querySelector(`input[name="mag-kind"][value="${start ? "grown" : "new"}"]`).checked = true;
   $("grown-mag").hidden = !start;
   if (start) {
-    $("form").value = String(form);
+    choose("form", catalog.forms, start.form);
     STATS.forEach((stat, i) => {
-      $(`start-${stat}`).value = String(start.stats[stat]);
-      $(`start-${BARS[i]}`).value = String(start.bars[stat]);
+      $(`start-${stat}`).value = start.stats[stat];
+      $(`start-${BARS[i]}`).value = start.bars[stat];
     });
   }
-  STATS.forEach((stat) => { $(`target-${stat}`).value = String(target[stat]); });
+  STATS.forEach((stat) => { $(`target-${stat}`).value = target[stat]; });
   updateHints();
 }
 
@@ -197,21 +193,43 @@ function send(kind, request) {
   worker.postMessage({ type: kind, id, request });
 }
 
-function plan() {
+// Plans the request the form holds. Asked for by the player, it is a new step of the history;
+// read from the address (a link, a bookmark, going back or forth), it stays the step it is.
+// The faults of an address are told with the fields'.
+function plan({ fromAddress = false, addressErrors = [] } = {}) {
   const { request, errors } = readRequest();
+  errors.unshift(...addressErrors);
   showFieldErrors(errors);
   $("refusal").hidden = true;
   if (errors.length > 0) {
     setStatus("Check the fields marked in red.");
     return;
   }
-  localStorage.setItem(LAST_REQUEST_KEY, JSON.stringify(request));
-  if (pending?.kind === "forms") {
+  const query = queryOf(request);
+  localStorage.setItem(LAST_QUERY_KEY, query);
+  if (`?${query}` !== location.search) {
+    history[fromAddress ? "replaceState" : "pushState"](null, "", `?${query}`);
+  }
+  // A search running is stopped for the new request: only a plan read from the address can come
+  // while a plan runs, the Plan button waits.
+  if (pending) {
     stop();
     queued = request;
-    return;
+  } else if (plansShown.has(query)) {
+    showAnswer(plansShown.get(query), request, "0", "Planned before: shown again.");
+  } else {
+    send("plan", request);
   }
-  send("plan", request);
+}
+
+// Opens the request of an address, with what the page cannot read in it.
+function planAddress(query) {
+  const { request, errors } = requestOf(query, catalog);
+  fillForm(request);
+  plan({ fromAddress: true, addressErrors: errors });
+  const unread = { "section-id": request.player.sectionId, "char-class": request.player.charClass,
+    form: request.start?.form, goal: request.goal };
+  Object.entries(unread).forEach(([id, name]) => { if (name === null) $(id).classList.add("invalid"); });
 }
 
 // Plans for a form chosen in the listing.
@@ -242,6 +260,15 @@ function onResult(response, workerMs) {
     setStatus(`${planStatus} Forms listed in ${timing}.`);
     return;
   }
+  $("status").dataset.workerMs = String(Math.round(workerMs));
+  plansShown.set(queryOf(request), response);
+  if (plansShown.size > PLANS_KEPT) plansShown.delete(plansShown.keys().next().value);
+  const found = response.document?.outcome === "found";
+  showAnswer(response, request, String(ms), found ? `Planned in ${timing}.` : `No plan found (${timing}).`);
+}
+
+// Shows the answer to a plan: the plan, or the core's refusal with the field it names marked.
+function showAnswer(response, request, ms, status) {
   if (response.outcome === "refused" || response.outcome === "bad-request") {
     hidePlan();
     hideForms();
@@ -251,12 +278,11 @@ function onResult(response, workerMs) {
     setStatus("");
     return;
   }
-  const { summary, outcome } = response.document;
+  const { summary } = response.document;
   shownForm = summary ? summary.reached.formNumber - 1 : null;
   showPlan(response, request, catalog);
-  $("status").dataset.ms = String(ms);
-  $("status").dataset.workerMs = String(Math.round(workerMs));
-  planStatus = outcome === "found" ? `Planned in ${timing}.` : `No plan found (${timing}).`;
+  $("status").dataset.ms = ms;
+  planStatus = status;
   setStatus(planStatus);
   if (request.goal === "first") {
     hideForms();
@@ -281,7 +307,7 @@ function onWorkerMessage(event) {
       queued = null;
       send("plan", request);
     } else if (firstStart) {
-      onCatalog();  // plans the last request again
+      onCatalog();  // plans the address's request, or the last one again
     }
   } else if (pending && message.id === pending.id) {
     if (message.type === "line") pending.line = message.line;
@@ -323,17 +349,42 @@ function onCatalog() {
   $("final-form").prepend(any);
   $("final-form").value = "any";
   updateHints();
-  // The last request planned is planned again; one the page cannot read any more is dropped.
-  const saved = localStorage.getItem(LAST_REQUEST_KEY);
-  if (saved) {
-    try {
-      fillForm(JSON.parse(saved));
-    } catch {
-      localStorage.removeItem(LAST_REQUEST_KEY);
-      return;
-    }
-    plan();
+  // The request of the address is planned; without one, the last request planned is planned
+  // again, unless the page cannot read it any more.
+  if (holdsRequest(location.search)) {
+    planAddress(location.search);
+    return;
   }
+  const saved = localStorage.getItem(LAST_QUERY_KEY) ?? "";
+  if (holdsRequest(saved) && requestOf(saved, catalog).errors.length === 0) planAddress(saved);
+}
+
+// Going back or forth in the history shows that step's request; the step before the first plan
+// holds none, and shows none.
+function onHistoryStep() {
+  if (!catalog) return;  // the address is read once the catalog comes
+  if (holdsRequest(location.search)) {
+    planAddress(location.search);
+    return;
+  }
+  hidePlan();
+  hideForms();
+  showFieldErrors([]);
+  $("refusal").hidden = true;
+  setStatus("");
+}
+
+// The link to the plan shown: the address, copied with a word that it was (or could not be).
+async function copyLink() {
+  let copied = true;
+  try {
+    await navigator.clipboard.writeText(location.href);
+  } catch {
+    copied = false;
+  }
+  $("copy-note").textContent = copied ? "Link copied." : "Could not copy: the link is the page's address.";
+  clearTimeout(copyLink.timer);
+  copyLink.timer = setTimeout(() => { $("copy-note").textContent = ""; }, 4000);
 }
 
 document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
@@ -341,9 +392,13 @@ document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
 });
 document.querySelectorAll("input").forEach((input) => input.addEventListener("input", updateHints));
 $("goal").addEventListener("change", showFinalFormChoice);
-$("plan-button").addEventListener("click", plan);
+$("plan-button").addEventListener("click", () => plan());
+$("copy-link").addEventListener("click", copyLink);
+$("print-button").addEventListener("click", () => window.print());
+window.addEventListener("popstate", onHistoryStep);
 $("stop-button").addEventListener("click", stop);
 document.addEventListener("keydown", (event) => {
   if (event.key === "Enter" && event.target.matches("input[inputmode]") && !$("plan-button").disabled) plan();
 });
 startWorker();
+keepOffline();

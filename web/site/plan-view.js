@@ -82,6 +82,17 @@ function showRuns(plan, request) {
   showFedCount(plan, ticks);
 }
 
+// What was asked for, for the printed plan, which has no form beside it: "Skyly Racaseal · Varuna
+// 8/12/3/2, bars 40/70/10/0 → 20/110/50/20 · First plan found".
+function requestText(request, catalog) {
+  const { player, start, target, goal, form } = request;
+  const stats = (values) => ["def", "pow", "dex", "mind"].map((stat) => values[stat]).join("/");
+  const mag = start ? `${start.form} ${stats(start.stats)}, bars ${stats(start.bars)}` : "New mag 5/0/0/0";
+  const label = catalog.goals.find((known) => known.id === goal)?.label ?? goal;
+  return `${player.sectionId} ${player.charClass} · ${mag} → ${stats(target)}` +
+    `${form ? ` as ${form}` : ""} · ${label}`;
+}
+
 // Why there is no plan: the command line's reason when a final form was asked for (the rules
 // exclude it, or no plan was found for it and which forms plans were found for), or the console.
 function failureText(plan) {
@@ -103,6 +114,7 @@ export function showPlan(response, request, catalog) {
   $("console").textContent = response.console;
   $("console-card").hidden = false;
   $("result").hidden = false;
+  $("plan-for").textContent = requestText(request, catalog);
   const plan = response.document;
   const found = plan.outcome === "found";
   document.querySelectorAll("#result .actions, #chart, .runs-head, #runs, #fed-count").forEach((element) => {

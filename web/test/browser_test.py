@@ -4,9 +4,11 @@
 # Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
 # lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
 # rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
-# there, its refusal; also the progress line, ticks surviving a reload, no request leaving the page,
-# no error in the browser console. Screenshots go to SITE/screenshots/. Ends with "N passed, N
-# failed". Usage: browser_test.py --site build-web --ostrel build/ostrel (timings: bench/).
+# there, its refusal; also the progress line, ticks surviving a reload, links to plans (the address
+# of a plan, opened afresh, going back and forth, offline with the server gone), no request leaving
+# the page, no error in the browser console. Screenshots go to SITE/screenshots/. Ends with
+# "N passed, N failed". Usage: browser_test.py --site build-web --ostrel build/ostrel
+# (timings: bench/).
 import argparse
 import functools
 import http.server
@@ -29,7 +31,8 @@ FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 
 
 # One case a line: its name, the page's request, what to do after the plan ("then": ticks,
-# listing, progress) and, for a refused mag, the page's words and the field marked.
+# listing, progress, history), for a refused mag the page's words and the field marked, and for a
+# case opened as a link its address's query ("link"; a bad one with the faults listed, "errors").
 CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
 
 
@@ -296,6 +299,34 @@ def check_ticks_survive_reload(driver, results):
     results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
 
 
+def open_link(driver, address):
+    driver.get(address)
+    wait_for(driver, READY, 30)
+
+
+def check_bad_link(driver, results, origin, case):
+    open_link(driver, f"{origin}/index.html?{case['link']}")
+    errors = driver.execute_script("return [...document.querySelectorAll('#field-errors li')]"
+                                   ".map(e => e.textContent)")
+    marked = driver.find_element(By.ID, case["marked"]).get_attribute("class")
+    results.check(f"{case['name']}: its faults listed and marked, nothing planned",
+                  errors == case["errors"] and "invalid" in marked
+                  and not driver.find_element(By.ID, "result").is_displayed(), repr(errors))
+
+
+def check_addresses(driver, results, steps):
+    """Each step (back, forward, the address opened afresh) shows the address and the console
+    lines of the plan shown there before."""
+    for step, address, lines in steps:
+        driver.execute_script("document.getElementById('status').dataset.ms = ''")
+        step()
+        wait_for(driver, READY, 30)
+        wait_answer(driver)
+        shown = (driver.current_url, text_of(driver, "console"))
+        results.check(f"{getattr(step, '__name__', 'offline, the link')}: the plan of {address}",
+                      shown == (address, lines), f"{shown[0]} {shown[1][:200]!r}")
+
+
 def screenshots(driver, name):
     driver.save_screenshot(str(driver.shots / f"{name}desktop.png"))
     driver.set_window_size(390, 1400)
@@ -322,7 +353,11 @@ def main():
             wait_for(driver, READY, 30)
             driver.shots = site / "screenshots"
             driver.shots.mkdir(exist_ok=True)
+            shown = []  # the address and the console lines of each case shown
             for case in map(json.loads, CASES.open(encoding="utf-8")):
+                if "errors" in case:
+                    check_bad_link(driver, results, origin, case)
+                    continue
                 if "choose" in case:  # a form's name, as the page's listing shows it
                     case["choose"] = page_numbers(driver, dict(case["request"],
                                                                form=case["choose"]))["form"]
@@ -331,7 +366,16 @@ def main():
                 if then == "progress":
                     check_progress_line(driver, results, case["request"])
                     continue
-                check_plan(driver, results, ostrel, case, downloads)
+                if "link" in case:
+                    open_link(driver, f"{origin}/index.html?{case['link']}")
+                    wait_answer(driver)
+                check_plan(driver, results, ostrel, case, downloads, fill="link" not in case)
+                shown.append((driver.current_url, text_of(driver, "console")))
+                if then == "history":
+                    check_addresses(driver, results, [(driver.back, *shown[-2]),
+                                                      (driver.forward, *shown[-1]),
+                                                      (driver.refresh, *shown[-1])])
+                    offline = shown[-1]
                 if then == "ticks":
                     check_ticks_survive_reload(driver, results)
                     screenshots(driver, "")
@@ -344,6 +388,12 @@ def main():
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]
             results.check("no request leaves the page", not outside, repr(outside))
+            # Offline: the server gone, a link opens from the service worker's cache and plans.
+            driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
+            server.shutdown()
+            server.server_close()
+            reopen = functools.partial(open_link, driver, offline[0])
+            check_addresses(driver, results, [(reopen, *offline)])
             errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
             results.check("no error in the browser console", not errors, repr(errors))
         finally:
