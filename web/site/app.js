@@ -211,11 +211,12 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
     history[fromAddress ? "replaceState" : "pushState"](null, "", `?${query}`);
   }
   // A search running is stopped for the new request: only a plan read from the address can come
-  // while a plan runs, the Plan button waits.
+  // while a plan runs, the Plan button waits. Going back or forth shows the answer kept; the Plan
+  // button always plans afresh.
   if (pending) {
     stop();
     queued = request;
-  } else if (plansShown.has(query)) {
+  } else if (fromAddress && plansShown.has(query)) {
     showAnswer(plansShown.get(query), request, "0", "Planned before: shown again.");
   } else {
     send("plan", request);
