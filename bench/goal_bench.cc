@@ -2,10 +2,17 @@
 // plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the
 // first-found plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan
 // of every form the search reaches). Each case runs in a process of its own, so that its
-// times and peak memory are those of one whole plan.
+// times and peak memory are those of one whole plan. Beside each result stands the reference it
+// is measured against and their ratio: for the cheapest plan and the listing, the least meseta
+// that the search of 2026-12 found at any of the widths 500, 2000 and 5000; for the shortest,
+// the fewest feedings it found at its default width. A ratio above 1 is a plan worse than that.
+// "Mfed" counts the feedings the beams simulated, in millions: the work, as the times are, but
+// the same on every machine and run.
 //
 //   ostrel_goal_bench                        every target and goal, as a table
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
+//   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
+//                                            2000 and 5000, for comparison (minutes)
 //   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
 
 #include <algorithm>
@@ -27,19 +34,21 @@ struct BenchTarget {
   ostrel::CharClass charClass;
   ostrel::MagState start;
   ostrel::Target target;
+  int referenceMeseta;    // the least meseta of the widths 500, 2000 and 5000
+  int referenceFeedings;  // the fewest feedings at width 500
 };
 
 constexpr ostrel::MagState kGrownVaruna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
 
 constexpr BenchTarget kTargets[] = {
-    {"purplenum-humar", 0, 0, ostrel::kBabyMag, {30, 70, 70, 30, 200}},
-    {"viridia-hucast", 3, 1, ostrel::kBabyMag, {5, 145, 50, 0, 200}},
-    {"greenill-racast", 6, 5, ostrel::kBabyMag, {15, 0, 35, 150, 200}},
-    {"pinkal-fomar", 8, 8, ostrel::kBabyMag, {60, 60, 40, 40, 200}},
-    {"redria-hunewearl", 1, 2, ostrel::kBabyMag, {5, 100, 95, 0, 200}},
-    {"bluefull-ramarl", 5, 6, ostrel::kBabyMag, {20, 20, 20, 20, 80}},
-    {"oran-fonewm", 7, 9, ostrel::kBabyMag, {45, 40, 15, 100, 200}},
-    {"skyly-racaseal", 2, 7, kGrownVaruna, {20, 110, 50, 20, 200}},
+    {"purplenum-humar", 0, 0, ostrel::kBabyMag, {30, 70, 70, 30, 200}, 92700, 858},
+    {"viridia-hucast", 3, 1, ostrel::kBabyMag, {5, 145, 50, 0, 200}, 81660, 1164},
+    {"greenill-racast", 6, 5, ostrel::kBabyMag, {15, 0, 35, 150, 200}, 133120, 731},
+    {"pinkal-fomar", 8, 8, ostrel::kBabyMag, {60, 60, 40, 40, 200}, 108160, 702},
+    {"redria-hunewearl", 1, 2, ostrel::kBabyMag, {5, 100, 95, 0, 200}, 62160, 1076},
+    {"bluefull-ramarl", 5, 6, ostrel::kBabyMag, {20, 20, 20, 20, 80}, 41140, 272},
+    {"oran-fonewm", 7, 9, ostrel::kBabyMag, {45, 40, 15, 100, 200}, 129740, 649},
+    {"skyly-racaseal", 2, 7, kGrownVaruna, {20, 110, 50, 20, 200}, 71100, 665},
 };
 
 struct GoalName {
@@ -86,22 +95,35 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
     std::snprintf(plan, sizeof plan, "%5d %9.0f %-9s", result.plan.feedCount(), result.plan.cost,
                   form);
   }
+  // The first-found plan has no reference of its own: its ratio is to the cheapest's.
+  char reference[32] = "";
+  const bool fewest = goal.goal == ostrel::Goal::kFewest;
+  const double referenceValue = fewest ? bench.referenceFeedings : bench.referenceMeseta;
+  if (result.outcome == ostrel::GoalOutcome::kFound) {
+    const double value = fewest ? result.plan.feedCount() : result.plan.cost;
+    std::snprintf(reference, sizeof reference, "%9.0f %5.3f", referenceValue,
+                  value / referenceValue);
+  }
   char first[64] = "none";
   if (result.first) {
     std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
   }
-  std::printf("%-17s %-8s %-25s %6.2f %6.2f %6.1f   %s\n", bench.name, goal.name, plan, wall, cpu,
-              static_cast<double>(usage.ru_maxrss) / 1024.0, first);
+  std::printf("%-17s %-8s %-25s %-15s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name, plan,
+              reference, wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0,
+              static_cast<double>(result.feedingsTried) / 1e6, first);
   return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
 }
 
-int runAll(const char* self, int width) {
-  std::printf("%-17s %-8s %5s %9s %-9s %6s %6s %6s   %5s %9s\n", "target", "goal", "feeds",
-              "meseta", "form", "wall s", "cpu s", "peakMB", "first", "meseta");
+// Every target with the goals `goals` (all of them when null) at `width`, one process a case.
+int runAll(const char* self, int width, const char* goals = nullptr) {
+  std::printf("width %d\n%-17s %-8s %5s %9s %-9s %9s %5s %6s %6s %6s %6s   %5s %9s\n", width,
+              "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "wall s", "cpu s",
+              "peakMB", "Mfed", "first", "meseta");
   int failures = 0;
   const std::string widthText = std::to_string(width);
   for (const BenchTarget& bench : kTargets) {
     for (const GoalName& goal : kGoals) {
+      if (goals != nullptr && std::strstr(goals, goal.name) == nullptr) continue;
       std::fflush(stdout);
       char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
                       const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()), nullptr};
@@ -117,6 +139,12 @@ int main(int argc, char** argv) {
   constexpr int kDefaultWidth = ostrel::GoalOptions{}.beamWidth;
   if (argc == 1) return runAll(argv[0], kDefaultWidth);
   if (argc == 2 && std::strcmp(argv[1], "smoke") == 0) return runAll(argv[0], kSmokeWidth);
+  if (argc == 2 && std::strcmp(argv[1], "wide") == 0) {
+    constexpr int kWideWidths[] = {2000, 5000};
+    int failures = 0;
+    for (const int width : kWideWidths) failures += runAll(argv[0], width, "cheapest fewest");
+    return failures == 0 ? 0 : 1;
+  }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
     const int threads = argc > 4 ? std::atoi(argv[4]) : 2;
@@ -129,6 +157,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | TARGET GOAL [WIDTH [THREADS]]]\n");
+  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | wide | TARGET GOAL [WIDTH [THREADS]]]\n");
   return 2;
 }

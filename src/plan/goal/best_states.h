@@ -54,22 +54,18 @@ class BestStates {
   void keep(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap = 0) {
     const std::size_t pool = sameStatsCap == 0 ? width : width * kSpreadPool;
     mergeBest(states, pool);
-    if (distinct_.size() > pool) {
-      std::nth_element(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(pool),
-                       distinct_.end(), before);
-      distinct_.resize(pool);
-      // In order, not as nth_element leaves them: the order of a layer breaks ties between equal
-      // routes later on, and nth_element's order differs from one standard library to another
-      // (the web page's from the console program's), while a sort by a strict order does not.
-      std::sort(distinct_.begin(), distinct_.end(), before);
-    } else if (sameStatsCap != 0) {
-      std::sort(distinct_.begin(), distinct_.end(), before);
-    }
     if (distinct_.size() <= width) {
+      // Spread out, the states are put in order; else they stay in the order they were made.
+      if (sameStatsCap != 0) std::sort(distinct_.begin(), distinct_.end(), before);
       states.assign(distinct_.begin(), distinct_.end());
       return;
     }
-    spreadOut(states, width, sameStatsCap);
+    if (sameStatsCap == 0) {
+      orderUpTo(0, width);
+      states.assign(distinct_.begin(), distinct_.begin() + static_cast<std::ptrdiff_t>(width));
+      return;
+    }
+    spreadOut(states, width, sameStatsCap, std::min(pool, distinct_.size()));
   }
 
  private:
@@ -79,6 +75,17 @@ class BestStates {
   static constexpr auto before = [](const BeamNode& a, const BeamNode& b) {
     return rankedBefore(a, b);
   };
+
+  // Puts the states of ranks `from`..`to`-1 of distinct_ in their places, in order, when those
+  // before `from` are in theirs. Not as nth_element alone leaves them: its order differs from one
+  // standard library to another (the web page's from the console program's), while a sort by a
+  // strict order does not.
+  void orderUpTo(std::size_t from, std::size_t to) {
+    const auto begin = distinct_.begin() + static_cast<std::ptrdiff_t>(from);
+    const auto end = distinct_.begin() + static_cast<std::ptrdiff_t>(to);
+    if (end < distinct_.end()) std::nth_element(begin, end, distinct_.end(), before);
+    std::sort(begin, end, before);
+  }
 
   // The best copies of at least `wanted` of the best distinct states of `states` (or of all of
   // them) into distinct_.
@@ -97,11 +104,13 @@ class BestStates {
     }
   }
 
-  // `width` of the states of distinct_ (more than `width`, in order) into `states`, at most
-  // `sameStatsCap` of any stats first, then the others in order.
-  void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap) {
+  // `width` of the best `pool` states of distinct_ (more than `width`) into `states`, taken in
+  // order: at most `sameStatsCap` of any stats first, then the others in order. The pool is put
+  // in order a share at a time, as far as the taking goes: it usually stops well before the end.
+  void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap,
+                 std::size_t pool) {
     std::size_t size = 64;
-    while (size < distinct_.size() * 2) size *= 2;
+    while (size < pool * 2) size *= 2;
     if (size > slots_.size()) {
       slots_.assign(size, Slot{});
       epoch_ = 0;
@@ -110,14 +119,22 @@ class BestStates {
     const std::size_t mask = size - 1;
     states.clear();
     picked_.clear();  // the states skipped
-    for (const BeamNode& node : distinct_) {
+    const std::size_t share = std::max<std::size_t>(width / 2, 1);
+    std::size_t ordered = 0;
+    for (std::size_t i = 0; i < pool && states.size() < width; ++i) {
+      if (i == ordered) {
+        const std::size_t next = std::min(pool, ordered + (ordered == 0 ? width : share));
+        orderUpTo(ordered, next);
+        ordered = next;
+      }
+      const BeamNode& node = distinct_[i];
       const std::uint64_t stats = node.statsAndBars & kStatsBytes;
       std::size_t slot = hashState(node.type, stats) & mask;
       while (slots_[slot].epoch == epoch_ && slots_[slot].key != stats) slot = (slot + 1) & mask;
       Slot& at = slots_[slot];
       if (at.epoch != epoch_) at = Slot{stats, 0, epoch_};
       // Here a slot's index counts the states of its stats taken.
-      if (at.index < sameStatsCap && states.size() < width) {
+      if (at.index < sameStatsCap) {
         ++at.index;
         states.push_back(node);
       } else {

@@ -23,9 +23,6 @@ inline std::int64_t wholeUnits(double bound) {
 
 struct CheapestOrder {
   static constexpr Goal kGoal = Goal::kCheapest;
-  // The bound is in meseta, as the limits are, so a true bound may keep a state that the
-  // ranking's bolder one would drop.
-  static constexpr bool kBoundMeetsTheLimits = true;
 
   static double itemCost(Item item) { return kItemPrice[item]; }
   static double rankOf(std::int32_t cost, double remaining) { return remaining + cost; }
@@ -34,6 +31,8 @@ struct CheapestOrder {
   static std::int64_t limitOf(std::int64_t /*feedings*/, double cost) {
     return static_cast<std::int64_t>(cost);
   }
+  // What a state has spent so far, in the limits' unit.
+  static std::int64_t spentBy(std::int32_t /*depth*/, std::int32_t cost) { return cost; }
   // Whether a state of layer `depth` that cost `cost` and needs at least `remaining` more may
   // still come under `limit`.
   static bool mayBeat(std::int32_t /*depth*/, std::int32_t cost, double remaining,
@@ -46,17 +45,16 @@ struct CheapestOrder {
 
 struct FewestOrder {
   static constexpr Goal kGoal = Goal::kFewest;
-  // The limits count feedings, which the states of a layer share.
-  static constexpr bool kBoundMeetsTheLimits = false;
 
   static double itemCost(Item /*item*/) { return 1.0; }
   static double rankOf(std::int32_t /*cost*/, double remaining) { return remaining; }
   static double remainingOf(double rank, std::int32_t /*cost*/) { return rank; }
-  // A plan of `feedings` leaves room only for plans of fewer feedings.
+  // A plan of `feedings` leaves room only for plans of fewer feedings, or as many for less.
   static std::int64_t limitOf(std::int64_t feedings, double /*cost*/) { return feedings + 1; }
-  static bool mayBeat(std::int32_t depth, std::int32_t /*cost*/, double /*remaining*/,
+  static std::int64_t spentBy(std::int32_t depth, std::int32_t /*cost*/) { return depth; }
+  static bool mayBeat(std::int32_t depth, std::int32_t /*cost*/, double remaining,
                       std::int64_t limit) {
-    return depth + 1 < limit;
+    return depth + wholeUnits(remaining) < limit;
   }
 };
 

@@ -1,6 +1,7 @@
 // Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
 // them for the goal, per final form and overall.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "plan/first_found/search.h"
@@ -65,13 +66,17 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
   return found;
 }
 
-// The beam searches a goal runs. The cheapest plan runs one search (itself three narrower passes
-// with rankings of their own, kCheapestPasses in beam_search.cc), its layers grown on both
-// threads. The shortest plan runs two rankings, which win on different targets, each also with
-// narrow beams after the wide one: the shortest plans are found by luck as much as by width (a
-// beam of 8 found 650 feedings where one of 500 found 763).
-std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
-                                         const std::optional<Plan>& first) {
+// The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself three
+// narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
+// grown on both threads. The shortest plan runs two rankings, which win on different targets,
+// each with narrow beams as well as the wide one: the shortest plans are found by luck as much as
+// by width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams run in
+// a round before the wide ones, which then only look for plans that beat theirs and drop early
+// the states that cannot (`known`, filled between the rounds).
+using SearchRound = std::vector<BeamOptions>;
+std::vector<SearchRound> beamSearchesFor(
+    const GoalOptions& options, const std::optional<Plan>& first,
+    const std::array<std::optional<Plan>, kMagTypeCount>& known) {
   BeamOptions beam;
   beam.goal = options.goal;
   beam.width = options.beamWidth;
@@ -80,29 +85,30 @@ std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
   beam.maxFeedings = feedingsToSearch(first);
   beam.known = first && fitsTheForm(*first, options.form) ? &*first : nullptr;
   beam.progress = options.progress;
-  std::vector<BeamOptions> searches;
   if (options.goal == Goal::kCheapest) {
-    searches.push_back(beam);
-    searches.back().threads = options.threads;
-    return searches;
+    beam.threads = options.threads;
+    return {{beam}};
   }
+  std::vector<SearchRound> rounds(2);
   for (const std::int32_t width : fewestWidths(options.beamWidth)) {
     for (const Ranking ranking : {Ranking::kCurrentTable, Ranking::kReachableTables}) {
-      searches.push_back(beam);
-      searches.back().ranking = ranking;
-      searches.back().width = width;
-      searches.back().threads = 1;
+      BeamOptions& search =
+          width == options.beamWidth ? rounds[1].emplace_back(beam) : rounds[0].emplace_back(beam);
+      search.ranking = ranking;
+      search.width = width;
+      search.threads = 1;
+      if (width == options.beamWidth) search.knownByForm = &known;
     }
   }
-  return searches;
+  if (rounds[0].empty()) rounds.erase(rounds.begin());
+  return rounds;
 }
 
 // Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
 // threads. Each search gives the same plans whatever the threads, and the results keep the
 // searches' order.
 std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState& start,
-                                    const std::vector<BeamOptions>& searches,
-                                    const GoalOptions& options) {
+                                    const SearchRound& searches, const GoalOptions& options) {
   std::vector<BeamResult> beams(searches.size());
   TwoThreads threads(options.goal == Goal::kFewest && options.threads >= 2);
   const auto step = static_cast<std::size_t>(threads.count());
@@ -149,12 +155,15 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     }
   }
   if (options.goal != Goal::kFirst) {
-    const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
-    for (const BeamResult& searched : runSearches(request, start, searches, options)) {
-      result.feedingsTried += searched.feedingsTried;
-      for (const auto& plan : searched.bestByForm) {
-        if (plan) offer(result, measure, *plan);
+    std::array<std::optional<Plan>, kMagTypeCount> known;
+    for (const SearchRound& round : beamSearchesFor(options, result.first, known)) {
+      for (const BeamResult& searched : runSearches(request, start, round, options)) {
+        result.feedingsTried += searched.feedingsTried;
+        for (const auto& plan : searched.bestByForm) {
+          if (plan) offer(result, measure, *plan);
+        }
       }
+      for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {

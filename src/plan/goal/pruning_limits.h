@@ -56,12 +56,11 @@ class PruningLimits {
                 Need need, const BoundTable& bounds) const {
     const std::int64_t limit = limit_[type][bracket];
     if (Order::mayBeat(depth, cost, remaining, limit)) return false;
-    // Only a true bound may drop a state: the current form's table may overstate the cost.
-    if constexpr (Order::kBoundMeetsTheLimits) {
-      if (options_.ranking != Ranking::kReachableTables) {
-        const double atLeast = bounds.prepared(type, bracket, true).of(need());
-        return atLeast >= CostBound::kUnreachable || cost + wholeUnits(atLeast) >= limit;
-      }
+    // Only a true bound may drop a state: the ranking's may overstate what is still needed.
+    if (options_.ranking != Ranking::kReachableTables) {
+      const double atLeast = bounds.prepared(type, bracket, true).of(need());
+      return atLeast >= CostBound::kUnreachable ||
+             Order::spentBy(depth, cost) + wholeUnits(atLeast) >= limit;
     }
     return true;
   }
