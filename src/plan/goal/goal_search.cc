@@ -97,14 +97,14 @@ std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
   return searches;
 }
 
-// Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
-// threads. Each search gives the same plans whatever the threads, and the results keep the
-// searches' order.
+// Runs the searches: those of the shortest plan each on one thread, two at a time when there are
+// two threads (the cheapest plan's one search splits its layers itself). Each search gives the
+// same plans whatever the threads, and the results keep the searches' order.
 std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState& start,
                                     const std::vector<BeamOptions>& searches,
                                     const GoalOptions& options) {
   std::vector<BeamResult> beams(searches.size());
-  TwoThreads threads(options.goal == Goal::kFewest && options.threads >= 2);
+  TwoThreads threads(searches.size() > 1 && options.threads >= 2);
   const auto step = static_cast<std::size_t>(threads.count());
   const auto runShare = [&](int share) {
     for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
@@ -117,6 +117,43 @@ std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState
     runShare(0);
   }
   return beams;
+}
+
+// Runs the beam searches of `options` and offers every plan they find, measured by `measure`.
+void searchAndOffer(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    const std::optional<Plan>& first, Goal measure, GoalResult& result) {
+  const std::vector<BeamOptions> searches = beamSearchesFor(options, first);
+  for (const BeamResult& searched : runSearches(request, start, searches, options)) {
+    result.feedingsTried += searched.feedingsTried;
+    for (const auto& plan : searched.bestByForm) {
+      if (plan) offer(result, measure, *plan);
+    }
+  }
+}
+
+// Searches for a plan ending in `form` when none is held yet: the goal's own searches directed at
+// the form, and if they find none, the other goal's. A plan ending in the form is a candidate for
+// either goal, and the two searches rank their states so differently that one often reaches a
+// form that the other misses.
+void searchForForm(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                   MagType form, bool ownSearchDone, Goal measure, GoalResult& result) {
+  GoalOptions directed = options;
+  directed.form = form;
+  directed.everyForm = false;
+  if (!ownSearchDone) searchAndOffer(request, start, directed, result.first, measure, result);
+  if (result.forms[form].best) return;
+  directed.goal = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  // The other goal's plans are packed in its own order: the progress shown stays the goal's.
+  directed.progress = nullptr;
+  searchAndOffer(request, start, directed, result.first, measure, result);
+  const std::optional<Plan>& found = result.forms[form].best;
+  if (found && options.progress != nullptr) {
+    std::atomic<std::uint64_t>& best = options.progress->best;
+    const std::uint64_t score = planScore(measure, *found);
+    std::uint64_t shown = best.load();
+    while (score < shown && !best.compare_exchange_weak(shown, score)) {
+    }
+  }
 }
 
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
@@ -149,11 +186,16 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     }
   }
   if (options.goal != Goal::kFirst) {
-    const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
-    for (const BeamResult& searched : runSearches(request, start, searches, options)) {
-      result.feedingsTried += searched.feedingsTried;
-      for (const auto& plan : searched.bestByForm) {
-        if (plan) offer(result, measure, *plan);
+    searchAndOffer(request, start, options, result.first, measure, result);
+    if (options.form && !result.forms[*options.form].best) {
+      searchForForm(request, start, options, *options.form, true, measure, result);
+    }
+    // The listing's first search shares its width among all the forms; a form it leaves without
+    // a plan gets a search of its own before it is called not found.
+    for (MagType type = 0; options.everyForm && !options.form && type < kMagTypeCount; ++type) {
+      const FormResult& form = result.forms[type];
+      if (!form.best && form.exclusion.kind == ExclusionKind::kNone) {
+        searchForForm(request, start, options, type, false, measure, result);
       }
     }
   }
