@@ -143,17 +143,21 @@ void searchForForm(const PlayerRequest& request, const MagState& start, const Go
   if (!ownSearchDone) searchAndOffer(request, start, directed, result.first, measure, result);
   if (result.forms[form].best) return;
   directed.goal = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
-  // The other goal's plans are packed in its own order: the progress shown stays the goal's.
+  // The other goal's searches measure their plans their own way: the progress shown is told
+  // here, in the goal's.
   directed.progress = nullptr;
+  const std::uint64_t triedBefore = result.feedingsTried;
   searchAndOffer(request, start, directed, result.first, measure, result);
-  const std::optional<Plan>& found = result.forms[form].best;
-  if (found && options.progress != nullptr) {
-    std::atomic<std::uint64_t>& best = options.progress->best;
+  GoalProgress* progress = options.progress;
+  if (progress == nullptr) return;
+  progress->feedingsTried.fetch_add(result.feedingsTried - triedBefore);
+  if (const std::optional<Plan>& found = result.forms[form].best) {
     const std::uint64_t score = planScore(measure, *found);
-    std::uint64_t shown = best.load();
-    while (score < shown && !best.compare_exchange_weak(shown, score)) {
+    std::uint64_t shown = progress->best.load();
+    while (score < shown && !progress->best.compare_exchange_weak(shown, score)) {
     }
   }
+  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
 }
 
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
