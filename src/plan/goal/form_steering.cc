@@ -49,9 +49,7 @@ SumRange orderSums(const StatRange& range, std::int32_t order) {
     high[b] = std::min(range.high[b], high[c]);
   }
   low[a] = std::max({range.low[a], low[b], low[c]});
-  for (const int stat : {a, b, c}) {
-    if (low[stat] > high[stat]) return {1, 0};
-  }
+  if (low[a] > high[a] || low[b] > high[b] || low[c] > high[c]) return {1, 0};
   return {low[a] + low[b] + low[c], high[a] + high[b] + high[c]};
 }
 
