@@ -66,7 +66,8 @@ class BeamRun {
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
-    if (options.form) steering_ = FormSteering{player_, target_, *options.form};
+    const FormSet steerTo = options.form ? formBit(*options.form) : options.steerTo;
+    if (steerTo != 0) steering_ = FormSteering{player_, target_, steerTo};
   }
 
   BeamResult run() {
@@ -197,7 +198,7 @@ class BeamRun {
   FormReach reach_;
   BoundTable bounds_;
   PruningLimits<Order> limits_;
-  std::optional<FormSteering> steering_;  // with a wanted form
+  std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
   std::array<Hit, kMagTypeCount> hits_{};
   BeamResult result_;

@@ -147,7 +147,7 @@ FormSet formsStillPossible(const Player& player, const Target& target, const Mag
 }
 
 bool mayEndAs(const FormSteering& steering, const MagState& mag) {
-  return (formsStillPossible(steering.player, steering.target, mag) & formBit(steering.form)) != 0;
+  return (formsStillPossible(steering.player, steering.target, mag) & steering.forms) != 0;
 }
 
 }  // namespace ostrel

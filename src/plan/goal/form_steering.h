@@ -1,11 +1,11 @@
-// Whether a mag can still end in one wanted form, judged from its form, its stats and the target
-// by the evolution rules at the levels still ahead. The form reach (form_reach.h) knows only the
-// form and the level; the rules from level 35 on also go by the stats (the leading stat at 35, the
-// stat order and def at 50..95, the pair sums from 100), and a mag whose stats have run past what
-// the wanted form needs (say a pow already above the mind that must lead) can be dropped long
-// before its form shows it. Each evolution ahead is judged on its own, with the stats anywhere
-// between where they are and their targets, so a mag that can end in the form is never dropped,
-// though some that cannot are kept.
+// Whether a mag can still end in a wanted form (one, or any of a set), judged from its form, its
+// stats and the target by the evolution rules at the levels still ahead. The form reach
+// (form_reach.h) knows only the form and the level; the rules from level 35 on also go by the stats
+// (the leading stat at 35, the stat order and def at 50..95, the pair sums from 100), and a mag
+// whose stats have run past what the wanted form needs (say a pow already above the mind that must
+// lead) can be dropped long before its form shows it. Each evolution ahead is judged on its own,
+// with the stats anywhere between where they are and their targets, so a mag that can end in the
+// form is never dropped, though some that cannot are kept.
 #pragma once
 
 #include <cstdint>
@@ -16,15 +16,15 @@
 
 namespace ostrel {
 
-// The wanted form, with the player and the target it is judged for.
+// The wanted forms, with the player and the target they are judged for.
 struct FormSteering {
   Player player;
   Target target;
-  MagType form = 0;
+  FormSet forms = 0;
 };
 
-// Whether `mag` (its level up to date, its stats at most their targets) may still end as the
-// wanted form on the way to the target.
+// Whether `mag` (its level up to date, its stats at most their targets) may still end as one of
+// the wanted forms on the way to the target.
 bool mayEndAs(const FormSteering& steering, const MagState& mag);
 
 // mayEndAs with a memory of the stats asked about lately: a level-up asks, and the many states of

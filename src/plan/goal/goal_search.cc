@@ -1,10 +1,12 @@
 // Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
 // them for the goal, per final form and overall.
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
+#include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/two_threads.h"
 
@@ -97,14 +99,14 @@ std::vector<BeamOptions> beamSearchesFor(const GoalOptions& options,
   return searches;
 }
 
-// Runs the searches: those of the shortest plan each on one thread, two at a time when there are
-// two threads (the cheapest plan's one search splits its layers itself). Each search gives the
-// same plans whatever the threads, and the results keep the searches' order.
+// Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
+// threads. Each search gives the same plans whatever the threads, and the results keep the
+// searches' order.
 std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState& start,
                                     const std::vector<BeamOptions>& searches,
                                     const GoalOptions& options) {
   std::vector<BeamResult> beams(searches.size());
-  TwoThreads threads(searches.size() > 1 && options.threads >= 2);
+  TwoThreads threads(options.goal == Goal::kFewest && options.threads >= 2);
   const auto step = static_cast<std::size_t>(threads.count());
   const auto runShare = [&](int share) {
     for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
@@ -119,45 +121,76 @@ std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState
   return beams;
 }
 
-// Runs the beam searches of `options` and offers every plan they find, measured by `measure`.
-void searchAndOffer(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                    const std::optional<Plan>& first, Goal measure, GoalResult& result) {
-  const std::vector<BeamOptions> searches = beamSearchesFor(options, first);
-  for (const BeamResult& searched : runSearches(request, start, searches, options)) {
-    result.feedingsTried += searched.feedingsTried;
-    for (const auto& plan : searched.bestByForm) {
-      if (plan) offer(result, measure, *plan);
+// The forms wanted (the one asked for, or for the listing every form the rules leave open) that
+// no plan held ends in and that the start can still lead to: the steering would drop the start of
+// a search for the others.
+FormSet formsMissed(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    const GoalResult& result) {
+  FormSet missed = 0;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    if ((!options.form || *options.form == type) && !form.best &&
+        form.exclusion.kind == ExclusionKind::kNone) {
+      missed |= formBit(type);
     }
   }
+  MagState mag = start;
+  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
+  return missed & formsStillPossible(request.player, request.target, mag);
 }
 
-// Searches for a plan ending in `form` when none is held yet: the goal's own searches directed at
-// the form, and if they find none, the other goal's. A plan ending in the form is a candidate for
-// either goal, and the two searches rank their states so differently that one often reaches a
-// form that the other misses.
-void searchForForm(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                   MagType form, bool ownSearchDone, Goal measure, GoalResult& result) {
-  GoalOptions directed = options;
-  directed.form = form;
-  directed.everyForm = false;
-  if (!ownSearchDone) searchAndOffer(request, start, directed, result.first, measure, result);
-  if (result.forms[form].best) return;
-  directed.goal = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
-  // The other goal's searches measure their plans their own way: the progress shown is told
-  // here, in the goal's.
-  directed.progress = nullptr;
-  const std::uint64_t triedBefore = result.feedingsTried;
-  searchAndOffer(request, start, directed, result.first, measure, result);
-  GoalProgress* progress = options.progress;
-  if (progress == nullptr) return;
-  progress->feedingsTried.fetch_add(result.feedingsTried - triedBefore);
-  if (const std::optional<Plan>& found = result.forms[form].best) {
-    const std::uint64_t score = planScore(measure, *found);
-    std::uint64_t shown = progress->best.load();
-    while (score < shown && !progress->best.compare_exchange_weak(shown, score)) {
+// One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
+// drops the states that can no longer end in one of them and wants no other form, so a quarter
+// of the width does and it stops once it cannot beat what it found. Its plans are offered
+// measured by `measure`; the progress of the other goal's kind is told here, in the goal's unit.
+void searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    Goal goal, FormSet wanted, Goal measure, GoalResult& result) {
+  const bool own = goal == options.goal;
+  BeamOptions search;
+  search.goal = goal;
+  search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
+  search.width = std::max(options.beamWidth / 4, 1);
+  if (std::has_single_bit(wanted)) search.form = static_cast<MagType>(std::countr_zero(wanted));
+  search.steerTo = wanted;
+  search.everyForm = !search.form;
+  search.maxFeedings = feedingsToSearch(result.first);
+  search.known = result.first && fitsTheForm(*result.first, search.form) ? &*result.first : nullptr;
+  search.progress = own ? options.progress : nullptr;
+  search.threads = options.threads;
+  const BeamResult searched = beamSearch(request, start, search);
+  result.feedingsTried += searched.feedingsTried;
+  std::uint64_t best = GoalProgress::kNoPlan;
+  for (const auto& plan : searched.bestByForm) {
+    if (!plan) continue;
+    offer(result, measure, *plan);
+    if ((wanted & formBit(plan->reached.type)) != 0) {
+      best = std::min(best, planScore(measure, *plan));
     }
   }
+  GoalProgress* progress = options.progress;
+  if (own || progress == nullptr) return;
+  progress->feedingsTried.fetch_add(searched.feedingsTried);
+  std::uint64_t shown = progress->best.load();
+  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
+  }
   if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
+}
+
+// Searches for the wanted forms that the goal's own searches missed. The listing's first search
+// shares its width among all the forms: the forms it misses get a search of the shortest plan's
+// kind, which reaches forms that the cheapest plan's ranking misses, and then those still missed
+// one of the cheapest plan's kind. A form asked for was wanted by the goal's own searches
+// already: it gets the other goal's kind.
+void searchMissedForms(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, Goal measure, GoalResult& result) {
+  const bool listing = options.everyForm && !options.form;
+  if (!listing && !options.form) return;
+  const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  for (const Goal goal : {Goal::kFewest, Goal::kCheapest}) {
+    if (!listing && goal != other) continue;
+    const FormSet missed = formsMissed(request, start, options, result);
+    if (missed != 0) searchForForms(request, start, options, goal, missed, measure, result);
+  }
 }
 
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
@@ -190,18 +223,14 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     }
   }
   if (options.goal != Goal::kFirst) {
-    searchAndOffer(request, start, options, result.first, measure, result);
-    if (options.form && !result.forms[*options.form].best) {
-      searchForForm(request, start, options, *options.form, true, measure, result);
-    }
-    // The listing's first search shares its width among all the forms; a form it leaves without
-    // a plan gets a search of its own before it is called not found.
-    for (MagType type = 0; options.everyForm && !options.form && type < kMagTypeCount; ++type) {
-      const FormResult& form = result.forms[type];
-      if (!form.best && form.exclusion.kind == ExclusionKind::kNone) {
-        searchForForm(request, start, options, type, false, measure, result);
+    const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
+    for (const BeamResult& searched : runSearches(request, start, searches, options)) {
+      result.feedingsTried += searched.feedingsTried;
+      for (const auto& plan : searched.bestByForm) {
+        if (plan) offer(result, measure, *plan);
       }
     }
+    searchMissedForms(request, start, options, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
