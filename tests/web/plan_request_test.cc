@@ -10,7 +10,6 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "model/names.h"
@@ -114,8 +113,8 @@ constexpr const char* kIlaRequest = R"({"player": {"sectionId": "Pinkal", "charC
                                 "bars": {"def": 4, "pow": 0, "dex": 96, "mind": 0}},
   "target": {"def": 35, "pow": 20, "dex": 20, "mind": 25}})";
 
-// Every form listed is what a plan for that form answers: reached at the same cost or less,
-// excluded for the same reason, or not found; the plan for any form is the best one listed.
+// Every form listed is what a plan for that form answers: reached at the same cost, excluded for
+// the same reason, or not found; the plan for any form is the best one listed.
 TEST(PlanRequestTest, FormsListingAgreesWithThePlansForItsForms) {
   json request = json::parse(kIlaRequest);
   const json any = plan(request)["document"]["summary"];
@@ -129,10 +128,8 @@ TEST(PlanRequestTest, FormsListingAgreesWithThePlansForItsForms) {
     const json document = plan(request)["document"];
     if (form["status"] == "reached") {
       reached.push_back(form["form"]);
-      // A search for the form alone may find a better plan than the listing's.
-      const json& summary = document["summary"];
-      EXPECT_LE(std::pair(summary["meseta"], summary["feedings"]),
-                std::pair(form["meseta"], form["feedings"]));
+      EXPECT_EQ(document["summary"]["feedings"], form["feedings"]);
+      EXPECT_EQ(document["summary"]["meseta"], form["meseta"]);
       if (best.is_null() || form["meseta"] < best["meseta"]) best = form;
     } else if (form["status"] == "excluded") {
       EXPECT_EQ(document["reason"], "no plan can end as " + form["form"].get<std::string>() + ": " +

@@ -66,8 +66,7 @@ class BeamRun {
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
-    const FormSet steerTo = options.form ? formBit(*options.form) : options.steerTo;
-    if (steerTo != 0) steering_ = FormSteering{player_, target_, steerTo};
+    if (options.steerTo != 0) steering_ = FormSteering{player_, target_, options.steerTo};
   }
 
   BeamResult run() {

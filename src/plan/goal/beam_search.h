@@ -35,8 +35,8 @@ struct BeamOptions {
   std::int32_t sameStatsCap = 0;
   std::int32_t width = 500;     // states kept per form and number of feedings
   std::optional<MagType> form;  // the form the plan must end in
-  // Besides `form`: the states that can no longer end in one of these forms are dropped (0: none
-  // is). A search for the forms an earlier one missed looks for them all in one beam.
+  // The states that can no longer end in one of these forms are dropped (0: none is): a search
+  // for the forms that the searches before it missed.
   FormSet steerTo = 0;
   bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;

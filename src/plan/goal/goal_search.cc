@@ -140,16 +140,17 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
 }
 
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
-// drops the states that can no longer end in one of them and wants no other form, so a quarter
-// of the width does and it stops once it cannot beat what it found. Its plans are offered
-// measured by `measure`; the progress of the other goal's kind is told here, in the goal's unit.
+// drops the states that can no longer end in one of them and wants no other form, so it stops
+// once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
+// of the other goal's kind is told here, in the goal's unit.
 void searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                    Goal goal, FormSet wanted, Goal measure, GoalResult& result) {
+                    Goal goal, FormSet wanted, std::int32_t width, Goal measure,
+                    GoalResult& result) {
   const bool own = goal == options.goal;
   BeamOptions search;
   search.goal = goal;
   search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
-  search.width = std::max(options.beamWidth / 4, 1);
+  search.width = std::max(width, 1);
   if (std::has_single_bit(wanted)) search.form = static_cast<MagType>(std::countr_zero(wanted));
   search.steerTo = wanted;
   search.everyForm = !search.form;
@@ -176,20 +177,24 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
   if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
 }
 
-// Searches for the wanted forms that the goal's own searches missed. The listing's first search
-// shares its width among all the forms: the forms it misses get a search of the shortest plan's
-// kind, which reaches forms that the cheapest plan's ranking misses, and then those still missed
-// one of the cheapest plan's kind. A form asked for was wanted by the goal's own searches
-// already: it gets the other goal's kind.
+// Searches for the wanted forms that the goal's own searches missed, steered to them. A form
+// asked for gets a search of the goal's kind, then of the other goal's: their rankings reach
+// different forms. The listing's first search shares its width among all the forms: the forms
+// it misses get a search of the shortest plan's kind first, which reaches forms that the
+// cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
+// width among.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, Goal measure, GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
   if (!listing && !options.form) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
-  for (const Goal goal : {Goal::kFewest, Goal::kCheapest}) {
-    if (!listing && goal != other) continue;
+  // The steering drops most states: a narrower beam does, narrower still for the listing, whose
+  // first search took the most time.
+  const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
+  const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
+  for (const Goal goal : order) {
     const FormSet missed = formsMissed(request, start, options, result);
-    if (missed != 0) searchForForms(request, start, options, goal, missed, measure, result);
+    if (missed != 0) searchForForms(request, start, options, goal, missed, width, measure, result);
   }
 }
 
