@@ -36,14 +36,14 @@ struct GrownShare {
   std::array<std::vector<BeamNode>, kMagTypeCount> made;  // the new states, by form
   std::vector<LayerHit> hits;
   std::uint64_t tried = 0;  // feedings simulated
-  SteeringMemo steering;    // used with a wanted form
+  SteeringMemo steering;    // used with wanted forms
 };
 
 // A stat on its target is worth draining whatever its bar: the beam keeps every state apart.
 inline constexpr std::int32_t kBeamDrainAbove = 0;
 
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
-// With `steering`, the states that can no longer end in the wanted form are dropped; only a
+// With `steering`, the states that can no longer end in a wanted form are dropped; only a
 // level-up can change that, so the others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
