@@ -19,6 +19,7 @@
 #include "plan/goal/best_states.h"
 #include "plan/goal/bound_table.h"
 #include "plan/goal/form_reach.h"
+#include "plan/goal/form_steering.h"
 #include "plan/goal/goal_order.h"
 #include "plan/goal/layer_growth.h"
 #include "plan/goal/pruning_limits.h"
@@ -65,6 +66,7 @@ class BeamRun {
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
+    if (options.steerTo != 0) steering_ = FormSteering{player_, target_, options.steerTo};
   }
 
   BeamResult run() {
@@ -96,7 +98,8 @@ class BeamRun {
   void growHalf(int share) {
     const std::size_t first = share == 0 ? 0 : middle_;
     const std::size_t last = share == 0 ? middle_ : layer_.size();
-    growShare(layer_, first, last, depth_, player_, target_, bounds_, limits_, shares_[share]);
+    growShare(layer_, first, last, depth_, player_, target_, bounds_, limits_,
+              steering_ ? &*steering_ : nullptr, shares_[share]);
   }
 
   // The plans found while the layer grew, in the order of the shares, and the limits they give.
@@ -194,6 +197,7 @@ class BeamRun {
   FormReach reach_;
   BoundTable bounds_;
   PruningLimits<Order> limits_;
+  std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
   std::array<Hit, kMagTypeCount> hits_{};
   BeamResult result_;

@@ -35,7 +35,10 @@ struct BeamOptions {
   std::int32_t sameStatsCap = 0;
   std::int32_t width = 500;     // states kept per form and number of feedings
   std::optional<MagType> form;  // the form the plan must end in
-  bool everyForm = false;       // look on for every form's best plan
+  // The states that can no longer end in one of these forms are dropped (0: none is): a search
+  // for the forms that the searches before it missed.
+  FormSet steerTo = 0;
+  bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;
   // A plan already known (the first-found one): the search only looks for better ones.
   const Plan* known = nullptr;

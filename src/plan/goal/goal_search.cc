@@ -2,10 +2,12 @@
 // them for the goal, per final form and overall.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <vector>
 
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
+#include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/two_threads.h"
 
@@ -125,6 +127,83 @@ std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState
   return beams;
 }
 
+// The forms wanted (the one asked for, or for the listing every form the rules leave open) that
+// no plan held ends in and that the start can still lead to: the steering would drop the start of
+// a search for the others.
+FormSet formsMissed(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    const GoalResult& result) {
+  FormSet missed = 0;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    if ((!options.form || *options.form == type) && !form.best &&
+        form.exclusion.kind == ExclusionKind::kNone) {
+      missed |= formBit(type);
+    }
+  }
+  MagState mag = start;
+  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
+  return missed & formsStillPossible(request.player, request.target, mag);
+}
+
+// One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
+// drops the states that can no longer end in one of them and wants no other form, so it stops
+// once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
+// of the other goal's kind is told here, in the goal's unit.
+void searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    Goal goal, FormSet wanted, std::int32_t width, Goal measure,
+                    GoalResult& result) {
+  const bool own = goal == options.goal;
+  BeamOptions search;
+  search.goal = goal;
+  search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
+  search.width = std::max(width, 1);
+  if (std::has_single_bit(wanted)) search.form = static_cast<MagType>(std::countr_zero(wanted));
+  search.steerTo = wanted;
+  search.everyForm = !search.form;
+  search.maxFeedings = feedingsToSearch(result.first);
+  search.known = result.first && fitsTheForm(*result.first, search.form) ? &*result.first : nullptr;
+  search.progress = own ? options.progress : nullptr;
+  search.threads = options.threads;
+  const BeamResult searched = beamSearch(request, start, search);
+  result.feedingsTried += searched.feedingsTried;
+  std::uint64_t best = GoalProgress::kNoPlan;
+  for (const auto& plan : searched.bestByForm) {
+    if (!plan) continue;
+    offer(result, measure, *plan);
+    if ((wanted & formBit(plan->reached.type)) != 0) {
+      best = std::min(best, planScore(measure, *plan));
+    }
+  }
+  GoalProgress* progress = options.progress;
+  if (own || progress == nullptr) return;
+  progress->feedingsTried.fetch_add(searched.feedingsTried);
+  std::uint64_t shown = progress->best.load();
+  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
+  }
+  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
+}
+
+// Searches for the wanted forms that the goal's own searches missed, steered to them. A form
+// asked for gets a search of the goal's kind, then of the other goal's: their rankings reach
+// different forms. The listing's first search shares its width among all the forms: the forms
+// it misses get a search of the shortest plan's kind first, which reaches forms that the
+// cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
+// width among.
+void searchMissedForms(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, Goal measure, GoalResult& result) {
+  const bool listing = options.everyForm && !options.form;
+  if (!listing && !options.form) return;
+  const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  // The steering drops most states: a narrower beam does, narrower still for the listing, whose
+  // first search took the most time.
+  const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
+  const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
+  for (const Goal goal : order) {
+    const FormSet missed = formsMissed(request, start, options, result);
+    if (missed != 0) searchForForms(request, start, options, goal, missed, width, measure, result);
+  }
+}
+
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
 const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goal measure) {
   if (options.goal == Goal::kFirst) {
@@ -165,6 +244,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
+    searchMissedForms(request, start, options, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;

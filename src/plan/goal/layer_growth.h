@@ -18,6 +18,7 @@
 #include "plan/goal/bound_table.h"
 #include "plan/goal/cost_bound.h"
 #include "plan/goal/form_reach.h"
+#include "plan/goal/form_steering.h"
 #include "plan/goal/pruning_limits.h"
 #include "plan/search_state.h"
 
@@ -35,16 +36,20 @@ struct GrownShare {
   std::array<std::vector<BeamNode>, kMagTypeCount> made;  // the new states, by form
   std::vector<LayerHit> hits;
   std::uint64_t tried = 0;  // feedings simulated
+  SteeringMemo steering;    // used with wanted forms
 };
 
 // A stat on its target is worth draining whatever its bar: the beam keeps every state apart.
 inline constexpr std::int32_t kBeamDrainAbove = 0;
 
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
+// With `steering`, the states that can no longer end in a wanted form are dropped; only a
+// level-up can change that, so the others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
                std::int32_t depth, const Player& player, const Target& target,
-               const BoundTable& bounds, const PruningLimits<Order>& limits, GrownShare& share) {
+               const BoundTable& bounds, const PruningLimits<Order>& limits,
+               const FormSteering* steering, GrownShare& share) {
   for (std::vector<BeamNode>& form : share.made) form.clear();
   share.hits.clear();
   std::uint64_t tried = 0;
@@ -66,6 +71,10 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
       }
       const int bracket = bracketOf(child.level);
       if (limits.dropsAll(child.type, bracket)) continue;
+      if (steering != nullptr && child.level != mag.level &&
+          !share.steering.mayEndAs(*steering, child)) {
+        continue;
+      }
       const auto need = barPointsNeeded(child, target);
       const double remaining = bounds.prepared(child.type, bracket, false).of(need);
       if (remaining >= CostBound::kUnreachable) continue;

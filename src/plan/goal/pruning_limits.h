@@ -80,9 +80,11 @@ class PruningLimits {
         if (options_.form) {
           limit = (forms & formBit(*options_.form)) != 0 ? formLimit_[*options_.form] : kDropAll;
         } else if (options_.everyForm) {
+          // A search steered to some forms wants only those.
+          const FormSet wanted = options_.steerTo != 0 ? forms & options_.steerTo : forms;
           limit = kDropAll;
           for (MagType form = 0; form < kMagTypeCount; ++form) {
-            if ((forms & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
+            if ((wanted & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
           }
         }
         limit_[type][bracket] = limit;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/tables.h"
+#include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "support/cases.h"
 #include "support/replay.h"
@@ -60,6 +61,11 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
           << kMagTypeNames[type] << ": " << exclusionText(form.exclusion);
       expectPlanReplays(player, c.start, *form.best, type);
       EXPECT_LE(planScore(goal, result.plan), planScore(goal, *form.best));
+      // The steering toward a form drops no mag on the way of a plan that ends in it.
+      for (const Feeding& feeding : form.best->feedings) {
+        EXPECT_NE(formsStillPossible(player.player, player.target, feeding.before) & formBit(type),
+                  0U);
+      }
     }
     // A form asked for ends the plan in that form, or the rules exclude it, or none is found.
     // Mostly one of the forms the rules leave open, sometimes any.
