@@ -3,11 +3,13 @@
 // and shows the answer. Whether a mag and a target are within the limits is the core's verdict,
 // told in the command line's words, with the field it names marked. After a goal
 // plan the worker lists the final forms for the same target (kept for the page's life), and
-// choosing a form there plans for it. The address holds the request planned (url-state.js): each
+// choosing a form there plans for it. On request it lists the plans between the fewest feedings
+// and the least meseta as a chart, and choosing one plans it with its feedings as the budget. The address holds the request planned (url-state.js): each
 // plan asked for is a step of the browser's history, and an address with a request plans it.
 import { hideForms, showForms, showFormsPending } from "./forms-view.js";
 import { keepOffline } from "./offline.js";
 import { hidePlan, showPlan } from "./plan-view.js";
+import { drawTradeoffChart } from "./tradeoff-chart.js";
 import { holdsRequest, queryOf, requestOf } from "./url-state.js";
 
 const STATS = ["def", "pow", "dex", "mind"];
@@ -15,6 +17,8 @@ const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
 const LAST_QUERY_KEY = "ostrel.lastQuery";
 const PLANS_KEPT = 20;  // the answers kept, so that going back and forth shows them at once
 const SHOW_PROGRESS_AFTER_MS = 500;
+// What the status line says while each kind of request runs.
+const RUNNING = { plan: "Searching", forms: "Listing the final forms", tradeoffs: "Weighing feedings against meseta" };
 
 const $ = (id) => document.getElementById(id);
 
@@ -26,10 +30,19 @@ let nextRequestId = 1;
 let shownForm = null;  // the final form of the plan on the page
 let planStatus = "";   // the status line of the plan on the page
 const formsListings = new Map();  // the listings found, by the request without its form
+const tradeoffs = new Map();      // the trade-offs found, likewise by the request
+let removeTradeoffChart = () => {};
+let shownTradeoff = null;         // the key of the trade-off on the page
 const plansShown = new Map();     // the latest answers to plans, by their query
 
-// A request without its final form: the key of its listing of the forms.
-function listingKey(request) { return JSON.stringify({ ...request, form: null }); }
+// A request without its final form and budget: the key of its listing of the forms.
+function listingKey(request) {
+  return JSON.stringify({ ...request, form: null, maxFeedings: null, maxMeseta: null });
+}
+// The trade-off's key: the request without its goal and budget (its form holds).
+function tradeoffKey(request) {
+  return JSON.stringify({ ...request, goal: null, maxFeedings: null, maxMeseta: null });
+}
 
 function setStatus(text) { $("status").textContent = text; }
 
@@ -76,6 +89,15 @@ function readRequest() {
   }
   const target = {};
   STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
+  // A budget left empty is none; the first plan found has none, so a budget with it plans what
+  // the budget means: the cheapest within the feedings, or the shortest within the meseta.
+  const budget = (id, label) => ($(id).value.trim() === "" ? null : read(id, label));
+  const maxFeedings = budget("max-feedings", "At most … feedings");
+  const maxMeseta = budget("max-meseta", "At most … meseta");
+  if ($("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
+    $("goal").value = maxFeedings !== null ? "cheapest" : "fewest";
+    showFinalFormChoice();
+  }
   const goal = $("goal").value;
   const form = $("final-form").value;
   const request = {
@@ -87,6 +109,8 @@ function readRequest() {
     target,
     goal,
     form: goal === "first" || form === "any" ? null : catalog.forms[Number(form)],
+    maxFeedings,
+    maxMeseta,
   };
   return { request, errors };
 }
@@ -95,7 +119,8 @@ function readRequest() {
 // stats of the start or the target.
 function markRefusedFields(refusal) {
   const [stat, bar] = refusal.field.split(" ");
-  const ids = refusal.field === "level"
+  const ids = refusal.of === "budget" ? [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"]
+    : refusal.field === "level"
     ? STATS.map((s) => `${refusal.of}-${s}`)
     : refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
   ids.forEach((id) => $(id).classList.add("invalid"));
@@ -140,6 +165,8 @@ function fillForm(request) {
     });
   }
   STATS.forEach((stat) => { $(`target-${stat}`).value = target[stat]; });
+  $("max-feedings").value = request.maxFeedings ?? "";
+  $("max-meseta").value = request.maxMeseta ?? "";
   updateHints();
 }
 
@@ -166,8 +193,7 @@ const number = (value) => value.toLocaleString("en");
 // The status line of a long search: how long it has run, and the goal search's feedings searched
 // and best plan so far, or the console's latest line for the first plan found.
 function progressText(elapsed) {
-  const what = pending.kind === "forms" ? "Listing the final forms" : "Searching";
-  let text = `${what}… ${(elapsed / 1000).toFixed(1)} s`;
+  let text = `${RUNNING[pending.kind]}… ${(elapsed / 1000).toFixed(1)} s`;
   const { progress, line } = pending;
   if (progress) {
     text += ` · ${number(progress.tried)} feedings searched`;
@@ -188,7 +214,7 @@ function send(kind, request) {
     const elapsed = performance.now() - clickedAt;
     if (elapsed >= SHOW_PROGRESS_AFTER_MS) setStatus(progressText(elapsed));
   }, 100);
-  setStatus(kind === "forms" ? "Listing the final forms…" : "Searching…");
+  setStatus(`${RUNNING[kind]}…`);
   setRunning(true);
   worker.postMessage({ type: kind, id, request });
 }
@@ -233,6 +259,54 @@ function planAddress(query) {
   Object.entries(unread).forEach(([id, name]) => { if (name === null) $(id).classList.add("invalid"); });
 }
 
+// Plans a point chosen on the trade-off: the cheapest plan within its feedings, which is that
+// point's plan.
+function planForPoint(point) {
+  $("goal").value = "cheapest";
+  showFinalFormChoice();
+  $("max-feedings").value = String(point.feedings);
+  $("max-meseta").value = "";
+  plan();
+}
+
+function hideTradeoff() {
+  removeTradeoffChart();
+  removeTradeoffChart = () => {};
+  shownTradeoff = null;
+  $("tradeoff-card").hidden = true;
+}
+
+// The trade-off as a chart, and as a list that says the same in words.
+function showTradeoff(key, tradeoff) {
+  hideTradeoff();
+  shownTradeoff = key;
+  $("tradeoff-card").hidden = false;
+  const { points } = tradeoff;
+  $("tradeoff-points").replaceChildren(...points.map((point) => {
+    const item = document.createElement("li");
+    item.textContent = `${number(point.feedings)} feedings · ${number(point.meseta)} meseta · ` +
+      `about ${point.hours.toFixed(2)} hours · ${point.form} `;
+    const choose = document.createElement("button");
+    choose.type = "button";
+    choose.className = "secondary";
+    choose.textContent = "Plan this";
+    choose.addEventListener("click", () => planForPoint(point));
+    item.append(choose);
+    return item;
+  }));
+  removeTradeoffChart = drawTradeoffChart($("tradeoff-chart"), points, (index) => planForPoint(points[index]));
+}
+
+function listTradeoff() {
+  const { request } = readRequest();
+  const key = tradeoffKey(request);
+  if (tradeoffs.has(key)) {
+    showTradeoff(key, tradeoffs.get(key));
+    return;
+  }
+  send("tradeoffs", request);
+}
+
 // Plans for a form chosen in the listing.
 function planForForm(type) {
   $("final-form").value = String(type);
@@ -250,6 +324,16 @@ function onResult(response, workerMs) {
   finishPending();
   const ms = Math.round(performance.now() - clickedAt);
   const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
+  if (kind === "tradeoffs") {
+    if (!response.document) {
+      setStatus(response.message ?? "No trade-off found.");
+      return;
+    }
+    tradeoffs.set(tradeoffKey(request), response.document);
+    showTradeoff(tradeoffKey(request), response.document);
+    setStatus(`${planStatus} Trade-off found in ${timing}.`);
+    return;
+  }
   if (kind === "forms") {
     if (!response.document) {
       hideForms();
@@ -273,6 +357,7 @@ function showAnswer(response, request, ms, status) {
   if (response.outcome === "refused" || response.outcome === "bad-request") {
     hidePlan();
     hideForms();
+    hideTradeoff();
     $("refusal").textContent = response.message || "A field is out of range.";
     if (response.field) markRefusedFields(response);
     $("refusal").hidden = false;
@@ -282,6 +367,8 @@ function showAnswer(response, request, ms, status) {
   const { summary } = response.document;
   shownForm = summary ? summary.reached.formNumber - 1 : null;
   showPlan(response, request, catalog);
+  // The trade-off shown stays while its points are planned; another request's goes.
+  if (tradeoffKey(request) !== shownTradeoff) hideTradeoff();
   $("status").dataset.ms = ms;
   planStatus = status;
   setStatus(planStatus);
@@ -396,6 +483,7 @@ $("goal").addEventListener("change", showFinalFormChoice);
 $("plan-button").addEventListener("click", () => plan());
 $("copy-link").addEventListener("click", copyLink);
 $("print-button").addEventListener("click", () => window.print());
+$("tradeoff-button").addEventListener("click", listTradeoff);
 window.addEventListener("popstate", onHistoryStep);
 $("stop-button").addEventListener("click", stop);
 document.addEventListener("keydown", (event) => {

@@ -1,0 +1,49 @@
+// The trade-off between feedings and meseta: one point per plan, from the shortest plan (left,
+// dearest) to the cheapest (right), drawn with uPlot. Hovering a point shows its figures in the
+// legend; clicking it hands its index to `onPick`, which shows that plan.
+/* global uPlot */
+
+// A plan's feedings as hours of feeding, as the plans themselves tell it.
+function hoursText(point) {
+  return point.hours.toFixed(2);
+}
+
+export function drawTradeoffChart(container, points, onPick) {
+  const data = [points.map((p) => p.feedings), points.map((p) => p.meseta)];
+  const size = () => ({ width: Math.max(container.clientWidth, 260), height: container.clientWidth < 500 ? 220 : 280 });
+  let chosen = -1;
+  const chart = new uPlot({
+    ...size(),
+    scales: { x: { time: false } },
+    axes: [{ label: "feedings" }, { label: "meseta", size: 70 }],
+    series: [
+      { label: "feedings" },
+      {
+        label: "meseta",
+        stroke: "#3b6fd6",
+        width: 1,
+        dash: [4, 4],
+        points: { show: true, size: 10, fill: "#3b6fd6" },
+        value: (u, meseta, series, idx) => (idx == null ? "--"
+          : `${meseta.toLocaleString("en")} (${hoursText(points[idx])} h, ${points[idx].form})`),
+      },
+    ],
+    cursor: { drag: { x: false, y: false }, points: { size: 14 } },
+  }, data, container);
+  // A click picks the point nearest the pointer, as the cursor shows it.
+  const onClick = () => {
+    const idx = chart.cursor.idx;
+    if (idx == null || idx === chosen) return;
+    chosen = idx;
+    onPick(idx);
+  };
+  chart.over.addEventListener("click", onClick);
+  let width = container.clientWidth;
+  const observer = new ResizeObserver(() => {
+    if (container.clientWidth === width) return;
+    width = container.clientWidth;
+    chart.setSize(size());
+  });
+  observer.observe(container);
+  return () => { observer.disconnect(); chart.over.removeEventListener("click", onClick); chart.destroy(); };
+}
