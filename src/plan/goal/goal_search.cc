@@ -1,6 +1,7 @@
 // Plans with a goal: the first-found plan and the beam searches as candidates, and the best of
 // them for the goal, per final form and overall.
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "plan/first_found/search.h"
@@ -149,12 +150,18 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     }
   }
   if (options.goal != Goal::kFirst) {
-    const std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
+    std::vector<BeamOptions> searches = beamSearchesFor(options, result.first);
+    // Each search fills a list of its own, so two threads never share one.
+    std::vector<std::vector<Plan>> met(options.metPlans != nullptr ? searches.size() : 0);
+    for (std::size_t i = 0; i < met.size(); ++i) searches[i].metPlans = &met[i];
     for (const BeamResult& searched : runSearches(request, start, searches, options)) {
       result.feedingsTried += searched.feedingsTried;
       for (const auto& plan : searched.bestByForm) {
         if (plan) offer(result, measure, *plan);
       }
+    }
+    for (std::vector<Plan>& plans : met) {
+      std::move(plans.begin(), plans.end(), std::back_inserter(*options.metPlans));
     }
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
