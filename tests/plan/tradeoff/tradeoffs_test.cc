@@ -1,0 +1,82 @@
+// The trade-off between feedings and meseta, over seeded reachable targets: every point replays
+// (in the form asked for); the points rise in feedings and fall in meseta; the ends are the very
+// plans of the fewest and the cheapest goals; a point's feedings as a budget give that point back,
+// every budget is respected, and one below the shortest plan gives none but the shortest as the
+// nearest. The front does not depend on the threads.
+#include "plan/tradeoff/tradeoffs.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/cases.h"
+#include "support/replay.h"
+
+namespace ostrel {
+namespace {
+
+bool samePlan(const Plan& a, const Plan& b) {
+  if (a.feedCount() != b.feedCount() || a.cost != b.cost) return false;
+  for (std::int32_t i = 0; i < a.feedCount(); ++i) {
+    if (a.feedings[i].item != b.feedings[i].item) return false;
+  }
+  return true;
+}
+
+TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
+  std::mt19937 rng(1717);
+  std::size_t longest = 0;
+  for (int run = 0; run < 40; ++run) {
+    const testing::PlanCase c = testing::randomCase(rng, testing::Reach::kFed, 25);
+    const PlayerRequest player = testing::playerOf(c);
+    GoalOptions options{.beamWidth = 12, .threads = 1 + run % 2, .firstSearch = {20'000}};
+    if (run % 5 == 0) options.form = testing::pick(rng, 0, kMagTypeCount - 1);
+    SCOPED_TRACE(::testing::Message() << "run " << run << ": " << testing::dialogueInput(c));
+    const Tradeoffs found = findTradeoffs(player, c.start, options);
+    const std::vector<Plan>& front = found.front;
+    if (front.empty()) {
+      EXPECT_TRUE(options.form && found.cheapest.outcome != GoalOutcome::kFound);
+      continue;
+    }
+    longest = std::max(longest, front.size());
+    for (std::size_t i = 0; i < front.size(); ++i) {
+      testing::expectPlanReplays(player, c.start, front[i], options.form);
+      if (i > 0) EXPECT_GT(front[i].feedCount(), front[i - 1].feedCount());
+      if (i > 0) EXPECT_LT(front[i].cost, front[i - 1].cost);
+      const Budget feedings{.maxFeedings = front[i].feedCount()};
+      EXPECT_EQ(planWithin(front, Goal::kCheapest, feedings), &front[i]);
+      const Budget meseta{.maxMeseta = static_cast<std::int64_t>(front[i].cost)};
+      EXPECT_EQ(planWithin(front, Goal::kFewest, meseta), &front[i]);
+      const Budget both{.maxFeedings = front[i].feedCount() + testing::pick(rng, 0, 50),
+                        .maxMeseta = static_cast<std::int64_t>(front[i].cost)};
+      for (const Goal goal : {Goal::kCheapest, Goal::kFewest}) {
+        const Plan* within = planWithin(front, goal, both);
+        ASSERT_NE(within, nullptr);
+        EXPECT_TRUE(both.allows(*within));
+      }
+    }
+    // The ends are the goals' own plans, as those goals plan alone.
+    options.goal = Goal::kFewest;
+    const GoalResult fewest = planForGoal(player, c.start, options);
+    options.goal = Goal::kCheapest;
+    const GoalResult cheapest = planForGoal(player, c.start, options);
+    EXPECT_TRUE(samePlan(front.front(), fewest.plan) || front.size() == 1);
+    EXPECT_TRUE(samePlan(front.back(), cheapest.plan));
+    const Budget tooFew{.maxFeedings = front.front().feedCount() - 1};
+    EXPECT_EQ(planWithin(front, Goal::kCheapest, tooFew), nullptr);
+    const std::vector<Plan> nearest = nearestToBudget(front, tooFew);
+    ASSERT_EQ(nearest.size(), 1U);
+    EXPECT_TRUE(samePlan(nearest[0], front.front()));
+    if (run % 4 == 0) {
+      options.threads = 3 - options.threads;
+      const Tradeoffs again = findTradeoffs(player, c.start, options);
+      ASSERT_EQ(again.front.size(), front.size());
+      for (std::size_t i = 0; i < front.size(); ++i)
+        EXPECT_TRUE(samePlan(again.front[i], front[i]));
+    }
+  }
+  EXPECT_GE(longest, 3U);  // some fronts hold plans between their ends
+}
+
+}  // namespace
+}  // namespace ostrel
