@@ -64,15 +64,15 @@ struct GoalOptions {
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
-  // The first-found search's own options (its budget, say); it always runs quietly. The first
-  // goal returns its plan as it is: with a form, only if the plan ends in that form.
-  SearchOptions firstSearch;
   // When given, every beam search adds the plans it met that are cheaper than every shorter one
   // it met (BeamOptions::metPlans), search by search in a fixed order whatever the threads.
   std::vector<Plan>* metPlans = nullptr;
-  // The plan for the goal among the plans within the budget (plan/tradeoff/budget_plan.h);
+  // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
   // planForGoal itself ignores it.
-  Budget budget;
+  Budget budget{};
+  // The first-found search's own options (its budget, say); it always runs quietly. The first
+  // goal returns its plan as it is: with a form, only if the plan ends in that form.
+  SearchOptions firstSearch;
 };
 
 enum class GoalOutcome {

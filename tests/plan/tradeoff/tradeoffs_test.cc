@@ -29,7 +29,10 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
   for (int run = 0; run < 40; ++run) {
     const testing::PlanCase c = testing::randomCase(rng, testing::Reach::kFed, 25);
     const PlayerRequest player = testing::playerOf(c);
-    GoalOptions options{.beamWidth = 12, .threads = 1 + run % 2, .firstSearch = {20'000}};
+    GoalOptions options;
+    options.beamWidth = 12;
+    options.threads = 1 + run % 2;
+    options.firstSearch = {20'000};
     if (run % 5 == 0) options.form = testing::pick(rng, 0, kMagTypeCount - 1);
     SCOPED_TRACE(::testing::Message() << "run " << run << ": " << testing::dialogueInput(c));
     const Tradeoffs found = findTradeoffs(player, c.start, options);
@@ -41,14 +44,16 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
     longest = std::max(longest, front.size());
     for (std::size_t i = 0; i < front.size(); ++i) {
       testing::expectPlanReplays(player, c.start, front[i], options.form);
-      if (i > 0) EXPECT_GT(front[i].feedCount(), front[i - 1].feedCount());
-      if (i > 0) EXPECT_LT(front[i].cost, front[i - 1].cost);
-      const Budget feedings{.maxFeedings = front[i].feedCount()};
+      if (i > 0) {
+        EXPECT_GT(front[i].feedCount(), front[i - 1].feedCount());
+        EXPECT_LT(front[i].cost, front[i - 1].cost);
+      }
+      const Budget feedings{front[i].feedCount(), std::nullopt};
       EXPECT_EQ(planWithin(front, Goal::kCheapest, feedings), &front[i]);
-      const Budget meseta{.maxMeseta = static_cast<std::int64_t>(front[i].cost)};
+      const Budget meseta{std::nullopt, static_cast<std::int64_t>(front[i].cost)};
       EXPECT_EQ(planWithin(front, Goal::kFewest, meseta), &front[i]);
-      const Budget both{.maxFeedings = front[i].feedCount() + testing::pick(rng, 0, 50),
-                        .maxMeseta = static_cast<std::int64_t>(front[i].cost)};
+      const Budget both{front[i].feedCount() + testing::pick(rng, 0, 50),
+                        static_cast<std::int64_t>(front[i].cost)};
       for (const Goal goal : {Goal::kCheapest, Goal::kFewest}) {
         const Plan* within = planWithin(front, goal, both);
         ASSERT_NE(within, nullptr);
@@ -62,7 +67,7 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
     const GoalResult cheapest = planForGoal(player, c.start, options);
     EXPECT_TRUE(samePlan(front.front(), fewest.plan) || front.size() == 1);
     EXPECT_TRUE(samePlan(front.back(), cheapest.plan));
-    const Budget tooFew{.maxFeedings = front.front().feedCount() - 1};
+    const Budget tooFew{front.front().feedCount() - 1, std::nullopt};
     EXPECT_EQ(planWithin(front, Goal::kCheapest, tooFew), nullptr);
     const std::vector<Plan> nearest = nearestToBudget(front, tooFew);
     ASSERT_EQ(nearest.size(), 1U);
