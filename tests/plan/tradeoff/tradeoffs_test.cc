@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support/cases.h"
@@ -16,11 +17,9 @@ namespace ostrel {
 namespace {
 
 bool samePlan(const Plan& a, const Plan& b) {
-  if (a.feedCount() != b.feedCount() || a.cost != b.cost) return false;
-  for (std::int32_t i = 0; i < a.feedCount(); ++i) {
-    if (a.feedings[i].item != b.feedings[i].item) return false;
-  }
-  return true;
+  return a.cost == b.cost &&
+         std::equal(a.feedings.begin(), a.feedings.end(), b.feedings.begin(), b.feedings.end(),
+                    [](const Feeding& x, const Feeding& y) { return x.item == y.item; });
 }
 
 TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
@@ -50,15 +49,11 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
       }
       const Budget feedings{front[i].feedCount(), std::nullopt};
       EXPECT_EQ(planWithin(front, Goal::kCheapest, feedings), &front[i]);
-      const Budget meseta{std::nullopt, static_cast<std::int64_t>(front[i].cost)};
-      EXPECT_EQ(planWithin(front, Goal::kFewest, meseta), &front[i]);
       const Budget both{front[i].feedCount() + testing::pick(rng, 0, 50),
                         static_cast<std::int64_t>(front[i].cost)};
-      for (const Goal goal : {Goal::kCheapest, Goal::kFewest}) {
-        const Plan* within = planWithin(front, goal, both);
-        ASSERT_NE(within, nullptr);
-        EXPECT_TRUE(both.allows(*within));
-      }
+      EXPECT_EQ(planWithin(front, Goal::kFewest, both), &front[i]);
+      const Plan* cheapest = planWithin(front, Goal::kCheapest, both);
+      EXPECT_TRUE(cheapest != nullptr && both.allows(*cheapest));
     }
     // The ends are the goals' own plans, as those goals plan alone.
     options.goal = Goal::kFewest;
@@ -76,8 +71,9 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
       options.threads = 3 - options.threads;
       const Tradeoffs again = findTradeoffs(player, c.start, options);
       ASSERT_EQ(again.front.size(), front.size());
-      for (std::size_t i = 0; i < front.size(); ++i)
+      for (std::size_t i = 0; i < front.size(); ++i) {
         EXPECT_TRUE(samePlan(again.front[i], front[i]));
+      }
     }
   }
   EXPECT_GE(longest, 3U);  // some fronts hold plans between their ends
