@@ -99,7 +99,7 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   program.require_subcommand(0, 1);
   program.footer(
       "Without arguments ostrel asks its questions one by one (the dialogue); with --goal, "
-      "--form or --beam-width and no command, the dialogue plans with that goal.\n"
+      "--form, --beam-width or a budget and no command, the dialogue plans with them.\n"
       "Examples:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --goal cheapest\n"

@@ -21,8 +21,8 @@ struct GoalOptionText {
   std::string goal;
   std::string form;
   std::string beamWidth;
-  std::string maxFeedings;
-  std::string maxMeseta;
+  std::string maxFeedings{};
+  std::string maxMeseta{};
 
   bool given() const {
     return !goal.empty() || !form.empty() || !beamWidth.empty() || !maxFeedings.empty() ||

@@ -125,8 +125,9 @@ class BeamRun {
   // equal ones, so the plans held depend only on the order of the hits.
   void meet(const LayerHit& reached) {
     if (options_.form && *options_.form != reached.form) return;
-    if (met_.empty() || met_.back().depth != depth_)
+    if (met_.empty() || met_.back().depth != depth_) {
       met_.push_back(Hit{GoalProgress::kNoPlan, depth_, {}});
+    }
     Hit& held = met_.back();
     const auto cost = static_cast<std::uint64_t>(reached.cost);
     if (cost < held.score) held = Hit{cost, depth_, reached.last};
