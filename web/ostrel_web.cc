@@ -1,4 +1,4 @@
-// The WebAssembly entry of the web page: three C functions over the JSON requests of
+// The WebAssembly entry of the web page: four C functions over the JSON requests of
 // plan_request.h. Each returns a string from malloc that the caller frees with _free. While a plan
 // runs, every console line is handed to Module.onConsoleLine, and the goal searches' progress to
 // Module.onSearchProgress once a layer, so the page's worker can show how the search goes.
@@ -57,6 +57,10 @@ EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
 
 EMSCRIPTEN_KEEPALIVE char* ostrel_forms(const char* request) {
   return copyForCaller(ostrel::web::formsJson(request, postProgress));
+}
+
+EMSCRIPTEN_KEEPALIVE char* ostrel_tradeoffs(const char* request) {
+  return copyForCaller(ostrel::web::tradeoffsJson(request, postProgress));
 }
 
 }  // extern "C"

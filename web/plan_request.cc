@@ -27,6 +27,7 @@
 #include "plan/plan_run.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel::web {
 namespace {
@@ -170,7 +171,50 @@ struct PlanInput {
   MagState start = kBabyMag;
   Goal goal = Goal::kFirst;     // a request without a goal plans the first plan found
   std::optional<MagType> form;  // the final form wanted; none: any
+  Budget budget;
 };
+
+// Reads "maxFeedings" (from 1) and "maxMeseta" (from 0), each left out or null for no budget; a
+// budget without a goal plans as the command line's does. Returns the answer to give instead of
+// a plan, or nothing.
+std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
+  for (const auto& [key, least] : {std::pair{"maxFeedings", 1}, std::pair{"maxMeseta", 0}}) {
+    const auto field = request.find(key);
+    if (field == request.end() || field->is_null()) continue;
+    std::int32_t most = -1;
+    if (!readInt(request, key, most) || most < least) {
+      return answer("bad-request", least == 1 ? "maxFeedings must be a whole number from 1"
+                                              : "maxMeseta must be a whole number from 0");
+    }
+    if (least == 1) {
+      input.budget.maxFeedings = most;
+    } else {
+      input.budget.maxMeseta = most;
+    }
+  }
+  if (!input.budget.given()) return {};
+  if (!goalGiven) {
+    input.goal = input.budget.maxFeedings ? Goal::kCheapest : Goal::kFewest;
+  } else if (input.goal == Goal::kFirst) {
+    return answer("bad-request", "a budget is for the cheapest or the fewest goal");
+  }
+  return {};
+}
+
+// A budget no plan found meets, as a refusal: the budget the nearest plan breaks first.
+std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest) {
+  const Plan& plan = nearest.front();
+  const bool feedings = budget.maxFeedings && plan.feedCount() > *budget.maxFeedings;
+  return json{
+      {"outcome", "refused"},
+      {"message", overBudgetText(budget, nearest)},
+      {"of", "budget"},
+      {"field", feedings ? "maxFeedings" : "maxMeseta"},
+      {"rule", "not-met"},
+      {"bound", feedings ? std::int64_t{*budget.maxFeedings} : *budget.maxMeseta},
+      {"value", feedings ? std::int64_t{plan.feedCount()} : static_cast<std::int64_t>(plan.cost)}}
+      .dump();
+}
 
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
 // does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
@@ -185,6 +229,10 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     const MagType type = readName(request, "form", kMagTypeNames, kMagTypeCount);
     if (type < 0) return answer("bad-request", "form must be a form's name, or null for any form");
     input.form = type;
+  }
+  if (std::string refusal = readBudget(request, request.contains("goal"), input);
+      !refusal.empty()) {
+    return refusal;
   }
   const auto player = request.find("player");
   const bool playerObject = player != request.end() && player->is_object();
@@ -269,6 +317,7 @@ GoalOptions goalOptions(const PlanInput& input) {
   options.goal = input.goal;
   options.form = input.form;
   options.threads = 1;  // the page's worker is the only thread there is
+  options.budget = input.budget;
   return options;
 }
 
@@ -290,6 +339,7 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
   const PlanOutcome outcome =
       runPlan(input.request, counters, input.files, input.start, console, options, &plan, &details);
   captured.close();
+  if (outcome == PlanOutcome::kOverBudget) return overBudgetAnswer(input.budget, details.nearest);
 
   json result = {
       {"document", planDocument(input.request, input.start, outcome, plan, &options, &details)},
@@ -356,6 +406,21 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress) 
   options.progress = bridge.progress();
   const GoalResult result = planForGoal(input.request, input.start, options);
   return json{{"document", formsDocument(input.request, input.start, options, result)}}.dump();
+}
+
+std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress) {
+  PlanInput input;
+  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
+  input.goal = Goal::kCheapest;  // whose search shows its progress
+  ProgressBridge bridge(input.goal, onProgress);
+  GoalOptions options = goalOptions(input);
+  options.budget = Budget{};
+  options.progress = bridge.progress();
+  const Tradeoffs found = findTradeoffs(input.request, input.start, options);
+  constexpr std::size_t kPointsListed = 10;  // as the command line lists them
+  return json{{"document", tradeoffsDocument(input.request, input.start, options,
+                                             spreadPoints(found.front, kPointsListed))}}
+      .dump();
 }
 
 }  // namespace ostrel::web

@@ -36,15 +36,20 @@ std::string catalogJson();
 //              "bars": {"def", "pow", "dex", "mind"}}   (left out or null for a new mag),
 //    "target": {"def", "pow", "dex", "mind"},
 //    "goal": "first" | "cheapest" | "fewest"   (left out: "first"),
-//    "form": "varaha"   (the final form; left out or null for any)}
+//    "form": "varaha"   (the final form; left out or null for any),
+//    "maxFeedings": 300, "maxMeseta": 50000   (a budget, either or both; left out or null for
+//        none: the goal's plan within it; without a goal, the cheapest within maxFeedings, or
+//        the shortest within maxMeseta alone)}
 // A start's "formNumber" and "level" and a target's "level", as the documents write them, may be
 // given too and must then agree with the form and the stats; any other field is ignored, so a
 // plan document itself plans again. The answer is {"document": the plan document, "console",
 // "errors", "files"}, or a refusal: {"outcome": "refused", "message" (the dialogue's words),
 // "of" ("start" or "target"), "field", "rule", "bound", "value"}, or {"outcome":
-// "bad-request", "message"} for a request not of this shape. The plan files are written into
-// `scratchDir`, which must exist, exactly as the console program writes them into its working
-// directory, and read back.
+// "bad-request", "message"} for a request not of this shape. A budget that no plan found meets is
+// refused likewise, "of" "budget", "field" "maxFeedings" or "maxMeseta" (the budget the nearest
+// plan breaks), "rule" "not-met", "bound" the budget and "value" the nearest plan's. The plan files
+// are written into `scratchDir`, which must exist, exactly as the console program writes them into
+// its working directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
 
@@ -53,5 +58,11 @@ std::string planJson(std::string_view request, const std::string& scratchDir,
 // {"document": the forms document the command line writes}, or a refusal or bad request as
 // planJson answers them.
 std::string formsJson(std::string_view request, const ProgressSink& onProgress = {});
+
+// Lists the trade-off between feedings and meseta for the request of planJson (its goal and
+// budget are ignored; its form is the form every plan must end in), as `ostrel tradeoffs` does.
+// The answer: {"document": the trade-offs document the command line writes}, or a refusal or bad
+// request as planJson answers them.
+std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress = {});
 
 }  // namespace ostrel::web

@@ -14,6 +14,7 @@
 #include "app/forms_command.h"
 #include "app/goal_options.h"
 #include "app/plan_command.h"
+#include "app/tradeoffs_command.h"
 
 #ifndef OSTREL_VERSION
 #error "OSTREL_VERSION is set by the build, from the project's version"
@@ -98,11 +99,12 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   program.require_subcommand(0, 1);
   program.footer(
       "Without arguments ostrel asks its questions one by one (the dialogue); with --goal, "
-      "--form or --beam-width and no command, the dialogue plans with that goal.\n"
+      "--form, --beam-width or a budget and no command, the dialogue plans with them.\n"
       "Examples:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --goal cheapest\n"
       "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
+      "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel --goal fewest\n"
       "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
       "Difluid\"\n"
@@ -112,16 +114,19 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   PlanCommandOptions planOptions;
   FeedCommandOptions feedOptions;
   FormsCommandOptions formsOptions;
+  TradeoffsCommandOptions tradeoffsOptions;
   CLI::App* plan = addPlanCommand(program, planOptions);
   CLI::App* feed = addFeedCommand(program, feedOptions);
   CLI::App* forms = addFormsCommand(program, formsOptions);
+  CLI::App* tradeoffs = addTradeoffsCommand(program, tradeoffsOptions);
 
   // CLI11 would only say that a command is missing; a word that names none is worth naming.
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name() &&
-      first != forms->get_name()) {
+      first != forms->get_name() && first != tradeoffs->get_name()) {
     std::fprintf(console.err,
-                 "ostrel: '%s' is not a command; allowed: plan, feed, forms; see 'ostrel --help'\n",
+                 "ostrel: '%s' is not a command; allowed: plan, feed, forms, tradeoffs; see "
+                 "'ostrel --help'\n",
                  argv[1]);
     return kUsageError;
   }
@@ -155,11 +160,12 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
     }
     return kUsageError;
   }
-  const bool command = plan->parsed() || feed->parsed() || forms->parsed();
+  const bool command = plan->parsed() || feed->parsed() || forms->parsed() || tradeoffs->parsed();
   if (command && dialogueGoal.given()) {
     // Before a command they would be the dialogue's options, which no command runs.
     std::fputs(
-        "ostrel: --goal, --form and --beam-width before a command are the dialogue's; allowed: "
+        "ostrel: --goal, --form, --beam-width and the budgets before a command are the "
+        "dialogue's; allowed: "
         "the options after the command (ostrel plan --goal cheapest ...)\n",
         console.err);
     return kUsageError;
@@ -167,6 +173,7 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   if (plan->parsed()) return runPlanCommand(planOptions, console);
   if (feed->parsed()) return runFeedCommand(feedOptions, console);
   if (forms->parsed()) return runFormsCommand(formsOptions, console);
+  if (tradeoffs->parsed()) return runTradeoffsCommand(tradeoffsOptions, console);
   if (dialogueGoal.given()) {
     GoalOptions goal;
     if (std::string refusal = readGoalOptions(dialogueGoal, GoalUse::kOnePlan, goal);
@@ -178,7 +185,8 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   }
   // Checked here rather than by CLI11, so that an unknown option is named first.
   std::fputs(
-      "ostrel: a command is required; allowed: plan, feed, forms, or --goal for the dialogue; "
+      "ostrel: a command is required; allowed: plan, feed, forms, tradeoffs, or --goal for the "
+      "dialogue; "
       "see 'ostrel --help'\n",
       console.err);
   return kUsageError;

@@ -1,7 +1,7 @@
 // The program's command line, for scripts and players who know what they want: `ostrel plan`,
-// `ostrel feed`, `ostrel forms`, --help and --version, and the dialogue with a goal (--goal,
-// --form, --beam-width and no command). Without arguments ostrel runs the dialogue as it always
-// did.
+// `ostrel feed`, `ostrel forms`, `ostrel tradeoffs`, --help and --version, and the dialogue with a
+// goal (--goal, --form, --beam-width, a budget and no command). Without arguments ostrel runs the
+// dialogue as it always did.
 #pragma once
 
 #include "app/answer_reader.h"

@@ -15,6 +15,7 @@
 #include "model/tables.h"
 #include "plan/plan_run.h"
 #include "plan/report/plan_report.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 namespace {
@@ -237,6 +238,12 @@ int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions&
                          &details);
     });
     tellPlan(dialogue.request.player, dialogue.files, console, outcome, plan);
+    if (outcome == PlanOutcome::kOverBudget) {
+      // Plans were found, only none within the budget: said as the commands say it.
+      std::fprintf(console.err, "ostrel: %s\n",
+                   overBudgetText(goal.budget, details.nearest).c_str());
+      dialogue.exitStatus = 1;
+    }
     if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());

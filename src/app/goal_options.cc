@@ -1,8 +1,11 @@
-// Reading --goal, --form and --beam-width, and telling why the form asked for was not reached.
+// Reading --goal, --form, --beam-width and the budget.
 #include "app/goal_options.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
 
 #include "app/mag_options.h"
 #include "model/form_rules.h"
@@ -11,8 +14,52 @@
 
 namespace ostrel {
 
+namespace {
+
+// Reads a budget's most, a whole number `least`.. (feedings from 1, meseta from 0).
+template <typename Number>
+std::string readMost(const char* name, const std::string& text, std::int32_t least,
+                     std::optional<Number>& most) {
+  if (text.empty()) return {};
+  std::int32_t value = 0;
+  if (!parseInt32(text, value) || value < least) {
+    return std::string(name) + " '" + text + "': not a budget; allowed: a whole number " +
+           std::to_string(least) + ".." + std::to_string(std::numeric_limits<std::int32_t>::max());
+  }
+  most = value;
+  return {};
+}
+
+std::string readBudget(const GoalOptionText& text, GoalOptions& options) {
+  if (std::string refusal =
+          readMost("--max-feedings", text.maxFeedings, 1, options.budget.maxFeedings);
+      !refusal.empty()) {
+    return refusal;
+  }
+  if (std::string refusal = readMost("--max-meseta", text.maxMeseta, 0, options.budget.maxMeseta);
+      !refusal.empty()) {
+    return refusal;
+  }
+  if (!options.budget.given()) return {};
+  if (text.goal.empty()) {
+    options.goal = options.budget.maxFeedings ? Goal::kCheapest : Goal::kFewest;
+  } else if (options.goal == Goal::kFirst) {
+    const char* name = options.budget.maxFeedings ? "--max-feedings" : "--max-meseta";
+    return std::string(name) +
+           " with --goal first: the first plan found has no budget; allowed: --goal cheapest or "
+           "fewest, or no --goal";
+  }
+  return {};
+}
+
+}  // namespace
+
 void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
-  if (use == GoalUse::kOnePlan) {
+  if (use == GoalUse::kTradeoffs) {
+    command.add_option("--form", text.form,
+                       "The form every plan must end in, by name (ila) or form menu number "
+                       "(1..45)");
+  } else if (use == GoalUse::kOnePlan) {
     command.add_option("--goal", text.goal,
                        "first (the first plan found, the default), cheapest (least meseta) or "
                        "fewest (fewest feedings)");
@@ -27,6 +74,13 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
                      "1.." +
                          std::to_string(kMostBeamWidth) +
                          "; wider finds better plans, slower (default 500)");
+  if (use != GoalUse::kOnePlan) return;
+  command.add_option("--max-feedings", text.maxFeedings,
+                     "Budget: the plan takes at most this many feedings (without --goal: the "
+                     "cheapest such plan)");
+  command.add_option("--max-meseta", text.maxMeseta,
+                     "Budget: the plan costs at most this much meseta (without --goal and "
+                     "--max-feedings: the shortest such plan)");
 }
 
 std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options) {
@@ -59,7 +113,7 @@ std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions
     }
     options.beamWidth = width;
   }
-  return {};
+  return use == GoalUse::kOnePlan ? readBudget(text, options) : std::string();
 }
 
 const char* goalName(Goal goal) {

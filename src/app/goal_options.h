@@ -1,6 +1,7 @@
 // The options that say which plan is wanted: --goal (the first plan found, the cheapest or the
-// shortest), --form (the form the plan must end in) and --beam-width (time traded for better
-// plans). The dialogue, `ostrel plan` and `ostrel forms` read them the same way.
+// shortest), --form (the form the plan must end in), --beam-width (time traded for better plans)
+// and the budget (--max-feedings, --max-meseta). The dialogue, `ostrel plan`, `ostrel forms` and
+// `ostrel tradeoffs` read them the same way.
 #pragma once
 
 #include <string>
@@ -20,8 +21,13 @@ struct GoalOptionText {
   std::string goal;
   std::string form;
   std::string beamWidth;
+  std::string maxFeedings{};
+  std::string maxMeseta{};
 
-  bool given() const { return !goal.empty() || !form.empty() || !beamWidth.empty(); }
+  bool given() const {
+    return !goal.empty() || !form.empty() || !beamWidth.empty() || !maxFeedings.empty() ||
+           !maxMeseta.empty();
+  }
 };
 
 // The widest beam accepted: memory grows with it, and wider beams seldom find better plans.
@@ -29,13 +35,17 @@ inline constexpr std::int32_t kMostBeamWidth = 5000;
 
 // Which of the options a command takes: `ostrel forms` lists every form, so it has no --form,
 // and it needs the searches that keep a plan per form, so --goal first is not one of its goals.
-enum class GoalUse { kOnePlan, kEveryForm };
+// One plan takes a budget; `ostrel tradeoffs` runs both goals, so it has --form and --beam-width
+// alone.
+enum class GoalUse { kOnePlan, kEveryForm, kTradeoffs };
 
-// Adds --goal, --form (for one plan) and --beam-width to a command.
+// Adds the options of `use` to a command.
 void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use);
 
-// Reads the options into `options` (left as they are when not given). Returns an empty string, or
-// one line naming the option, what was given and what is allowed.
+// Reads the options into `options` (left as they are when not given). A budget without --goal
+// plans the cheapest plan within --max-feedings (with or without --max-meseta), or the shortest
+// within --max-meseta alone. Returns an empty string, or one line naming the option, what was
+// given and what is allowed.
 std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options);
 
 // "first", "cheapest" or "fewest", as the options and the JSON documents name the goals.

@@ -1,6 +1,6 @@
 // ostrel: plans the feedings that raise a mag to the stats the player wants. Without arguments
-// it runs the dialogue; with arguments, the command line (plan, feed, forms, --help, --version,
-// or the dialogue with a goal).
+// it runs the dialogue; with arguments, the command line (plan, feed, forms, tradeoffs, --help,
+// --version, or the dialogue with a goal).
 #include <csignal>
 
 #include "app/answer_reader.h"

@@ -16,6 +16,7 @@
 #include "plan/first_found/search.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 namespace {
@@ -104,6 +105,7 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
       "--target 10/60/60/20 --format json\n"
       "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
       "--form Deva\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 300\n"
       "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
   return plan;
 }
@@ -134,6 +136,12 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
     outcome = findPlan(request, counters, start, Console{console.err, console.err}, search, plan,
                        &details);
   });
+  if (outcome == PlanOutcome::kOverBudget) {
+    // Plans were found, just none within the budget: the plan files of an earlier plan stay.
+    std::fprintf(console.err, "ostrel plan: %s\n",
+                 overBudgetText(goal.budget, details.nearest).c_str());
+    return 1;
+  }
   const std::optional<std::string> lines = writePlan(request.player, files, outcome, plan, console);
   if (!lines) {
     std::fprintf(console.err, "ostrel plan: out of memory\n");

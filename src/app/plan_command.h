@@ -30,7 +30,8 @@ struct PlanCommandOptions {
 CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
 
 // Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (none found,
-// none ending in the form asked for, or a plan that could not be written), 2 for a request the
+// none ending in the form asked for, none within the budget, or a plan that could not be
+// written), 2 for a request the
 // dialogue would refuse or an option out of range.
 int runPlanCommand(const PlanCommandOptions& options, const Console& console);
 

@@ -4,11 +4,43 @@
 #include <cstdio>
 #include <utility>
 
+#include "plan/tradeoff/tradeoffs.h"
+
 namespace ostrel {
+
+namespace {
+
+// The plan for the goal among the trade-off's plans within the budget.
+PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& counters,
+                           const MagState& start, const GoalOptions& options, Plan& plan,
+                           GoalResult* details) {
+  const Goal goal = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
+  GoalOptions search = options;
+  search.goal = goal;
+  Tradeoffs found = findTradeoffs(request, start, search, counters);
+  GoalResult& result = goal == Goal::kFewest ? found.fewest : found.cheapest;
+  PlanOutcome outcome = PlanOutcome::kImpossible;
+  if (const Plan* within = planWithin(found.front, goal, options.budget)) {
+    plan = *within;
+    outcome = PlanOutcome::kFound;
+  } else if (!found.front.empty()) {
+    result.nearest = nearestToBudget(found.front, options.budget);
+    outcome = PlanOutcome::kOverBudget;
+  } else if (result.outcome == GoalOutcome::kExcluded) {
+    outcome = PlanOutcome::kExcluded;
+  }
+  if (details != nullptr) *details = std::move(result);
+  return outcome;
+}
+
+}  // namespace
 
 PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
                      const Console& console, const GoalOptions& options, Plan& plan,
                      GoalResult* details) {
+  if (options.budget.given()) {
+    return findPlanWithin(request, counters, start, options, plan, details);
+  }
   if (options.goal == Goal::kFirst && !options.form) {
     if (findFirstPlan(request, counters, start, console, plan, options.firstSearch)) {
       return PlanOutcome::kFound;

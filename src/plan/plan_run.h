@@ -14,14 +14,17 @@
 namespace ostrel {
 
 // How finding a plan ended: a plan; none at all (every feeding tried, or no goal search found
-// one); the first-found search's budget ran out; or the rules exclude the wanted final form.
-enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded };
+// one); the first-found search's budget ran out; the rules exclude the wanted final form; or
+// plans were found, but none within the budget asked for.
+enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kOverBudget };
 
 // Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on
 // `console.out` and its node count carried on in `counters`; every other request goes to the
 // goal searches, whose whole result lands in `details` when given (the forms reached, the
-// exclusion).
+// exclusion). With a budget, the plan is the goal's among the trade-off's plans within it
+// (plan/tradeoff/tradeoffs.h), and `details` is the goal's search's result, with the nearest
+// plans when none is within it.
 PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, const MagState& start,
                      const Console& console, const GoalOptions& options, Plan& plan,
                      GoalResult* details = nullptr);

@@ -7,6 +7,8 @@
 //   the dialogue, are tests/cases/no_plan.jsonl).
 // - `ostrel forms`, as text and JSON: every form reached, not found or excluded, each reached form
 //   planned again with --form.
+// - `ostrel tradeoffs`: each point is the plan of a budget of its feedings; a budget below the
+//   shortest plan exits 1 with its line and touches no plan file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -181,6 +183,46 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
     }
     EXPECT_EQ(text.status, reached > 0 ? 0 : 1);
     EXPECT_EQ(text.err, reached > 0 ? "" : "ostrel forms: no plan found ending as any form\n");
+  }
+}
+
+TEST(PlanTest, TradeoffPointsAreThePlansOfTheirBudgets) {
+  std::mt19937 rng(1718);
+  for (int run = 0; run < 2; ++run) {
+    const PlanCase c = testing::randomCase(rng, testing::Reach::kFed, 25);
+    const std::vector<std::string> plan =
+        with(testing::planArguments(c, run == 0), {"--beam-width", "4"});
+    std::vector<std::string> tradeoffs = with(plan, {"--format", "json"});
+    tradeoffs[0] = "tradeoffs";
+    const std::filesystem::path dir = testing::directoryWithOldPlan("tradeoffs");
+    const ProgramRun listed = runOstrel(tradeoffs, "", dir);
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_TRUE(testing::keepsOldPlan(dir));
+    const json points = json::parse(listed.out)["points"];
+    ASSERT_FALSE(points.empty());
+    for (const json& point : points) {
+      const std::string most = std::to_string(point["feedings"].get<int>());
+      const ProgramRun planned =
+          runOstrel(with(plan, {"--max-feedings", most, "--format", "json"}), "", dir);
+      ASSERT_EQ(planned.status, 0) << planned.err;
+      const json document = json::parse(planned.out);
+      for (const char* part : {"summary", "runs", "feedings"}) {
+        EXPECT_EQ(document[part], point["plan"][part]) << part;
+      }
+      testing::expectDocumentReplays(c, document, dir);
+    }
+    const int fewest = points[0]["feedings"].get<int>();
+    const std::string under = std::to_string(fewest - 1);
+    const std::filesystem::path untouched = testing::directoryWithOldPlan("over-budget");
+    const ProgramRun over = runOstrel(with(plan, {"--max-feedings", under}), "", untouched);
+    EXPECT_EQ(over.status, fewest > 1 ? 1 : 2);
+    EXPECT_EQ(over.out, "");
+    EXPECT_TRUE(fewest == 1 ||
+                over.err == "ostrel plan: no plan found within " + under +
+                                " feedings; the nearest found: " + std::to_string(fewest) +
+                                " feedings for " + points[0]["meseta"].dump() + " meseta\n")
+        << over.err;
+    EXPECT_TRUE(testing::keepsOldPlan(untouched));
   }
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-# Validates the JSON documents of `ostrel plan`, `feed` and `forms`, and of the web page's
-# answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL
+# Validates the JSON documents of `ostrel plan`, `feed`, `forms` and `tradeoffs`, and of the web
+# page's answers, against schema/*.schema.json. Usage: validate_output.py OSTREL WEB_REQUEST_TOOL
 # SCHEMA_DIR CASES_DIR. The documents: each row of schema_documents.jsonl, a command line (exit
 # status checked) or a page request answered by the native build of the page's requests. Each
 # edit of schema_mutations.jsonl must make the first document of its kind one the schema refuses.
@@ -61,7 +61,7 @@ def main():
     ostrel, tool = (str(pathlib.Path(arg).resolve()) for arg in sys.argv[1:3])
     schema_dir, cases_dir = (pathlib.Path(arg).resolve() for arg in sys.argv[3:5])
     validators = {name: validator_of(schema_dir / f"{name}.schema.json")
-                  for name in ("plan", "feed", "forms")}
+                  for name in ("plan", "feed", "forms", "tradeoffs")}
     rows = lambda name: [json.loads(line) for line in (cases_dir / name).open()]
     cases, mutations = rows("schema_documents.jsonl"), rows("schema_mutations.jsonl")
     documents, failures = {}, []

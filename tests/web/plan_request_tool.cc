@@ -1,6 +1,7 @@
 // The web page's requests answered by the native build of the same request code, for the schema
 // test to validate: reads one request from standard input and prints the answer of planJson (plan
-// files written into the working directory) or, with the argument "forms", of formsJson.
+// files written into the working directory) or, with the argument "forms" or "tradeoffs", of
+// formsJson or tradeoffsJson.
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -10,7 +11,9 @@
 
 int main(int argc, char** argv) {
   const std::string request(std::istreambuf_iterator<char>(std::cin), {});
-  const bool forms = argc > 1 && std::string_view(argv[1]) == "forms";
-  std::cout << (forms ? ostrel::web::formsJson(request) : ostrel::web::planJson(request, "."))
+  const std::string_view kind = argc > 1 ? argv[1] : "";
+  std::cout << (kind == "forms"       ? ostrel::web::formsJson(request)
+                : kind == "tradeoffs" ? ostrel::web::tradeoffsJson(request)
+                                      : ostrel::web::planJson(request, "."))
             << '\n';
 }

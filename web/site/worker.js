@@ -1,14 +1,15 @@
 // The planner's worker: loads the WebAssembly core and answers the page's requests, so a long
-// search never freezes the page. Messages in: {type: "plan" | "forms", id, request}. Messages
-// out: {type: "ready", catalog}; now and then while a request runs, {type: "line", id, line} (the
-// console's latest line) and {type: "progress", id, tried, feedings, meseta} (the goal search's
-// feedings searched and its best plan so far, -1 while there is none); and at its end
-// {type: "result", id, response, workerMs} (the time the core took, for the status line).
+// search never freezes the page. Messages in: {type: "plan" | "forms" | "tradeoffs", id,
+// request}. Messages out: {type: "ready", catalog}; now and then while a request runs,
+// {type: "line", id, line} (the console's latest line) and {type: "progress", id, tried,
+// feedings, meseta} (the goal search's feedings searched and its best plan so far, -1 while
+// there is none); and at its end {type: "result", id, response, workerMs} (the time the core
+// took, for the status line).
 /* global createOstrel */
 importScripts("ostrel_web.js");
 
 const POST_INTERVAL_MS = 100;  // at most ten progress messages a second of each kind
-const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms" };
+const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms", tradeoffs: "ostrel_tradeoffs" };
 let planning = null;           // the id of the request being answered
 let lastLinePosted = 0;
 let lastProgressPosted = 0;

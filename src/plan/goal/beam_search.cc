@@ -91,6 +91,7 @@ class BeamRun {
         result_.bestByForm[type] = planOf(hits_[type], backLinks_, player_, start_);
       }
     }
+    if (options_.metPlans != nullptr) addMetPlans();
     return result_;
   }
 
@@ -115,11 +116,34 @@ class BeamRun {
   }
 
   void recordHit(const LayerHit& reached) {
+    if (options_.metPlans != nullptr) meet(reached);
     Hit& hit = hits_[reached.form];
     const std::uint64_t score = packScore(Order::kGoal, depth_, reached.cost);
     if (score >= hit.score) return;
     hit = Hit{score, depth_, reached.last};
     if (limits_.lower(reached.form, depth_, reached.cost)) limitsLowered_ = true;
+  }
+
+  // Holds the cheapest plan of the wanted form met at this number of feedings; the first met of
+  // equal ones, so the plans held depend only on the order of the hits.
+  void meet(const LayerHit& reached) {
+    if (options_.form && *options_.form != reached.form) return;
+    if (met_.empty() || met_.back().depth != depth_) {
+      met_.push_back(Hit{GoalProgress::kNoPlan, depth_, {}});
+    }
+    Hit& held = met_.back();
+    const auto cost = static_cast<std::uint64_t>(reached.cost);
+    if (cost < held.score) held = Hit{cost, depth_, reached.last};
+  }
+
+  // The plans met that are cheaper than every shorter one, read back through the layers.
+  void addMetPlans() {
+    std::uint64_t cheapest = GoalProgress::kNoPlan;
+    for (const Hit& hit : met_) {
+      if (hit.score >= cheapest) continue;
+      cheapest = hit.score;
+      options_.metPlans->push_back(planOf(hit, backLinks_, player_, start_));
+    }
   }
 
   // Each form goes to the share with less work so far, the work being the states to choose from.
@@ -200,6 +224,7 @@ class BeamRun {
   std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
   std::array<Hit, kMagTypeCount> hits_{};
+  std::vector<Hit> met_;  // with metPlans: by number of feedings, its score the cost alone
   BeamResult result_;
 
   std::int32_t depth_ = 1;       // the layer being made: its states have had this many feedings

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "model/state.h"
 #include "model/tables.h"
@@ -47,6 +48,10 @@ struct BeamOptions {
   GoalProgress* progress = nullptr;
   // 2 grows each layer in two halves side by side; the plans are the same with 1.
   std::int32_t threads = 1;
+  // When given, the plans the search met (of the wanted form) that are cheaper than every
+  // shorter one it met are added here at the end of the run, shortest first: the cheapest plan
+  // met for each number of feedings, for a list of the trade-offs between feedings and meseta.
+  std::vector<Plan>* metPlans = nullptr;
 };
 
 struct BeamResult {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "model/form_rules.h"
 #include "model/state.h"
@@ -37,6 +38,18 @@ struct GoalProgress {
   static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
 };
 
+// The most a plan may take, for a plan with a budget: none, one or both.
+struct Budget {
+  std::optional<std::int32_t> maxFeedings;
+  std::optional<std::int64_t> maxMeseta;
+
+  bool given() const { return maxFeedings || maxMeseta; }
+  bool allows(const Plan& plan) const {
+    return (!maxFeedings || plan.feedCount() <= *maxFeedings) &&
+           (!maxMeseta || static_cast<std::int64_t>(plan.cost) <= *maxMeseta);
+  }
+};
+
 struct GoalOptions {
   Goal goal = Goal::kFirst;
   // The form the plan must end in; none: any form.
@@ -51,6 +64,12 @@ struct GoalOptions {
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
+  // When given, every beam search adds the plans it met that are cheaper than every shorter one
+  // it met (BeamOptions::metPlans), search by search in a fixed order whatever the threads.
+  std::vector<Plan>* metPlans = nullptr;
+  // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
+  // planForGoal itself ignores it.
+  Budget budget{};
   // The first-found search's own options (its budget, say); it always runs quietly. The first
   // goal returns its plan as it is: with a form, only if the plan ends in that form.
   SearchOptions firstSearch;
@@ -74,6 +93,8 @@ struct GoalResult {
   std::optional<Plan> first;  // the first-found plan, when the plain search found one
   std::array<FormResult, kMagTypeCount> forms{};
   std::uint64_t feedingsTried = 0;  // by the beam searches
+  // With a budget that no plan found meets: the plans found nearest to it (plan_run.h).
+  std::vector<Plan> nearest;
 };
 
 // The best plan for `options.goal` from `start` to `request.target` (stats at most their targets,

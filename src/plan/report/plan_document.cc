@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "model/form_rules.h"
 #include "model/names.h"
@@ -52,6 +53,8 @@ const char* outcomeName(PlanOutcome outcome) {
       return "gave-up";
     case PlanOutcome::kExcluded:
       return "excluded";
+    case PlanOutcome::kOverBudget:
+      return "over-budget";
   }
   return "impossible";
 }
@@ -68,6 +71,29 @@ json requestJson(const PlayerRequest& request, const MagState& start) {
                         {"mind", target.mind},
                         {"level", target.level}};
   return document;
+}
+
+// A found plan as the plan document writes it: summary, runs and feedings, first feeding first.
+json planParts(const Plan& plan) {
+  json runs = json::array();
+  json feedings = json::array();
+  for (const Feeding& feeding : plan.feedings) {
+    feedings.push_back(
+        {{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}});
+    if (!runs.empty() && runs.back()["item"] == kItemNames[feeding.item]) {
+      runs.back()["count"] = runs.back()["count"].get<std::int32_t>() + 1;
+    } else {
+      runs.push_back({{"item", kItemNames[feeding.item]},
+                      {"count", 1},
+                      {"before", magDocument(feeding.before)}});
+    }
+  }
+  json parts;
+  parts["summary"] =
+      summaryJson(plan.reached, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+  parts["runs"] = std::move(runs);
+  parts["feedings"] = std::move(feedings);
+  return parts;
 }
 
 }  // namespace
@@ -95,20 +121,22 @@ Document planDocument(const PlayerRequest& request, const MagState& start, PlanO
   document["feedings"] = json::array();
   if (outcome != PlanOutcome::kFound) return document;
 
-  document["summary"] =
-      summaryJson(plan.reached, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
-  json& runs = document["runs"];
-  json& feedings = document["feedings"];
-  for (const Feeding& feeding : plan.feedings) {
-    feedings.push_back(
-        {{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}});
-    if (!runs.empty() && runs.back()["item"] == kItemNames[feeding.item]) {
-      runs.back()["count"] = runs.back()["count"].get<std::int32_t>() + 1;
-    } else {
-      runs.push_back({{"item", kItemNames[feeding.item]},
-                      {"count", 1},
-                      {"before", magDocument(feeding.before)}});
-    }
+  document.update(planParts(plan));
+  return document;
+}
+
+Document tradeoffsDocument(const PlayerRequest& request, const MagState& start,
+                           const GoalOptions& goal, const std::vector<const Plan*>& points) {
+  json document = requestJson(request, start);
+  document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
+  document["beamWidth"] = goal.beamWidth;
+  json& list = document["points"] = json::array();
+  for (const Plan* plan : points) {
+    list.push_back({{"feedings", plan->feedCount()},
+                    {"meseta", static_cast<std::int64_t>(plan->cost)},
+                    {"hours", feedingHours(plan->feedCount())},
+                    {"form", kMagTypeNames[plan->reached.type]},
+                    {"plan", planParts(*plan)}});
   }
   return document;
 }
@@ -161,7 +189,9 @@ std::string printed(const Document& document) { return document.dump(2) + "\n"; 
 
 std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
                                const GoalResult& details) {
-  if (!options.form || outcome == PlanOutcome::kFound) return {};
+  if (!options.form || outcome == PlanOutcome::kFound || outcome == PlanOutcome::kOverBudget) {
+    return {};
+  }
   const std::string name = kMagTypeNames[*options.form];
   if (outcome == PlanOutcome::kExcluded) {
     return "no plan can end as " + name + ": " + exclusionText(details.exclusion);

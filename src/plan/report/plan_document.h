@@ -1,8 +1,8 @@
-// The plan documents every surface writes: one JSON document per plan, forms listing or feeding
-// run, laid out as described by schema/plan.schema.json, schema/forms.schema.json and
-// schema/feed.schema.json, and written by the command line (--format json) and the web page
-// alike. Names of fields are lower camel case; every mag carries its form, form menu number,
-// level, stats and bars.
+// The plan documents every surface writes: one JSON document per plan, forms listing, trade-offs
+// listing or feeding run, laid out as described by schema/plan.schema.json,
+// schema/forms.schema.json, schema/tradeoffs.schema.json and schema/feed.schema.json, and written
+// by the command line (--format json) and the web page alike. Names of fields are lower camel case;
+// every mag carries its form, form menu number, level, stats and bars.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -38,6 +38,12 @@ Document planDocument(const PlayerRequest& request, const MagState& start, PlanO
 // reason).
 Document formsDocument(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
                        const GoalResult& result);
+
+// The trade-offs document: player, start, target, the form asked for (null for any), beam width,
+// and the points, shortest first, each with its feedings, meseta, hours, final form and plan (the
+// plan document's summary, runs and feedings).
+Document tradeoffsDocument(const PlayerRequest& request, const MagState& start,
+                           const GoalOptions& goal, const std::vector<const Plan*>& points);
 
 // The feed document: player, start, the mag after each run, and the summary.
 Document feedDocument(const Player& player, const MagState& start,

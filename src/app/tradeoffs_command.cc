@@ -1,0 +1,105 @@
+// `ostrel tradeoffs`: the fewest and the cheapest searches, and about ten points of the front
+// between their plans, as text or as one JSON document. It writes no plan file.
+#include "app/tradeoffs_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <vector>
+
+#include "app/output_format.h"
+#include "app/progress_line.h"
+#include "model/names.h"
+#include "plan/report/plan_document.h"
+#include "plan/tradeoff/tradeoffs.h"
+
+namespace ostrel {
+namespace {
+
+// Enough points to choose from, few enough to read at a glance.
+constexpr std::size_t kPointsListed = 10;
+
+void printText(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
+               const std::vector<const Plan*>& points, std::FILE* out) {
+  const Target& target = request.target;
+  std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
+               kCharClassNames[request.player.charClass]);
+  std::fprintf(out, "Start: %s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[start.type],
+               start.level, start.def, start.pow, start.dex, start.mind, start.defBar, start.powBar,
+               start.dexBar, start.mindBar);
+  std::fprintf(out, "Target: %d/%d/%d/%d%s%s\n", target.def, target.pow, target.dex, target.mind,
+               goal.form ? " as " : "", goal.form ? kMagTypeNames[*goal.form] : "");
+  std::fprintf(out, "From the fewest feedings to the least meseta (beam width %d):\n",
+               goal.beamWidth);
+  if (points.empty()) std::fputs("  none\n", out);
+  for (const Plan* plan : points) {
+    std::fprintf(out, "  %5d feedings  %7.0lf meseta  %6.2lf hours  %s\n", plan->feedCount(),
+                 plan->cost, plan->feedCount() / 60.0, kMagTypeNames[plan->reached.type]);
+  }
+}
+
+}  // namespace
+
+CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options) {
+  CLI::App* tradeoffs = program.add_subcommand(
+      "tradeoffs", "List the plans from the fewest feedings to the least meseta");
+  addMagOptions(*tradeoffs, options.mag);
+  tradeoffs->add_option("--target", options.target,
+                        "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*tradeoffs, options.goal, GoalUse::kTradeoffs);
+  tradeoffs->add_option("--format", options.format,
+                        "text (a line per plan) or json (one document, with each plan)");
+  tradeoffs->footer(
+      "Example:\n"
+      "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
+      "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
+      "its feedings writes it. No plan file is written.\n"
+      "Exit status: 0 plans found, 1 none, 2 usage error.");
+  return tradeoffs;
+}
+
+int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console) {
+  PlayerRequest request;
+  MagState start;
+  OutputFormat format = OutputFormat::kText;
+  GoalOptions goal;
+  goal.goal = Goal::kCheapest;
+  if (std::string refusal =
+          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
+                        readFormat(options.format, format),
+                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
+                        readTarget(options.target, start, request.target),
+                        readGoalOptions(options.goal, GoalUse::kTradeoffs, goal)});
+      !refusal.empty()) {
+    std::fprintf(console.err, "ostrel tradeoffs: %s\n", refusal.c_str());
+    return 2;
+  }
+
+  Tradeoffs found;
+  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+    found = findTradeoffs(request, start, search);
+  });
+  const std::vector<const Plan*> points = spreadPoints(found.front, kPointsListed);
+  if (format == OutputFormat::kJson) {
+    std::fputs(printed(tradeoffsDocument(request, start, goal, points)).c_str(), console.out);
+  } else {
+    printText(request, start, goal, points, console.out);
+  }
+  if (points.empty()) {
+    const GoalOptions& asked = goal;
+    const std::string why = formNotReachedText(asked,
+                                               found.cheapest.outcome == GoalOutcome::kExcluded
+                                                   ? PlanOutcome::kExcluded
+                                                   : PlanOutcome::kImpossible,
+                                               found.cheapest);
+    std::fprintf(console.err, "ostrel tradeoffs: %s\n",
+                 why.empty() ? "no plan: neither the fewest nor the cheapest search found a plan"
+                             : why.c_str());
+  }
+  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
+    std::fputs("ostrel tradeoffs: cannot write to standard output\n", console.err);
+    return 1;
+  }
+  return points.empty() ? 1 : 0;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,32 @@
+// `ostrel tradeoffs`: the plans between the fewest feedings and the least meseta, each cheaper
+// than every shorter one, for players who weigh their time against their meseta. Each point is
+// the very plan that `ostrel plan --max-feedings` with its feedings writes.
+#pragma once
+
+#include <string>
+
+#include "app/goal_options.h"
+#include "app/mag_options.h"
+#include "plan/console.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ostrel {
+
+struct TradeoffsCommandOptions {
+  MagOptionText mag;
+  GoalOptionText goal;  // --form and --beam-width
+  std::string target;
+  std::string format = "text";
+};
+
+// Adds the `tradeoffs` command and its options to the program's command line.
+CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options);
+
+// Runs `ostrel tradeoffs` and returns its exit status: 0 when a plan was found, 1 for none, 2 for
+// a request the dialogue would refuse or an option out of range.
+int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console);
+
+}  // namespace ostrel

@@ -1,0 +1,131 @@
+// The front of the trade-off between feedings and meseta, and the plans picked from it.
+#include "plan/tradeoff/tradeoffs.h"
+
+#include <algorithm>
+#include <string>
+
+namespace ostrel {
+namespace {
+
+std::int64_t mesetaOf(const Plan& plan) { return static_cast<std::int64_t>(plan.cost); }
+
+// Whether `later` belongs after `earlier` on a front: longer and cheaper.
+bool follows(const Plan& earlier, const Plan& later) {
+  return later.feedCount() > earlier.feedCount() && mesetaOf(later) < mesetaOf(earlier);
+}
+
+bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
+  return !form || plan.reached.type == *form;
+}
+
+// The front from `shortest` to `cheapest` out of `met`: between the two, every plan cheaper than
+// all shorter ones; the two goals' plans themselves are its ends.
+std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan> met) {
+  if (!follows(shortest, cheapest)) {
+    // One plan is as good as the other in both: it alone is the front.
+    const bool cheapestBest =
+        cheapest.feedCount() <= shortest.feedCount() && mesetaOf(cheapest) <= mesetaOf(shortest);
+    return {cheapestBest ? cheapest : shortest};
+  }
+  // The shorter first, then the cheaper; of equal plans the one met first.
+  std::stable_sort(met.begin(), met.end(), [](const Plan& a, const Plan& b) {
+    return a.feedCount() != b.feedCount() ? a.feedCount() < b.feedCount()
+                                          : mesetaOf(a) < mesetaOf(b);
+  });
+  std::vector<Plan> front = {shortest};
+  for (Plan& plan : met) {
+    if (follows(front.back(), plan) && follows(plan, cheapest)) front.push_back(std::move(plan));
+  }
+  front.push_back(cheapest);
+  return front;
+}
+
+std::string pointText(const Plan& plan) {
+  return std::to_string(plan.feedCount()) + " feedings for " + std::to_string(mesetaOf(plan)) +
+         " meseta";
+}
+
+}  // namespace
+
+Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
+                        const GoalOptions& options, const SearchCounters& counters) {
+  Tradeoffs found;
+  std::vector<Plan> met;
+  GoalOptions search = options;
+  search.metPlans = &met;
+  search.everyForm = false;
+  for (const Goal goal : {Goal::kFewest, Goal::kCheapest}) {
+    search.goal = goal;
+    search.progress = goal == options.goal ? options.progress : nullptr;
+    (goal == Goal::kFewest ? found.fewest : found.cheapest) =
+        planForGoal(request, start, search, counters);
+  }
+  const GoalResult& fewest = found.fewest;
+  const GoalResult& cheapest = found.cheapest;
+  const bool shortestFound = fewest.outcome == GoalOutcome::kFound;
+  const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
+  if (!shortestFound && !cheapestFound) return found;
+  if (fewest.first && fitsTheForm(*fewest.first, options.form)) met.push_back(*fewest.first);
+  found.front = frontBetween(shortestFound ? fewest.plan : cheapest.plan,
+                             cheapestFound ? cheapest.plan : fewest.plan, std::move(met));
+  return found;
+}
+
+const Plan* planWithin(const std::vector<Plan>& front, Goal goal, const Budget& budget) {
+  // Meseta falls along the front: the cheapest within is the last, the shortest the first.
+  const auto within = [&](const Plan& plan) { return budget.allows(plan); };
+  if (goal == Goal::kCheapest) {
+    const auto last = std::find_if(front.rbegin(), front.rend(), within);
+    return last == front.rend() ? nullptr : &*last;
+  }
+  const auto first = std::find_if(front.begin(), front.end(), within);
+  return first == front.end() ? nullptr : &*first;
+}
+
+std::vector<Plan> nearestToBudget(const std::vector<Plan>& front, const Budget& budget) {
+  if (front.empty()) return {};
+  Budget feedingsOnly;
+  feedingsOnly.maxFeedings = budget.maxFeedings;
+  Budget mesetaOnly;
+  mesetaOnly.maxMeseta = budget.maxMeseta;
+  std::vector<const Plan*> nearest;
+  if (budget.maxFeedings) {
+    const Plan* plan = planWithin(front, Goal::kCheapest, feedingsOnly);
+    nearest.push_back(plan != nullptr ? plan : &front.front());
+  }
+  if (budget.maxMeseta) {
+    const Plan* plan = planWithin(front, Goal::kFewest, mesetaOnly);
+    plan = plan != nullptr ? plan : &front.back();
+    if (nearest.empty() || nearest.front() != plan) nearest.push_back(plan);
+  }
+  std::vector<Plan> plans;
+  for (const Plan* plan : nearest) plans.push_back(*plan);
+  return plans;
+}
+
+std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest) {
+  std::string text = "no plan found within ";
+  if (budget.maxFeedings) text += std::to_string(*budget.maxFeedings) + " feedings";
+  if (budget.maxFeedings && budget.maxMeseta) text += " and ";
+  if (budget.maxMeseta) text += std::to_string(*budget.maxMeseta) + " meseta";
+  text += "; the nearest found: ";
+  for (std::size_t i = 0; i < nearest.size(); ++i) {
+    text += (i == 0 ? "" : ", ") + pointText(nearest[i]);
+  }
+  return text;
+}
+
+std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count) {
+  std::vector<const Plan*> points;
+  for (const Plan& plan : front) points.push_back(&plan);
+  if (front.size() <= count) return points;
+  // Evenly spaced, rounded to the nearest: they rise strictly while count < size.
+  const std::size_t last = front.size() - 1;
+  for (std::size_t k = 0; k < count; ++k) {
+    points[k] = &front[(2 * k * last + count - 1) / (2 * (count - 1))];
+  }
+  points.resize(count);
+  return points;
+}
+
+}  // namespace ostrel
