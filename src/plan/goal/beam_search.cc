@@ -41,9 +41,11 @@ Plan planOf(const Hit& hit, const BackLinks& links, const Player& player, const 
   return replayPlan(player, start, links.itemsTo(hit.depth, hit.last));
 }
 
-ItemCosts itemCostsOf(double (*itemCost)(Item)) {
+// What each item counts for in the ranking's bound: its cost in the goal's unit, and for the
+// cheapest plan the price put on every feeding besides (BeamOptions::feedingPrice).
+ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
   ItemCosts costs{};
-  for (Item item = 0; item < kFedItemCount; ++item) costs[item] = itemCost(item);
+  for (Item item = 0; item < kFedItemCount; ++item) costs[item] = itemCost(item) + feedingPrice;
   return costs;
 }
 
@@ -61,7 +63,8 @@ class BeamRun {
         options_(options),
         target_(request.target),
         reach_(formReachOf(player_, target_.level)),
-        bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost), options.rankingWeight),
+        bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
+                options.rankingWeight),
         limits_(reach_, options_),
         threads_(options.threads >= 2),
         shares_{} {
@@ -121,7 +124,10 @@ class BeamRun {
     const std::uint64_t score = packScore(Order::kGoal, depth_, reached.cost);
     if (score >= hit.score) return;
     hit = Hit{score, depth_, reached.last};
-    if (limits_.lower(reached.form, depth_, reached.cost)) limitsLowered_ = true;
+    // The limits are in meseta alone: a search that prices the feedings too has none.
+    if (options_.feedingPrice == 0 && limits_.lower(reached.form, depth_, reached.cost)) {
+      limitsLowered_ = true;
+    }
   }
 
   // Holds the cheapest plan of the wanted form met at this number of feedings; the first met of

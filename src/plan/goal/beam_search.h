@@ -41,6 +41,10 @@ struct BeamOptions {
   FormSet steerTo = 0;
   bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;
+  // For the cheapest plan: the meseta that every feeding counts for in the ranking besides its
+  // price, for the plans that weigh hours against meseta. The search then keeps no limits (they
+  // are in meseta alone) and its plans are those it met (metPlans).
+  double feedingPrice = 0;
   // A plan already known (the first-found one): the search only looks for better ones.
   const Plan* known = nullptr;
   // The best plans already known of every form (by an earlier search): likewise, form by form.

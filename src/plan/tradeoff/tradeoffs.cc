@@ -2,7 +2,10 @@
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
+
+#include "plan/goal/beam_search.h"
 
 namespace ostrel {
 namespace {
@@ -40,6 +43,33 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
   return front;
 }
 
+// Between the shortest and the cheapest plan, the searches of the two goals meet few plans: the
+// cheapest plan's beams reach the target late, the shortest plan's early. Searches that put a
+// price on every feeding besides the items' fill the range: the plan that costs least in meseta
+// plus that price per feeding lies on the front, shorter the higher the price. The prices are
+// spread around the front's mean slope (the meseta the cheapest plan saves per feeding more),
+// each search narrower than the goals' own.
+constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
+constexpr int kPricedWidthShare = 8;
+
+void searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
+                              const GoalOptions& options, const Plan& shortest,
+                              const Plan& cheapest, std::vector<Plan>& met) {
+  const double slope = (shortest.cost - cheapest.cost) /
+                       static_cast<double>(cheapest.feedCount() - shortest.feedCount());
+  for (const double step : kPriceSteps) {
+    BeamOptions search;
+    search.goal = Goal::kCheapest;
+    search.width = std::max(options.beamWidth / kPricedWidthShare, 1);
+    search.form = options.form;
+    search.maxFeedings = cheapest.feedCount();
+    search.feedingPrice = slope * step;
+    search.threads = options.threads;
+    search.metPlans = &met;
+    beamSearch(request, start, search);
+  }
+}
+
 std::string pointText(const Plan& plan) {
   return std::to_string(plan.feedCount()) + " feedings for " + std::to_string(mesetaOf(plan)) +
          " meseta";
@@ -66,8 +96,12 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
   if (!shortestFound && !cheapestFound) return found;
   if (fewest.first && fitsTheForm(*fewest.first, options.form)) met.push_back(*fewest.first);
-  found.front = frontBetween(shortestFound ? fewest.plan : cheapest.plan,
-                             cheapestFound ? cheapest.plan : fewest.plan, std::move(met));
+  const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
+  const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
+  if (follows(shortest, cheapestPlan)) {
+    searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
+  }
+  found.front = frontBetween(shortest, cheapestPlan, std::move(met));
   return found;
 }
 
@@ -117,14 +151,27 @@ std::string overBudgetText(const Budget& budget, const std::vector<Plan>& neares
 
 std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count) {
   std::vector<const Plan*> points;
-  for (const Plan& plan : front) points.push_back(&plan);
-  if (front.size() <= count) return points;
-  // Evenly spaced, rounded to the nearest: they rise strictly while count < size.
-  const std::size_t last = front.size() - 1;
-  for (std::size_t k = 0; k < count; ++k) {
-    points[k] = &front[(2 * k * last + count - 1) / (2 * (count - 1))];
+  if (front.size() <= count) {
+    for (const Plan& plan : front) points.push_back(&plan);
+    return points;
   }
-  points.resize(count);
+  // The point nearest to each of `count` feedings evenly spread from the first to the last (the
+  // shorter of two as near), each taken once: where the front has a gap, fewer points.
+  const double first = front.front().feedCount();
+  const double span = front.back().feedCount() - first;
+  std::size_t taken = 0;  // the points before this one are taken or passed over
+  for (std::size_t k = 0; k < count; ++k) {
+    const double wanted = first + span * static_cast<double>(k) / static_cast<double>(count - 1);
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < front.size(); ++i) {
+      const double distance = std::abs(front[i].feedCount() - wanted);
+      if (distance < std::abs(front[best].feedCount() - wanted)) best = i;
+    }
+    if (k > 0 && best < taken) continue;
+    points.push_back(&front[best]);
+    taken = best + 1;
+  }
+  if (points.back() != &front.back()) points.push_back(&front.back());
   return points;
 }
 
