@@ -45,17 +45,22 @@ fuzz:
 	fuzz/run.sh $(FUZZ_SECONDS) $(FUZZ_FLAGS)
 
 # The web page: the core compiled to WebAssembly (emscripten) and the static page, in build-web/.
-# The chart library comes from npm, as locked in web/package-lock.json.
+# The planner is built twice: on one thread, and with threads (build-web-threads/, copied into the
+# page) for a page served cross-origin isolated. The chart library comes from npm, as locked in
+# web/package-lock.json.
 web: web/node_modules/.package-lock.json
+	cmake --preset web-threads
+	cmake --build --preset web-threads
 	cmake --preset web
 	cmake --build --preset web
 
 web/node_modules/.package-lock.json: web/package.json web/package-lock.json
 	npm ci --prefix web --no-audit --no-fund
 
-# Serves the page on this machine only: open http://127.0.0.1:$(WEB_PORT)/
+# Serves the page on this machine only, cross-origin isolated so that it plans on two threads:
+# open http://127.0.0.1:$(WEB_PORT)/
 web-serve: web
-	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory build-web
+	python3 web/serve.py --port $(WEB_PORT) build-web
 
 # The WebAssembly entry under node, then the page driven in headless Chromium and its plans
 # compared with the console program's.
@@ -64,4 +69,4 @@ web-test: web build
 	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-web
+	rm -rf build build-sanitize build-fuzz build-web build-web-threads

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Times ostrel's web page in headless Chromium: the click to plan of the first-found plan of a
 new mag to 50/50/50/50 (three runs), then every goal on the goal searches' benchmark targets and the forms
-listing after each goal plan (minutes), printed as a table: page ms, of which the core ms.
+listing after each goal plan (minutes), printed as a table: page ms, of which the core ms. With
+--isolated the page is served cross-origin isolated, and plans on the planner with threads.
 
-Usage: page_measure.py --site build-web
+Usage: page_measure.py --site build-web [--isolated]
 """
 import argparse
 import pathlib
@@ -73,14 +74,19 @@ def time_new_mag_plan(driver, runs=3):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--site", required=True, type=pathlib.Path)
+    parser.add_argument("--isolated", action="store_true",
+                        help="serve the page cross-origin isolated: the planner with threads")
     args = parser.parse_args()
-    server = serve(args.site.resolve())
+    server = serve(args.site.resolve(), isolated=args.isolated)
     with tempfile.TemporaryDirectory() as scratch:
         driver = start_browser(pathlib.Path(scratch) / "profile")
         try:
             driver.get(f"http://127.0.0.1:{server.server_port}/index.html")
             wait_for(driver, READY)
             fill_and_plan(driver, page_numbers(driver, NEW_MAG))
+            threads = driver.execute_script(
+                "return document.getElementById('status').dataset.threads")
+            print(f"# the planner's goal searches on {threads} thread(s)")
             times = time_new_mag_plan(driver)
             print("# click to plan, new mag to 50/50/50/50: median "
                   f"{statistics.median(t[0] for t in times)} ms, of which the core "

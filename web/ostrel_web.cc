@@ -1,8 +1,10 @@
 // The WebAssembly entry of the web page: four C functions over the JSON requests of
 // plan_request.h. Each returns a string from malloc that the caller frees with _free. While a plan
 // runs, every console line is handed to Module.onConsoleLine, and the goal searches' progress to
-// Module.onSearchProgress once a layer, so the page's worker can show how the search goes.
+// Module.onSearchProgress once a layer, so the page's worker can show how the search goes. Built
+// twice: for one thread, and with threads for a cross-origin isolated page (web/CMakeLists.txt).
 #include <emscripten.h>
+#include <emscripten/threading.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -29,7 +31,11 @@ EM_JS(void, postSearchProgress, (double feedingsTried, int bestFeedings, double 
 });
 // NOLINTEND
 
+// The progress of the searches on the second thread is told by the worker's own, which reads
+// every search's counts: the second thread's JavaScript is not the worker's and has no one to
+// tell.
 void postProgress(const ostrel::web::SearchProgress& progress) {
+  if (emscripten_is_main_runtime_thread() == 0) return;
   postSearchProgress(static_cast<double>(progress.feedingsTried),
                      static_cast<int>(progress.bestFeedings),
                      static_cast<double>(progress.bestMeseta));

@@ -43,20 +43,20 @@ std::string catalogJson();
 // A start's "formNumber" and "level" and a target's "level", as the documents write them, may be
 // given too and must then agree with the form and the stats; any other field is ignored, so a
 // plan document itself plans again. The answer is {"document": the plan document, "console",
-// "errors", "files"}, or a refusal: {"outcome": "refused", "message" (the dialogue's words),
-// "of" ("start" or "target"), "field", "rule", "bound", "value"}, or {"outcome":
-// "bad-request", "message"} for a request not of this shape. A budget that no plan found meets is
-// refused likewise, "of" "budget", "field" "maxFeedings" or "maxMeseta" (the budget the nearest
-// plan breaks), "rule" "not-met", "bound" the budget and "value" the nearest plan's. The plan files
-// are written into `scratchDir`, which must exist, exactly as the console program writes them into
-// its working directory, and read back.
+// "errors", "files", "threads" (the goal searches' threads, 1 or 2)}, or a refusal: {"outcome":
+// "refused", "message" (the dialogue's words), "of" ("start" or "target"), "field", "rule",
+// "bound", "value"}, or {"outcome": "bad-request", "message"} for a request not of this shape. A
+// budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
+// "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget and
+// "value" the nearest plan's. The plan files are written into `scratchDir`, which must exist,
+// exactly as the console program writes them into its working directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
 
 // Lists the final forms for the request of planJson (its "form" is ignored; the goal must be
 // "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:
-// {"document": the forms document the command line writes}, or a refusal or bad request as
-// planJson answers them.
+// {"document": the forms document the command line writes, "threads"}, or a refusal or bad
+// request as planJson answers them.
 std::string formsJson(std::string_view request, const ProgressSink& onProgress = {});
 
 // Lists the trade-off between feedings and meseta for the request of planJson (its goal and

@@ -323,7 +323,9 @@ function onResult(response, workerMs) {
   const { kind, request, clickedAt } = pending;
   finishPending();
   const ms = Math.round(performance.now() - clickedAt);
-  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms`;
+  // The planner with threads runs where the page is cross-origin isolated (worker.js).
+  const threads = response.threads === 2 ? " on two threads" : "";
+  const timing = `${ms} ms, of which the planner ${Math.round(workerMs)} ms${threads}`;
   if (kind === "tradeoffs") {
     if (!response.document) {
       setStatus(response.message ?? "No trade-off found.");
@@ -346,6 +348,7 @@ function onResult(response, workerMs) {
     return;
   }
   $("status").dataset.workerMs = String(Math.round(workerMs));
+  $("status").dataset.threads = String(response.threads ?? "");
   plansShown.set(queryOf(request), response);
   if (plansShown.size > PLANS_KEPT) plansShown.delete(plansShown.keys().next().value);
   const found = response.document?.outcome === "found";

@@ -1,12 +1,17 @@
 // The planner's worker: loads the WebAssembly core and answers the page's requests, so a long
-// search never freezes the page. Messages in: {type: "plan" | "forms" | "tradeoffs", id,
-// request}. Messages out: {type: "ready", catalog}; now and then while a request runs,
-// {type: "line", id, line} (the console's latest line) and {type: "progress", id, tried,
-// feedings, meseta} (the goal search's feedings searched and its best plan so far, -1 while
-// there is none); and at its end {type: "result", id, response, workerMs} (the time the core
-// took, for the status line).
+// search never freezes the page. In a cross-origin isolated page it loads the planner built with
+// threads, whose goal searches run here and on a second thread of their own (the plans are the
+// same); elsewhere shared memory is not to be had, and it loads the one-thread planner. Messages
+// in: {type: "plan" | "forms" | "tradeoffs", id, request}. Messages out: {type: "ready",
+// catalog}; now and then while a request runs, {type: "line", id, line} (the console's latest
+// line) and {type: "progress", id, tried, feedings, meseta} (the goal search's feedings searched
+// and its best plan so far, -1 while there is none); and at its end {type: "result", id,
+// response, workerMs} (the time the core took, for the status line; the response says the
+// threads).
 /* global createOstrel */
-importScripts("ostrel_web.js");
+// The threads' own workers load the planner's script by this name too.
+const PLANNER = self.crossOriginIsolated ? "ostrel_web_threads.js" : "ostrel_web.js";
+importScripts(PLANNER);
 
 const POST_INTERVAL_MS = 100;  // at most ten progress messages a second of each kind
 const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms", tradeoffs: "ostrel_tradeoffs" };
@@ -39,10 +44,11 @@ function callForText(core, name, request) {
   return text;
 }
 
-const ready = createOstrel({ onConsoleLine, onSearchProgress }).then((core) => {
-  postMessage({ type: "ready", catalog: JSON.parse(callForText(core, "ostrel_catalog")) });
-  return core;
-});
+const ready = createOstrel({ onConsoleLine, onSearchProgress, mainScriptUrlOrBlob: PLANNER })
+  .then((core) => {
+    postMessage({ type: "ready", catalog: JSON.parse(callForText(core, "ostrel_catalog")) });
+    return core;
+  });
 
 onmessage = async (event) => {
   const { type, id, request } = event.data;

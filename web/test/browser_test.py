@@ -4,9 +4,10 @@
 # Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
 # lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
 # rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
-# there, its refusal; also the progress line, ticks surviving a reload, links to plans (the address
-# of a plan, opened afresh, going back and forth, offline with the server gone), no request leaving
-# the page, no error in the browser console. Screenshots go to SITE/screenshots/. Ends with
+# there, its refusal, a case on the planner with threads (the page served cross-origin isolated);
+# also the progress line, ticks surviving a reload, links to plans (the address of a plan, opened
+# afresh, going back and forth, offline with the server gone), no request leaving the page, no
+# error in the browser console. Screenshots go to SITE/screenshots/. Ends with
 # "N passed, N failed". Usage: browser_test.py --site build-web --ostrel build/ostrel
 # (timings: bench/).
 import argparse
@@ -26,13 +27,17 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
+from serve import SiteHandler  # noqa: E402  pylint: disable=wrong-import-position
+
 STATS = ("def", "pow", "dex", "mind")
 FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 
 
 # One case a line: its name, the page's request, what to do after the plan ("then": ticks,
-# listing, progress, history), for a refused mag the page's words and the field marked, and for a
-# case opened as a link its address's query ("link"; a bad one with the faults listed, "errors").
+# listing, progress, history), for a refused mag the page's words and the field marked, for a
+# case opened as a link its address's query ("link"; a bad one with the faults listed, "errors"),
+# and for a case planned where the page is cross-origin isolated, on two threads, "isolated".
 CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
 
 
@@ -94,10 +99,12 @@ def plan_lines(stdout):
     return stdout[begin:stdout.index("\nTry another", begin)]
 
 
-def serve(site):
-    class QuietHandler(http.server.SimpleHTTPRequestHandler):
-        extensions_map = {".wasm": "application/wasm", ".js": "text/javascript"}
+def serve(site, isolated=False):
+    """The site on a free port of 127.0.0.1; cross-origin isolated (web/serve.py) if asked."""
+    class QuietHandler(SiteHandler):
         log_message = lambda *args: None
+
+    QuietHandler.isolated = isolated
 
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(QuietHandler, directory=str(site)))
@@ -342,7 +349,7 @@ def main():
     args = parser.parse_args()
     site, ostrel = args.site.resolve(), str(args.ostrel.resolve())
     results = Results()
-    server = serve(site)
+    server, isolated = serve(site), serve(site, isolated=True)
     origin = f"http://127.0.0.1:{server.server_port}"
     with tempfile.TemporaryDirectory() as scratch:
         downloads = pathlib.Path(scratch) / "downloads"
@@ -369,7 +376,17 @@ def main():
                 if "link" in case:
                     open_link(driver, f"{origin}/index.html?{case['link']}")
                     wait_answer(driver)
+                if "isolated" in case:
+                    open_link(driver, f"http://127.0.0.1:{isolated.server_port}/index.html")
                 check_plan(driver, results, ostrel, case, downloads, fill="link" not in case)
+                if "isolated" in case:
+                    threads = driver.execute_script(
+                        "return document.getElementById('status').dataset.threads")
+                    results.check(f"{case['name']}: the planner with threads planned it",
+                                  threads == "2", repr(threads))
+                    open_link(driver, f"{origin}/index.html")
+                    wait_answer(driver)  # the page plans its last request again
+                    continue
                 shown.append((driver.current_url, text_of(driver, "console")))
                 if then == "history":
                     check_addresses(driver, results, [(driver.back, *shown[-2]),
@@ -399,6 +416,7 @@ def main():
         finally:
             driver.quit()
             server.shutdown()
+            isolated.shutdown()
     print(f"{results.count(True)} passed, {results.count(False)} failed")
     return 1 if False in results else 0
 
