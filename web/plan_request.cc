@@ -230,9 +230,9 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     if (type < 0) return answer("bad-request", "form must be a form's name, or null for any form");
     input.form = type;
   }
-  if (std::string refusal = readBudget(request, request.contains("goal"), input);
-      !refusal.empty()) {
-    return refusal;
+  if (std::string unplannable = readBudget(request, request.contains("goal"), input);
+      !unplannable.empty()) {
+    return unplannable;
   }
   const auto player = request.find("player");
   const bool playerObject = player != request.end() && player->is_object();

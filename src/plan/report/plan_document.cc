@@ -1,8 +1,10 @@
 // Writing the plan documents with nlohmann-json.
 #include "plan/report/plan_document.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <utility>
 
@@ -130,14 +132,15 @@ Document tradeoffsDocument(const PlayerRequest& request, const MagState& start,
   json document = requestJson(request, start);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
-  json& list = document["points"] = json::array();
-  for (const Plan* plan : points) {
-    list.push_back({{"feedings", plan->feedCount()},
-                    {"meseta", static_cast<std::int64_t>(plan->cost)},
-                    {"hours", feedingHours(plan->feedCount())},
-                    {"form", kMagTypeNames[plan->reached.type]},
-                    {"plan", planParts(*plan)}});
-  }
+  json list = json::array();
+  std::transform(points.begin(), points.end(), std::back_inserter(list), [](const Plan* plan) {
+    return json{{"feedings", plan->feedCount()},
+                {"meseta", static_cast<std::int64_t>(plan->cost)},
+                {"hours", feedingHours(plan->feedCount())},
+                {"form", kMagTypeNames[plan->reached.type]},
+                {"plan", planParts(*plan)}};
+  });
+  document["points"] = std::move(list);
   return document;
 }
 

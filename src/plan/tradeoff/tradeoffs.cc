@@ -132,8 +132,9 @@ std::vector<Plan> nearestToBudget(const std::vector<Plan>& front, const Budget& 
     plan = plan != nullptr ? plan : &front.back();
     if (nearest.empty() || nearest.front() != plan) nearest.push_back(plan);
   }
-  std::vector<Plan> plans;
-  for (const Plan* plan : nearest) plans.push_back(*plan);
+  std::vector<Plan> plans(nearest.size());
+  std::transform(nearest.begin(), nearest.end(), plans.begin(),
+                 [](const Plan* plan) { return *plan; });
   return plans;
 }
 
@@ -152,7 +153,9 @@ std::string overBudgetText(const Budget& budget, const std::vector<Plan>& neares
 std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count) {
   std::vector<const Plan*> points;
   if (front.size() <= count) {
-    for (const Plan& plan : front) points.push_back(&plan);
+    points.resize(front.size());
+    std::transform(front.begin(), front.end(), points.begin(),
+                   [](const Plan& plan) { return &plan; });
     return points;
   }
   // The point nearest to each of `count` feedings evenly spread from the first to the last (the

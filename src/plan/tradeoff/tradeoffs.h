@@ -44,7 +44,8 @@ std::vector<Plan> nearestToBudget(const std::vector<Plan>& front, const Budget& 
 // M meseta; the nearest found: F feedings for C meseta, ..." with the `nearest` plans.
 std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest);
 
-// At most `count` (at least 2) points of `front`, spread evenly over it, both ends among them.
+// At most `count` (at least 2) points of `front`, those nearest to feedings spread evenly over its
+// range, both ends among them.
 std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count);
 
 }  // namespace ostrel
