@@ -185,6 +185,8 @@ function showFinalFormChoice() { $("final-form-label").hidden = $("goal").value 
 // may be asked for, which stops the listing.
 function setRunning(running) {
   $("plan-button").disabled = !catalog || (running && pending?.kind !== "forms");
+  // The trade-off waits for the listing of the forms that follows a plan.
+  $("tradeoff-button").disabled = running;
   $("stop-button").hidden = !running;
 }
 
@@ -333,6 +335,7 @@ function onResult(response, workerMs) {
     }
     tradeoffs.set(tradeoffKey(request), response.document);
     showTradeoff(tradeoffKey(request), response.document);
+    $("status").dataset.tradeoffMs = String(ms);
     setStatus(`${planStatus} Trade-off found in ${timing}.`);
     return;
   }

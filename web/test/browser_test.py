@@ -24,6 +24,7 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
@@ -76,6 +77,7 @@ def run_native(ostrel, request):
     answers += [request["target"][stat] for stat in STATS] + ["n", ""]
     goal = [] if request["goal"] == "first" else ["--goal", request["goal"]]
     goal += [] if request["form"] is None else ["--form", str(request["form"] + 1)]
+    goal += ["--max-feedings", str(request["maxFeedings"])] if "maxFeedings" in request else []
     with tempfile.TemporaryDirectory() as work:
         done = subprocess.run([ostrel] + goal, input="\n".join(map(str, answers)).encode(),
                               cwd=work, capture_output=True, timeout=120, check=False)
@@ -165,6 +167,8 @@ def fill_and_plan(driver, request, wait=True):
             set_field(f"start-{key}", value)
     for stat in STATS:
         set_field(f"target-{stat}", request["target"][stat])
+    set_field("max-feedings", "")
+    set_field("max-meseta", "")
     select("goal", request["goal"])
     if request["goal"] != "first":
         select("final-form", "any" if request["form"] is None else request["form"])
@@ -276,6 +280,31 @@ def check_choosing_a_form(driver, results, ostrel, case, downloads):
                                         "?.dataset.form") == form)
     chosen = dict(name=f"{case['name']}, ending as form {form} chosen in the listing",
                   request=dict(case["request"], form=case["choose"]))
+    check_plan(driver, results, ostrel, chosen, downloads, fill=False)
+
+
+def check_tradeoffs(driver, results, ostrel, case, downloads):
+    """The trade-off listed as `ostrel tradeoffs` lists it, and its first point, chosen on the
+    chart, planned as the console program plans that budget."""
+    wait_for(driver, FORMS_LISTED)
+    driver.execute_script("document.getElementById('status').dataset.tradeoffMs = ''")
+    driver.find_element(By.ID, "tradeoff-button").click()
+    wait_for(driver, "(document.getElementById('status').dataset.tradeoffMs || '') !== ''", 300)
+    request = case["request"]
+    points = run_json(ostrel, "tradeoffs", request, "--target", numbers(request["target"]))["points"]
+    expected = [f"{p['feedings']:,} feedings · {p['meseta']:,} meseta" for p in points]
+    shown = driver.execute_script("return [...document.querySelectorAll('#tradeoff-points li')]"
+                                  ".map(li => li.textContent.split(' · ').slice(0, 2).join(' · '))")
+    results.check(f"{case['name']}: the trade-off as ostrel tradeoffs lists it",
+                  shown == expected and len(points) > 2, f"page {shown}, native {expected}")
+    driver.save_screenshot(str(driver.shots / "tradeoffs.png"))
+    chart = driver.find_element(By.CSS_SELECTOR, "#tradeoff-chart .u-over")
+    driver.execute_script("document.getElementById('status').dataset.ms = ''")
+    ActionChains(driver).move_to_element_with_offset(chart, -chart.size["width"] // 2 + 2, 0) \
+        .click().perform()
+    wait_answer(driver)
+    chosen = dict(name=f"{case['name']}, the shortest point chosen on the chart",
+                  request=dict(request, goal="cheapest", maxFeedings=points[0]["feedings"]))
     check_plan(driver, results, ostrel, chosen, downloads, fill=False)
 
 
@@ -401,6 +430,8 @@ def main():
                     screenshots(driver, "goal-")
                 if "choose" in case:
                     check_choosing_a_form(driver, results, ostrel, case, downloads)
+                if then == "tradeoffs":
+                    check_tradeoffs(driver, results, ostrel, case, downloads)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]
