@@ -398,7 +398,9 @@ def main():
                     case["choose"] = page_numbers(driver, dict(case["request"],
                                                                form=case["choose"]))["form"]
                 case["request"] = page_numbers(driver, case["request"])
+                # The steps after the plan: one, or a list of them.
                 then = case.get("then")
+                steps = then if isinstance(then, list) else [then]
                 if then == "progress":
                     check_progress_line(driver, results, case["request"])
                     continue
@@ -425,12 +427,12 @@ def main():
                 if then == "ticks":
                     check_ticks_survive_reload(driver, results)
                     screenshots(driver, "")
-                if then == "listing":
+                if "listing" in steps:
                     check_forms_listing(driver, results, ostrel, case)
                     screenshots(driver, "goal-")
                 if "choose" in case:
                     check_choosing_a_form(driver, results, ostrel, case, downloads)
-                if then == "tradeoffs":
+                if "tradeoffs" in steps:
                     check_tradeoffs(driver, results, ostrel, case, downloads)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
