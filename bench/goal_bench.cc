@@ -140,10 +140,9 @@ int main(int argc, char** argv) {
   if (argc == 1) return runAll(argv[0], kDefaultWidth);
   if (argc == 2 && std::strcmp(argv[1], "smoke") == 0) return runAll(argv[0], kSmokeWidth);
   if (argc == 2 && std::strcmp(argv[1], "wide") == 0) {
-    constexpr int kWideWidths[] = {2000, 5000};
-    int failures = 0;
-    for (const int width : kWideWidths) failures += runAll(argv[0], width, "cheapest fewest");
-    return failures == 0 ? 0 : 1;
+    const int narrower = runAll(argv[0], 2000, "cheapest fewest");
+    const int wider = runAll(argv[0], 5000, "cheapest fewest");
+    return narrower == 0 && wider == 0 ? 0 : 1;
   }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
