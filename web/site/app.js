@@ -33,6 +33,7 @@ const formsListings = new Map();  // the listings found, by the request without 
 const tradeoffs = new Map();      // the trade-offs found, likewise by the request
 let removeTradeoffChart = () => {};
 let shownTradeoff = null;         // the key of the trade-off on the page
+let shownRequest = null;          // the request of the plan on the page
 const plansShown = new Map();     // the latest answers to plans, by their query
 
 // A request without its final form and budget: the key of its listing of the forms.
@@ -96,6 +97,7 @@ function readRequest() {
   const maxMeseta = budget("max-meseta", "At most … meseta");
   if ($("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
     $("goal").value = maxFeedings !== null ? "cheapest" : "fewest";
+    $("final-form").value = "any";  // the first plan found had none, whatever the list shows
     showFinalFormChoice();
   }
   const goal = $("goal").value;
@@ -263,7 +265,8 @@ function planAddress(query) {
 
 // Plans a point chosen on the trade-off: the cheapest plan within its feedings, which is that
 // point's plan.
-function planForPoint(point) {
+function planForPoint(point, tradeoffRequest) {
+  fillForm(tradeoffRequest);
   $("goal").value = "cheapest";
   showFinalFormChoice();
   $("max-feedings").value = String(point.feedings);
@@ -279,11 +282,15 @@ function hideTradeoff() {
 }
 
 // The trade-off as a chart, and as a list that says the same in words.
-function showTradeoff(key, tradeoff) {
+function showTradeoff(request, tradeoff) {
   hideTradeoff();
-  shownTradeoff = key;
-  $("tradeoff-card").hidden = false;
   const { points } = tradeoff;
+  if (points.length === 0) {
+    setStatus(`${planStatus} No plan found to weigh feedings against meseta.`);
+    return;
+  }
+  shownTradeoff = tradeoffKey(request);
+  $("tradeoff-card").hidden = false;
   $("tradeoff-points").replaceChildren(...points.map((point) => {
     const item = document.createElement("li");
     item.textContent = `${number(point.feedings)} feedings · ${number(point.meseta)} meseta · ` +
@@ -292,21 +299,22 @@ function showTradeoff(key, tradeoff) {
     choose.type = "button";
     choose.className = "secondary";
     choose.textContent = "Plan this";
-    choose.addEventListener("click", () => planForPoint(point));
+    choose.addEventListener("click", () => planForPoint(point, request));
     item.append(choose);
     return item;
   }));
-  removeTradeoffChart = drawTradeoffChart($("tradeoff-chart"), points, (index) => planForPoint(points[index]));
+  removeTradeoffChart = drawTradeoffChart($("tradeoff-chart"), points,
+    (index) => planForPoint(points[index], request));
 }
 
+// The trade-off for the plan on the page: its request, whatever the fields hold since.
 function listTradeoff() {
-  const { request } = readRequest();
-  const key = tradeoffKey(request);
+  const key = tradeoffKey(shownRequest);
   if (tradeoffs.has(key)) {
-    showTradeoff(key, tradeoffs.get(key));
+    showTradeoff(shownRequest, tradeoffs.get(key));
     return;
   }
-  send("tradeoffs", request);
+  send("tradeoffs", shownRequest);
 }
 
 // Plans for a form chosen in the listing.
@@ -334,9 +342,9 @@ function onResult(response, workerMs) {
       return;
     }
     tradeoffs.set(tradeoffKey(request), response.document);
-    showTradeoff(tradeoffKey(request), response.document);
     $("status").dataset.tradeoffMs = String(ms);
     setStatus(`${planStatus} Trade-off found in ${timing}.`);
+    showTradeoff(request, response.document);  // says so instead when it holds no plan
     return;
   }
   if (kind === "forms") {
@@ -373,6 +381,7 @@ function showAnswer(response, request, ms, status) {
   const { summary } = response.document;
   shownForm = summary ? summary.reached.formNumber - 1 : null;
   showPlan(response, request, catalog);
+  shownRequest = request;
   // The trade-off shown stays while its points are planned; another request's goes.
   if (tradeoffKey(request) !== shownTradeoff) hideTradeoff();
   $("status").dataset.ms = ms;
@@ -463,6 +472,7 @@ function onHistoryStep() {
   }
   hidePlan();
   hideForms();
+  hideTradeoff();
   showFieldErrors([]);
   $("refusal").hidden = true;
   setStatus("");

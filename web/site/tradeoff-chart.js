@@ -11,7 +11,6 @@ function hoursText(point) {
 export function drawTradeoffChart(container, points, onPick) {
   const data = [points.map((p) => p.feedings), points.map((p) => p.meseta)];
   const size = () => ({ width: Math.max(container.clientWidth, 260), height: container.clientWidth < 500 ? 220 : 280 });
-  let chosen = -1;
   const chart = new uPlot({
     ...size(),
     scales: { x: { time: false } },
@@ -32,10 +31,7 @@ export function drawTradeoffChart(container, points, onPick) {
   }, data, container);
   // A click picks the point nearest the pointer, as the cursor shows it.
   const onClick = () => {
-    const idx = chart.cursor.idx;
-    if (idx == null || idx === chosen) return;
-    chosen = idx;
-    onPick(idx);
+    if (chart.cursor.idx != null) onPick(chart.cursor.idx);
   };
   chart.over.addEventListener("click", onClick);
   let width = container.clientWidth;

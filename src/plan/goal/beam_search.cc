@@ -275,7 +275,8 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
     search.rankingWeight = pass.weight;
     search.sameStatsCap = pass.sameStatsCap;
     search.width = std::max(options.width / pass.widthShare, 1);
-    search.knownByForm = &result.bestByForm;
+    // The plans found are limits in meseta alone: a search that prices the feedings takes none.
+    if (options.feedingPrice == 0) search.knownByForm = &result.bestByForm;
     const BeamResult found = BeamRun<CheapestOrder>(request, start, search).run();
     result.feedingsTried += found.feedingsTried;
     result.layers = std::max(result.layers, found.layers);

@@ -36,6 +36,8 @@ class SteeringMemo {
     const std::uint64_t key = std::uint64_t(mag.type) << 32 | std::uint64_t(mag.def) << 24 |
                               std::uint64_t(mag.pow) << 16 | std::uint64_t(mag.dex) << 8 |
                               std::uint64_t(mag.mind);
+    // Made on the first question: most searches steer toward no form and never ask.
+    if (entries_.empty()) entries_.resize(std::size_t{1} << kBits);
     Entry& entry = entries_[(key * 0x9E3779B97F4A7C15ULL) >> (64 - kBits)];
     if (entry.key != key) entry = Entry{key, ostrel::mayEndAs(steering, mag)};
     return entry.may;
@@ -47,7 +49,7 @@ class SteeringMemo {
     std::uint64_t key = ~std::uint64_t{0};
     bool may = false;
   };
-  std::vector<Entry> entries_ = std::vector<Entry>(std::size_t{1} << kBits);
+  std::vector<Entry> entries_;
 };
 
 // The forms `mag` may still end in, of which mayEndAs asks for one.
