@@ -97,18 +97,10 @@ CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
 }
 
 int runFormsCommand(const FormsCommandOptions& options, const Console& console) {
-  PlayerRequest request;
-  MagState start;
-  OutputFormat format = OutputFormat::kText;
-  GoalOptions goal;
-  goal.goal = Goal::kCheapest;
-  goal.everyForm = true;
-  if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
-                        readFormat(options.format, format),
-                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-                        readTarget(options.target, start, request.target),
-                        readGoalOptions(options.goal, GoalUse::kEveryForm, goal)});
+  TargetRequest read;
+  read.goal.goal = Goal::kCheapest;
+  read.goal.everyForm = true;
+  if (std::string refusal = readTargetCommand(options, GoalUse::kEveryForm, read);
       !refusal.empty()) {
     std::fprintf(console.err, "ostrel forms: %s\n", refusal.c_str());
     return 2;
@@ -116,15 +108,17 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
 
   // The searches' own lines, if any, are for a person waiting: standard error.
   GoalResult result;
-  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+  runShowingProgress(read.goal, console.err, [&](const GoalOptions& search) {
     Plan plan;
     SearchCounters counters;
-    findPlan(request, counters, start, Console{console.err, console.err}, search, plan, &result);
+    findPlan(read.request, counters, read.start, Console{console.err, console.err}, search, plan,
+             &result);
   });
-  if (format == OutputFormat::kJson) {
-    std::fputs(printed(formsDocument(request, start, goal, result)).c_str(), console.out);
+  if (read.format == OutputFormat::kJson) {
+    std::fputs(printed(formsDocument(read.request, read.start, read.goal, result)).c_str(),
+               console.out);
   } else {
-    printText(request, start, goal, result, console.out);
+    printText(read.request, read.start, read.goal, result, console.out);
   }
   const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
                                       [](const FormResult& form) { return form.best.has_value(); });

@@ -4,10 +4,7 @@
 // in it, which does not make it impossible.
 #pragma once
 
-#include <string>
-
-#include "app/goal_options.h"
-#include "app/mag_options.h"
+#include "app/target_options.h"
 #include "plan/console.h"
 
 namespace CLI {
@@ -16,12 +13,7 @@ class App;
 
 namespace ostrel {
 
-struct FormsCommandOptions {
-  MagOptionText mag;
-  GoalOptionText goal;
-  std::string target;
-  std::string format = "text";
-};
+using FormsCommandOptions = TargetCommandOptions;
 
 // Adds the `forms` command and its options to the program's command line.
 CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options);

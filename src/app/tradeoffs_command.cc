@@ -58,35 +58,27 @@ CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& option
 }
 
 int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console) {
-  PlayerRequest request;
-  MagState start;
-  OutputFormat format = OutputFormat::kText;
-  GoalOptions goal;
-  goal.goal = Goal::kCheapest;
-  if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
-                        readFormat(options.format, format),
-                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-                        readTarget(options.target, start, request.target),
-                        readGoalOptions(options.goal, GoalUse::kTradeoffs, goal)});
+  TargetRequest read;
+  read.goal.goal = Goal::kCheapest;
+  if (std::string refusal = readTargetCommand(options, GoalUse::kTradeoffs, read);
       !refusal.empty()) {
     std::fprintf(console.err, "ostrel tradeoffs: %s\n", refusal.c_str());
     return 2;
   }
 
   Tradeoffs found;
-  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-    found = findTradeoffs(request, start, search);
+  runShowingProgress(read.goal, console.err, [&](const GoalOptions& search) {
+    found = findTradeoffs(read.request, read.start, search);
   });
   const std::vector<const Plan*> points = spreadPoints(found.front, kPointsListed);
-  if (format == OutputFormat::kJson) {
-    std::fputs(printed(tradeoffsDocument(request, start, goal, points)).c_str(), console.out);
+  if (read.format == OutputFormat::kJson) {
+    std::fputs(printed(tradeoffsDocument(read.request, read.start, read.goal, points)).c_str(),
+               console.out);
   } else {
-    printText(request, start, goal, points, console.out);
+    printText(read.request, read.start, read.goal, points, console.out);
   }
   if (points.empty()) {
-    const GoalOptions& asked = goal;
-    const std::string why = formNotReachedText(asked,
+    const std::string why = formNotReachedText(read.goal,
                                                found.cheapest.outcome == GoalOutcome::kExcluded
                                                    ? PlanOutcome::kExcluded
                                                    : PlanOutcome::kImpossible,

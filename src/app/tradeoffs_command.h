@@ -3,10 +3,7 @@
 // the very plan that `ostrel plan --max-feedings` with its feedings writes.
 #pragma once
 
-#include <string>
-
-#include "app/goal_options.h"
-#include "app/mag_options.h"
+#include "app/target_options.h"
 #include "plan/console.h"
 
 namespace CLI {
@@ -15,12 +12,7 @@ class App;
 
 namespace ostrel {
 
-struct TradeoffsCommandOptions {
-  MagOptionText mag;
-  GoalOptionText goal;  // --form and --beam-width
-  std::string target;
-  std::string format = "text";
-};
+using TradeoffsCommandOptions = TargetCommandOptions;
 
 // Adds the `tradeoffs` command and its options to the program's command line.
 CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options);

@@ -67,6 +67,19 @@ function evolutionList(changes, forms) {
   return list;
 }
 
+// Redraws `chart` at `size()` whenever the container's width changes. Only a new width redraws:
+// the chart's own height change must not feed back into the observer. Returns what stops it.
+export function followWidth(container, chart, size) {
+  let width = container.clientWidth;
+  const observer = new ResizeObserver(() => {
+    if (container.clientWidth === width) return;
+    width = container.clientWidth;
+    chart.setSize(size());
+  });
+  observer.observe(container);
+  return () => observer.disconnect();
+}
+
 export function drawRouteChart(container, plan, forms) {
   const xs = plan.mags.map((_, k) => k);
   const changes = formChanges(plan.mags);
@@ -82,13 +95,6 @@ export function drawRouteChart(container, plan, forms) {
   }, data, container);
   const list = evolutionList(changes, forms);
   container.after(list);
-  let width = container.clientWidth;
-  // Only a new width redraws: the chart's own height change must not feed back into the observer.
-  const observer = new ResizeObserver(() => {
-    if (container.clientWidth === width) return;
-    width = container.clientWidth;
-    chart.setSize(size());
-  });
-  observer.observe(container);
-  return () => { observer.disconnect(); chart.destroy(); list.remove(); };
+  const stopFollowing = followWidth(container, chart, size);
+  return () => { stopFollowing(); chart.destroy(); list.remove(); };
 }

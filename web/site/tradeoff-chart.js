@@ -2,6 +2,7 @@
 // dearest) to the cheapest (right), drawn with uPlot. Hovering a point shows its figures in the
 // legend; clicking it hands its index to `onPick`, which shows that plan.
 /* global uPlot */
+import { followWidth } from "./route-chart.js";
 
 // A plan's feedings as hours of feeding, as the plans themselves tell it.
 function hoursText(point) {
@@ -34,12 +35,6 @@ export function drawTradeoffChart(container, points, onPick) {
     if (chart.cursor.idx != null) onPick(chart.cursor.idx);
   };
   chart.over.addEventListener("click", onClick);
-  let width = container.clientWidth;
-  const observer = new ResizeObserver(() => {
-    if (container.clientWidth === width) return;
-    width = container.clientWidth;
-    chart.setSize(size());
-  });
-  observer.observe(container);
-  return () => { observer.disconnect(); chart.over.removeEventListener("click", onClick); chart.destroy(); };
+  const stopFollowing = followWidth(container, chart, size);
+  return () => { stopFollowing(); chart.over.removeEventListener("click", onClick); chart.destroy(); };
 }
