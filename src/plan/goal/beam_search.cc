@@ -124,10 +124,7 @@ class BeamRun {
     const std::uint64_t score = packScore(Order::kGoal, depth_, reached.cost);
     if (score >= hit.score) return;
     hit = Hit{score, depth_, reached.last};
-    // The limits are in meseta alone: a search that prices the feedings too has none.
-    if (options_.feedingPrice == 0 && limits_.lower(reached.form, depth_, reached.cost)) {
-      limitsLowered_ = true;
-    }
+    if (limits_.lower(reached.form, depth_, reached.cost)) limitsLowered_ = true;
   }
 
   // Holds the cheapest plan of the wanted form met at this number of feedings; the first met of
@@ -275,8 +272,7 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
     search.rankingWeight = pass.weight;
     search.sameStatsCap = pass.sameStatsCap;
     search.width = std::max(options.width / pass.widthShare, 1);
-    // The plans found are limits in meseta alone: a search that prices the feedings takes none.
-    if (options.feedingPrice == 0) search.knownByForm = &result.bestByForm;
+    search.knownByForm = &result.bestByForm;
     const BeamResult found = BeamRun<CheapestOrder>(request, start, search).run();
     result.feedingsTried += found.feedingsTried;
     result.layers = std::max(result.layers, found.layers);

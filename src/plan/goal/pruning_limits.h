@@ -25,6 +25,10 @@ class PruningLimits {
   PruningLimits(const FormReach& reach, const BeamOptions& options)
       : reach_(reach), options_(options) {
     formLimit_.fill(kNoLimit);
+    if (!inLimitsUnit()) {
+      update();
+      return;
+    }
     if (options.known != nullptr) {
       const Plan& known = *options.known;
       formLimit_[known.reached.type] = Order::limitOf(known.feedCount(), known.cost);
@@ -41,6 +45,7 @@ class PruningLimits {
 
   // Takes a plan of `feedings` and `cost` found in `form`; true when that lowers its limit.
   bool lower(MagType form, std::int64_t feedings, double cost) {
+    if (!inLimitsUnit()) return false;
     const std::int64_t limit = Order::limitOf(feedings, cost);
     if (limit >= formLimit_[form]) return false;
     formLimit_[form] = limit;
@@ -66,6 +71,10 @@ class PruningLimits {
   }
 
  private:
+  // The limits are in the goal's unit alone: a search that prices the feedings besides
+  // (BeamOptions::feedingPrice) ranks in another and takes none.
+  bool inLimitsUnit() const { return options_.feedingPrice == 0; }
+
   static constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
   static constexpr std::int64_t kDropAll = std::numeric_limits<std::int64_t>::min();
 
