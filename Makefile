@@ -26,18 +26,22 @@ bench: build
 	./build/bench/ostrel_bench
 	./build/bench/ostrel_goal_bench
 
-# Static checks: clang-tidy (with .clang-tidy) and cppcheck; both must find nothing. The fuzz
-# preset is only configured, for the fuzz target's compile commands.
+# Static checks: clang-tidy (with .clang-tidy) and cppcheck; both must find nothing. clang-tidy
+# reads the compile commands of the lint presets, which are only configured: one command per source
+# file (the builds themselves compile batches of files). The static analyzer runs in its shallow
+# mode: the deep mode spent 20 of the 26 seconds of the beam search's file walking the search
+# loops' paths until its node budget ran out (it finds nothing in this code either).
+TIDY_ANALYZER := -extra-arg=-Xclang -extra-arg=-analyzer-config -extra-arg=-Xclang -extra-arg=mode=shallow
 lint:
-	cmake --preset default
-	cmake --preset fuzz
-	run-clang-tidy -quiet -p build '$(CURDIR)/(src|bench|web)/'
-	run-clang-tidy -quiet -p build-fuzz '$(CURDIR)/fuzz/'
+	cmake --preset lint
+	cmake --preset lint-fuzz
+	run-clang-tidy -quiet $(TIDY_ANALYZER) -p build-lint '$(CURDIR)/(src|bench|web)/'
+	run-clang-tidy -quiet $(TIDY_ANALYZER) -p build-lint-fuzz '$(CURDIR)/fuzz/'
 	cppcheck -j2 --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
 	  --error-exitcode=1 --quiet -I src -I . src bench fuzz web
 
 # Builds the fuzz targets of the dialogue and the command line (clang, libFuzzer, ASan, UBSan) and
-# fuzzes them for FUZZ_SECONDS seconds in all, half each, from their seed corpora, passing
+# fuzzes them side by side for half of FUZZ_SECONDS each, from their seed corpora, passing
 # FUZZ_FLAGS on to libFuzzer.
 fuzz:
 	cmake --preset fuzz
@@ -69,4 +73,4 @@ web-test: web build
 	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-web build-web-threads
+	rm -rf build build-sanitize build-fuzz build-lint build-lint-fuzz build-web build-web-threads

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs both fuzz targets built by `cmake --build --preset fuzz`, one after the other, for SECONDS
-# in all (default 60, half each), with any further arguments passed on to libFuzzer:
+# Runs both fuzz targets built by `cmake --build --preset fuzz` side by side, a core each, for half
+# of SECONDS each (default 60: half a minute), with any further arguments passed on to libFuzzer:
 # - the dialogue, from fuzz/corpus/ and the input of every scripted session in tests/golden/;
 # - the command line, from fuzz/command_line_corpus/ (one argument a line).
 # The corpora grow in temporary copies, so the seeds stay as checked in. Fails on any crash,
@@ -26,10 +26,25 @@ done
 cp fuzz/command_line_corpus/* "$work/command_line/"
 mkdir -p build-fuzz/artifacts
 
-# Run from build-fuzz/, where libFuzzer's -jobs leaves its fuzz-N.log files.
-cd build-fuzz
+# Each target runs in a folder of its own under build-fuzz/, where libFuzzer's -jobs leaves its
+# fuzz-N.log files; what a target printed is shown when both have ended.
+artifacts="$PWD/build-fuzz/artifacts/"
+pids=()
 for target in dialogue command_line; do
+  mkdir -p "build-fuzz/$target"
   echo "== fuzzing the ${target//_/ } for $each s"
-  "./ostrel_${target}_fuzz" -max_total_time="$each" -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$PWD/artifacts/" "$@" "$work/$target"
+  (cd "build-fuzz/$target" &&
+    "../ostrel_${target}_fuzz" -max_total_time="$each" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$artifacts" "$@" "$work/$target" \
+      > "$work/$target.log" 2>&1) &
+  pids+=($!)
 done
+failed=0
+for i in 0 1; do
+  wait "${pids[$i]}" || failed=1
+done
+for target in dialogue command_line; do
+  echo "== the ${target//_/ }'s fuzzing"
+  cat "$work/$target.log"
+done
+exit "$failed"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "model/state.h"
@@ -23,5 +24,10 @@ struct Plan {
 
   std::int32_t feedCount() const { return static_cast<std::int32_t>(feedings.size()); }
 };
+
+// True when `plan` ends as `form`, or no form is asked for.
+inline bool endsAsAsked(const Plan& plan, const std::optional<MagType>& form) {
+  return !form || plan.reached.type == *form;
+}
 
 }  // namespace ostrel

@@ -40,10 +40,6 @@ void offer(GoalResult& result, Goal goal, const Plan& plan) {
   keepBetter(goal, plan, result.forms[plan.reached.type].best);
 }
 
-bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
-  return !form || plan.reached.type == *form;
-}
-
 // Notes in `result` why the rules exclude each form; true when they exclude the wanted one.
 bool wantedFormExcluded(const PlayerRequest& request, const MagState& start,
                         const GoalOptions& options, GoalResult& result) {
@@ -86,7 +82,7 @@ std::vector<SearchRound> beamSearchesFor(
   beam.form = options.form;
   beam.everyForm = options.everyForm;
   beam.maxFeedings = feedingsToSearch(first);
-  beam.known = first && fitsTheForm(*first, options.form) ? &*first : nullptr;
+  beam.known = first && endsAsAsked(*first, options.form) ? &*first : nullptr;
   beam.progress = options.progress;
   if (options.goal == Goal::kCheapest) {
     beam.threads = options.threads;
@@ -162,7 +158,7 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
   search.steerTo = wanted;
   search.everyForm = !search.form;
   search.maxFeedings = feedingsToSearch(result.first);
-  search.known = result.first && fitsTheForm(*result.first, search.form) ? &*result.first : nullptr;
+  search.known = result.first && endsAsAsked(*result.first, search.form) ? &*result.first : nullptr;
   search.progress = own ? options.progress : nullptr;
   search.threads = options.threads;
   const BeamResult searched = beamSearch(request, start, search);
@@ -208,7 +204,7 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
 const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goal measure) {
   if (options.goal == Goal::kFirst) {
-    return result.first && fitsTheForm(*result.first, options.form) ? &*result.first : nullptr;
+    return result.first && endsAsAsked(*result.first, options.form) ? &*result.first : nullptr;
   }
   const Plan* best = nullptr;
   for (MagType type = 0; type < kMagTypeCount; ++type) {

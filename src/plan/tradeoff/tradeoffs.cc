@@ -17,10 +17,6 @@ bool follows(const Plan& earlier, const Plan& later) {
   return later.feedCount() > earlier.feedCount() && mesetaOf(later) < mesetaOf(earlier);
 }
 
-bool fitsTheForm(const Plan& plan, const std::optional<MagType>& form) {
-  return !form || plan.reached.type == *form;
-}
-
 // The front from `shortest` to `cheapest` out of `met`: between the two, every plan cheaper than
 // all shorter ones; the two goals' plans themselves are its ends.
 std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan> met) {
@@ -95,7 +91,7 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const bool shortestFound = fewest.outcome == GoalOutcome::kFound;
   const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
   if (!shortestFound && !cheapestFound) return found;
-  if (fewest.first && fitsTheForm(*fewest.first, options.form)) met.push_back(*fewest.first);
+  if (fewest.first && endsAsAsked(*fewest.first, options.form)) met.push_back(*fewest.first);
   const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
   const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
   if (follows(shortest, cheapestPlan)) {
