@@ -1,7 +1,8 @@
 // Benchmark of the plans with a goal on the reference targets: for every target and goal, the
 // plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the
 // first-found plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan
-// of every form the search reaches). Each case runs in a process of its own, so that its
+// of every form the search reaches), "tradeoffs" the trade-off between feedings and meseta (its
+// shortest plan's feedings, its cheapest plan's meseta, and how many plans lie between). Each case runs in a process of its own, so that its
 // times and peak memory are those of one whole plan. Beside each result stands the reference it
 // is measured against and their ratio: for the cheapest plan and the listing, the least meseta
 // that the search of 2026-12 found at any of the widths 500, 2000 and 5000; for the shortest,
@@ -25,6 +26,7 @@
 #include "bench/bench_process.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace {
 
@@ -51,19 +53,42 @@ constexpr BenchTarget kTargets[] = {
     {"skyly-racaseal", 2, 7, kGrownVaruna, {20, 110, 50, 20, 200}, 71100, 665},
 };
 
+enum class Run {
+  kPlan,       // the goal's plan
+  kForms,      // the listing of the forms: the best plan of every form, by meseta
+  kTradeoffs,  // the trade-off from the shortest plan to the cheapest
+};
 struct GoalName {
   const char* name;
   ostrel::Goal goal;
-  bool everyForm;  // the listing of the forms: the best plan of every form, by meseta
+  Run run;
 };
 constexpr GoalName kGoals[] = {
-    {"first", ostrel::Goal::kFirst, false},
-    {"cheapest", ostrel::Goal::kCheapest, false},
-    {"fewest", ostrel::Goal::kFewest, false},
-    {"forms", ostrel::Goal::kCheapest, true},
+    {"first", ostrel::Goal::kFirst, Run::kPlan},
+    {"cheapest", ostrel::Goal::kCheapest, Run::kPlan},
+    {"fewest", ostrel::Goal::kFewest, Run::kPlan},
+    {"forms", ostrel::Goal::kCheapest, Run::kForms},
+    {"tradeoffs", ostrel::Goal::kCheapest, Run::kTradeoffs},
 };
 
 constexpr int kSmokeWidth = 16;
+
+// The trade-off as one result: the cheapest plan at its end, with the shortest plan's feedings in
+// place of its own feedings and the number of points in place of its form.
+ostrel::GoalResult tradeoffsAsResult(const ostrel::PlayerRequest& request,
+                                     const ostrel::MagState& start,
+                                     const ostrel::GoalOptions& options, char (&form)[24]) {
+  const ostrel::Tradeoffs found = ostrel::findTradeoffs(request, start, options);
+  ostrel::GoalResult result = found.cheapest;
+  result.feedingsTried = found.feedingsTried;
+  if (!found.front.empty()) {
+    result.outcome = ostrel::GoalOutcome::kFound;
+    result.plan = found.front.back();
+    result.plan.feedings.resize(static_cast<std::size_t>(found.front.front().feedCount()));
+    std::snprintf(form, sizeof form, "%d points", static_cast<int>(found.front.size()));
+  }
+  return result;
+}
 
 // Runs one case here and prints its line of the table.
 int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
@@ -72,9 +97,12 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   options.goal = goal.goal;
   options.beamWidth = width;
   options.threads = threads;
-  options.everyForm = goal.everyForm;
+  options.everyForm = goal.run == Run::kForms;
+  char form[24] = "";
   const auto begin = std::chrono::steady_clock::now();
-  const ostrel::GoalResult result = ostrel::planForGoal(request, bench.start, options);
+  const ostrel::GoalResult result = goal.run == Run::kTradeoffs
+                                        ? tradeoffsAsResult(request, bench.start, options, form)
+                                        : ostrel::planForGoal(request, bench.start, options);
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   rusage usage{};
@@ -83,13 +111,12 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   char plan[64] = "none";
   if (result.outcome == ostrel::GoalOutcome::kFound) {
     // The listing of the forms shows how many forms it found a plan for.
-    char form[24];
-    if (goal.everyForm) {
+    if (goal.run == Run::kForms) {
       const auto found =
           std::count_if(result.forms.begin(), result.forms.end(),
                         [](const ostrel::FormResult& each) { return each.best.has_value(); });
       std::snprintf(form, sizeof form, "%d forms", static_cast<int>(found));
-    } else {
+    } else if (goal.run == Run::kPlan) {
       std::snprintf(form, sizeof form, "%s", ostrel::kMagTypeNames[result.plan.reached.type]);
     }
     std::snprintf(plan, sizeof plan, "%5d %9.0f %-9s", result.plan.feedCount(), result.plan.cost,

@@ -9,12 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/command_options.h"
 #include "app/dialogue.h"
-#include "app/feed_command.h"
-#include "app/forms_command.h"
-#include "app/goal_options.h"
-#include "app/plan_command.h"
-#include "app/tradeoffs_command.h"
 
 #ifndef OSTREL_VERSION
 #error "OSTREL_VERSION is set by the build, from the project's version"

@@ -2,11 +2,11 @@
 // prints the mag after each run.
 #include "app/feed_command.h"
 
-#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <nlohmann/json.hpp>
 
 #include "model/feeding.h"
 #include "model/names.h"
@@ -56,22 +56,6 @@ void printText(const Player& player, const MagState& start, const std::vector<Fe
 }
 
 }  // namespace
-
-CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
-  CLI::App* feed = program.add_subcommand(
-      "feed", "Feed items to a mag as the game does, and show the mag after each run");
-  addMagOptions(*feed, options.mag);
-  feed->add_option(
-      "--items", options.items,
-      "The items in the order fed, split by commas; a count before a name repeats it (required)");
-  feed->add_option("--format", options.format, "text (a line per run) or json (one document)");
-  feed->footer(
-      "Example:\n"
-      "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
-      "Difluid\"\n"
-      "Exit status: 0 fed, 2 usage error.");
-  return feed;
-}
 
 std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
   std::vector<FeedRun> read;

@@ -10,10 +10,6 @@
 #include "plan/console.h"
 #include "plan/report/plan_document.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 // The most feedings one entry of the list may ask for; a mag is fully raised in far fewer.
@@ -24,9 +20,6 @@ struct FeedCommandOptions {
   std::string items;
   std::string format = "text";
 };
-
-// Adds the `feed` command and its options to the program's command line.
-CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options);
 
 // Runs `ostrel feed` and returns its exit status: 0, or 2 for options it cannot use.
 int runFeedCommand(const FeedCommandOptions& options, const Console& console);

@@ -2,9 +2,9 @@
 // or as one JSON document. It writes no plan file.
 #include "app/forms_command.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,23 +78,6 @@ void printText(const PlayerRequest& request, const MagState& start, const GoalOp
 }
 
 }  // namespace
-
-CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
-  CLI::App* forms = program.add_subcommand(
-      "forms", "List the final forms a plan can end in, with the best plan found for each");
-  addMagOptions(*forms, options.mag);
-  forms->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*forms, options.goal, GoalUse::kEveryForm);
-  forms->add_option("--format", options.format, "text (a line per form) or json (one document)");
-  forms->footer(
-      "Example:\n"
-      "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
-      "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
-      "--format json\n"
-      "A form not found is not impossible: a wider beam may find it. No plan file is written.\n"
-      "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
-  return forms;
-}
 
 int runFormsCommand(const FormsCommandOptions& options, const Console& console) {
   TargetRequest read;

@@ -7,16 +7,9 @@
 #include "app/target_options.h"
 #include "plan/console.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 using FormsCommandOptions = TargetCommandOptions;
-
-// Adds the `forms` command and its options to the program's command line.
-CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options);
 
 // Runs `ostrel forms` and returns its exit status: 0 when a plan was found for at least one form,
 // 1 when for none, 2 for a request the dialogue would refuse or an option out of range.

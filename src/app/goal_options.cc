@@ -1,7 +1,6 @@
 // Reading --goal, --form, --beam-width and the budget.
 #include "app/goal_options.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -53,35 +52,6 @@ std::string readBudget(const GoalOptionText& text, GoalOptions& options) {
 }
 
 }  // namespace
-
-void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
-  if (use == GoalUse::kTradeoffs) {
-    command.add_option("--form", text.form,
-                       "The form every plan must end in, by name (ila) or form menu number "
-                       "(1..45)");
-  } else if (use == GoalUse::kOnePlan) {
-    command.add_option("--goal", text.goal,
-                       "first (the first plan found, the default), cheapest (least meseta) or "
-                       "fewest (fewest feedings)");
-    command.add_option("--form", text.form,
-                       "The form the plan must end in, by name (ila) or form menu number (1..45)");
-  } else {
-    command.add_option("--goal", text.goal,
-                       "cheapest (least meseta, the default) or fewest (fewest feedings)");
-  }
-  command.add_option("--beam-width", text.beamWidth,
-                     "Mags kept per form at each feeding by the cheapest and fewest searches, "
-                     "1.." +
-                         std::to_string(kMostBeamWidth) +
-                         "; wider finds better plans, slower (default 500)");
-  if (use != GoalUse::kOnePlan) return;
-  command.add_option("--max-feedings", text.maxFeedings,
-                     "Budget: the plan takes at most this many feedings (without --goal: the "
-                     "cheapest such plan)");
-  command.add_option("--max-meseta", text.maxMeseta,
-                     "Budget: the plan costs at most this much meseta (without --goal and "
-                     "--max-feedings: the shortest such plan)");
-}
 
 std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options) {
   const bool onePlan = use == GoalUse::kOnePlan;

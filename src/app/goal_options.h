@@ -10,10 +10,6 @@
 #include "plan/plan_run.h"
 #include "plan/report/plan_document.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 // The options as typed; empty when not given.
@@ -38,9 +34,6 @@ inline constexpr std::int32_t kMostBeamWidth = 5000;
 // One plan takes a budget; `ostrel tradeoffs` runs both goals, so it has --form and --beam-width
 // alone.
 enum class GoalUse { kOnePlan, kEveryForm, kTradeoffs };
-
-// Adds the options of `use` to a command.
-void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use);
 
 // Reads the options into `options` (left as they are when not given). A budget without --goal
 // plans the cheapest plan within --max-feedings (with or without --max-meseta), or the shortest

@@ -1,7 +1,6 @@
 // Reading the player, the starting mag and the target from the command line's options.
 #include "app/mag_options.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -94,21 +93,6 @@ Target wanted4(const std::array<std::int32_t, 4>& values) {
 }
 
 }  // namespace
-
-void addMagOptions(CLI::App& command, MagOptionText& text) {
-  command.add_option("--section", text.section,
-                     "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
-                     "(required)");
-  command.add_option("--class", text.charClass,
-                     "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
-                     "(required)");
-  command.add_option("--mag", text.mag,
-                     "The mag's form, by name (varaha) or form menu number (1..45); leave out "
-                     "--mag, --stats and --bars for a new mag (5/0/0/0)");
-  command.add_option("--stats", text.stats, "The mag's stats DEF/POW/DEX/MIND, with --mag");
-  command.add_option("--bars", text.bars,
-                     "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
-}
 
 std::string firstRefusal(std::initializer_list<std::string> refusals) {
   const auto* const refusal = std::find_if(refusals.begin(), refusals.end(),

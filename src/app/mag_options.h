@@ -8,10 +8,6 @@
 
 #include "model/state.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 // The options as typed; empty when not given.
@@ -22,9 +18,6 @@ struct MagOptionText {
   std::string stats;
   std::string bars;
 };
-
-// Adds --section, --class, --mag, --stats and --bars to a command.
-void addMagOptions(CLI::App& command, MagOptionText& text);
 
 // Each reader returns an empty string when the option was read, or else one line naming the
 // option, what was given and what is allowed.

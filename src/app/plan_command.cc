@@ -2,12 +2,12 @@
 // plans, and writes the plan through the same reports as the dialogue.
 #include "app/plan_command.h"
 
-#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
 
@@ -85,30 +85,6 @@ void explainNoPlan(const Target& target, const SearchCounters& counters, const G
 }
 
 }  // namespace
-
-CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
-  CLI::App* plan = program.add_subcommand(
-      "plan", "Plan the feedings from a mag to the stats wanted, without questions");
-  addMagOptions(*plan, options.mag);
-  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*plan, options.goal, GoalUse::kOnePlan);
-  CLI::Option* dir = plan->add_option(
-      "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
-  plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
-      ->excludes(dir);
-  plan->add_option("--format", options.format,
-                   "text (the plan's lines, as in the dialogue) or json (one document)");
-  plan->footer(
-      "Example:\n"
-      "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
-      "  ostrel plan --section 2 --class 4 --mag varaha --stats 5/30/40/5 --bars 20/10/10/55 "
-      "--target 10/60/60/20 --format json\n"
-      "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
-      "--form Deva\n"
-      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 300\n"
-      "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
-  return plan;
-}
 
 int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   PlayerRequest request;

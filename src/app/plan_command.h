@@ -11,10 +11,6 @@
 #include "plan/plan.h"
 #include "plan/plan_run.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 struct PlanCommandOptions {
@@ -25,9 +21,6 @@ struct PlanCommandOptions {
   bool noFiles = false;
   std::string format = "text";
 };
-
-// Adds the `plan` command and its options to the program's command line.
-CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
 
 // Runs `ostrel plan` and returns its exit status: 0 for a plan written, 1 for no plan (none found,
 // none ending in the form asked for, none within the budget, or a plan that could not be

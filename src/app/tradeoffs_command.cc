@@ -2,8 +2,8 @@
 // between their plans, as text or as one JSON document. It writes no plan file.
 #include "app/tradeoffs_command.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 #include "app/output_format.h"
@@ -38,24 +38,6 @@ void printText(const PlayerRequest& request, const MagState& start, const GoalOp
 }
 
 }  // namespace
-
-CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options) {
-  CLI::App* tradeoffs = program.add_subcommand(
-      "tradeoffs", "List the plans from the fewest feedings to the least meseta");
-  addMagOptions(*tradeoffs, options.mag);
-  tradeoffs->add_option("--target", options.target,
-                        "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*tradeoffs, options.goal, GoalUse::kTradeoffs);
-  tradeoffs->add_option("--format", options.format,
-                        "text (a line per plan) or json (one document, with each plan)");
-  tradeoffs->footer(
-      "Example:\n"
-      "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
-      "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
-      "its feedings writes it. No plan file is written.\n"
-      "Exit status: 0 plans found, 1 none, 2 usage error.");
-  return tradeoffs;
-}
 
 int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console) {
   TargetRequest read;

@@ -6,16 +6,9 @@
 #include "app/target_options.h"
 #include "plan/console.h"
 
-namespace CLI {
-class App;
-}
-
 namespace ostrel {
 
 using TradeoffsCommandOptions = TargetCommandOptions;
-
-// Adds the `tradeoffs` command and its options to the program's command line.
-CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options);
 
 // Runs `ostrel tradeoffs` and returns its exit status: 0 when a plan was found, 1 for none, 2 for
 // a request the dialogue would refuse or an option out of range.

@@ -5,7 +5,7 @@
 // every mag carries its form, form menu number, level, stats and bars.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
 

@@ -48,9 +48,11 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
 constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
 constexpr int kPricedWidthShare = 8;
 
-void searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
-                              const GoalOptions& options, const Plan& shortest,
-                              const Plan& cheapest, std::vector<Plan>& met) {
+// Returns the feedings the searches simulated.
+std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
+                                       const GoalOptions& options, const Plan& shortest,
+                                       const Plan& cheapest, std::vector<Plan>& met) {
+  std::uint64_t tried = 0;
   const double slope = (shortest.cost - cheapest.cost) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
   for (const double step : kPriceSteps) {
@@ -62,8 +64,9 @@ void searchWithPricedFeedings(const PlayerRequest& request, const MagState& star
     search.feedingPrice = slope * step;
     search.threads = options.threads;
     search.metPlans = &met;
-    beamSearch(request, start, search);
+    tried += beamSearch(request, start, search).feedingsTried;
   }
+  return tried;
 }
 
 std::string pointText(const Plan& plan) {
@@ -88,6 +91,7 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   }
   const GoalResult& fewest = found.fewest;
   const GoalResult& cheapest = found.cheapest;
+  found.feedingsTried = fewest.feedingsTried + cheapest.feedingsTried;
   const bool shortestFound = fewest.outcome == GoalOutcome::kFound;
   const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
   if (!shortestFound && !cheapestFound) return found;
@@ -95,7 +99,8 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
   const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
   if (follows(shortest, cheapestPlan)) {
-    searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
+    found.feedingsTried +=
+        searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
   }
   found.front = frontBetween(shortest, cheapestPlan, std::move(met));
   return found;

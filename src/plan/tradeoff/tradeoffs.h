@@ -23,6 +23,7 @@ struct Tradeoffs {
   // fewest.plan and the last cheapest.plan. When the cheapest plan is also as short as the
   // shortest (or the shortest as cheap), that one plan alone. Empty when neither found a plan.
   std::vector<Plan> front;
+  std::uint64_t feedingsTried = 0;  // by every search: the two goals' and those filling the range
 };
 
 // Runs the fewest and then the cheapest goal searches with `options` (its goal aside; its form

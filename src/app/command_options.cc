@@ -1,0 +1,129 @@
+// Each command's options are declared once here, where CLI11 is included: the library's code is
+// compiled once for the program rather than once for every command.
+#include "app/command_options.h"
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace ostrel {
+
+void addMagOptions(CLI::App& command, MagOptionText& text) {
+  command.add_option("--section", text.section,
+                     "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
+                     "(required)");
+  command.add_option("--class", text.charClass,
+                     "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
+                     "(required)");
+  command.add_option("--mag", text.mag,
+                     "The mag's form, by name (varaha) or form menu number (1..45); leave out "
+                     "--mag, --stats and --bars for a new mag (5/0/0/0)");
+  command.add_option("--stats", text.stats, "The mag's stats DEF/POW/DEX/MIND, with --mag");
+  command.add_option("--bars", text.bars,
+                     "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
+}
+
+void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
+  if (use == GoalUse::kTradeoffs) {
+    command.add_option("--form", text.form,
+                       "The form every plan must end in, by name (ila) or form menu number "
+                       "(1..45)");
+  } else if (use == GoalUse::kOnePlan) {
+    command.add_option("--goal", text.goal,
+                       "first (the first plan found, the default), cheapest (least meseta) or "
+                       "fewest (fewest feedings)");
+    command.add_option("--form", text.form,
+                       "The form the plan must end in, by name (ila) or form menu number (1..45)");
+  } else {
+    command.add_option("--goal", text.goal,
+                       "cheapest (least meseta, the default) or fewest (fewest feedings)");
+  }
+  command.add_option("--beam-width", text.beamWidth,
+                     "Mags kept per form at each feeding by the cheapest and fewest searches, "
+                     "1.." +
+                         std::to_string(kMostBeamWidth) +
+                         "; wider finds better plans, slower (default 500)");
+  if (use != GoalUse::kOnePlan) return;
+  command.add_option("--max-feedings", text.maxFeedings,
+                     "Budget: the plan takes at most this many feedings (without --goal: the "
+                     "cheapest such plan)");
+  command.add_option("--max-meseta", text.maxMeseta,
+                     "Budget: the plan costs at most this much meseta (without --goal and "
+                     "--max-feedings: the shortest such plan)");
+}
+
+CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
+  CLI::App* plan = program.add_subcommand(
+      "plan", "Plan the feedings from a mag to the stats wanted, without questions");
+  addMagOptions(*plan, options.mag);
+  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*plan, options.goal, GoalUse::kOnePlan);
+  CLI::Option* dir = plan->add_option(
+      "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
+  plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
+      ->excludes(dir);
+  plan->add_option("--format", options.format,
+                   "text (the plan's lines, as in the dialogue) or json (one document)");
+  plan->footer(
+      "Example:\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
+      "  ostrel plan --section 2 --class 4 --mag varaha --stats 5/30/40/5 --bars 20/10/10/55 "
+      "--target 10/60/60/20 --format json\n"
+      "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
+      "--form Deva\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 300\n"
+      "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
+  return plan;
+}
+
+CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
+  CLI::App* feed = program.add_subcommand(
+      "feed", "Feed items to a mag as the game does, and show the mag after each run");
+  addMagOptions(*feed, options.mag);
+  feed->add_option(
+      "--items", options.items,
+      "The items in the order fed, split by commas; a count before a name repeats it (required)");
+  feed->add_option("--format", options.format, "text (a line per run) or json (one document)");
+  feed->footer(
+      "Example:\n"
+      "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
+      "Difluid\"\n"
+      "Exit status: 0 fed, 2 usage error.");
+  return feed;
+}
+
+CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
+  CLI::App* forms = program.add_subcommand(
+      "forms", "List the final forms a plan can end in, with the best plan found for each");
+  addMagOptions(*forms, options.mag);
+  forms->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*forms, options.goal, GoalUse::kEveryForm);
+  forms->add_option("--format", options.format, "text (a line per form) or json (one document)");
+  forms->footer(
+      "Example:\n"
+      "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
+      "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
+      "--format json\n"
+      "A form not found is not impossible: a wider beam may find it. No plan file is written.\n"
+      "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
+  return forms;
+}
+
+CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options) {
+  CLI::App* tradeoffs = program.add_subcommand(
+      "tradeoffs", "List the plans from the fewest feedings to the least meseta");
+  addMagOptions(*tradeoffs, options.mag);
+  tradeoffs->add_option("--target", options.target,
+                        "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*tradeoffs, options.goal, GoalUse::kTradeoffs);
+  tradeoffs->add_option("--format", options.format,
+                        "text (a line per plan) or json (one document, with each plan)");
+  tradeoffs->footer(
+      "Example:\n"
+      "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
+      "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
+      "its feedings writes it. No plan file is written.\n"
+      "Exit status: 0 plans found, 1 none, 2 usage error.");
+  return tradeoffs;
+}
+
+}  // namespace ostrel
