@@ -293,4 +293,22 @@ BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
   return cheapestSearches(request, start, options);
 }
 
+std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagState& start,
+                                     const std::vector<BeamOptions>& searches, bool twoThreads) {
+  std::vector<BeamResult> beams(searches.size());
+  TwoThreads threads(twoThreads && searches.size() > 1);
+  const auto step = static_cast<std::size_t>(threads.count());
+  const auto runShare = [&](int share) {
+    for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
+      beams[i] = beamSearch(request, start, searches[i]);
+    }
+  };
+  if (step == 2) {
+    threads.runBoth(runShare);
+  } else {
+    runShare(0);
+  }
+  return beams;
+}
+
 }  // namespace ostrel

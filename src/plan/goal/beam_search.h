@@ -69,4 +69,10 @@ struct BeamResult {
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 
+// Runs `searches`, each as beamSearch does, two at a time when `twoThreads` (each then best on one
+// thread of its own). Each search gives the same plans whatever the threads; the results, and the
+// plans each adds to its own metPlans, keep the searches' order.
+std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagState& start,
+                                     const std::vector<BeamOptions>& searches, bool twoThreads);
+
 }  // namespace ostrel

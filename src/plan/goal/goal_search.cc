@@ -10,7 +10,6 @@
 #include "plan/goal/beam_search.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
-#include "plan/goal/two_threads.h"
 
 namespace ostrel {
 namespace {
@@ -101,27 +100,6 @@ std::vector<SearchRound> beamSearchesFor(
   }
   if (rounds[0].empty()) rounds.erase(rounds.begin());
   return rounds;
-}
-
-// Runs the searches; the shortest plan's, each on one thread, two at a time when there are two
-// threads. Each search gives the same plans whatever the threads, and the results keep the
-// searches' order.
-std::vector<BeamResult> runSearches(const PlayerRequest& request, const MagState& start,
-                                    const SearchRound& searches, const GoalOptions& options) {
-  std::vector<BeamResult> beams(searches.size());
-  TwoThreads threads(options.goal == Goal::kFewest && options.threads >= 2);
-  const auto step = static_cast<std::size_t>(threads.count());
-  const auto runShare = [&](int share) {
-    for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
-      beams[i] = beamSearch(request, start, searches[i]);
-    }
-  };
-  if (step == 2) {
-    threads.runBoth(runShare);
-  } else {
-    runShare(0);
-  }
-  return beams;
 }
 
 // The forms wanted (the one asked for, or for the listing every form the rules leave open) that
@@ -236,7 +214,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       // Each search fills a list of its own, so two threads never share one.
       std::vector<std::vector<Plan>> met(options.metPlans != nullptr ? round.size() : 0);
       for (std::size_t i = 0; i < met.size(); ++i) round[i].metPlans = &met[i];
-      for (const BeamResult& searched : runSearches(request, start, round, options)) {
+      for (const BeamResult& searched : beamSearches(request, start, round, options.goal == Goal::kFewest && options.threads >= 2)) {
         result.feedingsTried += searched.feedingsTried;
         for (const auto& plan : searched.bestByForm) {
           if (plan) offer(result, measure, *plan);

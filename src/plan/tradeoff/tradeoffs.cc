@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "plan/goal/beam_search.h"
@@ -48,23 +49,31 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
 constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
 constexpr int kPricedWidthShare = 8;
 
-// Returns the feedings the searches simulated.
+// Returns the feedings the searches simulated. They run two at a time, each on one thread: a
+// narrow beam's layers are too small to share out.
 std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
                                        const GoalOptions& options, const Plan& shortest,
                                        const Plan& cheapest, std::vector<Plan>& met) {
-  std::uint64_t tried = 0;
   const double slope = (shortest.cost - cheapest.cost) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
-  for (const double step : kPriceSteps) {
-    BeamOptions search;
+  std::vector<BeamOptions> searches(std::size(kPriceSteps));
+  std::vector<std::vector<Plan>> metBySearch(searches.size());
+  for (std::size_t i = 0; i < searches.size(); ++i) {
+    BeamOptions& search = searches[i];
     search.goal = Goal::kCheapest;
     search.width = std::max(options.beamWidth / kPricedWidthShare, 1);
     search.form = options.form;
     search.maxFeedings = cheapest.feedCount();
-    search.feedingPrice = slope * step;
-    search.threads = options.threads;
-    search.metPlans = &met;
-    tried += beamSearch(request, start, search).feedingsTried;
+    search.feedingPrice = slope * kPriceSteps[i];
+    search.metPlans = &metBySearch[i];
+  }
+  std::uint64_t tried = 0;
+  for (const BeamResult& searched :
+       beamSearches(request, start, searches, options.threads >= 2)) {
+    tried += searched.feedingsTried;
+  }
+  for (std::vector<Plan>& plans : metBySearch) {
+    std::move(plans.begin(), plans.end(), std::back_inserter(met));
   }
   return tried;
 }
