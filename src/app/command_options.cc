@@ -91,39 +91,47 @@ CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
   return feed;
 }
 
+namespace {
+
+// A command that weighs plans toward a target without writing one: the mag's options, --target,
+// the goal options of `use` and --format.
+CLI::App* addTargetCommand(CLI::App& program, TargetCommandOptions& options, GoalUse use,
+                           const char* name, const char* description, const char* formatHelp,
+                           const char* footer) {
+  CLI::App* command = program.add_subcommand(name, description);
+  addMagOptions(*command, options.mag);
+  command->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(*command, options.goal, use);
+  command->add_option("--format", options.format, formatHelp);
+  command->footer(footer);
+  return command;
+}
+
+}  // namespace
+
 CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
-  CLI::App* forms = program.add_subcommand(
-      "forms", "List the final forms a plan can end in, with the best plan found for each");
-  addMagOptions(*forms, options.mag);
-  forms->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*forms, options.goal, GoalUse::kEveryForm);
-  forms->add_option("--format", options.format, "text (a line per form) or json (one document)");
-  forms->footer(
+  return addTargetCommand(
+      program, options, GoalUse::kEveryForm, "forms",
+      "List the final forms a plan can end in, with the best plan found for each",
+      "text (a line per form) or json (one document)",
       "Example:\n"
       "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
       "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
       "--format json\n"
       "A form not found is not impossible: a wider beam may find it. No plan file is written.\n"
       "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
-  return forms;
 }
 
 CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options) {
-  CLI::App* tradeoffs = program.add_subcommand(
-      "tradeoffs", "List the plans from the fewest feedings to the least meseta");
-  addMagOptions(*tradeoffs, options.mag);
-  tradeoffs->add_option("--target", options.target,
-                        "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*tradeoffs, options.goal, GoalUse::kTradeoffs);
-  tradeoffs->add_option("--format", options.format,
-                        "text (a line per plan) or json (one document, with each plan)");
-  tradeoffs->footer(
+  return addTargetCommand(
+      program, options, GoalUse::kTradeoffs, "tradeoffs",
+      "List the plans from the fewest feedings to the least meseta",
+      "text (a line per plan) or json (one document, with each plan)",
       "Example:\n"
       "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
       "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
       "its feedings writes it. No plan file is written.\n"
       "Exit status: 0 plans found, 1 none, 2 usage error.");
-  return tradeoffs;
 }
 
 }  // namespace ostrel

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <numeric>
 #include <string>
 
 #include "plan/goal/beam_search.h"
@@ -67,11 +68,11 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
     search.feedingPrice = slope * kPriceSteps[i];
     search.metPlans = &metBySearch[i];
   }
-  std::uint64_t tried = 0;
-  for (const BeamResult& searched :
-       beamSearches(request, start, searches, options.threads >= 2)) {
-    tried += searched.feedingsTried;
-  }
+  const std::vector<BeamResult> searched =
+      beamSearches(request, start, searches, options.threads >= 2);
+  const std::uint64_t tried = std::accumulate(
+      searched.begin(), searched.end(), std::uint64_t{0},
+      [](std::uint64_t sum, const BeamResult& each) { return sum + each.feedingsTried; });
   for (std::vector<Plan>& plans : metBySearch) {
     std::move(plans.begin(), plans.end(), std::back_inserter(met));
   }
