@@ -40,8 +40,8 @@ for target in dialogue command_line; do
   pids+=($!)
 done
 failed=0
-for i in 0 1; do
-  wait "${pids[$i]}" || failed=1
+for pid in "${pids[@]}"; do
+  wait "$pid" || failed=1
 done
 for target in dialogue command_line; do
   echo "== the ${target//_/ }'s fuzzing"

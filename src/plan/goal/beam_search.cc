@@ -10,8 +10,10 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <numeric>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "plan/goal/back_links.h"
@@ -294,7 +296,10 @@ BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
 }
 
 std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagState& start,
-                                     const std::vector<BeamOptions>& searches, bool twoThreads) {
+                                     std::vector<BeamOptions> searches, bool twoThreads,
+                                     std::vector<Plan>* metPlans) {
+  std::vector<std::vector<Plan>> met(metPlans != nullptr ? searches.size() : 0);
+  for (std::size_t i = 0; i < met.size(); ++i) searches[i].metPlans = &met[i];
   std::vector<BeamResult> beams(searches.size());
   TwoThreads threads(twoThreads && searches.size() > 1);
   const auto step = static_cast<std::size_t>(threads.count());
@@ -307,6 +312,11 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
     threads.runBoth(runShare);
   } else {
     runShare(0);
+  }
+  if (metPlans != nullptr) {
+    for (std::vector<Plan>& plans : met) {
+      std::move(plans.begin(), plans.end(), std::back_inserter(*metPlans));
+    }
   }
   return beams;
 }

@@ -70,9 +70,11 @@ BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 
 // Runs `searches`, each as beamSearch does, two at a time when `twoThreads` (each then best on one
-// thread of its own). Each search gives the same plans whatever the threads; the results, and the
-// plans each adds to its own metPlans, keep the searches' order.
+// thread of its own). Each search gives the same plans whatever the threads, and the results keep
+// the searches' order. With `metPlans`, every search meets plans into a list of its own (two
+// threads never share one), and the lists are added there in the searches' order.
 std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagState& start,
-                                     const std::vector<BeamOptions>& searches, bool twoThreads);
+                                     std::vector<BeamOptions> searches, bool twoThreads,
+                                     std::vector<Plan>* metPlans = nullptr);
 
 }  // namespace ostrel

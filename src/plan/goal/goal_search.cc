@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "plan/first_found/search.h"
@@ -211,17 +211,13 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;
     for (SearchRound& round : beamSearchesFor(options, result.first, known)) {
-      // Each search fills a list of its own, so two threads never share one.
-      std::vector<std::vector<Plan>> met(options.metPlans != nullptr ? round.size() : 0);
-      for (std::size_t i = 0; i < met.size(); ++i) round[i].metPlans = &met[i];
-      for (const BeamResult& searched : beamSearches(request, start, round, options.goal == Goal::kFewest && options.threads >= 2)) {
+      const bool twoThreads = options.goal == Goal::kFewest && options.threads >= 2;
+      for (const BeamResult& searched :
+           beamSearches(request, start, std::move(round), twoThreads, options.metPlans)) {
         result.feedingsTried += searched.feedingsTried;
         for (const auto& plan : searched.bestByForm) {
           if (plan) offer(result, measure, *plan);
         }
-      }
-      for (std::vector<Plan>& plans : met) {
-        std::move(plans.begin(), plans.end(), std::back_inserter(*options.metPlans));
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }

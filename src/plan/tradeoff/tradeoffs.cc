@@ -58,7 +58,6 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
   const double slope = (shortest.cost - cheapest.cost) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
   std::vector<BeamOptions> searches(std::size(kPriceSteps));
-  std::vector<std::vector<Plan>> metBySearch(searches.size());
   for (std::size_t i = 0; i < searches.size(); ++i) {
     BeamOptions& search = searches[i];
     search.goal = Goal::kCheapest;
@@ -66,17 +65,12 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
     search.form = options.form;
     search.maxFeedings = cheapest.feedCount();
     search.feedingPrice = slope * kPriceSteps[i];
-    search.metPlans = &metBySearch[i];
   }
   const std::vector<BeamResult> searched =
-      beamSearches(request, start, searches, options.threads >= 2);
-  const std::uint64_t tried = std::accumulate(
+      beamSearches(request, start, std::move(searches), options.threads >= 2, &met);
+  return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
       [](std::uint64_t sum, const BeamResult& each) { return sum + each.feedingsTried; });
-  for (std::vector<Plan>& plans : metBySearch) {
-    std::move(plans.begin(), plans.end(), std::back_inserter(met));
-  }
-  return tried;
 }
 
 std::string pointText(const Plan& plan) {
