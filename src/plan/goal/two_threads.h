@@ -3,7 +3,9 @@
 // halves, and to run the shortest plan's searches two at a time.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -28,11 +30,15 @@ class TwoThreads {
 
  private:
   void serve();
+  void wake();
 
-  std::mutex mutex_;
+  std::mutex mutex_;  // only for sleeping and waking
   std::condition_variable changed_;
-  const std::function<void(int)>* work_ = nullptr;  // the job handed over; null: none
-  bool quit_ = false;
+  // The job handed over: written before handedOver_ counts it, read after.
+  const std::function<void(int)>* work_ = nullptr;
+  std::atomic<std::uint64_t> handedOver_{0};  // the jobs handed to the second thread so far
+  std::atomic<std::uint64_t> finished_{0};    // the last job it finished
+  std::atomic<bool> quit_{false};
   std::thread second_;  // last: it starts serving once everything else is made
 };
 
