@@ -51,6 +51,14 @@ ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
   return costs;
 }
 
+// The forms a plan from `start` may end in by the evolution rules, judged as the steering judges.
+FormSet possibleEndsFrom(const Player& player, const Target& target, MagState start) {
+  start.level = start.def + start.pow + start.dex + start.mind;
+  const bool overTarget = start.def > target.def || start.pow > target.pow ||
+                          start.dex > target.dex || start.mind > target.mind;
+  return overTarget ? ~FormSet{0} : formsStillPossible(player, target, start);
+}
+
 // Each layer is made in two steps, each split in two shares that run side by side when there are
 // two threads and the layer is big enough: growing (each share feeds half of the layer before)
 // and keeping (each share keeps the best states of some of the forms). Every share reads and
@@ -67,7 +75,7 @@ class BeamRun {
         reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
                 options.rankingWeight),
-        limits_(reach_, options_),
+        limits_(reach_, options_, possibleEndsFrom(player_, target_, start)),
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;

@@ -22,8 +22,9 @@ namespace ostrel {
 template <class Order>
 class PruningLimits {
  public:
-  PruningLimits(const FormReach& reach, const BeamOptions& options)
-      : reach_(reach), options_(options) {
+  // `possibleEnds`: the forms a plan of the search can end in at all.
+  PruningLimits(const FormReach& reach, const BeamOptions& options, FormSet possibleEnds)
+      : reach_(reach), options_(options), possibleEnds_(possibleEnds) {
     formLimit_.fill(kNoLimit);
     if (!inLimitsUnit()) {
       update();
@@ -89,8 +90,10 @@ class PruningLimits {
         if (options_.form) {
           limit = (forms & formBit(*options_.form)) != 0 ? formLimit_[*options_.form] : kDropAll;
         } else if (options_.everyForm) {
-          // A search steered to some forms wants only those.
-          const FormSet wanted = options_.steerTo != 0 ? forms & options_.steerTo : forms;
+          // A search steered to some forms wants only those; none wants a form that no plan
+          // can end in, which would leave every state that may still take it unlimited.
+          const FormSet open = forms & possibleEnds_;
+          const FormSet wanted = options_.steerTo != 0 ? open & options_.steerTo : open;
           limit = kDropAll;
           for (MagType form = 0; form < kMagTypeCount; ++form) {
             if ((wanted & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
@@ -103,6 +106,7 @@ class PruningLimits {
 
   const FormReach& reach_;
   const BeamOptions& options_;
+  FormSet possibleEnds_;
   std::array<std::int64_t, kMagTypeCount> formLimit_{};  // from the best plan of each form
   std::int64_t limit_[kMagTypeCount][kBracketCount]{};
 };
