@@ -51,12 +51,21 @@ ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
   return costs;
 }
 
-// The forms a plan from `start` may end in by the evolution rules, judged as the steering judges.
-FormSet possibleEndsFrom(const Player& player, const Target& target, MagState start) {
+// The forms a plan from `start` may end in by the evolution rules: those they do not exclude
+// (as the listing of the forms says), and of them those the steering finds still possible.
+FormSet possibleEndsFrom(const PlayerRequest& request, MagState start) {
+  const Target& target = request.target;
+  if (start.def > target.def || start.pow > target.pow || start.dex > target.dex ||
+      start.mind > target.mind) {
+    return ~FormSet{0};  // no plan at all: nothing to judge
+  }
+  FormSet open = 0;
+  const auto exclusions = excludedForms(request, start);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (exclusions[type].kind == ExclusionKind::kNone) open |= formBit(type);
+  }
   start.level = start.def + start.pow + start.dex + start.mind;
-  const bool overTarget = start.def > target.def || start.pow > target.pow ||
-                          start.dex > target.dex || start.mind > target.mind;
-  return overTarget ? ~FormSet{0} : formsStillPossible(player, target, start);
+  return open & formsStillPossible(request.player, target, start);
 }
 
 // Each layer is made in two steps, each split in two shares that run side by side when there are
@@ -75,7 +84,7 @@ class BeamRun {
         reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
                 options.rankingWeight),
-        limits_(reach_, options_, possibleEndsFrom(player_, target_, start)),
+        limits_(reach_, options_, possibleEndsFrom(request, start)),
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
