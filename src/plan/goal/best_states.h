@@ -2,8 +2,11 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "model/state.h"
@@ -105,8 +108,8 @@ class BestStates {
   }
 
   // `width` of the best `pool` states of distinct_ (more than `width`) into `states`, taken in
-  // order: at most `sameStatsCap` of any stats first, then the others in order. The pool is put
-  // in order a share at a time, as far as the taking goes: it usually stops well before the end.
+  // order: at most `sameStatsCap` of any stats first, then the others in order. The taking goes
+  // through most of the pool (many states share their stats), so all of it is put in order.
   void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap,
                  std::size_t pool) {
     std::size_t size = 64;
@@ -119,14 +122,8 @@ class BestStates {
     const std::size_t mask = size - 1;
     states.clear();
     picked_.clear();  // the states skipped
-    const std::size_t share = std::max<std::size_t>(width / 2, 1);
-    std::size_t ordered = 0;
+    orderAll();
     for (std::size_t i = 0; i < pool && states.size() < width; ++i) {
-      if (i == ordered) {
-        const std::size_t next = std::min(pool, ordered + (ordered == 0 ? width : share));
-        orderUpTo(ordered, next);
-        ordered = next;
-      }
       const BeamNode& node = distinct_[i];
       const std::uint64_t stats = node.statsAndBars & kStatsBytes;
       std::size_t slot = hashState(node.type, stats) & mask;
@@ -143,6 +140,55 @@ class BestStates {
     }
     for (std::size_t i = 0; states.size() < width; ++i) states.push_back(picked_[i]);
   }
+
+  // Puts all of distinct_ in order. Half the comparisons of a sort would meet equal ranks and go
+  // on to the costs and stats, at a mispredicted branch each; so the states are first put in
+  // order of their ranks alone, a byte at a time (a radix sort of the ranks' bits that skips the
+  // bytes all of them share), and then only each run of equal ranks is sorted by the whole order.
+  void orderAll() {
+    const std::size_t count = distinct_.size();
+    keys_.resize(count);
+    sortedKeys_.resize(count);
+    std::uint64_t alike = ~std::uint64_t{0};  // the bits that all the ranks share
+    for (std::size_t i = 0; i < count; ++i) {
+      keys_[i] = RankKey{orderedBits(distinct_[i].rank), static_cast<std::uint32_t>(i)};
+      alike &= ~(keys_[i].bits ^ keys_[0].bits);
+    }
+    for (int shift = 0; shift < 64; shift += 8) {
+      if ((alike >> shift & 0xFF) == 0xFF) continue;
+      std::array<std::uint32_t, 257> starts{};
+      for (const RankKey& key : keys_) ++starts[(key.bits >> shift & 0xFF) + 1];
+      std::partial_sum(starts.begin(), starts.end(), starts.begin());
+      for (const RankKey& key : keys_) sortedKeys_[starts[key.bits >> shift & 0xFF]++] = key;
+      keys_.swap(sortedKeys_);
+    }
+    ordered_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) ordered_[i] = distinct_[keys_[i].place];
+    for (std::size_t first = 0; first < count;) {
+      std::size_t end = first + 1;
+      while (end < count && keys_[end].bits == keys_[first].bits) ++end;
+      if (end - first > 1) {
+        std::sort(ordered_.begin() + static_cast<std::ptrdiff_t>(first),
+                  ordered_.begin() + static_cast<std::ptrdiff_t>(end), before);
+      }
+      first = end;
+    }
+    distinct_.swap(ordered_);
+  }
+
+  // A rank's bits as a number in the rank's order (-0 taken as 0).
+  static std::uint64_t orderedBits(double rank) {
+    const auto bits = std::bit_cast<std::uint64_t>(rank + 0.0);
+    return (bits >> 63) != 0 ? ~bits : bits | std::uint64_t{1} << 63;
+  }
+
+  struct RankKey {
+    std::uint64_t bits;   // orderedBits of the rank
+    std::uint32_t place;  // in distinct_
+  };
+  std::vector<RankKey> keys_;
+  std::vector<RankKey> sortedKeys_;
+  std::vector<BeamNode> ordered_;
 
   // The stats in a word of stats and bars (search_state.h).
   static constexpr std::uint64_t kStatsBytes = 0xFFFFFFFFULL;
