@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -178,7 +178,9 @@ class BestStates {
 
   // A rank's bits as a number in the rank's order (-0 taken as 0).
   static std::uint64_t orderedBits(double rank) {
-    const auto bits = std::bit_cast<std::uint64_t>(rank + 0.0);
+    const double value = rank + 0.0;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);  // the web build's library has no std::bit_cast
     return (bits >> 63) != 0 ? ~bits : bits | std::uint64_t{1} << 63;
   }
 
