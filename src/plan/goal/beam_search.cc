@@ -101,10 +101,10 @@ class BeamRun {
       bounds_.prepareFor(layer_);
       middle_ = layer_.size() / 2;
       const bool sideBySide = layer_.size() >= kWorthAThread;
-      threads_.runBoth(grow, sideBySide);
+      threads_.runBoth(grow, sideBySide, options_.lentThread);
       takeHits();
       shareOutForms();
-      threads_.runBoth(keep, sideBySide);
+      threads_.runBoth(keep, sideBySide, options_.lentThread);
       takeKeptLayer();
       if (options_.progress != nullptr) report();
     }
@@ -320,9 +320,20 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
   std::vector<BeamResult> beams(searches.size());
   TwoThreads threads(twoThreads && searches.size() > 1);
   const auto step = static_cast<std::size_t>(threads.count());
+  // The thread that is done first lends itself to the search still running on the other.
+  PartHandoff spare;
+  if (step == 2) {
+    for (BeamOptions& search : searches) search.lentThread = &spare;
+  }
+  std::atomic<int> running{static_cast<int>(step)};
   const auto runShare = [&](int share) {
     for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
       beams[i] = beamSearch(request, start, searches[i]);
+    }
+    if (running.fetch_sub(1) > 1) {
+      spare.serve();
+    } else {
+      spare.stop();
     }
   };
   if (step == 2) {

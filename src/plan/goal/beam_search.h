@@ -18,6 +18,8 @@
 
 namespace ostrel {
 
+class PartHandoff;
+
 // Which feeding tables the bound on what is still needed may use: the current form's only (bold,
 // and often the better guide, though not a true bound once the form changes) or every table the
 // mag can still reach (a true lower bound). Either also drops the states whose bound shows that
@@ -52,6 +54,9 @@ struct BeamOptions {
   GoalProgress* progress = nullptr;
   // 2 grows each layer in two halves side by side; the plans are the same with 1.
   std::int32_t threads = 1;
+  // With one thread: a thread that another search lends once it has finished its own work
+  // (beamSearches), which then grows the second halves.
+  PartHandoff* lentThread = nullptr;
   // When given, the plans the search met (of the wanted form) that are cheaper than every
   // shorter one it met are added here at the end of the run, shortest first: the cheapest plan
   // met for each number of feedings, for a list of the trade-offs between feedings and meseta.

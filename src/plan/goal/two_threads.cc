@@ -1,7 +1,6 @@
-// The second thread of TwoThreads: it waits for a part, runs it, and says when it is done. A beam
-// hands a part over twice a layer, thousands of times a search, and a part often takes less than
-// a thread takes to wake from sleep; so each side first waits a moment awake, looking for the
-// other's word, and only then sleeps until told.
+// Handing a part over and serving it. A beam hands a part over twice a layer, thousands of times
+// a search, and a part often takes less than a thread takes to wake from sleep; so each side first
+// waits a moment awake, looking for the other's word, and only then sleeps until told.
 #include "plan/goal/two_threads.h"
 
 #include <chrono>
@@ -33,30 +32,14 @@ bool awaitAwake(const Ready& ready) {
 
 }  // namespace
 
-TwoThreads::TwoThreads(bool two) {
-  if (two) second_ = std::thread([this] { serve(); });
-}
-
-TwoThreads::~TwoThreads() {
-  if (!second_.joinable()) return;
-  quit_.store(true, std::memory_order_release);
-  wake();
-  second_.join();
-}
-
 // A sleeper looks at the words under the mutex before it sleeps: taking the mutex between a word
 // and the call makes sure it either saw the word or is asleep and hears the call.
-void TwoThreads::wake() {
+void PartHandoff::wake() {
   { const std::lock_guard<std::mutex> lock(mutex_); }
   changed_.notify_all();
 }
 
-void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide) {
-  if (!second_.joinable() || !sideBySide) {
-    work(0);
-    work(1);
-    return;
-  }
+void PartHandoff::runBoth(const std::function<void(int)>& work) {
   work_ = &work;
   const std::uint64_t job = handedOver_.load(std::memory_order_relaxed) + 1;
   handedOver_.store(job, std::memory_order_release);
@@ -68,22 +51,50 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide) 
   changed_.wait(lock, done);
 }
 
-void TwoThreads::serve() {
-  std::uint64_t served = 0;
+void PartHandoff::serve() {
+  serving_.store(true, std::memory_order_release);
   for (;;) {
     const auto called = [&] {
-      return handedOver_.load(std::memory_order_acquire) != served ||
-             quit_.load(std::memory_order_acquire);
+      return handedOver_.load(std::memory_order_acquire) != served_ ||
+             stopped_.load(std::memory_order_acquire);
     };
     if (!awaitAwake(called)) {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, called);
     }
-    if (quit_.load(std::memory_order_acquire)) return;
-    served = handedOver_.load(std::memory_order_acquire);
+    // A job handed over before the stop is served first: its giver waits for it.
+    if (handedOver_.load(std::memory_order_acquire) == served_) break;
+    ++served_;
     (*work_)(1);
-    finished_.store(served, std::memory_order_release);
+    finished_.store(served_, std::memory_order_release);
     wake();
+  }
+  serving_.store(false, std::memory_order_release);
+}
+
+void PartHandoff::stop() {
+  stopped_.store(true, std::memory_order_release);
+  wake();
+}
+
+TwoThreads::TwoThreads(bool two) {
+  if (two) second_ = std::thread([this] { handoff_.serve(); });
+}
+
+TwoThreads::~TwoThreads() {
+  if (!second_.joinable()) return;
+  handoff_.stop();
+  second_.join();
+}
+
+void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, PartHandoff* lent) {
+  if (sideBySide && second_.joinable()) {
+    handoff_.runBoth(work);
+  } else if (sideBySide && lent != nullptr && lent->serving()) {
+    lent->runBoth(work);
+  } else {
+    work(0);
+    work(1);
   }
 }
 

@@ -1,6 +1,8 @@
-// Running the two parts of a job side by side: the calling thread runs one, a second thread kept
-// for the next job runs the other. The goal searches use it to grow each layer of a beam in two
-// halves, and to run the shortest plan's searches two at a time.
+// Running the two parts of a job side by side: the calling thread runs one, a second thread runs
+// the other. The goal searches use it to grow each layer of a beam in two halves, and to run the
+// shortest plan's searches two at a time. The second thread is either kept for the purpose
+// (TwoThreads) or lent by a search that has finished its own work while another runs on
+// (PartHandoff alone).
 #pragma once
 
 #include <atomic>
@@ -11,6 +13,32 @@
 #include <thread>
 
 namespace ostrel {
+
+// Where one thread hands the second part of its jobs to another that serves.
+class PartHandoff {
+ public:
+  // Runs work(1) of every job handed over, until stop() is called (at once if it was already).
+  void serve();
+  // Ends serve(); from a thread that hands no more jobs over.
+  void stop();
+  // Whether a thread serves: jobs handed over now are taken.
+  bool serving() const { return serving_.load(std::memory_order_acquire); }
+  // Runs work(0) here and work(1) on the serving thread, and returns once both are done.
+  void runBoth(const std::function<void(int part)>& work);
+
+ private:
+  void wake();
+
+  std::mutex mutex_;  // only for sleeping and waking
+  std::condition_variable changed_;
+  // The job handed over: written before handedOver_ counts it, read after.
+  const std::function<void(int)>* work_ = nullptr;
+  std::atomic<std::uint64_t> handedOver_{0};  // the jobs handed over so far
+  std::atomic<std::uint64_t> finished_{0};    // the last job the serving thread finished
+  std::uint64_t served_ = 0;  // the jobs taken by the serving thread: only it reads and writes
+  std::atomic<bool> serving_{false};
+  std::atomic<bool> stopped_{false};
+};
 
 class TwoThreads {
  public:
@@ -24,21 +52,13 @@ class TwoThreads {
   int count() const { return second_.joinable() ? 2 : 1; }
 
   // Runs work(0) and work(1) and returns once both are done: work(1) on the second thread when
-  // there is one and `sideBySide` (handing a part over costs more than a small part takes), else
-  // both here, in that order.
-  void runBoth(const std::function<void(int part)>& work, bool sideBySide = true);
+  // there is one, or else on the thread serving `lent` if one does, when `sideBySide` (handing a
+  // part over costs more than a small part takes); else both here, in that order.
+  void runBoth(const std::function<void(int part)>& work, bool sideBySide = true,
+               PartHandoff* lent = nullptr);
 
  private:
-  void serve();
-  void wake();
-
-  std::mutex mutex_;  // only for sleeping and waking
-  std::condition_variable changed_;
-  // The job handed over: written before handedOver_ counts it, read after.
-  const std::function<void(int)>* work_ = nullptr;
-  std::atomic<std::uint64_t> handedOver_{0};  // the jobs handed to the second thread so far
-  std::atomic<std::uint64_t> finished_{0};    // the last job it finished
-  std::atomic<bool> quit_{false};
+  PartHandoff handoff_;
   std::thread second_;  // last: it starts serving once everything else is made
 };
 
