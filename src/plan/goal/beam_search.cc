@@ -51,23 +51,6 @@ ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
   return costs;
 }
 
-// The forms a plan from `start` may end in by the evolution rules: those they do not exclude
-// (as the listing of the forms says), and of them those the steering finds still possible.
-FormSet possibleEndsFrom(const PlayerRequest& request, MagState start) {
-  const Target& target = request.target;
-  if (start.def > target.def || start.pow > target.pow || start.dex > target.dex ||
-      start.mind > target.mind) {
-    return ~FormSet{0};  // no plan at all: nothing to judge
-  }
-  FormSet open = 0;
-  const auto exclusions = excludedForms(request, start);
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (exclusions[type].kind == ExclusionKind::kNone) open |= formBit(type);
-  }
-  start.level = start.def + start.pow + start.dex + start.mind;
-  return open & formsStillPossible(request.player, target, start);
-}
-
 // Each layer is made in two steps, each split in two shares that run side by side when there are
 // two threads and the layer is big enough: growing (each share feeds half of the layer before)
 // and keeping (each share keeps the best states of some of the forms). Every share reads and
@@ -84,7 +67,8 @@ class BeamRun {
         reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
                 options.rankingWeight),
-        limits_(reach_, options_, possibleEndsFrom(request, start)),
+        // Only the search for every form's best plan looks at the forms a plan may end in.
+        limits_(reach_, options_, options.everyForm ? formsOpenFrom(request, start) : ~FormSet{0}),
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
@@ -318,23 +302,33 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
   std::vector<std::vector<Plan>> met(metPlans != nullptr ? searches.size() : 0);
   for (std::size_t i = 0; i < met.size(); ++i) searches[i].metPlans = &met[i];
   std::vector<BeamResult> beams(searches.size());
+  // The thread that is done first lends itself to the search still running on the other (made
+  // before the threads, so that it outlives them).
+  PartHandoff spare;
   TwoThreads threads(twoThreads && searches.size() > 1);
   const auto step = static_cast<std::size_t>(threads.count());
-  // The thread that is done first lends itself to the search still running on the other.
-  PartHandoff spare;
   if (step == 2) {
     for (BeamOptions& search : searches) search.lentThread = &spare;
   }
   std::atomic<int> running{static_cast<int>(step)};
   const auto runShare = [&](int share) {
-    for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
-      beams[i] = beamSearch(request, start, searches[i]);
+    // The last share to end stops the lent thread, failing or not, so that no thread waits on.
+    const auto lendOrStop = [&](bool mayLend) {
+      if (running.fetch_sub(1) > 1) {
+        if (mayLend) spare.serve();
+      } else {
+        spare.stop();
+      }
+    };
+    try {
+      for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
+        beams[i] = beamSearch(request, start, searches[i]);
+      }
+    } catch (...) {
+      lendOrStop(false);
+      throw;
     }
-    if (running.fetch_sub(1) > 1) {
-      spare.serve();
-    } else {
-      spare.stop();
-    }
+    lendOrStop(true);
   };
   if (step == 2) {
     threads.runBoth(runShare);

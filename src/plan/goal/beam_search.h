@@ -55,7 +55,7 @@ struct BeamOptions {
   // 2 grows each layer in two halves side by side; the plans are the same with 1.
   std::int32_t threads = 1;
   // With one thread: a thread that another search lends once it has finished its own work
-  // (beamSearches), which then grows the second halves.
+  // (beamSearches), which then runs the second share of each step (growing and keeping).
   PartHandoff* lentThread = nullptr;
   // When given, the plans the search met (of the wanted form) that are cheaper than every
   // shorter one it met are added here at the end of the run, shortest first: the cheapest plan

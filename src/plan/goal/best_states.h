@@ -109,7 +109,8 @@ class BestStates {
 
   // `width` of the best `pool` states of distinct_ (more than `width`) into `states`, taken in
   // order: at most `sameStatsCap` of any stats first, then the others in order. The taking goes
-  // through most of the pool (many states share their stats), so all of it is put in order.
+  // through most of the pool (many states share their stats), so all of distinct_ (the pool and
+  // the few more the picking brought in) is put in order at once.
   void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap,
                  std::size_t pool) {
     std::size_t size = 64;
@@ -176,7 +177,8 @@ class BestStates {
     distinct_.swap(ordered_);
   }
 
-  // A rank's bits as a number in the rank's order (-0 taken as 0).
+  // A rank's bits as a number in the rank's order. -0 is taken as 0: rankedBefore finds them
+  // equal, so they must share a key and be sorted together by the rest of the order.
   static std::uint64_t orderedBits(double rank) {
     const double value = rank + 0.0;
     std::uint64_t bits = 0;

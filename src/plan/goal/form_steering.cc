@@ -146,6 +146,21 @@ FormSet formsStillPossible(const Player& player, const Target& target, const Mag
   return forms;
 }
 
+FormSet formsOpenFrom(const PlayerRequest& request, MagState start) {
+  const Target& target = request.target;
+  if (start.def > target.def || start.pow > target.pow || start.dex > target.dex ||
+      start.mind > target.mind) {
+    return ~FormSet{0};
+  }
+  FormSet open = 0;
+  const auto exclusions = excludedForms(request, start);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (exclusions[type].kind == ExclusionKind::kNone) open |= formBit(type);
+  }
+  start.level = start.def + start.pow + start.dex + start.mind;
+  return open & formsStillPossible(request.player, target, start);
+}
+
 bool mayEndAs(const FormSteering& steering, const MagState& mag) {
   return (formsStillPossible(steering.player, steering.target, mag) & steering.forms) != 0;
 }

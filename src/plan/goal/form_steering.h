@@ -55,4 +55,9 @@ class SteeringMemo {
 // The forms `mag` may still end in, of which mayEndAs asks for one.
 FormSet formsStillPossible(const Player& player, const Target& target, const MagState& mag);
 
+// The forms a plan from `start` (its level worked out here) may end in: those the rules do not
+// exclude (excludedForms, as the listing of the forms reports them) that the steering also finds
+// still possible. Every form when a stat of the start is above its target: no plan at all.
+FormSet formsOpenFrom(const PlayerRequest& request, MagState start);
+
 }  // namespace ostrel

@@ -102,22 +102,18 @@ std::vector<SearchRound> beamSearchesFor(
   return rounds;
 }
 
-// The forms wanted (the one asked for, or for the listing every form the rules leave open) that
-// no plan held ends in and that the start can still lead to: the steering would drop the start of
-// a search for the others.
+// The forms wanted (the one asked for, or for the listing every form) that no plan held ends in
+// and that a plan from the start may end in: the steering would drop the start of a search for
+// the others.
 FormSet formsMissed(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
                     const GoalResult& result) {
   FormSet missed = 0;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    const FormResult& form = result.forms[type];
-    if ((!options.form || *options.form == type) && !form.best &&
-        form.exclusion.kind == ExclusionKind::kNone) {
+    if ((!options.form || *options.form == type) && !result.forms[type].best) {
       missed |= formBit(type);
     }
   }
-  MagState mag = start;
-  mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-  return missed & formsStillPossible(request.player, request.target, mag);
+  return missed & formsOpenFrom(request, start);
 }
 
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it

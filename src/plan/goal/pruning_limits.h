@@ -22,7 +22,8 @@ namespace ostrel {
 template <class Order>
 class PruningLimits {
  public:
-  // `possibleEnds`: the forms a plan of the search can end in at all.
+  // `possibleEnds`: the forms a plan of the search can end in at all, which only the search for
+  // every form's best plan needs (the others' limits come from the forms they want).
   PruningLimits(const FormReach& reach, const BeamOptions& options, FormSet possibleEnds)
       : reach_(reach), options_(options), possibleEnds_(possibleEnds) {
     formLimit_.fill(kNoLimit);

@@ -4,6 +4,7 @@
 #include "plan/goal/two_threads.h"
 
 #include <chrono>
+#include <utility>
 
 namespace ostrel {
 namespace {
@@ -15,9 +16,12 @@ inline void pauseBriefly() {
 #endif
 }
 
-// Waits awake until `ready` holds or the moment has passed; true when it holds.
+// Waits awake until `ready` holds or the moment has passed; true when it holds. On one core the
+// other side cannot run while this one waits awake, so there it only looks once.
 template <class Ready>
 bool awaitAwake(const Ready& ready) {
+  static const bool kOtherCore = std::thread::hardware_concurrency() > 1;
+  if (!kOtherCore) return ready();
   constexpr auto kAwake = std::chrono::microseconds(200);
   constexpr int kLooksBetweenClocks = 64;
   const auto until = std::chrono::steady_clock::now() + kAwake;
@@ -44,11 +48,21 @@ void PartHandoff::runBoth(const std::function<void(int)>& work) {
   const std::uint64_t job = handedOver_.load(std::memory_order_relaxed) + 1;
   handedOver_.store(job, std::memory_order_release);
   wake();
-  work(0);
+  // work(1) may still use what work(0) uses: whatever work(0) throws waits for it.
+  std::exception_ptr failed;
+  try {
+    work(0);
+  } catch (...) {
+    failed = std::current_exception();
+  }
   const auto done = [&] { return finished_.load(std::memory_order_acquire) == job; };
-  if (awaitAwake(done)) return;
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, done);
+  if (!awaitAwake(done)) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, done);
+  }
+  std::exception_ptr failedThere = std::exchange(failure_, nullptr);
+  if (failed) std::rethrow_exception(failed);
+  if (failedThere) std::rethrow_exception(failedThere);
 }
 
 void PartHandoff::serve() {
@@ -65,7 +79,11 @@ void PartHandoff::serve() {
     // A job handed over before the stop is served first: its giver waits for it.
     if (handedOver_.load(std::memory_order_acquire) == served_) break;
     ++served_;
-    (*work_)(1);
+    try {
+      (*work_)(1);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
     finished_.store(served_, std::memory_order_release);
     wake();
   }

@@ -8,22 +8,26 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
 
 namespace ostrel {
 
-// Where one thread hands the second part of its jobs to another that serves.
+// Where one thread hands the second part of its jobs to another that serves. Only the thread that
+// hands jobs over may stop the serving one: a thread that sees serving() can then count on it
+// until it stops it itself.
 class PartHandoff {
  public:
   // Runs work(1) of every job handed over, until stop() is called (at once if it was already).
   void serve();
-  // Ends serve(); from a thread that hands no more jobs over.
+  // Ends serve(); from the thread that hands jobs over, once it hands no more.
   void stop();
   // Whether a thread serves: jobs handed over now are taken.
   bool serving() const { return serving_.load(std::memory_order_acquire); }
-  // Runs work(0) here and work(1) on the serving thread, and returns once both are done.
+  // Runs work(0) here and work(1) on the serving thread, and returns once both are done; then
+  // passes on what either part threw (work(0)'s first).
   void runBoth(const std::function<void(int part)>& work);
 
  private:
@@ -36,6 +40,8 @@ class PartHandoff {
   std::atomic<std::uint64_t> handedOver_{0};  // the jobs handed over so far
   std::atomic<std::uint64_t> finished_{0};    // the last job the serving thread finished
   std::uint64_t served_ = 0;  // the jobs taken by the serving thread: only it reads and writes
+  // What the last job's work(1) threw: written before finished_ counts the job, read after.
+  std::exception_ptr failure_;
   std::atomic<bool> serving_{false};
   std::atomic<bool> stopped_{false};
 };

@@ -51,20 +51,26 @@ Fields fields(std::vector<BeamNode> nodes, bool sort) {
 
 // A layer of `count` states made from `distinct` states, of 61 stats, the rank of a state being
 // its bound (drawn from `ranks` values, so that ranks tie often) plus its cost; copies of a state
-// cost different amounts, or the same from different parents.
+// cost different amounts, or the same from different parents. With `signedRanks` the bounds are
+// fractions either side of 0, and -0 (equal to 0 in the order) among them.
 std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::uint64_t distinct,
-                                int ranks) {
+                                int ranks, bool signedRanks) {
   std::uniform_int_distribution<std::uint64_t> state(1, distinct);
   std::uniform_int_distribution<int> bound(0, ranks - 1);
   std::uniform_int_distribution<int> cost(0, 3);
   std::vector<double> boundOf(distinct + 1);
-  for (double& value : boundOf) value = bound(random) * 100.0;
+  for (std::size_t i = 0; i < boundOf.size(); ++i) {
+    const int drawn = bound(random);
+    boundOf[i] = signedRanks ? (drawn - ranks / 2) * 0.37 : drawn * 100.0;
+    if (signedRanks && boundOf[i] == 0 && i % 2 == 0) boundOf[i] = -0.0;
+  }
   std::vector<BeamNode> nodes;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint64_t made = state(random);
     const std::uint64_t key = (made % 61 + 1) * 0x01010101ULL | made << 32;
     const std::int32_t spent = cost(random) * 60;
-    nodes.push_back(BeamNode{key, boundOf[made] + spent, spent, backLink(i, 0), 3});
+    const double rank = spent == 0 ? boundOf[made] : boundOf[made] + spent;
+    nodes.push_back(BeamNode{key, rank, spent, backLink(i, 0), 3});
   }
   return nodes;
 }
@@ -74,22 +80,26 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
 TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
   std::mt19937 random(11);
   BestStates best;
-  // States made, distinct states, rank values, states kept, cap on the states of the same stats.
-  const std::tuple<std::size_t, std::uint64_t, int, std::size_t, std::size_t> cases[] = {
-      {5000, 4000, 1000, 500, 0},  // few copies, ranks spread
-      {5000, 600, 1000, 500, 0},   // most states made many times: the few picked hold too few
-      {5000, 520, 3, 500, 0},      // ranks that nearly all tie, and barely more states than kept
-      {3000, 3000, 1, 500, 0},     // every rank the same: one bucket
-      {300, 200, 50, 500, 0},      // fewer states than kept
-      {2000, 1500, 20, 1, 0},      // the one best state
-      {0, 1, 1, 16, 0},            // nothing made
-      {5000, 4000, 1000, 500, 4},  // the cap leaves room for the others to fill
-      {5000, 4000, 1000, 100, 2},  // the cap alone fills the width
-      {3000, 3000, 1, 500, 8},     // every rank the same
+  // States made, distinct states, rank values, states kept, cap on the states of the same
+  // stats, ranks either side of 0.
+  const std::tuple<std::size_t, std::uint64_t, int, std::size_t, std::size_t, bool> cases[] = {
+      {5000, 4000, 1000, 500, 0, false},  // few copies, ranks spread
+      {5000, 600, 1000, 500, 0, false},  // most states made many times: the few picked hold too few
+      {5000, 520, 3, 500, 0, false},  // ranks that nearly all tie, and barely more states than kept
+      {3000, 3000, 1, 500, 0, false},     // every rank the same: one bucket
+      {300, 200, 50, 500, 0, false},      // fewer states than kept
+      {2000, 1500, 20, 1, 0, false},      // the one best state
+      {0, 1, 1, 16, 0, false},            // nothing made
+      {5000, 4000, 1000, 500, 4, false},  // the cap leaves room for the others to fill
+      {5000, 4000, 1000, 100, 2, false},  // the cap alone fills the width
+      {3000, 3000, 1, 500, 8, false},     // every rank the same
+      {5000, 4000, 41, 300, 4, true},     // with the cap: the pool sorted by the ranks' bits
+      {3000, 2500, 9, 200, 0, true},      // without
+      {3000, 2000, 1, 300, 4, true},      // the width ends among ranks of 0 and -0
   };
-  for (const auto& [count, distinct, ranks, width, cap] : cases) {
+  for (const auto& [count, distinct, ranks, width, cap, signedRanks] : cases) {
     for (int round = 0; round < 5; ++round) {
-      std::vector<BeamNode> states = madeLayer(random, count, distinct, ranks);
+      std::vector<BeamNode> states = madeLayer(random, count, distinct, ranks, signedRanks);
       std::vector<BeamNode> again = states;
       const auto wanted = fields(keptByMergingAll(states, width, cap), true);
       best.keep(states, width, cap);
