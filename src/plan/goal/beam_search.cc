@@ -2,7 +2,7 @@
 // before, then cut down to the best states of each form. Its steps each have a file of their own:
 // the bounds (bound_table.h), the limits (pruning_limits.h), growing (layer_growth.h), keeping
 // (best_states.h), the way back (back_links.h) and the second thread (two_threads.h). The
-// cheapest plan runs three such searches in turn (kCheapestPasses).
+// cheapest plan runs four such searches in turn (kCheapestPasses).
 #include "plan/goal/beam_search.h"
 
 #include <algorithm>

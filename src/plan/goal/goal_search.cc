@@ -64,7 +64,7 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
   return found;
 }
 
-// The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself three
+// The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself four
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
 // grown on both threads. The shortest plan runs two rankings, which win on different targets,
 // each with narrow beams as well as the wide one: the shortest plans are found by luck as much as
