@@ -51,6 +51,12 @@ inline bool onTarget(const MagState& mag, const Target& target) {
          mag.mind == target.mind;
 }
 
+// A stat above its target can never come down: no plan leads from such a mag to the target.
+inline bool aboveTarget(const MagState& mag, const Target& target) {
+  return mag.def > target.def || mag.pow > target.pow || mag.dex > target.dex ||
+         mag.mind > target.mind;
+}
+
 // Which stats an item's bar changes raise and which they lower, for every form, as four bits
 // each (def to mind), so that whether a feeding is worth trying is one mask against a Standing.
 struct DeltaSigns {

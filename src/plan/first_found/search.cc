@@ -31,11 +31,6 @@ constexpr auto kCandidates = [] {
   return lists;
 }();
 
-bool aboveTarget(const MagState& mag, const Target& target) {
-  return mag.def > target.def || mag.pow > target.pow || mag.dex > target.dex ||
-         mag.mind > target.mind;
-}
-
 // A stat on its target is only drained when its bar is above half, so that the next feeding does
 // not push it over.
 constexpr std::int32_t kDrainAbove = 50;

@@ -6,6 +6,7 @@
 
 #include "model/evolution.h"
 #include "model/tables.h"
+#include "plan/search_state.h"
 
 namespace ostrel {
 namespace {
@@ -148,10 +149,7 @@ FormSet formsStillPossible(const Player& player, const Target& target, const Mag
 
 FormSet formsOpenFrom(const PlayerRequest& request, MagState start) {
   const Target& target = request.target;
-  if (start.def > target.def || start.pow > target.pow || start.dex > target.dex ||
-      start.mind > target.mind) {
-    return ~FormSet{0};
-  }
+  if (aboveTarget(start, target)) return ~FormSet{0};
   FormSet open = 0;
   const auto exclusions = excludedForms(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
