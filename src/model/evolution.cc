@@ -41,6 +41,20 @@ void checkEvolution(const Player& player, const StatDelta& feeding, MagState& ma
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
 }
 
+MagType comingForm(const Player& player, const MagState& mag) {
+  constexpr StatDelta kNoFeeding{};
+  if (mag.level < 10 || mag.level >= kLastStatsEvent) return mag.type;
+  if (mag.level < 35) return level35Form(player, dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
+  if (mag.type >= kFinalTypeStart) return mag.type;
+  if (mag.def < kHighDefLimit) {
+    return level50Form(player, statOrder(kNoFeeding, mag.pow, mag.dex, mag.mind));
+  }
+  if (evolvesWithHighDef(player)) {
+    return level50HighDefForm(dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
+  }
+  return mag.type;
+}
+
 std::int32_t dominantStat(const StatDelta& feeding, std::int32_t pow, std::int32_t dex,
                           std::int32_t mind) {
   if (pow > mind && pow > dex) return kDominantPow;

@@ -30,6 +30,13 @@ constexpr bool formMayChangeAt(std::int32_t level, MagType type) {
 // the bars are never touched.
 void checkEvolution(const Player& player, const StatDelta& feeding, MagState& mag);
 
+// The form that the next evolution decided by the stats (at level 35, or at 50..95 below the
+// final forms) would give the mag if its stats kept their order until then, ties going to the
+// earlier stat; its own form when no such evolution lies ahead (below level 10, where the class
+// alone decides, and from 95 on). What a mag's feedings will soon be worth depends on this form's
+// table more than on its own.
+MagType comingForm(const Player& player, const MagState& mag);
+
 // Which of pow (0), dex (1) and mind (2) leads. A stat strictly above the other two wins; two
 // sharing the top place are told apart by the bar changes of the feeding in progress (`feeding`),
 // and equal changes go to the stat earlier in the order pow, dex, mind. Three equal stats give pow.

@@ -249,9 +249,9 @@ class BeamRun {
 // The cheapest plan's searches, run one after the other. Where a beam ends depends on which states
 // it keeps as much as on how many: a beam of half the width that spreads its states over more
 // stats and favours those that spent less, then a quarter-width one ranked by what the items'
-// losses cost too, then a quarter-width one ranked and kept plainly, then an eighth-width one
-// ranked by every table the mag can still reach and spread out, find cheaper plans together than
-// one beam of the full width, in about its time. Each after the first only looks for plans
+// losses cost too, then a quarter-width one ranked by the table of the form the stats head for
+// and kept plainly, then an eighth-width one ranked by every table the mag can still reach and
+// spread out, find cheaper plans together than one beam of the full width, in about its time. Each after the first only looks for plans
 // cheaper than the best of their form found before it, which cuts most of its states early.
 struct CheapestPass {
   Ranking ranking;
@@ -262,7 +262,7 @@ struct CheapestPass {
 constexpr CheapestPass kCheapestPasses[] = {
     {Ranking::kCurrentTable, 0.9, 4, 2},
     {Ranking::kReachableNet, 1.0, 8, 4},
-    {Ranking::kCurrentTable, 1.0, 0, 4},
+    {Ranking::kComingTable, 1.0, 0, 4},
     {Ranking::kReachableTables, 1.0, 2, 8},
 };
 

@@ -23,14 +23,16 @@ class PartHandoff;
 // Which feeding tables the bound on what is still needed may use: the current form's only (bold,
 // and often the better guide, though not a true bound once the form changes) or every table the
 // mag can still reach (a true lower bound). Either also drops the states whose bound shows that
-// they cannot beat the best plan found. A third ranking, every reachable table with the bars the
-// items lower counted too (makeRankingGuide), is bolder still, and no bound either.
-enum class Ranking { kCurrentTable, kReachableTables, kReachableNet };
+// they cannot beat the best plan found. Two more rankings are no bounds either: the table of the
+// form the stats are heading for (comingForm), which sees an evolution coming that the current
+// table does not; and every reachable table with the bars the items lower counted too
+// (makeRankingGuide), bolder still.
+enum class Ranking { kCurrentTable, kReachableTables, kComingTable, kReachableNet };
 
 struct BeamOptions {
   Goal goal = Goal::kCheapest;  // cheapest or fewest
   Ranking ranking = Ranking::kReachableTables;
-  // The ranking's bound is scaled by this (with kCurrentTable or kReachableNet only): below 1 it
+  // The ranking's bound is scaled by this (not with kReachableTables, the true bound): below 1 it
   // favours the states that spent less so far.
   double rankingWeight = 1.0;
   // At most this many of the states a form keeps share their stats (other states fill the rest

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/evolution.h"
 #include "model/state.h"
 #include "model/tables.h"
 #include "plan/goal/beam_search.h"
@@ -32,6 +33,12 @@ class BoundTable {
     return bounds_[trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket]];
   }
 
+  // The ranking's bound for `mag`, of bracket `bracket`: its form's, or with kComingTable its
+  // coming form's (every form's is made from the start for that ranking).
+  const CostBound& ranking(const Player& player, const MagState& mag, int bracket) const {
+    return prepared(byComingForm_ ? comingForm(player, mag) : mag.type, bracket, false);
+  }
+
  private:
   void make(MagType type, int bracket, bool trueBound);
 
@@ -41,7 +48,8 @@ class BoundTable {
   TableSet trueTables_[kMagTypeCount][kBracketCount]{};
   std::int32_t rankingIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
   std::int32_t trueIndex_[kMagTypeCount][kBracketCount]{};
-  bool countLosses_;  // the ranking counts the bars the items lower
+  bool byComingForm_;  // kComingTable
+  bool countLosses_;   // the ranking counts the bars the items lower
   double weight_;
   bool ownGuide_;  // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;

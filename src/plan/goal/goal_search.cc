@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -68,9 +69,10 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
 // grown on both threads. The shortest plan runs two rankings, which win on different targets,
 // each with narrow beams as well as the wide one: the shortest plans are found by luck as much as
-// by width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams run in
-// a round before the wide ones, which then only look for plans that beat theirs and drop early
-// the states that cannot (`known`, filled between the rounds).
+// by width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams, which
+// also rank by the table of the form the stats head for, run in a round before the wide ones,
+// which then only look for plans that beat theirs and drop early the states that cannot
+// (`known`, filled between the rounds).
 using SearchRound = std::vector<BeamOptions>;
 std::vector<SearchRound> beamSearchesFor(
     const GoalOptions& options, const std::optional<Plan>& first,
@@ -88,14 +90,18 @@ std::vector<SearchRound> beamSearchesFor(
     return {{beam}};
   }
   std::vector<SearchRound> rounds(2);
+  constexpr Ranking kWideRankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables};
+  constexpr Ranking kNarrowRankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables,
+                                         Ranking::kComingTable};
   for (const std::int32_t width : fewestWidths(options.beamWidth)) {
-    for (const Ranking ranking : {Ranking::kCurrentTable, Ranking::kReachableTables}) {
-      BeamOptions& search =
-          width == options.beamWidth ? rounds[1].emplace_back(beam) : rounds[0].emplace_back(beam);
+    const bool wide = width == options.beamWidth;
+    for (const Ranking ranking : wide ? std::span<const Ranking>(kWideRankings)
+                                      : std::span<const Ranking>(kNarrowRankings)) {
+      BeamOptions& search = (wide ? rounds[1] : rounds[0]).emplace_back(beam);
       search.ranking = ranking;
       search.width = width;
       search.threads = 1;
-      if (width == options.beamWidth) search.knownByForm = &known;
+      if (wide) search.knownByForm = &known;
     }
   }
   if (rounds[0].empty()) rounds.erase(rounds.begin());
