@@ -44,7 +44,9 @@ void checkEvolution(const Player& player, const StatDelta& feeding, MagState& ma
 MagType comingForm(const Player& player, const MagState& mag) {
   constexpr StatDelta kNoFeeding{};
   if (mag.level < 10 || mag.level >= kLastStatsEvent) return mag.type;
-  if (mag.level < 35) return level35Form(player, dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
+  if (mag.level < 35) {
+    return level35Form(player, dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
+  }
   if (mag.type >= kFinalTypeStart) return mag.type;
   if (mag.def < kHighDefLimit) {
     return level50Form(player, statOrder(kNoFeeding, mag.pow, mag.dex, mag.mind));

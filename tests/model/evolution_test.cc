@@ -58,14 +58,17 @@ TEST(EvolutionTest, ComingFormIsTheNextEvolutionsForm) {
           for (const std::int32_t dex : kSmallStats) {
             for (const std::int32_t mind : kSmallStats) {
               for (std::int32_t level = 0; level <= 100; ++level) {
-                MagState mag{.type = type, .def = level - pow - dex - mind, .pow = pow,
-                             .dex = dex, .mind = mind, .level = level};
+                MagState mag{.type = type,
+                             .def = level - pow - dex - mind,
+                             .pow = pow,
+                             .dex = dex,
+                             .mind = mind,
+                             .level = level};
                 if (mag.def < 0) continue;
                 const auto where = [&] {
-                  return ::testing::Message() << charClass << ' ' << sectionId << ' '
-                                              << kMagTypeNames[type] << " level " << level
-                                              << " pow/dex/mind " << pow << '/' << dex << '/'
-                                              << mind;
+                  return ::testing::Message()
+                         << charClass << ' ' << sectionId << ' ' << kMagTypeNames[type] << " level "
+                         << level << " pow/dex/mind " << pow << '/' << dex << '/' << mind;
                 };
                 const bool final = type >= kFinalTypeStart;
                 const std::int32_t event = level < 35 ? 35 : std::max(50, (level / 5 + 1) * 5);
@@ -75,7 +78,9 @@ TEST(EvolutionTest, ComingFormIsTheNextEvolutionsForm) {
                 }
                 MagState at = mag;
                 at.def += event - level;
-                if (level >= 35 && (at.def >= kHighDefLimit) != (mag.def >= kHighDefLimit)) continue;
+                if (level >= 35 && (at.def >= kHighDefLimit) != (mag.def >= kHighDefLimit)) {
+                  continue;
+                }
                 checkEvolution(player, StatDelta{}, at);
                 EXPECT_EQ(comingForm(player, mag), at.type) << where();
               }

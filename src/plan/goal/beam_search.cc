@@ -251,8 +251,9 @@ class BeamRun {
 // stats and favours those that spent less, then a quarter-width one ranked by what the items'
 // losses cost too, then a quarter-width one ranked by the table of the form the stats head for
 // and kept plainly, then an eighth-width one ranked by every table the mag can still reach and
-// spread out, find cheaper plans together than one beam of the full width, in about its time. Each after the first only looks for plans
-// cheaper than the best of their form found before it, which cuts most of its states early.
+// spread out, find cheaper plans together than one beam of the full width, in about its time. Each
+// after the first only looks for plans cheaper than the best of their form found before it, which
+// cuts most of its states early.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight
