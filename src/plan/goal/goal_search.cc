@@ -65,14 +65,29 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
   return found;
 }
 
+// The kinds of beam the shortest plan is searched with. The narrow beams are cheap, and which of
+// them finds the shortest plan differs from target to target: besides the two rankings of the
+// wide beams they rank by the table of the form the stats head for, and spread their states over
+// more stats.
+struct ShortestBeam {
+  Ranking ranking;
+  std::int32_t sameStatsCap;  // BeamOptions::sameStatsCap
+};
+constexpr ShortestBeam kWideShortestBeams[] = {{Ranking::kCurrentTable, 0},
+                                               {Ranking::kReachableTables, 0}};
+constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kCurrentTable, 0},
+                                                 {Ranking::kReachableTables, 0},
+                                                 {Ranking::kComingTable, 0},
+                                                 {Ranking::kCurrentTable, 4},
+                                                 {Ranking::kCurrentTable, 8}};
+
 // The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself four
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
-// grown on both threads. The shortest plan runs two rankings, which win on different targets,
-// each with narrow beams as well as the wide one: the shortest plans are found by luck as much as
-// by width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams, which
-// also rank by the table of the form the stats head for, run in a round before the wide ones,
-// which then only look for plans that beat theirs and drop early the states that cannot
-// (`known`, filled between the rounds).
+// grown on both threads. The shortest plan runs beams of several kinds, which win on different
+// targets, narrow ones as well as wide ones: the shortest plans are found by luck as much as by
+// width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams run in a
+// round before the wide ones, which then only look for plans that beat theirs and drop early the
+// states that cannot (`known`, filled between the rounds).
 using SearchRound = std::vector<BeamOptions>;
 std::vector<SearchRound> beamSearchesFor(
     const GoalOptions& options, const std::optional<Plan>& first,
@@ -90,15 +105,13 @@ std::vector<SearchRound> beamSearchesFor(
     return {{beam}};
   }
   std::vector<SearchRound> rounds(2);
-  constexpr Ranking kWideRankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables};
-  constexpr Ranking kNarrowRankings[] = {Ranking::kCurrentTable, Ranking::kReachableTables,
-                                         Ranking::kComingTable};
   for (const std::int32_t width : fewestWidths(options.beamWidth)) {
     const bool wide = width == options.beamWidth;
-    for (const Ranking ranking : wide ? std::span<const Ranking>(kWideRankings)
-                                      : std::span<const Ranking>(kNarrowRankings)) {
+    for (const ShortestBeam& kind : wide ? std::span<const ShortestBeam>(kWideShortestBeams)
+                                         : std::span<const ShortestBeam>(kNarrowShortestBeams)) {
       BeamOptions& search = (wide ? rounds[1] : rounds[0]).emplace_back(beam);
-      search.ranking = ranking;
+      search.ranking = kind.ranking;
+      search.sameStatsCap = kind.sameStatsCap;
       search.width = width;
       search.threads = 1;
       if (wide) search.knownByForm = &known;
