@@ -66,17 +66,16 @@ std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState&
 }
 
 // The kinds of beam the shortest plan is searched with. The narrow beams are cheap, and which of
-// them finds the shortest plan differs from target to target: besides the two rankings of the
-// wide beams they rank by the table of the form the stats head for, and spread their states over
-// more stats.
+// them finds the shortest plan differs from target to target: besides the wide beams' true bound
+// they rank by the table of the form the stats head for, and by the current form's table with
+// their states spread over more stats (which finds what the plain current table found, and more).
 struct ShortestBeam {
   Ranking ranking;
   std::int32_t sameStatsCap;  // BeamOptions::sameStatsCap
 };
 constexpr ShortestBeam kWideShortestBeams[] = {{Ranking::kCurrentTable, 0},
                                                {Ranking::kReachableTables, 0}};
-constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kCurrentTable, 0},
-                                                 {Ranking::kReachableTables, 0},
+constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kReachableTables, 0},
                                                  {Ranking::kComingTable, 0},
                                                  {Ranking::kCurrentTable, 4},
                                                  {Ranking::kCurrentTable, 8}};
