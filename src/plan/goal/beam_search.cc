@@ -265,6 +265,7 @@ constexpr CheapestPass kCheapestPasses[] = {
     {Ranking::kReachableNet, 1.0, 8, 4},
     {Ranking::kComingTable, 1.0, 0, 4},
     {Ranking::kReachableTables, 1.0, 2, 8},
+    {Ranking::kCurrentOrComingTable, 0.9, 4, 4},
 };
 
 BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,

@@ -23,11 +23,18 @@ class PartHandoff;
 // Which feeding tables the bound on what is still needed may use: the current form's only (bold,
 // and often the better guide, though not a true bound once the form changes) or every table the
 // mag can still reach (a true lower bound). Either also drops the states whose bound shows that
-// they cannot beat the best plan found. Two more rankings are no bounds either: the table of the
-// form the stats are heading for (comingForm), which sees an evolution coming that the current
-// table does not; and every reachable table with the bars the items lower counted too
-// (makeRankingGuide), bolder still.
-enum class Ranking { kCurrentTable, kReachableTables, kComingTable, kReachableNet };
+// they cannot beat the best plan found. Three more rankings are no bounds either: the table of
+// the form the stats are heading for (comingForm), which sees an evolution coming that the
+// current table does not; the better of that table and the current one, which hopes for the
+// evolution without counting on it; and every reachable table with the bars the items lower
+// counted too (makeRankingGuide), bolder still.
+enum class Ranking {
+  kCurrentTable,
+  kReachableTables,
+  kComingTable,
+  kCurrentOrComingTable,
+  kReachableNet
+};
 
 struct BeamOptions {
   Goal goal = Goal::kCheapest;  // cheapest or fewest

@@ -12,7 +12,9 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
                        double weight)
     : reach_(reach),
       costs_(costs),
-      byComingForm_(ranking == Ranking::kComingTable),
+      byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
+                    : ranking == Ranking::kCurrentOrComingTable ? ComingForm::kOrOwn
+                                                                : ComingForm::kNot),
       countLosses_(ranking == Ranking::kReachableNet),
       weight_(weight),
       ownGuide_(countLosses_ || weight != 1.0) {
@@ -25,7 +27,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
         }
       }
       trueTables_[type][bracket] = reachable;
-      const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_;
+      const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
       rankingTables_[type][bracket] =
           ownTable ? static_cast<TableSet>(1U << feedTableOf(type)) : reachable;
       rankingIndex_[type][bracket] = -1;
@@ -35,7 +37,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
   // A coming form need not be one the layer's forms can reach: the stats may head for a form
   // that a later evolution replaces, or that comes only beyond the target's level. The one-table
   // bounds are few.
-  for (MagType type = 0; byComingForm_ && type < kMagTypeCount; ++type) {
+  for (MagType type = 0; byComingForm_ != ComingForm::kNot && type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) make(type, bracket, false);
   }
 }

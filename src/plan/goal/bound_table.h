@@ -4,6 +4,8 @@
 // them, and shared by the kinds that use the same tables.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -33,10 +35,18 @@ class BoundTable {
     return bounds_[trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket]];
   }
 
-  // The ranking's bound for `mag`, of bracket `bracket`: its form's, or with kComingTable its
-  // coming form's (every form's is made from the start for that ranking).
-  const CostBound& ranking(const Player& player, const MagState& mag, int bracket) const {
-    return prepared(byComingForm_ ? comingForm(player, mag) : mag.type, bracket, false);
+  // What the ranking counts as still needed by `mag`, of bracket `bracket`, which needs the bar
+  // points `need`: by its form's bound, or its coming form's, or the lower of the two (every
+  // form's is made from the start for the rankings by the coming form).
+  double ranking(const Player& player, const MagState& mag, int bracket,
+                 const std::array<std::int32_t, 4>& need) const {
+    const double own = byComingForm_ == ComingForm::kOnly
+                           ? CostBound::kUnreachable
+                           : prepared(mag.type, bracket, false).of(need);
+    if (byComingForm_ == ComingForm::kNot) return own;
+    const MagType coming = comingForm(player, mag);
+    if (coming == mag.type && byComingForm_ == ComingForm::kOrOwn) return own;
+    return std::min(own, prepared(coming, bracket, false).of(need));
   }
 
  private:
@@ -48,8 +58,10 @@ class BoundTable {
   TableSet trueTables_[kMagTypeCount][kBracketCount]{};
   std::int32_t rankingIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
   std::int32_t trueIndex_[kMagTypeCount][kBracketCount]{};
-  bool byComingForm_;  // kComingTable
-  bool countLosses_;   // the ranking counts the bars the items lower
+  // Whether the ranking goes by the coming form's table: not, only, or when lower than the own.
+  enum class ComingForm { kNot, kOnly, kOrOwn };
+  ComingForm byComingForm_;
+  bool countLosses_;  // the ranking counts the bars the items lower
   double weight_;
   bool ownGuide_;  // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;

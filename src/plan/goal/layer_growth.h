@@ -76,7 +76,7 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
         continue;
       }
       const auto need = barPointsNeeded(child, target);
-      const double remaining = bounds.ranking(player, child, bracket).of(need);
+      const double remaining = bounds.ranking(player, child, bracket, need);
       if (remaining >= CostBound::kUnreachable) continue;
       const auto needed = [&] { return need; };
       if (limits.hopeless(depth, child.type, bracket, cost, remaining, needed, bounds)) continue;
