@@ -2,7 +2,7 @@
 // before, then cut down to the best states of each form. Its steps each have a file of their own:
 // the bounds (bound_table.h), the limits (pruning_limits.h), growing (layer_growth.h), keeping
 // (best_states.h), the way back (back_links.h) and the second thread (two_threads.h). The
-// cheapest plan runs four such searches in turn (kCheapestPasses).
+// cheapest plan runs five such searches in turn (kCheapestPasses).
 #include "plan/goal/beam_search.h"
 
 #include <algorithm>
@@ -251,9 +251,10 @@ class BeamRun {
 // stats and favours those that spent less, then a quarter-width one ranked by what the items'
 // losses cost too, then a quarter-width one ranked by the table of the form the stats head for
 // and kept plainly, then an eighth-width one ranked by every table the mag can still reach and
-// spread out, find cheaper plans together than one beam of the full width, in about its time. Each
-// after the first only looks for plans cheaper than the best of their form found before it, which
-// cuts most of its states early.
+// spread out, and last a quarter-width one kept as the first but ranked by the better of the
+// current and the coming form's table, find cheaper plans together than one beam of the full
+// width, in a little more than its time. Each after the first only looks for plans cheaper than
+// the best of their form found before it, which cuts most of its states early.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight

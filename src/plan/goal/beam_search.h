@@ -79,7 +79,7 @@ struct BeamResult {
 };
 
 // Runs the beam search from `start` to `request.target`, for the request's player; for the
-// cheapest plan, the four searches of kCheapestPasses in turn, narrower than the options' width.
+// cheapest plan, the five searches of kCheapestPasses in turn, narrower than the options' width.
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 

@@ -80,7 +80,7 @@ constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kReachableTables, 0},
                                                  {Ranking::kCurrentTable, 4},
                                                  {Ranking::kCurrentTable, 8}};
 
-// The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself four
+// The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself five
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
 // grown on both threads. The shortest plan runs beams of several kinds, which win on different
 // targets, narrow ones as well as wide ones: the shortest plans are found by luck as much as by
