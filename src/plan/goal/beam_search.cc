@@ -262,11 +262,11 @@ struct CheapestPass {
   std::int32_t widthShare;    // the width is the option's divided by this
 };
 constexpr CheapestPass kCheapestPasses[] = {
-    {Ranking::kCurrentTable, 0.9, 4, 2},
-    {Ranking::kReachableNet, 1.0, 8, 4},
-    {Ranking::kComingTable, 1.0, 0, 4},
-    {Ranking::kReachableTables, 1.0, 2, 8},
-    {Ranking::kCurrentOrComingTable, 0.9, 4, 4},
+    {Ranking::kCurrentTable, 0.9, 4, 2},          // the widest, and most of the work
+    {Ranking::kReachableNet, 1.0, 8, 4},          // the items' losses counted
+    {Ranking::kComingTable, 1.0, 0, 4},           // the evolution ahead counted on
+    {Ranking::kReachableTables, 1.0, 2, 8},       // the true bound
+    {Ranking::kCurrentOrComingTable, 0.9, 4, 4},  // the evolution ahead hoped for
 };
 
 BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
