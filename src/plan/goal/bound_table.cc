@@ -9,7 +9,7 @@
 namespace ostrel {
 
 BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
-                       double weight)
+                       double weight, unsigned mayBeShort)
     : reach_(reach),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
@@ -17,6 +17,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
                                                                 : ComingForm::kNot),
       countLosses_(ranking == Ranking::kReachableNet),
       weight_(weight),
+      mayBeShort_(mayBeShort),
       ownGuide_(countLosses_ || weight != 1.0) {
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
@@ -71,7 +72,7 @@ void BoundTable::make(MagType type, int bracket, bool trueBound) {
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
     isGuide_.push_back(guide);
-    bounds_.push_back(guide ? makeRankingGuide(tables, costs_, countLosses_, weight_)
+    bounds_.push_back(guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_)
                             : makeCostBound(tables, costs_));
   }
 }

@@ -179,11 +179,12 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
   return bound;
 }
 
-CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
-                           double weight) {
+CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
+                           unsigned mayBeShort) {
   CostBound guide = makeCostBound(tables, costs);
   if (countLosses) {
     for (unsigned shortStats = 1; shortStats < 16; ++shortStats) {
+      if ((shortStats & ~mayBeShort) != 0) continue;
       // A stat on its target takes losses for free (its bar stops at 0), so it counts nothing.
       const auto change = [shortStats](int stat, std::int32_t delta) {
         return ((shortStats >> stat) & 1U) != 0 ? delta : 0;

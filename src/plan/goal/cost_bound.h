@@ -34,13 +34,18 @@ struct CostBound {
   // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
   // needs points that no item of the tables gives.
   double of(const std::array<std::int32_t, 4>& need) const {
+    const unsigned shortStats = statsShort(need);
+    if ((shortStats & ~unsigned{raised}) != 0) return kUnreachable;
+    return std::max(largestProduct(corners, need), largestProduct(netCorners[shortStats], need));
+  }
+
+  // The stats that need bar points (bit 0 def .. bit 3 mind).
+  static unsigned statsShort(const std::array<std::int32_t, 4>& need) {
     unsigned shortStats = 0;
     for (int stat = 0; stat < 4; ++stat) {
-      if (need[stat] <= 0) continue;
-      if (((raised >> stat) & 1U) == 0) return kUnreachable;
-      shortStats |= 1U << stat;
+      if (need[stat] > 0) shortStats |= 1U << stat;
     }
-    return std::max(largestProduct(corners, need), largestProduct(netCorners[shortStats], need));
+    return shortStats;
   }
 
   // The largest product of `need` with one of `corners` (four values a corner), or 0.
@@ -69,8 +74,10 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
 // (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
 // and the corners' value for the cheapest mix whose net bar changes (losses taken off the gains)
 // cover the stats still short. A bar stops at 0, so a loss can cost less than it counts for here.
-CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
-                           double weight);
+// A stat once on its target stays there, so only the sets of stats within `mayBeShort` (those the
+// search's first mag is short of) have net corners; any other set counts the bound alone.
+CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
+                           unsigned mayBeShort);
 
 // The bar points each stat of `mag` still needs to reach `target`.
 inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Target& target) {
