@@ -19,6 +19,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
       weight_(weight),
       mayBeShort_(mayBeShort),
       ownGuide_(countLosses_ || weight != 1.0) {
+  const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
       TableSet reachable = 0;
@@ -28,7 +29,6 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
         }
       }
       trueTables_[type][bracket] = reachable;
-      const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
       rankingTables_[type][bracket] =
           ownTable ? static_cast<TableSet>(1U << feedTableOf(type)) : reachable;
       rankingIndex_[type][bracket] = -1;

@@ -42,13 +42,11 @@ class BoundTable {
   // form's is made from the start for the rankings by the coming form).
   double ranking(const Player& player, const MagState& mag, int bracket,
                  const std::array<std::int32_t, 4>& need) const {
-    const double own = byComingForm_ == ComingForm::kOnly
-                           ? CostBound::kUnreachable
-                           : prepared(mag.type, bracket, false).of(need);
-    if (byComingForm_ == ComingForm::kNot) return own;
+    if (byComingForm_ == ComingForm::kNot) return prepared(mag.type, bracket, false).of(need);
     const MagType coming = comingForm(player, mag);
-    if (coming == mag.type && byComingForm_ == ComingForm::kOrOwn) return own;
-    return std::min(own, prepared(coming, bracket, false).of(need));
+    const double byComing = prepared(coming, bracket, false).of(need);
+    if (byComingForm_ == ComingForm::kOnly || coming == mag.type) return byComing;
+    return std::min(byComing, prepared(mag.type, bracket, false).of(need));
   }
 
  private:
