@@ -182,6 +182,7 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
 CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
                            unsigned mayBeShort) {
   CostBound guide = makeCostBound(tables, costs);
+  guide.countsLosses = countLosses;
   if (countLosses) {
     for (unsigned shortStats = 1; shortStats < 16; ++shortStats) {
       if ((shortStats & ~mayBeShort) != 0) continue;

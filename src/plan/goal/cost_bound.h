@@ -26,17 +26,21 @@ using ItemCosts = std::array<double, kFedItemCount>;
 struct CostBound {
   std::vector<double> corners;  // four values a corner
   std::uint8_t raised = 0;      // the stats (bit 0 def .. bit 3 mind) some item raises
+  bool countsLosses = false;    // a ranking guide with netCorners: no bound reads them
   // Only in a ranking guide that counts losses: by the stats still short of their targets (bit 0
   // def .. bit 3 mind), the corners when the items' losses in those stats count against their
   // gains. Empty in a bound.
   std::array<std::vector<double>, 16> netCorners;
 
   // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
-  // needs points that no item of the tables gives.
-  double of(const std::array<std::int32_t, 4>& need) const {
+  // needs points that no item of the tables gives. Forced inline: it runs for every feeding a
+  // beam simulates, and the call cost as much as its few products.
+  [[gnu::always_inline]] double of(const std::array<std::int32_t, 4>& need) const {
     const unsigned shortStats = statsShort(need);
     if ((shortStats & ~unsigned{raised}) != 0) return kUnreachable;
-    return std::max(largestProduct(corners, need), largestProduct(netCorners[shortStats], need));
+    const double bound = largestProduct(corners, need);
+    if (!countsLosses) return bound;
+    return std::max(bound, largestProduct(netCorners[shortStats], need));
   }
 
   // The stats that need bar points (bit 0 def .. bit 3 mind).
