@@ -152,13 +152,10 @@ class BeamRun {
     }
   }
 
-  // Each form goes to the share with less work so far, the work being the states to choose from.
+  // Each form goes to the share that made most of its states.
   void shareOutForms() {
-    std::size_t load[2] = {0, 0};
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      const std::size_t count = shares_[0].made[type].size() + shares_[1].made[type].size();
-      keeper_[type] = load[1] < load[0] ? 1 : 0;
-      load[keeper_[type]] += count;
+      keeper_[type] = shares_[1].made[type].size() > shares_[0].made[type].size() ? 1 : 0;
     }
   }
 
