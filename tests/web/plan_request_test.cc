@@ -113,8 +113,8 @@ constexpr const char* kIlaRequest = R"({"player": {"sectionId": "Pinkal", "charC
                                 "bars": {"def": 4, "pow": 0, "dex": 96, "mind": 0}},
   "target": {"def": 35, "pow": 20, "dex": 20, "mind": 25}})";
 
-// Every form listed is what a plan for that form answers: reached (at no more than listed),
-// excluded for the same reason, or not found; the plan for any form is the best one listed.
+// Every form listed is what a plan for that form answers: reached at the same cost, excluded for
+// the same reason, or not found; the plan for any form is the best one listed.
 TEST(PlanRequestTest, FormsListingAgreesWithThePlansForItsForms) {
   json request = json::parse(kIlaRequest);
   const json any = plan(request)["document"]["summary"];
@@ -128,10 +128,8 @@ TEST(PlanRequestTest, FormsListingAgreesWithThePlansForItsForms) {
     const json document = plan(request)["document"];
     if (form["status"] == "reached") {
       reached.push_back(form["form"]);
-      // The search for the form alone runs each pass for it; the listing's passes after the
-      // first only look below its cheapest plan, so the form's own plan may be cheaper.
-      EXPECT_EQ(document["summary"]["reached"]["form"], form["form"]);
-      EXPECT_LE(document["summary"]["meseta"], form["meseta"]);
+      EXPECT_EQ(document["summary"]["feedings"], form["feedings"]);
+      EXPECT_EQ(document["summary"]["meseta"], form["meseta"]);
       if (best.is_null() || form["meseta"] < best["meseta"]) best = form;
     } else if (form["status"] == "excluded") {
       EXPECT_EQ(document["reason"], "no plan can end as " + form["form"].get<std::string>() + ": " +

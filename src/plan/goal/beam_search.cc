@@ -276,9 +276,6 @@ BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
     search.sameStatsCap = pass.sameStatsCap;
     search.width = std::max(options.width / pass.widthShare, 1);
     search.knownByForm = &result.bestByForm;
-    // The listing's passes after the first follow no dear form's states to the last layer (two
-    // thirds of the listing's work on pinkal-fomar, which seldom bettered what the first found).
-    search.belowBestKnown = &pass != &kCheapestPasses[0] && options.steerTo == 0;
     const BeamResult found = BeamRun<CheapestOrder>(request, start, search).run();
     result.feedingsTried += found.feedingsTried;
     result.layers = std::max(result.layers, found.layers);

@@ -60,10 +60,6 @@ struct BeamOptions {
   const Plan* known = nullptr;
   // The best plans already known of every form (by an earlier search): likewise, form by form.
   const std::array<std::optional<Plan>, kMagTypeCount>* knownByForm = nullptr;
-  // With everyForm: only the plans that beat the best plan of knownByForm (as it was when the
-  // search began) are looked for, in every form. Each form's best is the first search's, and
-  // the forms it missed get searches of their own; the searches after it look for a better plan.
-  bool belowBestKnown = false;
   GoalProgress* progress = nullptr;
   // 2 grows each layer in two halves side by side; the plans are the same with 1.
   std::int32_t threads = 1;

@@ -37,11 +37,7 @@ class PruningLimits {
     }
     for (MagType type = 0; options.knownByForm != nullptr && type < kMagTypeCount; ++type) {
       const std::optional<Plan>& known = (*options.knownByForm)[type];
-      if (!known) continue;
-      lower(type, known->feedCount(), known->cost);
-      if (options.belowBestKnown) {
-        bestKnown_ = std::min(bestKnown_, Order::limitOf(known->feedCount(), known->cost));
-      }
+      if (known) lower(type, known->feedCount(), known->cost);
     }
     update();
   }
@@ -101,9 +97,7 @@ class PruningLimits {
           const FormSet wanted = options_.steerTo != 0 ? open & options_.steerTo : open;
           limit = kDropAll;
           for (MagType form = 0; form < kMagTypeCount; ++form) {
-            if ((wanted & formBit(form)) != 0) {
-              limit = std::max(limit, std::min(formLimit_[form], bestKnown_));
-            }
+            if ((wanted & formBit(form)) != 0) limit = std::max(limit, formLimit_[form]);
           }
         }
         limit_[type][bracket] = limit;
@@ -115,7 +109,6 @@ class PruningLimits {
   const BeamOptions& options_;
   FormSet possibleEnds_;
   std::array<std::int64_t, kMagTypeCount> formLimit_{};  // from the best plan of each form
-  std::int64_t bestKnown_ = kNoLimit;  // with BeamOptions::belowBestKnown: no form limits above
   std::int64_t limit_[kMagTypeCount][kBracketCount]{};
 };
 
