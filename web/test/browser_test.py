@@ -186,10 +186,18 @@ def save_files(driver, downloads):
                            {"behavior": "allow", "downloadPath": str(downloads)})
     for button in driver.find_elements(By.CSS_SELECTOR, "button.save"):
         button.click()
+    # A file can show under its name before the browser has written it all: it is read once
+    # both are there, no download is still in progress, and their sizes held for a poll.
     deadline = time.monotonic() + 20
     paths = [downloads / name for name in FILES]
-    while time.monotonic() < deadline and not all(p.exists() for p in paths):
-        time.sleep(0.05)
+    sizes = None
+    while time.monotonic() < deadline:
+        now = [p.stat().st_size if p.exists() else None for p in paths]
+        busy = any(downloads.glob("*.crdownload"))
+        if None not in now and not busy and now == sizes:
+            break
+        sizes = now
+        time.sleep(0.1)
     return {p.name: p.read_bytes() if p.exists() else None for p in paths}
 
 
