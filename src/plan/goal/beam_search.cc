@@ -81,14 +81,17 @@ class BeamRun {
     constexpr std::size_t kWorthAThread = 256;
     const std::function<void(int)> grow = [this](int share) { growHalf(share); };
     const std::function<void(int)> keep = [this](int share) { keepForms(share); };
+    const RunBoth sideBySide = [this](const std::function<void(int)>& work) {
+      threads_.runBoth(work, true, options_.lentThread);
+    };
     for (depth_ = 1; !layer_.empty() && depth_ <= options_.maxFeedings; ++depth_) {
-      bounds_.prepareFor(layer_);
+      bounds_.prepareFor(layer_, sideBySide);
       middle_ = layer_.size() / 2;
-      const bool sideBySide = layer_.size() >= kWorthAThread;
-      threads_.runBoth(grow, sideBySide, options_.lentThread);
+      const bool bigLayer = layer_.size() >= kWorthAThread;
+      threads_.runBoth(grow, bigLayer, options_.lentThread);
       takeHits();
       shareOutForms();
-      threads_.runBoth(keep, sideBySide, options_.lentThread);
+      threads_.runBoth(keep, bigLayer, options_.lentThread);
       takeKeptLayer();
       if (options_.progress != nullptr) report();
     }

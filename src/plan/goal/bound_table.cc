@@ -39,11 +39,11 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
   // that a later evolution replaces, or that comes only beyond the target's level. The one-table
   // bounds are few.
   for (MagType type = 0; byComingForm_ != ComingForm::kNot && type < kMagTypeCount; ++type) {
-    for (int bracket = 0; bracket < kBracketCount; ++bracket) make(type, bracket, false);
+    for (int bracket = 0; bracket < kBracketCount; ++bracket) make(type, bracket, false, runHere);
   }
 }
 
-void BoundTable::prepareFor(const std::vector<BeamNode>& layer) {
+void BoundTable::prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth) {
   FormSet forms[kBracketCount] = {};
   for (const BeamNode& parent : layer) {
     const int bracket = bracketOf(levelOf(parent));
@@ -53,13 +53,13 @@ void BoundTable::prepareFor(const std::vector<BeamNode>& layer) {
   for (int bracket = 0; bracket < kBracketCount; ++bracket) {
     for (FormSet left = forms[bracket]; left != 0; left &= left - 1) {
       const auto type = static_cast<MagType>(std::countr_zero(left));
-      make(type, bracket, false);
-      make(type, bracket, true);
+      make(type, bracket, false, runBoth);
+      make(type, bracket, true, runBoth);
     }
   }
 }
 
-void BoundTable::make(MagType type, int bracket, bool trueBound) {
+void BoundTable::make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth) {
   std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
   if (index >= 0) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
@@ -72,8 +72,9 @@ void BoundTable::make(MagType type, int bracket, bool trueBound) {
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
     isGuide_.push_back(guide);
-    bounds_.push_back(guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_)
-                            : makeCostBound(tables, costs_));
+    bounds_.push_back(
+        guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+              : makeCostBound(tables, costs_, runBoth));
   }
 }
 

@@ -28,8 +28,8 @@ class BoundTable {
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
-  // bracket is its parent's or the next.
-  void prepareFor(const std::vector<BeamNode>& layer);
+  // bracket is its parent's or the next. The work of each bound is shared out by `runBoth`.
+  void prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth);
 
   // A bound made by prepareFor: the ranking's (a guide rather than a bound when it counts losses
   // or is weighted), or the true one.
@@ -50,7 +50,7 @@ class BoundTable {
   }
 
  private:
-  void make(MagType type, int bracket, bool trueBound);
+  void make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth);
 
   FormReach reach_;
   ItemCosts costs_;

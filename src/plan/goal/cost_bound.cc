@@ -103,41 +103,66 @@ std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, G
   return rows;
 }
 
+// Slightly loosened by rounding, corners are taken a hair inside: the bound stays a true lower
+// bound.
+constexpr double kSlack = 1e-9;
+
+// A point where as many of the rows meet as there are stats, and that holds every row: the
+// number of its choice of rows (in the order of choice), and its y.
+struct Meeting {
+  std::size_t choice;
+  std::array<double, 4> y;
+};
+
+// The meetings of the choices numbered `share`, `share` + 2, ... of `count` of `rows`, in the
+// stats `stats`, in the order of choice.
+std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int stats[4], int count,
+                                int share) {
+  std::vector<Meeting> meetings;
+  const auto n = static_cast<int>(rows.size());
+  int pick[4] = {0, 1, 2, 3};  // the rows chosen, the first `count`, in order
+  for (std::size_t choice = 0;; ++choice) {
+    if (choice % 2 == static_cast<std::size_t>(share)) {
+      const Constraint* chosen[4];
+      for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
+      std::array<double, 4> y{};
+      const auto holds = [&y](const Constraint& row) {
+        const double lhs =
+            row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
+        return lhs <= row.limit * (1 + kSlack) + kSlack;
+      };
+      if (solve(chosen, stats, count, y) && std::all_of(rows.begin(), rows.end(), holds)) {
+        meetings.push_back({choice, y});
+      }
+    }
+    int at = count;  // the next choice: the last pick that can move on, and those after it
+    while (at > 0 && pick[at - 1] == n - count + at - 1) --at;
+    if (at == 0) return meetings;
+    ++pick[at - 1];
+    for (int i = at; i < count; ++i) pick[i] = pick[i - 1] + 1;
+  }
+}
+
 // The corners of the dual programme of `rows` in the stats `raised` (the others' y being 0), less
-// those another corner matches or beats: every choice of as many rows as stats is tried.
-std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised) {
+// those another corner matches or beats: every choice of as many rows as stats is tried, the
+// choices shared out between the two parts of `runBoth`.
+std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised,
+                              const RunBoth& runBoth) {
   std::vector<double> corners;
-  constexpr double kSlack = 1e-9;
   int stats[4];
   int count = 0;
   for (int stat = 0; stat < 4; ++stat) {
     if (((raised >> stat) & 1U) != 0) stats[count++] = stat;
   }
-  const auto n = static_cast<int>(rows.size());
-  if (count == 0 || count > n) return corners;
-  int pick[4] = {0, 1, 2, 3};  // the rows chosen, the first `count`, in order
-  for (bool more = true; more;) {
-    const Constraint* chosen[4];
-    for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
-    int at = count;  // the next choice: the last pick that can move on, and those after it
-    while (at > 0 && pick[at - 1] == n - count + at - 1) --at;
-    more = at > 0;
-    if (more) {
-      ++pick[at - 1];
-      for (int i = at; i < count; ++i) pick[i] = pick[i - 1] + 1;
-    }
-    std::array<double, 4> y{};
-    if (!solve(chosen, stats, count, y)) continue;
-    bool feasible = true;
-    for (const Constraint& row : rows) {
-      const double lhs =
-          row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
-      // Corners are slightly loosened by rounding; taking them a hair inside keeps the bound a
-      // true lower bound.
-      feasible = lhs <= row.limit * (1 + kSlack) + kSlack;
-      if (!feasible) break;
-    }
-    if (!feasible) continue;
+  if (count == 0 || count > static_cast<int>(rows.size())) return corners;
+  std::vector<Meeting> shares[2];
+  runBoth([&](int share) { shares[share] = meetingsOf(rows, stats, count, share); });
+  std::vector<Meeting> meetings;
+  std::merge(shares[0].begin(), shares[0].end(), shares[1].begin(), shares[1].end(),
+             std::back_inserter(meetings),
+             [](const Meeting& a, const Meeting& b) { return a.choice < b.choice; });
+  for (const Meeting& meeting : meetings) {
+    const std::array<double, 4>& y = meeting.y;
     bool known = false;
     for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
       known = std::fabs(corners[i] - y[0]) < kSlack && std::fabs(corners[i + 1] - y[1]) < kSlack &&
@@ -171,17 +196,22 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
 
 }  // namespace
 
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs) {
+void runHere(const std::function<void(int)>& work) {
+  work(0);
+  work(1);
+}
+
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth) {
   CostBound bound;
   const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
   const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
-  bound.corners = cornersOf(rows, bound.raised);
+  bound.corners = cornersOf(rows, bound.raised, runBoth);
   return bound;
 }
 
 CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
-                           unsigned mayBeShort) {
-  CostBound guide = makeCostBound(tables, costs);
+                           unsigned mayBeShort, const RunBoth& runBoth) {
+  CostBound guide = makeCostBound(tables, costs, runBoth);
   guide.countsLosses = countLosses;
   if (countLosses) {
     for (unsigned shortStats = 1; shortStats < 16; ++shortStats) {
@@ -192,7 +222,7 @@ CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLo
       };
       std::uint8_t raised = 0;
       const std::vector<Constraint> rows = constraintsOf(tables, costs, change, raised);
-      guide.netCorners[shortStats] = cornersOf(rows, raised);
+      guide.netCorners[shortStats] = cornersOf(rows, raised, runBoth);
     }
   }
   const auto scale = [weight](std::vector<double>& values) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "model/state.h"
@@ -71,8 +72,14 @@ struct CostBound {
   static constexpr double kUnreachable = 1e300;
 };
 
-// The corners for the items of the tables in `tables`, each costing `costs`.
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
+// Runs work(0) and work(1), side by side where it can: the two threads of a beam search.
+using RunBoth = std::function<void(const std::function<void(int)>& work)>;
+// Runs work(0), then work(1), on the calling thread.
+void runHere(const std::function<void(int)>& work);
+
+// The corners for the items of the tables in `tables`, each costing `costs`. Their search is
+// shared out between the two parts of `runBoth`; the corners do not depend on how they run.
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere);
 
 // A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
 // (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
@@ -81,7 +88,7 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs);
 // A stat once on its target stays there, so only the sets of stats within `mayBeShort` (those the
 // search's first mag is short of) have net corners; any other set counts the bound alone.
 CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
-                           unsigned mayBeShort);
+                           unsigned mayBeShort, const RunBoth& runBoth = runHere);
 
 // The bar points each stat of `mag` still needs to reach `target`.
 inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Target& target) {
