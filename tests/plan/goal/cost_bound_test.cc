@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
 #include "model/feeding.h"
 #include "model/form_rules.h"
 #include "plan/goal/goal.h"
+#include "plan/goal/two_threads.h"
 #include "support/replay.h"
 
 namespace ostrel {
@@ -95,6 +97,22 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
     }
   }
   EXPECT_GT(checked, 200);
+}
+
+// The corners' search shared out between two threads finds the very corners it finds on one,
+// in the same order, for plain bounds and for guides that count the items' losses.
+TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
+  TwoThreads threads(true);
+  const RunBoth sideBySide = [&threads](const std::function<void(int)>& work) {
+    threads.runBoth(work);
+  };
+  for (const TableSet tables : {0x001, 0x278, 0x27a, 0x3ff}) {
+    const CostBound here = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, runHere);
+    const CostBound there = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, sideBySide);
+    EXPECT_EQ(here.corners, there.corners) << "tables " << tables;
+    EXPECT_EQ(here.netCorners, there.netCorners) << "tables " << tables;
+    EXPECT_FALSE(here.netCorners[0xF].empty());
+  }
 }
 
 }  // namespace
