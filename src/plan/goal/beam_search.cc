@@ -155,7 +155,9 @@ class BeamRun {
     }
   }
 
-  // Each form goes to the share that made most of its states.
+  // Each form goes to the share that made most of its states, on whose core they lie in the
+  // cache: chosen on the other core, they would first have to move across, which slowed both
+  // threads by half. The halves of a layer are by form, so the work stays about evenly shared.
   void shareOutForms() {
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       keeper_[type] = shares_[1].made[type].size() > shares_[0].made[type].size() ? 1 : 0;
