@@ -78,7 +78,7 @@ class BeamRun {
   BeamResult run() {
     layer_.push_back(BeamNode{packStatsAndBars(start_), 0, 0, BackLink{}, start_.type});
     // Handing a share over costs more than a small layer takes.
-    constexpr std::size_t kWorthAThread = 256;
+    constexpr std::size_t kWorthAThread = 128;
     const std::function<void(int)> grow = [this](int share) { growHalf(share); };
     const std::function<void(int)> keep = [this](int share) { keepForms(share); };
     const RunBoth sideBySide = [this](const std::function<void(int)>& work) {
