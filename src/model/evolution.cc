@@ -48,13 +48,9 @@ MagType comingForm(const Player& player, const MagState& mag) {
     return level35Form(player, dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
   }
   if (mag.type >= kFinalTypeStart) return mag.type;
-  if (mag.def < kHighDefLimit) {
-    return level50Form(player, statOrder(kNoFeeding, mag.pow, mag.dex, mag.mind));
-  }
-  if (evolvesWithHighDef(player)) {
-    return level50HighDefForm(dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
-  }
-  return mag.type;
+  MagState next = mag;
+  applyLevel50Rule(player, kNoFeeding, next);
+  return next.type;
 }
 
 std::int32_t dominantStat(const StatDelta& feeding, std::int32_t pow, std::int32_t dex,
