@@ -24,6 +24,7 @@ struct BeamNode {
   std::int32_t cost;
   BackLink back;
   MagType type;
+  std::int32_t sinceLevelUp = 0;  // feedings since its level last rose (kMostFeedingsPerLevel)
 };
 
 inline MagState unpackNode(const BeamNode& node) {
