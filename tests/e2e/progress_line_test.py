@@ -6,13 +6,14 @@
 import fcntl, os, pty, struct, subprocess, sys, tempfile, termios
 
 WIDTH = 60
-SEARCH = ["--goal", "cheapest", "--beam-width", "200"]  # long enough to show the line
+# Long enough to show the line (it waits half a second) on a quick machine too: some 2 s here.
+SEARCH = ["--goal", "cheapest", "--beam-width", "1000"]
 MAG = ["--section", "oran", "--class", "fonewm", "--target", "45/40/15/100"]
 CASES = [  # arguments, standard input, standard output on the terminal too
     (SEARCH, "\n7\n9\n1\n45\n40\n15\n100\nn\n", True),
     (["plan", *MAG, *SEARCH, "--no-files"], "", True),
     (["plan", *MAG, *SEARCH, "--no-files"], "", False),
-    (["forms", *MAG, "--beam-width", "200"], "", True),
+    (["forms", *MAG, "--beam-width", "1000"], "", True),
 ]
 
 
