@@ -66,7 +66,8 @@ class BeamRun {
         target_(request.target),
         reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
-                options.rankingWeight, CostBound::statsShort(barPointsNeeded(start, target_))),
+                options.rankingWeight, CostBound::statsShort(barPointsNeeded(start, target_)),
+                options.countRoom),
         // Only the search for every form's best plan looks at the forms a plan may end in.
         limits_(reach_, options_, options.everyForm ? formsOpenFrom(request, start) : ~FormSet{0}),
         threads_(options.threads >= 2),

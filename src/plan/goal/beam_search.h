@@ -45,6 +45,9 @@ struct BeamOptions {
   // At most this many of the states a form keeps share their stats (other states fill the rest
   // of the width when too few differ), which keeps the beam on more routes; 0: no such limit.
   std::int32_t sameStatsCap = 0;
+  // The bounds (not the bolder guides) also count that a stat on its target may not rise again:
+  // what the items add to its bar, net of what they take off, must fit in the room left.
+  bool countRoom = true;
   std::int32_t width = 500;     // states kept per form and number of feedings
   std::optional<MagType> form;  // the form the plan must end in
   // The states that can no longer end in one of these forms are dropped (0: none is): a search

@@ -9,7 +9,7 @@
 namespace ostrel {
 
 BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
-                       double weight, unsigned mayBeShort)
+                       double weight, unsigned mayBeShort, bool countRoom)
     : reach_(reach),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
@@ -18,6 +18,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
       countLosses_(ranking == Ranking::kReachableNet),
       weight_(weight),
       mayBeShort_(mayBeShort),
+      countRoom_(countRoom),
       ownGuide_(countLosses_ || weight != 1.0) {
   const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -74,7 +75,7 @@ void BoundTable::make(MagType type, int bracket, bool trueBound, const RunBoth& 
     isGuide_.push_back(guide);
     bounds_.push_back(
         guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
-              : makeCostBound(tables, costs_, runBoth));
+              : makeCostBound(tables, costs_, runBoth, countRoom_));
   }
 }
 

@@ -8,6 +8,7 @@
 #include "plan/goal/cost_bound.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <iterator>
 #include <utility>
@@ -147,7 +148,7 @@ std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int s
 // those another corner matches or beats: every choice of as many rows as stats is tried, the
 // choices shared out between the two parts of `runBoth`.
 std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised,
-                              const RunBoth& runBoth) {
+                              const RunBoth& runBoth, std::uint8_t priced = 0) {
   std::vector<double> corners;
   int stats[4];
   int count = 0;
@@ -170,8 +171,11 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
               std::fabs(corners[i + 3] - y[3]) < kSlack;
     }
     if (known) continue;
-    std::transform(std::begin(y), std::end(y), std::back_inserter(corners),
-                   [](double value) { return std::max(value, 0.0) * (1 - kSlack); });
+    for (int stat = 0; stat < 4; ++stat) {
+      const double value = std::max(y[stat], 0.0);
+      corners.push_back(((priced >> stat) & 1U) != 0 ? -value * (1 + kSlack)
+                                                     : value * (1 - kSlack));
+    }
   }
   // Needs are never negative, so a corner that another matches or beats on all four values
   // never gives the largest product.
@@ -201,11 +205,41 @@ void runHere(const std::function<void(int)>& work) {
   work(1);
 }
 
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth) {
+// The corners for the stats `shortStats` short and the others on their targets: a short stat
+// counts an item's gains, a stat on target the bar points it takes off (the room it gives back),
+// and the corners hold the negated prices of the stats on target, so that their products with the
+// room left count against the bound.
+std::vector<double> cappedCornersOf(TableSet tables, const ItemCosts& costs, unsigned shortStats,
+                                    std::uint8_t raised, const RunBoth& runBoth) {
+  const auto change = [shortStats](int stat, std::int32_t delta) {
+    return ((shortStats >> stat) & 1U) != 0 ? std::max(delta, 0) : -delta;
+  };
+  std::uint8_t gaining = 0;
+  std::vector<Constraint> rows = constraintsOf(tables, costs, change, gaining);
+  // Every stat on target has a price, at least 0, whether or not an item lowers it.
+  const auto onTarget = static_cast<std::uint8_t>(~shortStats & 15U);
+  for (int stat = 0; stat < 4; ++stat) {
+    if (((onTarget >> stat) & 1U) == 0 || ((gaining >> stat) & 1U) != 0) continue;
+    Constraint floor{{0, 0, 0, 0}, 0};
+    floor.gain[stat] = -1;
+    rows.push_back(floor);
+  }
+  const auto variables = static_cast<std::uint8_t>((raised & shortStats) | onTarget);
+  return cornersOf(rows, variables, runBoth, onTarget);
+}
+
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth,
+                        bool countRoom) {
   CostBound bound;
   const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
   const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
   bound.corners = cornersOf(rows, bound.raised, runBoth);
+  if (countRoom && std::popcount(tables) == 1) {
+    for (unsigned shortStats = 1; shortStats < 15; ++shortStats) {
+      bound.cappedCorners[shortStats] =
+          cappedCornersOf(tables, costs, shortStats, bound.raised, runBoth);
+    }
+  }
   return bound;
 }
 

@@ -3,6 +3,9 @@
 // cheapest mix of items that covers the four needs (a linear programme with four constraints)
 // bounds every real plan from below. Its value is the best of a few corners of the dual
 // programme, worked out once per set of feeding tables, so one bound is a handful of products.
+// A stat already on its target may not rise again: what the items add to its bar, net of what
+// they take off (a bar stops at 0, so it loses no more than that), must fit in the room its bar
+// has left. Counting that too (a constraint per such stat) makes a tighter bound for one table.
 #pragma once
 
 #include <algorithm>
@@ -32,14 +35,27 @@ struct CostBound {
   // def .. bit 3 mind), the corners when the items' losses in those stats count against their
   // gains. Empty in a bound.
   std::array<std::vector<double>, 16> netCorners;
+  // By the stats still short: the corners when the stats already on their targets may not rise
+  // again (their bars' room left bounds what the items add to them, net of what they take).
+  // The values of the stats on target are the negated prices of that room. Empty in a ranking
+  // guide and for more than one table.
+  std::array<std::vector<double>, 16> cappedCorners;
 
-  // The bound for bar points `need` (def, pow, dex, mind; none negative); infinite when a stat
-  // needs points that no item of the tables gives. Forced inline: it runs for every feeding a
-  // beam simulates, and the call cost as much as its few products.
+  // The bound for the bar points needed (def, pow, dex, mind) as barPointsNeeded gives them;
+  // infinite when a stat needs points that no item of the tables gives. Forced inline: it runs
+  // for every feeding a beam simulates, and the call cost as much as its few products.
   [[gnu::always_inline]] double of(const std::array<std::int32_t, 4>& need) const {
     const unsigned shortStats = statsShort(need);
     if ((shortStats & ~unsigned{raised}) != 0) return kUnreachable;
-    const double bound = largestProduct(corners, need);
+    double bound = largestProduct(corners, need);
+    if (!cappedCorners[shortStats].empty()) {
+      // The points needed, or the room left on target (none for a stat past its target).
+      std::array<std::int32_t, 4> needOrRoom;
+      for (int stat = 0; stat < 4; ++stat) {
+        needOrRoom[stat] = need[stat] >= 0 ? need[stat] : -need[stat] - 1;
+      }
+      bound = std::max(bound, largestProduct(cappedCorners[shortStats], needOrRoom));
+    }
     if (!countsLosses) return bound;
     return std::max(bound, largestProduct(netCorners[shortStats], need));
   }
@@ -53,13 +69,14 @@ struct CostBound {
     return shortStats;
   }
 
-  // The largest product of `need` with one of `corners` (four values a corner), or 0.
+  // The largest product of `need` with one of `corners` (four values a corner), or 0; a need
+  // below 0 (a stat on target) counts as 0.
   static double largestProduct(const std::vector<double>& corners,
                                const std::array<std::int32_t, 4>& need) {
-    const double def = need[0];
-    const double pow = need[1];
-    const double dex = need[2];
-    const double mind = need[3];
+    const double def = std::max(need[0], 0);
+    const double pow = std::max(need[1], 0);
+    const double dex = std::max(need[2], 0);
+    const double mind = std::max(need[3], 0);
     double best = 0;
     for (std::size_t i = 0; i < corners.size(); i += 4) {
       const double value =
@@ -79,7 +96,10 @@ void runHere(const std::function<void(int)>& work);
 
 // The corners for the items of the tables in `tables`, each costing `costs`. Their search is
 // shared out between the two parts of `runBoth`; the corners do not depend on how they run.
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere);
+// With `countRoom` (for one table only: with more, the choices of rows are too many to try),
+// also the corners by the stats already on target (CostBound::cappedCorners).
+CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere,
+                        bool countRoom = false);
 
 // A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
 // (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
@@ -90,11 +110,13 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& 
 CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
                            unsigned mayBeShort, const RunBoth& runBoth = runHere);
 
-// The bar points each stat of `mag` still needs to reach `target`.
+// The bar points each stat of `mag` still needs to reach `target`; for a stat on its target, the
+// room left in its bar as -(room + 1), which is never 0: a need of 0 means a stat past its target.
 inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Target& target) {
   const auto need = [](std::int32_t stat, std::int32_t bar, std::int32_t wanted) {
     const std::int32_t points = (wanted - stat) * kBarCapacity - bar;
-    return points > 0 ? points : 0;
+    if (points > 0) return points;
+    return stat == wanted ? -(kBarCapacity - bar) : 0;
   };
   return {need(mag.def, mag.defBar, target.def), need(mag.pow, mag.powBar, target.pow),
           need(mag.dex, mag.dexBar, target.dex), need(mag.mind, mag.mindBar, target.mind)};

@@ -113,6 +113,9 @@ std::vector<SearchRound> beamSearchesFor(
       search.sameStatsCap = kind.sameStatsCap;
       search.width = width;
       search.threads = 1;
+      // The narrow beams count the room left on the stats on target and the wide ones do not:
+      // each way finds shortest plans that the other misses.
+      search.countRoom = !wide;
       if (wide) search.knownByForm = &known;
     }
   }
@@ -148,6 +151,9 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
   search.width = std::max(width, 1);
   if (std::has_single_bit(wanted)) search.form = static_cast<MagType>(std::countr_zero(wanted));
   search.steerTo = wanted;
+  // The plain bound: counting the room on the stats on target, these narrow searches missed
+  // forms in listings that they found without it (purplenum hucaseal 37/75/8/30: kabanda).
+  search.countRoom = false;
   search.everyForm = !search.form;
   search.maxFeedings = feedingsToSearch(result.first);
   search.known = result.first && endsAsAsked(*result.first, search.form) ? &*result.first : nullptr;

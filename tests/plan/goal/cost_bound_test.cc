@@ -68,35 +68,47 @@ TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
   EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 1, 0, 0}), CostBound::kUnreachable);
 }
 
-// From every state on a real plan, the rest of the plan costs at least the bound over the tables
-// of the forms that the mag can still take.
+// From every state on a real plan of either goal, the rest of the plan costs at least the bound
+// over the tables of the forms that the mag can still take, the room left on the stats already on
+// target counted where that is one table.
 TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
-  const ItemCosts costs = mesetaCosts();
-  const PlayerRequest request{{5, 6}, {20, 20, 20, 20, 80}};
-  const GoalResult result = planForGoal(
-      request, kBabyMag,
-      {.goal = Goal::kCheapest, .form = {}, .beamWidth = 16, .threads = 1, .firstSearch = {}});
-  ASSERT_EQ(result.outcome, GoalOutcome::kFound);
-  std::map<TableSet, CostBound> bounds;
+  ItemCosts ones{};
+  ones.fill(1);
+  const PlayerRequest request{{7, 9}, {45, 40, 15, 100, 200}};
   int checked = 0;
-  for (const Plan* plan : {&result.plan, &*result.first}) {
-    testing::expectPlanReplays(request, kBabyMag, *plan);
-    double rest = plan->cost;
-    for (const Feeding& feeding : plan->feedings) {
-      const MagState& mag = feeding.before;
-      TableSet tables = 0;
-      const FormSet forms =
-          reachableForms(request.player, mag.type, mag.level, request.target.level);
-      for (MagType type = 0; type < kMagTypeCount; ++type) {
-        if ((forms & formBit(type)) != 0) tables |= static_cast<TableSet>(1U << feedTableOf(type));
+  int roomCounted = 0;  // checks where the room left on target raised the bound
+  for (const Goal goal : {Goal::kCheapest, Goal::kFewest}) {
+    const ItemCosts costs = goal == Goal::kCheapest ? mesetaCosts() : ones;
+    const GoalResult result =
+        planForGoal(request, kBabyMag,
+                    {.goal = goal, .form = {}, .beamWidth = 16, .threads = 1, .firstSearch = {}});
+    ASSERT_EQ(result.outcome, GoalOutcome::kFound);
+    std::map<TableSet, CostBound> bounds;
+    for (const Plan* plan : {&result.plan, &*result.first}) {
+      testing::expectPlanReplays(request, kBabyMag, *plan);
+      double rest = goal == Goal::kCheapest ? plan->cost : plan->feedCount();
+      for (const Feeding& feeding : plan->feedings) {
+        const MagState& mag = feeding.before;
+        TableSet tables = 0;
+        const FormSet forms =
+            reachableForms(request.player, mag.type, mag.level, request.target.level);
+        for (MagType type = 0; type < kMagTypeCount; ++type) {
+          if ((forms & formBit(type)) != 0)
+            tables |= static_cast<TableSet>(1U << feedTableOf(type));
+        }
+        if (!bounds.contains(tables))
+          bounds.emplace(tables, makeCostBound(tables, costs, runHere, true));
+        const auto need = barPointsNeeded(mag, request.target);
+        const double bound = bounds.at(tables).of(need);
+        ASSERT_LE(bound, rest);
+        if (bound > CostBound::largestProduct(bounds.at(tables).corners, need)) ++roomCounted;
+        rest -= goal == Goal::kCheapest ? kItemPrice[feeding.item] : 1;
+        ++checked;
       }
-      if (!bounds.contains(tables)) bounds.emplace(tables, makeCostBound(tables, costs));
-      ASSERT_LE(bounds.at(tables).of(barPointsNeeded(mag, request.target)), rest);
-      rest -= kItemPrice[feeding.item];
-      ++checked;
     }
   }
-  EXPECT_GT(checked, 200);
+  EXPECT_GT(checked, 400);
+  EXPECT_GT(roomCounted, 20);
 }
 
 // The corners' search shared out between two threads finds the very corners it finds on one,
