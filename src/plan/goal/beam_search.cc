@@ -67,7 +67,9 @@ class BeamRun {
         reach_(formReachOf(player_, target_.level)),
         bounds_(reach_, options.ranking, itemCostsOf(&Order::itemCost, options.feedingPrice),
                 options.rankingWeight, CostBound::statsShort(barPointsNeeded(start, target_)),
-                options.countRoom),
+                !options.countRoom                  ? RoomCount::kNot
+                : request.target.level == kMaxLevel ? RoomCount::kToMaxLevel
+                                                    : RoomCount::kBelowMaxLevel),
         // Only the search for every form's best plan looks at the forms a plan may end in.
         limits_(reach_, options_, options.everyForm ? formsOpenFrom(request, start) : ~FormSet{0}),
         threads_(options.threads >= 2),

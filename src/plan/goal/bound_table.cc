@@ -9,7 +9,7 @@
 namespace ostrel {
 
 BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
-                       double weight, unsigned mayBeShort, bool countRoom)
+                       double weight, unsigned mayBeShort, RoomCount room)
     : reach_(reach),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
@@ -18,7 +18,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
       countLosses_(ranking == Ranking::kReachableNet),
       weight_(weight),
       mayBeShort_(mayBeShort),
-      countRoom_(countRoom),
+      room_(room),
       ownGuide_(countLosses_ || weight != 1.0) {
   const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -75,7 +75,7 @@ void BoundTable::make(MagType type, int bracket, bool trueBound, const RunBoth& 
     isGuide_.push_back(guide);
     bounds_.push_back(
         guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
-              : makeCostBound(tables, costs_, runBoth, countRoom_));
+              : makeCostBound(tables, costs_, runBoth, room_));
   }
 }
 

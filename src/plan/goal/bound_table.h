@@ -24,7 +24,7 @@ class BoundTable {
   // `weight` scales the ranking's bound (BeamOptions::rankingWeight); `mayBeShort`: the stats
   // that the search's first mag still needs points in (CostBound::statsShort).
   BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs, double weight,
-             unsigned mayBeShort, bool countRoom);
+             unsigned mayBeShort, RoomCount room);
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
@@ -64,7 +64,7 @@ class BoundTable {
   bool countLosses_;  // the ranking counts the bars the items lower
   double weight_;
   unsigned mayBeShort_;
-  bool countRoom_;  // the bounds (not the guides) count the room left on the stats on target
+  RoomCount room_;  // counted by the bounds (not the guides)
   bool ownGuide_;   // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;
   std::vector<bool> isGuide_;  // per bound made: a ranking guide

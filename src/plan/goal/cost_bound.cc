@@ -163,22 +163,22 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
              std::back_inserter(meetings),
              [](const Meeting& a, const Meeting& b) { return a.choice < b.choice; });
   for (const Meeting& meeting : meetings) {
-    const std::array<double, 4>& y = meeting.y;
+    std::array<double, 4> corner{};
+    for (int stat = 0; stat < 4; ++stat) {
+      const double value = std::max(meeting.y[stat], 0.0);
+      corner[stat] = ((priced >> stat) & 1U) != 0 ? -value * (1 + kSlack) : value * (1 - kSlack);
+    }
     bool known = false;
     for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
-      known = std::fabs(corners[i] - y[0]) < kSlack && std::fabs(corners[i + 1] - y[1]) < kSlack &&
-              std::fabs(corners[i + 2] - y[2]) < kSlack &&
-              std::fabs(corners[i + 3] - y[3]) < kSlack;
+      known = std::fabs(corners[i] - corner[0]) < kSlack &&
+              std::fabs(corners[i + 1] - corner[1]) < kSlack &&
+              std::fabs(corners[i + 2] - corner[2]) < kSlack &&
+              std::fabs(corners[i + 3] - corner[3]) < kSlack;
     }
-    if (known) continue;
-    for (int stat = 0; stat < 4; ++stat) {
-      const double value = std::max(y[stat], 0.0);
-      corners.push_back(((priced >> stat) & 1U) != 0 ? -value * (1 + kSlack)
-                                                     : value * (1 - kSlack));
-    }
+    if (!known) corners.insert(corners.end(), corner.begin(), corner.end());
   }
-  // Needs are never negative, so a corner that another matches or beats on all four values
-  // never gives the largest product.
+  // The needs and rooms multiplied are never negative (a priced stat's value is stored negated),
+  // so a corner that another matches or beats on all four values never gives the largest product.
   std::vector<double> kept;
   const std::size_t cornerCount = corners.size() / 4;
   for (std::size_t i = 0; i < cornerCount; ++i) {
@@ -229,12 +229,22 @@ std::vector<double> cappedCornersOf(TableSet tables, const ItemCosts& costs, uns
 }
 
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth,
-                        bool countRoom) {
+                        RoomCount room) {
   CostBound bound;
   const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
   const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
   bound.corners = cornersOf(rows, bound.raised, runBoth);
-  if (countRoom && std::popcount(tables) == 1) {
+  if (room != RoomCount::kNot && std::popcount(tables) == 1) {
+    for (FeedTable table = 0; room == RoomCount::kToMaxLevel && table < kFeedTableCount; ++table) {
+      if (((tables >> table) & 1U) == 0) continue;
+      for (Item item = 0; item < kFedItemCount; ++item) {
+        const StatDelta& d = kFeedTable[table][item];
+        // Def's bar moves first: a level-up to 200 in the same feeding comes after it.
+        bound.lastOverfill[1] = std::max(bound.lastOverfill[1], d.pow);
+        bound.lastOverfill[2] = std::max(bound.lastOverfill[2], d.dex);
+        bound.lastOverfill[3] = std::max(bound.lastOverfill[3], d.mind);
+      }
+    }
     for (unsigned shortStats = 1; shortStats < 15; ++shortStats) {
       bound.cappedCorners[shortStats] =
           cappedCornersOf(tables, costs, shortStats, bound.raised, runBoth);

@@ -19,6 +19,12 @@
 
 namespace ostrel {
 
+// Whether a bound counts the room left on the stats on target (CostBound::cappedCorners): not,
+// or for a target below level 200, or for one at 200, where a full bar gives no more level and the
+// feeding that brings the mag there may overfill the bars that move after the one that filled
+// (pow, dex and mind come after def).
+enum class RoomCount { kNot, kBelowMaxLevel, kToMaxLevel };
+
 // A set of feeding tables, bit `table` for table `table`.
 using TableSet = std::uint16_t;
 
@@ -40,6 +46,9 @@ struct CostBound {
   // The values of the stats on target are the negated prices of that room. Empty in a ranking
   // guide and for more than one table.
   std::array<std::vector<double>, 16> cappedCorners;
+  // With RoomCount::kToMaxLevel, the most bar points an item of the tables gives each of pow, dex
+  // and mind: what the last feeding may put past the room on target.
+  std::array<std::int32_t, 4> lastOverfill{};
 
   // The bound for the bar points needed (def, pow, dex, mind) as barPointsNeeded gives them;
   // infinite when a stat needs points that no item of the tables gives. Forced inline: it runs
@@ -52,7 +61,7 @@ struct CostBound {
       // The points needed, or the room left on target (none for a stat past its target).
       std::array<std::int32_t, 4> needOrRoom;
       for (int stat = 0; stat < 4; ++stat) {
-        needOrRoom[stat] = need[stat] >= 0 ? need[stat] : -need[stat] - 1;
+        needOrRoom[stat] = need[stat] >= 0 ? need[stat] : -need[stat] - 1 + lastOverfill[stat];
       }
       bound = std::max(bound, largestProduct(cappedCorners[shortStats], needOrRoom));
     }
@@ -96,10 +105,10 @@ void runHere(const std::function<void(int)>& work);
 
 // The corners for the items of the tables in `tables`, each costing `costs`. Their search is
 // shared out between the two parts of `runBoth`; the corners do not depend on how they run.
-// With `countRoom` (for one table only: with more, the choices of rows are too many to try),
+// With `room` counted (for one table only: with more, the choices of rows are too many to try),
 // also the corners by the stats already on target (CostBound::cappedCorners).
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere,
-                        bool countRoom = false);
+                        RoomCount room = RoomCount::kNot);
 
 // A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
 // (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
@@ -116,7 +125,7 @@ inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Ta
   const auto need = [](std::int32_t stat, std::int32_t bar, std::int32_t wanted) {
     const std::int32_t points = (wanted - stat) * kBarCapacity - bar;
     if (points > 0) return points;
-    return stat == wanted ? -(kBarCapacity - bar) : 0;
+    return stat == wanted ? -(std::max(kBarCapacity - 1 - bar, 0) + 1) : 0;
   };
   return {need(mag.def, mag.defBar, target.def), need(mag.pow, mag.powBar, target.pow),
           need(mag.dex, mag.dexBar, target.dex), need(mag.mind, mag.mindBar, target.mind)};

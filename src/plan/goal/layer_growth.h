@@ -39,12 +39,13 @@ struct GrownShare {
   SteeringMemo steering;    // used with wanted forms
 };
 
-// A mag that has gone this many feedings without a level-up is stuck: the stats it still needs
+// A mag that has gone more than this many feedings without a level-up is stuck: the stats it needs
 // rise only with items that also fill the bar of a stat already on its target, so its bars go
 // round while it keeps paying (seen: 37/60/40/40 for 900 feedings, 41/60/40/40 gaining one level
 // in 300). Such states hold a form's width to the last layer without ever reaching the target.
-// Every form's table has an item that gives each stat 5 bar points or more, a level in 20
-// feedings; the best plans of both goals came out the same with this limit as without it.
+// Every form's table has, for each stat, an item that gives it 5 bar points or more (a level in
+// 20 feedings); the best plans of both goals came out the same with this limit as without it. A
+// state made in several ways counts from the copy the layer keeps.
 inline constexpr std::int32_t kMostFeedingsPerLevel = 100;
 
 // A stat on its target is worth draining whatever its bar: the beam keeps every state apart.

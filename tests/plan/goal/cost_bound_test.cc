@@ -97,7 +97,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
             tables |= static_cast<TableSet>(1U << feedTableOf(type));
         }
         if (!bounds.contains(tables))
-          bounds.emplace(tables, makeCostBound(tables, costs, runHere, true));
+          bounds.emplace(tables, makeCostBound(tables, costs, runHere, RoomCount::kToMaxLevel));
         const auto need = barPointsNeeded(mag, request.target);
         const double bound = bounds.at(tables).of(need);
         ASSERT_LE(bound, rest);
@@ -109,6 +109,38 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
   }
   EXPECT_GT(checked, 400);
   EXPECT_GT(roomCounted, 20);
+}
+
+// The feeding that brings a mag to level 200 may fill the bars of pow, dex and mind past 99 once
+// its def has filled: the room on target then holds that much more. From such a mag, one
+// feeding from the end, the bound is at most that feeding, for every table and item.
+TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
+  ItemCosts ones{};
+  ones.fill(1);
+  const Target target{50, 50, 50, 50, 200};
+  int checked = 0;
+  for (MagType type = 1; type < kMagTypeCount; ++type) {
+    const FeedTable table = feedTableOf(type);
+    if (type > 1 && feedTableOf(type - 1) == table) continue;  // one form a table
+    const auto tables = static_cast<TableSet>(1U << table);
+    const CostBound meseta = makeCostBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
+    const CostBound feedings = makeCostBound(tables, ones, runHere, RoomCount::kToMaxLevel);
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kFeedTable[table][item];
+      if (d.def <= 0) continue;
+      const auto fullAfter = [](std::int32_t gain) { return gain > 0 ? 100 - gain : 99; };
+      MagState mag{
+          type, 49, 50, 50, 50, 100 - d.def, fullAfter(d.pow), fullAfter(d.dex), fullAfter(d.mind),
+          199};
+      const auto need = barPointsNeeded(mag, target);
+      feedItem(Player{0, 0}, item, mag);
+      if (mag.def != 50 || mag.pow != 50 || mag.dex != 50 || mag.mind != 50) continue;
+      EXPECT_LE(meseta.of(need), kItemPrice[item]) << "type " << type << " item " << item;
+      EXPECT_LE(feedings.of(need), 1) << "type " << type << " item " << item;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 30);
 }
 
 // The corners' search shared out between two threads finds the very corners it finds on one,
@@ -124,6 +156,11 @@ TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
     EXPECT_EQ(here.corners, there.corners) << "tables " << tables;
     EXPECT_EQ(here.netCorners, there.netCorners) << "tables " << tables;
     EXPECT_FALSE(here.netCorners[0xF].empty());
+    const CostBound roomHere =
+        makeCostBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
+    const CostBound roomThere =
+        makeCostBound(tables, mesetaCosts(), sideBySide, RoomCount::kToMaxLevel);
+    EXPECT_EQ(roomHere.cappedCorners, roomThere.cappedCorners) << "tables " << tables;
   }
 }
 
