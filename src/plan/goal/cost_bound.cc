@@ -59,11 +59,12 @@ bool solve(const Constraint* const rows[4], const int stats[4], int count,
 }
 
 // The items of `tables` as constraints, their bar changes counted by `gainOf`, less the items
-// another beats; then y >= 0 for the stats some item raises (`raised`, which it sets). The y of
-// the other stats is 0 (a need there makes the bound infinite anyway).
+// another beats; then y >= 0 for the stats some item raises (`raised`, which it sets), and after
+// them for the other stats of `alsoVariables`. The y of the other stats is 0 (a need there makes
+// the bound infinite anyway).
 template <class GainOf>
 std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, GainOf gainOf,
-                                      std::uint8_t& raised) {
+                                      std::uint8_t& raised, std::uint8_t alsoVariables = 0) {
   std::vector<Constraint> items;
   raised = 0;
   for (FeedTable table = 0; table < kFeedTableCount; ++table) {
@@ -95,11 +96,13 @@ std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, G
     if (!beaten) rows.push_back(items[i]);
   }
   // y >= 0 as -y <= 0.
-  for (int stat = 0; stat < 4; ++stat) {
-    if (((raised >> stat) & 1U) == 0) continue;
-    Constraint floor{{0, 0, 0, 0}, 0};
-    floor.gain[stat] = -1;
-    rows.push_back(floor);
+  for (const unsigned variables : {unsigned{raised}, alsoVariables & ~unsigned{raised}}) {
+    for (int stat = 0; stat < 4; ++stat) {
+      if (((variables >> stat) & 1U) == 0) continue;
+      Constraint floor{{0, 0, 0, 0}, 0};
+      floor.gain[stat] = -1;
+      rows.push_back(floor);
+    }
   }
   return rows;
 }
@@ -214,18 +217,26 @@ std::vector<double> cappedCornersOf(TableSet tables, const ItemCosts& costs, uns
   const auto change = [shortStats](int stat, std::int32_t delta) {
     return ((shortStats >> stat) & 1U) != 0 ? std::max(delta, 0) : -delta;
   };
-  std::uint8_t gaining = 0;
-  std::vector<Constraint> rows = constraintsOf(tables, costs, change, gaining);
   // Every stat on target has a price, at least 0, whether or not an item lowers it.
   const auto onTarget = static_cast<std::uint8_t>(~shortStats & 15U);
-  for (int stat = 0; stat < 4; ++stat) {
-    if (((onTarget >> stat) & 1U) == 0 || ((gaining >> stat) & 1U) != 0) continue;
-    Constraint floor{{0, 0, 0, 0}, 0};
-    floor.gain[stat] = -1;
-    rows.push_back(floor);
-  }
+  std::uint8_t gaining = 0;
+  const std::vector<Constraint> rows = constraintsOf(tables, costs, change, gaining, onTarget);
   const auto variables = static_cast<std::uint8_t>((raised & shortStats) | onTarget);
   return cornersOf(rows, variables, runBoth, onTarget);
+}
+
+// The most bar points an item of `tables` fed gives each of pow, dex and mind (none for def: its
+// bar moves first in a feeding, before any level-up to 200 in it).
+std::array<std::int32_t, 4> mostGivenAfterDef(TableSet tables) {
+  std::array<std::int32_t, 4> most{};
+  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+    if (((tables >> table) & 1U) == 0) continue;
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kFeedTable[table][item];
+      most = {0, std::max(most[1], d.pow), std::max(most[2], d.dex), std::max(most[3], d.mind)};
+    }
+  }
+  return most;
 }
 
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth,
@@ -235,16 +246,7 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& 
   const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
   bound.corners = cornersOf(rows, bound.raised, runBoth);
   if (room != RoomCount::kNot && std::popcount(tables) == 1) {
-    for (FeedTable table = 0; room == RoomCount::kToMaxLevel && table < kFeedTableCount; ++table) {
-      if (((tables >> table) & 1U) == 0) continue;
-      for (Item item = 0; item < kFedItemCount; ++item) {
-        const StatDelta& d = kFeedTable[table][item];
-        // Def's bar moves first: a level-up to 200 in the same feeding comes after it.
-        bound.lastOverfill[1] = std::max(bound.lastOverfill[1], d.pow);
-        bound.lastOverfill[2] = std::max(bound.lastOverfill[2], d.dex);
-        bound.lastOverfill[3] = std::max(bound.lastOverfill[3], d.mind);
-      }
-    }
+    if (room == RoomCount::kToMaxLevel) bound.lastOverfill = mostGivenAfterDef(tables);
     for (unsigned shortStats = 1; shortStats < 15; ++shortStats) {
       bound.cappedCorners[shortStats] =
           cappedCornersOf(tables, costs, shortStats, bound.raised, runBoth);

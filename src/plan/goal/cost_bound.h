@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "model/limits.h"
 #include "model/state.h"
 #include "model/tables.h"
 
@@ -125,7 +126,7 @@ inline std::array<std::int32_t, 4> barPointsNeeded(const MagState& mag, const Ta
   const auto need = [](std::int32_t stat, std::int32_t bar, std::int32_t wanted) {
     const std::int32_t points = (wanted - stat) * kBarCapacity - bar;
     if (points > 0) return points;
-    return stat == wanted ? -(std::max(kBarCapacity - 1 - bar, 0) + 1) : 0;
+    return stat == wanted ? -(std::max(kMaxBar - bar, 0) + 1) : 0;
   };
   return {need(mag.def, mag.defBar, target.def), need(mag.pow, mag.powBar, target.pow),
           need(mag.dex, mag.dexBar, target.dex), need(mag.mind, mag.mindBar, target.mind)};

@@ -144,7 +144,8 @@ TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
 }
 
 // The corners' search shared out between two threads finds the very corners it finds on one,
-// in the same order, for plain bounds and for guides that count the items' losses.
+// in the same order, for plain bounds, for guides that count the items' losses, and by the stats
+// on target.
 TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
   TwoThreads threads(true);
   const RunBoth sideBySide = [&threads](const std::function<void(int)>& work) {
