@@ -111,6 +111,13 @@ inline bool isUseful(const DeltaSigns& signs, const Standing& standing) {
          0;
 }
 
+// Whether feeding `delta` to `mag` fills a bar, and so raises the level (below level 200).
+inline bool raisesLevel(const MagState& mag, const StatDelta& delta) {
+  return mag.level < kMaxLevel &&
+         (mag.defBar + delta.def >= kBarCapacity || mag.powBar + delta.pow >= kBarCapacity ||
+          mag.dexBar + delta.dex >= kBarCapacity || mag.mindBar + delta.mind >= kBarCapacity);
+}
+
 // Whether feeding `delta` to `mag` would lift a stat that is on its target past it, which prunes
 // the feeding whatever else it does. Only the level-ups matter for that (each bar in turn, while
 // the mag is below level 200), not the evolution, so the feeding need not be simulated.

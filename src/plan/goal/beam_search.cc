@@ -72,6 +72,7 @@ class BeamRun {
                                                     : RoomCount::kBelowMaxLevel),
         // Only the search for every form's best plan looks at the forms a plan may end in.
         limits_(reach_, options_, options.everyForm ? formsOpenFrom(request, start) : ~FormSet{0}),
+        levelUpOnly_(options.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0}),
         threads_(options.threads >= 2),
         shares_{} {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
@@ -111,7 +112,7 @@ class BeamRun {
   void growHalf(int share) {
     const std::size_t first = share == 0 ? 0 : middle_;
     const std::size_t last = share == 0 ? middle_ : layer_.size();
-    growShare(layer_, first, last, depth_, player_, target_, bounds_, limits_,
+    growShare(layer_, first, last, depth_, player_, target_, bounds_, limits_, levelUpOnly_,
               steering_ ? &*steering_ : nullptr, shares_[share]);
   }
 
@@ -232,6 +233,7 @@ class BeamRun {
   FormReach reach_;
   BoundTable bounds_;
   PruningLimits<Order> limits_;
+  ItemSet levelUpOnly_;  // the items fed only where they raise the level
   std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
   std::array<Hit, kMagTypeCount> hits_{};

@@ -19,6 +19,7 @@
 #include "plan/goal/cost_bound.h"
 #include "plan/goal/form_reach.h"
 #include "plan/goal/form_steering.h"
+#include "plan/goal/goal_order.h"
 #include "plan/goal/pruning_limits.h"
 #include "plan/search_state.h"
 
@@ -52,12 +53,13 @@ inline constexpr std::int32_t kMostFeedingsPerLevel = 100;
 inline constexpr std::int32_t kBeamDrainAbove = 0;
 
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
-// With `steering`, the states that can no longer end in a wanted form are dropped; only a
-// level-up can change that, so the others need no look.
+// The items of `levelUpOnly` are fed only where they raise the level. With `steering`, the states
+// that can no longer end in a wanted form are dropped; only a level-up can change that, so the
+// others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
                std::int32_t depth, const Player& player, const Target& target,
-               const BoundTable& bounds, const PruningLimits<Order>& limits,
+               const BoundTable& bounds, const PruningLimits<Order>& limits, ItemSet levelUpOnly,
                const FormSteering* steering, GrownShare& share) {
   for (std::vector<BeamNode>& form : share.made) form.clear();
   share.hits.clear();
@@ -69,6 +71,7 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
     for (Item item = 0; item < kFedItemCount; ++item) {
       if (!isUseful(kDeltaSigns[mag.type][item], standing)) continue;
       const StatDelta delta = deltaOf(item, mag.type);
+      if (((levelUpOnly >> item) & 1U) != 0 && !raisesLevel(mag, delta)) continue;
       if (overshoots(mag, delta, standing)) continue;
       MagState child = mag;
       feedState(player, child, delta);
