@@ -233,7 +233,7 @@ class BeamRun {
   FormReach reach_;
   BoundTable bounds_;
   PruningLimits<Order> limits_;
-  ItemSet levelUpOnly_;  // the items fed only where they raise the level
+  ItemSet levelUpOnly_;                   // the items fed only where they raise the level
   std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
   std::array<Hit, kMagTypeCount> hits_{};
