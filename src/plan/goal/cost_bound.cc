@@ -1,10 +1,12 @@
 // The corners of the dual of the covering programme: maximise b . y subject to y >= 0 and, for
 // every item, its positive bar changes . y <= its cost. Any such y bounds the cost from below
 // (weak duality), and the best of the corners is the programme's value. With four variables a
-// corner is where four of the constraints hold with equality, and after dropping the items that
-// another item beats on every bar for no more cost there are a couple of dozen constraints, so
-// every choice of four is simply tried. The ranking guides are made the same way from the items'
-// net bar changes.
+// corner is where four of the constraints hold with equality. After dropping the items that
+// another item beats on every bar for no more cost there are a couple of dozen constraints for one
+// table and up to a hundred for several: with fewer than four variables every choice is simply
+// tried; with four the corners are walked to along the edges, and only the choices that meet at
+// them are tried (trying every choice of four took a fifth of a trade-off's time). The ranking
+// guides are made the same way from the items' net bar changes.
 #include "plan/goal/cost_bound.h"
 
 #include <algorithm>
@@ -118,6 +120,157 @@ struct Meeting {
   std::array<double, 4> y;
 };
 
+// Whether the rows `pick` (`count` of them) meet in one point, in the stats `stats`, that holds
+// every row: the point into `y`.
+bool meetHoldingAll(const std::vector<Constraint>& rows, const int pick[4], const int stats[4],
+                    int count, std::array<double, 4>& y) {
+  const Constraint* chosen[4];
+  for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
+  const auto holds = [&y](const Constraint& row) {
+    const double lhs =
+        row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
+    return lhs <= row.limit * (1 + kSlack) + kSlack;
+  };
+  return solve(chosen, stats, count, y) && std::all_of(rows.begin(), rows.end(), holds);
+}
+
+double dot(const std::array<double, 4>& a, const std::array<double, 4>& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+}
+
+// The line where three rows meet in the four stats: a point of it and its direction (of length 1);
+// false when the rows hardly fix a line (nearly dependent).
+bool lineOf(const Constraint& a, const Constraint& b, const Constraint& c,
+            std::array<double, 4>& point, std::array<double, 4>& direction) {
+  const Constraint* three[3] = {&a, &b, &c};
+  // The determinant of the three rows without column `skip`, with the limits in column `limits`.
+  const auto minor = [&three](int skip, int limits) {
+    double m[3][3];
+    for (int col = 0, j = 0; col < 4; ++col) {
+      if (col == skip) continue;
+      for (int r = 0; r < 3; ++r) m[r][j] = col == limits ? three[r]->limit : three[r]->gain[col];
+      ++j;
+    }
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  };
+  double length = 0;
+  for (int col = 0; col < 4; ++col) {
+    direction[col] = (col % 2 == 0 ? 1 : -1) * minor(col, -1);
+    length += direction[col] * direction[col];
+  }
+  length = std::sqrt(length);
+  constexpr double kDependent = 1e-6;
+  if (!(length >
+        kDependent * std::sqrt(dot(a.gain, a.gain) * dot(b.gain, b.gain) * dot(c.gain, c.gain)))) {
+    return false;
+  }
+  // The point of the line where the stat it moves most in is 0 (Cramer's rule in the others).
+  int most = 0;
+  for (int col = 1; col < 4; ++col) {
+    if (std::fabs(direction[col]) > std::fabs(direction[most])) most = col;
+  }
+  const double determinant = minor(most, -1);
+  for (int col = 0; col < 4; ++col) {
+    point[col] = col == most ? 0 : minor(most, col) / determinant;
+    direction[col] /= length;
+  }
+  return true;
+}
+
+// The same meetings as every choice tried (meetingsOf, four stats), found by walking from corner
+// to corner: from y = 0, where the four floors meet and every row holds (a price is never below
+// 0), along each edge (a line where three rows that meet at the corner meet) that leaves the
+// corner without crossing its other rows, to the first row ahead. Every corner is reached so, and
+// every choice of four of the rows that meet at a corner (nearly: a hair is taken as met) is put
+// to the test that every choice tried puts it to, so that the same meetings come out, in the order
+// of choice, though most choices are never tried. False when the walk cannot start at y = 0 or a
+// corner has too many rows to choose from: then every choice is tried.
+bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>& meetings) {
+  constexpr double kMet = 1e-6;     // a row within this (relative to its limit) is met
+  constexpr double kSame = 1e-9;    // corners this near (relative) are one
+  constexpr double kAcross = 1e-9;  // a row an edge moves this little against is not crossed
+  constexpr std::size_t kMostMet = 12;
+  const std::size_t n = rows.size();
+  int floors = 0;
+  for (const Constraint& row : rows) {
+    if (row.limit < 0) return false;
+    for (int stat = 0; stat < 4; ++stat) {
+      const std::array<double, 4> floor = {stat == 0 ? -1.0 : 0, stat == 1 ? -1.0 : 0,
+                                           stat == 2 ? -1.0 : 0, stat == 3 ? -1.0 : 0};
+      if (row.gain == floor && row.limit == 0) floors |= 1 << stat;
+    }
+  }
+  if (floors != 15) return false;
+  std::vector<std::array<double, 4>> corners = {{0, 0, 0, 0}};
+  std::vector<std::array<int, 4>> choices;
+  std::vector<int> met;
+  for (std::size_t next = 0; next < corners.size(); ++next) {
+    const std::array<double, 4> y = corners[next];
+    met.clear();
+    for (std::size_t r = 0; r < n; ++r) {
+      if (std::fabs(dot(rows[r].gain, y) - rows[r].limit) <=
+          kMet * (1 + std::fabs(rows[r].limit))) {
+        met.push_back(static_cast<int>(r));
+      }
+    }
+    if (met.size() > kMostMet) return false;
+    const std::size_t m = met.size();
+    for (std::size_t i = 0; i < m; ++i) {
+      for (std::size_t j = i + 1; j < m; ++j) {
+        for (std::size_t k = j + 1; k < m; ++k) {
+          for (std::size_t l = k + 1; l < m; ++l)
+            choices.push_back({met[i], met[j], met[k], met[l]});
+          std::array<double, 4> point{};
+          std::array<double, 4> direction{};
+          if (!lineOf(rows[met[i]], rows[met[j]], rows[met[k]], point, direction)) continue;
+          const double here = dot(y, direction) - dot(point, direction);
+          for (const double sign : {1.0, -1.0}) {
+            std::array<double, 4> way = direction;
+            for (double& value : way) value *= sign;
+            const bool crosses = std::any_of(
+                met.begin(), met.end(), [&](int r) { return dot(rows[r].gain, way) > kAcross; });
+            if (crosses) continue;
+            double step = HUGE_VAL;  // to the first row ahead
+            for (std::size_t r = 0; r < n; ++r) {
+              const double rise = dot(rows[r].gain, way);
+              if (rise <= kAcross || std::find(met.begin(), met.end(), r) != met.end()) continue;
+              step = std::min(step, (rows[r].limit - dot(rows[r].gain, y)) / rise);
+            }
+            if (step == HUGE_VAL) continue;  // no corner that way
+            std::array<double, 4> corner{};
+            for (int col = 0; col < 4; ++col) {
+              corner[col] = point[col] + (here + sign * step) * direction[col];
+            }
+            const bool known = std::any_of(corners.begin(), corners.end(), [&](const auto& seen) {
+              for (int col = 0; col < 4; ++col) {
+                if (std::fabs(seen[col] - corner[col]) > kSame * (1 + std::fabs(corner[col]))) {
+                  return false;
+                }
+              }
+              return true;
+            });
+            if (!known) corners.push_back(corner);
+          }
+        }
+      }
+    }
+  }
+  std::sort(choices.begin(), choices.end());
+  choices.erase(std::unique(choices.begin(), choices.end()), choices.end());
+  constexpr int kAllStats[4] = {0, 1, 2, 3};
+  for (const std::array<int, 4>& choice : choices) {
+    std::array<double, 4> y{};
+    if (meetHoldingAll(rows, choice.data(), kAllStats, 4, y)) {
+      std::size_t number = 0;  // in the order of choice, as meetingsOf numbers them
+      for (const int row : choice) number = number * n + static_cast<std::size_t>(row);
+      meetings.push_back({number, y});
+    }
+  }
+  return true;
+}
+
 // The meetings of the choices numbered `share`, `share` + 2, ... of `count` of `rows`, in the
 // stats `stats`, in the order of choice.
 std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int stats[4], int count,
@@ -126,18 +279,10 @@ std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int s
   const auto n = static_cast<int>(rows.size());
   int pick[4] = {0, 1, 2, 3};  // the rows chosen, the first `count`, in order
   for (std::size_t choice = 0;; ++choice) {
-    if (choice % 2 == static_cast<std::size_t>(share)) {
-      const Constraint* chosen[4];
-      for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
-      std::array<double, 4> y{};
-      const auto holds = [&y](const Constraint& row) {
-        const double lhs =
-            row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
-        return lhs <= row.limit * (1 + kSlack) + kSlack;
-      };
-      if (solve(chosen, stats, count, y) && std::all_of(rows.begin(), rows.end(), holds)) {
-        meetings.push_back({choice, y});
-      }
+    std::array<double, 4> y{};
+    if (choice % 2 == static_cast<std::size_t>(share) &&
+        meetHoldingAll(rows, pick, stats, count, y)) {
+      meetings.push_back({choice, y});
     }
     int at = count;  // the next choice: the last pick that can move on, and those after it
     while (at > 0 && pick[at - 1] == n - count + at - 1) --at;
@@ -148,8 +293,8 @@ std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int s
 }
 
 // The corners of the dual programme of `rows` in the stats `raised` (the others' y being 0), less
-// those another corner matches or beats: every choice of as many rows as stats is tried, the
-// choices shared out between the two parts of `runBoth`.
+// those another corner matches or beats: in four stats walked to, in fewer every choice of as many
+// rows as stats tried, the choices shared out between the two parts of `runBoth`.
 std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised,
                               const RunBoth& runBoth, std::uint8_t priced = 0) {
   std::vector<double> corners;
@@ -159,12 +304,15 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
     if (((raised >> stat) & 1U) != 0) stats[count++] = stat;
   }
   if (count == 0 || count > static_cast<int>(rows.size())) return corners;
-  std::vector<Meeting> shares[2];
-  runBoth([&](int share) { shares[share] = meetingsOf(rows, stats, count, share); });
   std::vector<Meeting> meetings;
-  std::merge(shares[0].begin(), shares[0].end(), shares[1].begin(), shares[1].end(),
-             std::back_inserter(meetings),
-             [](const Meeting& a, const Meeting& b) { return a.choice < b.choice; });
+  if (count != 4 || !meetingsByWalking(rows, meetings)) {
+    meetings.clear();
+    std::vector<Meeting> shares[2];
+    runBoth([&](int share) { shares[share] = meetingsOf(rows, stats, count, share); });
+    std::merge(shares[0].begin(), shares[0].end(), shares[1].begin(), shares[1].end(),
+               std::back_inserter(meetings),
+               [](const Meeting& a, const Meeting& b) { return a.choice < b.choice; });
+  }
   for (const Meeting& meeting : meetings) {
     std::array<double, 4> corner{};
     for (int stat = 0; stat < 4; ++stat) {

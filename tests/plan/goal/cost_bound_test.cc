@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <random>
@@ -66,6 +67,121 @@ TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
   // Points that no table gives cannot be had at all.
   EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 0, 0, 0}), 0);
   EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 1, 0, 0}), CostBound::kUnreachable);
+}
+
+// The best objective . y over y >= 0 with every item's gains . y <= its cost, the items' gains
+// in the four stats counted by `gainOf`, found the slow way: at every point where four of the rows
+// (an item's, or y >= 0) meet and that holds every row.
+template <class GainOf>
+double programmeValue(TableSet tables, const ItemCosts& costs, GainOf gainOf,
+                      const std::array<double, 4>& objective) {
+  std::vector<std::array<double, 5>> rows;  // gains . y <= limit
+  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+    if (((tables >> table) & 1U) == 0) continue;
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta& d = kFeedTable[table][item];
+      rows.push_back(
+          {gainOf(0, d.def), gainOf(1, d.pow), gainOf(2, d.dex), gainOf(3, d.mind), costs[item]});
+    }
+  }
+  for (int stat = 0; stat < 4; ++stat) {
+    std::array<double, 5> floor{};
+    floor[stat] = -1;
+    rows.push_back(floor);
+  }
+  double best = 0;
+  const std::size_t n = rows.size();
+  std::size_t chosen[4];
+  for (chosen[0] = 0; chosen[0] < n; ++chosen[0]) {
+    for (chosen[1] = chosen[0] + 1; chosen[1] < n; ++chosen[1]) {
+      for (chosen[2] = chosen[1] + 1; chosen[2] < n; ++chosen[2]) {
+        for (chosen[3] = chosen[2] + 1; chosen[3] < n; ++chosen[3]) {
+          double m[4][5];
+          for (int r = 0; r < 4; ++r) std::copy_n(rows[chosen[r]].begin(), 5, m[r]);
+          bool solved = true;
+          for (int col = 0; col < 4 && solved; ++col) {
+            int pivot = col;
+            for (int r = col + 1; r < 4; ++r) {
+              if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+            }
+            solved = std::fabs(m[pivot][col]) > 1e-9;
+            std::swap(m[col], m[pivot]);
+            for (int r = 0; r < 4 && solved; ++r) {
+              const double factor = r == col ? 0 : m[r][col] / m[col][col];
+              for (int k = col; k < 5; ++k) m[r][k] -= factor * m[col][k];
+            }
+          }
+          if (!solved) continue;
+          const double y[4] = {m[0][4] / m[0][0], m[1][4] / m[1][1], m[2][4] / m[2][2],
+                               m[3][4] / m[3][3]};
+          const auto holds = [&y](const std::array<double, 5>& row) {
+            return row[0] * y[0] + row[1] * y[1] + row[2] * y[2] + row[3] * y[3] <=
+                   row[4] * (1 + 1e-9) + 1e-9;
+          };
+          if (std::all_of(rows.begin(), rows.end(), holds)) {
+            best = std::max(best, objective[0] * y[0] + objective[1] * y[1] + objective[2] * y[2] +
+                                      objective[3] * y[3]);
+          }
+        }
+      }
+    }
+  }
+  return best;
+}
+
+// The bounds are the programmes' values, no less: the plain one and the guide that counts the
+// items' losses for needs in every stat, and the one that counts the room left on the stats on
+// target. Their corners are walked to rather than tried one choice at a time, and a corner the
+// walk missed would show here.
+TEST(CostBoundTest, TheProgrammesValues) {
+  std::mt19937 rng(47);
+  ItemCosts ones{};
+  ones.fill(1);
+  const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0) * 1.0; };
+  const auto net = [](int /*stat*/, std::int32_t change) { return change * 1.0; };
+  const auto points = [&rng] { return std::uniform_int_distribution<int>(1, 9000)(rng); };
+  int checked = 0;
+  for (const ItemCosts& costs : {mesetaCosts(), ones}) {
+    for (int run = 0; run < 12; ++run) {
+      const int first = std::uniform_int_distribution<int>(0, 9)(rng);
+      TableSet tables = static_cast<TableSet>(1U << first);
+      for (int more = run % 3; more > 0; --more) {
+        tables |= static_cast<TableSet>(1U << std::uniform_int_distribution<int>(0, 9)(rng));
+      }
+      const CostBound guide = makeRankingGuide(tables, costs, true, 1.0, 0xF);
+      const std::array<std::int32_t, 4> need = {points(), points(), points(), points()};
+      const std::array<double, 4> wanted = {1.0 * need[0], 1.0 * need[1], 1.0 * need[2],
+                                            1.0 * need[3]};
+      if (guide.of(need) >= CostBound::kUnreachable) continue;
+      const double plain = programmeValue(tables, costs, gained, wanted);
+      EXPECT_NEAR(makeCostBound(tables, costs).of(need), plain, 1e-6 * plain) << tables;
+      const double lossesCounted = std::max(plain, programmeValue(tables, costs, net, wanted));
+      EXPECT_NEAR(guide.of(need), lossesCounted, 1e-6 * lossesCounted) << tables;
+      // One table, some stats on target with room left in their bars.
+      const auto one = static_cast<TableSet>(1U << first);
+      const unsigned onTarget = std::uniform_int_distribution<unsigned>(1, 14)(rng);
+      std::array<std::int32_t, 4> needOrRoom = need;
+      std::array<double, 4> objective = wanted;
+      for (int stat = 0; stat < 4; ++stat) {
+        if (((onTarget >> stat) & 1U) == 0) continue;
+        const int room = std::uniform_int_distribution<int>(0, 99)(rng);
+        needOrRoom[stat] = -(room + 1);
+        objective[stat] = -room;
+      }
+      const CostBound capped = makeCostBound(one, costs, runHere, RoomCount::kBelowMaxLevel);
+      if (capped.of(needOrRoom) >= CostBound::kUnreachable) continue;
+      const auto shortOrBack = [onTarget](int stat, std::int32_t change) {
+        return ((onTarget >> stat) & 1U) != 0 ? -change * 1.0 : std::max(change, 0) * 1.0;
+      };
+      std::array<double, 4> shortOnly = objective;
+      for (double& value : shortOnly) value = std::max(value, 0.0);
+      const double roomCounted = std::max(programmeValue(one, costs, gained, shortOnly),
+                                          programmeValue(one, costs, shortOrBack, objective));
+      EXPECT_NEAR(capped.of(needOrRoom), roomCounted, 1e-6 * roomCounted + 1e-6) << one;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 15);
 }
 
 // From every state on a real plan of either goal, the rest of the plan costs at least the bound
@@ -143,9 +259,9 @@ TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
   EXPECT_GT(checked, 30);
 }
 
-// The corners' search shared out between two threads finds the very corners it finds on one,
-// in the same order, for plain bounds, for guides that count the items' losses, and by the stats
-// on target.
+// The corners' search shared out between two threads (every choice tried, in fewer than four
+// stats) finds the very corners it finds on one, in the same order, for plain bounds, for guides
+// that count the items' losses, and by the stats on target.
 TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
   TwoThreads threads(true);
   const RunBoth sideBySide = [&threads](const std::function<void(int)>& work) {
