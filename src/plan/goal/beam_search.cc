@@ -19,7 +19,6 @@
 #include "plan/goal/back_links.h"
 #include "plan/goal/beam_feeding.h"
 #include "plan/goal/best_states.h"
-#include "plan/goal/bound_cache.h"
 #include "plan/goal/bound_table.h"
 #include "plan/goal/form_reach.h"
 #include "plan/goal/form_steering.h"
@@ -70,8 +69,7 @@ class BeamRun {
                 options.rankingWeight, CostBound::statsShort(barPointsNeeded(start, target_)),
                 !options.countRoom                  ? RoomCount::kNot
                 : request.target.level == kMaxLevel ? RoomCount::kToMaxLevel
-                                                    : RoomCount::kBelowMaxLevel,
-                options.bounds != nullptr ? *options.bounds : ownBounds_),
+                                                    : RoomCount::kBelowMaxLevel),
         // Only the search for every form's best plan looks at the forms a plan may end in.
         limits_(reach_, options_, options.everyForm ? formsOpenFrom(request, start) : ~FormSet{0}),
         levelUpOnly_(options.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0}),
@@ -228,8 +226,7 @@ class BeamRun {
     if (progress.onUpdate != nullptr) progress.onUpdate(progress, progress.context);
   }
 
-  BoundCache ownBounds_;  // without BeamOptions::bounds; made before bounds_, which uses it
-  Player player_;         // only read: both shares feed with it at once
+  Player player_;  // only read: both shares feed with it at once
   MagState start_;
   const BeamOptions& options_;
   Target target_;
@@ -282,10 +279,8 @@ constexpr CheapestPass kCheapestPasses[] = {
 BeamResult cheapestSearches(const PlayerRequest& request, const MagState& start,
                             const BeamOptions& options) {
   BeamResult result;
-  BoundCache ownBounds;  // the passes price the items alike: they share their bounds
   for (const CheapestPass& pass : kCheapestPasses) {
     BeamOptions search = options;
-    if (search.bounds == nullptr) search.bounds = &ownBounds;
     search.ranking = pass.ranking;
     search.rankingWeight = pass.weight;
     search.sameStatsCap = pass.sameStatsCap;

@@ -18,7 +18,6 @@
 
 namespace ostrel {
 
-class BoundCache;
 class PartHandoff;
 
 // Which feeding tables the bound on what is still needed may use: the current form's only (bold,
@@ -74,9 +73,6 @@ struct BeamOptions {
   // shorter one it met are added here at the end of the run, shortest first: the cheapest plan
   // met for each number of feedings, for a list of the trade-offs between feedings and meseta.
   std::vector<Plan>* metPlans = nullptr;
-  // Where the search takes the bounds that earlier searches of the request made, and leaves its
-  // own (bound_cache.h); without one it keeps them to itself.
-  BoundCache* bounds = nullptr;
 };
 
 struct BeamResult {

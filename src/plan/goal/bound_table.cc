@@ -9,7 +9,7 @@
 namespace ostrel {
 
 BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
-                       double weight, unsigned mayBeShort, RoomCount room, BoundCache& cache)
+                       double weight, unsigned mayBeShort, RoomCount room)
     : reach_(reach),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
@@ -19,7 +19,6 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
       weight_(weight),
       mayBeShort_(mayBeShort),
       room_(room),
-      cache_(cache),
       ownGuide_(countLosses_ || weight != 1.0) {
   const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -74,15 +73,9 @@ void BoundTable::make(MagType type, int bracket, bool trueBound, const RunBoth& 
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
     isGuide_.push_back(guide);
-    BoundRecipe recipe{.tables = tables, .costs = costs_, .guide = guide};
-    if (guide) {
-      recipe.countLosses = countLosses_;
-      recipe.weight = weight_;
-      recipe.mayBeShort = mayBeShort_;
-    } else {
-      recipe.room = room_;
-    }
-    bounds_.push_back(cache_.boundOf(recipe, runBoth));
+    bounds_.push_back(
+        guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+              : makeCostBound(tables, costs_, runBoth, room_));
   }
 }
 

@@ -14,7 +14,6 @@
 #include "model/tables.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/best_states.h"
-#include "plan/goal/bound_cache.h"
 #include "plan/goal/cost_bound.h"
 #include "plan/goal/form_reach.h"
 
@@ -23,10 +22,9 @@ namespace ostrel {
 class BoundTable {
  public:
   // `weight` scales the ranking's bound (BeamOptions::rankingWeight); `mayBeShort`: the stats
-  // that the search's first mag still needs points in (CostBound::statsShort). The bounds come
-  // from `cache`, which must outlive the table.
+  // that the search's first mag still needs points in (CostBound::statsShort).
   BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs, double weight,
-             unsigned mayBeShort, RoomCount room, BoundCache& cache);
+             unsigned mayBeShort, RoomCount room);
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
@@ -67,8 +65,7 @@ class BoundTable {
   double weight_;
   unsigned mayBeShort_;
   RoomCount room_;  // counted by the bounds (not the guides)
-  BoundCache& cache_;
-  bool ownGuide_;  // the ranking has a guide of its own, not a bound (makeRankingGuide)
+  bool ownGuide_;   // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;
   std::vector<bool> isGuide_;  // per bound made: a ranking guide
   std::vector<CostBound> bounds_;

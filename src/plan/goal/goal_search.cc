@@ -9,7 +9,6 @@
 
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
-#include "plan/goal/bound_cache.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 
@@ -91,9 +90,8 @@ constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kReachableTables, 0},
 using SearchRound = std::vector<BeamOptions>;
 std::vector<SearchRound> beamSearchesFor(
     const GoalOptions& options, const std::optional<Plan>& first,
-    const std::array<std::optional<Plan>, kMagTypeCount>& known, BoundCache& bounds) {
+    const std::array<std::optional<Plan>, kMagTypeCount>& known) {
   BeamOptions beam;
-  beam.bounds = &bounds;
   beam.goal = options.goal;
   beam.width = options.beamWidth;
   beam.form = options.form;
@@ -144,11 +142,10 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
 // once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
 // of the other goal's kind is told here, in the goal's unit.
 void searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                    Goal goal, FormSet wanted, std::int32_t width, Goal measure, BoundCache& bounds,
+                    Goal goal, FormSet wanted, std::int32_t width, Goal measure,
                     GoalResult& result) {
   const bool own = goal == options.goal;
   BeamOptions search;
-  search.bounds = &bounds;
   search.goal = goal;
   search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
   search.width = std::max(width, 1);
@@ -188,8 +185,7 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
 // cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
 // width among.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
-                       const GoalOptions& options, Goal measure, BoundCache& bounds,
-                       GoalResult& result) {
+                       const GoalOptions& options, Goal measure, GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
   if (!listing && !options.form) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
@@ -199,9 +195,7 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
   for (const Goal goal : order) {
     const FormSet missed = formsMissed(request, start, options, result);
-    if (missed != 0) {
-      searchForForms(request, start, options, goal, missed, width, measure, bounds, result);
-    }
+    if (missed != 0) searchForForms(request, start, options, goal, missed, width, measure, result);
   }
 }
 
@@ -236,8 +230,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   }
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;
-    BoundCache bounds;  // shared by every search of the goal
-    for (SearchRound& round : beamSearchesFor(options, result.first, known, bounds)) {
+    for (SearchRound& round : beamSearchesFor(options, result.first, known)) {
       const bool twoThreads = options.goal == Goal::kFewest && options.threads >= 2;
       for (const BeamResult& searched :
            beamSearches(request, start, std::move(round), twoThreads, options.metPlans)) {
@@ -248,7 +241,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
-    searchMissedForms(request, start, options, measure, bounds, result);
+    searchMissedForms(request, start, options, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;

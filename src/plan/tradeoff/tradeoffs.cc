@@ -8,7 +8,6 @@
 #include <string>
 
 #include "plan/goal/beam_search.h"
-#include "plan/goal/bound_cache.h"
 
 namespace ostrel {
 namespace {
@@ -59,10 +58,8 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
   const double slope = (shortest.cost - cheapest.cost) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
   std::vector<BeamOptions> searches(std::size(kPriceSteps));
-  BoundCache bounds;  // each price's passes share theirs
   for (std::size_t i = 0; i < searches.size(); ++i) {
     BeamOptions& search = searches[i];
-    search.bounds = &bounds;
     search.goal = Goal::kCheapest;
     search.width = std::max(options.beamWidth / kPricedWidthShare, 1);
     search.form = options.form;
