@@ -182,16 +182,20 @@ bool lineOf(const Constraint& a, const Constraint& b, const Constraint& c,
 // The same meetings as every choice tried (meetingsOf, four stats), found by walking from corner
 // to corner: from y = 0, where the four floors meet and every row holds (a price is never below
 // 0), along each edge (a line where three rows that meet at the corner meet) that leaves the
-// corner without crossing its other rows, to the first row ahead. Every corner is reached so, and
-// every choice of four of the rows that meet at a corner (nearly: a hair is taken as met) is put
-// to the test that every choice tried puts it to, so that the same meetings come out, in the order
-// of choice, though most choices are never tried. False when the walk cannot start at y = 0 or a
-// corner has too many rows to choose from: then every choice is tried.
+// corner without crossing its other rows, to the first row ahead. Every choice of four of the rows
+// that meet at a corner reached (nearly: a hair is taken as met) is put to the test that every
+// choice tried puts it to, so that the same meetings come out, in the order of choice, though most
+// choices are never tried. Corners as near as a row taken as met are one: else the lines through a
+// row nearly met miss the corner by a hair, and the corners they lead to, off by as much, would
+// each count as new and lead to more (seen: 269,993 corners for 18). False when the walk cannot
+// start at y = 0, or a corner has too many rows to choose from, or the corners are too many: then
+// every choice is tried.
 bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>& meetings) {
   constexpr double kMet = 1e-6;     // a row within this (relative to its limit) is met
-  constexpr double kSame = 1e-9;    // corners this near (relative) are one
+  constexpr double kSame = kMet;    // corners this near (relative) are one
   constexpr double kAcross = 1e-9;  // a row an edge moves this little against is not crossed
   constexpr std::size_t kMostMet = 12;
+  constexpr std::size_t kMostCorners = 256;  // seen: at most 18
   const std::size_t n = rows.size();
   int floors = 0;
   for (const Constraint& row : rows) {
@@ -252,6 +256,7 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
               return true;
             });
             if (!known) corners.push_back(corner);
+            if (corners.size() > kMostCorners) return false;
           }
         }
       }
@@ -263,7 +268,7 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
   for (const std::array<int, 4>& choice : choices) {
     std::array<double, 4> y{};
     if (meetHoldingAll(rows, choice.data(), kAllStats, 4, y)) {
-      std::size_t number = 0;  // in the order of choice, as meetingsOf numbers them
+      std::size_t number = 0;  // the choice's rows as digits: in the order of choice
       for (const int row : choice) number = number * n + static_cast<std::size_t>(row);
       meetings.push_back({number, y});
     }

@@ -30,8 +30,10 @@ struct CheapestOrder {
   // The items dearer than 300 meseta (Trimate, Difluid, Trifluid, Moon Atomizer): without a
   // level-up a feeding only moves bars, which the cheap items do for far less; with one it may
   // decide an evolution (seen: the cheapest ila plan of an Oran Fonewm feeds one Moon Atomizer,
-  // at level 54, among 1635 cheap items). Only for the plain cheapest plan: the searches that put
-  // a price on the feedings (BeamOptions::feedingPrice) want the dear items' bigger steps.
+  // at level 54, among 1635 cheap items). In every search that ranks by meseta alone (the
+  // cheapest plan's, and those of its kind for the forms the shortest plan's searches missed);
+  // not in those that put a price on the feedings (BeamOptions::feedingPrice), which want the dear
+  // items' bigger steps.
   static constexpr ItemSet kLevelUpOnlyItems = [] {
     constexpr std::int32_t kDearAbove = 300;
     ItemSet items = 0;
