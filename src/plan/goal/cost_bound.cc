@@ -13,6 +13,7 @@
 #include <bit>
 #include <cmath>
 #include <iterator>
+#include <numeric>
 #include <utility>
 
 #include "model/feeding.h"
@@ -224,15 +225,17 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
     for (std::size_t i = 0; i < m; ++i) {
       for (std::size_t j = i + 1; j < m; ++j) {
         for (std::size_t k = j + 1; k < m; ++k) {
-          for (std::size_t l = k + 1; l < m; ++l)
+          for (std::size_t l = k + 1; l < m; ++l) {
             choices.push_back({met[i], met[j], met[k], met[l]});
+          }
           std::array<double, 4> point{};
           std::array<double, 4> direction{};
           if (!lineOf(rows[met[i]], rows[met[j]], rows[met[k]], point, direction)) continue;
           const double here = dot(y, direction) - dot(point, direction);
           for (const double sign : {1.0, -1.0}) {
-            std::array<double, 4> way = direction;
-            for (double& value : way) value *= sign;
+            std::array<double, 4> way{};
+            std::transform(direction.begin(), direction.end(), way.begin(),
+                           [sign](double value) { return sign * value; });
             const bool crosses = std::any_of(
                 met.begin(), met.end(), [&](int r) { return dot(rows[r].gain, way) > kAcross; });
             if (crosses) continue;
@@ -268,8 +271,10 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
   for (const std::array<int, 4>& choice : choices) {
     std::array<double, 4> y{};
     if (meetHoldingAll(rows, choice.data(), kAllStats, 4, y)) {
-      std::size_t number = 0;  // the choice's rows as digits: in the order of choice
-      for (const int row : choice) number = number * n + static_cast<std::size_t>(row);
+      // The choice's rows as digits: in the order of choice.
+      const std::size_t number = std::accumulate(
+          choice.begin(), choice.end(), std::size_t{0},
+          [n](std::size_t sum, int row) { return sum * n + static_cast<std::size_t>(row); });
       meetings.push_back({number, y});
     }
   }
