@@ -121,6 +121,10 @@ struct Meeting {
   std::array<double, 4> y;
 };
 
+double dot(const std::array<double, 4>& a, const std::array<double, 4>& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+}
+
 // Whether the rows `pick` (`count` of them) meet in one point, in the stats `stats`, that holds
 // every row: the point into `y`.
 bool meetHoldingAll(const std::vector<Constraint>& rows, const int pick[4], const int stats[4],
@@ -128,15 +132,9 @@ bool meetHoldingAll(const std::vector<Constraint>& rows, const int pick[4], cons
   const Constraint* chosen[4];
   for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
   const auto holds = [&y](const Constraint& row) {
-    const double lhs =
-        row.gain[0] * y[0] + row.gain[1] * y[1] + row.gain[2] * y[2] + row.gain[3] * y[3];
-    return lhs <= row.limit * (1 + kSlack) + kSlack;
+    return dot(row.gain, y) <= row.limit * (1 + kSlack) + kSlack;
   };
   return solve(chosen, stats, count, y) && std::all_of(rows.begin(), rows.end(), holds);
-}
-
-double dot(const std::array<double, 4>& a, const std::array<double, 4>& b) {
-  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
 }
 
 // The line where three rows meet in the four stats: a point of it and its direction (of length 1);
@@ -202,8 +200,8 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
   for (const Constraint& row : rows) {
     if (row.limit < 0) return false;
     for (int stat = 0; stat < 4; ++stat) {
-      const std::array<double, 4> floor = {stat == 0 ? -1.0 : 0, stat == 1 ? -1.0 : 0,
-                                           stat == 2 ? -1.0 : 0, stat == 3 ? -1.0 : 0};
+      std::array<double, 4> floor{};  // -y <= 0, as constraintsOf makes it
+      floor[stat] = -1;
       if (row.gain == floor && row.limit == 0) floors |= 1 << stat;
     }
   }
@@ -211,14 +209,15 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
   std::vector<std::array<double, 4>> corners = {{0, 0, 0, 0}};
   std::vector<std::array<int, 4>> choices;
   std::vector<int> met;
+  std::vector<double> room(n);  // per row, at the corner: its limit less its gains . y
+  std::vector<bool> isMet(n);
   for (std::size_t next = 0; next < corners.size(); ++next) {
     const std::array<double, 4> y = corners[next];
     met.clear();
     for (std::size_t r = 0; r < n; ++r) {
-      if (std::fabs(dot(rows[r].gain, y) - rows[r].limit) <=
-          kMet * (1 + std::fabs(rows[r].limit))) {
-        met.push_back(static_cast<int>(r));
-      }
+      room[r] = rows[r].limit - dot(rows[r].gain, y);
+      isMet[r] = std::fabs(room[r]) <= kMet * (1 + std::fabs(rows[r].limit));
+      if (isMet[r]) met.push_back(static_cast<int>(r));
     }
     if (met.size() > kMostMet) return false;
     const std::size_t m = met.size();
@@ -242,8 +241,8 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
             double step = HUGE_VAL;  // to the first row ahead
             for (std::size_t r = 0; r < n; ++r) {
               const double rise = dot(rows[r].gain, way);
-              if (rise <= kAcross || std::find(met.begin(), met.end(), r) != met.end()) continue;
-              step = std::min(step, (rows[r].limit - dot(rows[r].gain, y)) / rise);
+              if (rise <= kAcross || isMet[r]) continue;
+              step = std::min(step, room[r] / rise);
             }
             if (step == HUGE_VAL) continue;  // no corner that way
             std::array<double, 4> corner{};

@@ -104,10 +104,11 @@ using RunBoth = std::function<void(const std::function<void(int)>& work)>;
 // Runs work(0), then work(1), on the calling thread.
 void runHere(const std::function<void(int)>& work);
 
-// The corners for the items of the tables in `tables`, each costing `costs`. Their search is
-// shared out between the two parts of `runBoth`; the corners do not depend on how they run.
-// With `room` counted (for one table only: with more, the choices of rows are too many to try),
-// also the corners by the stats already on target (CostBound::cappedCorners).
+// The corners for the items of the tables in `tables`, each costing `costs`. Where every choice of
+// rows is tried (fewer than four stats) the choices are shared out between the two parts of
+// `runBoth`; the corners do not depend on how they run. With `room` counted (for one table only:
+// counted for two, the search was slower and oran-fonewm's cheapest plan dearer), also the corners
+// by the stats already on target (CostBound::cappedCorners).
 CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere,
                         RoomCount room = RoomCount::kNot);
 
