@@ -2,10 +2,9 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -109,9 +108,9 @@ class BestStates {
   }
 
   // `width` of the best `pool` states of distinct_ (more than `width`) into `states`, taken in
-  // order: at most `sameStatsCap` of any stats first, then the others in order. The taking goes
-  // through most of the pool (many states share their stats), so all of distinct_ (the pool and
-  // the few more the picking brought in) is put in order at once.
+  // order: at most `sameStatsCap` of any stats first, then the others in order. The states are
+  // put in order only as far as the taking goes (inOrderUpTo): never past the pool, though
+  // distinct_ holds a quarter more, and not past where the width is full.
   void spreadOut(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap,
                  std::size_t pool) {
     std::size_t size = 64;
@@ -124,9 +123,9 @@ class BestStates {
     const std::size_t mask = size - 1;
     states.clear();
     picked_.clear();  // the states skipped
-    orderAll();
+    putInBuckets();
     for (std::size_t i = 0; i < pool && states.size() < width; ++i) {
-      const BeamNode& node = distinct_[i];
+      const BeamNode& node = inOrderUpTo(i);
       const std::uint64_t stats = node.statsAndBars & kStatsBytes;
       std::size_t slot = hashState(node.type, stats) & mask;
       while (slots_[slot].epoch == epoch_ && slots_[slot].key != stats) slot = (slot + 1) & mask;
@@ -143,58 +142,71 @@ class BestStates {
     for (std::size_t i = 0; states.size() < width; ++i) states.push_back(picked_[i]);
   }
 
-  // Puts all of distinct_ in order. Most states share their rank with others (85% of them on the
-  // benchmark's targets), so most comparisons of a sort would go on to the costs and stats, at a
-  // mispredicted branch each; so the states are first put in order of their ranks alone, a byte
-  // at a time (a radix sort of the ranks' bits that skips the bytes all of them share), and then
-  // only each run of equal ranks is sorted by the whole order.
-  void orderAll() {
-    const std::size_t count = distinct_.size();
-    keys_.resize(count);
-    sortedKeys_.resize(count);
-    std::uint64_t alike = ~std::uint64_t{0};  // the bits that all the ranks share
-    for (std::size_t i = 0; i < count; ++i) {
-      keys_[i] = RankKey{orderedBits(distinct_[i].rank), static_cast<std::uint32_t>(i)};
-      alike &= ~(keys_[i].bits ^ keys_[0].bits);
+  // Puts distinct_ into ordered_ by buckets of rank, for inOrderUpTo. Most states share their
+  // rank with others (85% of them on the benchmark's targets), so most comparisons of a sort
+  // would go on to the costs and stats, at a mispredicted branch each; so the states are first
+  // counted into buckets of equal span of rank (as many as there are states), and a bucket is
+  // sorted by the whole order when the taking reaches it and it holds more than one state. The
+  // buckets keep the order of the ranks, so the order is the one order of the states, whatever
+  // the bucket boundaries.
+  void putInBuckets() {
+    const RankBuckets buckets(distinct_, std::bit_ceil(distinct_.size()));
+    bucketEnds_.assign(buckets.count(), 0);
+    for (const BeamNode& node : distinct_) ++bucketEnds_[buckets.of(node.rank)];
+    std::partial_sum(bucketEnds_.begin(), bucketEnds_.end(), bucketEnds_.begin());
+    ordered_.resize(distinct_.size());
+    // Filled from the back, each bucket's count brings its end down to where it begins.
+    for (auto node = distinct_.rbegin(); node != distinct_.rend(); ++node) {
+      ordered_[--bucketEnds_[buckets.of(node->rank)]] = *node;
     }
-    for (int shift = 0; shift < 64; shift += 8) {
-      if ((alike >> shift & 0xFF) == 0xFF) continue;
-      std::array<std::uint32_t, 257> starts{};
-      for (const RankKey& key : keys_) ++starts[(key.bits >> shift & 0xFF) + 1];
-      std::partial_sum(starts.begin(), starts.end(), starts.begin());
-      for (const RankKey& key : keys_) sortedKeys_[starts[key.bits >> shift & 0xFF]++] = key;
-      keys_.swap(sortedKeys_);
-    }
-    ordered_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) ordered_[i] = distinct_[keys_[i].place];
-    for (std::size_t first = 0; first < count;) {
-      std::size_t end = first + 1;
-      while (end < count && keys_[end].bits == keys_[first].bits) ++end;
-      if (end - first > 1) {
-        std::sort(ordered_.begin() + static_cast<std::ptrdiff_t>(first),
+    bucketEnds_.erase(bucketEnds_.begin());
+    bucketEnds_.push_back(ordered_.size());
+    bucketsSorted_ = 0;
+    sortedEnd_ = 0;
+  }
+
+  // The state of rank `i` in order (i from 0 up), its bucket sorted when first reached.
+  const BeamNode& inOrderUpTo(std::size_t i) {
+    while (i >= sortedEnd_) {
+      const std::size_t end = bucketEnds_[bucketsSorted_++];
+      if (end - sortedEnd_ > 1) {
+        std::sort(ordered_.begin() + static_cast<std::ptrdiff_t>(sortedEnd_),
                   ordered_.begin() + static_cast<std::ptrdiff_t>(end), before);
       }
-      first = end;
+      sortedEnd_ = end;
     }
-    distinct_.swap(ordered_);
+    return ordered_[i];
   }
 
-  // A rank's bits as a number in the rank's order. -0 is taken as 0: rankedBefore finds them
-  // equal, so they must share a key and be sorted together by the rest of the order.
-  static std::uint64_t orderedBits(double rank) {
-    const double value = rank + 0.0;
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);  // the web build's library has no std::bit_cast
-    return (bits >> 63) != 0 ? ~bits : bits | std::uint64_t{1} << 63;
-  }
+  // Buckets of equal span between the lowest and the highest rank of some states. A bucket's
+  // number never decreases as the rank grows, so the states of the buckets up to one are all
+  // those that rank before any state of the next.
+  class RankBuckets {
+   public:
+    RankBuckets(const std::vector<BeamNode>& states, std::size_t count) : count_(count) {
+      lowest_ = states[0].rank;
+      double highest = lowest_;
+      for (const BeamNode& node : states) {
+        lowest_ = std::min(lowest_, node.rank);
+        highest = std::max(highest, node.rank);
+      }
+      scale_ = highest > lowest_ ? static_cast<double>(count) / (highest - lowest_) : 0;
+    }
+    std::size_t count() const { return count_; }
+    std::size_t of(double rank) const {
+      return std::min(static_cast<std::size_t>((rank - lowest_) * scale_), count_ - 1);
+    }
 
-  struct RankKey {
-    std::uint64_t bits;   // orderedBits of the rank
-    std::uint32_t place;  // in distinct_
+   private:
+    std::size_t count_;
+    double lowest_;
+    double scale_;
   };
-  std::vector<RankKey> keys_;
-  std::vector<RankKey> sortedKeys_;
-  std::vector<BeamNode> ordered_;
+
+  std::vector<BeamNode> ordered_;  // distinct_ by buckets of rank
+  std::vector<std::size_t> bucketEnds_;
+  std::size_t bucketsSorted_ = 0;  // the buckets put in order so far, from the first
+  std::size_t sortedEnd_ = 0;      // where they end in ordered_
 
   // The stats in a word of stats and bars (search_state.h).
   static constexpr std::uint64_t kStatsBytes = 0xFFFFFFFFULL;
@@ -203,27 +215,16 @@ class BestStates {
   // ranks before one picked. They are counted by rank into buckets of equal span, and picked
   // up to the bucket that holds the wanted-th best, which is quicker than finding it exactly.
   void pickBest(const std::vector<BeamNode>& states, std::size_t wanted) {
-    double lowest = states[0].rank;
-    double highest = lowest;
-    for (const BeamNode& node : states) {
-      lowest = std::min(lowest, node.rank);
-      highest = std::max(highest, node.rank);
-    }
-    constexpr int kBuckets = 256;
-    const double scale = highest > lowest ? kBuckets / (highest - lowest) : 0;
-    // Never decreases as the rank grows, so the states of the buckets up to one are all those
-    // that rank before any state of the next.
-    const auto bucketOf = [&](double rank) {
-      return std::min(static_cast<int>((rank - lowest) * scale), kBuckets - 1);
-    };
+    constexpr std::size_t kBuckets = 256;
+    const RankBuckets buckets(states, kBuckets);
     std::size_t counts[kBuckets] = {};
-    for (const BeamNode& node : states) ++counts[bucketOf(node.rank)];
-    int last = 0;
+    for (const BeamNode& node : states) ++counts[buckets.of(node.rank)];
+    std::size_t last = 0;
     for (std::size_t total = counts[0]; total < wanted; total += counts[++last]) {
     }
     picked_.clear();
     for (const BeamNode& node : states) {
-      if (bucketOf(node.rank) <= last) picked_.push_back(node);
+      if (buckets.of(node.rank) <= last) picked_.push_back(node);
     }
   }
 
