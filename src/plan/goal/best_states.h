@@ -151,16 +151,13 @@ class BestStates {
   // the bucket boundaries.
   void putInBuckets() {
     const RankBuckets buckets(distinct_, std::bit_ceil(distinct_.size()));
-    bucketEnds_.assign(buckets.count(), 0);
-    for (const BeamNode& node : distinct_) ++bucketEnds_[buckets.of(node.rank)];
+    // Counted one bucket on, the running sums give where each bucket begins; filled in order,
+    // each bucket's beginning moves on to its end.
+    bucketEnds_.assign(buckets.count() + 1, 0);
+    for (const BeamNode& node : distinct_) ++bucketEnds_[buckets.of(node.rank) + 1];
     std::partial_sum(bucketEnds_.begin(), bucketEnds_.end(), bucketEnds_.begin());
     ordered_.resize(distinct_.size());
-    // Filled from the back, each bucket's count brings its end down to where it begins.
-    for (auto node = distinct_.rbegin(); node != distinct_.rend(); ++node) {
-      ordered_[--bucketEnds_[buckets.of(node->rank)]] = *node;
-    }
-    bucketEnds_.erase(bucketEnds_.begin());
-    bucketEnds_.push_back(ordered_.size());
+    for (const BeamNode& node : distinct_) ordered_[bucketEnds_[buckets.of(node.rank)]++] = node;
     bucketsSorted_ = 0;
     sortedEnd_ = 0;
   }
