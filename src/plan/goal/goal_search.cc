@@ -137,6 +137,17 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
   return missed & formsOpenFrom(request, start);
 }
 
+// Tells `progress` (if any) of a search that does not tell it itself: the feedings it tried, and
+// its best plan of a wanted form (`best`, packed by packScore in the goal's unit).
+void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint64_t best) {
+  if (progress == nullptr) return;
+  progress->feedingsTried.fetch_add(feedingsTried);
+  std::uint64_t shown = progress->best.load();
+  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
+  }
+  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
+}
+
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
 // drops the states that can no longer end in one of them and wants no other form, so it stops
 // once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
@@ -169,34 +180,59 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
       best = std::min(best, planScore(measure, *plan));
     }
   }
-  GoalProgress* progress = options.progress;
-  if (own || progress == nullptr) return;
-  progress->feedingsTried.fetch_add(searched.feedingsTried);
-  std::uint64_t shown = progress->best.load();
-  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
-  }
-  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
+  if (!own) tellProgress(options.progress, searched.feedingsTried, best);
 }
 
 // Searches for the wanted forms that the goal's own searches missed, steered to them. A form
 // asked for gets a search of the goal's kind, then of the other goal's: their rankings reach
-// different forms. The listing's first search shares its width among all the forms: the forms
-// it misses get a search of the shortest plan's kind first, which reaches forms that the
-// cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
-// width among.
+// different forms. So does a goal without a form whose searches found no plan at all: one kind
+// of search can miss every form that the other reaches (the shortest plan's beams all lose their
+// way to Whitill Racaseal 10/9/7/10, where the cheapest plan's find one). The listing's first
+// search shares its width among all the forms: the forms it misses get a search of the shortest
+// plan's kind first, which reaches forms that the cheapest plan's ranking misses and leaves the
+// cheapest plan's search fewer forms to share its width among.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, Goal measure, GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
-  if (!listing && !options.form) return;
+  // A goal without a form looks on only until it has a plan.
+  const auto done = [&] {
+    return !listing && !options.form &&
+           std::any_of(result.forms.begin(), result.forms.end(),
+                       [](const FormResult& form) { return form.best.has_value(); });
+  };
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   // The steering drops most states: a narrower beam does, narrower still for the listing, whose
   // first search took the most time.
   const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
   for (const Goal goal : order) {
+    if (done()) return;
     const FormSet missed = formsMissed(request, start, options, result);
     if (missed != 0) searchForForms(request, start, options, goal, missed, width, measure, result);
   }
+}
+
+// A form asked for that the searches steered to it missed may still be among the forms that the
+// listing of every form reaches: steered to a few forms at once, its searches take other ways
+// than steered to one (Purplenum Ramarl 76/56/56/11: the listing reaches apsaras, the searches
+// for apsaras alone did not). The page plans a form chosen from the listing with the form asked
+// for, so the listing's searches run as the last resort: a form the listing shows is always found.
+void searchListingForForm(const PlayerRequest& request, const MagState& start,
+                          const GoalOptions& options, const SearchCounters& counters, Goal measure,
+                          GoalResult& result) {
+  if (!options.form || options.everyForm || result.forms[*options.form].best) return;
+  if ((formsOpenFrom(request, start) & formBit(*options.form)) == 0) return;
+  GoalOptions listing = options;
+  listing.form.reset();
+  listing.everyForm = true;
+  listing.progress = nullptr;  // its best plans are of other forms
+  listing.metPlans = nullptr;  // which no budget may take either
+  const GoalResult listed = planForGoal(request, start, listing, counters);
+  result.feedingsTried += listed.feedingsTried;
+  const std::optional<Plan>& found = listed.forms[*options.form].best;
+  if (found) offer(result, measure, *found);
+  tellProgress(options.progress, listed.feedingsTried,
+               found ? planScore(measure, *found) : GoalProgress::kNoPlan);
 }
 
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
@@ -242,6 +278,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
     searchMissedForms(request, start, options, measure, result);
+    searchListingForForm(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;

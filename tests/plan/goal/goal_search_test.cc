@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "model/tables.h"
@@ -157,6 +159,32 @@ TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
   // Any other level-60 form is decided out by the target stats.
   options.form = 10;  // nandin
   EXPECT_EQ(planForGoal(player, kBabyMag, options).outcome, GoalOutcome::kExcluded);
+}
+
+// The last resorts of tests/cases/goal_rescues.txt; a form asked for there is one that the
+// listing of every form reaches.
+TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
+  for (const auto& row : testing::caseRows("goal_rescues.txt")) {
+    SCOPED_TRACE(row.at(0) + " to " + row.at(1) + ", " + row.at(2) + " " + row.at(4));
+    CharClass charClass = 0;
+    SectionId section = 0;
+    std::istringstream(row.at(0)) >> charClass >> section;
+    const PlayerRequest request = playerFor(row.at(1).c_str(), section, charClass);
+    GoalOptions options =
+        optionsFor(row.at(2) == "fewest" ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(3)));
+    if (row.at(4) != "-") {
+      options.form = testing::formNamed(row.at(4));
+      GoalOptions listing = options;
+      listing.form.reset();
+      listing.everyForm = true;
+      EXPECT_TRUE(planForGoal(request, kBabyMag, listing).forms[*options.form].best);
+    }
+    const GoalResult result = planForGoal(request, kBabyMag, options);
+    EXPECT_EQ(result.outcome, GoalOutcome::kFound);
+    if (result.outcome == GoalOutcome::kFound) {
+      expectPlanReplays(request, kBabyMag, result.plan, options.form);
+    }
+  }
 }
 
 }  // namespace
