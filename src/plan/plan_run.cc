@@ -19,7 +19,7 @@ PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& c
   search.goal = goal;
   Tradeoffs found = findTradeoffs(request, start, search, counters);
   GoalResult& result = goal == Goal::kFewest ? found.fewest : found.cheapest;
-  PlanOutcome outcome = PlanOutcome::kImpossible;
+  PlanOutcome outcome = result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
   if (const Plan* within = planWithin(found.front, goal, options.budget)) {
     plan = *within;
     outcome = PlanOutcome::kFound;
@@ -48,7 +48,8 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
     return searchGaveUp(counters) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
   }
   GoalResult result = planForGoal(request, start, options, counters);
-  PlanOutcome outcome = PlanOutcome::kImpossible;
+  // Without a plan, as the first-found search ended: only it can try every feeding.
+  PlanOutcome outcome = result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
   if (result.outcome == GoalOutcome::kFound) {
     plan = result.plan;
     outcome = PlanOutcome::kFound;

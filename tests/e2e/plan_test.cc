@@ -125,6 +125,8 @@ TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
     return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target)};
   };
   EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), true)["outcome"], "gave-up");
+  // With a goal, the beams find nothing either: the first-found search gave up all the same.
+  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "gave-up");
   EXPECT_EQ(expectSamePlan(fromNew("8/0/0/0"), false)["outcome"], "impossible");
   EXPECT_EQ(expectSamePlan(fromNew("30/70/70/30"), true, "cheapest", "varaha")["outcome"], "found");
 }

@@ -91,6 +91,7 @@ struct GoalResult {
   Plan plan;                  // the goal's plan when found; plan.reached.type is its form
   FormExclusion exclusion;    // why the wanted form is excluded
   std::optional<Plan> first;  // the first-found plan, when the plain search found one
+  bool firstGaveUp = false;   // the plain search ran out of its budget without a plan
   std::array<FormResult, kMagTypeCount> forms{};
   std::uint64_t feedingsTried = 0;  // by the beam searches
   // With a budget that no plan found meets: the plans found nearest to it (plan_run.h).

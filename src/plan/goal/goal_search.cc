@@ -53,16 +53,20 @@ bool wantedFormExcluded(const PlayerRequest& request, const MagState& start,
   return true;
 }
 
-// The first-found plan, searched as the dialogue does (its node count carries on from the
-// caller's, on a copy), but silently.
-std::optional<Plan> firstFoundPlan(const PlayerRequest& request, const MagState& start,
-                                   const GoalOptions& options, const SearchCounters& counters) {
+// The first-found plan into `result`, searched as the dialogue does (its node count carries on
+// from the caller's, on a copy), but silently; or whether it gave up.
+void searchFirstPlan(const PlayerRequest& request, const MagState& start,
+                     const GoalOptions& options, const SearchCounters& counters,
+                     GoalResult& result) {
   SearchCounters plain = counters;
   SearchOptions quiet = options.firstSearch;
   quiet.quiet = true;
   Plan found;
-  if (!findFirstPlan(request, plain, start, Console{}, found, quiet)) return std::nullopt;
-  return found;
+  if (findFirstPlan(request, plain, start, Console{}, found, quiet)) {
+    result.first = std::move(found);
+  } else {
+    result.firstGaveUp = searchGaveUp(plain);
+  }
 }
 
 // The kinds of beam the shortest plan is searched with. The narrow beams are cheap, and which of
@@ -255,7 +259,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, const SearchCounters& counters) {
   GoalResult result;
   if (wantedFormExcluded(request, start, options, result)) return result;
-  result.first = firstFoundPlan(request, start, options, counters);
+  searchFirstPlan(request, start, options, counters, result);
   // The first plan ranks as the shortest would, which is how it is compared in the first goal.
   const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
   if (result.first) {
