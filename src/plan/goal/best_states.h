@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -220,9 +221,8 @@ class BestStates {
     for (std::size_t total = counts[0]; total < wanted; total += counts[++last]) {
     }
     picked_.clear();
-    for (const BeamNode& node : states) {
-      if (buckets.of(node.rank) <= last) picked_.push_back(node);
-    }
+    std::copy_if(states.begin(), states.end(), std::back_inserter(picked_),
+                 [&](const BeamNode& node) { return buckets.of(node.rank) <= last; });
   }
 
   // The best copy of each state among `states`, into distinct_.
