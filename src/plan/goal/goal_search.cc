@@ -155,8 +155,9 @@ void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
 // drops the states that can no longer end in one of them and wants no other form, so it stops
 // once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
-// of the other goal's kind is told here, in the goal's unit.
-void searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+// of the other goal's kind is told here, in the goal's unit. True when it found a plan of a
+// wanted form.
+bool searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
                     Goal goal, FormSet wanted, std::int32_t width, Goal measure,
                     GoalResult& result) {
   const bool own = goal == options.goal;
@@ -185,34 +186,39 @@ void searchForForms(const PlayerRequest& request, const MagState& start, const G
     }
   }
   if (!own) tellProgress(options.progress, searched.feedingsTried, best);
+  return best != GoalProgress::kNoPlan;
 }
 
 // Searches for the wanted forms that the goal's own searches missed, steered to them. A form
 // asked for gets a search of the goal's kind, then of the other goal's: their rankings reach
-// different forms. So does a goal without a form whose searches found no plan at all: one kind
-// of search can miss every form that the other reaches (the shortest plan's beams all lose their
-// way to Whitill Racaseal 10/9/7/10, where the cheapest plan's find one). The listing's first
-// search shares its width among all the forms: the forms it misses get a search of the shortest
-// plan's kind first, which reaches forms that the cheapest plan's ranking misses and leaves the
-// cheapest plan's search fewer forms to share its width among.
+// different forms. So does a goal without a form whose beam searches found no plan at all (the
+// first-found plan aside), for every form still open: one kind of search can lose its way where
+// the other finds plans (the shortest plan's beams all do to Whitill Racaseal 10/9/7/10, where
+// the cheapest plan's find one; the cheapest plan's to a Pinkal Racast's tapas of level 47 going
+// to 15/9/11/17, where the first-found plan costs 118,320 meseta and the shortest plan's beams
+// find one of 25,320). The listing's first search shares its width among all the forms: the
+// forms it misses get a search of the shortest plan's kind first, which reaches forms that the
+// cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
+// width among.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
-                       const GoalOptions& options, Goal measure, GoalResult& result) {
+                       const GoalOptions& options, Goal measure, bool beamsFound,
+                       GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
-  // A goal without a form looks on only until it has a plan.
-  const auto done = [&] {
-    return !listing && !options.form &&
-           std::any_of(result.forms.begin(), result.forms.end(),
-                       [](const FormResult& form) { return form.best.has_value(); });
-  };
+  const bool anyForm = !listing && !options.form;
+  if (anyForm && beamsFound) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   // The steering drops most states: a narrower beam does, narrower still for the listing, whose
   // first search took the most time.
   const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
   for (const Goal goal : order) {
-    if (done()) return;
-    const FormSet missed = formsMissed(request, start, options, result);
-    if (missed != 0) searchForForms(request, start, options, goal, missed, width, measure, result);
+    // Without a form, any open form will do, also the first-found plan's (it is only known).
+    const FormSet wanted =
+        anyForm ? formsOpenFrom(request, start) : formsMissed(request, start, options, result);
+    if (wanted == 0) return;
+    const bool found =
+        searchForForms(request, start, options, goal, wanted, width, measure, result);
+    if (anyForm && found) return;
   }
 }
 
@@ -270,6 +276,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   }
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;
+    bool beamsFound = false;
     for (SearchRound& round : beamSearchesFor(options, result.first, known)) {
       const bool twoThreads = options.goal == Goal::kFewest && options.threads >= 2;
       for (const BeamResult& searched :
@@ -277,11 +284,12 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
         result.feedingsTried += searched.feedingsTried;
         for (const auto& plan : searched.bestByForm) {
           if (plan) offer(result, measure, *plan);
+          beamsFound = beamsFound || plan.has_value();
         }
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
-    searchMissedForms(request, start, options, measure, result);
+    searchMissedForms(request, start, options, measure, beamsFound, result);
     searchListingForForm(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {

@@ -165,24 +165,28 @@ TEST(GoalSearchTest, AFormReachedOnlyOnACostlierRoute) {
 // listing of every form reaches.
 TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
   for (const auto& row : testing::caseRows("goal_rescues.txt")) {
-    SCOPED_TRACE(row.at(0) + " to " + row.at(1) + ", " + row.at(2) + " " + row.at(4));
+    SCOPED_TRACE(row.at(0) + " | " + row.at(1) + " | " + row.at(2) + " | " + row.at(3) + " " +
+                 row.at(5));
     CharClass charClass = 0;
     SectionId section = 0;
     std::istringstream(row.at(0)) >> charClass >> section;
     const PlayerRequest request = playerFor(row.at(1).c_str(), section, charClass);
+    const MagState start = testing::magOf(row.at(2));
     GoalOptions options =
-        optionsFor(row.at(2) == "fewest" ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(3)));
-    if (row.at(4) != "-") {
-      options.form = testing::formNamed(row.at(4));
+        optionsFor(row.at(3) == "fewest" ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(4)));
+    if (row.at(5) != "-") {
+      options.form = testing::formNamed(row.at(5));
       GoalOptions listing = options;
       listing.form.reset();
       listing.everyForm = true;
-      EXPECT_TRUE(planForGoal(request, kBabyMag, listing).forms[*options.form].best);
+      EXPECT_TRUE(planForGoal(request, start, listing).forms[*options.form].best);
     }
-    const GoalResult result = planForGoal(request, kBabyMag, options);
+    const GoalResult result = planForGoal(request, start, options);
     EXPECT_EQ(result.outcome, GoalOutcome::kFound);
-    if (result.outcome == GoalOutcome::kFound) {
-      expectPlanReplays(request, kBabyMag, result.plan, options.form);
+    if (result.outcome != GoalOutcome::kFound) continue;
+    expectPlanReplays(request, start, result.plan, options.form);
+    if (row.size() > 6) {
+      EXPECT_LE(result.plan.cost, std::stod(row.at(6)));
     }
   }
 }
