@@ -230,8 +230,8 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
 void searchListingForForm(const PlayerRequest& request, const MagState& start,
                           const GoalOptions& options, const SearchCounters& counters, Goal measure,
                           GoalResult& result) {
-  if (!options.form || options.everyForm || result.forms[*options.form].best) return;
-  if ((formsOpenFrom(request, start) & formBit(*options.form)) == 0) return;
+  if (!options.form || options.everyForm) return;
+  if (formsMissed(request, start, options, result) == 0) return;  // found, or never open
   GoalOptions listing = options;
   listing.form.reset();
   listing.everyForm = true;
