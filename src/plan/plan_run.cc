@@ -10,6 +10,13 @@ namespace ostrel {
 
 namespace {
 
+// Why a goal found no plan: the rules exclude the form asked for, or else as the first-found
+// search ended (only it can try every feeding; the beam searches prove nothing).
+PlanOutcome outcomeWithoutPlan(const GoalResult& result) {
+  if (result.outcome == GoalOutcome::kExcluded) return PlanOutcome::kExcluded;
+  return result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
+}
+
 // The plan for the goal among the trade-off's plans within the budget.
 PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& counters,
                            const MagState& start, const GoalOptions& options, Plan& plan,
@@ -19,15 +26,13 @@ PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& c
   search.goal = goal;
   Tradeoffs found = findTradeoffs(request, start, search, counters);
   GoalResult& result = goal == Goal::kFewest ? found.fewest : found.cheapest;
-  PlanOutcome outcome = result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
+  PlanOutcome outcome = outcomeWithoutPlan(result);
   if (const Plan* within = planWithin(found.front, goal, options.budget)) {
     plan = *within;
     outcome = PlanOutcome::kFound;
   } else if (!found.front.empty()) {
     result.nearest = nearestToBudget(found.front, options.budget);
     outcome = PlanOutcome::kOverBudget;
-  } else if (result.outcome == GoalOutcome::kExcluded) {
-    outcome = PlanOutcome::kExcluded;
   }
   if (details != nullptr) *details = std::move(result);
   return outcome;
@@ -48,13 +53,10 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
     return searchGaveUp(counters) ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
   }
   GoalResult result = planForGoal(request, start, options, counters);
-  // Without a plan, as the first-found search ended: only it can try every feeding.
-  PlanOutcome outcome = result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
+  PlanOutcome outcome = outcomeWithoutPlan(result);
   if (result.outcome == GoalOutcome::kFound) {
     plan = result.plan;
     outcome = PlanOutcome::kFound;
-  } else if (result.outcome == GoalOutcome::kExcluded) {
-    outcome = PlanOutcome::kExcluded;
   }
   if (details != nullptr) *details = std::move(result);
   return outcome;
