@@ -174,29 +174,39 @@ struct PlanInput {
   Budget budget;
 };
 
-// Reads "maxFeedings" (from 1) and "maxMeseta" (from 0), each left out or null for no budget; a
-// budget without a goal plans as the command line's does. Returns the answer to give instead of
-// a plan, or nothing.
+// Reads "maxFeedings" and "maxMeseta", each left out or null for no budget, refused in the command
+// line's words with the field named; a budget or a form without a goal plans as the command
+// line's do (impliedGoal). Returns the answer to give instead of a plan, or nothing.
 std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
-  for (const auto& [key, least] : {std::pair{"maxFeedings", 1}, std::pair{"maxMeseta", 0}}) {
-    const auto field = request.find(key);
+  struct BudgetField {
+    const char* key;
+    const char* option;
+    std::int32_t least;
+  };
+  for (const BudgetField& budget : {BudgetField{"maxFeedings", "--max-feedings", kLeastMaxFeedings},
+                                    BudgetField{"maxMeseta", "--max-meseta", kLeastMaxMeseta}}) {
+    const auto field = request.find(budget.key);
     if (field == request.end() || field->is_null()) continue;
     std::int32_t most = -1;
-    if (!readInt(request, key, most) || most < least) {
-      return answer("bad-request", least == 1 ? "maxFeedings must be a whole number from 1"
-                                              : "maxMeseta must be a whole number from 0");
+    if (!readInt(request, budget.key, most) || most < budget.least) {
+      const std::string given = field->is_string() ? field->get<std::string>() : field->dump();
+      return json{
+          {"outcome", "refused"},   {"message", notABudgetText(budget.option, given, budget.least)},
+          {"of", "budget"},         {"field", budget.key},
+          {"rule", "not-a-budget"}, {"bound", budget.least},
+          {"value", *field}}
+          .dump();
     }
-    if (least == 1) {
+    if (budget.least == kLeastMaxFeedings) {
       input.budget.maxFeedings = most;
     } else {
       input.budget.maxMeseta = most;
     }
   }
-  if (!input.budget.given()) return {};
   if (!goalGiven) {
-    input.goal = input.budget.maxFeedings ? Goal::kCheapest : Goal::kFewest;
-  } else if (input.goal == Goal::kFirst) {
-    return answer("bad-request", "a budget is for the cheapest or the fewest goal");
+    input.goal = impliedGoal(input.budget, input.form.has_value());
+  } else if (input.goal == Goal::kFirst && (input.budget.given() || input.form)) {
+    return answer("bad-request", "a budget or a final form is for the cheapest or the fewest goal");
   }
   return {};
 }

@@ -39,7 +39,8 @@ std::string catalogJson();
 //    "form": "varaha"   (the final form; left out or null for any),
 //    "maxFeedings": 300, "maxMeseta": 50000   (a budget, either or both; left out or null for
 //        none: the goal's plan within it; without a goal, the cheapest within maxFeedings, or
-//        the shortest within maxMeseta alone)}
+//        the shortest within maxMeseta alone; a final form without a goal or budget is the
+//        cheapest plan's)}
 // A start's "formNumber" and "level" and a target's "level", as the documents write them, may be
 // given too and must then agree with the form and the stats; any other field is ignored, so a
 // plan document itself plans again. The answer is {"document": the plan document, "console",
@@ -48,7 +49,8 @@ std::string catalogJson();
 // "bound", "value"}, or {"outcome": "bad-request", "message"} for a request not of this shape. A
 // budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
 // "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget and
-// "value" the nearest plan's. The plan files are written into `scratchDir`, which must exist,
+// "value" the nearest plan's; and one that is not a whole number from its least (1 feeding, 0
+// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given. The plan files are written into `scratchDir`, which must exist,
 // exactly as the console program writes them into its working directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_options.h"
@@ -85,6 +86,32 @@ std::string unknownOptionText(const CLI::App& used, int argc, const char* const*
   return "";
 }
 
+// The command given and its name ("ostrel plan"), or the program itself ("ostrel").
+const CLI::App& commandUsed(const CLI::App& program, std::string& name) {
+  name = "ostrel";
+  const CLI::App* used = &program;
+  for (const CLI::App* sub : program.get_subcommands()) {
+    name += " " + sub->get_name();
+    used = sub;
+  }
+  return *used;
+}
+
+// CLI11 takes `--max-feedings ''` for the option given with an empty value, and the commands read
+// an empty value as the option left out: a script whose variable is unset would lose its budget
+// without a word. The first option of `used` given so ("--max-feedings"), or "".
+std::string emptyValueGiven(const CLI::App& used) {
+  for (const CLI::Option* option : used.get_options()) {
+    if (option->get_expected_min() == 0) continue;  // a flag, which takes no value
+    const std::vector<std::string>& values = option->results();
+    if (std::any_of(values.begin(), values.end(),
+                    [](const std::string& value) { return value.empty(); })) {
+      return option->get_name();
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, const Console& console,
@@ -120,51 +147,53 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name() &&
       first != forms->get_name() && first != tradeoffs->get_name()) {
-    std::fprintf(console.err,
-                 "ostrel: '%s' is not a command; allowed: plan, feed, forms, tradeoffs; see "
-                 "'ostrel --help'\n",
-                 argv[1]);
-    return kUsageError;
+    return refuseUsage(
+        "ostrel",
+        "'" + first +
+            "' is not a command; allowed: plan, feed, forms, tradeoffs; see 'ostrel --help'",
+        console);
   }
   try {
     program.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(program.help().c_str(), console.out);
-    return 0;
+    return outputWritten("ostrel", console) ? 0 : 1;
   } catch (const CLI::CallForAllHelp&) {
     std::fputs(program.help("", CLI::AppFormatMode::All).c_str(), console.out);
-    return 0;
+    return outputWritten("ostrel", console) ? 0 : 1;
   } catch (const CLI::CallForVersion& version) {
     std::fprintf(console.out, "%s\n", version.what());
-    return 0;
+    return outputWritten("ostrel", console) ? 0 : 1;
   } catch (const CLI::ParseError& error) {
-    std::string command = "ostrel";
-    const CLI::App* used = &program;
-    for (const CLI::App* sub : program.get_subcommands()) {
-      command += " " + sub->get_name();
-      used = sub;
-    }
+    std::string command;
+    const CLI::App& used = commandUsed(program, command);
     const std::string unknown = dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr
-                                    ? unknownOptionText(*used, argc, argv)
+                                    ? unknownOptionText(used, argc, argv)
                                     : "";
-    if (unknown.ends_with('?')) {
-      std::fprintf(console.err, "%s: %s\n", command.c_str(), unknown.c_str());
-    } else {
-      std::fprintf(console.err, "%s: %s; see '%s --help'\n", command.c_str(),
-                   unknown.empty() ? oneLine(error.what()).c_str() : unknown.c_str(),
-                   command.c_str());
-    }
-    return kUsageError;
+    if (unknown.ends_with('?')) return refuseUsage(command.c_str(), unknown, console);
+    return refuseUsage(
+        command.c_str(),
+        (unknown.empty() ? oneLine(error.what()) : unknown) + "; see '" + command + " --help'",
+        console);
   }
-  const bool command = plan->parsed() || feed->parsed() || forms->parsed() || tradeoffs->parsed();
-  if (command && dialogueGoal.given()) {
+  std::string name;
+  const CLI::App& used = commandUsed(program, name);
+  using Given = std::pair<const CLI::App*, const char*>;  // options, and whose they are
+  for (const auto& [options, words] : {Given{&program, "ostrel"}, Given{&used, name.c_str()}}) {
+    if (const std::string empty = emptyValueGiven(*options); !empty.empty()) {
+      return refuseUsage(
+          words, empty + " '': an empty value; allowed: a value, or the option left out", console);
+    }
+  }
+  const bool commandGiven =
+      plan->parsed() || feed->parsed() || forms->parsed() || tradeoffs->parsed();
+  if (commandGiven && dialogueGoal.given()) {
     // Before a command they would be the dialogue's options, which no command runs.
-    std::fputs(
-        "ostrel: --goal, --form, --beam-width and the budgets before a command are the "
-        "dialogue's; allowed: "
-        "the options after the command (ostrel plan --goal cheapest ...)\n",
-        console.err);
-    return kUsageError;
+    return refuseUsage("ostrel",
+                       "--goal, --form, --beam-width and the budgets before a command are the "
+                       "dialogue's; allowed: the options after the command (ostrel plan --goal "
+                       "cheapest ...)",
+                       console);
   }
   if (plan->parsed()) return runPlanCommand(planOptions, console);
   if (feed->parsed()) return runFeedCommand(feedOptions, console);
@@ -174,18 +203,15 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
     GoalOptions goal;
     if (std::string refusal = readGoalOptions(dialogueGoal, GoalUse::kOnePlan, goal);
         !refusal.empty()) {
-      std::fprintf(console.err, "ostrel: %s\n", refusal.c_str());
-      return kUsageError;
+      return refuseUsage("ostrel", refusal, console);
     }
     return runDialogue(reader, console, goal);
   }
   // Checked here rather than by CLI11, so that an unknown option is named first.
-  std::fputs(
-      "ostrel: a command is required; allowed: plan, feed, forms, tradeoffs, or --goal for the "
-      "dialogue; "
-      "see 'ostrel --help'\n",
-      console.err);
-  return kUsageError;
+  return refuseUsage("ostrel",
+                     "a command is required; allowed: plan, feed, forms, tradeoffs, or --goal for "
+                     "the dialogue; see 'ostrel --help'",
+                     console);
 }
 
 }  // namespace ostrel

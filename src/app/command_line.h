@@ -5,12 +5,10 @@
 #pragma once
 
 #include "app/answer_reader.h"
+#include "app/command_exit.h"
 #include "plan/console.h"
 
 namespace ostrel {
-
-// Exit status of a command line that cannot be used: unknown command or option, bad value.
-inline constexpr int kUsageError = 2;
 
 // Parses `argv` (argv[0] is the program's name) and runs the command it names, or the dialogue
 // with a goal (`ostrel --goal cheapest`), which reads its answers from `reader`. Help and the

@@ -2,12 +2,11 @@
 // prints the mag after each run.
 #include "app/feed_command.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "app/command_exit.h"
 #include "model/feeding.h"
 #include "model/names.h"
 #include "model/tables.h"
@@ -108,8 +107,7 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
                         requireOption("--items", options.items, itemsAllowed()),
                         readItems(options.items, runs), readFormat(options.format, format)});
       !refusal.empty()) {
-    std::fprintf(console.err, "ostrel feed: %s\n", refusal.c_str());
-    return 2;
+    return refuseUsage("ostrel feed", refusal, console);
   }
   feedRuns(player, start, runs);
   if (format == OutputFormat::kJson) {
@@ -117,12 +115,7 @@ int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
   } else {
     printText(player, start, runs, console.out);
   }
-  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
-    std::fprintf(console.err, "ostrel feed: cannot write to standard output: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
-    return 1;
-  }
-  return 0;
+  return outputWritten("ostrel feed", console) ? 0 : 1;
 }
 
 }  // namespace ostrel

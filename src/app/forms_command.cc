@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_exit.h"
 #include "app/output_format.h"
 #include "app/progress_line.h"
 #include "model/tables.h"
@@ -85,8 +86,7 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
   read.goal.everyForm = true;
   if (std::string refusal = readTargetCommand(options, GoalUse::kEveryForm, read);
       !refusal.empty()) {
-    std::fprintf(console.err, "ostrel forms: %s\n", refusal.c_str());
-    return 2;
+    return refuseUsage("ostrel forms", refusal, console);
   }
 
   // The searches' own lines, if any, are for a person waiting: standard error.
@@ -108,10 +108,7 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
   if (!anyReached) {
     std::fputs("ostrel forms: no plan found ending as any form\n", console.err);
   }
-  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
-    std::fputs("ostrel forms: cannot write to standard output\n", console.err);
-    return 1;
-  }
+  if (!outputWritten("ostrel forms", console)) return 1;
   return anyReached ? 0 : 1;
 }
 

@@ -2,7 +2,6 @@
 #include "app/goal_options.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "model/form_rules.h"
 #include "model/names.h"
 #include "model/tables.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 
@@ -21,32 +21,34 @@ std::string readMost(const char* name, const std::string& text, std::int32_t lea
                      std::optional<Number>& most) {
   if (text.empty()) return {};
   std::int32_t value = 0;
-  if (!parseInt32(text, value) || value < least) {
-    return std::string(name) + " '" + text + "': not a budget; allowed: a whole number " +
-           std::to_string(least) + ".." + std::to_string(std::numeric_limits<std::int32_t>::max());
-  }
+  if (!parseInt32(text, value) || value < least) return notABudgetText(name, text, least);
   most = value;
   return {};
 }
 
-std::string readBudget(const GoalOptionText& text, GoalOptions& options) {
+// Reads the budget, and the goal that a budget or a form means without --goal; the first plan
+// found takes neither.
+std::string readBudgetAndGoal(const GoalOptionText& text, GoalOptions& options) {
+  if (std::string refusal = readMost("--max-feedings", text.maxFeedings, kLeastMaxFeedings,
+                                     options.budget.maxFeedings);
+      !refusal.empty()) {
+    return refusal;
+  }
   if (std::string refusal =
-          readMost("--max-feedings", text.maxFeedings, 1, options.budget.maxFeedings);
+          readMost("--max-meseta", text.maxMeseta, kLeastMaxMeseta, options.budget.maxMeseta);
       !refusal.empty()) {
     return refusal;
   }
-  if (std::string refusal = readMost("--max-meseta", text.maxMeseta, 0, options.budget.maxMeseta);
-      !refusal.empty()) {
-    return refusal;
-  }
-  if (!options.budget.given()) return {};
   if (text.goal.empty()) {
-    options.goal = options.budget.maxFeedings ? Goal::kCheapest : Goal::kFewest;
-  } else if (options.goal == Goal::kFirst) {
-    const char* name = options.budget.maxFeedings ? "--max-feedings" : "--max-meseta";
-    return std::string(name) +
-           " with --goal first: the first plan found has no budget; allowed: --goal cheapest or "
-           "fewest, or no --goal";
+    options.goal = impliedGoal(options.budget, options.form.has_value());
+  } else if (options.goal == Goal::kFirst && (options.budget.given() || options.form)) {
+    const bool budget = options.budget.given();
+    const char* name = options.budget.maxFeedings ? "--max-feedings"
+                       : budget                   ? "--max-meseta"
+                                                  : "--form";
+    return std::string(name) + " with --goal first: the first plan found " +
+           (budget ? "has no budget" : "ends in whatever form it reaches") +
+           "; allowed: --goal cheapest or fewest, or no --goal";
   }
   return {};
 }
@@ -83,7 +85,7 @@ std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions
     }
     options.beamWidth = width;
   }
-  return use == GoalUse::kOnePlan ? readBudget(text, options) : std::string();
+  return use == GoalUse::kOnePlan ? readBudgetAndGoal(text, options) : std::string();
 }
 
 const char* goalName(Goal goal) {

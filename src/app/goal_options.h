@@ -35,10 +35,11 @@ inline constexpr std::int32_t kMostBeamWidth = 5000;
 // alone.
 enum class GoalUse { kOnePlan, kEveryForm, kTradeoffs };
 
-// Reads the options into `options` (left as they are when not given). A budget without --goal
-// plans the cheapest plan within --max-feedings (with or without --max-meseta), or the shortest
-// within --max-meseta alone. Returns an empty string, or one line naming the option, what was
-// given and what is allowed.
+// Reads the options into `options` (left as they are when not given). A budget or a form without
+// --goal plans the cheapest plan within --max-feedings (with or without --max-meseta) or ending
+// in the form, or the shortest within --max-meseta alone (impliedGoal); --goal first takes
+// neither. Returns an empty string, or one line naming the option, what was given and what is
+// allowed.
 std::string readGoalOptions(const GoalOptionText& text, GoalUse use, GoalOptions& options);
 
 // "first", "cheapest" or "fewest", as the options and the JSON documents name the goals.

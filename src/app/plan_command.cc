@@ -2,15 +2,14 @@
 // plans, and writes the plan through the same reports as the dialogue.
 #include "app/plan_command.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
 
+#include "app/command_exit.h"
 #include "app/output_format.h"
 #include "app/progress_line.h"
 #include "plan/first_found/search.h"
@@ -22,11 +21,6 @@ namespace ostrel {
 namespace {
 
 constexpr std::string_view kReadBottomUp = "READ STEPS FROM BOTTOM UP\n";
-
-int refuse(const Console& console, const std::string& message) {
-  std::fprintf(console.err, "ostrel plan: %s\n", message.c_str());
-  return 2;
-}
 
 // Checks --dir and --no-files and sets where the plan files go.
 std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& paths) {
@@ -100,7 +94,7 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
                         readTarget(options.target, start, request.target),
                         readGoalOptions(options.goal, GoalUse::kOnePlan, goal)});
       !refusal.empty()) {
-    return refuse(console, refusal);
+    return refuseUsage("ostrel plan", refusal, console);
   }
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
@@ -136,11 +130,7 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
     explainNoPlan(request.target, counters, goal, outcome, details, console);
   }
 
-  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
-    std::fprintf(console.err, "ostrel plan: cannot write to standard output: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
-    return 1;
-  }
+  if (!outputWritten("ostrel plan", console)) return 1;
   return outcome == PlanOutcome::kFound && planFilesComplete(files) ? 0 : 1;
 }
 

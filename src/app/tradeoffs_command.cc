@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "app/command_exit.h"
 #include "app/output_format.h"
 #include "app/progress_line.h"
 #include "model/names.h"
@@ -44,8 +45,7 @@ int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& c
   read.goal.goal = Goal::kCheapest;
   if (std::string refusal = readTargetCommand(options, GoalUse::kTradeoffs, read);
       !refusal.empty()) {
-    std::fprintf(console.err, "ostrel tradeoffs: %s\n", refusal.c_str());
-    return 2;
+    return refuseUsage("ostrel tradeoffs", refusal, console);
   }
 
   Tradeoffs found;
@@ -69,10 +69,7 @@ int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& c
                  why.empty() ? "no plan: neither the fewest nor the cheapest search found a plan"
                              : why.c_str());
   }
-  if (std::fflush(console.out) != 0 || std::ferror(console.out) != 0) {
-    std::fputs("ostrel tradeoffs: cannot write to standard output\n", console.err);
-    return 1;
-  }
+  if (!outputWritten("ostrel tradeoffs", console)) return 1;
   return points.empty() ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 // One plan: find the plan for the goal, write it and tell how it went.
 #include "plan/plan_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -10,10 +11,14 @@ namespace ostrel {
 
 namespace {
 
-// Why a goal found no plan: the rules exclude the form asked for, or else as the first-found
-// search ended (only it can try every feeding; the beam searches prove nothing).
+// Why a goal found no plan: the rules exclude the form asked for; plans of other forms were
+// found; or else as the first-found search ended (only it can try every feeding; the beam
+// searches prove nothing).
 PlanOutcome outcomeWithoutPlan(const GoalResult& result) {
   if (result.outcome == GoalOutcome::kExcluded) return PlanOutcome::kExcluded;
+  const bool otherForms = std::any_of(result.forms.begin(), result.forms.end(),
+                                      [](const FormResult& form) { return form.best.has_value(); });
+  if (otherForms) return PlanOutcome::kNotFound;
   return result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
 }
 

@@ -14,9 +14,10 @@
 namespace ostrel {
 
 // How finding a plan ended: a plan; none at all (every feeding tried, or no goal search found
-// one); the first-found search's budget ran out; the rules exclude the wanted final form; or
-// plans were found, but none within the budget asked for.
-enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kOverBudget };
+// one); the first-found search's budget ran out; the rules exclude the wanted final form; plans
+// were found, but none ending in the form asked for; or plans were found, but none within the
+// budget asked for.
+enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kNotFound, kOverBudget };
 
 // Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on

@@ -27,7 +27,8 @@ using testing::with;
 
 // Every refusal a user can see, as the exact line on standard error, from the data files of
 // tests/cases/: one JSON object a line, {"args": [...], "err": "...", "status": 2 when left out,
-// "out": lines of standard output, "in": the answers of a dialogue}. A refusal (status 2) prints
+// "out": lines of standard output, "in": the answers of a dialogue, "outputTo": where standard
+// output goes instead of a file}. A refusal (status 2) prints
 // nothing on standard output; it and the help leave the old plan files as they were.
 TEST(CommandLineTest, AnswersAreTheLinesOfTheCaseFiles) {
   int rows = 0;
@@ -37,8 +38,8 @@ TEST(CommandLineTest, AnswersAreTheLinesOfTheCaseFiles) {
       const nlohmann::json row = nlohmann::json::parse(line);
       SCOPED_TRACE(line);
       const std::filesystem::path dir = directoryWithOldPlan("bad");
-      const ProgramRun run =
-          runOstrel(row["args"].get<std::vector<std::string>>(), row.value("in", ""), dir);
+      const ProgramRun run = runOstrel(row["args"].get<std::vector<std::string>>(),
+                                       row.value("in", ""), dir, row.value("outputTo", ""));
       const int status = row.value("status", 2);
       EXPECT_EQ(run.status, status);
       EXPECT_EQ(run.err, row.contains("err") ? row["err"].get<std::string>() + "\n" : "");

@@ -37,9 +37,9 @@ inline std::filesystem::path freshDirectory(const std::string& name) {
 
 // Runs OSTREL_BINARY in `dir` with `args` and `input` on standard input. Output lands in files
 // of the test's own (run.out, run.err), beside and not inside `dir` so that `dir` holds only what
-// ostrel wrote.
+// ostrel wrote; standard output goes to `outputTo` instead when given (/dev/full).
 inline ProgramRun runOstrel(const std::vector<std::string>& args, const std::string& input,
-                            const std::filesystem::path& dir) {
+                            const std::filesystem::path& dir, const std::string& outputTo = "") {
   const std::filesystem::path io = dir.string() + ".io";
   std::filesystem::create_directories(io);
   std::ofstream(io / "in", std::ios::binary) << input;
@@ -52,7 +52,8 @@ inline ProgramRun runOstrel(const std::vector<std::string>& args, const std::str
   }
   for (const auto& [redirect, stream] : {std::pair{" < ", "in"}, {" > ", "out"}, {" 2> ", "err"}}) {
     command += redirect;
-    command += shellQuoted((io / stream).string());
+    command +=
+        shellQuoted(outputTo.empty() || stream[0] != 'o' ? (io / stream).string() : outputTo);
   }
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io / "out"), readFile(io / "err")};

@@ -135,7 +135,7 @@ TEST(PlanRequestTest, FormsListingAgreesWithThePlansForItsForms) {
       EXPECT_EQ(document["reason"], "no plan can end as " + form["form"].get<std::string>() + ": " +
                                         form["reason"].get<std::string>());
     } else {
-      EXPECT_EQ(document["outcome"], "impossible");
+      EXPECT_EQ(document["outcome"], "not-found");
     }
   }
   EXPECT_EQ(reached, (std::vector<std::string>{"ila", "kumara"}));

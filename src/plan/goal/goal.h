@@ -50,6 +50,16 @@ struct Budget {
   }
 };
 
+// The goal of a request that names none: the first plan found, unless a budget or a final form
+// asks for a search that weighs plans (the first plan found is only found, it is not chosen):
+// the cheapest within a most of feedings or ending in the form, the shortest within a most of
+// meseta alone.
+inline Goal impliedGoal(const Budget& budget, bool formAsked) {
+  if (budget.maxFeedings) return Goal::kCheapest;
+  if (budget.maxMeseta) return Goal::kFewest;
+  return formAsked ? Goal::kCheapest : Goal::kFirst;
+}
+
 struct GoalOptions {
   Goal goal = Goal::kFirst;
   // The form the plan must end in; none: any form.

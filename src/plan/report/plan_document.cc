@@ -55,6 +55,8 @@ const char* outcomeName(PlanOutcome outcome) {
       return "gave-up";
     case PlanOutcome::kExcluded:
       return "excluded";
+    case PlanOutcome::kNotFound:
+      return "not-found";
     case PlanOutcome::kOverBudget:
       return "over-budget";
   }

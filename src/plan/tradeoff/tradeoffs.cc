@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <numeric>
 #include <string>
 
@@ -141,6 +142,11 @@ std::vector<Plan> nearestToBudget(const std::vector<Plan>& front, const Budget& 
   std::transform(nearest.begin(), nearest.end(), plans.begin(),
                  [](const Plan* plan) { return *plan; });
   return plans;
+}
+
+std::string notABudgetText(const char* name, const std::string& given, std::int32_t least) {
+  return std::string(name) + " '" + given + "': not a budget; allowed: a whole number " +
+         std::to_string(least) + ".." + std::to_string(std::numeric_limits<std::int32_t>::max());
 }
 
 std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest) {

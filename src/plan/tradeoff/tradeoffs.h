@@ -41,6 +41,14 @@ const Plan* planWithin(const std::vector<Plan>& front, Goal goal, const Budget& 
 // else the cheapest); one when they are the same.
 std::vector<Plan> nearestToBudget(const std::vector<Plan>& front, const Budget& budget);
 
+// The least each budget may be: a plan takes a feeding at least, and may cost nothing.
+inline constexpr std::int32_t kLeastMaxFeedings = 1;
+inline constexpr std::int32_t kLeastMaxMeseta = 0;
+
+// Why `given`, the text of the budget `name` ("--max-feedings", "--max-meseta"), is not one:
+// the words of the command line, which the web page uses too.
+std::string notABudgetText(const char* name, const std::string& given, std::int32_t least);
+
 // One line without a full stop for a budget no plan meets: "no plan found within N feedings and
 // M meseta; the nearest found: F feedings for C meseta, ..." with the `nearest` plans.
 std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest);
