@@ -25,7 +25,7 @@ const $ = (id) => document.getElementById(id);
 let catalog = null;
 let worker = null;
 let pending = null;  // {id, kind, request, clickedAt, timer, line, progress}
-let queued = null;   // a plan asked for while a listing was stopped, sent once the worker is back
+let queued = null;   // a plan asked for while a search was stopped, sent once the worker is back
 let nextRequestId = 1;
 let shownForm = null;  // the final form of the plan on the page
 let planStatus = "";   // the status line of the plan on the page
@@ -78,7 +78,7 @@ function readRequest() {
     return field.value;
   };
   let start = null;
-  ["section-id", "char-class", "form", "goal"].forEach((id) => $(id).classList.remove("invalid"));
+  ["section-id", "char-class", "form", "goal", "final-form"].forEach((id) => $(id).classList.remove("invalid"));
   if (grownMag()) {
     start = { form: catalog.forms[Number($("form").value)], stats: {}, bars: {} };
     STATS.forEach((stat, i) => {
@@ -91,11 +91,18 @@ function readRequest() {
   const target = {};
   STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
   // A budget left empty is none; the first plan found has none, so a budget with it plans what
-  // the budget means: the cheapest within the feedings, or the shortest within the meseta.
-  const budget = (id, label) => ($(id).value.trim() === "" ? null : read(id, label));
+  // the budget means: the cheapest within the feedings, or the shortest within the meseta (once
+  // the budgets are whole numbers: a typing slip leaves the goal as it was).
+  const budget = (id, label) => {
+    if ($(id).value.trim() !== "") return read(id, label);
+    $(id).classList.remove("invalid");
+    return null;
+  };
+  const errorsBefore = errors.length;
   const maxFeedings = budget("max-feedings", "At most … feedings");
   const maxMeseta = budget("max-meseta", "At most … meseta");
-  if ($("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
+  const budgetsRead = errors.length === errorsBefore;
+  if (budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
     $("goal").value = maxFeedings !== null ? "cheapest" : "fewest";
     $("final-form").value = "any";  // the first plan found had none, whatever the list shows
     showFinalFormChoice();
@@ -210,10 +217,12 @@ function progressText(elapsed) {
   return text;
 }
 
-function send(kind, request) {
+// `newStep`: the plan's request becomes a step of the history once its answer is shown, so that a
+// plan stopped or still running leaves the address on the plan on the page.
+function send(kind, request, newStep = false) {
   const id = nextRequestId++;
   const clickedAt = performance.now();
-  pending = { id, kind, request, clickedAt, line: "", progress: null };
+  pending = { id, kind, request, newStep, clickedAt, line: "", progress: null };
   pending.timer = setInterval(() => {
     const elapsed = performance.now() - clickedAt;
     if (elapsed >= SHOW_PROGRESS_AFTER_MS) setStatus(progressText(elapsed));
@@ -223,9 +232,17 @@ function send(kind, request) {
   worker.postMessage({ type: kind, id, request });
 }
 
-// Plans the request the form holds. Asked for by the player, it is a new step of the history;
-// read from the address (a link, a bookmark, going back or forth), it stays the step it is.
-// The faults of an address are told with the fields'.
+// Puts the request of the plan shown in the address: as a new step of the history, or in place
+// of the step it is (read from the address, in the words the page writes).
+function showAddress(request, newStep) {
+  const query = queryOf(request);
+  localStorage.setItem(LAST_QUERY_KEY, query);
+  if (`?${query}` !== location.search) history[newStep ? "pushState" : "replaceState"](null, "", `?${query}`);
+}
+
+// Plans the request the form holds. Asked for by the player, it is a new step of the history
+// once its answer is shown; read from the address (a link, a bookmark, going back or forth), it
+// stays the step it is. The faults of an address are told with the fields'.
 function plan({ fromAddress = false, addressErrors = [] } = {}) {
   const { request, errors } = readRequest();
   errors.unshift(...addressErrors);
@@ -235,21 +252,18 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
     setStatus("Check the fields marked in red.");
     return;
   }
-  const query = queryOf(request);
-  localStorage.setItem(LAST_QUERY_KEY, query);
-  if (`?${query}` !== location.search) {
-    history[fromAddress ? "replaceState" : "pushState"](null, "", `?${query}`);
-  }
+  if (fromAddress) showAddress(request, false);
   // A search running is stopped for the new request: only a plan read from the address can come
   // while a plan runs, the Plan button waits. Going back or forth shows the answer kept; the Plan
   // button always plans afresh.
+  const query = queryOf(request);
   if (pending) {
     stop();
-    queued = request;
+    queued = { request, newStep: !fromAddress };
   } else if (fromAddress && plansShown.has(query)) {
     showAnswer(plansShown.get(query), request, "0", "Planned before: shown again.");
   } else {
-    send("plan", request);
+    send("plan", request, !fromAddress);
   }
 }
 
@@ -258,8 +272,9 @@ function planAddress(query) {
   const { request, errors } = requestOf(query, catalog);
   fillForm(request);
   plan({ fromAddress: true, addressErrors: errors });
+  const asksForm = new URLSearchParams(query).has("form");
   const unread = { "section-id": request.player.sectionId, "char-class": request.player.charClass,
-    form: request.start?.form, goal: request.goal };
+    form: request.start?.form, goal: request.goal, "final-form": asksForm ? request.form : "any" };
   Object.entries(unread).forEach(([id, name]) => { if (name === null) $(id).classList.add("invalid"); });
 }
 
@@ -330,7 +345,7 @@ function finishPending() {
 }
 
 function onResult(response, workerMs) {
-  const { kind, request, clickedAt } = pending;
+  const { kind, request, newStep, clickedAt } = pending;
   finishPending();
   const ms = Math.round(performance.now() - clickedAt);
   // The planner with threads runs where the page is cross-origin isolated (worker.js).
@@ -358,6 +373,7 @@ function onResult(response, workerMs) {
     setStatus(`${planStatus} Forms listed in ${timing}.`);
     return;
   }
+  if (newStep) showAddress(request, true);
   $("status").dataset.workerMs = String(Math.round(workerMs));
   $("status").dataset.threads = String(response.threads ?? "");
   plansShown.set(queryOf(request), response);
@@ -406,9 +422,9 @@ function onWorkerMessage(event) {
     setRunning(false);
     if (firstStart) setStatus("");
     if (queued) {
-      const request = queued;
+      const { request, newStep } = queued;
       queued = null;
-      send("plan", request);
+      send("plan", request, newStep);
     } else if (firstStart) {
       onCatalog();  // plans the address's request, or the last one again
     }

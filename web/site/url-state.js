@@ -55,9 +55,15 @@ export function requestOf(query, catalog) {
     return found ?? null;
   };
   const statsOf = (param, absent) => {
-    const parts = (params.get(param) ?? absent).split("/");
+    const text = params.get(param) ?? absent;
+    const parts = text.split("/");
+    if (params.has(param) && parts.length !== STATS.length) {
+      errors.push(`The link's ${param} "${text}" is not four numbers DEF/POW/DEX/MIND`);
+    }
     return Object.fromEntries(STATS.map((stat, i) => [stat, (parts[i] ?? "").trim()]));
   };
+  READ_APART.filter((param) => params.getAll(param).length > 1)
+    .forEach((param) => errors.push(`The link gives its ${param} more than once`));
   const request = {};
   params.forEach((value, param) => {
     if (!READ_APART.includes(param)) request[fieldName(param)] = value;
@@ -73,9 +79,13 @@ export function requestOf(query, catalog) {
     bars: statsOf("bars", "0/0/0/0"),
   } : null;
   request.target = statsOf("target", "");
-  const goal = (params.get("goal") ?? "first").trim().toLowerCase();
+  // Without a goal, a final form asks for the cheapest plan that ends in it, as on the command line.
+  const goal = (params.get("goal") ?? (params.has("form") ? "cheapest" : "first")).trim().toLowerCase();
   request.goal = catalog.goals.some((known) => known.id === goal) ? goal : null;
   if (request.goal === null) errors.push(`The link's goal "${goal}" is not a goal`);
   request.form = params.has("form") ? lookUp("form", catalog.forms, 1, "form") : null;
+  if (request.goal === "first" && params.has("form")) {
+    errors.push("The link's form goes with the cheapest or the fewest goal, not the first plan found");
+  }
   return { request, errors };
 }

@@ -317,7 +317,9 @@ def check_tradeoffs(driver, results, ostrel, case, downloads):
 
 
 def check_progress_line(driver, results, request):
-    """A goal that takes seconds shows the feedings searched and the best plan so far."""
+    """A goal that takes seconds shows the feedings searched and the best plan so far; stopped,
+    it leaves the address on the plan shown before it."""
+    before = driver.current_url
     fill_and_plan(driver, request, wait=False)
     WebDriverWait(driver, 60).until(lambda d: "best so far" in text_of(d, "status"))
     line = text_of(driver, "status")
@@ -327,6 +329,27 @@ def check_progress_line(driver, results, request):
     driver.save_screenshot(str(driver.shots / "progress.png"))
     driver.find_element(By.ID, "stop-button").click()
     WebDriverWait(driver, 30).until(lambda d: d.find_element(By.ID, "plan-button").is_enabled())
+    # The plan may have come before the click, which then stopped the listing after it.
+    shown = driver.execute_script("return document.getElementById('status').dataset.ms") != ""
+    results.check("stopped, the address stays on the plan shown", (driver.current_url == before)
+                  != shown, f"{driver.current_url} (the new plan shown: {shown})")
+
+
+def check_budget_slips(driver, results):
+    """A budget that is no whole number is marked and leaves the goal as chosen; emptied, it is
+    no budget, unmarked."""
+    field, goal = driver.find_element(By.ID, "max-feedings"), Select(driver.find_element(By.ID, "goal"))
+    goal.select_by_value("first")
+    field.clear()
+    field.send_keys("abc")
+    driver.find_element(By.ID, "plan-button").click()
+    results.check("a budget typed wrong is marked, the goal left as chosen",
+                  "invalid" in field.get_attribute("class")
+                  and goal.first_selected_option.get_attribute("value") == "first")
+    field.clear()
+    plan_with(driver, driver.find_element(By.ID, "plan-button"))
+    results.check("an emptied budget is none, unmarked", "invalid" not in field.get_attribute("class")
+                  and goal.first_selected_option.get_attribute("value") == "first")
 
 
 def check_ticks_survive_reload(driver, results):
@@ -432,6 +455,8 @@ def main():
                                                       (driver.forward, *shown[-1]),
                                                       (driver.refresh, *shown[-1])])
                     offline = shown[-1]
+                if then == "budget slips":
+                    check_budget_slips(driver, results)
                 if then == "ticks":
                     check_ticks_survive_reload(driver, results)
                     screenshots(driver, "")
