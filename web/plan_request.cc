@@ -439,9 +439,9 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   options.budget = Budget{};
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(input.request, input.start, options);
-  constexpr std::size_t kPointsListed = 10;  // as the command line lists them
   return json{{"document", tradeoffsDocument(input.request, input.start, options,
-                                             spreadPoints(found.front, kPointsListed))}}
+                                             spreadPoints(found.front, kPointsListed))},
+              {"threads", options.threads}}
       .dump();
 }
 

@@ -64,8 +64,8 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress =
 // Lists the trade-off between feedings and meseta for the request of planJson (its goal and
 // budget are not used, though a budget is checked as planJson checks it; its form is the form
 // every plan must end in), as `ostrel tradeoffs` does.
-// The answer: {"document": the trade-offs document the command line writes}, or a refusal or bad
-// request as planJson answers them.
+// The answer: {"document": the trade-offs document the command line writes, "threads"}, or a
+// refusal or bad request as planJson answers them.
 std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress = {});
 
 }  // namespace ostrel::web

@@ -16,9 +16,6 @@
 namespace ostrel {
 namespace {
 
-// Enough points to choose from, few enough to read at a glance.
-constexpr std::size_t kPointsListed = 10;
-
 void printText(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
                const std::vector<const Plan*>& points, std::FILE* out) {
   const Target& target = request.target;

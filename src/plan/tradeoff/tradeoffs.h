@@ -53,6 +53,10 @@ std::string notABudgetText(const char* name, const std::string& given, std::int3
 // M meseta; the nearest found: F feedings for C meseta, ..." with the `nearest` plans.
 std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest);
 
+// How many points the trade-off lists, on every surface: enough to choose from, few enough to
+// read at a glance.
+inline constexpr std::size_t kPointsListed = 10;
+
 // At most `count` (at least 2) points of `front`, those nearest to feedings spread evenly over its
 // range, both ends among them.
 std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count);
