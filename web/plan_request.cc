@@ -205,8 +205,11 @@ std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
   }
   if (!goalGiven) {
     input.goal = impliedGoal(input.budget, input.form.has_value());
-  } else if (input.goal == Goal::kFirst && (input.budget.given() || input.form)) {
-    return answer("bad-request", "a budget or a final form is for the cheapest or the fewest goal");
+  } else if (input.goal == Goal::kFirst) {
+    if (std::string notTaken = notForTheFirstGoal(input.budget, input.form.has_value());
+        !notTaken.empty()) {
+      return answer("bad-request", notTaken.c_str());
+    }
   }
   return {};
 }
@@ -399,7 +402,9 @@ std::string catalogJson() {
        {{"minDef", kMinDef},
         {"maxBar", kMaxBar},
         {"maxLevel", kMaxLevel},
-        {"babyMag", magDocument(kBabyMag)}}},
+        {"babyMag", magDocument(kBabyMag)},
+        {"leastMaxFeedings", kLeastMaxFeedings},
+        {"leastMaxMeseta", kLeastMaxMeseta}}},
       {"messages", {{"fullyRaised", kFullyRaisedMessage}, {"notPossible", kNotPossibleMessage}}}}
       .dump();
 }

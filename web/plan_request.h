@@ -26,7 +26,7 @@ struct SearchProgress {
 using ProgressSink = std::function<void(const SearchProgress& progress)>;
 
 // The names and ranges the page offers: section IDs, classes, forms (in the form menu's order),
-// items, the goals that can be planned for, and the limits of stats, bars and levels.
+// items, the goals that can be planned for, and the limits of stats, bars, levels and budgets.
 std::string catalogJson();
 
 // Plans one request and answers with its outcome. The request is the request part of the plan

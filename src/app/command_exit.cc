@@ -1,6 +1,5 @@
 #include "app/command_exit.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,11 +7,7 @@
 namespace ostrel {
 
 int refuseUsage(const char* command, const std::string& why, const Console& console) {
-  std::string line = why;
-  std::replace_if(
-      line.begin(), line.end(),
-      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7f'; }, '?');
-  std::fprintf(console.err, "%s: %s\n", command, line.c_str());
+  std::fprintf(console.err, "%s: %s\n", command, printable(why).c_str());
   return kUsageError;
 }
 

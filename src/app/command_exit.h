@@ -11,9 +11,9 @@ namespace ostrel {
 // Exit status of a command line that cannot be used: unknown command or option, bad value.
 inline constexpr int kUsageError = 2;
 
-// Says on standard error "`command`: `why`", one line whatever the values quoted in `why` hold (a
-// line break or other control character typed into an argument shows as '?', so it cannot pass
-// for a line of its own), and returns kUsageError.
+// Says on standard error "`command`: `why`", one line whatever the values quoted in `why` hold
+// (printable: a line break typed into an argument cannot pass for a line of its own), and returns
+// kUsageError.
 int refuseUsage(const char* command, const std::string& why, const Console& console);
 
 // Whether all that was printed on standard output got there; if not, says so on standard error

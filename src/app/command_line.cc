@@ -145,8 +145,8 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
 
   // CLI11 would only say that a command is missing; a word that names none is worth naming.
   const std::string first = argc > 1 ? argv[1] : "";
-  if (!first.empty() && first[0] != '-' && first != plan->get_name() && first != feed->get_name() &&
-      first != forms->get_name() && first != tradeoffs->get_name()) {
+  if (argc > 1 && (first.empty() || first[0] != '-') && first != plan->get_name() &&
+      first != feed->get_name() && first != forms->get_name() && first != tradeoffs->get_name()) {
     return refuseUsage(
         "ostrel",
         "'" + first +
@@ -156,8 +156,10 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   try {
     program.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
+    std::string name;
+    commandUsed(program, name);
     std::fputs(program.help().c_str(), console.out);
-    return outputWritten("ostrel", console) ? 0 : 1;
+    return outputWritten(name.c_str(), console) ? 0 : 1;
   } catch (const CLI::CallForAllHelp&) {
     std::fputs(program.help("", CLI::AppFormatMode::All).c_str(), console.out);
     return outputWritten("ostrel", console) ? 0 : 1;

@@ -5,10 +5,9 @@
 #include "app/dialogue.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 
+#include "app/command_exit.h"
 #include "app/goal_options.h"
 #include "app/progress_line.h"
 #include "model/limits.h"
@@ -60,11 +59,7 @@ struct Dialogue {
 // Anything the user should see is out before the program waits for an answer. If the console
 // can no longer be written, there is no point in asking: the program ends with an error.
 Flow flushBeforeRead(Dialogue& dialogue) {
-  if (std::fflush(dialogue.console.out) == 0 && std::ferror(dialogue.console.out) == 0) {
-    return Flow::kGoOn;
-  }
-  std::fprintf(dialogue.console.err, "ostrel: cannot write to standard output: %s\n",
-               std::strerror(errno != 0 ? errno : EIO));
+  if (outputWritten("ostrel", dialogue.console)) return Flow::kGoOn;
   dialogue.exitStatus = 1;
   return Flow::kStop;
 }

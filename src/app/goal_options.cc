@@ -41,14 +41,8 @@ std::string readBudgetAndGoal(const GoalOptionText& text, GoalOptions& options) 
   }
   if (text.goal.empty()) {
     options.goal = impliedGoal(options.budget, options.form.has_value());
-  } else if (options.goal == Goal::kFirst && (options.budget.given() || options.form)) {
-    const bool budget = options.budget.given();
-    const char* name = options.budget.maxFeedings ? "--max-feedings"
-                       : budget                   ? "--max-meseta"
-                                                  : "--form";
-    return std::string(name) + " with --goal first: the first plan found " +
-           (budget ? "has no budget" : "ends in whatever form it reaches") +
-           "; allowed: --goal cheapest or fewest, or no --goal";
+  } else if (options.goal == Goal::kFirst) {
+    return notForTheFirstGoal(options.budget, options.form.has_value());
   }
   return {};
 }

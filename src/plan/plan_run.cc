@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "plan/tradeoff/tradeoffs.h"
@@ -65,6 +66,16 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
   }
   if (details != nullptr) *details = std::move(result);
   return outcome;
+}
+
+std::string notForTheFirstGoal(const Budget& budget, bool formAsked) {
+  if (!budget.given() && !formAsked) return "";
+  const char* name = budget.maxFeedings ? "--max-feedings"
+                     : budget.maxMeseta ? "--max-meseta"
+                                        : "--form";
+  return std::string(name) + " with --goal first: the first plan found " +
+         (budget.given() ? "has no budget" : "ends in whatever form it reaches") +
+         "; allowed: --goal cheapest or fewest, or no --goal";
 }
 
 void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,

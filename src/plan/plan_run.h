@@ -4,6 +4,8 @@
 // and plan files and hands them in.
 #pragma once
 
+#include <string>
+
 #include "model/state.h"
 #include "plan/console.h"
 #include "plan/first_found/search.h"
@@ -18,6 +20,11 @@ namespace ostrel {
 // were found, but none ending in the form asked for; or plans were found, but none within the
 // budget asked for.
 enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kNotFound, kOverBudget };
+
+// Why the first plan found cannot take a budget or a final form asked for with it, in the command
+// line's words (the web page's too), or "" when neither is asked for: it is the plan found, not
+// one chosen among plans.
+std::string notForTheFirstGoal(const Budget& budget, bool formAsked);
 
 // Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on

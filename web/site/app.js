@@ -10,7 +10,7 @@ import { hideForms, showForms, showFormsPending } from "./forms-view.js";
 import { keepOffline } from "./offline.js";
 import { hidePlan, showPlan } from "./plan-view.js";
 import { drawTradeoffChart } from "./tradeoff-chart.js";
-import { holdsRequest, queryOf, requestOf } from "./url-state.js";
+import { holdsRequest, impliedGoal, queryOf, requestOf } from "./url-state.js";
 
 const STATS = ["def", "pow", "dex", "mind"];
 const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
@@ -21,6 +21,12 @@ const SHOW_PROGRESS_AFTER_MS = 500;
 const RUNNING = { plan: "Searching", forms: "Listing the final forms", tradeoffs: "Weighing feedings against meseta" };
 
 const $ = (id) => document.getElementById(id);
+// The fields that show each parameter of an address.
+const PARAM_FIELDS = {
+  section: ["section-id"], class: ["char-class"], mag: ["form"], goal: ["goal"], form: ["final-form"],
+  stats: STATS.map((stat) => `start-${stat}`), bars: BARS.map((bar) => `start-${bar}`),
+  target: STATS.map((stat) => `target-${stat}`), "max-feedings": ["max-feedings"], "max-meseta": ["max-meseta"],
+};
 
 let catalog = null;
 let worker = null;
@@ -92,7 +98,7 @@ function readRequest() {
   STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
   // A budget left empty is none; the first plan found has none, so a budget with it plans what
   // the budget means: the cheapest within the feedings, or the shortest within the meseta (once
-  // the budgets are whole numbers: a typing slip leaves the goal as it was).
+  // the budgets are budgets: a slip leaves the goal as it was, for the field to be marked).
   const budget = (id, label) => {
     if ($(id).value.trim() !== "") return read(id, label);
     $(id).classList.remove("invalid");
@@ -101,9 +107,11 @@ function readRequest() {
   const errorsBefore = errors.length;
   const maxFeedings = budget("max-feedings", "At most … feedings");
   const maxMeseta = budget("max-meseta", "At most … meseta");
-  const budgetsRead = errors.length === errorsBefore;
+  const { leastMaxFeedings, leastMaxMeseta } = catalog.limits;
+  const budgetsRead = errors.length === errorsBefore && (maxFeedings ?? leastMaxFeedings) >= leastMaxFeedings &&
+    (maxMeseta ?? leastMaxMeseta) >= leastMaxMeseta;
   if (budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
-    $("goal").value = maxFeedings !== null ? "cheapest" : "fewest";
+    $("goal").value = impliedGoal({ maxFeedings: maxFeedings !== null, maxMeseta: maxMeseta !== null });
     $("final-form").value = "any";  // the first plan found had none, whatever the list shows
     showFinalFormChoice();
   }
@@ -257,8 +265,8 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
   // while a plan runs, the Plan button waits. Going back or forth shows the answer kept; the Plan
   // button always plans afresh.
   const query = queryOf(request);
-  if (pending) {
-    stop();
+  if (pending || queued) {  // queued: the worker is starting again, to take the latest
+    if (pending) stop();
     queued = { request, newStep: !fromAddress };
   } else if (fromAddress && plansShown.has(query)) {
     showAnswer(plansShown.get(query), request, "0", "Planned before: shown again.");
@@ -269,13 +277,10 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
 
 // Opens the request of an address, with what the page cannot read in it.
 function planAddress(query) {
-  const { request, errors } = requestOf(query, catalog);
+  const { request, errors, faulty } = requestOf(query, catalog);
   fillForm(request);
   plan({ fromAddress: true, addressErrors: errors });
-  const asksForm = new URLSearchParams(query).has("form");
-  const unread = { "section-id": request.player.sectionId, "char-class": request.player.charClass,
-    form: request.start?.form, goal: request.goal, "final-form": asksForm ? request.form : "any" };
-  Object.entries(unread).forEach(([id, name]) => { if (name === null) $(id).classList.add("invalid"); });
+  faulty.flatMap((param) => PARAM_FIELDS[param]).forEach((id) => $(id).classList.add("invalid"));
 }
 
 // Plans a point chosen on the trade-off: the cheapest plan within its feedings, which is that

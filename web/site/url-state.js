@@ -12,6 +12,9 @@ const SHAPED = ["player", "start", "target"];
 const REQUEST_PARAMS = ["section", "class", "mag", "stats", "bars", "target"];
 const READ_APART = [...REQUEST_PARAMS, "goal", "form"];
 
+// Every parameter the page reads, each given once at most.
+const READ = [...READ_APART, "max-feedings", "max-meseta"];
+
 const paramName = (field) => field.replace(/[A-Z]/g, (letter) => `-${letter.toLowerCase()}`);
 const fieldName = (param) => param.replace(/-([a-z])/g, (_, letter) => letter.toUpperCase());
 const fourStats = (values) => STATS.map((stat) => values[stat]).join("/");
@@ -39,18 +42,33 @@ export function holdsRequest(query) {
   return REQUEST_PARAMS.some((name) => params.has(name));
 }
 
+// The goal of a request that names none, as on the command line: a budget or a final form asks for
+// a goal search (the cheapest within a most of feedings or ending in the form, the shortest
+// within a most of meseta alone), else the first plan found.
+export function impliedGoal({ maxFeedings, maxMeseta, form }) {
+  if (maxFeedings) return "cheapest";
+  if (maxMeseta) return "fewest";
+  return form ? "cheapest" : "first";
+}
+
 // The request an address holds, as much of it as can be read: its names as the catalog spells
 // them (null where the address has none the page knows), its numbers as the address has them (the
-// page checks them as it checks what the player types), and the address's faults in words.
+// page checks them as it checks what the player types), the address's faults in words, and the
+// parameters at fault.
 export function requestOf(query, catalog) {
   const params = new URLSearchParams(query);
   const errors = [];
+  const faulty = new Set();
+  const fault = (param, text) => {
+    errors.push(text);
+    faulty.add(param);
+  };
   const lookUp = (param, names, firstNumber, what) => {
     const text = (params.get(param) ?? "").trim();
     const number = /^\d+$/.test(text) ? Number(text) - firstNumber : -1;
     const found = names.find((name) => name.toLowerCase() === text.toLowerCase()) ?? names[number];
     if (found === undefined) {
-      errors.push(text ? `The link's ${param} "${text}" is not a ${what}` : `The link has no ${param}`);
+      fault(param, text ? `The link's ${param} "${text}" is not a ${what}` : `The link has no ${param}`);
     }
     return found ?? null;
   };
@@ -58,12 +76,12 @@ export function requestOf(query, catalog) {
     const text = params.get(param) ?? absent;
     const parts = text.split("/");
     if (params.has(param) && parts.length !== STATS.length) {
-      errors.push(`The link's ${param} "${text}" is not four numbers DEF/POW/DEX/MIND`);
+      fault(param, `The link's ${param} "${text}" is not four numbers DEF/POW/DEX/MIND`);
     }
     return Object.fromEntries(STATS.map((stat, i) => [stat, (parts[i] ?? "").trim()]));
   };
-  READ_APART.filter((param) => params.getAll(param).length > 1)
-    .forEach((param) => errors.push(`The link gives its ${param} more than once`));
+  READ.filter((param) => params.getAll(param).length > 1)
+    .forEach((param) => fault(param, `The link gives its ${param} more than once`));
   const request = {};
   params.forEach((value, param) => {
     if (!READ_APART.includes(param)) request[fieldName(param)] = value;
@@ -79,13 +97,13 @@ export function requestOf(query, catalog) {
     bars: statsOf("bars", "0/0/0/0"),
   } : null;
   request.target = statsOf("target", "");
-  // Without a goal, a final form asks for the cheapest plan that ends in it, as on the command line.
-  const goal = (params.get("goal") ?? (params.has("form") ? "cheapest" : "first")).trim().toLowerCase();
+  const goal = (params.get("goal") ?? impliedGoal({ maxFeedings: params.has("max-feedings"),
+    maxMeseta: params.has("max-meseta"), form: params.has("form") })).trim().toLowerCase();
   request.goal = catalog.goals.some((known) => known.id === goal) ? goal : null;
-  if (request.goal === null) errors.push(`The link's goal "${goal}" is not a goal`);
+  if (request.goal === null) fault("goal", `The link's goal "${goal}" is not a goal`);
   request.form = params.has("form") ? lookUp("form", catalog.forms, 1, "form") : null;
   if (request.goal === "first" && params.has("form")) {
-    errors.push("The link's form goes with the cheapest or the fewest goal, not the first plan found");
+    fault("form", "The link's form goes with the cheapest or the fewest goal, not the first plan found");
   }
-  return { request, errors };
+  return { request, errors, faulty: [...faulty] };
 }

@@ -26,8 +26,8 @@ bool& failedFlag(PlanFiles& files, PlanFile file) {
 void markFailed(PlanFiles& files, PlanFile file, int error, const Console& console) {
   bool& failed = failedFlag(files, file);
   if (!failed) {
-    std::fprintf(console.err, "ostrel: cannot write %s: %s\n", fileName(files, file),
-                 std::strerror(error));
+    std::fprintf(console.err, "ostrel: cannot write %s: %s\n",
+                 printable(fileName(files, file)).c_str(), std::strerror(error));
   }
   failed = true;
 }
