@@ -1,19 +1,21 @@
-// The page: reads the player, the mag, the target, the goal and the final form from the form,
-// checks that every field is a whole number, hands the request to the planner's worker
-// and shows the answer. Whether a mag and a target are within the limits is the core's verdict,
-// told in the command line's words, with the field it names marked. After a goal
-// plan the worker lists the final forms for the same target (kept for the page's life), and
-// choosing a form there plans for it. On request it lists the plans between the fewest feedings
-// and the least meseta as a chart, and choosing one plans it with its feedings as the budget. The address holds the request planned (url-state.js): each
-// plan asked for is a step of the browser's history, and an address with a request plans it.
+// The page: hands the request the form holds (request-form.js) to the planner's worker and shows
+// the answer. Whether a mag and a target are within the limits is the core's verdict, told in
+// the command line's words, with the field it names marked. After a goal plan the worker lists
+// the final forms for the same target (kept for the page's life), and choosing a form there
+// plans for it. On request it lists the plans between the fewest feedings and the least meseta
+// as a chart, and choosing one plans it with its feedings as the budget. The address holds the
+// request planned (url-state.js): each plan asked for is a step of the browser's history, and
+// an address with a request plans it.
 import { hideForms, showForms, showFormsPending } from "./forms-view.js";
 import { keepOffline } from "./offline.js";
 import { hidePlan, showPlan } from "./plan-view.js";
+import {
+  fillChoices, fillForm, markParams, markRefusedFields, readRequest, showFieldErrors, showFinalFormChoice,
+  watchFields,
+} from "./request-form.js";
 import { drawTradeoffChart } from "./tradeoff-chart.js";
-import { holdsRequest, impliedGoal, queryOf, requestOf } from "./url-state.js";
+import { holdsRequest, queryOf, requestOf } from "./url-state.js";
 
-const STATS = ["def", "pow", "dex", "mind"];
-const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
 const LAST_QUERY_KEY = "ostrel.lastQuery";
 const PLANS_KEPT = 20;  // the answers kept, so that going back and forth shows them at once
 const SHOW_PROGRESS_AFTER_MS = 500;
@@ -21,12 +23,6 @@ const SHOW_PROGRESS_AFTER_MS = 500;
 const RUNNING = { plan: "Searching", forms: "Listing the final forms", tradeoffs: "Weighing feedings against meseta" };
 
 const $ = (id) => document.getElementById(id);
-// The fields that show each parameter of an address.
-const PARAM_FIELDS = {
-  section: ["section-id"], class: ["char-class"], mag: ["form"], goal: ["goal"], form: ["final-form"],
-  stats: STATS.map((stat) => `start-${stat}`), bars: BARS.map((bar) => `start-${bar}`),
-  target: STATS.map((stat) => `target-${stat}`), "max-feedings": ["max-feedings"], "max-meseta": ["max-meseta"],
-};
 
 let catalog = null;
 let worker = null;
@@ -52,151 +48,6 @@ function tradeoffKey(request) {
 }
 
 function setStatus(text) { $("status").textContent = text; }
-
-function fillSelect(select, names, numbered) {
-  select.replaceChildren(...names.map((name, index) => {
-    const option = document.createElement("option");
-    option.value = String(index);
-    option.textContent = numbered ? `${index + 1}: ${name}` : name;
-    return option;
-  }));
-}
-
-function grownMag() { return document.querySelector('input[name="mag-kind"]:checked').value === "grown"; }
-
-// A whole number that fits 32 bits, or an error message naming the field. Whether it is in range
-// is the core's verdict, the same as the command line's: a mag fully raised is told so even when
-// its def is below 5.
-function readWhole(id, label) {
-  const text = $(id).value.trim();
-  const ok = /^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647;
-  $(id).classList.toggle("invalid", !ok);
-  return ok ? { value: Number(text) } : { error: `${label}: a whole number` };
-}
-
-// The request the form describes, in the command line's words (the plan document's player,
-// start, target, goal and form), or the list of fields that are not whole numbers.
-function readRequest() {
-  const errors = [];
-  const read = (id, label) => {
-    const field = readWhole(id, label);
-    if (field.error) errors.push(field.error);
-    return field.value;
-  };
-  let start = null;
-  ["section-id", "char-class", "form", "goal", "final-form"].forEach((id) => $(id).classList.remove("invalid"));
-  if (grownMag()) {
-    start = { form: catalog.forms[Number($("form").value)], stats: {}, bars: {} };
-    STATS.forEach((stat, i) => {
-      start.stats[stat] = read(`start-${stat}`, `Mag's ${stat}`);
-      start.bars[stat] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`);
-    });
-  } else {
-    STATS.concat(BARS).forEach((field) => $(`start-${field}`).classList.remove("invalid"));
-  }
-  const target = {};
-  STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
-  // A budget left empty is none; the first plan found has none, so a budget with it plans what
-  // the budget means: the cheapest within the feedings, or the shortest within the meseta (once
-  // the budgets are budgets: a slip leaves the goal as it was, for the field to be marked).
-  const budget = (id, label) => {
-    if ($(id).value.trim() !== "") return read(id, label);
-    $(id).classList.remove("invalid");
-    return null;
-  };
-  const errorsBefore = errors.length;
-  const maxFeedings = budget("max-feedings", "At most … feedings");
-  const maxMeseta = budget("max-meseta", "At most … meseta");
-  const { leastMaxFeedings, leastMaxMeseta } = catalog.limits;
-  const budgetsRead = errors.length === errorsBefore && (maxFeedings ?? leastMaxFeedings) >= leastMaxFeedings &&
-    (maxMeseta ?? leastMaxMeseta) >= leastMaxMeseta;
-  if (budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
-    $("goal").value = impliedGoal({ maxFeedings: maxFeedings !== null, maxMeseta: maxMeseta !== null });
-    $("final-form").value = "any";  // the first plan found had none, whatever the list shows
-    showFinalFormChoice();
-  }
-  const goal = $("goal").value;
-  const form = $("final-form").value;
-  const request = {
-    player: {
-      sectionId: catalog.sectionIds[Number($("section-id").value)],
-      charClass: catalog.charClasses[Number($("char-class").value)],
-    },
-    start,
-    target,
-    goal,
-    form: goal === "first" || form === "any" ? null : catalog.forms[Number(form)],
-    maxFeedings,
-    maxMeseta,
-  };
-  return { request, errors };
-}
-
-// Marks the fields the core's verdict names: "def bar" is the start's defBar, a level all four
-// stats of the start or the target.
-function markRefusedFields(refusal) {
-  const [stat, bar] = refusal.field.split(" ");
-  const ids = refusal.of === "budget" ? [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"]
-    : refusal.field === "level"
-    ? STATS.map((s) => `${refusal.of}-${s}`)
-    : refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
-  ids.forEach((id) => $(id).classList.add("invalid"));
-}
-
-function sumOf(ids) {
-  return ids.reduce((sum, id) => sum + (Number.parseInt($(id).value, 10) || 0), 0);
-}
-
-// The ranges beside the fields: the mag's level, and the levels left as the dialogue counts them.
-function updateHints() {
-  if (!catalog) return;
-  const { maxLevel, minDef, maxBar } = catalog.limits;
-  const startLevel = grownMag() ? sumOf(STATS.map((s) => `start-${s}`)) : catalog.limits.babyMag.level;
-  $("start-hint").textContent =
-    `Level ${startLevel}, must stay below ${maxLevel}. def at least ${minDef}, others at least 0, bars 0 to ${maxBar}.`;
-  const targetLevel = sumOf(STATS.map((s) => `target-${s}`));
-  $("target-hint").textContent =
-    `Level ${targetLevel} of at most ${maxLevel} (${maxLevel - targetLevel} remaining), above ` +
-    `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
-}
-
-// Fills the form with a request read from an address or saved: its names as the catalog spells
-// them, its numbers as they are, checked when it is planned. A field it lacks is left as it is.
-function fillForm(request) {
-  const { player, start, target } = request;
-  const choose = (id, names, name) => {
-    if (name !== null) $(id).value = String(names.indexOf(name));
-  };
-  choose("section-id", catalog.sectionIds, player.sectionId);
-  choose("char-class", catalog.charClasses, player.charClass);
-  if (request.goal !== null) $("goal").value = request.goal;
-  $("final-form").value = request.form === null ? "any" : String(catalog.forms.indexOf(request.form));
-  showFinalFormChoice();
-  document.querySelector(`input[name="mag-kind"][value="${start ? "grown" : "new"}"]`).checked = true;
-  $("grown-mag").hidden = !start;
-  if (start) {
-    choose("form", catalog.forms, start.form);
-    STATS.forEach((stat, i) => {
-      $(`start-${stat}`).value = start.stats[stat];
-      $(`start-${BARS[i]}`).value = start.bars[stat];
-    });
-  }
-  STATS.forEach((stat) => { $(`target-${stat}`).value = target[stat]; });
-  $("max-feedings").value = request.maxFeedings ?? "";
-  $("max-meseta").value = request.maxMeseta ?? "";
-  updateHints();
-}
-
-function showFieldErrors(errors) {
-  $("field-errors").replaceChildren(...errors.map((text) => {
-    const item = document.createElement("li");
-    item.textContent = text;
-    return item;
-  }));
-}
-
-// The final form is a choice of the goal searches only: the first plan found is the plain search.
-function showFinalFormChoice() { $("final-form-label").hidden = $("goal").value === "first"; }
 
 // While a plan runs the Plan button waits; while only the listing of the forms runs, a new plan
 // may be asked for, which stops the listing.
@@ -280,7 +131,7 @@ function planAddress(query) {
   const { request, errors, faulty } = requestOf(query, catalog);
   fillForm(request);
   plan({ fromAddress: true, addressErrors: errors });
-  faulty.flatMap((param) => PARAM_FIELDS[param]).forEach((id) => $(id).classList.add("invalid"));
+  markParams(faulty);
 }
 
 // Plans a point chosen on the trade-off: the cheapest plan within its feedings, which is that
@@ -457,22 +308,7 @@ function stop() {
 }
 
 function onCatalog() {
-  fillSelect($("section-id"), catalog.sectionIds, false);
-  fillSelect($("char-class"), catalog.charClasses, false);
-  fillSelect($("form"), catalog.forms, true);
-  $("goal").replaceChildren(...catalog.goals.map((goal) => {
-    const option = document.createElement("option");
-    option.value = goal.id;
-    option.textContent = goal.label;
-    return option;
-  }));
-  fillSelect($("final-form"), catalog.forms, false);
-  const any = document.createElement("option");
-  any.value = "any";
-  any.textContent = "any";
-  $("final-form").prepend(any);
-  $("final-form").value = "any";
-  updateHints();
+  fillChoices(catalog);
   // The request of the address is planned; without one, the last request planned is planned
   // again, unless the page cannot read it any more.
   if (holdsRequest(location.search)) {
@@ -512,11 +348,7 @@ async function copyLink() {
   copyLink.timer = setTimeout(() => { $("copy-note").textContent = ""; }, 4000);
 }
 
-document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
-  radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(); });
-});
-document.querySelectorAll("input").forEach((input) => input.addEventListener("input", updateHints));
-$("goal").addEventListener("change", showFinalFormChoice);
+watchFields();
 $("plan-button").addEventListener("click", () => plan());
 $("copy-link").addEventListener("click", copyLink);
 $("print-button").addEventListener("click", () => window.print());
