@@ -27,7 +27,8 @@ const $ = (id) => document.getElementById(id);
 let catalog = null;
 let worker = null;
 let pending = null;  // {id, kind, request, clickedAt, timer, line, progress}
-let queued = null;   // a plan asked for while a search was stopped, sent once the worker is back
+let workerReady = false;  // a stopped search's worker is replaced: requests wait for the new one
+let queued = null;   // the latest request asked for while the worker starts, sent once it is ready
 let nextRequestId = 1;
 let shownForm = null;  // the final form of the plan on the page
 let planStatus = "";   // the status line of the plan on the page
@@ -79,6 +80,11 @@ function progressText(elapsed) {
 // `newStep`: the plan's request becomes a step of the history once its answer is shown, so that a
 // plan stopped or still running leaves the address on the plan on the page.
 function send(kind, request, newStep = false) {
+  if (!workerReady) {
+    queued = { kind, request, newStep };
+    setStatus(`${RUNNING[kind]}…`);
+    return;
+  }
   const id = nextRequestId++;
   const clickedAt = performance.now();
   pending = { id, kind, request, newStep, clickedAt, line: "", progress: null };
@@ -108,6 +114,8 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
   showFieldErrors(errors);
   $("refusal").hidden = true;
   if (errors.length > 0) {
+    // An address at fault shows no plan: the plan on the page is another address's.
+    if (fromAddress) hideAnswer();
     setStatus("Check the fields marked in red.");
     return;
   }
@@ -115,15 +123,21 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
   // A search running is stopped for the new request: only a plan read from the address can come
   // while a plan runs, the Plan button waits. Going back or forth shows the answer kept; the Plan
   // button always plans afresh.
+  if (pending) stop();
   const query = queryOf(request);
-  if (pending || queued) {  // queued: the worker is starting again, to take the latest
-    if (pending) stop();
-    queued = { request, newStep: !fromAddress };
-  } else if (fromAddress && plansShown.has(query)) {
+  if (fromAddress && plansShown.has(query)) {
+    queued = null;
     showAnswer(plansShown.get(query), request, "0", "Planned before: shown again.");
   } else {
     send("plan", request, !fromAddress);
   }
+}
+
+// Leaves the page without a plan, a listing or a trade-off.
+function hideAnswer() {
+  hidePlan();
+  hideForms();
+  hideTradeoff();
 }
 
 // Opens the request of an address, with what the page cannot read in it.
@@ -190,6 +204,7 @@ function listTradeoff() {
 
 // Plans for a form chosen in the listing.
 function planForForm(type) {
+  fillForm(shownRequest);  // the request listed, whatever the fields hold since
   $("final-form").value = String(type);
   plan();
 }
@@ -241,9 +256,7 @@ function onResult(response, workerMs) {
 // Shows the answer to a plan: the plan, or the core's refusal with the field it names marked.
 function showAnswer(response, request, ms, status) {
   if (response.outcome === "refused" || response.outcome === "bad-request") {
-    hidePlan();
-    hideForms();
-    hideTradeoff();
+    hideAnswer();
     $("refusal").textContent = response.message || "A field is out of range.";
     if (response.field) markRefusedFields(response);
     $("refusal").hidden = false;
@@ -275,12 +288,13 @@ function onWorkerMessage(event) {
   if (message.type === "ready") {
     const firstStart = catalog === null;
     catalog = message.catalog;
+    workerReady = true;
     setRunning(false);
     if (firstStart) setStatus("");
     if (queued) {
-      const { request, newStep } = queued;
+      const { kind, request, newStep } = queued;
       queued = null;
-      send("plan", request, newStep);
+      send(kind, request, newStep);
     } else if (firstStart) {
       onCatalog();  // plans the address's request, or the last one again
     }
@@ -303,6 +317,7 @@ function stop() {
   if (pending.kind === "forms") hideForms();
   finishPending();
   setStatus("Stopped.");
+  workerReady = false;
   startWorker();
   $("plan-button").disabled = true;
 }
@@ -323,13 +338,14 @@ function onCatalog() {
 // holds none, and shows none.
 function onHistoryStep() {
   if (!catalog) return;  // the address is read once the catalog comes
+  // What runs or waits is for the step left.
+  queued = null;
+  if (pending) stop();
   if (holdsRequest(location.search)) {
     planAddress(location.search);
     return;
   }
-  hidePlan();
-  hideForms();
-  hideTradeoff();
+  hideAnswer();
   showFieldErrors([]);
   $("refusal").hidden = true;
   setStatus("");

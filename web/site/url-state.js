@@ -102,8 +102,9 @@ export function requestOf(query, catalog) {
   request.goal = catalog.goals.some((known) => known.id === goal) ? goal : null;
   if (request.goal === null) fault("goal", `The link's goal "${goal}" is not a goal`);
   request.form = params.has("form") ? lookUp("form", catalog.forms, 1, "form") : null;
-  if (request.goal === "first" && params.has("form")) {
-    fault("form", "The link's form goes with the cheapest or the fewest goal, not the first plan found");
-  }
+  ["form", "max-feedings", "max-meseta"].filter((param) => request.goal === "first" && params.has(param))
+    .forEach((param) => fault("goal", `The link's ${param} goes with the cheapest or the fewest goal, not the first plan found`));
+  ["max-feedings", "max-meseta"].filter((param) => params.has(param) && params.get(param).trim() === "")
+    .forEach((param) => fault(param, `The link's ${param} is empty`));
   return { request, errors, faulty: [...faulty] };
 }

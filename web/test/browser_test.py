@@ -276,8 +276,12 @@ def check_forms_listing(driver, results, ostrel, case):
 
 
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
-    """Plans for the costlier form chosen in the listing."""
+    """Plans for the costlier form chosen in the listing: of the request listed, whatever the
+    fields hold since."""
     form = str(case["choose"])
+    field = driver.find_element(By.ID, "target-def")
+    field.clear()
+    field.send_keys("7")
     plan_with(driver, driver.find_element(By.CSS_SELECTOR,
                                           f'#forms-reached tr[data-form="{form}"] button'))
     results.check("choosing a form sets the final form",
@@ -335,6 +339,7 @@ def check_progress_line(driver, results, request):
                   != shown, f"{driver.current_url} (the new plan shown: {shown})")
 
 
+
 def check_budget_slips(driver, results, link_goal):
     """A link's goal implied as on the command line; a budget that is none (not a whole number,
     or below its least) is marked and leaves the goal as chosen; emptied, it is no budget,
@@ -376,6 +381,11 @@ def open_link(driver, address):
     wait_for(driver, READY, 30)
 
 
+# A goal that takes a second or more.
+SLOW_REQUEST = {"player": {"sectionId": "Pinkal", "charClass": "Fomar"}, "goal": "cheapest",
+                "form": None, "start": None, "target": {"def": 35, "pow": 20, "dex": 20, "mind": 25}}
+
+
 def check_bad_link(driver, results, origin, case):
     open_link(driver, f"{origin}/index.html?{case['link']}")
     errors = driver.execute_script("return [...document.querySelectorAll('#field-errors li')]"
@@ -385,6 +395,17 @@ def check_bad_link(driver, results, origin, case):
     results.check(f"{case['name']}: its faults listed and marked, nothing planned",
                   errors == case["errors"] and marked
                   and not driver.find_element(By.ID, "result").is_displayed(), repr(errors))
+    # A plan made from there, a slow one started, and back to the link at once: its faults
+    # again, no plan shown, and the slow plan's answer does not take the link's step.
+    link = driver.current_url
+    fill_and_plan(driver, {"sectionId": 0, "charClass": 0, "start": None, "goal": "first",
+                           "target": {"def": 6, "pow": 1, "dex": 0, "mind": 2}})
+    fill_and_plan(driver, page_numbers(driver, SLOW_REQUEST), wait=False)
+    driver.back()
+    time.sleep(3)
+    results.check(f"{case['name']}: back to it while a plan runs, the link's step and no plan",
+                  driver.current_url == link
+                  and not driver.find_element(By.ID, "result").is_displayed(), driver.current_url)
 
 
 def check_addresses(driver, results, steps):
