@@ -83,14 +83,17 @@ function showRuns(plan, request) {
 }
 
 // What was asked for, for the printed plan, which has no form beside it: "Skyly Racaseal · Varuna
-// 8/12/3/2, bars 40/70/10/0 → 20/110/50/20 · First plan found".
+// 8/12/3/2, bars 40/70/10/0 → 20/110/50/20 · First plan found", and the budget if any ("· at most
+// 1,100 feedings").
 function requestText(request, catalog) {
-  const { player, start, target, goal, form } = request;
+  const { player, start, target, goal, form, maxFeedings, maxMeseta } = request;
   const stats = (values) => ["def", "pow", "dex", "mind"].map((stat) => values[stat]).join("/");
   const mag = start ? `${start.form} ${stats(start.stats)}, bars ${stats(start.bars)}` : "New mag 5/0/0/0";
   const label = catalog.goals.find((known) => known.id === goal)?.label ?? goal;
+  const most = (value, unit) => (value === null || value === undefined ? "" :
+    ` · at most ${Number(value).toLocaleString("en")} ${unit}`);
   return `${player.sectionId} ${player.charClass} · ${mag} → ${stats(target)}` +
-    `${form ? ` as ${form}` : ""} · ${label}`;
+    `${form ? ` as ${form}` : ""} · ${label}${most(maxFeedings, "feedings")}${most(maxMeseta, "meseta")}`;
 }
 
 // Why there is no plan: the command line's reason when a final form was asked for (the rules

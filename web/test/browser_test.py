@@ -318,6 +318,9 @@ def check_tradeoffs(driver, results, ostrel, case, downloads):
     chosen = dict(name=f"{case['name']}, the shortest point chosen on the chart",
                   request=dict(request, goal="cheapest", maxFeedings=points[0]["feedings"]))
     check_plan(driver, results, ostrel, chosen, downloads, fill=False)
+    printed = text_of(driver, "plan-for")
+    results.check("the printed request names its budget",
+                  printed.endswith(f"· at most {points[0]['feedings']:,} feedings"), printed)
 
 
 def check_progress_line(driver, results, request):
