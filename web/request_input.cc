@@ -96,9 +96,11 @@ std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
     const char* key;
     const char* option;
     std::int32_t least;
+    bool feedings;  // else meseta
   };
-  for (const BudgetField& budget : {BudgetField{"maxFeedings", "--max-feedings", kLeastMaxFeedings},
-                                    BudgetField{"maxMeseta", "--max-meseta", kLeastMaxMeseta}}) {
+  for (const BudgetField& budget :
+       {BudgetField{"maxFeedings", "--max-feedings", kLeastMaxFeedings, true},
+        BudgetField{"maxMeseta", "--max-meseta", kLeastMaxMeseta, false}}) {
     const auto field = request.find(budget.key);
     if (field == request.end() || field->is_null()) continue;
     std::int32_t most = -1;
@@ -111,7 +113,7 @@ std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
           {"value", *field}}
           .dump();
     }
-    if (budget.least == kLeastMaxFeedings) {
+    if (budget.feedings) {
       input.budget.maxFeedings = most;
     } else {
       input.budget.maxMeseta = most;

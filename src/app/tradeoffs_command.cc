@@ -10,6 +10,7 @@
 #include "app/output_format.h"
 #include "app/progress_line.h"
 #include "model/names.h"
+#include "plan/plan_run.h"
 #include "plan/report/plan_document.h"
 #include "plan/tradeoff/tradeoffs.h"
 
@@ -57,11 +58,8 @@ int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& c
     printText(read.request, read.start, read.goal, points, console.out);
   }
   if (points.empty()) {
-    const std::string why = formNotReachedText(read.goal,
-                                               found.cheapest.outcome == GoalOutcome::kExcluded
-                                                   ? PlanOutcome::kExcluded
-                                                   : PlanOutcome::kImpossible,
-                                               found.cheapest);
+    const std::string why =
+        formNotReachedText(read.goal, outcomeWithoutPlan(found.cheapest), found.cheapest);
     std::fprintf(console.err, "ostrel tradeoffs: %s\n",
                  why.empty() ? "no plan: neither the fewest nor the cheapest search found a plan"
                              : why.c_str());

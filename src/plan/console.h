@@ -16,7 +16,7 @@ struct Console {
 // A text of the user's (an argument, a path) as a message may show it: each control character
 // (below a blank, DEL, and U+0080..U+009F as UTF-8 writes them) as '?', so that nothing typed can
 // break the message's line or steer the terminal.
-inline std::string printable(std::string text) {
+inline std::string printable(const std::string& text) {
   std::string shown;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);

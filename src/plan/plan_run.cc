@@ -10,11 +10,6 @@
 
 namespace ostrel {
 
-namespace {
-
-// Why a goal found no plan: the rules exclude the form asked for; plans of other forms were
-// found; or else as the first-found search ended (only it can try every feeding; the beam
-// searches prove nothing).
 PlanOutcome outcomeWithoutPlan(const GoalResult& result) {
   if (result.outcome == GoalOutcome::kExcluded) return PlanOutcome::kExcluded;
   const bool otherForms = std::any_of(result.forms.begin(), result.forms.end(),
@@ -22,6 +17,8 @@ PlanOutcome outcomeWithoutPlan(const GoalResult& result) {
   if (otherForms) return PlanOutcome::kNotFound;
   return result.firstGaveUp ? PlanOutcome::kGaveUp : PlanOutcome::kImpossible;
 }
+
+namespace {
 
 // The plan for the goal among the trade-off's plans within the budget.
 PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& counters,

@@ -21,6 +21,11 @@ namespace ostrel {
 // budget asked for.
 enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kNotFound, kOverBudget };
 
+// Why a goal's searches found no plan: the rules exclude the form asked for; plans of other forms
+// were found; or else as the first-found search ended (only it can try every feeding; the beam
+// searches prove nothing).
+PlanOutcome outcomeWithoutPlan(const GoalResult& result);
+
 // Why the first plan found cannot take a budget or a final form asked for with it, in the command
 // line's words (the web page's too), or "" when neither is asked for: it is the plan found, not
 // one chosen among plans.

@@ -214,16 +214,11 @@ class BeamRun {
   }
 
   void report() {
-    GoalProgress& progress = *options_.progress;
-    progress.feedingsTried.fetch_add(layerTried_, std::memory_order_relaxed);
     std::uint64_t best = GoalProgress::kNoPlan;
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if (!options_.form || *options_.form == type) best = std::min(best, hits_[type].score);
     }
-    std::uint64_t shown = progress.best.load(std::memory_order_relaxed);
-    while (best < shown && !progress.best.compare_exchange_weak(shown, best)) {
-    }
-    if (progress.onUpdate != nullptr) progress.onUpdate(progress, progress.context);
+    tellProgress(options_.progress, layerTried_, best);
   }
 
   Player player_;  // only read: both shares feed with it at once

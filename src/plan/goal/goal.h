@@ -38,6 +38,18 @@ struct GoalProgress {
   static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
 };
 
+// Tells `progress` (if any) what a search did since it last told: the feedings it tried, and its
+// best plan of a wanted form (`best`, packed by packScore in the goal's unit), which is shown
+// only when it beats the best shown. The figures are only shown, so relaxed order does.
+inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint64_t best) {
+  if (progress == nullptr) return;
+  progress->feedingsTried.fetch_add(feedingsTried, std::memory_order_relaxed);
+  std::uint64_t shown = progress->best.load(std::memory_order_relaxed);
+  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
+  }
+  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
+}
+
 // The most a plan may take, for a plan with a budget: none, one or both.
 struct Budget {
   std::optional<std::int32_t> maxFeedings;

@@ -141,17 +141,6 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
   return missed & formsOpenFrom(request, start);
 }
 
-// Tells `progress` (if any) of a search that does not tell it itself: the feedings it tried, and
-// its best plan of a wanted form (`best`, packed by packScore in the goal's unit).
-void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint64_t best) {
-  if (progress == nullptr) return;
-  progress->feedingsTried.fetch_add(feedingsTried);
-  std::uint64_t shown = progress->best.load();
-  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
-  }
-  if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
-}
-
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
 // drops the states that can no longer end in one of them and wants no other form, so it stops
 // once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
