@@ -304,15 +304,15 @@ std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int s
 // The corners of the dual programme of `rows` in the stats `raised` (the others' y being 0), less
 // those another corner matches or beats: in four stats walked to, in fewer every choice of as many
 // rows as stats tried, the choices shared out between the two parts of `runBoth`.
-std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised,
-                              const RunBoth& runBoth, std::uint8_t priced = 0) {
+Corners cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised, const RunBoth& runBoth,
+                  std::uint8_t priced = 0) {
   std::vector<double> corners;
   int stats[4];
   int count = 0;
   for (int stat = 0; stat < 4; ++stat) {
     if (((raised >> stat) & 1U) != 0) stats[count++] = stat;
   }
-  if (count == 0 || count > static_cast<int>(rows.size())) return corners;
+  if (count == 0 || count > static_cast<int>(rows.size())) return {};
   std::vector<Meeting> meetings;
   if (count != 4 || !meetingsByWalking(rows, meetings)) {
     meetings.clear();
@@ -355,7 +355,7 @@ std::vector<double> cornersOf(const std::vector<Constraint>& rows, std::uint8_t 
     }
     if (!beaten) kept.insert(kept.end(), &corners[i * 4], &corners[i * 4 + 4]);
   }
-  return kept;
+  return Corners(kept);
 }
 
 }  // namespace
@@ -369,8 +369,8 @@ void runHere(const std::function<void(int)>& work) {
 // counts an item's gains, a stat on target the bar points it takes off (the room it gives back),
 // and the corners hold the negated prices of the stats on target, so that their products with the
 // room left count against the bound.
-std::vector<double> cappedCornersOf(TableSet tables, const ItemCosts& costs, unsigned shortStats,
-                                    std::uint8_t raised, const RunBoth& runBoth) {
+Corners cappedCornersOf(TableSet tables, const ItemCosts& costs, unsigned shortStats,
+                        std::uint8_t raised, const RunBoth& runBoth) {
   const auto change = [shortStats](int stat, std::int32_t delta) {
     return ((shortStats >> stat) & 1U) != 0 ? std::max(delta, 0) : -delta;
   };
@@ -428,12 +428,8 @@ CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLo
       guide.netCorners[shortStats] = cornersOf(rows, raised, runBoth);
     }
   }
-  const auto scale = [weight](std::vector<double>& values) {
-    std::transform(values.begin(), values.end(), values.begin(),
-                   [weight](double value) { return value * weight; });
-  };
-  scale(guide.corners);
-  for (std::vector<double>& corners : guide.netCorners) scale(corners);
+  guide.corners.scale(weight);
+  for (Corners& corners : guide.netCorners) corners.scale(weight);
   return guide;
 }
 

@@ -17,6 +17,7 @@
 #include "model/limits.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/goal/corners.h"
 
 namespace ostrel {
 
@@ -35,18 +36,18 @@ using ItemCosts = std::array<double, kFedItemCount>;
 // The corners of the dual programme for one set of tables: the bound for needs b is the largest
 // b . y over the corners y.
 struct CostBound {
-  std::vector<double> corners;  // four values a corner
-  std::uint8_t raised = 0;      // the stats (bit 0 def .. bit 3 mind) some item raises
-  bool countsLosses = false;    // a ranking guide with netCorners: no bound reads them
+  Corners corners;
+  std::uint8_t raised = 0;    // the stats (bit 0 def .. bit 3 mind) some item raises
+  bool countsLosses = false;  // a ranking guide with netCorners: no bound reads them
   // Only in a ranking guide that counts losses: by the stats still short of their targets (bit 0
   // def .. bit 3 mind), the corners when the items' losses in those stats count against their
   // gains. Empty in a bound.
-  std::array<std::vector<double>, 16> netCorners;
+  std::array<Corners, 16> netCorners;
   // By the stats still short: the corners when the stats already on their targets may not rise
   // again (their bars' room left bounds what the items add to them, net of what they take).
   // The values of the stats on target are the negated prices of that room. Empty in a ranking
   // guide and for more than one table.
-  std::array<std::vector<double>, 16> cappedCorners;
+  std::array<Corners, 16> cappedCorners;
   // With RoomCount::kToMaxLevel, the most bar points an item of the tables gives each of pow, dex
   // and mind: what the last feeding may put past the room on target.
   std::array<std::int32_t, 4> lastOverfill{};
@@ -57,17 +58,17 @@ struct CostBound {
   [[gnu::always_inline]] double of(const std::array<std::int32_t, 4>& need) const {
     const unsigned shortStats = statsShort(need);
     if ((shortStats & ~unsigned{raised}) != 0) return kUnreachable;
-    double bound = largestProduct(corners, need);
+    double bound = corners.largestProduct(need);
     if (!cappedCorners[shortStats].empty()) {
       // The points needed, or the room left on target (none for a stat past its target).
       std::array<std::int32_t, 4> needOrRoom;
       for (int stat = 0; stat < 4; ++stat) {
         needOrRoom[stat] = need[stat] >= 0 ? need[stat] : -need[stat] - 1 + lastOverfill[stat];
       }
-      bound = std::max(bound, largestProduct(cappedCorners[shortStats], needOrRoom));
+      bound = std::max(bound, cappedCorners[shortStats].largestProduct(needOrRoom));
     }
     if (!countsLosses) return bound;
-    return std::max(bound, largestProduct(netCorners[shortStats], need));
+    return std::max(bound, netCorners[shortStats].largestProduct(need));
   }
 
   // The stats that need bar points (bit 0 def .. bit 3 mind).
@@ -77,23 +78,6 @@ struct CostBound {
       if (need[stat] > 0) shortStats |= 1U << stat;
     }
     return shortStats;
-  }
-
-  // The largest product of `need` with one of `corners` (four values a corner), or 0; a need
-  // below 0 (a stat on target) counts as 0.
-  static double largestProduct(const std::vector<double>& corners,
-                               const std::array<std::int32_t, 4>& need) {
-    const double def = std::max(need[0], 0);
-    const double pow = std::max(need[1], 0);
-    const double dex = std::max(need[2], 0);
-    const double mind = std::max(need[3], 0);
-    double best = 0;
-    for (std::size_t i = 0; i < corners.size(); i += 4) {
-      const double value =
-          def * corners[i] + pow * corners[i + 1] + dex * corners[i + 2] + mind * corners[i + 3];
-      if (value > best) best = value;
-    }
-    return best;
   }
 
   static constexpr double kUnreachable = 1e300;

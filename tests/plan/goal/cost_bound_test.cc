@@ -135,15 +135,16 @@ std::vector<std::array<double, 4>> meetingsTriedOneByOne(TableSet tables, const 
 // The corners of a bound (four values each) against the meetings tried one by one: each corner is
 // one of them, and each of them is matched or beaten by a corner (so the bound, whose needs and
 // rooms are never negative, is never below the best of them).
-void expectCorners(const std::vector<double>& found,
-                   const std::vector<std::array<double, 4>>& meetings, TableSet tables) {
-  const auto atLeast = [](const double* corner, const std::array<double, 4>& meeting) {
+void expectCorners(const Corners& found, const std::vector<std::array<double, 4>>& meetings,
+                   TableSet tables) {
+  const auto atLeast = [](const std::array<double, 4>& corner,
+                          const std::array<double, 4>& meeting) {
     for (int stat = 0; stat < 4; ++stat) {
       if (corner[stat] < meeting[stat] - 1e-7 * (1 + std::fabs(meeting[stat]))) return false;
     }
     return true;
   };
-  const auto same = [](const double* corner, const std::array<double, 4>& meeting) {
+  const auto same = [](const std::array<double, 4>& corner, const std::array<double, 4>& meeting) {
     for (int stat = 0; stat < 4; ++stat) {
       if (std::fabs(corner[stat] - meeting[stat]) > 1e-7 * (1 + std::fabs(meeting[stat]))) {
         return false;
@@ -151,15 +152,15 @@ void expectCorners(const std::vector<double>& found,
     }
     return true;
   };
-  for (std::size_t i = 0; i < found.size(); i += 4) {
+  for (std::size_t i = 0; i < found.size(); ++i) {
     EXPECT_TRUE(std::any_of(meetings.begin(), meetings.end(),
-                            [&](const auto& meeting) { return same(&found[i], meeting); }))
+                            [&](const auto& meeting) { return same(found[i], meeting); }))
         << "tables " << tables;
   }
   for (const std::array<double, 4>& meeting : meetings) {
     bool covered = false;
-    for (std::size_t i = 0; i < found.size() && !covered; i += 4) {
-      covered = atLeast(&found[i], meeting);
+    for (std::size_t i = 0; i < found.size() && !covered; ++i) {
+      covered = atLeast(found[i], meeting);
     }
     EXPECT_TRUE(covered) << "tables " << tables;
   }
@@ -241,7 +242,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
         const auto need = barPointsNeeded(mag, request.target);
         const double bound = bounds.at(tables).of(need);
         ASSERT_LE(bound, rest);
-        if (bound > CostBound::largestProduct(bounds.at(tables).corners, need)) ++roomCounted;
+        if (bound > bounds.at(tables).corners.largestProduct(need)) ++roomCounted;
         rest -= goal == Goal::kCheapest ? kItemPrice[feeding.item] : 1;
         ++checked;
       }
