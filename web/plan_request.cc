@@ -107,8 +107,7 @@ std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& near
 // the measure the searches rank plans with, which for the first goal is the shortest plan's.
 class ProgressBridge {
  public:
-  ProgressBridge(Goal goal, const ProgressSink& sink)
-      : measure_(goal == Goal::kFirst ? Goal::kFewest : goal), sink_(sink) {
+  ProgressBridge(Goal goal, const ProgressSink& sink) : measure_(measureOf(goal)), sink_(sink) {
     progress_.onUpdate = &ProgressBridge::onUpdate;
     progress_.context = this;
   }

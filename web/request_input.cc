@@ -119,13 +119,10 @@ std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
       input.budget.maxMeseta = most;
     }
   }
-  if (!goalGiven) {
-    input.goal = impliedGoal(input.budget, input.form.has_value());
-  } else if (input.goal == Goal::kFirst) {
-    if (std::string notTaken = notForTheFirstGoal(input.budget, input.form.has_value());
-        !notTaken.empty()) {
-      return answer("bad-request", notTaken.c_str());
-    }
+  if (std::string notTaken =
+          settleGoal(goalGiven, input.budget, input.form.has_value(), input.goal);
+      !notTaken.empty()) {
+    return answer("bad-request", notTaken.c_str());
   }
   return {};
 }
@@ -133,7 +130,10 @@ std::string readBudget(const json& request, bool goalGiven, PlanInput& input) {
 // Reads the request into `input`, checking the player, the start and the target as the dialogue
 // does. Returns the answer to give instead of a plan, or nothing when the plan can be searched.
 std::string readPlanInput(const json& request, PlanInput& input) {
-  if (const auto goal = request.find("goal"); goal != request.end()) {
+  // A null goal is one left out, as a null form or budget is.
+  const auto goal = request.find("goal");
+  const bool goalGiven = goal != request.end() && !goal->is_null();
+  if (goalGiven) {
     const std::optional<Goal> found =
         goal->is_string() ? findGoal(goal->get_ref<const std::string&>()) : std::nullopt;
     if (!found) return answer("bad-request", "unknown goal");
@@ -144,8 +144,7 @@ std::string readPlanInput(const json& request, PlanInput& input) {
     if (type < 0) return answer("bad-request", "form must be a form's name, or null for any form");
     input.form = type;
   }
-  if (std::string unplannable = readBudget(request, request.contains("goal"), input);
-      !unplannable.empty()) {
+  if (std::string unplannable = readBudget(request, goalGiven, input); !unplannable.empty()) {
     return unplannable;
   }
   const auto player = request.find("player");

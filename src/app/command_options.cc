@@ -87,7 +87,7 @@ CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
       "Example:\n"
       "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
       "Difluid\"\n"
-      "Exit status: 0 fed, 2 usage error.");
+      "Exit status: 0 fed, 1 output not written, 2 usage error.");
   return feed;
 }
 

@@ -39,7 +39,7 @@ void printText(const PlayerRequest& request, const MagState& start, const GoalOp
            planScore(goal.goal, *result.forms[b].best);
   });
   std::fprintf(out, "Final forms reached, the %s plan found for each (beam width %d):\n",
-               goalName(goal.goal), goal.beamWidth);
+               goal.goal == Goal::kFewest ? "shortest" : "cheapest", goal.beamWidth);
   if (reached.empty()) std::fputs("  none\n", out);
   for (const MagType type : reached) {
     const Plan& plan = *result.forms[type].best;

@@ -39,12 +39,7 @@ std::string readBudgetAndGoal(const GoalOptionText& text, GoalOptions& options) 
       !refusal.empty()) {
     return refusal;
   }
-  if (text.goal.empty()) {
-    options.goal = impliedGoal(options.budget, options.form.has_value());
-  } else if (options.goal == Goal::kFirst) {
-    return notForTheFirstGoal(options.budget, options.form.has_value());
-  }
-  return {};
+  return settleGoal(!text.goal.empty(), options.budget, options.form.has_value(), options.goal);
 }
 
 }  // namespace

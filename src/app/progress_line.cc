@@ -62,8 +62,7 @@ void watch(const GoalProgress& progress, Goal goal, std::FILE* err, Stop& stop) 
 }  // namespace
 
 std::string progressText(Goal goal, std::uint64_t feedingsTried, std::uint64_t best) {
-  // The first goal with a form ranks its plans as the shortest does.
-  const Goal measure = goal == Goal::kFirst ? Goal::kFewest : goal;
+  const Goal measure = measureOf(goal);
   char text[160];
   if (best == GoalProgress::kNoPlan) {
     std::snprintf(text, sizeof text, "searching: %llu feedings tried, no plan yet",

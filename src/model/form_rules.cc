@@ -200,6 +200,9 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlayerRequest& requ
       } else {
         reason = {ExclusionKind::kStartFormLeft, replacedAt, 0};
       }
+    } else if (type == kBabyMag.type) {
+      // Every mag is born in this form, whatever its player, and leaves it at level 10 for good.
+      reason = {ExclusionKind::kStartFormLeft, 10, 0};
     } else if (count == 0) {
       reason = {ExclusionKind::kOtherPlayers, 0, 0};
     }

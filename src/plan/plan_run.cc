@@ -75,6 +75,14 @@ std::string notForTheFirstGoal(const Budget& budget, bool formAsked) {
          "; allowed: --goal cheapest or fewest, or no --goal";
 }
 
+std::string settleGoal(bool goalGiven, const Budget& budget, bool formAsked, Goal& goal) {
+  if (!goalGiven) {
+    goal = impliedGoal(budget, formAsked);
+    return "";
+  }
+  return goal == Goal::kFirst ? notForTheFirstGoal(budget, formAsked) : "";
+}
+
 void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,
               const Plan& found) {
   if (outcome != PlanOutcome::kFound) {

@@ -31,6 +31,11 @@ PlanOutcome outcomeWithoutPlan(const GoalResult& result);
 // one chosen among plans.
 std::string notForTheFirstGoal(const Budget& budget, bool formAsked);
 
+// Settles the goal of a request: without one given, the goal a budget or a form implies
+// (impliedGoal); the first goal given with a budget or a form is refused, in the words of
+// notForTheFirstGoal, which this returns ("" when the request stands).
+std::string settleGoal(bool goalGiven, const Budget& budget, bool formAsked, Goal& goal);
+
 // Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on
 // `console.out` and its node count carried on in `counters`; every other request goes to the

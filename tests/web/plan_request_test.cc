@@ -84,12 +84,17 @@ TEST(PlanRequestTest, PlansAreTheConsoleProgramsAndReplay) {
     std::string streamed;
     const json answer = plan(request, &streamed);
     const testing::PlanCase c = caseOf(request);
-    const std::string goal = request.value("goal", "first");
     GoalOptions options;
-    options.goal = static_cast<Goal>(findName(goal, kGoalNames, kGoalNames.size()));
     if (request.value("form", json()).is_string()) {
       options.form = findName(request["form"].get<std::string>(), kMagTypeNames, kMagTypeCount);
     }
+    // A goal left out (or null) is the one a form implies, as on the command line.
+    const json given = request.value("goal", json());
+    options.goal =
+        given.is_string()
+            ? static_cast<Goal>(findName(given.get<std::string>(), kGoalNames, kGoalNames.size()))
+            : impliedGoal({}, options.form.has_value());
+    const std::string goal = kGoalNames[static_cast<std::size_t>(options.goal)];
     const std::string console = testing::consoleOf([&](const Console& out) {
       PlanFiles files;
       SearchCounters counters;

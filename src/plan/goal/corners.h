@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,7 @@ class Corners {
   Corners() = default;
   // From four values a corner (def, pow, dex, mind).
   explicit Corners(const std::vector<double>& flat) : count_(flat.size() / 4) {
+    assert(flat.size() % 4 == 0);
     blocks_.assign((count_ + 1) / 2 * kBlock, 0.0);
     for (std::size_t i = 0; i < count_; ++i) {
       for (std::size_t stat = 0; stat < 4; ++stat) {
@@ -62,8 +64,8 @@ class Corners {
   }
 
  private:
-  // Two doubles worked on as one: one instruction each where the machine has them (SSE2, and
-  // the page's WebAssembly SIMD), two otherwise.
+  // Two doubles worked on as one: one instruction each where the machine has them (SSE2 on
+  // x86-64), two otherwise (the page's WebAssembly is built without SIMD).
   using Pair = double __attribute__((vector_size(16)));
   static constexpr std::size_t kBlock = 8;  // two corners of four values
 

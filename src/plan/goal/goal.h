@@ -50,6 +50,10 @@ inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, st
   if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
 }
 
+// What a goal's plans are measured by, in the progress shown and among the plans found: the
+// first plan found (which may be asked to end in a form) as the shortest.
+inline Goal measureOf(Goal goal) { return goal == Goal::kFirst ? Goal::kFewest : goal; }
+
 // The most a plan may take, for a plan with a budget: none, one or both.
 struct Budget {
   std::optional<std::int32_t> maxFeedings;
@@ -78,9 +82,10 @@ struct GoalOptions {
   std::optional<MagType> form;
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
-  // 1 runs everything on the calling thread (as the web page must); 2 runs the two rankings of
-  // the shortest plan (each with its narrow beams) side by side, and makes each layer of the
-  // cheapest plan's search in two halves side by side. The plans are the same either way.
+  // 1 runs everything on the calling thread (as the page's planner without threads must); 2 runs
+  // the shortest plan's beams two at a time (a thread done first lends itself to the other
+  // search), and makes each layer of the cheapest plan's search in two halves side by side. The
+  // plans are the same either way.
   std::int32_t threads = 2;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.

@@ -255,13 +255,10 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   GoalResult result;
   if (wantedFormExcluded(request, start, options, result)) return result;
   searchFirstPlan(request, start, options, counters, result);
-  // The first plan ranks as the shortest would, which is how it is compared in the first goal.
-  const Goal measure = options.goal == Goal::kFirst ? Goal::kFewest : options.goal;
+  const Goal measure = measureOf(options.goal);
   if (result.first) {
     offer(result, measure, *result.first);
-    if (options.progress != nullptr) {
-      options.progress->best.store(planScore(measure, *result.first));
-    }
+    tellProgress(options.progress, 0, planScore(measure, *result.first));
   }
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;

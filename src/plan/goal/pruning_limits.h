@@ -63,8 +63,9 @@ class PruningLimits {
                 Need need, const BoundTable& bounds) const {
     const std::int64_t limit = limit_[type][bracket];
     if (Order::mayBeat(depth, cost, remaining, limit)) return false;
-    // Only a true bound may drop a state: the ranking's may overstate what is still needed.
-    if (options_.ranking != Ranking::kReachableTables) {
+    // Only a true bound may drop a state: the ranking's may overstate what is still needed (the
+    // true bound too, when weighted up).
+    if (options_.ranking != Ranking::kReachableTables || options_.rankingWeight > 1.0) {
       const double atLeast = bounds.prepared(type, bracket, true).of(need());
       return atLeast >= CostBound::kUnreachable ||
              Order::spentBy(depth, cost) + wholeUnits(atLeast) >= limit;

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <random>
@@ -303,6 +305,35 @@ TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
     const CostBound roomThere =
         makeCostBound(tables, mesetaCosts(), sideBySide, RoomCount::kToMaxLevel);
     EXPECT_EQ(roomHere.cappedCorners, roomThere.cappedCorners) << "tables " << tables;
+  }
+}
+
+// The corners kept two by two give bit for bit the largest product of a plain loop over them,
+// for every count (an odd one is padded), with negative values (the stats on target) and needs
+// (which count as 0): the ranking, and so every plan, is the same as worked out one at a time.
+TEST(CostBoundTest, CornersTwoByTwoGiveThePlainLargestProduct) {
+  std::mt19937 rng(53);
+  std::uniform_real_distribution<double> value(-3, 40);
+  std::uniform_int_distribution<std::int32_t> needed(-100, 9000);
+  for (std::size_t count = 0; count < 14; ++count) {
+    std::vector<double> flat(count * 4);
+    for (double& each : flat) each = value(rng);
+    const Corners corners(flat);
+    ASSERT_EQ(corners.size(), count);
+    for (int run = 0; run < 50; ++run) {
+      const std::array<std::int32_t, 4> need = {needed(rng), needed(rng), needed(rng), needed(rng)};
+      double plain = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        double product = 0;
+        for (int stat = 0; stat < 4; ++stat) {
+          product += std::max(need[stat], 0) * flat[i * 4 + stat];
+        }
+        plain = std::max(plain, product);
+      }
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(corners.largestProduct(need)),
+                std::bit_cast<std::uint64_t>(plain))
+          << "count " << count << " run " << run;
+    }
   }
 }
 
