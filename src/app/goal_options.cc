@@ -27,7 +27,8 @@ std::string readMost(const char* name, const std::string& text, std::int32_t lea
 }
 
 // Reads the budget, and the goal that a budget or a form means without --goal; the first plan
-// found takes neither.
+// found takes neither, nor a beam width: it is found by a search without a beam, and a width
+// given with it would only be ignored.
 std::string readBudgetAndGoal(const GoalOptionText& text, GoalOptions& options) {
   if (std::string refusal = readMost("--max-feedings", text.maxFeedings, kLeastMaxFeedings,
                                      options.budget.maxFeedings);
@@ -39,7 +40,18 @@ std::string readBudgetAndGoal(const GoalOptionText& text, GoalOptions& options) 
       !refusal.empty()) {
     return refusal;
   }
-  return settleGoal(!text.goal.empty(), options.budget, options.form.has_value(), options.goal);
+  if (std::string refusal =
+          settleGoal(!text.goal.empty(), options.budget, options.form.has_value(), options.goal);
+      !refusal.empty()) {
+    return refusal;
+  }
+  if (options.goal == Goal::kFirst && !text.beamWidth.empty()) {
+    return std::string(text.goal.empty() ? "--beam-width without --goal"
+                                         : "--beam-width with --goal first") +
+           ": the first plan found is searched without a beam; allowed: --goal cheapest or "
+           "fewest with it";
+  }
+  return {};
 }
 
 }  // namespace
