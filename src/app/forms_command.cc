@@ -106,7 +106,11 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
   const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
                                       [](const FormResult& form) { return form.best.has_value(); });
   if (!anyReached) {
-    std::fputs("ostrel forms: no plan found ending as any form\n", console.err);
+    // The first-found search may have proven that no plan of any form exists.
+    const std::string why = outcomeWithoutPlan(result) == PlanOutcome::kImpossible
+                                ? unreachableText(read.request.target)
+                                : "no plan found ending as any form";
+    std::fprintf(console.err, "ostrel forms: %s\n", why.c_str());
   }
   if (!outputWritten("ostrel forms", console)) return 1;
   return anyReached ? 0 : 1;

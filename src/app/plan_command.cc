@@ -59,22 +59,20 @@ void explainNoPlan(const Target& target, const SearchCounters& counters, const G
                    PlanOutcome outcome, const GoalResult& details, const Console& console) {
   if (const std::string form = formNotReachedText(goal, outcome, details); !form.empty()) {
     std::fprintf(console.err, "ostrel plan: %s\n", form.c_str());
+  } else if (outcome == PlanOutcome::kImpossible) {
+    // Proven by the first-found search, whatever the goal.
+    std::fprintf(console.err, "ostrel plan: %s\n", unreachableText(target).c_str());
   } else if (goal.goal != Goal::kFirst) {
     // A beam search that finds nothing proves nothing: the target may still be reachable.
     std::fprintf(console.err,
                  "ostrel plan: no plan: neither the %s search nor the first-found search found a "
                  "plan reaching %d/%d/%d/%d\n",
                  goalName(goal.goal), target.def, target.pow, target.dex, target.mind);
-  } else if (outcome == PlanOutcome::kGaveUp) {
+  } else {
     std::fprintf(console.err,
                  "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
                  "reaching %d/%d/%d/%d\n",
                  counters.nodeCount, target.def, target.pow, target.dex, target.mind);
-  } else {
-    std::fprintf(console.err,
-                 "ostrel plan: no plan: no sequence of feedings reaches %d/%d/%d/%d from this "
-                 "mag\n",
-                 target.def, target.pow, target.dex, target.mind);
   }
 }
 

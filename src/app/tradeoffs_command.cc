@@ -58,11 +58,14 @@ int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& c
     printText(read.request, read.start, read.goal, points, console.out);
   }
   if (points.empty()) {
-    const std::string why =
-        formNotReachedText(read.goal, outcomeWithoutPlan(found.cheapest), found.cheapest);
-    std::fprintf(console.err, "ostrel tradeoffs: %s\n",
-                 why.empty() ? "no plan: neither the fewest nor the cheapest search found a plan"
-                             : why.c_str());
+    const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
+    std::string why = formNotReachedText(read.goal, outcome, found.cheapest);
+    if (why.empty()) {
+      why = outcome == PlanOutcome::kImpossible
+                ? unreachableText(read.request.target)
+                : "no plan: neither the fewest nor the cheapest search found a plan";
+    }
+    std::fprintf(console.err, "ostrel tradeoffs: %s\n", why.c_str());
   }
   if (!outputWritten("ostrel tradeoffs", console)) return 1;
   return points.empty() ? 1 : 0;

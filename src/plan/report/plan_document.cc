@@ -192,6 +192,12 @@ Document feedDocument(const Player& player, const MagState& start,
 
 std::string printed(const Document& document) { return document.dump(2) + "\n"; }
 
+std::string unreachableText(const Target& target) {
+  return "no plan: no sequence of feedings reaches " + std::to_string(target.def) + "/" +
+         std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
+         std::to_string(target.mind) + " from this mag";
+}
+
 std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
                                const GoalResult& details) {
   if (!options.form || outcome == PlanOutcome::kFound || outcome == PlanOutcome::kOverBudget) {

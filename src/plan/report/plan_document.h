@@ -65,4 +65,9 @@ double feedingHours(std::int32_t feedings);
 std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
                                const GoalResult& details);
 
+// Why there is no plan when the first-found search tried every feeding (PlanOutcome::
+// kImpossible), whatever the goal: "no plan: no sequence of feedings reaches D/P/X/M from this
+// mag", without a full stop.
+std::string unreachableText(const Target& target);
+
 }  // namespace ostrel
