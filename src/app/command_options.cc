@@ -70,7 +70,7 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
       "--target 10/60/60/20 --format json\n"
       "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
       "--form Deva\n"
-      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 300\n"
+      "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 1100\n"
       "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
   return plan;
 }
