@@ -35,7 +35,8 @@ std::string catalogJson();
 //    "start": {"form": "varaha", "stats": {"def", "pow", "dex", "mind"},
 //              "bars": {"def", "pow", "dex", "mind"}}   (left out or null for a new mag),
 //    "target": {"def", "pow", "dex", "mind"},
-//    "goal": "first" | "cheapest" | "fewest"   (left out: "first"),
+//    "goal": "first" | "cheapest" | "fewest"   (left out or null: the goal a budget or a form
+//        implies, below, else "first"),
 //    "form": "varaha"   (the final form; left out or null for any),
 //    "maxFeedings": 300, "maxMeseta": 50000   (a budget, either or both; left out or null for
 //        none: the goal's plan within it; without a goal, the cheapest within maxFeedings, or
@@ -50,8 +51,9 @@ std::string catalogJson();
 // budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
 // "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget and
 // "value" the nearest plan's; and one that is not a whole number from its least (1 feeding, 0
-// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given. The plan files are written into `scratchDir`, which must exist,
-// exactly as the console program writes them into its working directory, and read back.
+// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given. The plan files are
+// written into `scratchDir`, which must exist, exactly as the console program writes them into its
+// working directory, and read back.
 std::string planJson(std::string_view request, const std::string& scratchDir,
                      const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
 

@@ -239,7 +239,8 @@ int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions&
                    overBudgetText(goal.budget, details.nearest).c_str());
       dialogue.exitStatus = 1;
     }
-    if (std::string why = formNotReachedText(goal, outcome, details); !why.empty()) {
+    if (std::string why = formNotReachedText(goal, dialogue.request.target, outcome, details);
+        !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());
     }

@@ -57,7 +57,7 @@ std::optional<std::string> writePlan(const Player& player, PlanFiles& files, Pla
 
 void explainNoPlan(const Target& target, const SearchCounters& counters, const GoalOptions& goal,
                    PlanOutcome outcome, const GoalResult& details, const Console& console) {
-  if (const std::string form = formNotReachedText(goal, outcome, details); !form.empty()) {
+  if (const std::string form = formNotReachedText(goal, target, outcome, details); !form.empty()) {
     std::fprintf(console.err, "ostrel plan: %s\n", form.c_str());
   } else if (outcome == PlanOutcome::kImpossible) {
     // Proven by the first-found search, whatever the goal.

@@ -59,7 +59,7 @@ int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& c
   }
   if (points.empty()) {
     const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
-    std::string why = formNotReachedText(read.goal, outcome, found.cheapest);
+    std::string why = formNotReachedText(read.goal, read.request.target, outcome, found.cheapest);
     if (why.empty()) {
       why = outcome == PlanOutcome::kImpossible
                 ? unreachableText(read.request.target)

@@ -32,15 +32,19 @@ TEST(GoalOptionsTest, ReadsGoalsFormsAndWidths) {
 TEST(GoalOptionsTest, WhyTheFormWasNotReached) {
   GoalOptions options;
   GoalResult details;
-  EXPECT_EQ(formNotReachedText(options, PlanOutcome::kImpossible, details), "");  // no form
-  options.form = 10;                                                              // nandin
-  EXPECT_EQ(formNotReachedText(options, PlanOutcome::kImpossible, details),
+  const Target target{8, 0, 0, 0, 8};
+  EXPECT_EQ(formNotReachedText(options, target, PlanOutcome::kImpossible, details), "");  // no form
+  options.form = 10;                                                                      // nandin
+  // Proven by the first-found search: no form at all.
+  EXPECT_EQ(formNotReachedText(options, target, PlanOutcome::kImpossible, details),
+            "no plan: no sequence of feedings reaches 8/0/0/0 from this mag");
+  EXPECT_EQ(formNotReachedText(options, target, PlanOutcome::kGaveUp, details),
             "no plan found ending as nandin; no plan was found ending as any form");
   details.forms[28].best = Plan{};
   details.forms[2].best = Plan{};
-  EXPECT_EQ(formNotReachedText(options, PlanOutcome::kImpossible, details),
+  EXPECT_EQ(formNotReachedText(options, target, PlanOutcome::kNotFound, details),
             "no plan found ending as nandin; the plans found end as Varuna, varaha");
-  EXPECT_EQ(formNotReachedText(options, PlanOutcome::kFound, details), "");
+  EXPECT_EQ(formNotReachedText(options, target, PlanOutcome::kFound, details), "");
 }
 
 TEST(ProgressLineTest, Text) {

@@ -258,7 +258,10 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   const Goal measure = measureOf(options.goal);
   if (result.first) {
     offer(result, measure, *result.first);
-    tellProgress(options.progress, 0, planScore(measure, *result.first));
+    // The progress shows the best plan of the form asked for, as the beam searches tell it.
+    if (endsAsAsked(*result.first, options.form)) {
+      tellProgress(options.progress, 0, planScore(measure, *result.first));
+    }
   }
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;

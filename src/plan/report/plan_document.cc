@@ -115,8 +115,9 @@ Document planDocument(const PlayerRequest& request, const MagState& start, PlanO
   if (asked != nullptr) {
     document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
-    const std::string why =
-        details != nullptr ? formNotReachedText(*asked, outcome, *details) : std::string();
+    const std::string why = details != nullptr
+                                ? formNotReachedText(*asked, request.target, outcome, *details)
+                                : std::string();
     document["reason"] = why.empty() ? json(nullptr) : json(why);
   }
   document["outcome"] = outcomeName(outcome);
@@ -198,11 +199,12 @@ std::string unreachableText(const Target& target) {
          std::to_string(target.mind) + " from this mag";
 }
 
-std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
-                               const GoalResult& details) {
+std::string formNotReachedText(const GoalOptions& options, const Target& target,
+                               PlanOutcome outcome, const GoalResult& details) {
   if (!options.form || outcome == PlanOutcome::kFound || outcome == PlanOutcome::kOverBudget) {
     return {};
   }
+  if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
   const std::string name = kMagTypeNames[*options.form];
   if (outcome == PlanOutcome::kExcluded) {
     return "no plan can end as " + name + ": " + exclusionText(details.exclusion);

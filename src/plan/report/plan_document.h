@@ -59,11 +59,11 @@ std::string printed(const Document& document);
 double feedingHours(std::int32_t feedings);
 
 // Why no plan ending in the form asked for was found, as one line without a full stop: the rules
-// exclude it ("no plan can end as NAME: ..."), or the searches found none ("no plan found ending
-// as NAME; ..." with the forms that plans did end in). Empty when no form was asked for or a plan
-// was found.
-std::string formNotReachedText(const GoalOptions& options, PlanOutcome outcome,
-                               const GoalResult& details);
+// exclude it ("no plan can end as NAME: ..."), no sequence of feedings reaches `target` at all
+// (unreachableText), or the searches found none ("no plan found ending as NAME; ..." with the
+// forms that plans did end in). Empty when no form was asked for or a plan was found.
+std::string formNotReachedText(const GoalOptions& options, const Target& target,
+                               PlanOutcome outcome, const GoalResult& details);
 
 // Why there is no plan when the first-found search tried every feeding (PlanOutcome::
 // kImpossible), whatever the goal: "no plan: no sequence of feedings reaches D/P/X/M from this
