@@ -57,17 +57,8 @@ std::optional<std::string> writePlan(const Player& player, PlanFiles& files, Pla
 
 void explainNoPlan(const Target& target, const SearchCounters& counters, const GoalOptions& goal,
                    PlanOutcome outcome, const GoalResult& details, const Console& console) {
-  if (const std::string form = formNotReachedText(goal, target, outcome, details); !form.empty()) {
-    std::fprintf(console.err, "ostrel plan: %s\n", form.c_str());
-  } else if (outcome == PlanOutcome::kImpossible) {
-    // Proven by the first-found search, whatever the goal.
-    std::fprintf(console.err, "ostrel plan: %s\n", unreachableText(target).c_str());
-  } else if (goal.goal != Goal::kFirst) {
-    // A beam search that finds nothing proves nothing: the target may still be reachable.
-    std::fprintf(console.err,
-                 "ostrel plan: no plan: neither the %s search nor the first-found search found a "
-                 "plan reaching %d/%d/%d/%d\n",
-                 goalName(goal.goal), target.def, target.pow, target.dex, target.mind);
+  if (const std::string why = noPlanText(goal, target, outcome, details); !why.empty()) {
+    std::fprintf(console.err, "ostrel plan: %s\n", why.c_str());
   } else {
     std::fprintf(console.err,
                  "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "

@@ -109,7 +109,7 @@ function showAddress(request, newStep) {
 // once its answer is shown; read from the address (a link, a bookmark, going back or forth), it
 // stays the step it is. The faults of an address are told with the fields'.
 function plan({ fromAddress = false, addressErrors = [] } = {}) {
-  const { request, errors } = readRequest();
+  const { request, errors } = readRequest({ settled: fromAddress });
   errors.unshift(...addressErrors);
   showFieldErrors(errors);
   $("refusal").hidden = true;

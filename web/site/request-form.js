@@ -43,8 +43,10 @@ function readWhole(id, label) {
 }
 
 // The request the form describes, in the command line's words (the plan document's player,
-// start, target, goal and form), or the list of fields that are not whole numbers.
-export function readRequest() {
+// start, target, goal and form), or the list of fields that are not whole numbers. A request
+// read from an address has its goal `settled` by the address (url-state.js): a link's first goal
+// with a budget is a fault to show as the link gives it, not a goal to change.
+export function readRequest({ settled = false } = {}) {
   const errors = [];
   const read = (id, label) => {
     const field = readWhole(id, label);
@@ -78,7 +80,7 @@ export function readRequest() {
   const { leastMaxFeedings, leastMaxMeseta } = catalog.limits;
   const budgetsRead = errors.length === errorsBefore && (maxFeedings ?? leastMaxFeedings) >= leastMaxFeedings &&
     (maxMeseta ?? leastMaxMeseta) >= leastMaxMeseta;
-  if (budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
+  if (!settled && budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
     $("goal").value = impliedGoal({ maxFeedings: maxFeedings !== null, maxMeseta: maxMeseta !== null });
     $("final-form").value = "any";  // the first plan found had none, whatever the list shows
     showFinalFormChoice();

@@ -395,8 +395,13 @@ def check_bad_link(driver, results, origin, case):
                                    ".map(e => e.textContent)")
     ids = case["marked"] if isinstance(case["marked"], list) else [case["marked"]]
     marked = all("invalid" in driver.find_element(By.ID, i).get_attribute("class") for i in ids)
+    # The choices show what the link gives (its value, or its text for a form), faults and all.
+    shows = all(driver.execute_script(
+        "const e = document.getElementById(arguments[0]); return [e.value, e.selectedOptions[0]"
+        ".textContent].includes(arguments[1])", field, value)
+        for field, value in case.get("shows", {}).items())
     results.check(f"{case['name']}: its faults listed and marked, nothing planned",
-                  errors == case["errors"] and marked
+                  errors == case["errors"] and marked and shows
                   and not driver.find_element(By.ID, "result").is_displayed(), repr(errors))
     # A plan made from there, a slow one started, and back to the link at once: its faults
     # again, no plan shown, and the slow plan's answer does not take the link's step.

@@ -115,9 +115,8 @@ Document planDocument(const PlayerRequest& request, const MagState& start, PlanO
   if (asked != nullptr) {
     document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
-    const std::string why = details != nullptr
-                                ? formNotReachedText(*asked, request.target, outcome, *details)
-                                : std::string();
+    const std::string why =
+        details != nullptr ? noPlanText(*asked, request.target, outcome, *details) : std::string();
     document["reason"] = why.empty() ? json(nullptr) : json(why);
   }
   document["outcome"] = outcomeName(outcome);
@@ -197,6 +196,20 @@ std::string unreachableText(const Target& target) {
   return "no plan: no sequence of feedings reaches " + std::to_string(target.def) + "/" +
          std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
          std::to_string(target.mind) + " from this mag";
+}
+
+std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
+                       const GoalResult& details) {
+  if (std::string form = formNotReachedText(options, target, outcome, details); !form.empty()) {
+    return form;
+  }
+  if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
+  if (outcome != PlanOutcome::kGaveUp || options.goal == Goal::kFirst) return {};
+  // A beam search that finds nothing proves nothing: the target may still be reachable.
+  return std::string("no plan: neither the ") + kGoalNames[static_cast<std::size_t>(options.goal)] +
+         " search nor the first-found search found a plan reaching " + std::to_string(target.def) +
+         "/" + std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
+         std::to_string(target.mind);
 }
 
 std::string formNotReachedText(const GoalOptions& options, const Target& target,

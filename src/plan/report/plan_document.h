@@ -65,6 +65,14 @@ double feedingHours(std::int32_t feedings);
 std::string formNotReachedText(const GoalOptions& options, const Target& target,
                                PlanOutcome outcome, const GoalResult& details);
 
+// Why a goal's searches found no plan, as the command line tells it: formNotReachedText; else for
+// a target no feeding reaches, unreachableText; else, when a goal's searches and the first-found
+// one found nothing, "no plan: neither the GOAL search nor the first-found search found a plan
+// reaching D/P/X/M". Empty when a plan was found or within a budget, and for the first plan found
+// that gave up (its own lines say so).
+std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
+                       const GoalResult& details);
+
 // Why there is no plan when the first-found search tried every feeding (PlanOutcome::
 // kImpossible), whatever the goal: "no plan: no sequence of feedings reaches D/P/X/M from this
 // mag", without a full stop.
