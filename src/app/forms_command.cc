@@ -103,17 +103,10 @@ int runFormsCommand(const FormsCommandOptions& options, const Console& console) 
   } else {
     printText(read.request, read.start, read.goal, result, console.out);
   }
-  const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
-                                      [](const FormResult& form) { return form.best.has_value(); });
-  if (!anyReached) {
-    // The first-found search may have proven that no plan of any form exists.
-    const std::string why = outcomeWithoutPlan(result) == PlanOutcome::kImpossible
-                                ? unreachableText(read.request.target)
-                                : "no plan found ending as any form";
-    std::fprintf(console.err, "ostrel forms: %s\n", why.c_str());
-  }
+  const std::string none = noFormText(read.request.target, result);
+  if (!none.empty()) std::fprintf(console.err, "ostrel forms: %s\n", none.c_str());
   if (!outputWritten("ostrel forms", console)) return 1;
-  return anyReached ? 0 : 1;
+  return none.empty() ? 0 : 1;
 }
 
 }  // namespace ostrel

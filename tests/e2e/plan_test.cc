@@ -191,8 +191,11 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
     EXPECT_EQ(text.status, reached > 0 ? 0 : 1);
     if (reached > 0) {
       EXPECT_EQ(text.err, "");
+      EXPECT_TRUE(document["reason"].is_null());
       continue;
     }
+    // The document's reason is the line on standard error.
+    EXPECT_EQ("ostrel forms: " + document["reason"].get<std::string>() + "\n", text.err);
     // No form reached: proven when the plain search tried every feeding, as `plan` tells it.
     const ProgramRun plain = runOstrel(
         with(testing::planArguments(c, true), {"--format", "json", "--no-files"}), "", dir);

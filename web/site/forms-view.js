@@ -33,11 +33,15 @@ export function showForms(listing, shownForm, onChoose) {
   const notFound = listing.forms.filter((f) => f.status === "not-found");
   const excluded = listing.forms.filter((f) => f.status === "excluded");
   $("forms-card").hidden = false;
+  // With none reached, the core's reason, as the command line tells it (a target that no
+  // sequence of feedings reaches, or no plan found for any form).
   $("forms-note").textContent = reached.length === 0
-    ? "No plan was found for any final form."
+    ? `${listing.reason[0].toUpperCase()}${listing.reason.slice(1)}.`
     : `${reached.length} final form${reached.length === 1 ? "" : "s"} reached, ` +
       `${listing.goal === "cheapest" ? "cheapest" : "fewest feedings"} first. Choose one to plan for it.`;
 
+  // No header over no rows.
+  $("forms-reached").closest("table").hidden = reached.length === 0;
   $("forms-reached").replaceChildren(...reached.map((form) => {
     const row = element("tr");
     const type = form.formNumber - 1;

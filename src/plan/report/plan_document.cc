@@ -151,6 +151,8 @@ Document formsDocument(const PlayerRequest& request, const MagState& start, cons
   json document = requestJson(request, start);
   document["goal"] = kGoalNames[static_cast<std::size_t>(goal.goal)];
   document["beamWidth"] = goal.beamWidth;
+  const std::string none = noFormText(request.target, result);
+  document["reason"] = none.empty() ? json(nullptr) : json(none);
   json& forms = document["forms"] = json::array();
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     const FormResult& form = result.forms[type];
@@ -196,6 +198,15 @@ std::string unreachableText(const Target& target) {
   return "no plan: no sequence of feedings reaches " + std::to_string(target.def) + "/" +
          std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
          std::to_string(target.mind) + " from this mag";
+}
+
+std::string noFormText(const Target& target, const GoalResult& result) {
+  const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
+                                      [](const FormResult& form) { return form.best.has_value(); });
+  if (anyReached) return {};
+  return outcomeWithoutPlan(result) == PlanOutcome::kImpossible
+             ? unreachableText(target)
+             : "no plan found ending as any form";
 }
 
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,

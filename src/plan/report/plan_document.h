@@ -73,6 +73,11 @@ std::string formNotReachedText(const GoalOptions& options, const Target& target,
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
                        const GoalResult& details);
 
+// Why a listing of the forms reached none, as one line without a full stop: no sequence of
+// feedings reaches `target` (the first-found search tried every feeding), or "no plan found
+// ending as any form". Empty when a form was reached.
+std::string noFormText(const Target& target, const GoalResult& result);
+
 // Why there is no plan when the first-found search tried every feeding (PlanOutcome::
 // kImpossible), whatever the goal: "no plan: no sequence of feedings reaches D/P/X/M from this
 // mag", without a full stop.
