@@ -86,13 +86,14 @@ def run_native(ostrel, request):
 
 
 def run_json(ostrel, command, request, *more):
-    """`ostrel COMMAND --format json` for the request's player and mag, as a document."""
+    """`ostrel COMMAND --format json` for the request's player and mag, as a document (printed
+    also when the command finds no plan and exits 1)."""
     args = [ostrel, command, "--format", "json", "--section", str(request["sectionId"]),
             "--class", str(request["charClass"]), *more]
     if (start := request["start"]) is not None:
         args += ["--mag", str(start["type"] + 1), "--stats", numbers(start),
                  "--bars", numbers(start, "Bar")]
-    return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=True).stdout)
+    return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=False).stdout)
 
 
 def plan_lines(stdout):
@@ -243,6 +244,15 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
         results.check(f"{name}: no plan, no save buttons",
                       not any(b.is_displayed()
                               for b in driver.find_elements(By.CSS_SELECTOR, "button.save")))
+        form = [] if request["form"] is None else ["--form", str(request["form"] + 1)]
+        reason = run_json(ostrel, "plan", request, "--no-files", "--target",
+                          numbers(request["target"]), "--goal", request["goal"], *form)["reason"]
+        # Without a reason (the first plan found gave up), the console's own lines tell why.
+        want = (f"{reason[0].upper()}{reason[1:]}." if reason else
+                "No plan found for this target: the console output below tells why.")
+        summary = text_of(driver, "summary")
+        results.check(f"{name}: why there is no plan, as the command line says it",
+                      summary == want, repr(summary))
         return
     results.check(f"{name}: a new plan's rows start unticked", not driver.execute_script(
         "return [...document.querySelectorAll('#runs input')].some(b => b.checked)"))
@@ -257,8 +267,13 @@ def check_forms_listing(driver, results, ostrel, case):
     """The final forms the page lists after a goal plan, against `ostrel forms`."""
     wait_for(driver, FORMS_LISTED)
     request = case["request"]
-    forms = run_json(ostrel, "forms", request, "--goal", request["goal"], "--target",
-                     numbers(request["target"]))["forms"]
+    listing = run_json(ostrel, "forms", request, "--goal", request["goal"], "--target",
+                       numbers(request["target"]))
+    forms = listing["forms"]
+    if listing["reason"] is not None:
+        note = text_of(driver, "forms-note")
+        results.check(f"{case['name']}: why no form was reached, as the command line says it",
+                      note == f"{listing['reason'][0].upper()}{listing['reason'][1:]}.", repr(note))
     order = ("meseta", "feedings") if request["goal"] == "cheapest" else ("feedings", "meseta")
     reached = sorted((f for f in forms if f["status"] == "reached"),
                      key=lambda f: tuple(f[k] for k in order))
