@@ -1,3 +1,4 @@
+// Reading a request of the web page, field by field, as the command line reads its options.
 #include "web/request_input.h"
 
 #include <algorithm>

@@ -194,19 +194,26 @@ Document feedDocument(const Player& player, const MagState& start,
 
 std::string printed(const Document& document) { return document.dump(2) + "\n"; }
 
+namespace {
+
+// A target as the messages name it: "D/P/X/M".
+std::string targetText(const Target& target) {
+  return std::to_string(target.def) + "/" + std::to_string(target.pow) + "/" +
+         std::to_string(target.dex) + "/" + std::to_string(target.mind);
+}
+
+}  // namespace
+
 std::string unreachableText(const Target& target) {
-  return "no plan: no sequence of feedings reaches " + std::to_string(target.def) + "/" +
-         std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
-         std::to_string(target.mind) + " from this mag";
+  return "no plan: no sequence of feedings reaches " + targetText(target) + " from this mag";
 }
 
 std::string noFormText(const Target& target, const GoalResult& result) {
-  const bool anyReached = std::any_of(result.forms.begin(), result.forms.end(),
-                                      [](const FormResult& form) { return form.best.has_value(); });
-  if (anyReached) return {};
-  return outcomeWithoutPlan(result) == PlanOutcome::kImpossible
-             ? unreachableText(target)
-             : "no plan found ending as any form";
+  // A listing asks for no form: "not found" there means that some form was reached.
+  const PlanOutcome outcome = outcomeWithoutPlan(result);
+  if (outcome == PlanOutcome::kNotFound) return {};
+  return outcome == PlanOutcome::kImpossible ? unreachableText(target)
+                                             : "no plan found ending as any form";
 }
 
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
@@ -218,9 +225,7 @@ std::string noPlanText(const GoalOptions& options, const Target& target, PlanOut
   if (outcome != PlanOutcome::kGaveUp || options.goal == Goal::kFirst) return {};
   // A beam search that finds nothing proves nothing: the target may still be reachable.
   return std::string("no plan: neither the ") + kGoalNames[static_cast<std::size_t>(options.goal)] +
-         " search nor the first-found search found a plan reaching " + std::to_string(target.def) +
-         "/" + std::to_string(target.pow) + "/" + std::to_string(target.dex) + "/" +
-         std::to_string(target.mind);
+         " search nor the first-found search found a plan reaching " + targetText(target);
 }
 
 std::string formNotReachedText(const GoalOptions& options, const Target& target,
