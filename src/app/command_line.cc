@@ -47,17 +47,29 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
   return d[a.size()][b.size()];
 }
 
-// CLI11 names every word it could not place, values included ("cheapest --gaol"); a person wants
-// the option that was mistyped, and the one meant if it is close. "" when no word is an option
-// unknown to `used` (the command given, or the program), so CLI11's own words must do.
-std::string unknownOptionText(const CLI::App& used, int argc, const char* const* argv) {
+// The words CLI11 could not place, in the order given: CLI11 lists them last first.
+std::vector<std::string> unplacedWords(const CLI::App& program, int argc, const char* const* argv) {
+  std::vector<std::string> left = program.remaining(true);
+  std::vector<std::string> words;
+  for (int i = 1; i < argc && !left.empty(); ++i) {
+    const auto found = std::find(left.begin(), left.end(), argv[i]);
+    if (found == left.end()) continue;
+    words.emplace_back(argv[i]);
+    left.erase(found);
+  }
+  return words;
+}
+
+// A person wants the mistyped option among the words that could not be placed, and the one meant
+// if it is close. "" when none of `words` is an option unknown to `used` (the command given, or
+// the program): a value or a stray word, which CLI11's sentence names.
+std::string unknownOptionText(const CLI::App& used, const std::vector<std::string>& words) {
   std::vector<std::string> names;
   for (const CLI::Option* option : used.get_options()) {
     for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
     for (const std::string& name : option->get_snames()) names.push_back("-" + name);
   }
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
+  for (const std::string& word : words) {
     const std::string name = word.substr(0, word.find('='));
     // Dashes alone ("-", "--", "---") are not options, nor are negative numbers.
     if (name.size() < 2 || name[0] != '-' || name.find_first_not_of('-') == std::string::npos ||
@@ -73,8 +85,12 @@ std::string unknownOptionText(const CLI::App& used, int argc, const char* const*
       if (!known.starts_with("--")) continue;
       // A known option's first letters ("--beam") are as near as one typing slip.
       const std::string knownBare = known.substr(2);
-      const std::size_t distance =
-          bare.size() >= 3 && knownBare.starts_with(bare) ? 1 : editDistance(bare, knownBare);
+      const std::size_t lengths =
+          std::max(bare.size(), knownBare.size()) - std::min(bare.size(), knownBare.size());
+      // Words that differ more in length are further apart than that in edits.
+      const std::size_t distance = bare.size() >= 3 && knownBare.starts_with(bare) ? 1
+                                   : lengths >= best                               ? best
+                                                     : editDistance(bare, knownBare);
       if (distance < best) {
         best = distance;
         nearest = known;
@@ -84,6 +100,14 @@ std::string unknownOptionText(const CLI::App& used, int argc, const char* const*
            (nearest.empty() ? "" : "; did you mean '" + nearest + "'?");
   }
   return "";
+}
+
+// CLI11's sentence for words it could not place, with the words in the order given.
+std::string unexpectedWordsText(const std::vector<std::string>& words) {
+  std::string text = words.size() == 1 ? "The following argument was not expected:"
+                                       : "The following arguments were not expected:";
+  for (const std::string& word : words) text += " " + word;
+  return text;
 }
 
 // The command given and its name ("ostrel plan"), or the program itself ("ostrel").
@@ -169,14 +193,14 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   } catch (const CLI::ParseError& error) {
     std::string command;
     const CLI::App& used = commandUsed(program, command);
-    const std::string unknown = dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr
-                                    ? unknownOptionText(used, argc, argv)
-                                    : "";
-    if (unknown.ends_with('?')) return refuseUsage(command.c_str(), unknown, console);
-    return refuseUsage(
-        command.c_str(),
-        (unknown.empty() ? oneLine(error.what()) : unknown) + "; see '" + command + " --help'",
-        console);
+    std::string text = oneLine(error.what());
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+      const std::vector<std::string> words = unplacedWords(program, argc, argv);
+      const std::string unknown = unknownOptionText(used, words);
+      if (unknown.ends_with('?')) return refuseUsage(command.c_str(), unknown, console);
+      text = !unknown.empty() ? unknown : words.empty() ? text : unexpectedWordsText(words);
+    }
+    return refuseUsage(command.c_str(), text + "; see '" + command + " --help'", console);
   }
   std::string name;
   const CLI::App& used = commandUsed(program, name);

@@ -11,6 +11,7 @@
 
 #include "app/command_exit.h"
 #include "app/output_format.h"
+#include "app/plan_files_lock.h"
 #include "app/progress_line.h"
 #include "plan/first_found/search.h"
 #include "plan/report/plan_document.h"
@@ -38,7 +39,8 @@ std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& path
 }
 
 // Empties the plan files and writes a found plan through the report, exactly as the dialogue
-// does; returns the console lines the report wrote, less the dialogue's "read bottom up" line.
+// does, with their directory locked against another plan written there at once; returns the console
+// lines the report wrote, less the dialogue's "read bottom up" line.
 std::optional<std::string> writePlan(const Player& player, PlanFiles& files, PlanOutcome outcome,
                                      const Plan& plan, const Console& console) {
   char* buffer = nullptr;
@@ -46,8 +48,11 @@ std::optional<std::string> writePlan(const Player& player, PlanFiles& files, Pla
   std::FILE* lines = open_memstream(&buffer, &size);
   if (lines == nullptr) return std::nullopt;
   const Console reports{lines, console.err};
-  emptyPlanFiles(files, reports);
-  if (outcome == PlanOutcome::kFound) reportPlan(player, plan, files, reports);
+  {
+    const PlanFilesLock lock(files.paths);
+    emptyPlanFiles(files, reports);
+    if (outcome == PlanOutcome::kFound) reportPlan(player, plan, files, reports);
+  }
   std::fclose(lines);
   std::string text(buffer, size);
   std::free(buffer);  // NOLINT(cppcoreguidelines-no-malloc): open_memstream's buffer

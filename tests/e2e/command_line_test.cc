@@ -1,13 +1,18 @@
 // End-to-end tests of the command line: the real ostrel binary in fresh directories.
 // - Every refusal and exclusion, as the exact line of the case files in tests/cases/; a bad input
 //   prints nothing on standard output and leaves the plan files already there as they were.
-// - The help of each command (--version is the install test's), where the plan files go, and
-//   feeding a plan's runs through `ostrel feed`.
+// - The help of each command (--version is the install test's), where the plan files go, two
+//   plans written into one directory at once, and feeding a plan's runs through `ostrel feed`.
 // Planning itself, against the dialogue, is e2e/plan_test.cc.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -68,6 +73,26 @@ TEST(CommandLineTest, PlanFilesGoWhereAsked) {
     EXPECT_EQ(readFile(dir / "sub" / file), readFile(golden / file)) << file;
   }
   EXPECT_TRUE(keepsOldPlan(dir));
+}
+
+// A plan written into a directory that another ostrel is writing waits for it, and then writes
+// its whole plan (without the wait, two plans written at once mixed their lines, both exit 0).
+TEST(CommandLineTest, PlanWaitsForAnotherWritingTheSameDirectory) {
+  const std::filesystem::path dir = testing::freshDirectory("held");
+  const int held = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  std::future<ProgramRun> waiting = std::async(std::launch::async, [&dir] {
+    return runOstrel({"plan", "--section", "purplenum", "--class", "humar", "--target", "6/1/0/2"},
+                     "", dir);
+  });
+  EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  EXPECT_FALSE(std::filesystem::exists(dir / "feedingPlan.txt"));
+  ::close(held);
+  EXPECT_EQ(waiting.get().status, 0);
+  const std::filesystem::path golden = std::filesystem::path(OSTREL_GOLDEN_DIR) / "worked_example";
+  for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
+    EXPECT_EQ(readFile(dir / file), readFile(golden / file)) << file;
+  }
 }
 
 // The worked example's runs fed back through `ostrel feed` end at its mag, bars included; the
