@@ -47,16 +47,19 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
   return d[a.size()][b.size()];
 }
 
-// The words CLI11 could not place, in the order given: CLI11 lists them last first.
+// The words CLI11 could not place, in the order given (CLI11 keeps those after "--" first). A
+// word may also have been given, and placed, as a value: the unplaced are taken to be its last
+// copies, which they are at the end of a line.
 std::vector<std::string> unplacedWords(const CLI::App& program, int argc, const char* const* argv) {
   std::vector<std::string> left = program.remaining(true);
   std::vector<std::string> words;
-  for (int i = 1; i < argc && !left.empty(); ++i) {
+  for (int i = argc - 1; i > 0 && !left.empty(); --i) {
     const auto found = std::find(left.begin(), left.end(), argv[i]);
     if (found == left.end()) continue;
     words.emplace_back(argv[i]);
     left.erase(found);
   }
+  std::reverse(words.begin(), words.end());
   return words;
 }
 
@@ -167,15 +170,19 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   CLI::App* forms = addFormsCommand(program, formsOptions);
   CLI::App* tradeoffs = addTradeoffsCommand(program, tradeoffsOptions);
 
-  // CLI11 would only say that a command is missing; a word that names none is worth naming.
+  // CLI11 would only say that a command is missing, or that a word was not expected; a word
+  // where a command goes that names none is worth naming.
+  const auto notACommand = [&console](const std::string& word) {
+    return refuseUsage(
+        "ostrel",
+        "'" + word +
+            "' is not a command; allowed: plan, feed, forms, tradeoffs; see 'ostrel --help'",
+        console);
+  };
   const std::string first = argc > 1 ? argv[1] : "";
   if (argc > 1 && (first.empty() || first[0] != '-') && first != plan->get_name() &&
       first != feed->get_name() && first != forms->get_name() && first != tradeoffs->get_name()) {
-    return refuseUsage(
-        "ostrel",
-        "'" + first +
-            "' is not a command; allowed: plan, feed, forms, tradeoffs; see 'ostrel --help'",
-        console);
+    return notACommand(first);
   }
   try {
     program.parse(argc, argv);
@@ -196,6 +203,10 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
     std::string text = oneLine(error.what());
     if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
       const std::vector<std::string> words = unplacedWords(program, argc, argv);
+      // After the program's own options (ostrel --goal fewest plam), where a command would go.
+      if (&used == &program && !words.empty() && !words[0].starts_with('-')) {
+        return notACommand(words[0]);
+      }
       const std::string unknown = unknownOptionText(used, words);
       if (unknown.ends_with('?')) return refuseUsage(command.c_str(), unknown, console);
       text = !unknown.empty() ? unknown : words.empty() ? text : unexpectedWordsText(words);

@@ -39,7 +39,7 @@ std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& path
 }
 
 // Empties the plan files and writes a found plan through the report, exactly as the dialogue
-// does, with their directory locked against another plan written there at once; returns the console
+// does, with the files locked against another plan written to them at once; returns the console
 // lines the report wrote, less the dialogue's "read bottom up" line.
 std::optional<std::string> writePlan(const Player& player, PlanFiles& files, PlanOutcome outcome,
                                      const Plan& plan, const Console& console) {
@@ -49,7 +49,7 @@ std::optional<std::string> writePlan(const Player& player, PlanFiles& files, Pla
   if (lines == nullptr) return std::nullopt;
   const Console reports{lines, console.err};
   {
-    const PlanFilesLock lock(files.paths);
+    const PlanFilesLock lock(files.paths, console);
     emptyPlanFiles(files, reports);
     if (outcome == PlanOutcome::kFound) reportPlan(player, plan, files, reports);
   }

@@ -1,3 +1,6 @@
+// The lock is the file system's advisory one (flock) on the detail file, which the plan is about
+// to empty anyway: opened for writing, not truncated, so that a plan still being written by
+// another ostrel is not cut while it waits.
 #include "app/plan_files_lock.h"
 
 #include <fcntl.h>
@@ -5,31 +8,40 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
+#include <cstdio>
 
 namespace ostrel {
+namespace {
 
-PlanFilesLock::PlanFilesLock(const PlanFilePaths& paths) {
-  if (!paths.write) return;
-  // Both files lie in one directory: the detail file's.
-  const std::filesystem::path directory = std::filesystem::path(paths.detail).parent_path().empty()
-                                              ? std::filesystem::path(".")
-                                              : std::filesystem::path(paths.detail).parent_path();
-  directory_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (directory_ < 0) return;
+bool lockDetail(int detail, int how) {
   int locked = -1;
   do {
-    locked = ::flock(directory_, LOCK_EX);
+    locked = ::flock(detail, how);
   } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    ::close(directory_);
-    directory_ = -1;
+  return locked == 0;
+}
+
+}  // namespace
+
+PlanFilesLock::PlanFilesLock(const PlanFilePaths& paths, const Console& console) {
+  if (!paths.write) return;
+  // The permissions of a file made here are those fopen gives the plan files it makes.
+  constexpr mode_t kNewFileMode = 0666;
+  detail_ = ::open(paths.detail.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, kNewFileMode);
+  if (detail_ < 0) return;
+  if (lockDetail(detail_, LOCK_EX | LOCK_NB)) return;
+  if (errno == EWOULDBLOCK) {
+    std::fprintf(console.err, "ostrel plan: waiting while another plan is written to %s\n",
+                 printable(paths.detail).c_str());
+    if (lockDetail(detail_, LOCK_EX)) return;
   }
+  ::close(detail_);
+  detail_ = -1;
 }
 
 PlanFilesLock::~PlanFilesLock() {
-  // Closing the directory lets the lock go.
-  if (directory_ >= 0) ::close(directory_);
+  // Closing the file lets the lock go.
+  if (detail_ >= 0) ::close(detail_);
 }
 
 }  // namespace ostrel

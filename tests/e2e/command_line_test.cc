@@ -2,7 +2,7 @@
 // - Every refusal and exclusion, as the exact line of the case files in tests/cases/; a bad input
 //   prints nothing on standard output and leaves the plan files already there as they were.
 // - The help of each command (--version is the install test's), where the plan files go, two
-//   plans written into one directory at once, and feeding a plan's runs through `ostrel feed`.
+//   plans written to the same files at once, and feeding a plan's runs through `ostrel feed`.
 // Planning itself, against the dialogue, is e2e/plan_test.cc.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -75,20 +75,25 @@ TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   EXPECT_TRUE(keepsOldPlan(dir));
 }
 
-// A plan written into a directory that another ostrel is writing waits for it, and then writes
+// A plan written to files that another ostrel is writing waits for it, says so, and then writes
 // its whole plan (without the wait, two plans written at once mixed their lines, both exit 0).
-TEST(CommandLineTest, PlanWaitsForAnotherWritingTheSameDirectory) {
+TEST(CommandLineTest, PlanWaitsForAnotherWritingTheSameFiles) {
   const std::filesystem::path dir = testing::freshDirectory("held");
-  const int held = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::filesystem::path detail = dir / "feedingPlan.txt";
+  const int held = ::open(detail.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const bool locked = ::flock(held, LOCK_EX) == 0;
   std::future<ProgramRun> waiting = std::async(std::launch::async, [&dir] {
     return runOstrel({"plan", "--section", "purplenum", "--class", "humar", "--target", "6/1/0/2"},
                      "", dir);
   });
+  EXPECT_TRUE(locked);
   EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
-  EXPECT_FALSE(std::filesystem::exists(dir / "feedingPlan.txt"));
+  EXPECT_EQ(std::filesystem::file_size(detail), 0U);
+  EXPECT_FALSE(std::filesystem::exists(dir / "feedingPlan2.txt"));
   ::close(held);
-  EXPECT_EQ(waiting.get().status, 0);
+  const ProgramRun run = waiting.get();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "ostrel plan: waiting while another plan is written to feedingPlan.txt\n");
   const std::filesystem::path golden = std::filesystem::path(OSTREL_GOLDEN_DIR) / "worked_example";
   for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
     EXPECT_EQ(readFile(dir / file), readFile(golden / file)) << file;

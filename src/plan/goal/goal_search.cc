@@ -188,8 +188,8 @@ bool searchForForms(const PlayerRequest& request, const MagState& start, const G
 // find one of 25,320). The listing's first search shares its width among all the forms: the
 // forms it misses get a search of the shortest plan's kind first, which reaches forms that the
 // cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
-// width among; the forms that only the first reached get a search of the cheapest plan's kind
-// of their own last.
+// width among; the forms that only a search of the shortest plan's kind reached get one of the
+// cheapest plan's kind of their own last.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, Goal measure, bool beamsFound,
                        GoalResult& result) {
@@ -213,14 +213,14 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
         searchForForms(request, start, options, goal, wanted, width, measure, result);
     if (anyForm && found) return;
   }
-  // The listing shows the cheapest plan of each form: a form that only the shortest plan's kind
-  // of search reached holds a plan of few feedings and much meseta, so it gets a search of the
-  // cheapest plan's kind too, narrower still: it looks for fewer forms, already reached (Skyly
-  // Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440; on 20 random new mags,
-  // 4 forms 2-9 times cheaper, none dearer, 2% more feedings simulated).
+  // The listing by meseta shows the cheapest plan of each form: a form that only the shortest
+  // plan's kind of search reached holds a plan of few feedings and much meseta, so it gets a search
+  // of the cheapest plan's kind too, narrower still: it looks for fewer forms, already reached
+  // (Skyly Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440; on 20 random new
+  // mags, 4 forms 2-9 times cheaper, none dearer, 2% more feedings simulated).
   const FormSet reachedByShortestOnly =
       missedFirst & ~formsMissed(request, start, options, result) & ~steeredCheapest;
-  if (listing && reachedByShortestOnly != 0) {
+  if (listing && options.goal == Goal::kCheapest && reachedByShortestOnly != 0) {
     searchForForms(request, start, options, Goal::kCheapest, reachedByShortestOnly, width / 2,
                    measure, result);
   }
