@@ -188,20 +188,19 @@ bool searchForForms(const PlayerRequest& request, const MagState& start, const G
 // find one of 25,320). The listing's first search shares its width among all the forms: the
 // forms it misses get a search of the shortest plan's kind first, which reaches forms that the
 // cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
-// width among; the forms that only a search of the shortest plan's kind reached get one of the
-// cheapest plan's kind of their own last.
+// width among; last, each form that only the first-found plan or a search of the shortest plan's
+// kind reached gets a search of the cheapest plan's kind of its own.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
-                       const GoalOptions& options, Goal measure, bool beamsFound,
+                       const GoalOptions& options, Goal measure, FormSet beamsReached,
                        GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
   const bool anyForm = !listing && !options.form;
-  if (anyForm && beamsFound) return;
+  if (anyForm && beamsReached != 0) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   // The steering drops most states: a narrower beam does, narrower still for the listing, whose
   // first search took the most time.
   const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
-  const FormSet missedFirst = formsMissed(request, start, options, result);
   FormSet steeredCheapest = 0;  // the forms a search of the cheapest plan's kind was steered to
   for (const Goal goal : order) {
     // Without a form, any open form will do, also the first-found plan's (it is only known).
@@ -213,16 +212,23 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
         searchForForms(request, start, options, goal, wanted, width, measure, result);
     if (anyForm && found) return;
   }
-  // The listing by meseta shows the cheapest plan of each form: a form that only the shortest
-  // plan's kind of search reached holds a plan of few feedings and much meseta, so it gets a search
-  // of the cheapest plan's kind too, narrower still: it looks for fewer forms, already reached
-  // (Skyly Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440; on 20 random new
-  // mags, 4 forms 2-9 times cheaper, none dearer, 2% more feedings simulated).
-  const FormSet reachedByShortestOnly =
-      missedFirst & ~formsMissed(request, start, options, result) & ~steeredCheapest;
-  if (listing && options.goal == Goal::kCheapest && reachedByShortestOnly != 0) {
-    searchForForms(request, start, options, Goal::kCheapest, reachedByShortestOnly, width / 2,
-                   measure, result);
+  // The listing by meseta shows the cheapest plan of each form: a form that only the first-found
+  // plan or a search of the shortest plan's kind reached holds a plan of few feedings and much
+  // meseta, so each such form gets a search of the cheapest plan's kind steered to it alone,
+  // narrower still (Skyly Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440). On
+  // 20 random new mags to level 200, 6 forms 2-9 times cheaper, none dearer, 4.5% more feedings
+  // simulated; at width 32 on 60 random mags, 27 forms cheaper and 9 listings' cheapest plan. One
+  // search for those forms together shares its width among them and lost some that each alone
+  // finds.
+  const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
+  const FormSet dearOnly = ~formsMissed(request, start, options, result) &
+                           formsOpenFrom(request, start) & ~reachedByCheapestKind;
+  if (listing && options.goal == Goal::kCheapest) {
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if ((dearOnly & formBit(type)) == 0) continue;
+      searchForForms(request, start, options, Goal::kCheapest, formBit(type), width / 2, measure,
+                     result);
+    }
   }
 }
 
@@ -280,7 +286,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   }
   if (options.goal != Goal::kFirst) {
     std::array<std::optional<Plan>, kMagTypeCount> known;
-    bool beamsFound = false;
+    FormSet beamsReached = 0;  // the forms the goal's own beam searches found plans of
     for (SearchRound& round : beamSearchesFor(options, result.first, known)) {
       const bool twoThreads = options.goal == Goal::kFewest && options.threads >= 2;
       for (const BeamResult& searched :
@@ -288,12 +294,12 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
         result.feedingsTried += searched.feedingsTried;
         for (const auto& plan : searched.bestByForm) {
           if (plan) offer(result, measure, *plan);
-          beamsFound = beamsFound || plan.has_value();
+          if (plan) beamsReached |= formBit(plan->reached.type);
         }
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
-    searchMissedForms(request, start, options, measure, beamsFound, result);
+    searchMissedForms(request, start, options, measure, beamsReached, result);
     searchListingForForm(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
