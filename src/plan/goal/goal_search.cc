@@ -293,8 +293,9 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
            beamSearches(request, start, std::move(round), twoThreads, options.metPlans)) {
         result.feedingsTried += searched.feedingsTried;
         for (const auto& plan : searched.bestByForm) {
-          if (plan) offer(result, measure, *plan);
-          if (plan) beamsReached |= formBit(plan->reached.type);
+          if (!plan) continue;
+          offer(result, measure, *plan);
+          beamsReached |= formBit(plan->reached.type);
         }
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
