@@ -220,15 +220,14 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // simulated; at width 32 on 60 random mags, 27 forms cheaper and 9 listings' cheapest plan. One
   // search for those forms together shares its width among them and lost some that each alone
   // finds.
+  if (!listing || options.goal != Goal::kCheapest) return;
   const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
   const FormSet dearOnly = ~formsMissed(request, start, options, result) &
                            formsOpenFrom(request, start) & ~reachedByCheapestKind;
-  if (listing && options.goal == Goal::kCheapest) {
-    for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if ((dearOnly & formBit(type)) == 0) continue;
-      searchForForms(request, start, options, Goal::kCheapest, formBit(type), width / 2, measure,
-                     result);
-    }
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if ((dearOnly & formBit(type)) == 0) continue;
+    searchForForms(request, start, options, Goal::kCheapest, formBit(type), width / 2, measure,
+                   result);
   }
 }
 
