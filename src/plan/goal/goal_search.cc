@@ -254,6 +254,49 @@ void searchListingForForm(const PlayerRequest& request, const MagState& start,
                found ? planScore(measure, *found) : GoalProgress::kNoPlan);
 }
 
+// Whether a search found a plan of any form (the first-found plan among them).
+bool foundAny(const GoalResult& result) {
+  return std::any_of(result.forms.begin(), result.forms.end(),
+                     [](const FormResult& form) { return form.best.has_value(); });
+}
+
+GoalResult planFor(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                   const SearchCounters& counters, bool lastResorts);
+
+// When every search came back empty, the goal's own searches (for the listing, which looks for
+// every form) and then the other goal's run as the last resort: on a small target every kind of
+// beam can lose its way where another finds a plan (Yelloboze Racaseal to 5/3/3/5: the shortest
+// plan's searches find one of 39 feedings, every search of the cheapest plan's kind none; Skyly
+// Fonewm to 7/5/5/7: the listing by feedings none, the shortest plan's searches one of 93). They
+// run without last resorts of their own, and their plans are offered measured by the goal.
+void searchOtherGoals(const PlayerRequest& request, const MagState& start,
+                      const GoalOptions& options, const SearchCounters& counters, Goal measure,
+                      GoalResult& result) {
+  if (options.goal == Goal::kFirst || foundAny(result)) return;
+  const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  std::vector<Goal> goals = {other};
+  if (options.everyForm) goals.insert(goals.begin(), options.goal);
+  for (const Goal goal : goals) {
+    GoalOptions plain = options;
+    plain.goal = goal;
+    plain.everyForm = false;
+    plain.progress = nullptr;
+    plain.metPlans = nullptr;  // of the other goal's kind: no budget takes them
+    const GoalResult searched = planFor(request, start, plain, counters, false);
+    result.feedingsTried += searched.feedingsTried;
+    std::uint64_t best = GoalProgress::kNoPlan;
+    for (const FormResult& form : searched.forms) {
+      if (!form.best) continue;
+      offer(result, measure, *form.best);
+      if (endsAsAsked(*form.best, options.form)) {
+        best = std::min(best, planScore(measure, *form.best));
+      }
+    }
+    tellProgress(options.progress, searched.feedingsTried, best);
+    if (foundAny(result)) return;
+  }
+}
+
 // The goal's plan among the best of every form: for the first goal, the first-found plan alone.
 const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goal measure) {
   if (options.goal == Goal::kFirst) {
@@ -268,10 +311,8 @@ const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goa
   return best;
 }
 
-}  // namespace
-
-GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
-                       const GoalOptions& options, const SearchCounters& counters) {
+GoalResult planFor(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                   const SearchCounters& counters, bool lastResorts) {
   GoalResult result;
   if (wantedFormExcluded(request, start, options, result)) return result;
   searchFirstPlan(request, start, options, counters, result);
@@ -301,12 +342,20 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     }
     searchMissedForms(request, start, options, measure, beamsReached, result);
     searchListingForForm(request, start, options, counters, measure, result);
+    if (lastResorts) searchOtherGoals(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
     result.plan = *best;
   }
   return result;
+}
+
+}  // namespace
+
+GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, const SearchCounters& counters) {
+  return planFor(request, start, options, counters, true);
 }
 
 }  // namespace ostrel

@@ -172,9 +172,10 @@ TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
     std::istringstream(row.at(0)) >> charClass >> section;
     const PlayerRequest request = playerFor(row.at(1).c_str(), section, charClass);
     const MagState start = testing::magOf(row.at(2));
+    const bool byFeedings = row.at(3) == "fewest" || row.at(3) == "forms-fewest";
     GoalOptions options =
-        optionsFor(row.at(3) == "fewest" ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(4)));
-    if (row.at(3) == "forms") {
+        optionsFor(byFeedings ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(4)));
+    if (row.at(3).starts_with("forms")) {
       // The listing's row of the form, as `ostrel forms` lists it.
       options.everyForm = true;
       options.firstSearch = {};
@@ -182,7 +183,9 @@ TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
       const std::optional<Plan>& listed = listing.forms[testing::formNamed(row.at(5))].best;
       ASSERT_TRUE(listed.has_value());
       expectPlanReplays(request, start, *listed, listed->reached.type);
-      EXPECT_LE(listed->cost, std::stod(row.at(6)));
+      if (row.size() > 6) {
+        EXPECT_LE(listed->cost, std::stod(row.at(6)));
+      }
       continue;
     }
     if (row.at(5) != "-") {
