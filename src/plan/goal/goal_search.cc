@@ -143,13 +143,10 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
 
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
 // drops the states that can no longer end in one of them and wants no other form, so it stops
-// once it cannot beat what it found. Its plans are offered measured by `measure`; the progress
-// of the other goal's kind is told here, in the goal's unit. True when it found a plan of a
-// wanted form.
-bool searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                    Goal goal, FormSet wanted, std::int32_t width, Goal measure,
-                    GoalResult& result) {
-  const bool own = goal == options.goal;
+// once it cannot beat what it found. The progress of the other goal's kind is told by
+// offerFormPlans, in the goal's unit.
+BeamOptions formSearch(const GoalOptions& options, Goal goal, FormSet wanted, std::int32_t width,
+                       const GoalResult& result) {
   BeamOptions search;
   search.goal = goal;
   search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
@@ -162,20 +159,33 @@ bool searchForForms(const PlayerRequest& request, const MagState& start, const G
   search.everyForm = !search.form;
   search.maxFeedings = feedingsToSearch(result.first);
   search.known = result.first && endsAsAsked(*result.first, search.form) ? &*result.first : nullptr;
-  search.progress = own ? options.progress : nullptr;
+  search.progress = goal == options.goal ? options.progress : nullptr;
   search.threads = options.threads;
-  const BeamResult searched = beamSearch(request, start, search);
+  return search;
+}
+
+// Offers the plans of a search made by formSearch, measured by `measure`; true when it found a
+// plan of a wanted form.
+bool offerFormPlans(const GoalOptions& options, const BeamOptions& search,
+                    const BeamResult& searched, Goal measure, GoalResult& result) {
   result.feedingsTried += searched.feedingsTried;
   std::uint64_t best = GoalProgress::kNoPlan;
   for (const auto& plan : searched.bestByForm) {
     if (!plan) continue;
     offer(result, measure, *plan);
-    if ((wanted & formBit(plan->reached.type)) != 0) {
+    if ((search.steerTo & formBit(plan->reached.type)) != 0) {
       best = std::min(best, planScore(measure, *plan));
     }
   }
-  if (!own) tellProgress(options.progress, searched.feedingsTried, best);
+  if (search.goal != options.goal) tellProgress(options.progress, searched.feedingsTried, best);
   return best != GoalProgress::kNoPlan;
+}
+
+bool searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                    Goal goal, FormSet wanted, std::int32_t width, Goal measure,
+                    GoalResult& result) {
+  const BeamOptions search = formSearch(options, goal, wanted, width, result);
+  return offerFormPlans(options, search, beamSearch(request, start, search), measure, result);
 }
 
 // Searches for the wanted forms that the goal's own searches missed, steered to them. A form
@@ -224,10 +234,19 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
   const FormSet dearOnly = ~formsMissed(request, start, options, result) &
                            formsOpenFrom(request, start) & ~reachedByCheapestKind;
+  // Each is narrow and independent of the others: two at a time, each on a thread.
+  std::vector<BeamOptions> searches;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((dearOnly & formBit(type)) == 0) continue;
-    searchForForms(request, start, options, Goal::kCheapest, formBit(type), width / 2, measure,
-                   result);
+    searches.push_back(formSearch(options, Goal::kCheapest, formBit(type), width / 2, result));
+  }
+  if (searches.size() > 1) {
+    for (BeamOptions& search : searches) search.threads = 1;
+  }
+  const std::vector<BeamResult> searched =
+      beamSearches(request, start, searches, options.threads >= 2, nullptr);
+  for (std::size_t i = 0; i < searches.size(); ++i) {
+    offerFormPlans(options, searches[i], searched[i], measure, result);
   }
 }
 
