@@ -1,7 +1,8 @@
 // Benchmark of the plans with a goal on the reference targets: for every target and goal, the
 // plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the first-found
 // plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan of every form
-// the search reaches), "tradeoffs" the trade-off between feedings and meseta (its shortest plan's
+// the search reaches), "forms-fewest" the listing by feedings (the shortest plan of every form),
+// "tradeoffs" the trade-off between feedings and meseta (its shortest plan's
 // feedings, its cheapest plan's meseta, and how many plans lie between). Each case runs in a
 // process of its own, so that its times and peak memory are those of one whole plan. Beside each
 // result stands the reference it is measured against and their ratio: for the cheapest plan and the
@@ -55,7 +56,7 @@ constexpr BenchTarget kTargets[] = {
 
 enum class Run {
   kPlan,       // the goal's plan
-  kForms,      // the listing of the forms: the best plan of every form, by meseta
+  kForms,      // the listing of the forms: the best plan of every form, by the goal
   kTradeoffs,  // the trade-off from the shortest plan to the cheapest
 };
 struct GoalName {
@@ -68,6 +69,7 @@ constexpr GoalName kGoals[] = {
     {"cheapest", ostrel::Goal::kCheapest, Run::kPlan},
     {"fewest", ostrel::Goal::kFewest, Run::kPlan},
     {"forms", ostrel::Goal::kCheapest, Run::kForms},
+    {"forms-fewest", ostrel::Goal::kFewest, Run::kForms},
     {"tradeoffs", ostrel::Goal::kCheapest, Run::kTradeoffs},
 };
 
@@ -135,7 +137,7 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   if (result.first) {
     std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
   }
-  std::printf("%-17s %-8s %-25s %-15s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name, plan,
+  std::printf("%-17s %-12s %-25s %-15s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name, plan,
               reference, wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0,
               static_cast<double>(result.feedingsTried) / 1e6, first);
   return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
@@ -143,7 +145,7 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
 
 // Every target with the goals `goals` (all of them when null) at `width`, one process a case.
 int runAll(const char* self, int width, const char* goals = nullptr) {
-  std::printf("width %d\n%-17s %-8s %5s %9s %-9s %9s %5s %6s %6s %6s %6s   %5s %9s\n", width,
+  std::printf("width %d\n%-17s %-12s %5s %9s %-9s %9s %5s %6s %6s %6s %6s   %5s %9s\n", width,
               "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "wall s", "cpu s",
               "peakMB", "Mfed", "first", "meseta");
   int failures = 0;
