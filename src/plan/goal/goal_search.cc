@@ -247,9 +247,10 @@ void searchNarrowBeamsForForms(const PlayerRequest& request, const MagState& sta
 // find one of 25,320). The listing's first search shares its width among all the forms: the
 // forms it misses get a search of the shortest plan's kind first, which reaches forms that the
 // cheapest plan's ranking misses and leaves the cheapest plan's search fewer forms to share its
-// width among; then each form still missed gets a search of the shortest plan's kind of its own;
-// last, for the listing by meseta, each form that only the first-found plan or a search of the
-// shortest plan's kind reached gets a search of the cheapest plan's kind of its own.
+// width among; then each form still missed gets a search of the shortest plan's kind of its own,
+// and those still missed the shortest plan's narrow beams; last, for the listing by meseta, each
+// form that only the first-found plan or a search of the shortest plan's kind reached gets a search
+// of the cheapest plan's kind of its own.
 void searchMissedForms(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, Goal measure, FormSet beamsReached,
                        GoalResult& result) {
@@ -272,14 +273,6 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
         searchForForms(request, start, options, goal, wanted, width, measure, result);
     if (anyForm && found) return;
   }
-  // The listing by meseta shows the cheapest plan of each form: a form that only the first-found
-  // plan or a search of the shortest plan's kind reached holds a plan of few feedings and much
-  // meseta, so each such form gets a search of the cheapest plan's kind steered to it alone,
-  // narrower still (Skyly Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440). On
-  // 20 random new mags to level 200, 6 forms 2-9 times cheaper, none dearer, 4.5% more feedings
-  // simulated; at width 32 on 60 random mags, 27 forms cheaper and 9 listings' cheapest plan. One
-  // search for those forms together shares its width among them and lost some that each alone
-  // finds.
   if (!listing) return;
   // Steered to several forms at once, a search shares its width among them: each form the
   // listing still misses gets a search of the shortest plan's kind of its own (Whitill Fomar to
@@ -288,7 +281,7 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // longer: a search steered to a form that no route reaches ends within a few layers).
   searchForEachForm(request, start, options, Goal::kFewest,
                     formsMissed(request, start, options, result), width, measure, result);
-  // Last, the forms still missed get the narrow beams of the shortest plan's own searches, with
+  // Then the forms still missed get the narrow beams of the shortest plan's own searches, with
   // their rankings, steered to those forms: only they reached surya for Purplenum Ramar to
   // 18/13/17/1, which the listing by feedings showed and the listing by meseta did not. Steered
   // to forms that no route reaches, they end within a few layers (on the benchmark's targets,
@@ -296,6 +289,14 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   searchNarrowBeamsForForms(request, start, options, formsMissed(request, start, options, result),
                             measure, result);
   if (options.goal != Goal::kCheapest) return;
+  // The listing by meseta shows the cheapest plan of each form: a form that only the first-found
+  // plan or a search of the shortest plan's kind reached holds a plan of few feedings and much
+  // meseta, so each such form gets a search of the cheapest plan's kind steered to it alone,
+  // narrower still (Skyly Ramar to 50/60/60/20: Pushan for 503,040 meseta, then for 116,440). On
+  // 20 random new mags to level 200, 6 forms 2-9 times cheaper, none dearer, 4.5% more feedings
+  // simulated; at width 32 on 60 random mags, 27 forms cheaper and 9 listings' cheapest plan. One
+  // search for those forms together shares its width among them and lost some that each alone
+  // finds.
   const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
   const FormSet dearOnly = ~formsMissed(request, start, options, result) &
                            formsOpenFrom(request, start) & ~reachedByCheapestKind;
