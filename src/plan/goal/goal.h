@@ -30,8 +30,8 @@ struct GoalProgress {
   std::atomic<std::uint64_t> best{kNoPlan};
   // Called on a searching thread after every update, for a front end that has no thread of its
   // own to watch with (the web page's worker, which searches on one thread); with two threads it
-  // may be called from either, and for the shortest plan from both at once. Null: nobody is
-  // called.
+  // may be called from either, and from both at once where two searches run side by side (the
+  // shortest plan's, the listing's searches for its missed forms). Null: nobody is called.
   void (*onUpdate)(const GoalProgress& progress, void* context) = nullptr;
   void* context = nullptr;
 
@@ -83,9 +83,9 @@ struct GoalOptions {
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
   // 1 runs everything on the calling thread (as the page's planner without threads must); 2 runs
-  // the shortest plan's beams two at a time (a thread done first lends itself to the other
-  // search), and makes each layer of the cheapest plan's search in two halves side by side. The
-  // plans are the same either way.
+  // the shortest plan's beams, and the listing's searches for its missed forms, two at a time (a
+  // thread done first lends itself to the other search), and makes each layer of the cheapest
+  // plan's search in two halves side by side. The plans are the same either way.
   std::int32_t threads = 2;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.

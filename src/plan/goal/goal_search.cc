@@ -146,7 +146,7 @@ FormSet formsMissed(const PlayerRequest& request, const MagState& start, const G
 // once it cannot beat what it found. The progress of the other goal's kind is told by
 // offerFormPlans, in the goal's unit.
 BeamOptions formSearch(const GoalOptions& options, Goal goal, FormSet wanted, std::int32_t width,
-                       const GoalResult& result) {
+                       const std::optional<Plan>& first) {
   BeamOptions search;
   search.goal = goal;
   search.ranking = Ranking::kCurrentTable;  // for the shortest plan: it reaches more forms
@@ -157,8 +157,8 @@ BeamOptions formSearch(const GoalOptions& options, Goal goal, FormSet wanted, st
   // forms in listings that they found without it (purplenum hucaseal 37/75/8/30: kabanda).
   search.countRoom = false;
   search.everyForm = !search.form;
-  search.maxFeedings = feedingsToSearch(result.first);
-  search.known = result.first && endsAsAsked(*result.first, search.form) ? &*result.first : nullptr;
+  search.maxFeedings = feedingsToSearch(first);
+  search.known = first && endsAsAsked(*first, search.form) ? &*first : nullptr;
   search.progress = goal == options.goal ? options.progress : nullptr;
   search.threads = options.threads;
   return search;
@@ -181,10 +181,12 @@ bool offerFormPlans(const GoalOptions& options, const BeamOptions& search,
   return best != GoalProgress::kNoPlan;
 }
 
+// The search of formSearch for the forms in `wanted` together, its plans offered; true when it
+// found a plan of a wanted form.
 bool searchForForms(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
                     Goal goal, FormSet wanted, std::int32_t width, Goal measure,
                     GoalResult& result) {
-  const BeamOptions search = formSearch(options, goal, wanted, width, result);
+  const BeamOptions search = formSearch(options, goal, wanted, width, result.first);
   return offerFormPlans(options, search, beamSearch(request, start, search), measure, result);
 }
 
@@ -208,7 +210,7 @@ void searchForEachForm(const PlayerRequest& request, const MagState& start,
                        Goal measure, GoalResult& result) {
   std::vector<BeamOptions> searches;
   for (FormSet left = wanted; left != 0; left &= left - 1) {
-    searches.push_back(formSearch(options, goal, left & (~left + 1), width, result));
+    searches.push_back(formSearch(options, goal, left & (~left + 1), width, result.first));
   }
   if (searches.size() > 1) {
     for (BeamOptions& search : searches) search.threads = 1;
@@ -217,7 +219,7 @@ void searchForEachForm(const PlayerRequest& request, const MagState& start,
 }
 
 // The narrow beams of the shortest plan's own searches (kNarrowShortestBeams, fewestWidths),
-// steered to the forms in `wanted`, all at once, two at a time.
+// each steered to all the forms in `wanted`; they run two at a time.
 void searchNarrowBeamsForForms(const PlayerRequest& request, const MagState& start,
                                const GoalOptions& options, FormSet wanted, Goal measure,
                                GoalResult& result) {
@@ -227,7 +229,7 @@ void searchNarrowBeamsForForms(const PlayerRequest& request, const MagState& sta
     if (width == options.beamWidth) continue;
     for (const ShortestBeam& kind : kNarrowShortestBeams) {
       BeamOptions& search =
-          searches.emplace_back(formSearch(options, Goal::kFewest, wanted, width, result));
+          searches.emplace_back(formSearch(options, Goal::kFewest, wanted, width, result.first));
       search.ranking = kind.ranking;
       search.sameStatsCap = kind.sameStatsCap;
       search.countRoom = true;
@@ -303,27 +305,47 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   searchForEachForm(request, start, options, Goal::kCheapest, dearOnly, width / 2, measure, result);
 }
 
+GoalResult planFor(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+                   const SearchCounters& counters, bool lastResorts);
+
+// Runs the goal search of `nested`, made from the goal's `options` to look another way, and
+// offers its plans measured by `measure`: of every form, or with `askedOnly` of the form asked
+// for alone. The progress counts its feedings and the best plan offered that ends as asked; its
+// own progress and plans met are not the goal's (a budget takes none of them).
+void offerNestedSearch(const PlayerRequest& request, const MagState& start,
+                       const GoalOptions& options, GoalOptions nested,
+                       const SearchCounters& counters, bool lastResorts, bool askedOnly,
+                       Goal measure, GoalResult& result) {
+  nested.progress = nullptr;
+  nested.metPlans = nullptr;
+  const GoalResult searched = planFor(request, start, nested, counters, lastResorts);
+  result.feedingsTried += searched.feedingsTried;
+  std::uint64_t best = GoalProgress::kNoPlan;
+  for (const FormResult& form : searched.forms) {
+    if (!form.best) continue;
+    const bool asked = endsAsAsked(*form.best, options.form);
+    if (askedOnly && !asked) continue;
+    offer(result, measure, *form.best);
+    if (asked) best = std::min(best, planScore(measure, *form.best));
+  }
+  tellProgress(options.progress, searched.feedingsTried, best);
+}
+
 // A form asked for that the searches steered to it missed may still be among the forms that the
 // listing of every form reaches: steered to a few forms at once, its searches take other ways
 // than steered to one (Purplenum Ramarl 76/56/56/11: the listing reaches apsaras, the searches
 // for apsaras alone did not). The page plans a form chosen from the listing with the form asked
-// for, so the listing's searches run as the last resort: a form the listing shows is always found.
+// for, so the listing's searches run as the last resort, with the listing's own last resorts
+// when the goal has them: a form the listing shows is always found.
 void searchListingForForm(const PlayerRequest& request, const MagState& start,
-                          const GoalOptions& options, const SearchCounters& counters, Goal measure,
-                          GoalResult& result) {
+                          const GoalOptions& options, const SearchCounters& counters,
+                          bool lastResorts, Goal measure, GoalResult& result) {
   if (!options.form || options.everyForm) return;
   if (formsMissed(request, start, options, result) == 0) return;  // found, or never open
   GoalOptions listing = options;
   listing.form.reset();
   listing.everyForm = true;
-  listing.progress = nullptr;  // its best plans are of other forms
-  listing.metPlans = nullptr;  // which no budget may take either
-  const GoalResult listed = planForGoal(request, start, listing, counters);
-  result.feedingsTried += listed.feedingsTried;
-  const std::optional<Plan>& found = listed.forms[*options.form].best;
-  if (found) offer(result, measure, *found);
-  tellProgress(options.progress, listed.feedingsTried,
-               found ? planScore(measure, *found) : GoalProgress::kNoPlan);
+  offerNestedSearch(request, start, options, listing, counters, lastResorts, true, measure, result);
 }
 
 // Whether a search found a plan of any form (the first-found plan among them).
@@ -332,19 +354,17 @@ bool foundAny(const GoalResult& result) {
                      [](const FormResult& form) { return form.best.has_value(); });
 }
 
-GoalResult planFor(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                   const SearchCounters& counters, bool lastResorts);
-
-// When every search came back empty, the goal's own searches (for the listing, which looks for
-// every form) and then the other goal's run as the last resort: on a small target every kind of
-// beam can lose its way where another finds a plan (Yelloboze Racaseal to 5/3/3/5: the shortest
-// plan's searches find one of 39 feedings, every search of the cheapest plan's kind none; Skyly
-// Fonewm to 7/5/5/7: the listing by feedings none, the shortest plan's searches one of 93). They
-// run without last resorts of their own, and their plans are offered measured by the goal.
+// When every search came back empty, the goal's own searches without the listing (for the
+// listing, which looks for every form) and then the other goal's run as the last resort: on a
+// small target every kind of beam can lose its way where another finds a plan (Yelloboze
+// Racaseal to 5/3/3/5: the shortest plan's searches find one of 39 feedings, every search of the
+// cheapest plan's kind none; Skyly Fonewm to 7/5/5/7: the listing by feedings none, the shortest
+// plan's searches one of 93). They run without last resorts of their own, and their plans are
+// offered measured by the goal.
 void searchOtherGoals(const PlayerRequest& request, const MagState& start,
                       const GoalOptions& options, const SearchCounters& counters, Goal measure,
                       GoalResult& result) {
-  if (options.goal == Goal::kFirst || foundAny(result)) return;
+  if (foundAny(result)) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   std::vector<Goal> goals = {other};
   if (options.everyForm) goals.insert(goals.begin(), options.goal);
@@ -352,19 +372,7 @@ void searchOtherGoals(const PlayerRequest& request, const MagState& start,
     GoalOptions plain = options;
     plain.goal = goal;
     plain.everyForm = false;
-    plain.progress = nullptr;
-    plain.metPlans = nullptr;  // of the other goal's kind: no budget takes them
-    const GoalResult searched = planFor(request, start, plain, counters, false);
-    result.feedingsTried += searched.feedingsTried;
-    std::uint64_t best = GoalProgress::kNoPlan;
-    for (const FormResult& form : searched.forms) {
-      if (!form.best) continue;
-      offer(result, measure, *form.best);
-      if (endsAsAsked(*form.best, options.form)) {
-        best = std::min(best, planScore(measure, *form.best));
-      }
-    }
-    tellProgress(options.progress, searched.feedingsTried, best);
+    offerNestedSearch(request, start, options, plain, counters, false, false, measure, result);
     if (foundAny(result)) return;
   }
 }
@@ -413,7 +421,7 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
     searchMissedForms(request, start, options, measure, beamsReached, result);
-    searchListingForForm(request, start, options, counters, measure, result);
+    searchListingForForm(request, start, options, counters, lastResorts, measure, result);
     if (lastResorts) searchOtherGoals(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
