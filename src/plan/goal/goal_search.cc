@@ -286,8 +286,8 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // Then the forms still missed get the narrow beams of the shortest plan's own searches, with
   // their rankings, steered to those forms: only they reached surya for Purplenum Ramar to
   // 18/13/17/1, which the listing by feedings showed and the listing by meseta did not. Steered
-  // to forms that no route reaches, they end within a few layers (on the benchmark's targets,
-  // under 0.05 M feedings in all).
+  // to forms that no route reaches, they end within a few layers (on the benchmark's targets, at
+  // most 0.1 M feedings more for a listing).
   searchNarrowBeamsForForms(request, start, options, formsMissed(request, start, options, result),
                             measure, result);
   if (options.goal != Goal::kCheapest) return;
