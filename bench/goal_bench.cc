@@ -2,13 +2,13 @@
 // plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the first-found
 // plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan of every form
 // the search reaches), "forms-fewest" the listing by feedings (the shortest plan of every form),
-// "tradeoffs" the trade-off between feedings and meseta (its shortest plan's
-// feedings, its cheapest plan's meseta, and how many plans lie between). Each case runs in a
-// process of its own, so that its times and peak memory are those of one whole plan. Beside each
-// result stands the reference it is measured against and their ratio: for the cheapest plan and the
-// listing, the least meseta that the search of 2026-12 found at any of the widths 500, 2000 and
-// 5000; for the shortest, the fewest feedings it found at its default width. A ratio above 1 is a
-// plan worse than that. "Mfed" counts the feedings the beams simulated, in millions: the work, as
+// "tradeoffs" the trade-off between feedings and meseta (its shortest plan's feedings, its
+// cheapest plan's meseta, and how many plans lie between). Each case runs in a process of its
+// own, so that its times and peak memory are those of one whole plan. Beside each result stands
+// the reference it is measured against and their ratio: for the cheapest plan and the listing, the
+// least meseta that the search of 2026-12 found at any of the widths 500, 2000 and 5000; for the
+// shortest, the fewest feedings it found at its default width. A ratio above 1 is a plan worse
+// than that. "Mfed" counts the feedings the beams simulated, in millions: the work, as
 // the times are, but the same on every machine and run.
 //
 //   ostrel_goal_bench                        every target and goal, as a table

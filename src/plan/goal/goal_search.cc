@@ -84,6 +84,19 @@ constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kReachableTables, 0},
                                                  {Ranking::kCurrentTable, 4},
                                                  {Ranking::kCurrentTable, 8}};
 
+// `base` as a beam of `kind` and `width` for the shortest plan, on one thread of its own (these
+// beams run two at a time). The narrow beams count the room left on the stats on target and the
+// wide ones do not: each way finds shortest plans that the other misses.
+BeamOptions shortestBeam(BeamOptions base, const ShortestBeam& kind, std::int32_t width,
+                         bool wide) {
+  base.ranking = kind.ranking;
+  base.sameStatsCap = kind.sameStatsCap;
+  base.width = width;
+  base.threads = 1;
+  base.countRoom = !wide;
+  return base;
+}
+
 // The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself five
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
 // grown on both threads. The shortest plan runs beams of several kinds, which win on different
@@ -112,14 +125,8 @@ std::vector<SearchRound> beamSearchesFor(
     const bool wide = width == options.beamWidth;
     for (const ShortestBeam& kind : wide ? std::span<const ShortestBeam>(kWideShortestBeams)
                                          : std::span<const ShortestBeam>(kNarrowShortestBeams)) {
-      BeamOptions& search = (wide ? rounds[1] : rounds[0]).emplace_back(beam);
-      search.ranking = kind.ranking;
-      search.sameStatsCap = kind.sameStatsCap;
-      search.width = width;
-      search.threads = 1;
-      // The narrow beams count the room left on the stats on target and the wide ones do not:
-      // each way finds shortest plans that the other misses.
-      search.countRoom = !wide;
+      BeamOptions& search =
+          (wide ? rounds[1] : rounds[0]).emplace_back(shortestBeam(beam, kind, width, wide));
       if (wide) search.knownByForm = &known;
     }
   }
@@ -210,7 +217,8 @@ void searchForEachForm(const PlayerRequest& request, const MagState& start,
                        Goal measure, GoalResult& result) {
   std::vector<BeamOptions> searches;
   for (FormSet left = wanted; left != 0; left &= left - 1) {
-    searches.push_back(formSearch(options, goal, left & (~left + 1), width, result.first));
+    const auto form = static_cast<MagType>(std::countr_zero(left));
+    searches.push_back(formSearch(options, goal, formBit(form), width, result.first));
   }
   if (searches.size() > 1) {
     for (BeamOptions& search : searches) search.threads = 1;
@@ -228,12 +236,8 @@ void searchNarrowBeamsForForms(const PlayerRequest& request, const MagState& sta
   for (const std::int32_t width : fewestWidths(options.beamWidth)) {
     if (width == options.beamWidth) continue;
     for (const ShortestBeam& kind : kNarrowShortestBeams) {
-      BeamOptions& search =
-          searches.emplace_back(formSearch(options, Goal::kFewest, wanted, width, result.first));
-      search.ranking = kind.ranking;
-      search.sameStatsCap = kind.sameStatsCap;
-      search.countRoom = true;
-      search.threads = 1;
+      const BeamOptions steered = formSearch(options, Goal::kFewest, wanted, width, result.first);
+      searches.push_back(shortestBeam(steered, kind, width, false));
     }
   }
   runFormSearches(request, start, options, searches, measure, result);
