@@ -126,7 +126,8 @@ export function updateHints() {
     `Level ${startLevel}, must stay below ${maxLevel}. def at least ${minDef}, others at least 0, bars 0 to ${maxBar}.`;
   const targetLevel = sumOf(STATS.map((s) => `target-${s}`));
   $("target-hint").textContent =
-    `Level ${targetLevel} of at most ${maxLevel} (${maxLevel - targetLevel} remaining), above ` +
+    `Level ${targetLevel} of at most ${maxLevel} (${targetLevel > maxLevel
+      ? `${targetLevel - maxLevel} over` : `${maxLevel - targetLevel} remaining`}), above ` +
     `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
 }
 

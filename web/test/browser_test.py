@@ -168,8 +168,8 @@ def fill_and_plan(driver, request, wait=True):
             set_field(f"start-{key}", value)
     for stat in STATS:
         set_field(f"target-{stat}", request["target"][stat])
-    set_field("max-feedings", "")
-    set_field("max-meseta", "")
+    set_field("max-feedings", request.get("maxFeedings", ""))
+    set_field("max-meseta", request.get("maxMeseta", ""))
     select("goal", request["goal"])
     if request["goal"] != "first":
         select("final-form", "any" if request["form"] is None else request["form"])
@@ -338,9 +338,33 @@ def check_tradeoffs(driver, results, ostrel, case, downloads):
                   printed.endswith(f"· at most {points[0]['feedings']:,} feedings"), printed)
 
 
+BEST_SO_FAR = re.compile(r"best so far ([\d,]+) feedings, ([\d,]+) meseta")
+
+
+def check_budget_progress(driver, results, request):
+    """Under a budget the searches' best may be past it: the progress line shows the feedings
+    searched and never such a best."""
+    fill_and_plan(driver, request, wait=False)
+    lines = set()
+    def answered(d):
+        lines.add(text_of(d, "status"))
+        return (d.find_element(By.ID, "status").get_attribute("data-ms") or "") != ""
+    WebDriverWait(driver, 120, poll_frequency=0.05).until(answered)
+    bests = [tuple(int(n.replace(",", "")) for n in best.groups())
+             for best in map(BEST_SO_FAR.search, lines) if best]
+    over = [best for best in bests if best[0] > request.get("maxFeedings", best[0])
+            or best[1] > request.get("maxMeseta", best[1])]
+    results.check("under a budget the progress line shows no best past it",
+                  any("feedings searched" in line for line in lines) and not over,
+                  sorted(lines))
+
+
 def check_progress_line(driver, results, request):
     """A goal that takes seconds shows the feedings searched and the best plan so far; stopped,
     it leaves the address on the plan shown before it."""
+    if "maxFeedings" in request or "maxMeseta" in request:
+        check_budget_progress(driver, results, request)
+        return
     before = driver.current_url
     fill_and_plan(driver, request, wait=False)
     # The line as it was seen: read again, it may already be the listing's (a fast machine).
