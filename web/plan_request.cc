@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -89,12 +90,13 @@ std::string readWholeFile(const std::string& path) {
 }
 
 // A budget no plan found meets, as a refusal: the budget the nearest plan breaks first.
-std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest) {
+std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest,
+                             std::optional<MagType> form) {
   const Plan& plan = nearest.front();
   const bool feedings = budget.maxFeedings && plan.feedCount() > *budget.maxFeedings;
   return json{
       {"outcome", "refused"},
-      {"message", overBudgetText(budget, nearest)},
+      {"message", overBudgetText(budget, nearest, form)},
       {"of", "budget"},
       {"field", feedings ? "maxFeedings" : "maxMeseta"},
       {"rule", "not-met"},
@@ -171,7 +173,9 @@ std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
   const PlanOutcome outcome =
       runPlan(input.request, counters, input.files, input.start, console, options, &plan, &details);
   captured.close();
-  if (outcome == PlanOutcome::kOverBudget) return overBudgetAnswer(input.budget, details.nearest);
+  if (outcome == PlanOutcome::kOverBudget) {
+    return overBudgetAnswer(input.budget, details.nearest, options.form);
+  }
 
   json result = {
       {"document", planDocument(input.request, input.start, outcome, plan, &options, &details)},

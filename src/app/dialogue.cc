@@ -236,7 +236,7 @@ int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions&
     if (outcome == PlanOutcome::kOverBudget) {
       // Plans were found, only none within the budget: said as the commands say it.
       std::fprintf(console.err, "ostrel: %s\n",
-                   overBudgetText(goal.budget, details.nearest).c_str());
+                   overBudgetText(goal.budget, details.nearest, goal.form).c_str());
       dialogue.exitStatus = 1;
     }
     if (std::string why = formNotReachedText(goal, dialogue.request.target, outcome, details);

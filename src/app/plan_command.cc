@@ -103,7 +103,7 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
   if (outcome == PlanOutcome::kOverBudget) {
     // Plans were found, just none within the budget: the plan files of an earlier plan stay.
     std::fprintf(console.err, "ostrel plan: %s\n",
-                 overBudgetText(goal.budget, details.nearest).c_str());
+                 overBudgetText(goal.budget, details.nearest, goal.form).c_str());
     return 1;
   }
   const std::optional<std::string> lines = writePlan(request.player, files, outcome, plan, console);

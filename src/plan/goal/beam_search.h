@@ -73,6 +73,8 @@ struct BeamOptions {
   // shorter one it met are added here at the end of the run, shortest first: the cheapest plan
   // met for each number of feedings, for a list of the trade-offs between feedings and meseta.
   std::vector<Plan>* metPlans = nullptr;
+  // For the cheapest plan: which of its passes run (bit i: the i-th, beam_search.cc).
+  std::uint8_t cheapestPasses = 0xFF;
 };
 
 struct BeamResult {
@@ -82,7 +84,7 @@ struct BeamResult {
 };
 
 // Runs the beam search from `start` to `request.target`, for the request's player; for the
-// cheapest plan, the five searches of kCheapestPasses in turn, narrower than the options' width.
+// cheapest plan, the five searches of kCheapestPasses, narrower than the options' width.
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 

@@ -268,15 +268,22 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // first search took the most time.
   const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
-  FormSet steeredCheapest = 0;  // the forms a search of the cheapest plan's kind was steered to
+  FormSet steeredCheapest = 0;     // the forms a search of the cheapest plan's kind was steered to
+  FormSet reached = beamsReached;  // and the forms the beams have found plans of so far
   for (const Goal goal : order) {
-    // Without a form, any open form will do, also the first-found plan's (it is only known).
-    const FormSet wanted =
-        anyForm ? formsOpenFrom(request, start) : formsMissed(request, start, options, result);
+    // Without a form, any open form will do, also the first-found plan's (it is only known); a
+    // form asked for that only the first-found plan reached is searched for as well (Skyly Ramar
+    // to 15/20/5/10: the first-found bhirava plan cost 60,660 meseta, as much as `--form
+    // bhirava` found, while the search without a form found one of 40,100).
+    const FormSet open = formsOpenFrom(request, start);
+    const FormSet wanted = anyForm   ? open
+                           : listing ? formsMissed(request, start, options, result)
+                                     : formBit(*options.form) & open & ~reached;
     if (wanted == 0) break;
     if (goal == Goal::kCheapest) steeredCheapest |= wanted;
     const bool found =
         searchForForms(request, start, options, goal, wanted, width, measure, result);
+    if (found) reached |= wanted;
     if (anyForm && found) return;
   }
   if (!listing) return;
@@ -313,13 +320,14 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
                    const SearchCounters& counters, bool lastResorts);
 
 // Runs the goal search of `nested`, made from the goal's `options` to look another way, and
-// offers its plans measured by `measure`: of every form, or with `askedOnly` of the form asked
-// for alone. The progress counts its feedings and the best plan offered that ends as asked; its
-// own progress and plans met are not the goal's (a budget takes none of them).
+// offers its plans of every form measured by `measure` (those of other forms than the one asked
+// for name the forms reached when it is not). The progress counts its feedings and the best plan
+// offered that ends as asked; its own progress and plans met are not the goal's (a budget takes
+// none of them).
 void offerNestedSearch(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, GoalOptions nested,
-                       const SearchCounters& counters, bool lastResorts, bool askedOnly,
-                       Goal measure, GoalResult& result) {
+                       const SearchCounters& counters, bool lastResorts, Goal measure,
+                       GoalResult& result) {
   nested.progress = nullptr;
   nested.metPlans = nullptr;
   const GoalResult searched = planFor(request, start, nested, counters, lastResorts);
@@ -327,10 +335,9 @@ void offerNestedSearch(const PlayerRequest& request, const MagState& start,
   std::uint64_t best = GoalProgress::kNoPlan;
   for (const FormResult& form : searched.forms) {
     if (!form.best) continue;
-    const bool asked = endsAsAsked(*form.best, options.form);
-    if (askedOnly && !asked) continue;
     offer(result, measure, *form.best);
-    if (asked) best = std::min(best, planScore(measure, *form.best));
+    if (endsAsAsked(*form.best, options.form))
+      best = std::min(best, planScore(measure, *form.best));
   }
   tellProgress(options.progress, searched.feedingsTried, best);
 }
@@ -349,7 +356,7 @@ void searchListingForForm(const PlayerRequest& request, const MagState& start,
   GoalOptions listing = options;
   listing.form.reset();
   listing.everyForm = true;
-  offerNestedSearch(request, start, options, listing, counters, lastResorts, true, measure, result);
+  offerNestedSearch(request, start, options, listing, counters, lastResorts, measure, result);
 }
 
 // Whether a search found a plan of any form (the first-found plan among them).
@@ -368,7 +375,6 @@ bool foundAny(const GoalResult& result) {
 void searchOtherGoals(const PlayerRequest& request, const MagState& start,
                       const GoalOptions& options, const SearchCounters& counters, Goal measure,
                       GoalResult& result) {
-  if (foundAny(result)) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   std::vector<Goal> goals = {other};
   if (options.everyForm) goals.insert(goals.begin(), options.goal);
@@ -376,7 +382,7 @@ void searchOtherGoals(const PlayerRequest& request, const MagState& start,
     GoalOptions plain = options;
     plain.goal = goal;
     plain.everyForm = false;
-    offerNestedSearch(request, start, options, plain, counters, false, false, measure, result);
+    offerNestedSearch(request, start, options, plain, counters, false, measure, result);
     if (foundAny(result)) return;
   }
 }
@@ -425,8 +431,15 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
     searchMissedForms(request, start, options, measure, beamsReached, result);
+    const bool foundBeforeListing = foundAny(result);
     searchListingForForm(request, start, options, counters, lastResorts, measure, result);
-    if (lastResorts) searchOtherGoals(request, start, options, counters, measure, result);
+    // The listing run for a form asked for reaches other forms too: they only name the forms
+    // reached, and the form asked for, if it found it, is the goal's plan.
+    const bool emptyHanded =
+        !foundBeforeListing && !(options.form && result.forms[*options.form].best);
+    if (lastResorts && emptyHanded) {
+      searchOtherGoals(request, start, options, counters, measure, result);
+    }
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "model/form_rules.h"
+#include "model/tables.h"
 #include "plan/goal/beam_search.h"
 
 namespace ostrel {
@@ -86,9 +87,12 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
       [](std::uint64_t sum, const BeamResult& each) { return sum + each.feedingsTried; });
 }
 
+std::string feedingsText(std::int64_t feedings) {
+  return std::to_string(feedings) + (feedings == 1 ? " feeding" : " feedings");
+}
+
 std::string pointText(const Plan& plan) {
-  return std::to_string(plan.feedCount()) + " feedings for " + std::to_string(mesetaOf(plan)) +
-         " meseta";
+  return feedingsText(plan.feedCount()) + " for " + std::to_string(mesetaOf(plan)) + " meseta";
 }
 
 }  // namespace
@@ -161,9 +165,12 @@ std::string notABudgetText(const char* name, const std::string& given, std::int3
          std::to_string(least) + ".." + std::to_string(std::numeric_limits<std::int32_t>::max());
 }
 
-std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest) {
-  std::string text = "no plan found within ";
-  if (budget.maxFeedings) text += std::to_string(*budget.maxFeedings) + " feedings";
+std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest,
+                           std::optional<MagType> form) {
+  std::string text = "no plan ";
+  if (form) text += std::string("ending as ") + kMagTypeNames[*form] + " ";
+  text += "found within ";
+  if (budget.maxFeedings) text += feedingsText(*budget.maxFeedings);
   if (budget.maxFeedings && budget.maxMeseta) text += " and ";
   if (budget.maxMeseta) text += std::to_string(*budget.maxMeseta) + " meseta";
   text += "; the nearest found: ";

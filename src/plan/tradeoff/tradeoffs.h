@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,10 @@ inline constexpr std::int32_t kLeastMaxMeseta = 0;
 std::string notABudgetText(const char* name, const std::string& given, std::int32_t least);
 
 // One line without a full stop for a budget no plan meets: "no plan found within N feedings and
-// M meseta; the nearest found: F feedings for C meseta, ..." with the `nearest` plans.
-std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest);
+// M meseta; the nearest found: F feedings for C meseta, ..." with the `nearest` plans; with a
+// `form` asked for, "no plan ending as FORM found within ...".
+std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest,
+                           std::optional<MagType> form);
 
 // How many points the trade-off lists, on every surface: enough to choose from, few enough to
 // read at a glance.
