@@ -336,8 +336,9 @@ void offerNestedSearch(const PlayerRequest& request, const MagState& start,
   for (const FormResult& form : searched.forms) {
     if (!form.best) continue;
     offer(result, measure, *form.best);
-    if (endsAsAsked(*form.best, options.form))
+    if (endsAsAsked(*form.best, options.form)) {
       best = std::min(best, planScore(measure, *form.best));
+    }
   }
   tellProgress(options.progress, searched.feedingsTried, best);
 }
