@@ -27,6 +27,10 @@ PlanOutcome findPlanWithin(const PlayerRequest& request, const SearchCounters& c
   const Goal goal = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   GoalOptions search = options;
   search.goal = goal;
+  if (search.progress != nullptr) {
+    search.progress->shownWithin = options.budget;
+    search.progress->measure = goal;
+  }
   Tradeoffs found = findTradeoffs(request, start, search, counters);
   GoalResult& result = goal == Goal::kFewest ? found.fewest : found.cheapest;
   PlanOutcome outcome = outcomeWithoutPlan(result);

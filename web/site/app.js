@@ -61,21 +61,14 @@ function setRunning(running) {
 
 const number = (value) => value.toLocaleString("en");
 
-// Whether a plan of `feedings` and `meseta` is within the request's budgets (none: every plan).
-function withinBudget(request, feedings, meseta) {
-  return (request.maxFeedings == null || feedings <= request.maxFeedings) &&
-    (request.maxMeseta == null || meseta <= request.maxMeseta);
-}
-
 // The status line of a long search: how long it has run, and the goal search's feedings searched
-// and best plan so far, or the console's latest line for the first plan found. The searches' best
-// may be past a budget, and the plan within it is picked only when they end: then no best is shown.
+// and best plan so far (none past a budget), or the console's latest line for the first plan found.
 function progressText(elapsed) {
   let text = `${RUNNING[pending.kind]}… ${(elapsed / 1000).toFixed(1)} s`;
-  const { progress, line, request } = pending;
+  const { progress, line } = pending;
   if (progress) {
     text += ` · ${number(progress.tried)} feedings searched`;
-    if (progress.feedings >= 0 && withinBudget(request, progress.feedings, progress.meseta)) {
+    if (progress.feedings >= 0) {
       text += ` · best so far ${number(progress.feedings)} feedings, ${number(progress.meseta)} meseta`;
     }
   } else if (line) {

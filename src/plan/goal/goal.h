@@ -22,6 +22,37 @@ namespace ostrel {
 
 enum class Goal { kFirst, kCheapest, kFewest };
 
+// A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
+// feedings for the cheapest, feedings then meseta for the shortest (and for the first plan).
+inline std::uint64_t packScore(Goal goal, std::int64_t feedings, std::int64_t cost) {
+  const auto f = static_cast<std::uint64_t>(feedings);
+  const auto c = static_cast<std::uint64_t>(cost);
+  return goal == Goal::kCheapest ? (c << 24 | f) : (f << 40 | c);
+}
+inline std::int64_t scoreFeedings(Goal goal, std::uint64_t score) {
+  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score & 0xFFFFFF : score >> 40);
+}
+inline std::int64_t scoreCost(Goal goal, std::uint64_t score) {
+  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24 : score & 0xFFFFFFFFFF);
+}
+inline std::uint64_t planScore(Goal goal, const Plan& plan) {
+  return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+}
+
+// The most a plan may take, for a plan with a budget: none, one or both.
+struct Budget {
+  std::optional<std::int32_t> maxFeedings;
+  std::optional<std::int64_t> maxMeseta;
+
+  bool given() const { return maxFeedings || maxMeseta; }
+  bool allows(std::int64_t feedings, std::int64_t meseta) const {
+    return (!maxFeedings || feedings <= *maxFeedings) && (!maxMeseta || meseta <= *maxMeseta);
+  }
+  bool allows(const Plan& plan) const {
+    return allows(plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+  }
+};
+
 // Where a running search stands, for a front end that shows it while the search runs (another
 // thread may read it at any time). Updated once a layer of the search, not once a feeding.
 struct GoalProgress {
@@ -31,19 +62,30 @@ struct GoalProgress {
   // Called on a searching thread after every update, for a front end that has no thread of its
   // own to watch with (the web page's worker, which searches on one thread); with two threads it
   // may be called from either, and from both at once where two searches run side by side (the
-  // shortest plan's, the listing's searches for its missed forms). Null: nobody is called.
+  // shortest plan's, the listing's cheapest passes and its searches for its missed forms). Null:
+  // nobody is called.
   void (*onUpdate)(const GoalProgress& progress, void* context) = nullptr;
   void* context = nullptr;
+  // A plan with a budget is picked from all the plans found once the searches end: a best past
+  // the budget is not shown as the best so far. `measure` is the unit `best` is packed in.
+  Budget shownWithin;
+  Goal measure = Goal::kCheapest;
 
   static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
 };
 
 // Tells `progress` (if any) what a search did since it last told: the feedings it tried, and its
 // best plan of a wanted form (`best`, packed by packScore in the goal's unit), which is shown
-// only when it beats the best shown. The figures are only shown, so relaxed order does.
+// only when it beats the best shown and is within the budget shown. The figures are only shown,
+// so relaxed order does.
 inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint64_t best) {
   if (progress == nullptr) return;
   progress->feedingsTried.fetch_add(feedingsTried, std::memory_order_relaxed);
+  const Goal measure = progress->measure;
+  if (best != GoalProgress::kNoPlan &&
+      !progress->shownWithin.allows(scoreFeedings(measure, best), scoreCost(measure, best))) {
+    best = GoalProgress::kNoPlan;
+  }
   std::uint64_t shown = progress->best.load(std::memory_order_relaxed);
   while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
   }
@@ -53,18 +95,6 @@ inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, st
 // What a goal's plans are measured by, in the progress shown and among the plans found: the
 // first plan found (which may be asked to end in a form) as the shortest.
 inline Goal measureOf(Goal goal) { return goal == Goal::kFirst ? Goal::kFewest : goal; }
-
-// The most a plan may take, for a plan with a budget: none, one or both.
-struct Budget {
-  std::optional<std::int32_t> maxFeedings;
-  std::optional<std::int64_t> maxMeseta;
-
-  bool given() const { return maxFeedings || maxMeseta; }
-  bool allows(const Plan& plan) const {
-    return (!maxFeedings || plan.feedCount() <= *maxFeedings) &&
-           (!maxMeseta || static_cast<std::int64_t>(plan.cost) <= *maxMeseta);
-  }
-};
 
 // The goal of a request that names none: the first plan found, unless a budget or a final form
 // asks for a search that weighs plans (the first plan found is only found, it is not chosen):
@@ -83,9 +113,10 @@ struct GoalOptions {
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
   // 1 runs everything on the calling thread (as the page's planner without threads must); 2 runs
-  // the shortest plan's beams, and the listing's searches for its missed forms, two at a time (a
-  // thread done first lends itself to the other search), and makes each layer of the cheapest
-  // plan's search in two halves side by side. The plans are the same either way.
+  // the shortest plan's beams, the listing's searches for its missed forms, and for the listing
+  // the cheapest plan's widest pass beside its other passes, two at a time (a thread done first
+  // lends itself to the other search), and makes each layer of the cheapest plan's passes in two
+  // halves side by side. The plans are the same either way.
   std::int32_t threads = 2;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
@@ -130,23 +161,6 @@ struct GoalResult {
 // carries over into the first-found search as in the dialogue, on a copy.
 GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, const SearchCounters& counters = {});
-
-// A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
-// feedings for the cheapest, feedings then meseta for the shortest (and for the first plan).
-inline std::uint64_t packScore(Goal goal, std::int64_t feedings, std::int64_t cost) {
-  const auto f = static_cast<std::uint64_t>(feedings);
-  const auto c = static_cast<std::uint64_t>(cost);
-  return goal == Goal::kCheapest ? (c << 24 | f) : (f << 40 | c);
-}
-inline std::int64_t scoreFeedings(Goal goal, std::uint64_t score) {
-  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score & 0xFFFFFF : score >> 40);
-}
-inline std::int64_t scoreCost(Goal goal, std::uint64_t score) {
-  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24 : score & 0xFFFFFFFFFF);
-}
-inline std::uint64_t planScore(Goal goal, const Plan& plan) {
-  return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
-}
 
 // Takes `plan` into `held` when it beats the plan held for `goal`; on a tie the plan held, found
 // by an earlier search, stays.

@@ -99,7 +99,8 @@ BeamOptions shortestBeam(BeamOptions base, const ShortestBeam& kind, std::int32_
 
 // The beam searches a goal runs, in rounds. The cheapest plan runs one search (itself five
 // narrower passes with rankings of their own, kCheapestPasses in beam_search.cc), its layers
-// grown on both threads. The shortest plan runs beams of several kinds, which win on different
+// grown on both threads (for the listing, its widest pass on one thread beside the others on the
+// second). The shortest plan runs beams of several kinds, which win on different
 // targets, narrow ones as well as wide ones: the shortest plans are found by luck as much as by
 // width (a beam of 8 found 650 feedings where one of 500 found 763). The narrow beams run in a
 // round before the wide ones, which then only look for plans that beat theirs and drop early the
@@ -396,6 +397,7 @@ bool foundAny(const GoalResult& result) {
 void searchOtherGoals(const PlayerRequest& request, const MagState& start,
                       const GoalOptions& options, const SearchCounters& counters, Goal measure,
                       GoalResult& result) {
+  if (foundAny(result)) return;
   const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
   std::vector<Goal> goals = {other};
   if (options.everyForm) goals.insert(goals.begin(), options.goal);
@@ -455,15 +457,8 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
     if (lastResorts) {
       searchOtherGoalForShortPlans(request, start, options, counters, measure, result);
     }
-    const bool foundBeforeListing = foundAny(result);
     searchListingForForm(request, start, options, counters, lastResorts, measure, result);
-    // The listing run for a form asked for reaches other forms too: they only name the forms
-    // reached, and the form asked for, if it found it, is the goal's plan.
-    const bool emptyHanded =
-        !foundBeforeListing && !(options.form && result.forms[*options.form].best);
-    if (lastResorts && emptyHanded) {
-      searchOtherGoals(request, start, options, counters, measure, result);
-    }
+    if (lastResorts) searchOtherGoals(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
