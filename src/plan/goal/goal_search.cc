@@ -321,10 +321,10 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
                    const SearchCounters& counters, bool lastResorts);
 
 // Runs the goal search of `nested`, made from the goal's `options` to look another way, and
-// offers its plans of every form measured by `measure` (those of other forms than the one asked
-// for name the forms reached when it is not). The progress counts its feedings and the best plan
-// offered that ends as asked; its own progress and plans met are not the goal's (a budget takes
-// none of them).
+// offers its plans of every form measured by `measure` (with a form asked for, the others only
+// name the forms that plans reach when it is not found). The progress counts its feedings and
+// the best plan offered that ends as asked; its own progress and plans met are not the goal's (a
+// budget takes none of them).
 void offerNestedSearch(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, GoalOptions nested,
                        const SearchCounters& counters, bool lastResorts, Goal measure,
@@ -361,12 +361,12 @@ void searchListingForForm(const PlayerRequest& request, const MagState& start,
   offerNestedSearch(request, start, options, listing, counters, lastResorts, measure, result);
 }
 
-// Where a plan found is short, the target is near and every search quick (a few hundredths of
-// a second), but each kind of search loses its way more often: the other goal's
-// searches run too, and their plans are offered measured by the goal (Skyly Fomar to 8/6/6/8:
-// the shortest plan's searches found 118 feedings, the cheapest plan's 117; Viridia Racaseal's
-// listing by feedings to 10/9/7/10 held surya in 190 feedings, the listing by meseta 176). They
-// run without last resorts of their own.
+// Where a plan found is short, the target is near and every search quick (a few hundredths of a
+// second), but each kind of search loses its way more often: the other goal's searches run too,
+// and their plans are offered measured by the goal (Skyly Fomar to 8/6/6/8: the shortest plan's
+// searches found 118 feedings, the cheapest plan's 117; Viridia Racaseal's listing by feedings to
+// 10/9/7/10 held surya in 190 feedings, the listing by meseta 176). They run without last resorts
+// of their own.
 constexpr std::int32_t kShortPlan = 200;  // feedings, three hours and twenty minutes
 
 void searchOtherGoalForShortPlans(const PlayerRequest& request, const MagState& start,
