@@ -274,6 +274,9 @@ std::string exclusionText(const FormExclusion& exclusion) {
                     "the evolution at level %d always replaces this form on the way to the target",
                     exclusion.level);
       return text;
+    case ExclusionKind::kStatsLeadElsewhere:
+      return "the evolutions on the way give this form to no stats between the mag's and the "
+             "target";
     case ExclusionKind::kStartFormLeft:
       std::snprintf(text, sizeof text,
                     "the mag leaves this form at level %d and no rule gives it back",

