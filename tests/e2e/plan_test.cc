@@ -125,7 +125,7 @@ TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
   // cheapest search ends as varaha, not nandin: varaha planned with --form, which without --goal
   // asks for the cheapest plan that ends in it.
   const auto fromNew = [](const char* target) {
-    return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target)};
+    return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target), {}};
   };
   EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), true)["outcome"], "gave-up");
   // With a goal, the beams find nothing either: the first-found search gave up all the same.

@@ -38,6 +38,7 @@ PlanCase fedCase(std::mt19937& rng, int step) {
   feedTo(rng, player, end,
          std::min(c.start.level + pick(rng, 1, pick(rng, 0, 4) == 0 ? 60 : step), kMaxLevel));
   c.target = {end.def, end.pow, end.dex, end.mind, end.level};
+  c.fedForm = end.type;
   return c;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct PlanCase {
   bool baby = true;  // a new mag, as the dialogue's menu gives it
   MagState start;
   Target target;
+  // With Reach::kFed, the form that the feedings which gave the target end in: one no rule may
+  // exclude.
+  std::optional<MagType> fedForm;
 };
 
 // The player of a case, as the searches take it.

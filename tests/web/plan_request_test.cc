@@ -50,8 +50,11 @@ testing::PlanCase caseOf(const json& request) {
   };
   const json &player = request["player"], &s = request["start"];
   testing::PlanCase c{named(player["sectionId"], kSectionIdNames, kSectionIdCount),
-                      named(player["charClass"], kCharClassNames, kCharClassCount), s.is_null(),
-                      kBabyMag, testing::targetOf(four(request["target"]))};
+                      named(player["charClass"], kCharClassNames, kCharClassCount),
+                      s.is_null(),
+                      kBabyMag,
+                      testing::targetOf(four(request["target"])),
+                      {}};
   if (!c.baby) {
     c.start = testing::magOf("? " + four(s["stats"]) + " " + four(s["bars"]));
     c.start.type = named(s["form"], kMagTypeNames, kMagTypeCount);

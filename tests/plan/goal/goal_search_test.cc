@@ -27,7 +27,7 @@ GoalOptions optionsFor(Goal goal, std::int32_t width, std::int32_t threads = 1) 
 }
 
 PlayerRequest playerFor(const char* target, SectionId section = 0, CharClass charClass = 0) {
-  return testing::playerOf({section, charClass, true, kBabyMag, testing::targetOf(target)});
+  return testing::playerOf({section, charClass, true, kBabyMag, testing::targetOf(target), {}});
 }
 
 TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
@@ -52,6 +52,9 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
     } else {
       ++firstGaveUp;
     }
+    // The form that random feedings reached the target in is never excluded.
+    EXPECT_EQ(result.forms[*c.fedForm].exclusion.kind, ExclusionKind::kNone)
+        << kMagTypeNames[*c.fedForm] << ": " << exclusionText(result.forms[*c.fedForm].exclusion);
     std::vector<MagType> open;  // the forms the rules leave open
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       const FormResult& form = result.forms[type];
