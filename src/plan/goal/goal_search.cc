@@ -277,12 +277,12 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
   FormSet steeredCheapest = 0;     // the forms a search of the cheapest plan's kind was steered to
   FormSet reached = beamsReached;  // and the forms the beams have found plans of so far
+  const FormSet open = formsOpenFrom(request, start);
   for (const Goal goal : order) {
     // Without a form, any open form will do, also the first-found plan's (it is only known); a
     // form asked for that only the first-found plan reached is searched for as well (Skyly Ramar
     // to 15/20/5/10: the first-found bhirava plan cost 60,660 meseta, as much as `--form
     // bhirava` found, while the search without a form found one of 40,100).
-    const FormSet open = formsOpenFrom(request, start);
     const FormSet wanted = anyForm   ? open
                            : listing ? formsMissed(request, start, options, result)
                                      : formBit(*options.form) & open & ~reached;
@@ -318,8 +318,8 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // search for those forms together shares its width among them and lost some that each alone
   // finds.
   const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
-  const FormSet dearOnly = ~formsMissed(request, start, options, result) &
-                           formsOpenFrom(request, start) & ~reachedByCheapestKind;
+  const FormSet dearOnly =
+      ~formsMissed(request, start, options, result) & open & ~reachedByCheapestKind;
   searchForEachForm(request, start, options, Goal::kCheapest, dearOnly, width / 2, measure, result);
 }
 
