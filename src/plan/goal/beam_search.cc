@@ -249,13 +249,13 @@ class BeamRun {
 };
 
 // The cheapest plan's searches. Where a beam ends depends on which states it keeps as much as on
-// how many: a half-width beam ranked by the current form's table that spreads its states over
-// more stats and favours those that spent less; a quarter-width one ranked by what the items'
-// losses cost too; a quarter-width one ranked by the table of the form the stats head for and
-// kept plainly; an eighth-width one ranked by every table the mag can still reach and spread out;
-// and a quarter-width one kept as the first but ranked by the better of the current and the
-// coming form's table. Together they find cheaper plans than one beam of the full width, in a
-// little more than its time.
+// how many: an eighth-width beam ranked by every table the mag can still reach and spread out; a
+// quarter-width one ranked by what the items' losses cost too; a quarter-width one ranked by the
+// better of the current and the coming form's table, kept as the widest; the half-width one,
+// ranked by the current form's table, that spreads its states over more stats and favours those
+// that spent less; and a quarter-width one ranked by the table of the form the stats head for and
+// kept plainly. Together they find cheaper plans than one beam of the full width, in a little
+// more than its time.
 struct CheapestPass {
   Ranking ranking;
   double weight;              // BeamOptions::rankingWeight
