@@ -75,6 +75,8 @@ struct FewestOrder {
   static std::int64_t spentBy(std::int32_t depth, std::int32_t /*cost*/) { return depth; }
   static bool mayBeat(std::int32_t depth, std::int32_t /*cost*/, double remaining,
                       std::int64_t limit) {
+    // As for the cheapest plan: most states are far below the limit.
+    if (static_cast<double>(depth) + remaining + 1 < static_cast<double>(limit)) return true;
     return depth + wholeUnits(remaining) < limit;
   }
 };
