@@ -150,10 +150,16 @@ class BestStates {
     // Counted one bucket on, the running sums give where each bucket begins; filled in order,
     // each bucket's beginning moves on to its end.
     bucketEnds_.assign(buckets.count() + 1, 0);
-    for (const BeamNode& node : distinct_) ++bucketEnds_[buckets.of(node.rank) + 1];
+    distinctBucket_.resize(distinct_.size());
+    for (std::size_t i = 0; i < distinct_.size(); ++i) {
+      distinctBucket_[i] = buckets.of(distinct_[i].rank);
+      ++bucketEnds_[distinctBucket_[i] + 1];
+    }
     std::partial_sum(bucketEnds_.begin(), bucketEnds_.end(), bucketEnds_.begin());
     ordered_.resize(distinct_.size());
-    for (const BeamNode& node : distinct_) ordered_[bucketEnds_[buckets.of(node.rank)]++] = node;
+    for (std::size_t i = 0; i < distinct_.size(); ++i) {
+      ordered_[bucketEnds_[distinctBucket_[i]]++] = distinct_[i];
+    }
     bucketsSorted_ = 0;
     sortedEnd_ = 0;
   }
@@ -198,8 +204,9 @@ class BestStates {
 
   std::vector<BeamNode> ordered_;  // distinct_ by buckets of rank
   std::vector<std::size_t> bucketEnds_;
-  std::size_t bucketsSorted_ = 0;  // the buckets put in order so far, from the first
-  std::size_t sortedEnd_ = 0;      // where they end in ordered_
+  std::vector<std::size_t> distinctBucket_;  // the bucket of each state of distinct_
+  std::size_t bucketsSorted_ = 0;            // the buckets put in order so far, from the first
+  std::size_t sortedEnd_ = 0;                // where they end in ordered_
 
   // The stats in a word of stats and bars (search_state.h).
   static constexpr std::uint64_t kStatsBytes = 0xFFFFFFFFULL;
@@ -211,14 +218,23 @@ class BestStates {
     constexpr std::size_t kBuckets = 256;
     const RankBuckets buckets(states, kBuckets);
     std::size_t counts[kBuckets] = {};
-    for (const BeamNode& node : states) ++counts[buckets.of(node.rank)];
-    std::size_t last = 0;
-    for (std::size_t total = counts[0]; total < wanted; total += counts[++last]) {
+    // Each state's bucket is worked out once, for the counting and the picking.
+    bucketOf_.resize(states.size());
+    for (std::size_t i = 0; i < states.size(); ++i) {
+      const auto bucket = static_cast<std::uint8_t>(buckets.of(states[i].rank));
+      bucketOf_[i] = bucket;
+      ++counts[bucket];
     }
-    picked_.clear();
-    std::copy_if(states.begin(), states.end(), std::back_inserter(picked_),
-                 [&](const BeamNode& node) { return buckets.of(node.rank) <= last; });
+    std::size_t last = 0;
+    std::size_t total = counts[0];
+    while (total < wanted) total += counts[++last];
+    picked_.resize(total);
+    std::size_t taken = 0;
+    for (std::size_t i = 0; i < states.size(); ++i) {
+      if (bucketOf_[i] <= last) picked_[taken++] = states[i];
+    }
   }
+  std::vector<std::uint8_t> bucketOf_;  // pickBest's: by state
 
   // The best copy of each state among `states`, into distinct_.
   void mergeCopies(const std::vector<BeamNode>& states) {
