@@ -343,36 +343,22 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
   std::vector<std::vector<Plan>> met(metPlans != nullptr ? searches.size() : 0);
   for (std::size_t i = 0; i < met.size(); ++i) searches[i].metPlans = &met[i];
   std::vector<BeamResult> beams(searches.size());
-  // The thread that is done first lends itself to the search still running on the other (made
-  // before the threads, so that it outlives them).
+  // The thread that is done first lends itself to the search still running on the other.
   PartHandoff spare;
-  TwoThreads threads(twoThreads && searches.size() > 1);
-  const auto step = static_cast<std::size_t>(threads.count());
+  const std::size_t step = twoThreads && searches.size() > 1 ? 2 : 1;
   if (step == 2) {
     for (BeamOptions& search : searches) search.lentThread = &spare;
   }
-  std::atomic<int> running{static_cast<int>(step)};
-  const auto runShare = [&](int share) {
-    // The last share to end stops the lent thread, failing or not, so that no thread waits on.
-    const auto lendOrStop = [&](bool mayLend) {
-      if (running.fetch_sub(1) > 1) {
-        if (mayLend) spare.serve();
-      } else {
-        spare.stop();
-      }
-    };
-    try {
-      for (auto i = static_cast<std::size_t>(share); i < searches.size(); i += step) {
-        beams[i] = beamSearch(request, start, searches[i]);
-      }
-    } catch (...) {
-      lendOrStop(false);
-      throw;
+  // Each thread takes the next search not yet taken: the searches differ in length, and which
+  // thread runs one changes nothing in its plans.
+  std::atomic<std::size_t> next{0};
+  const std::function<void(int)> runShare = [&](int /*share*/) {
+    for (std::size_t i = next++; i < searches.size(); i = next++) {
+      beams[i] = beamSearch(request, start, searches[i]);
     }
-    lendOrStop(true);
   };
   if (step == 2) {
-    threads.runBoth(runShare);
+    runLendingWhenDone(runShare, spare);
   } else {
     runShare(0);
   }

@@ -20,6 +20,8 @@
 
 namespace ostrel {
 
+class PartHandoff;
+
 enum class Goal { kFirst, kCheapest, kFewest };
 
 // A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
@@ -118,6 +120,10 @@ struct GoalOptions {
   // lends itself to the other search), and makes each layer of the cheapest plan's passes in two
   // halves side by side. The plans are the same either way.
   std::int32_t threads = 2;
+  // With one thread: a thread that another goal's search lends once it has finished
+  // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves
+  // (BeamOptions::lentThread). The plans are the same.
+  PartHandoff* lentThread = nullptr;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
   bool everyForm = false;

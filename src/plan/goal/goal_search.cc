@@ -123,6 +123,7 @@ std::vector<SearchRound> beamSearchesFor(
   beam.maxFeedings = feedingsToSearch(first);
   beam.known = first && endsAsAsked(*first, options.form) ? &*first : nullptr;
   beam.progress = options.progress;
+  beam.lentThread = options.lentThread;
   if (options.goal == Goal::kCheapest) {
     beam.threads = options.threads;
     return {{beam}};
@@ -175,6 +176,7 @@ BeamOptions formSearch(const GoalOptions& options, Goal goal, FormSet wanted, st
   search.known = first && endsAsAsked(*first, search.form) ? &*first : nullptr;
   search.progress = goal == options.goal ? options.progress : nullptr;
   search.threads = options.threads;
+  search.lentThread = options.lentThread;
   return search;
 }
 

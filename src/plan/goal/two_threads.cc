@@ -3,6 +3,7 @@
 // waits a moment awake, looking for the other's word, and only then sleeps until told.
 #include "plan/goal/two_threads.h"
 
+#include <atomic>
 #include <chrono>
 #include <utility>
 
@@ -122,6 +123,29 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, 
     work(0);
     work(1);
   }
+}
+
+void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare) {
+  std::atomic<int> running{2};
+  const std::function<void(int)> part = [&](int which) {
+    // The last part to end stops the lent thread, failing or not, so that no thread waits on.
+    const auto lendOrStop = [&](bool mayLend) {
+      if (running.fetch_sub(1) > 1) {
+        if (mayLend) spare.serve();
+      } else {
+        spare.stop();
+      }
+    };
+    try {
+      work(which);
+    } catch (...) {
+      lendOrStop(false);
+      throw;
+    }
+    lendOrStop(true);
+  };
+  TwoThreads threads(true);
+  threads.runBoth(part);
 }
 
 }  // namespace ostrel

@@ -46,6 +46,12 @@ class PartHandoff {
   std::atomic<bool> stopped_{false};
 };
 
+// Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
+// ends first lends its thread to the other through `spare` (it serves it) until the other ends
+// too, so that the searches still running, given `spare` as their lent thread, make their layers
+// in two halves. `spare` is made by the caller before the parts start and serves only this run.
+void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare);
+
 class TwoThreads {
  public:
   // With `two` false there is no second thread, and both parts run on the calling thread.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <numeric>
@@ -11,6 +12,7 @@
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "plan/goal/beam_search.h"
+#include "plan/goal/two_threads.h"
 
 namespace ostrel {
 namespace {
@@ -100,16 +102,39 @@ std::string pointText(const Plan& plan) {
 Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
                         const GoalOptions& options, const SearchCounters& counters) {
   Tradeoffs found;
-  std::vector<Plan> met;
   GoalOptions search = options;
-  search.metPlans = &met;
   search.everyForm = false;
-  for (const Goal goal : {Goal::kFewest, Goal::kCheapest}) {
-    search.goal = goal;
-    search.progress = goal == options.goal ? options.progress : nullptr;
-    (goal == Goal::kFewest ? found.fewest : found.cheapest) =
-        planForGoal(request, start, search, counters);
+  // The two goals' searches run side by side, each on a thread of its own, and the one done first
+  // lends its thread to the other: one after the other on both threads, the cheapest plan's
+  // passes, which make their layers in two halves, kept the two threads busy only two thirds of
+  // the time (Pinkal Fomar's trade-off: 1.28 s that way, 1.17 s side by side). The goal shown in
+  // the progress runs on the calling thread. Each meets its plans into a list of its own, the
+  // shortest plan's first, as with one thread.
+  const bool sideBySide = options.threads >= 2;
+  const Goal goals[2] = {options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest,
+                         options.goal == Goal::kFewest ? Goal::kCheapest : Goal::kFewest};
+  std::vector<Plan> metBy[2];
+  PartHandoff spare;
+  const std::function<void(int)> searchGoal = [&](int part) {
+    GoalOptions goalSearch = search;
+    goalSearch.goal = goals[part];
+    goalSearch.progress = goals[part] == options.goal ? options.progress : nullptr;
+    goalSearch.metPlans = &metBy[goals[part] == Goal::kFewest ? 0 : 1];
+    if (sideBySide) {
+      goalSearch.threads = 1;
+      goalSearch.lentThread = &spare;
+    }
+    (goals[part] == Goal::kFewest ? found.fewest : found.cheapest) =
+        planForGoal(request, start, goalSearch, counters);
+  };
+  if (sideBySide) {
+    runLendingWhenDone(searchGoal, spare);
+  } else {
+    searchGoal(0);
+    searchGoal(1);
   }
+  std::vector<Plan> met = std::move(metBy[0]);
+  std::move(metBy[1].begin(), metBy[1].end(), std::back_inserter(met));
   const GoalResult& fewest = found.fewest;
   const GoalResult& cheapest = found.cheapest;
   found.feedingsTried = fewest.feedingsTried + cheapest.feedingsTried;
