@@ -175,15 +175,16 @@ class BeamRun {
     std::vector<BeamNode>& hopeful = hopeful_[share];
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if (keeper_[type] != share) continue;
+      // The states made were checked against the limits as they were before the layer grew.
+      if (!limitsLowered_) {
+        best_[share].keep(MadeStates{shares_[0].made[type], shares_[1].made[type]}, kept_[type],
+                          static_cast<std::size_t>(options_.width),
+                          static_cast<std::size_t>(options_.sameStatsCap));
+        continue;
+      }
       hopeful.clear();
       for (const GrownShare& grown : shares_) {
-        const std::vector<BeamNode>& made = grown.made[type];
-        // The states made were checked against the limits as they were before the layer grew.
-        if (!limitsLowered_) {
-          hopeful.insert(hopeful.end(), made.begin(), made.end());
-          continue;
-        }
-        for (const BeamNode& node : made) {
+        for (const BeamNode& node : grown.made[type]) {
           const double remaining = Order::remainingOf(node.rank, node.cost);
           const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
           if (!limits_.hopeless(depth_, type, bracketOf(levelOf(node)), node.cost, remaining, need,
@@ -192,9 +193,8 @@ class BeamRun {
           }
         }
       }
-      best_[share].keep(hopeful, static_cast<std::size_t>(options_.width),
+      best_[share].keep(MadeStates{hopeful}, kept_[type], static_cast<std::size_t>(options_.width),
                         static_cast<std::size_t>(options_.sameStatsCap));
-      kept_[type].assign(hopeful.begin(), hopeful.end());
     }
   }
 

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 #include <numeric>
+#include <span>
 #include <vector>
 
 #include "model/state.h"
@@ -43,6 +45,21 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
   return a.back < b.back;
 }
 
+// The states of one form that a layer made, in the order they were made: as the runs of the two
+// shares that grew it, read one after the other where they lie (copied into one, they cost a
+// tenth of a listing's time).
+struct MadeStates {
+  std::span<const BeamNode> runs[2];
+
+  std::size_t size() const { return runs[0].size() + runs[1].size(); }
+  template <class Visit>
+  void forEach(Visit visit) const {
+    for (const std::span<const BeamNode> run : runs) {
+      for (const BeamNode& node : run) visit(node);
+    }
+  }
+};
+
 // Chooses the states a layer keeps of one form. The same state is often made from several
 // states of the layer before; only its best copy counts. Rather than merging all the copies of
 // every state made, it picks a few more states than it keeps, and every state that ranks before
@@ -50,14 +67,15 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
 // the best `width` distinct states are among them whenever they hold that many.
 class BestStates {
  public:
-  // Leaves in `states` (all of one form) the best copies of the `width` best distinct states
-  // among them, in an order that depends only on `states`. With a `sameStatsCap`, it takes them
-  // in order from the best `kSpreadPool` times `width`, skipping a state when `sameStatsCap`
-  // states of the same stats are taken already, and fills what is left of the width in order
-  // with the states skipped.
-  void keep(std::vector<BeamNode>& states, std::size_t width, std::size_t sameStatsCap = 0) {
+  // Puts in `states` the best copies of the `width` best distinct states `made` (all of one
+  // form), in an order that depends only on `made`. With a `sameStatsCap`, it takes them in order
+  // from the best `kSpreadPool` times `width`, skipping a state when `sameStatsCap` states of the
+  // same stats are taken already, and fills what is left of the width in order with the states
+  // skipped.
+  void keep(const MadeStates& made, std::vector<BeamNode>& states, std::size_t width,
+            std::size_t sameStatsCap = 0) {
     const std::size_t pool = sameStatsCap == 0 ? width : width * kSpreadPool;
-    mergeBest(states, pool);
+    mergeBest(made, pool);
     if (distinct_.size() <= width) {
       // Spread out, the states are put in order; else they stay in the order they were made.
       if (sameStatsCap != 0) std::sort(distinct_.begin(), distinct_.end(), before);
@@ -86,13 +104,13 @@ class BestStates {
 
   // The best copies of at least `wanted` of the best distinct states of `states` (or of all of
   // them) into distinct_.
-  void mergeBest(const std::vector<BeamNode>& states, std::size_t wanted) {
+  void mergeBest(const MadeStates& states, std::size_t wanted) {
     const std::size_t count = states.size();
     std::size_t picking = std::min(count, wanted + wanted / 4 + 16);
     for (;;) {
       if (picking < count) {
         pickBest(states, picking);
-        mergeCopies(picked_);
+        mergeCopies(MadeStates{picked_});
       } else {
         mergeCopies(states);
       }
@@ -146,7 +164,7 @@ class BestStates {
   // buckets keep the order of the ranks, so the order is the one order of the states, whatever
   // the bucket boundaries.
   void putInBuckets() {
-    const RankBuckets buckets(distinct_, std::bit_ceil(distinct_.size()));
+    const RankBuckets buckets(MadeStates{distinct_}, std::bit_ceil(distinct_.size()));
     // Counted one bucket on, the running sums give where each bucket begins; filled in order,
     // each bucket's beginning moves on to its end.
     bucketEnds_.assign(buckets.count() + 1, 0);
@@ -182,13 +200,13 @@ class BestStates {
   // those that rank before any state of the next.
   class RankBuckets {
    public:
-    RankBuckets(const std::vector<BeamNode>& states, std::size_t count) : count_(count) {
-      lowest_ = states[0].rank;
-      double highest = lowest_;
-      for (const BeamNode& node : states) {
+    RankBuckets(const MadeStates& states, std::size_t count) : count_(count) {
+      lowest_ = std::numeric_limits<double>::infinity();
+      double highest = -lowest_;
+      states.forEach([&](const BeamNode& node) {
         lowest_ = std::min(lowest_, node.rank);
         highest = std::max(highest, node.rank);
-      }
+      });
       scale_ = highest > lowest_ ? static_cast<double>(count) / (highest - lowest_) : 0;
     }
     std::size_t count() const { return count_; }
@@ -214,30 +232,32 @@ class BestStates {
   // Some of the best states into picked_: at least `wanted` of them, and with every state that
   // ranks before one picked. They are counted by rank into buckets of equal span, and picked
   // up to the bucket that holds the wanted-th best, which is quicker than finding it exactly.
-  void pickBest(const std::vector<BeamNode>& states, std::size_t wanted) {
+  void pickBest(const MadeStates& states, std::size_t wanted) {
     constexpr std::size_t kBuckets = 256;
     const RankBuckets buckets(states, kBuckets);
     std::size_t counts[kBuckets] = {};
     // Each state's bucket is worked out once, for the counting and the picking.
     bucketOf_.resize(states.size());
-    for (std::size_t i = 0; i < states.size(); ++i) {
-      const auto bucket = static_cast<std::uint8_t>(buckets.of(states[i].rank));
-      bucketOf_[i] = bucket;
+    std::size_t i = 0;
+    states.forEach([&](const BeamNode& node) {
+      const auto bucket = static_cast<std::uint8_t>(buckets.of(node.rank));
+      bucketOf_[i++] = bucket;
       ++counts[bucket];
-    }
+    });
     std::size_t last = 0;
     std::size_t total = counts[0];
     while (total < wanted) total += counts[++last];
     picked_.resize(total);
     std::size_t taken = 0;
-    for (std::size_t i = 0; i < states.size(); ++i) {
-      if (bucketOf_[i] <= last) picked_[taken++] = states[i];
-    }
+    i = 0;
+    states.forEach([&](const BeamNode& node) {
+      if (bucketOf_[i++] <= last) picked_[taken++] = node;
+    });
   }
   std::vector<std::uint8_t> bucketOf_;  // pickBest's: by state
 
   // The best copy of each state among `states`, into distinct_.
-  void mergeCopies(const std::vector<BeamNode>& states) {
+  void mergeCopies(const MadeStates& states) {
     const std::size_t count = states.size();
     distinct_.clear();
     std::size_t size = 64;
@@ -248,7 +268,7 @@ class BestStates {
     }
     ++epoch_;
     const std::size_t mask = size - 1;
-    for (const BeamNode& node : states) {
+    states.forEach([&](const BeamNode& node) {
       std::size_t slot = hashState(node.type, node.statsAndBars) & mask;
       for (;; slot = (slot + 1) & mask) {
         Slot& at = slots_[slot];
@@ -263,7 +283,7 @@ class BestStates {
           break;
         }
       }
-    }
+    });
   }
 
   struct Slot {

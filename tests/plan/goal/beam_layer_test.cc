@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -77,6 +78,7 @@ std::vector<BeamNode> madeLayer(std::mt19937& random, std::size_t count, std::ui
 
 // One chooser serves every layer, bigger and smaller, as the search's do: the states it keeps are
 // also in the same order as a new chooser keeps them, so a layer depends only on the one before.
+// The states made come in two runs, split anywhere, as the two shares of a layer make them.
 TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
   std::mt19937 random(11);
   BestStates best;
@@ -99,13 +101,17 @@ TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
   };
   for (const auto& [count, distinct, ranks, width, cap, signedRanks] : cases) {
     for (int round = 0; round < 5; ++round) {
-      std::vector<BeamNode> states = madeLayer(random, count, distinct, ranks, signedRanks);
-      std::vector<BeamNode> again = states;
-      const auto wanted = fields(keptByMergingAll(states, width, cap), true);
-      best.keep(states, width, cap);
+      const std::vector<BeamNode> made = madeLayer(random, count, distinct, ranks, signedRanks);
+      const std::size_t split = std::uniform_int_distribution<std::size_t>(0, count)(random);
+      const std::span<const BeamNode> all(made);
+      const MadeStates runs{all.first(split), all.subspan(split)};
+      const auto wanted = fields(keptByMergingAll(made, width, cap), true);
+      std::vector<BeamNode> states;
+      best.keep(runs, states, width, cap);
       EXPECT_EQ(fields(states, true), wanted);
       BestStates fresh;
-      fresh.keep(again, width, cap);
+      std::vector<BeamNode> again;
+      fresh.keep(MadeStates{all}, again, width, cap);
       EXPECT_EQ(fields(again, false), fields(states, false));
     }
   }
