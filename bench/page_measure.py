@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Times ostrel's web page in headless Chromium: the click to plan of the first-found plan of a
 new mag to 50/50/50/50 (three runs), then every goal on the goal searches' benchmark targets and the forms
-listing after each goal plan (minutes), printed as a table: page ms, of which the core ms. With
+listing after each goal plan (minutes) and the trade-off after the cheapest plan, printed as a table: page ms, of which the core ms. With
 --isolated the page is served cross-origin isolated, and plans on the planner with threads.
 
 Usage: page_measure.py --site build-web [--isolated]
@@ -60,6 +60,17 @@ def measure(driver):
                 forms_ms = driver.execute_script(
                     "return +document.getElementById('status').dataset.formsMs")
                 print(f"#   {'':40} {'forms':9} {forms_ms:7} ms")
+            if goal == "cheapest":
+                print(f"#   {'':40} {'tradeoffs':9} {time_tradeoff(driver):7} ms")
+
+
+def time_tradeoff(driver):
+    """The trade-off of the request planned last, in ms from the click."""
+    driver.execute_script("document.getElementById('status').dataset.tradeoffMs = ''")
+    driver.find_element(By.ID, "tradeoff-button").click()
+    wait_for(driver, "(document.getElementById('status').dataset.tradeoffMs || '') !== ''",
+             ANSWER_TIMEOUT)
+    return driver.execute_script("return +document.getElementById('status').dataset.tradeoffMs")
 
 
 def time_new_mag_plan(driver, runs=3):

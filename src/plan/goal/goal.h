@@ -118,7 +118,8 @@ struct GoalOptions {
   // the shortest plan's beams, the listing's searches for its missed forms, and for the listing
   // the cheapest plan's widest pass beside its other passes, two at a time (a thread done first
   // lends itself to the other search), and makes each layer of the cheapest plan's passes in two
-  // halves side by side. The plans are the same either way.
+  // halves side by side; the trade-off runs its two goals side by side, each on one thread. The
+  // plans are the same either way.
   std::int32_t threads = 2;
   // With one thread: a thread that another goal's search lends once it has finished
   // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves

@@ -130,8 +130,10 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   if (sideBySide) {
     runLendingWhenDone(searchGoal, spare);
   } else {
-    searchGoal(0);
-    searchGoal(1);
+    // With one thread, the shortest plan first, as always.
+    const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1;
+    searchGoal(fewestPart);
+    searchGoal(1 - fewestPart);
   }
   std::vector<Plan> met = std::move(metBy[0]);
   std::move(metBy[1].begin(), metBy[1].end(), std::back_inserter(met));

@@ -27,9 +27,10 @@ struct Tradeoffs {
   std::uint64_t feedingsTried = 0;  // by every search: the two goals' and those filling the range
 };
 
-// Runs the fewest and then the cheapest goal searches with `options` (its goal aside; its form
-// is the form every plan must end in) and makes their front. The plans do not depend on the
-// threads. Only the search of `options.goal` reports to `options.progress`.
+// Runs the fewest and the cheapest goal searches with `options` (its goal aside; its form is the
+// form every plan must end in), side by side with two threads and the fewest first with one, and
+// makes their front. The plans do not depend on the threads. Only the search of `options.goal`
+// reports to `options.progress`.
 Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
                         const GoalOptions& options, const SearchCounters& counters = {});
 
