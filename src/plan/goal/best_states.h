@@ -46,8 +46,8 @@ inline bool rankedBefore(const BeamNode& a, const BeamNode& b) {
 }
 
 // The states of one form that a layer made, in the order they were made: as the runs of the two
-// shares that grew it, read one after the other where they lie (copied into one, they cost a
-// tenth of a listing's time).
+// shares that grew it, read one after the other where they lie (copying them into one took 1-5%
+// of a search's time).
 struct MadeStates {
   std::span<const BeamNode> runs[2];
 
