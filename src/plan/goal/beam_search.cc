@@ -345,8 +345,8 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
   std::vector<BeamResult> beams(searches.size());
   // The thread that is done first lends itself to the search still running on the other.
   PartHandoff spare;
-  const std::size_t step = twoThreads && searches.size() > 1 ? 2 : 1;
-  if (step == 2) {
+  const bool sideBySide = twoThreads && searches.size() > 1;
+  if (sideBySide) {
     for (BeamOptions& search : searches) search.lentThread = &spare;
   }
   // Each thread takes the next search not yet taken: the searches differ in length, and which
@@ -357,7 +357,7 @@ std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagStat
       beams[i] = beamSearch(request, start, searches[i]);
     }
   };
-  if (step == 2) {
+  if (sideBySide) {
     runLendingWhenDone(runShare, spare);
   } else {
     runShare(0);

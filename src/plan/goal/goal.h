@@ -98,6 +98,12 @@ inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, st
 // first plan found (which may be asked to end in a form) as the shortest.
 inline Goal measureOf(Goal goal) { return goal == Goal::kFirst ? Goal::kFewest : goal; }
 
+// The goal that weighs plans the other way: the cheapest for the shortest (and the first plan),
+// the shortest for the cheapest.
+inline Goal otherGoal(Goal goal) {
+  return goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+}
+
 // The goal of a request that names none: the first plan found, unless a budget or a final form
 // asks for a search that weighs plans (the first plan found is only found, it is not chosen):
 // the cheapest within a most of feedings or ending in the form, the shortest within a most of

@@ -43,10 +43,9 @@ void offer(GoalResult& result, Goal goal, const Plan& plan) {
 // Notes in `result` why the rules exclude each form; true when they exclude the wanted one. A
 // form no rule excludes that the evolutions ahead give to none of the stats on the way is
 // excluded too: no search can end in it (Viridia Racaseal to 10/9/7/10: mitra).
-bool wantedFormExcluded(const PlayerRequest& request, const MagState& start,
+bool wantedFormExcluded(const PlayerRequest& request, const MagState& start, FormSet open,
                         const GoalOptions& options, GoalResult& result) {
   auto exclusions = excludedForms(request, start);
-  const FormSet open = formsOpenFrom(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if (exclusions[type].kind == ExclusionKind::kNone && (open & formBit(type)) == 0) {
       exclusions[type].kind = ExclusionKind::kStatsLeadElsewhere;
@@ -143,17 +142,16 @@ std::vector<SearchRound> beamSearchesFor(
 }
 
 // The forms wanted (the one asked for, or for the listing every form) that no plan held ends in
-// and that a plan from the start may end in: the steering would drop the start of a search for
-// the others.
-FormSet formsMissed(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-                    const GoalResult& result) {
+// and that a plan from the start may end in (`open`, formsOpenFrom): the steering would drop the
+// start of a search for the others.
+FormSet formsMissed(const GoalOptions& options, const GoalResult& result, FormSet open) {
   FormSet missed = 0;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((!options.form || *options.form == type) && !result.forms[type].best) {
       missed |= formBit(type);
     }
   }
-  return missed & formsOpenFrom(request, start);
+  return missed & open;
 }
 
 // One search of `goal`'s kind for the forms in `wanted`, which the searches before missed: it
@@ -266,27 +264,26 @@ void searchNarrowBeamsForForms(const PlayerRequest& request, const MagState& sta
 // and those still missed the shortest plan's narrow beams; last, for the listing by meseta, each
 // form that only the first-found plan or a search of the shortest plan's kind reached gets a search
 // of the cheapest plan's kind of its own.
-void searchMissedForms(const PlayerRequest& request, const MagState& start,
+void searchMissedForms(const PlayerRequest& request, const MagState& start, FormSet open,
                        const GoalOptions& options, Goal measure, FormSet beamsReached,
                        GoalResult& result) {
   const bool listing = options.everyForm && !options.form;
   const bool anyForm = !listing && !options.form;
   if (anyForm && beamsReached != 0) return;
-  const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  const Goal other = otherGoal(options.goal);
   // The steering drops most states: a narrower beam does, narrower still for the listing, whose
   // first search took the most time.
   const std::int32_t width = options.beamWidth / (listing ? 4 : 2);
   const Goal order[2] = {listing ? Goal::kFewest : options.goal, listing ? Goal::kCheapest : other};
   FormSet steeredCheapest = 0;     // the forms a search of the cheapest plan's kind was steered to
   FormSet reached = beamsReached;  // and the forms the beams have found plans of so far
-  const FormSet open = formsOpenFrom(request, start);
   for (const Goal goal : order) {
     // Without a form, any open form will do, also the first-found plan's (it is only known); a
     // form asked for that only the first-found plan reached is searched for as well (Skyly Ramar
     // to 15/20/5/10: the first-found bhirava plan cost 60,660 meseta, as much as `--form
     // bhirava` found, while the search without a form found one of 40,100).
     const FormSet wanted = anyForm   ? open
-                           : listing ? formsMissed(request, start, options, result)
+                           : listing ? formsMissed(options, result, open)
                                      : formBit(*options.form) & open & ~reached;
     if (wanted == 0) break;
     if (goal == Goal::kCheapest) steeredCheapest |= wanted;
@@ -301,15 +298,15 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // 25/8/17/8: garuda, which `ostrel plan --form garuda` found; on 80 random mags, 2 of 226 forms
   // listed as not found had a plan with the form, 1 after; the benchmark's listings took no
   // longer: a search steered to a form that no route reaches ends within a few layers).
-  searchForEachForm(request, start, options, Goal::kFewest,
-                    formsMissed(request, start, options, result), width, measure, result);
+  searchForEachForm(request, start, options, Goal::kFewest, formsMissed(options, result, open),
+                    width, measure, result);
   // Then the forms still missed get the narrow beams of the shortest plan's own searches, with
   // their rankings, steered to those forms: only they reached surya for Purplenum Ramar to
   // 18/13/17/1, which the listing by feedings showed and the listing by meseta did not. Steered
   // to forms that no route reaches, they end within a few layers (on the benchmark's targets, at
   // most 0.1 M feedings more for a listing).
-  searchNarrowBeamsForForms(request, start, options, formsMissed(request, start, options, result),
-                            measure, result);
+  searchNarrowBeamsForForms(request, start, options, formsMissed(options, result, open), measure,
+                            result);
   if (options.goal != Goal::kCheapest) return;
   // The listing by meseta shows the cheapest plan of each form: a form that only the first-found
   // plan or a search of the shortest plan's kind reached holds a plan of few feedings and much
@@ -320,8 +317,7 @@ void searchMissedForms(const PlayerRequest& request, const MagState& start,
   // search for those forms together shares its width among them and lost some that each alone
   // finds.
   const FormSet reachedByCheapestKind = beamsReached | steeredCheapest;
-  const FormSet dearOnly =
-      ~formsMissed(request, start, options, result) & open & ~reachedByCheapestKind;
+  const FormSet dearOnly = ~formsMissed(options, result, open) & open & ~reachedByCheapestKind;
   searchForEachForm(request, start, options, Goal::kCheapest, dearOnly, width / 2, measure, result);
 }
 
@@ -358,11 +354,11 @@ void offerNestedSearch(const PlayerRequest& request, const MagState& start,
 // for apsaras alone did not). The page plans a form chosen from the listing with the form asked
 // for, so the listing's searches run as the last resort, with the listing's own last resorts
 // when the goal has them: a form the listing shows is always found.
-void searchListingForForm(const PlayerRequest& request, const MagState& start,
+void searchListingForForm(const PlayerRequest& request, const MagState& start, FormSet open,
                           const GoalOptions& options, const SearchCounters& counters,
                           bool lastResorts, Goal measure, GoalResult& result) {
   if (!options.form || options.everyForm) return;
-  if (formsMissed(request, start, options, result) == 0) return;  // found, or never open
+  if (formsMissed(options, result, open) == 0) return;  // found, or never open
   GoalOptions listing = options;
   listing.form.reset();
   listing.everyForm = true;
@@ -385,7 +381,7 @@ void searchOtherGoalForShortPlans(const PlayerRequest& request, const MagState& 
       [](const auto& form) { return form.best && form.best->feedCount() <= kShortPlan; });
   if (!shortPlan) return;
   GoalOptions other = options;
-  other.goal = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  other.goal = otherGoal(options.goal);
   offerNestedSearch(request, start, options, other, counters, false, measure, result);
 }
 
@@ -406,7 +402,7 @@ void searchOtherGoals(const PlayerRequest& request, const MagState& start,
                       const GoalOptions& options, const SearchCounters& counters, Goal measure,
                       GoalResult& result) {
   if (foundAny(result)) return;
-  const Goal other = options.goal == Goal::kCheapest ? Goal::kFewest : Goal::kCheapest;
+  const Goal other = otherGoal(options.goal);
   std::vector<Goal> goals = {other};
   if (options.everyForm) goals.insert(goals.begin(), options.goal);
   for (const Goal goal : goals) {
@@ -435,7 +431,9 @@ const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goa
 GoalResult planFor(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
                    const SearchCounters& counters, bool lastResorts) {
   GoalResult result;
-  if (wantedFormExcluded(request, start, options, result)) return result;
+  // The forms a plan from the start may end in, worked out once for every search below.
+  const FormSet open = formsOpenFrom(request, start);
+  if (wantedFormExcluded(request, start, open, options, result)) return result;
   searchFirstPlan(request, start, options, counters, result);
   const Goal measure = measureOf(options.goal);
   if (result.first) {
@@ -461,11 +459,11 @@ GoalResult planFor(const PlayerRequest& request, const MagState& start, const Go
       }
       for (MagType type = 0; type < kMagTypeCount; ++type) known[type] = result.forms[type].best;
     }
-    searchMissedForms(request, start, options, measure, beamsReached, result);
+    searchMissedForms(request, start, open, options, measure, beamsReached, result);
     if (lastResorts) {
       searchOtherGoalForShortPlans(request, start, options, counters, measure, result);
     }
-    searchListingForForm(request, start, options, counters, lastResorts, measure, result);
+    searchListingForForm(request, start, open, options, counters, lastResorts, measure, result);
     if (lastResorts) searchOtherGoals(request, start, options, counters, measure, result);
   }
   if (const Plan* best = chosenPlan(result, options, measure)) {

@@ -111,8 +111,8 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   // the progress runs on the calling thread. Each meets its plans into a list of its own, the
   // shortest plan's first, as with one thread.
   const bool sideBySide = options.threads >= 2;
-  const Goal goals[2] = {options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest,
-                         options.goal == Goal::kFewest ? Goal::kCheapest : Goal::kFewest};
+  const Goal shown = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
+  const Goal goals[2] = {shown, otherGoal(shown)};
   std::vector<Plan> metBy[2];
   PartHandoff spare;
   const std::function<void(int)> searchGoal = [&](int part) {
