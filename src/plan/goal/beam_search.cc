@@ -177,8 +177,10 @@ class BeamRun {
       if (keeper_[type] != share) continue;
       // The states made were checked against the limits as they were before the layer grew.
       if (!limitsLowered_) {
-        best_[share].keep(MadeStates{shares_[0].made[type], shares_[1].made[type]}, kept_[type],
-                          static_cast<std::size_t>(options_.width),
+        RankSpan ranks = shares_[0].ranks[type];
+        ranks.take(shares_[1].ranks[type]);
+        best_[share].keep(MadeStates{shares_[0].made[type], shares_[1].made[type], ranks},
+                          kept_[type], static_cast<std::size_t>(options_.width),
                           static_cast<std::size_t>(options_.sameStatsCap));
         continue;
       }
@@ -335,6 +337,17 @@ BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options) {
   if (options.goal == Goal::kFewest) return BeamRun<FewestOrder>(request, start, options).run();
   return cheapestSearches(request, start, options);
+}
+
+std::vector<BeamOptions> eachCheapestPass(const BeamOptions& options) {
+  std::vector<BeamOptions> passes;
+  for (std::size_t i = 0; i < std::size(kCheapestPasses); ++i) {
+    if (((options.cheapestPasses >> i) & 1U) == 0) continue;
+    BeamOptions pass = options;
+    pass.cheapestPasses = static_cast<std::uint8_t>(1U << i);
+    passes.push_back(pass);
+  }
+  return passes;
 }
 
 std::vector<BeamResult> beamSearches(const PlayerRequest& request, const MagState& start,

@@ -88,6 +88,12 @@ struct BeamResult {
 BeamResult beamSearch(const PlayerRequest& request, const MagState& start,
                       const BeamOptions& options);
 
+// The cheapest plan's passes of `options` (a search for the cheapest plan that prices the
+// feedings) as searches of their own, in their order. Such a search keeps no limits, so its passes
+// find the same plans one by one as together, and many small searches share two threads out more
+// evenly than a few long ones.
+std::vector<BeamOptions> eachCheapestPass(const BeamOptions& options);
+
 // Runs `searches`, each as beamSearch does, two at a time when `twoThreads` (each then best on one
 // thread of its own). Each search gives the same plans whatever the threads, and the results keep
 // the searches' order. With `metPlans`, every search meets plans into a list of its own (two

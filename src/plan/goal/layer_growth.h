@@ -35,6 +35,7 @@ struct LayerHit {
 // What one share of a layer made.
 struct GrownShare {
   std::array<std::vector<BeamNode>, kMagTypeCount> made;  // the new states, by form
+  std::array<RankSpan, kMagTypeCount> ranks;              // and their ranks' span
   std::vector<LayerHit> hits;
   std::uint64_t tried = 0;  // feedings simulated
   SteeringMemo steering;    // used with wanted forms
@@ -62,6 +63,7 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
                const BoundTable& bounds, const PruningLimits<Order>& limits, ItemSet levelUpOnly,
                const FormSteering* steering, GrownShare& share) {
   for (std::vector<BeamNode>& form : share.made) form.clear();
+  share.ranks.fill(RankSpan{});
   share.hits.clear();
   std::uint64_t tried = 0;
   for (std::size_t p = first; p < last; ++p) {
@@ -94,9 +96,10 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
       if (remaining >= CostBound::kUnreachable) continue;
       const auto needed = [&] { return need; };
       if (limits.hopeless(depth, child.type, bracket, cost, remaining, needed, bounds)) continue;
-      share.made[child.type].push_back(BeamNode{packStatsAndBars(child),
-                                                Order::rankOf(cost, remaining), cost,
+      const double rank = Order::rankOf(cost, remaining);
+      share.made[child.type].push_back(BeamNode{packStatsAndBars(child), rank, cost,
                                                 backLink(p, item), child.type, sinceLevelUp});
+      share.ranks[child.type].take(rank);
     }
   }
   share.tried = tried;

@@ -68,7 +68,7 @@ class PruningLimits {
     if (options_.ranking != Ranking::kReachableTables || options_.rankingWeight > 1.0) {
       const double atLeast = bounds.prepared(type, bracket, true).of(need());
       return atLeast >= CostBound::kUnreachable ||
-             Order::spentBy(depth, cost) + wholeUnits(atLeast) >= limit;
+             !comesUnder(Order::spentBy(depth, cost), atLeast, limit);
     }
     return true;
   }

@@ -104,7 +104,10 @@ TEST(BestStatesTest, KeepsWhatMergingEveryCopyKeeps) {
       const std::vector<BeamNode> made = madeLayer(random, count, distinct, ranks, signedRanks);
       const std::size_t split = std::uniform_int_distribution<std::size_t>(0, count)(random);
       const std::span<const BeamNode> all(made);
-      const MadeStates runs{all.first(split), all.subspan(split)};
+      // The two runs with their ranks' span taken as the layer grew, as a beam keeps them.
+      RankSpan ranks;
+      for (const BeamNode& node : made) ranks.take(node.rank);
+      const MadeStates runs{all.first(split), all.subspan(split), ranks};
       const auto wanted = fields(keptByMergingAll(made, width, cap), true);
       std::vector<BeamNode> states;
       best.keep(runs, states, width, cap);
