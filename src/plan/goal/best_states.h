@@ -140,7 +140,7 @@ class BestStates {
     for (;;) {
       if (picking < count) {
         pickBest(states, picking);
-        mergeCopies(MadeStates{picked_});
+        mergeCopies(MadeStates{picked_, {}, pickedRanks_});
       } else {
         mergeCopies(states);
       }
@@ -192,9 +192,9 @@ class BestStates {
   // counted into buckets of equal span of rank (as many as there are states), and a bucket is
   // sorted by the whole order when the taking reaches it and it holds more than one state. The
   // buckets keep the order of the ranks, so the order is the one order of the states, whatever
-  // the bucket boundaries.
+  // the bucket boundaries (they span the ranks of every copy merged, which hold the states').
   void putInBuckets() {
-    const RankBuckets buckets(MadeStates{distinct_}.rankSpan(), std::bit_ceil(distinct_.size()));
+    const RankBuckets buckets(distinctRanks_, std::bit_ceil(distinct_.size()));
     // Counted one bucket on, the running sums give where each bucket begins; filled in order,
     // each bucket's beginning moves on to its end.
     bucketEnds_.assign(buckets.count() + 1, 0);
@@ -272,18 +272,25 @@ class BestStates {
     std::size_t total = counts[0];
     while (total < wanted) total += counts[++last];
     picked_.resize(total);
+    pickedRanks_ = RankSpan{};
     std::size_t taken = 0;
     i = 0;
     states.forEach([&](const BeamNode& node) {
-      if (bucketOf_[i++] <= last) picked_[taken++] = node;
+      if (bucketOf_[i++] <= last) {
+        picked_[taken++] = node;
+        pickedRanks_.take(node.rank);
+      }
     });
   }
   std::vector<std::uint8_t> bucketOf_;  // pickBest's: by state
+  RankSpan pickedRanks_;                // and the span of the states it picked
 
-  // The best copy of each state among `states`, into distinct_.
+  // The best copy of each state among `states`, into distinct_, and a span of rank that holds
+  // them all (the span of all the copies: the best copy of the best state is the lowest).
   void mergeCopies(const MadeStates& states) {
     const std::size_t count = states.size();
     distinct_.clear();
+    distinctRanks_ = states.rankSpan();
     std::size_t size = 64;
     while (size < count * 2) size *= 2;
     if (size > slots_.size()) {
@@ -319,6 +326,7 @@ class BestStates {
   std::uint32_t epoch_ = 0;
   std::vector<BeamNode> picked_;
   std::vector<BeamNode> distinct_;
+  RankSpan distinctRanks_;
 };
 
 }  // namespace ostrel
