@@ -51,9 +51,12 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
 // price on every feeding besides the items' fill the range: the plan that costs least in meseta
 // plus that price per feeding lies on the front, shorter the higher the price. The prices are
 // spread around the front's mean slope (the meseta the cheapest plan saves per feeding more),
-// each search narrower than the goals' own.
+// each search a ninth of the goals' width. At an eighth the fronts came out no cheaper, in 3-4%
+// more time: the least meseta within 40 budgets spread along each front, summed over the
+// benchmark's targets and 30 random ones, came to 0.9%, 0.6% and -0.4% more in three such sets
+// (61 fronts cheaper, 61 dearer).
 constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
-constexpr int kPricedWidthShare = 8;
+constexpr int kPricedWidthShare = 9;
 
 // With a form asked for, each price is searched twice: dropping the states whose form and level
 // can no longer lead to it, and steered by the evolution rules ahead as well (form_steering.h).
