@@ -74,6 +74,10 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
   const double slope = (shortest.cost - cheapest.cost) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
   std::vector<BeamOptions> searches;
+  const auto addPasses = [&searches](const BeamOptions& search) {
+    const std::vector<BeamOptions> passes = eachCheapestPass(search);
+    searches.insert(searches.end(), passes.begin(), passes.end());
+  };
   for (const double step : kPriceSteps) {
     BeamOptions search;
     search.goal = Goal::kCheapest;
@@ -81,10 +85,10 @@ std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagSt
     search.form = options.form;
     search.maxFeedings = cheapest.feedCount();
     search.feedingPrice = slope * step;
-    std::ranges::copy(eachCheapestPass(search), std::back_inserter(searches));
+    addPasses(search);
     if (options.form) {
       search.steerTo = formBit(*options.form);
-      std::ranges::copy(eachCheapestPass(search), std::back_inserter(searches));
+      addPasses(search);
     }
   }
   const std::vector<BeamResult> searched =
