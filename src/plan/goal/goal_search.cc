@@ -82,8 +82,12 @@ struct ShortestBeam {
   Ranking ranking;
   std::int32_t sameStatsCap;  // BeamOptions::sameStatsCap
 };
-constexpr ShortestBeam kWideShortestBeams[] = {{Ranking::kCurrentTable, 0},
-                                               {Ranking::kReachableTables, 0}};
+// The wide beams run one after the other where the goal has one thread (in the trade-off, beside
+// the other goal), the true bound's first: it ends sooner, so the current table's beam, the longer
+// one with the larger layers, is the one running when the other goal's thread comes free and
+// shares its layers (Pinkal Fomar's trade-off: 0.96-0.97 s the other way round, 0.93-0.94 s so).
+constexpr ShortestBeam kWideShortestBeams[] = {{Ranking::kReachableTables, 0},
+                                               {Ranking::kCurrentTable, 0}};
 constexpr ShortestBeam kNarrowShortestBeams[] = {{Ranking::kReachableTables, 0},
                                                  {Ranking::kComingTable, 0},
                                                  {Ranking::kCurrentTable, 4},
