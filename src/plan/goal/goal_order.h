@@ -54,11 +54,6 @@ struct CheapestOrder {
   }
   // What a state has spent so far, in the limits' unit.
   static std::int64_t spentBy(std::int32_t /*depth*/, std::int32_t cost) { return cost; }
-  // Whether a state of layer `depth` that cost `cost` and needs at least `remaining` more may
-  // still come under `limit`.
-  static bool mayBeat(std::int32_t depth, std::int32_t cost, double remaining, std::int64_t limit) {
-    return comesUnder(spentBy(depth, cost), remaining, limit);
-  }
 };
 
 struct FewestOrder {
@@ -72,9 +67,6 @@ struct FewestOrder {
   // A plan of `feedings` leaves room only for plans of fewer feedings, or as many for less.
   static std::int64_t limitOf(std::int64_t feedings, double /*cost*/) { return feedings + 1; }
   static std::int64_t spentBy(std::int32_t depth, std::int32_t /*cost*/) { return depth; }
-  static bool mayBeat(std::int32_t depth, std::int32_t cost, double remaining, std::int64_t limit) {
-    return comesUnder(spentBy(depth, cost), remaining, limit);
-  }
 };
 
 }  // namespace ostrel

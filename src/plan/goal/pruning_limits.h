@@ -62,13 +62,13 @@ class PruningLimits {
   bool hopeless(std::int32_t depth, MagType type, int bracket, std::int32_t cost, double remaining,
                 Need need, const BoundTable& bounds) const {
     const std::int64_t limit = limit_[type][bracket];
-    if (Order::mayBeat(depth, cost, remaining, limit)) return false;
+    const std::int64_t spent = Order::spentBy(depth, cost);
+    if (comesUnder(spent, remaining, limit)) return false;
     // Only a true bound may drop a state: the ranking's may overstate what is still needed (the
     // true bound too, when weighted up).
     if (options_.ranking != Ranking::kReachableTables || options_.rankingWeight > 1.0) {
       const double atLeast = bounds.prepared(type, bracket, true).of(need());
-      return atLeast >= CostBound::kUnreachable ||
-             !comesUnder(Order::spentBy(depth, cost), atLeast, limit);
+      return atLeast >= CostBound::kUnreachable || !comesUnder(spent, atLeast, limit);
     }
     return true;
   }
