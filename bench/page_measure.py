@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Times ostrel's web page in headless Chromium: the click to plan of the first-found plan of a
-new mag to 50/50/50/50 (three runs), then every goal on the goal searches' benchmark targets and the forms
-listing after each goal plan (minutes) and the trade-off after the cheapest plan, printed as a table: page ms, of which the core ms. With
---isolated the page is served cross-origin isolated, and plans on the planner with threads.
+new mag to 50/50/50/50 (three runs), then every goal on the goal searches' benchmark targets, the
+forms listing after each goal plan and the trade-off after each cheapest plan (minutes), printed
+as a table: page ms, of which the core ms. With --isolated the page is served cross-origin
+isolated, and plans on the planner with threads.
 
 Usage: page_measure.py --site build-web [--isolated]
 """

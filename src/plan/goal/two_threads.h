@@ -1,9 +1,8 @@
 // Running the two parts of a job side by side: the calling thread runs one, a second thread runs
 // the other. The goal searches use it to grow each layer of a beam in two halves, to run the
 // shortest plan's searches two at a time, and the trade-off's two goals side by side. The second
-// thread is either kept for the purpose
-// (TwoThreads) or lent by a search that has finished its own work while another runs on
-// (PartHandoff alone).
+// thread is either kept for the purpose (TwoThreads) or lent by a search that has finished its
+// own work while another runs on (PartHandoff alone).
 #pragma once
 
 #include <atomic>
