@@ -1,14 +1,15 @@
 // The plan as the player follows it: a summary, one row per run in the order they are fed (first
-// run at the top) with a box to tick off each run fed, the route chart, the console's lines and
-// buttons that save the two plan files byte for byte. Ticks are kept in localStorage, one entry
-// per plan request.
+// run at the top) with a box to tick off each run fed, the route chart, the console's lines, and
+// the plan's actions: save the two plan files byte for byte, copy the link, print. Ticks are kept
+// in localStorage, one entry per plan request, so that a player feeding over days keeps them.
 import { drawRouteChart } from "./route-chart.js";
 
 const TICKS_KEY_PREFIX = "ostrel.ticks:";
+const COPY_NOTE_MS = 4000;
 const $ = (id) => document.getElementById(id);
 
-let files = {};
 let removeChart = null;
+let clearCopyNote = null;
 
 // A mag of the plan document: "varaha (95) 5/30/40/20".
 function magText(mag) {
@@ -34,9 +35,10 @@ function loadTicks(request) {
   }
 }
 
-function saveFile(name) {
+// Saves a plan file as a download; the browser reads the object URL before it is revoked.
+function saveFile(name, text) {
   const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob([files[name]], { type: "text/plain" }));
+  link.href = URL.createObjectURL(new Blob([text], { type: "text/plain" }));
   link.download = name;
   document.body.append(link);
   link.click();
@@ -44,9 +46,22 @@ function saveFile(name) {
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-document.querySelectorAll("button.save").forEach((button) => {
-  button.addEventListener("click", () => saveFile(button.dataset.file));
-});
+// The link to the plan shown is the page's address: copied, with a word that it was (or could
+// not be, where the browser keeps the clipboard to itself).
+async function copyLink() {
+  let copied = true;
+  try {
+    await navigator.clipboard.writeText(location.href);
+  } catch {
+    copied = false;
+  }
+  $("copy-note").textContent = copied ? "Link copied." : "Could not copy: the link is the page's address.";
+  clearTimeout(clearCopyNote);
+  clearCopyNote = setTimeout(() => { $("copy-note").textContent = ""; }, COPY_NOTE_MS);
+}
+
+$("copy-link").addEventListener("click", copyLink);
+$("print-button").addEventListener("click", () => window.print());
 
 function showFedCount(plan, ticks) {
   let feedings = 0;
@@ -56,8 +71,8 @@ function showFedCount(plan, ticks) {
 }
 
 // The rows are written as one piece of HTML and share one listener, and rows off screen are not
-// laid out (content-visibility in style.css): a plan can have hundreds of runs, and a table of
-// them took a tenth of a second to lay out.
+// laid out (content-visibility in style.css): a plan can have hundreds of runs, and building and
+// laying out each row as an element of its own kept the page from answering for a moment.
 function showRuns(plan, request) {
   const ticks = loadTicks(request);
   const html = plan.runs.map((run, index) => {
@@ -113,7 +128,9 @@ export function hidePlan() {
 // `response` is the core's answer: the plan document, the console's lines and the plan files.
 export function showPlan(response, request, catalog) {
   hidePlan();
-  files = response.files;
+  document.querySelectorAll("button.save").forEach((button) => {
+    button.onclick = () => saveFile(button.dataset.file, response.files[button.dataset.file]);
+  });
   $("console").textContent = response.console;
   $("console-card").hidden = false;
   $("result").hidden = false;

@@ -1,25 +1,37 @@
-// The form of the request: the request it describes (each field checked to be a whole number;
-// whether the numbers are within the limits is the core's verdict), the form filled from a
-// request, the ranges beside its fields, and the fields at fault marked.
-import { impliedGoal } from "./url-state.js";
-
+// The form of the request: read into the request it describes without changing anything on the
+// page (each field checked to be a whole number; whether the numbers are within the limits is the
+// core's verdict), filled from a request, its fields at fault marked, the faults listed, the
+// core's refusal shown, and the ranges beside its fields.
 const STATS = ["def", "pow", "dex", "mind"];
 const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
 
 const $ = (id) => document.getElementById(id);
-let catalog = null;  // the names and limits of the core, once it has told them
 
-// The fields that show each parameter of an address.
+// The fields that show each parameter of an address: every field of the form.
 const PARAM_FIELDS = {
   section: ["section-id"], class: ["char-class"], mag: ["form"], goal: ["goal"], form: ["final-form"],
   stats: STATS.map((stat) => `start-${stat}`), bars: BARS.map((bar) => `start-${bar}`),
   target: STATS.map((stat) => `target-${stat}`), "max-feedings": ["max-feedings"], "max-meseta": ["max-meseta"],
 };
+const FIELDS = Object.values(PARAM_FIELDS).flat();
 
-// Marks the fields of the parameters of an address at fault.
-export function markParams(faulty) {
-  faulty.flatMap((param) => PARAM_FIELDS[param]).forEach((id) => $(id).classList.add("invalid"));
+// The fields of the parameters of an address.
+export function fieldsOfParams(params) { return params.flatMap((param) => PARAM_FIELDS[param]); }
+
+// The fields the core's refusal names: "def bar" is the start's defBar, a level all four stats
+// of the start or the target, a budget its own field.
+export function fieldsOfRefusal(refusal) {
+  const [stat, bar] = refusal.field.split(" ");
+  if (refusal.of === "budget") return [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"];
+  if (refusal.field === "level") return STATS.map((s) => `${refusal.of}-${s}`);
+  return refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
 }
+
+// Marks the fields `ids` as at fault, leaving the marks of the others as they are.
+export function markFields(ids) { ids.forEach((id) => $(id).classList.add("invalid")); }
+
+// Marks exactly the fields `ids` as at fault: what reading the form found.
+export function markOnly(ids) { FIELDS.forEach((id) => $(id).classList.toggle("invalid", ids.includes(id))); }
 
 function fillSelect(select, names, numbered) {
   select.replaceChildren(...names.map((name, index) => {
@@ -32,59 +44,35 @@ function fillSelect(select, names, numbered) {
 
 function grownMag() { return document.querySelector('input[name="mag-kind"]:checked').value === "grown"; }
 
-// A whole number that fits 32 bits, or an error message naming the field. Whether it is in range
-// is the core's verdict, the same as the command line's: a mag fully raised is told so even when
-// its def is below 5.
-function readWhole(id, label) {
-  const text = $(id).value.trim();
-  const ok = /^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647;
-  $(id).classList.toggle("invalid", !ok);
-  return ok ? { value: Number(text) } : { error: `${label}: a whole number` };
-}
-
 // The request the form describes, in the command line's words (the plan document's player,
-// start, target, goal and form), or the list of fields that are not whole numbers. A request
-// read from an address has its goal `settled` by the address (url-state.js): a link's first goal
-// with a budget is a fault to show as the link gives it, not a goal to change.
-export function readRequest({ settled = false } = {}) {
+// start, target, goal and form, and the budgets), as the fields hold it; with the faults of the
+// fields that are not whole numbers, in words, and those fields. Such a field reads as undefined;
+// a budget left empty is none (null), and the first plan found has no final form. Whether the
+// numbers are in range is the core's verdict, the same as the command line's: a mag fully raised
+// is told so even when its def is below 5.
+export function readRequest(catalog) {
   const errors = [];
+  const invalid = [];
   const read = (id, label) => {
-    const field = readWhole(id, label);
-    if (field.error) errors.push(field.error);
-    return field.value;
+    const text = $(id).value.trim();
+    if (/^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647) return Number(text);
+    errors.push(`${label}: a whole number`);
+    invalid.push(id);
+    return undefined;
   };
   let start = null;
-  ["section-id", "char-class", "form", "goal", "final-form"].forEach((id) => $(id).classList.remove("invalid"));
   if (grownMag()) {
     start = { form: catalog.forms[Number($("form").value)], stats: {}, bars: {} };
     STATS.forEach((stat, i) => {
       start.stats[stat] = read(`start-${stat}`, `Mag's ${stat}`);
       start.bars[stat] = read(`start-${BARS[i]}`, `Mag's ${stat} bar`);
     });
-  } else {
-    STATS.concat(BARS).forEach((field) => $(`start-${field}`).classList.remove("invalid"));
   }
   const target = {};
   STATS.forEach((stat) => { target[stat] = read(`target-${stat}`, `Desired ${stat}`); });
-  // A budget left empty is none; the first plan found has none, so a budget with it plans what
-  // the budget means: the cheapest within the feedings, or the shortest within the meseta (once
-  // the budgets are budgets: a slip leaves the goal as it was, for the field to be marked).
-  const budget = (id, label) => {
-    if ($(id).value.trim() !== "") return read(id, label);
-    $(id).classList.remove("invalid");
-    return null;
-  };
-  const errorsBefore = errors.length;
+  const budget = (id, label) => ($(id).value.trim() === "" ? null : read(id, label));
   const maxFeedings = budget("max-feedings", "At most … feedings");
   const maxMeseta = budget("max-meseta", "At most … meseta");
-  const { leastMaxFeedings, leastMaxMeseta } = catalog.limits;
-  const budgetsRead = errors.length === errorsBefore && (maxFeedings ?? leastMaxFeedings) >= leastMaxFeedings &&
-    (maxMeseta ?? leastMaxMeseta) >= leastMaxMeseta;
-  if (!settled && budgetsRead && $("goal").value === "first" && (maxFeedings !== null || maxMeseta !== null)) {
-    $("goal").value = impliedGoal({ maxFeedings: maxFeedings !== null, maxMeseta: maxMeseta !== null });
-    $("final-form").value = "any";  // the first plan found had none, whatever the list shows
-    showFinalFormChoice();
-  }
   const goal = $("goal").value;
   const form = $("final-form").value;
   const request = {
@@ -99,18 +87,7 @@ export function readRequest({ settled = false } = {}) {
     maxFeedings,
     maxMeseta,
   };
-  return { request, errors };
-}
-
-// Marks the fields the core's verdict names: "def bar" is the start's defBar, a level all four
-// stats of the start or the target.
-export function markRefusedFields(refusal) {
-  const [stat, bar] = refusal.field.split(" ");
-  const ids = refusal.of === "budget" ? [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"]
-    : refusal.field === "level"
-    ? STATS.map((s) => `${refusal.of}-${s}`)
-    : refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
-  ids.forEach((id) => $(id).classList.add("invalid"));
+  return { request, errors, invalid };
 }
 
 function sumOf(ids) {
@@ -118,7 +95,7 @@ function sumOf(ids) {
 }
 
 // The ranges beside the fields: the mag's level, and the levels left as the dialogue counts them.
-export function updateHints() {
+export function updateHints(catalog) {
   if (!catalog) return;
   const { maxLevel, minDef, maxBar } = catalog.limits;
   const startLevel = grownMag() ? sumOf(STATS.map((s) => `start-${s}`)) : catalog.limits.babyMag.level;
@@ -131,9 +108,19 @@ export function updateHints() {
     `the mag's ${startLevel}; def at least ${minDef}, no stat below the mag's.`;
 }
 
+// The final form is a choice of the goal searches only: the first plan found is the plain search.
+function showFinalFormChoice() { $("final-form-label").hidden = $("goal").value === "first"; }
+
+// Shows the goal a request plans for in place of the one chosen, with any final form.
+export function showGoal(goal) {
+  $("goal").value = goal;
+  $("final-form").value = "any";
+  showFinalFormChoice();
+}
+
 // Fills the form with a request read from an address or saved: its names as the catalog spells
 // them, its numbers as they are, checked when it is planned. A field it lacks is left as it is.
-export function fillForm(request) {
+export function fillForm(request, catalog) {
   const { player, start, target } = request;
   const choose = (id, names, name) => {
     if (name !== null) $(id).value = String(names.indexOf(name));
@@ -155,7 +142,7 @@ export function fillForm(request) {
   STATS.forEach((stat) => { $(`target-${stat}`).value = target[stat]; });
   $("max-feedings").value = request.maxFeedings ?? "";
   $("max-meseta").value = request.maxMeseta ?? "";
-  updateHints();
+  updateHints(catalog);
 }
 
 export function showFieldErrors(errors) {
@@ -166,12 +153,17 @@ export function showFieldErrors(errors) {
   }));
 }
 
-// The final form is a choice of the goal searches only: the first plan found is the plain search.
-export function showFinalFormChoice() { $("final-form-label").hidden = $("goal").value === "first"; }
+// The core's refusal of a request, in its words, with the fields it names marked.
+export function showRefusal(refusal) {
+  $("refusal").textContent = refusal.message || "A field is out of range.";
+  if (refusal.field) markFields(fieldsOfRefusal(refusal));
+  $("refusal").hidden = false;
+}
+
+export function hideRefusal() { $("refusal").hidden = true; }
 
 // Takes the core's catalog and offers its names in the selects.
-export function fillChoices(told) {
-  catalog = told;
+export function fillChoices(catalog) {
   fillSelect($("section-id"), catalog.sectionIds, false);
   fillSelect($("char-class"), catalog.charClasses, false);
   fillSelect($("form"), catalog.forms, true);
@@ -187,14 +179,15 @@ export function fillChoices(told) {
   any.textContent = "any";
   $("final-form").prepend(any);
   $("final-form").value = "any";
-  updateHints();
+  updateHints(catalog);
 }
 
-// Keeps the hints and the final form's choice up to date as the player types and chooses.
-export function watchFields() {
+// Keeps the hints and the final form's choice up to date as the player types and chooses;
+// `catalog()` is the core's catalog, null until the planner has loaded.
+export function watchFields(catalog) {
   document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
-    radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(); });
+    radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(catalog()); });
   });
-  document.querySelectorAll("input").forEach((input) => input.addEventListener("input", updateHints));
+  document.querySelectorAll("input").forEach((input) => input.addEventListener("input", () => updateHints(catalog())));
   $("goal").addEventListener("change", showFinalFormChoice);
 }

@@ -3,7 +3,11 @@
 // (the final form); any other field of the request is one parameter named in the options' style
 // (maxFeedings: max-feedings). Names are written in lower case and read in any case or as the
 // number of the dialogue's menu, as the command line reads them; a new mag has no mag, stats or
-// bars, and bars left out are 0/0/0/0.
+// bars, and bars left out are 0/0/0/0. A link without a goal plans the goal its budget or final
+// form implies, as the command line does. Nothing here touches the page: the page's tests read
+// links and write them under node (web/test/url_state_test.mjs).
+import { impliedGoal } from "./implied-goal.js";
+
 const STATS = ["def", "pow", "dex", "mind"];
 // The request's fields with a shape of their own; every other field is one parameter as it is.
 const SHAPED = ["player", "start", "target"];
@@ -37,18 +41,10 @@ export function queryOf(request) {
     .join("&");
 }
 
+// Whether a query holds a request at all: a link to a plan, not only what others added to it.
 export function holdsRequest(query) {
   const params = new URLSearchParams(query);
   return REQUEST_PARAMS.some((name) => params.has(name));
-}
-
-// The goal of a request that names none, as on the command line: a budget or a final form asks for
-// a goal search (the cheapest within a most of feedings or ending in the form, the shortest
-// within a most of meseta alone), else the first plan found.
-export function impliedGoal({ maxFeedings, maxMeseta, form }) {
-  if (maxFeedings) return "cheapest";
-  if (maxMeseta) return "fewest";
-  return form ? "cheapest" : "first";
 }
 
 // The request an address holds, as much of it as can be read: its names as the catalog spells
@@ -97,7 +93,7 @@ export function requestOf(query, catalog) {
     bars: statsOf("bars", "0/0/0/0"),
   } : null;
   request.target = statsOf("target", "");
-  const goal = (params.get("goal") ?? impliedGoal({ maxFeedings: params.has("max-feedings"),
+  const goal = (params.get("goal") ?? impliedGoal(catalog, { maxFeedings: params.has("max-feedings"),
     maxMeseta: params.has("max-meseta"), form: params.has("form") })).trim().toLowerCase();
   request.goal = catalog.goals.some((known) => known.id === goal) ? goal : null;
   if (request.goal === null) fault("goal", `The link's goal "${goal}" is not a goal`);

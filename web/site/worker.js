@@ -13,7 +13,8 @@
 const PLANNER = self.crossOriginIsolated ? "ostrel_web_threads.js" : "ostrel_web.js";
 importScripts(PLANNER);
 
-const POST_INTERVAL_MS = 100;  // at most ten progress messages a second of each kind
+// Progress is posted no more often than the page's status line redraws it.
+const POST_INTERVAL_MS = 100;
 const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms", tradeoffs: "ostrel_tradeoffs" };
 let planning = null;           // the id of the request being answered
 let lastLinePosted = 0;
@@ -26,7 +27,7 @@ function onConsoleLine(line) {
   postMessage({ type: "line", id: planning, line });
 }
 
-// Called once a layer of a goal search: a few thousand times in a long search.
+// Called once a layer of a goal search, far more often than the page can show.
 function onSearchProgress(tried, feedings, meseta) {
   const now = performance.now();
   if (planning === null || now - lastProgressPosted < POST_INTERVAL_MS) return;
