@@ -66,10 +66,10 @@ web/node_modules/.package-lock.json: web/package.json web/package-lock.json
 web-serve: web
 	python3 web/serve.py --port $(WEB_PORT) build-web
 
-# The WebAssembly entry under node, then the page driven in headless Chromium and its plans
-# compared with the console program's.
+# The WebAssembly entry and the page's links under node, then the page driven in headless
+# Chromium and its plans compared with the console program's.
 web-test: web build
-	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs
+	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs web/test/url_state_test.mjs
 	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
 
 clean:

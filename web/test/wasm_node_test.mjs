@@ -6,31 +6,17 @@
 // (browser_test.py). Run with OSTREL_SITE pointing at the built site (default build-web).
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
-import { createRequire } from "node:module";
-import path from "node:path";
 import { before, test } from "node:test";
 
-const site = path.resolve(process.env.OSTREL_SITE ?? "build-web");
-const createOstrel = createRequire(import.meta.url)(path.join(site, "ostrel_web.js"));
+import { call, loadCore } from "./core.mjs";
 
 let core;
 let lines = [];
 before(async () => {
-  // Node cannot fetch the .wasm from a path: hand it over as bytes.
-  core = await createOstrel({
-    wasmBinary: readFileSync(path.join(site, "ostrel_web.wasm")),
-    onConsoleLine: (line) => lines.push(line),
-  });
+  core = await loadCore({ onConsoleLine: (line) => lines.push(line) });
 });
 
-function call(name, request) {
-  const pointer = core.ccall(name, "number", ["string"], [request]);
-  const text = core.UTF8ToString(pointer);
-  core._free(pointer);
-  return JSON.parse(text);
-}
-
-const plan = (request) => call("ostrel_plan", JSON.stringify(request));
+const plan = (request) => call(core, "ostrel_plan", JSON.stringify(request));
 const newMagTo = (def, pow, dex, mind, sectionId = "Purplenum", charClass = "Humar") =>
   ({ player: { sectionId, charClass }, goal: "first", start: null, target: { def, pow, dex, mind } });
 
@@ -38,7 +24,7 @@ test("refused and malformed requests get the native answers and leave the module
   const table = new URL("../../tests/cases/page_refusals.jsonl", import.meta.url);
   for (const row of readFileSync(table, "utf8").trim().split("\n").map((l) => JSON.parse(l))) {
     const text = typeof row.request === "string" ? row.request : JSON.stringify(row.request);
-    assert.deepEqual(call(row.forms ? "ostrel_forms" : "ostrel_plan", text), row.answer, text);
+    assert.deepEqual(call(core, row.forms ? "ostrel_forms" : "ostrel_plan", text), row.answer, text);
   }
   assert.equal(plan(newMagTo(20, 20, 20, 20)).document.outcome, "found");
 });
