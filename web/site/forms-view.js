@@ -26,8 +26,8 @@ export function showFormsPending() {
   $("forms-other").replaceChildren();
 }
 
-// `listing` is the core's forms document (the command line's); `shownForm` the form of the plan on the page (marked), if any;
-// `onChoose(type)` plans for a form.
+// `listing` is the core's forms document (the command line's); `shownForm` the form of the plan
+// on the page (marked), if any; `onChoose(type)` plans for a form.
 export function showForms(listing, shownForm, onChoose) {
   const reached = listing.forms.filter((f) => f.status === "reached").sort(byGoal[listing.goal]);
   const notFound = listing.forms.filter((f) => f.status === "not-found");

@@ -19,6 +19,7 @@ function formChanges(mags) {
   return changes;
 }
 
+// The rows of form names at the top of the plot, so that names close together do not overlap.
 const LABEL_ROWS = 4;
 
 // Marks each evolution on the plot: a dashed vertical line and the new form's name. Each name
