@@ -14,11 +14,6 @@
 namespace ostrel {
 namespace {
 
-// Which goal options a command takes: `ostrel forms` lists every form, so it has no --form, and
-// it needs the searches that keep a plan per form, so --goal first is not one of its goals. One
-// plan takes a budget; `ostrel tradeoffs` runs both goals, so it has --form and --beam-width alone.
-enum class GoalUse { kOnePlan, kEveryForm, kTradeoffs };
-
 void addMagOptions(CLI::App& command, MagOptionText& text) {
   command.add_option("--section", text.section,
                      "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
@@ -34,12 +29,16 @@ void addMagOptions(CLI::App& command, MagOptionText& text) {
                      "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
 }
 
-void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
-  if (use == GoalUse::kTradeoffs) {
+// The goal options of a command that plans as `plans` says: `ostrel forms` lists every form, so
+// it has no --form, and it needs the searches that keep a plan per form, so --goal first is not
+// one of its goals. One plan takes a budget; `ostrel tradeoffs` runs both goals, so it has --form
+// and --beam-width alone.
+void addGoalOptions(CLI::App& command, GoalOptionText& text, Plans use) {
+  if (use == Plans::kTradeoff) {
     command.add_option("--form", text.form,
                        "The form every plan must end in, by name (ila) or form menu number "
                        "(1..45)");
-  } else if (use == GoalUse::kOnePlan) {
+  } else if (use == Plans::kOnePlan) {
     command.add_option("--goal", text.goal,
                        "first (the first plan found, the default), cheapest (least meseta) or "
                        "fewest (fewest feedings)");
@@ -54,7 +53,7 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
                      "1.." +
                          std::to_string(kMostBeamWidth) +
                          "; wider finds better plans, slower (default 500)");
-  if (use != GoalUse::kOnePlan) return;
+  if (use != Plans::kOnePlan) return;
   command.add_option("--max-feedings", text.maxFeedings,
                      "Budget: the plan takes at most this many feedings (without --goal: the "
                      "cheapest such plan)");
@@ -67,7 +66,7 @@ void declarePlan(CLI::App& plan, CommandText& options) {
   addMagOptions(plan, options.request.mag);
   plan.add_option("--target", options.request.target,
                   "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(plan, options.request.goal, GoalUse::kOnePlan);
+  addGoalOptions(plan, options.request.goal, Plans::kOnePlan);
   CLI::Option* dir = plan.add_option(
       "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
   plan.add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
@@ -100,7 +99,7 @@ void declareFeed(CLI::App& feed, CommandText& options) {
 
 // A command that weighs plans toward a target without writing one: the mag's options, --target,
 // the goal options of `use` and --format.
-void declareTargetCommand(CLI::App& command, CommandText& options, GoalUse use,
+void declareTargetCommand(CLI::App& command, CommandText& options, Plans use,
                           const char* formatHelp, const char* footer) {
   addMagOptions(command, options.request.mag);
   command.add_option("--target", options.request.target,
@@ -112,7 +111,7 @@ void declareTargetCommand(CLI::App& command, CommandText& options, GoalUse use,
 
 void declareForms(CLI::App& forms, CommandText& options) {
   declareTargetCommand(
-      forms, options, GoalUse::kEveryForm, "text (a line per form) or json (one document)",
+      forms, options, Plans::kEveryForm, "text (a line per form) or json (one document)",
       "Example:\n"
       "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
       "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
@@ -123,7 +122,7 @@ void declareForms(CLI::App& forms, CommandText& options) {
 
 void declareTradeoffs(CLI::App& tradeoffs, CommandText& options) {
   declareTargetCommand(
-      tradeoffs, options, GoalUse::kTradeoffs,
+      tradeoffs, options, Plans::kTradeoff,
       "text (a line per plan) or json (one document, with each plan)",
       "Example:\n"
       "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
@@ -154,7 +153,7 @@ std::string commandNames() {
 }
 
 void addDialogueOptions(CLI::App& program, GoalOptionText& text) {
-  addGoalOptions(program, text, GoalUse::kOnePlan);
+  addGoalOptions(program, text, Plans::kOnePlan);
 }
 
 }  // namespace ostrel

@@ -25,41 +25,15 @@ std::string notAWidth(const std::string& text) {
          std::to_string(kMostBeamWidth);
 }
 
-// A whole number of 32 bits into `value`, or false; nothing given leaves `value` alone.
-bool readNumber(const std::string& text, std::optional<std::int32_t>& value) {
+// Reads a whole number of 32 bits into `value`; false when the text given is not one. An option
+// not given (empty) leaves `value` as it is.
+template <typename Number>
+bool readNumber(const std::string& text, std::optional<Number>& value) {
+  if (text.empty()) return true;
   std::int32_t number = 0;
   if (!parseInt32(text, number)) return false;
   value = number;
   return true;
-}
-
-void readGoalOptions(const GoalOptionText& text, Request& request, RequestRefusals& refusals) {
-  if (!text.goal.empty()) {
-    request.goal = findGoal(text.goal);
-  }
-  if (!text.form.empty()) {
-    MagType form = 0;
-    refusals.form = readForm("--form", text.form, form);
-    if (refusals.form.empty()) request.form = form;
-  }
-  if (!text.beamWidth.empty() && !readNumber(text.beamWidth, request.beamWidth)) {
-    refusals.beamWidth = notAWidth(text.beamWidth);
-  }
-  std::optional<std::int32_t> most;
-  if (!text.maxFeedings.empty()) {
-    if (readNumber(text.maxFeedings, most)) request.budget.maxFeedings = most;
-    else refusals.maxFeedings = notABudgetText("--max-feedings", text.maxFeedings, kLeastMaxFeedings);
-  }
-  most.reset();
-  if (!text.maxMeseta.empty()) {
-    if (readNumber(text.maxMeseta, most)) request.budget.maxMeseta = most;
-    else refusals.maxMeseta = notABudgetText("--max-meseta", text.maxMeseta, kLeastMaxMeseta);
-  }
-}
-
-// Where a part was read, the rule it breaks; `refusal` keeps what could not be read.
-void tell(std::string& refusal, const std::string& broken) {
-  if (refusal.empty()) refusal = broken;
 }
 
 }  // namespace
@@ -70,22 +44,32 @@ RequestRefusals readRequestOptions(const RequestText& text, const RequestUse& us
   refusals.player = readPlayer(text.mag, request.player);
   refusals.start = readStart(text.mag, request.start);
   refusals.target = readTarget(text.target, request.start, request.target);
-  readGoalOptions(text.goal, request, refusals);
-
-  const RequestVerdict verdict = checkRequest(request, use);
   const GoalOptionText& goal = text.goal;
-  tell(refusals.start, startRefusal(text.mag, verdict.start));
-  tell(refusals.target, targetRefusal(text.target, request.start, verdict.target));
+  if (!goal.goal.empty()) request.goal = findGoal(goal.goal);
+  if (!goal.form.empty()) {
+    MagType form = 0;
+    refusals.form = readForm("--form", goal.form, form);
+    if (refusals.form.empty()) request.form = form;
+  }
+  const bool widthRead = readNumber(goal.beamWidth, request.beamWidth);
+  const bool feedingsRead = readNumber(goal.maxFeedings, request.budget.maxFeedings);
+  const bool mesetaRead = readNumber(goal.maxMeseta, request.budget.maxMeseta);
+
+  // What was read is checked; what could not be read is refused in the same words.
+  const RequestVerdict verdict = checkRequest(request, use);
+  if (refusals.start.empty()) refusals.start = startRefusal(text.mag, verdict.start);
+  if (refusals.target.empty()) {
+    refusals.target = targetRefusal(text.target, request.start, verdict.target);
+  }
   if ((!goal.goal.empty() && !request.goal) || !verdict.goalPlanned) {
     refusals.goal = "--goal '" + goal.goal + "': not a goal; allowed: " + goalsAllowed(use);
   }
-  if (!verdict.beamWidth.within()) tell(refusals.beamWidth, notAWidth(goal.beamWidth));
-  if (!verdict.maxFeedings.within()) {
-    tell(refusals.maxFeedings,
-         notABudgetText("--max-feedings", goal.maxFeedings, kLeastMaxFeedings));
+  if (!widthRead || !verdict.beamWidth.within()) refusals.beamWidth = notAWidth(goal.beamWidth);
+  if (!feedingsRead || !verdict.maxFeedings.within()) {
+    refusals.maxFeedings = notABudgetText("--max-feedings", goal.maxFeedings, kLeastMaxFeedings);
   }
-  if (!verdict.maxMeseta.within()) {
-    tell(refusals.maxMeseta, notABudgetText("--max-meseta", goal.maxMeseta, kLeastMaxMeseta));
+  if (!mesetaRead || !verdict.maxMeseta.within()) {
+    refusals.maxMeseta = notABudgetText("--max-meseta", goal.maxMeseta, kLeastMaxMeseta);
   }
   refusals.firstGoal = firstGoalRefusalText(verdict.firstGoalWith, request.goal.has_value());
   return refusals;
