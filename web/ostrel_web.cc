@@ -51,7 +51,8 @@ EMSCRIPTEN_KEEPALIVE char* ostrel_catalog() { return copyForCaller(ostrel::web::
 
 EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
   return copyForCaller(ostrel::web::planJson(
-      request, [](std::string_view line) { postConsoleLine(line.data(), static_cast<int>(line.size())); },
+      request,
+      [](std::string_view line) { postConsoleLine(line.data(), static_cast<int>(line.size())); },
       postProgress));
 }
 

@@ -167,8 +167,8 @@ std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
   Plan plan;
   GoalResult details;
   SearchCounters counters;
-  const PlanOutcome outcome = findPlan(request.asked(), counters, request.start, lines.console(),
-                                       options, plan, &details);
+  const PlanOutcome outcome =
+      findPlan(request.asked(), counters, request.start, lines.console(), options, plan, &details);
   lines.close();
   if (outcome == PlanOutcome::kOverBudget) {
     return overBudgetAnswer(options.budget, details.nearest, options.form);
@@ -246,9 +246,9 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
-  return json{{"document",
-               tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed))},
-              {"threads", options.threads}}
+  return json{
+      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed))},
+      {"threads", options.threads}}
       .dump();
 }
 

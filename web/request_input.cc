@@ -3,6 +3,7 @@
 // what the first plan found cannot take, the player, the start, the target.
 #include "web/request_input.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -65,7 +66,7 @@ bool agrees(const json& object, const char* key, std::int64_t expected) {
 }
 
 // Whether the request gives `key` a value: a field left out or null is not given.
-bool given(const json& request, const char* key) {
+bool isGiven(const json& request, const char* key) {
   const auto field = request.find(key);
   return field != request.end() && !field->is_null();
 }
@@ -98,16 +99,16 @@ constexpr BudgetField kMaxMeseta{"maxMeseta", "--max-meseta", kLeastMaxMeseta};
 // A budget that is not one: not a whole number of 32 bits, or below its least. `value` is what
 // was given, quoted.
 std::string notABudget(const BudgetField& budget, const json& value) {
-  return json{{"outcome", "refused"},
-              {"message", notABudgetText(budget.option,
-                                         value.is_string() ? value.get<std::string>()
-                                                           : value.dump(),
-                                         budget.least)},
-              {"of", "budget"},
-              {"field", budget.key},
-              {"rule", "not-a-budget"},
-              {"bound", budget.least},
-              {"value", value}}
+  return json{
+      {"outcome", "refused"},
+      {"message",
+       notABudgetText(budget.option, value.is_string() ? value.get<std::string>() : value.dump(),
+                      budget.least)},
+      {"of", "budget"},
+      {"field", budget.key},
+      {"rule", "not-a-budget"},
+      {"bound", budget.least},
+      {"value", value}}
       .dump();
 }
 
@@ -115,7 +116,7 @@ std::string notABudget(const BudgetField& budget, const json& value) {
 template <typename Number>
 std::string readBudget(const json& request, const BudgetField& budget,
                        std::optional<Number>& most) {
-  if (!given(request, budget.key)) return {};
+  if (!isGiven(request, budget.key)) return {};
   std::int32_t value = 0;
   if (!readInt(request, budget.key, value)) return notABudget(budget, quoted(request[budget.key]));
   most = value;
@@ -141,14 +142,14 @@ std::string limitRefusal(const char* of, const LimitVerdict& verdict, const std:
 }
 
 std::string readGoal(const json& request, Request& read) {
-  if (!given(request, "goal")) return {};
+  if (!isGiven(request, "goal")) return {};
   const json& goal = request["goal"];
   read.goal = goal.is_string() ? findGoal(goal.get_ref<const std::string&>()) : std::nullopt;
   return read.goal ? std::string() : answer("bad-request", "unknown goal");
 }
 
 std::string readForm(const json& request, Request& read) {
-  if (!given(request, "form")) return {};
+  if (!isGiven(request, "form")) return {};
   const MagType type = readName(request, "form", kMagTypeNames, kMagTypeCount);
   if (type < 0) return answer("bad-request", "form must be a form's name, or null for any form");
   read.form = type;
@@ -171,7 +172,7 @@ std::string readPlayer(const json& request, Player& player) {
 
 // A start left out or null is a new mag.
 std::string readStart(const json& request, MagState& start) {
-  if (!given(request, "start")) return {};
+  if (!isGiven(request, "start")) return {};
   const json& s = request["start"];
   start.type = s.is_object() ? readName(s, "form", kMagTypeNames, kMagTypeCount) : -1;
   if (start.type < 0 || !readFour(s, "stats", start.def, start.pow, start.dex, start.mind) ||
@@ -199,10 +200,9 @@ std::string readTarget(const json& request, Target& target) {
 }
 
 std::string firstAnswer(std::initializer_list<std::string> answers) {
-  for (const std::string& given : answers) {
-    if (!given.empty()) return given;
-  }
-  return {};
+  const auto* first = std::find_if(answers.begin(), answers.end(),
+                                   [](const std::string& text) { return !text.empty(); });
+  return first == answers.end() ? std::string() : *first;
 }
 
 }  // namespace

@@ -242,11 +242,10 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
     return runDialogue(reader, console, asked);
   }
   // Checked here rather than by CLI11, so that an unknown option is named first.
-  return refuseUsage(
-      "ostrel",
-      "a command is required; allowed: " + commandNames() +
-          ", or --goal for the dialogue; see 'ostrel --help'",
-      console);
+  return refuseUsage("ostrel",
+                     "a command is required; allowed: " + commandNames() +
+                         ", or --goal for the dialogue; see 'ostrel --help'",
+                     console);
 }
 
 }  // namespace ostrel

@@ -104,10 +104,9 @@ int runFeedCommand(const CommandText& text, const Console& console) {
   std::vector<FeedRun> runs;
   // Only the player and the start of the request: feed has no target and no goal.
   const RequestRefusals refused = readRequestOptions(text.request, kPlanCommandUse, request);
-  if (std::string refusal =
-          firstRefusal({refused.player, refused.start,
-                        requireOption("--items", text.items, itemsAllowed()),
-                        readItems(text.items, runs), readFormat(text.format, format)});
+  if (std::string refusal = firstRefusal(
+          {refused.player, refused.start, requireOption("--items", text.items, itemsAllowed()),
+           readItems(text.items, runs), readFormat(text.format, format)});
       !refusal.empty()) {
     return refuseUsage("ostrel feed", refusal, console);
   }

@@ -84,7 +84,9 @@ bool parseFour(const std::string& text, std::array<std::int32_t, 4>& values, std
 }
 
 // The bars as given, or an empty mag's when --bars is left out.
-std::string barsGiven(const MagOptionText& text) { return text.bars.empty() ? "0/0/0/0" : text.bars; }
+std::string barsGiven(const MagOptionText& text) {
+  return text.bars.empty() ? "0/0/0/0" : text.bars;
+}
 
 std::string targetAllowed(const MagState& start) {
   const std::string startStats = std::to_string(start.def) + "/" + std::to_string(start.pow) + "/" +

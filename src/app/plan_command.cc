@@ -64,7 +64,8 @@ int runPlanCommand(const CommandText& text, const Console& console) {
   OutputFormat format = OutputFormat::kText;
   const RequestRefusals refused = readRequestOptions(text.request, kPlanCommandUse, request);
   if (std::string refusal = requestRefusal(
-          refused, firstRefusal({readFormat(text.format, format), readPlanFiles(text, files.paths)}));
+          refused,
+          firstRefusal({readFormat(text.format, format), readPlanFiles(text, files.paths)}));
       !refusal.empty()) {
     return refuseUsage("ostrel plan", refusal, console);
   }
@@ -92,10 +93,9 @@ int runPlanCommand(const CommandText& text, const Console& console) {
     // The goal and form are in the document only when asked for, so that the first-found plan's
     // document stays as it always was.
     const GoalOptions* asked = text.request.goal.given() ? &goal : nullptr;
-    std::fputs(
-        printed(planDocument(request, outcome, report ? &*report : nullptr, asked, &details))
-            .c_str(),
-        console.out);
+    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, asked, &details))
+                   .c_str(),
+               console.out);
   } else if (report) {
     std::fputs(consoleText(*report).c_str(), console.out);
   }

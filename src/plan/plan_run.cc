@@ -2,8 +2,8 @@
 #include "plan/plan_run.h"
 
 #include <algorithm>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 

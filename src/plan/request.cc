@@ -100,8 +100,8 @@ std::optional<Goal> findGoal(std::string_view name) {
 }
 
 std::int32_t levelOf(std::int64_t def, std::int64_t pow, std::int64_t dex, std::int64_t mind) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(def + pow + dex + mind, INT32_MIN,
-                                                            INT32_MAX));
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(def + pow + dex + mind, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace ostrel

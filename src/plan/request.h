@@ -21,11 +21,11 @@ inline constexpr std::int32_t kMostBeamWidth = 5000;
 
 struct Request {
   Player player;
-  MagState start = kBabyMag;  // its level the clamped sum of its stats (levelOf)
-  Target target;              // likewise
-  std::optional<Goal> goal;   // as named; none: the goal settledGoal gives
-  std::optional<MagType> form;           // the final form wanted; none: any
-  Budget budget;                         // as given, checked against the least of each
+  MagState start = kBabyMag;              // its level the clamped sum of its stats (levelOf)
+  Target target;                          // likewise
+  std::optional<Goal> goal;               // as named; none: the goal settledGoal gives
+  std::optional<MagType> form;            // the final form wanted; none: any
+  Budget budget;                          // as given, checked against the least of each
   std::optional<std::int32_t> beamWidth;  // none: the searches' own
 
   PlayerRequest asked() const { return {player, target}; }

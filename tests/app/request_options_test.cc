@@ -1,7 +1,7 @@
 // Reading --goal, --form and --beam-width into a request, and the goal each command settles; the
-// reason given when the form asked for is not reached; the progress line's text. That it stays off a file is seen in the exact standard error
-// of the goal runs in tests/cases/no_plan.jsonl, how it shows on a terminal in
-// progress_line_test.py.
+// reason given when the form asked for is not reached; the progress line's text. That it stays off
+// a file is seen in the exact standard error of the goal runs in tests/cases/no_plan.jsonl, how it
+// shows on a terminal in progress_line_test.py.
 #include "app/request_options.h"
 
 #include <gtest/gtest.h>

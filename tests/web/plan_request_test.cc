@@ -74,7 +74,8 @@ json plan(const json& request, std::string* lines = nullptr,
   if (answer.contains("document") && answer["document"]["outcome"] == "found") {
     std::filesystem::create_directories(webDirectory());
     for (const char* name : {kDetailFileName, kGroupedFileName}) {
-      std::ofstream(webDirectory() / name, std::ios::binary) << answer["files"][name].get<std::string>();
+      std::ofstream(webDirectory() / name, std::ios::binary)
+          << answer["files"][name].get<std::string>();
     }
     testing::expectDocumentReplays(caseOf(request), answer["document"], webDirectory());
   }

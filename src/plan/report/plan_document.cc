@@ -80,15 +80,18 @@ json requestJson(const Request& request) {
 // A found plan as the plan document writes it: summary, runs and feedings, first feeding first.
 json planParts(const PlanReport& report) {
   json runs = json::array();
-  for (const PlanRun& run : report.runs) {
-    runs.push_back(
-        {{"item", kItemNames[run.item]}, {"count", run.count}, {"before", magDocument(run.before)}});
-  }
+  std::transform(report.runs.begin(), report.runs.end(), std::back_inserter(runs),
+                 [](const PlanRun& run) {
+                   return json{{"item", kItemNames[run.item]},
+                               {"count", run.count},
+                               {"before", magDocument(run.before)}};
+                 });
   json feedings = json::array();
-  for (const Feeding& feeding : report.plan.feedings) {
-    feedings.push_back(
-        {{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}});
-  }
+  std::transform(
+      report.plan.feedings.begin(), report.plan.feedings.end(), std::back_inserter(feedings),
+      [](const Feeding& feeding) {
+        return json{{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}};
+      });
   json parts;
   parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
   parts["runs"] = std::move(runs);

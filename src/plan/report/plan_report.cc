@@ -44,9 +44,9 @@ void reportStep(std::string& text, const PlanReport& report, const Feeding& feed
                 std::int32_t count) {
   const MagState& before = feeding.before;
   appendf(text, "Feed %s(%d) %d/%d/%d/%d a %s      Count = %d/%d  Bars: %d/%d/%d/%d\n",
-          kMagTypeNames[before.type], before.level, before.def, before.pow, before.dex,
-          before.mind, kItemNames[feeding.item], count, report.feedings(), before.defBar,
-          before.powBar, before.dexBar, before.mindBar);
+          kMagTypeNames[before.type], before.level, before.def, before.pow, before.dex, before.mind,
+          kItemNames[feeding.item], count, report.feedings(), before.defBar, before.powBar,
+          before.dexBar, before.mindBar);
 }
 
 // The heading, the summary and a line per run in `runFormat`, the last run first: the console's
@@ -56,9 +56,10 @@ std::string runsText(const PlanReport& report, const char* runFormat) {
   appendf(text, "For a %s %s:\n", kSectionIdNames[report.player.sectionId],
           kCharClassNames[report.player.charClass]);
   reportReached(text, report, "  ");
-  for (auto run = report.runs.rbegin(); run != report.runs.rend(); ++run) {
-    const MagState& mag = run->before;
-    appendf(text, runFormat, run->count, kItemNames[run->item], kMagTypeNames[mag.type], mag.level,
+  for (std::size_t k = report.runs.size(); k-- > 0;) {
+    const PlanRun& run = report.runs[k];
+    const MagState& mag = run.before;
+    appendf(text, runFormat, run.count, kItemNames[run.item], kMagTypeNames[mag.type], mag.level,
             mag.def, mag.pow, mag.dex, mag.mind);
   }
   return text;
@@ -104,8 +105,7 @@ void closePlanFile(PlanFiles& files, PlanFile file, std::FILE* stream, const Con
 }
 
 // Appends `text` to the plan file line by line.
-void appendLines(PlanFiles& files, PlanFile file, const std::string& text,
-                 const Console& console) {
+void appendLines(PlanFiles& files, PlanFile file, const std::string& text, const Console& console) {
   for (std::size_t begin = 0; begin < text.size();) {
     const std::size_t end = text.find('\n', begin) + 1;
     std::FILE* stream = openPlanFile(files, file, "a", console);
@@ -140,10 +140,10 @@ std::string groupedFileText(const PlanReport& report) {
 std::string detailFileText(const PlanReport& report) {
   std::string text;
   reportReached(text, report, " ");
+  // Counted from the plan's last feeding, which is written first.
   const std::vector<Feeding>& feedings = report.plan.feedings;
-  std::int32_t count = 0;
-  for (auto feeding = feedings.rbegin(); feeding != feedings.rend(); ++feeding) {
-    reportStep(text, report, *feeding, count++);
+  for (std::size_t k = feedings.size(); k-- > 0;) {
+    reportStep(text, report, feedings[k], static_cast<std::int32_t>(feedings.size() - 1 - k));
   }
   return text;
 }
