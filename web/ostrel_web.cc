@@ -5,7 +5,6 @@
 // twice: for one thread, and with threads for a cross-origin isolated page (web/CMakeLists.txt).
 #include <emscripten.h>
 #include <emscripten/threading.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +14,6 @@
 #include "web/plan_request.h"
 
 namespace {
-
-// The plan files live in the module's in-memory file system.
-constexpr const char* kScratchDir = "/plan";
 
 // NOLINTBEGIN: the JavaScript body is not C++.
 EM_JS(void, postConsoleLine, (const char* text, int length), {
@@ -54,9 +50,8 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE char* ostrel_catalog() { return copyForCaller(ostrel::web::catalogJson()); }
 
 EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
-  mkdir(kScratchDir, 0755);  // already there after the first plan
   return copyForCaller(ostrel::web::planJson(
-      request, kScratchDir,
+      request,
       [](std::string_view line) { postConsoleLine(line.data(), static_cast<int>(line.size())); },
       postProgress));
 }

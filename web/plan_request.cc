@@ -1,17 +1,14 @@
-// The web page's requests, read by request_input.h: the names for its selects; one plan run
-// exactly as the console program's plan run goes (empty the files, search, write the plan, print
-// the outcome), with the console captured line by line and the files read back, so the page shows
-// the console program's very bytes; the listing of the final forms with each form's best plan;
-// and the trade-off.
+// The web page's requests, read by request_input.h: the names for its selects; one plan run as
+// the dialogue's goes (search, then tell the plan), answered with the dialogue's console and the
+// two plan files as the plan's report writes them, so the page shows the console program's very
+// bytes; the listing of the final forms with each form's best plan; and the trade-off.
 #include "web/plan_request.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -24,6 +21,7 @@
 #include "plan/plan_run.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
+#include "plan/request.h"
 #include "plan/tradeoff/tradeoffs.h"
 #include "web/request_input.h"
 
@@ -32,16 +30,18 @@ namespace {
 
 using json = Document;
 
-// The console of one plan: both streams captured, the out stream passed on line by line.
-class CapturedConsole {
+// The console the first-found search writes its progress and give-up lines to: each whole line is
+// passed on as it is written, so that the page shows them while the search runs, and kept for the
+// answer. The goal searches write nothing there; the plan is told from its report (add).
+class SearchConsole {
  public:
-  explicit CapturedConsole(const ConsoleLineSink& onLine) : onLine_(onLine) {
-    out_ = fopencookie(this, "w", {nullptr, &CapturedConsole::writeOut, nullptr, nullptr});
-    err_ = fopencookie(this, "w", {nullptr, &CapturedConsole::writeErr, nullptr, nullptr});
+  explicit SearchConsole(const ConsoleLineSink& onLine) : onLine_(onLine) {
+    out_ = fopencookie(this, "w", {nullptr, &SearchConsole::writeOut, nullptr, nullptr});
+    err_ = fopencookie(this, "w", {nullptr, &SearchConsole::writeErr, nullptr, nullptr});
   }
-  CapturedConsole(const CapturedConsole&) = delete;
-  CapturedConsole& operator=(const CapturedConsole&) = delete;
-  ~CapturedConsole() { close(); }
+  SearchConsole(const SearchConsole&) = delete;
+  SearchConsole& operator=(const SearchConsole&) = delete;
+  ~SearchConsole() { close(); }
 
   bool ready() const { return out_ != nullptr && err_ != nullptr; }
   Console console() const { return Console{out_, err_}; }
@@ -51,28 +51,38 @@ class CapturedConsole {
     if (out_ != nullptr) std::fclose(out_);
     if (err_ != nullptr) std::fclose(err_);
     out_ = err_ = nullptr;
-    if (lineStart_ < out.size() && onLine_) onLine_(std::string_view(out).substr(lineStart_));
-    lineStart_ = out.size();
+    passLines(true);
+  }
+
+  // Adds the lines told after the search, and passes them on.
+  void add(const std::string& text) {
+    out += text;
+    passLines(true);
   }
 
   std::string out;
   std::string err;
 
  private:
-  static ssize_t writeOut(void* cookie, const char* data, std::size_t size) {
-    auto& self = *static_cast<CapturedConsole*>(cookie);
-    self.out.append(data, size);
-    for (std::size_t end = self.out.find('\n', self.lineStart_); end != std::string::npos;
-         end = self.out.find('\n', self.lineStart_)) {
-      if (self.onLine_) {
-        self.onLine_(std::string_view(self.out).substr(self.lineStart_, end + 1 - self.lineStart_));
-      }
-      self.lineStart_ = end + 1;
+  // Passes on every whole line not passed on yet, and with `all` a last one without its end.
+  void passLines(bool all) {
+    for (std::size_t end = out.find('\n', lineStart_); end != std::string::npos;
+         end = out.find('\n', lineStart_)) {
+      if (onLine_) onLine_(std::string_view(out).substr(lineStart_, end + 1 - lineStart_));
+      lineStart_ = end + 1;
     }
+    if (!all) return;
+    if (lineStart_ < out.size() && onLine_) onLine_(std::string_view(out).substr(lineStart_));
+    lineStart_ = out.size();
+  }
+  static ssize_t writeOut(void* cookie, const char* data, std::size_t size) {
+    auto& self = *static_cast<SearchConsole*>(cookie);
+    self.out.append(data, size);
+    self.passLines(false);
     return static_cast<ssize_t>(size);
   }
   static ssize_t writeErr(void* cookie, const char* data, std::size_t size) {
-    static_cast<CapturedConsole*>(cookie)->err.append(data, size);
+    static_cast<SearchConsole*>(cookie)->err.append(data, size);
     return static_cast<ssize_t>(size);
   }
 
@@ -81,13 +91,6 @@ class CapturedConsole {
   std::FILE* err_ = nullptr;
   std::size_t lineStart_ = 0;
 };
-
-std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // A budget no plan found meets, as a refusal: the budget the nearest plan breaks first.
 std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest,
@@ -145,45 +148,42 @@ constexpr std::int32_t kSearchThreads = 2;
 constexpr std::int32_t kSearchThreads = 1;
 #endif
 
-// The options of a goal search as the page runs it.
-GoalOptions goalOptions(const PlanInput& input) {
-  GoalOptions options;
-  options.goal = input.goal;
-  options.form = input.form;
+// The goal searches' options for a request, as the page runs them.
+GoalOptions pageOptions(const Request& request, const RequestUse& use) {
+  GoalOptions options = goalOptions(request, use);
   options.threads = kSearchThreads;
-  options.budget = input.budget;
   return options;
 }
 
-// The console program's plan run (empty the files, search, write the plan, tell the outcome) on
-// counters that start afresh for every request, answered with everything it printed and wrote.
-std::string planAndAnswer(PlanInput& input, const ConsoleLineSink& onLine,
+// The dialogue's plan run (search, then tell the plan) on counters that start afresh for every
+// request, answered with its console and the plan files its report fills.
+std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
                           const ProgressSink& onProgress) {
-  CapturedConsole captured(onLine);
-  if (!captured.ready()) return answer("bad-request", "no console could be opened");
-  const Console console = captured.console();
-
-  emptyPlanFiles(input.files, console);
-  Plan plan;
-  ProgressBridge bridge(input.goal, onProgress);
-  GoalOptions options = goalOptions(input);
+  SearchConsole lines(onLine);
+  if (!lines.ready()) return answer("bad-request", "no console could be opened");
+  GoalOptions options = pageOptions(request, kPagePlanUse);
+  ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
+  Plan plan;
   GoalResult details;
   SearchCounters counters;
   const PlanOutcome outcome =
-      runPlan(input.request, counters, input.files, input.start, console, options, &plan, &details);
-  captured.close();
+      findPlan(request.asked(), counters, request.start, lines.console(), options, plan, &details);
+  lines.close();
   if (outcome == PlanOutcome::kOverBudget) {
-    return overBudgetAnswer(input.budget, details.nearest, options.form);
+    return overBudgetAnswer(options.budget, details.nearest, options.form);
   }
-
-  json result = {
-      {"document", planDocument(input.request, input.start, outcome, plan, &options, &details)},
-      {"console", captured.out},
-      {"errors", captured.err},
+  std::optional<PlanReport> report;
+  if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
+  // The page's plan files are the report's texts, which nothing keeps from being written whole.
+  lines.add(toldText(report ? &*report : nullptr, true));
+  const json result = {
+      {"document", planDocument(request, outcome, report ? &*report : nullptr, &options, &details)},
+      {"console", lines.out},
+      {"errors", lines.err},
       {"files",
-       {{kDetailFileName, readWholeFile(input.files.paths.detail)},
-        {kGroupedFileName, readWholeFile(input.files.paths.grouped)}}},
+       {{kDetailFileName, report ? detailFileText(*report) : ""},
+        {kGroupedFileName, report ? groupedFileText(*report) : ""}}},
       {"threads", options.threads}};
   return result.dump();
 }
@@ -214,44 +214,41 @@ std::string catalogJson() {
       .dump();
 }
 
-std::string planJson(std::string_view request, const std::string& scratchDir,
-                     const ConsoleLineSink& onLine, const ProgressSink& onProgress) {
-  PlanInput input;
-  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  input.files.paths = {scratchDir + "/" + kDetailFileName, scratchDir + "/" + kGroupedFileName,
-                       true};
-  return planAndAnswer(input, onLine, onProgress);
+std::string planJson(std::string_view request, const ConsoleLineSink& onLine,
+                     const ProgressSink& onProgress) {
+  Request read;
+  if (std::string refusal = readRequest(request, kPagePlanUse, read); !refusal.empty()) {
+    return refusal;
+  }
+  return planAndAnswer(read, onLine, onProgress);
 }
 
 std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
-  PlanInput input;
-  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  if (input.goal == Goal::kFirst) {
-    return answer("bad-request", "the forms are listed for the cheapest or the fewest goal");
+  Request read;
+  if (std::string refusal = readRequest(request, kPageFormsUse, read); !refusal.empty()) {
+    return refusal;
   }
-  input.form.reset();
-  ProgressBridge bridge(input.goal, onProgress);
-  GoalOptions options = goalOptions(input);
-  options.everyForm = true;
+  GoalOptions options = pageOptions(read, kPageFormsUse);
+  ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
-  const GoalResult result = planForGoal(input.request, input.start, options);
-  return json{{"document", formsDocument(input.request, input.start, options, result)},
-              {"threads", options.threads}}
+  const GoalResult result = planForGoal(read.asked(), read.start, options);
+  return json{{"document", formsDocument(read, options, result)}, {"threads", options.threads}}
       .dump();
 }
 
 std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress) {
-  PlanInput input;
-  if (std::string refusal = readRequest(request, input); !refusal.empty()) return refusal;
-  input.goal = Goal::kCheapest;  // whose search shows its progress
-  ProgressBridge bridge(input.goal, onProgress);
-  GoalOptions options = goalOptions(input);
-  options.budget = Budget{};
+  Request read;
+  if (std::string refusal = readRequest(request, kPageTradeoffsUse, read); !refusal.empty()) {
+    return refusal;
+  }
+  GoalOptions options = pageOptions(read, kPageTradeoffsUse);
+  // The search of the options' goal (the cheapest plan's) shows its progress.
+  ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
-  const Tradeoffs found = findTradeoffs(input.request, input.start, options);
-  return json{{"document", tradeoffsDocument(input.request, input.start, options,
-                                             spreadPoints(found.front, kPointsListed))},
-              {"threads", options.threads}}
+  const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
+  return json{
+      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed))},
+      {"threads", options.threads}}
       .dump();
 }
 

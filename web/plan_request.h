@@ -51,11 +51,11 @@ std::string catalogJson();
 // budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
 // "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget and
 // "value" the nearest plan's; and one that is not a whole number from its least (1 feeding, 0
-// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given. The plan files are
-// written into `scratchDir`, which must exist, exactly as the console program writes them into its
-// working directory, and read back.
-std::string planJson(std::string_view request, const std::string& scratchDir,
-                     const ConsoleLineSink& onLine = {}, const ProgressSink& onProgress = {});
+// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given (a string cut
+// short, an array or an object only as "[...]" or "{...}"). "files" holds the two plan files as
+// the console program writes them into its working directory.
+std::string planJson(std::string_view request, const ConsoleLineSink& onLine = {},
+                     const ProgressSink& onProgress = {});
 
 // Lists the final forms for the request of planJson (its "form" is ignored; the goal must be
 // "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:

@@ -160,28 +160,27 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
       "Difluid\"\n"
       "Run 'ostrel COMMAND --help' for a command's options.");
   GoalOptionText dialogueGoal;
-  addGoalOptions(program, dialogueGoal, GoalUse::kOnePlan);
-  PlanCommandOptions planOptions;
-  FeedCommandOptions feedOptions;
-  FormsCommandOptions formsOptions;
-  TradeoffsCommandOptions tradeoffsOptions;
-  CLI::App* plan = addPlanCommand(program, planOptions);
-  CLI::App* feed = addFeedCommand(program, feedOptions);
-  CLI::App* forms = addFormsCommand(program, formsOptions);
-  CLI::App* tradeoffs = addTradeoffsCommand(program, tradeoffsOptions);
+  addDialogueOptions(program, dialogueGoal);
+  CommandText given;
+  std::vector<const CLI::App*> commands;
+  for (const Command& command : kCommands) {
+    CLI::App* app = program.add_subcommand(command.name, command.description);
+    command.declare(*app, given);
+    commands.push_back(app);
+  }
 
   // CLI11 would only say that a command is missing, or that a word was not expected; a word
   // where a command goes that names none is worth naming.
   const auto notACommand = [&console](const std::string& word) {
     return refuseUsage(
         "ostrel",
-        "'" + word +
-            "' is not a command; allowed: plan, feed, forms, tradeoffs; see 'ostrel --help'",
+        "'" + word + "' is not a command; allowed: " + commandNames() + "; see 'ostrel --help'",
         console);
   };
   const std::string first = argc > 1 ? argv[1] : "";
-  if (argc > 1 && (first.empty() || first[0] != '-') && first != plan->get_name() &&
-      first != feed->get_name() && first != forms->get_name() && first != tradeoffs->get_name()) {
+  if (argc > 1 && (first.empty() || first[0] != '-') &&
+      std::none_of(kCommands.begin(), kCommands.end(),
+                   [&first](const Command& command) { return first == command.name; })) {
     return notACommand(first);
   }
   try {
@@ -222,9 +221,9 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
           words, empty + " '': an empty value; allowed: a value, or the option left out", console);
     }
   }
-  const bool commandGiven =
-      plan->parsed() || feed->parsed() || forms->parsed() || tradeoffs->parsed();
-  if (commandGiven && dialogueGoal.given()) {
+  const auto parsed = std::find_if(commands.begin(), commands.end(),
+                                   [](const CLI::App* command) { return command->parsed(); });
+  if (parsed != commands.end() && dialogueGoal.given()) {
     // Before a command they would be the dialogue's options, which no command runs.
     return refuseUsage("ostrel",
                        "--goal, --form, --beam-width and the budgets before a command are the "
@@ -232,22 +231,20 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
                        "cheapest ...)",
                        console);
   }
-  if (plan->parsed()) return runPlanCommand(planOptions, console);
-  if (feed->parsed()) return runFeedCommand(feedOptions, console);
-  if (forms->parsed()) return runFormsCommand(formsOptions, console);
-  if (tradeoffs->parsed()) return runTradeoffsCommand(tradeoffsOptions, console);
+  if (parsed != commands.end()) return kCommands[parsed - commands.begin()].run(given, console);
   if (dialogueGoal.given()) {
-    GoalOptions goal;
-    if (std::string refusal = readGoalOptions(dialogueGoal, GoalUse::kOnePlan, goal);
-        !refusal.empty()) {
+    Request asked;
+    const RequestRefusals refusals =
+        readRequestOptions(RequestText{{}, {}, dialogueGoal}, kDialogueUse, asked);
+    if (std::string refusal = goalRefusal(refusals); !refusal.empty()) {
       return refuseUsage("ostrel", refusal, console);
     }
-    return runDialogue(reader, console, goal);
+    return runDialogue(reader, console, asked);
   }
   // Checked here rather than by CLI11, so that an unknown option is named first.
   return refuseUsage("ostrel",
-                     "a command is required; allowed: plan, feed, forms, tradeoffs, or --goal for "
-                     "the dialogue; see 'ostrel --help'",
+                     "a command is required; allowed: " + commandNames() +
+                         ", or --goal for the dialogue; see 'ostrel --help'",
                      console);
 }
 

@@ -1,11 +1,18 @@
 // Each command's options are declared once here, where CLI11 is included: the library's code is
-// compiled once for the program rather than once for every command.
+// compiled once for the program rather than once for every command. The table of the commands
+// closes the file.
 #include "app/command_options.h"
 
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "app/feed_command.h"
+#include "app/forms_command.h"
+#include "app/plan_command.h"
+#include "app/tradeoffs_command.h"
+
 namespace ostrel {
+namespace {
 
 void addMagOptions(CLI::App& command, MagOptionText& text) {
   command.add_option("--section", text.section,
@@ -22,12 +29,16 @@ void addMagOptions(CLI::App& command, MagOptionText& text) {
                      "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
 }
 
-void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
-  if (use == GoalUse::kTradeoffs) {
+// The goal options of a command that plans as `plans` says: `ostrel forms` lists every form, so
+// it has no --form, and it needs the searches that keep a plan per form, so --goal first is not
+// one of its goals. One plan takes a budget; `ostrel tradeoffs` runs both goals, so it has --form
+// and --beam-width alone.
+void addGoalOptions(CLI::App& command, GoalOptionText& text, Plans use) {
+  if (use == Plans::kTradeoff) {
     command.add_option("--form", text.form,
                        "The form every plan must end in, by name (ila) or form menu number "
                        "(1..45)");
-  } else if (use == GoalUse::kOnePlan) {
+  } else if (use == Plans::kOnePlan) {
     command.add_option("--goal", text.goal,
                        "first (the first plan found, the default), cheapest (least meseta) or "
                        "fewest (fewest feedings)");
@@ -42,7 +53,7 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
                      "1.." +
                          std::to_string(kMostBeamWidth) +
                          "; wider finds better plans, slower (default 500)");
-  if (use != GoalUse::kOnePlan) return;
+  if (use != Plans::kOnePlan) return;
   command.add_option("--max-feedings", text.maxFeedings,
                      "Budget: the plan takes at most this many feedings (without --goal: the "
                      "cheapest such plan)");
@@ -51,19 +62,18 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use) {
                      "--max-feedings: the shortest such plan)");
 }
 
-CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
-  CLI::App* plan = program.add_subcommand(
-      "plan", "Plan the feedings from a mag to the stats wanted, without questions");
-  addMagOptions(*plan, options.mag);
-  plan->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*plan, options.goal, GoalUse::kOnePlan);
-  CLI::Option* dir = plan->add_option(
+void declarePlan(CLI::App& plan, CommandText& options) {
+  addMagOptions(plan, options.request.mag);
+  plan.add_option("--target", options.request.target,
+                  "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(plan, options.request.goal, Plans::kOnePlan);
+  CLI::Option* dir = plan.add_option(
       "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
-  plan->add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
+  plan.add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
       ->excludes(dir);
-  plan->add_option("--format", options.format,
-                   "text (the plan's lines, as in the dialogue) or json (one document)");
-  plan->footer(
+  plan.add_option("--format", options.format,
+                  "text (the plan's lines, as in the dialogue) or json (one document)");
+  plan.footer(
       "Example:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel plan --section 2 --class 4 --mag varaha --stats 5/30/40/5 --bars 20/10/10/55 "
@@ -72,48 +82,36 @@ CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options) {
       "--form Deva\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 1100\n"
       "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
-  return plan;
 }
 
-CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options) {
-  CLI::App* feed = program.add_subcommand(
-      "feed", "Feed items to a mag as the game does, and show the mag after each run");
-  addMagOptions(*feed, options.mag);
-  feed->add_option(
+void declareFeed(CLI::App& feed, CommandText& options) {
+  addMagOptions(feed, options.request.mag);
+  feed.add_option(
       "--items", options.items,
       "The items in the order fed, split by commas; a count before a name repeats it (required)");
-  feed->add_option("--format", options.format, "text (a line per run) or json (one document)");
-  feed->footer(
+  feed.add_option("--format", options.format, "text (a line per run) or json (one document)");
+  feed.footer(
       "Example:\n"
       "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
       "Difluid\"\n"
       "Exit status: 0 fed, 1 output not written, 2 usage error.");
-  return feed;
 }
-
-namespace {
 
 // A command that weighs plans toward a target without writing one: the mag's options, --target,
 // the goal options of `use` and --format.
-CLI::App* addTargetCommand(CLI::App& program, TargetCommandOptions& options, GoalUse use,
-                           const char* name, const char* description, const char* formatHelp,
-                           const char* footer) {
-  CLI::App* command = program.add_subcommand(name, description);
-  addMagOptions(*command, options.mag);
-  command->add_option("--target", options.target, "The stats wanted, DEF/POW/DEX/MIND (required)");
-  addGoalOptions(*command, options.goal, use);
-  command->add_option("--format", options.format, formatHelp);
-  command->footer(footer);
-  return command;
+void declareTargetCommand(CLI::App& command, CommandText& options, Plans use,
+                          const char* formatHelp, const char* footer) {
+  addMagOptions(command, options.request.mag);
+  command.add_option("--target", options.request.target,
+                     "The stats wanted, DEF/POW/DEX/MIND (required)");
+  addGoalOptions(command, options.request.goal, use);
+  command.add_option("--format", options.format, formatHelp);
+  command.footer(footer);
 }
 
-}  // namespace
-
-CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
-  return addTargetCommand(
-      program, options, GoalUse::kEveryForm, "forms",
-      "List the final forms a plan can end in, with the best plan found for each",
-      "text (a line per form) or json (one document)",
+void declareForms(CLI::App& forms, CommandText& options) {
+  declareTargetCommand(
+      forms, options, Plans::kEveryForm, "text (a line per form) or json (one document)",
       "Example:\n"
       "  ostrel forms --section purplenum --class humar --target 30/70/70/30\n"
       "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
@@ -122,16 +120,40 @@ CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options) {
       "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
 }
 
-CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options) {
-  return addTargetCommand(
-      program, options, GoalUse::kTradeoffs, "tradeoffs",
-      "List the plans from the fewest feedings to the least meseta",
+void declareTradeoffs(CLI::App& tradeoffs, CommandText& options) {
+  declareTargetCommand(
+      tradeoffs, options, Plans::kTradeoff,
       "text (a line per plan) or json (one document, with each plan)",
       "Example:\n"
       "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
       "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
       "its feedings writes it. No plan file is written.\n"
       "Exit status: 0 plans found, 1 none, 2 usage error.");
+}
+
+}  // namespace
+
+const std::array<Command, 4> kCommands = {{
+    {"plan", "Plan the feedings from a mag to the stats wanted, without questions", declarePlan,
+     runPlanCommand},
+    {"feed", "Feed items to a mag as the game does, and show the mag after each run", declareFeed,
+     runFeedCommand},
+    {"forms", "List the final forms a plan can end in, with the best plan found for each",
+     declareForms, runFormsCommand},
+    {"tradeoffs", "List the plans from the fewest feedings to the least meseta", declareTradeoffs,
+     runTradeoffsCommand},
+}};
+
+std::string commandNames() {
+  std::string names;
+  for (const Command& command : kCommands) {
+    names += (names.empty() ? "" : ", ") + std::string(command.name);
+  }
+  return names;
+}
+
+void addDialogueOptions(CLI::App& program, GoalOptionText& text) {
+  addGoalOptions(program, text, Plans::kOnePlan);
 }
 
 }  // namespace ostrel

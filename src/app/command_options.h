@@ -1,14 +1,13 @@
-// The command line's words: every command and option ostrel takes, with its help, declared to
-// CLI11 in one place. CLI11 only stores what was typed in the commands' option records; each
-// command then checks and reads its own records (mag_options.h, goal_options.h and the commands).
+// The command line's words: every command ostrel takes, in one table, and every option with its
+// help, declared to CLI11 in one place. CLI11 only stores what was typed in a CommandText; the
+// command given then reads it (request_options.h, and its own options) and runs.
 #pragma once
 
-#include "app/feed_command.h"
-#include "app/forms_command.h"
-#include "app/goal_options.h"
-#include "app/mag_options.h"
-#include "app/plan_command.h"
-#include "app/tradeoffs_command.h"
+#include <array>
+#include <string>
+
+#include "app/request_options.h"
+#include "plan/console.h"
 
 namespace CLI {
 class App;
@@ -16,22 +15,31 @@ class App;
 
 namespace ostrel {
 
-// Adds --section, --class, --mag, --stats and --bars to a command.
-void addMagOptions(CLI::App& command, MagOptionText& text);
+// The options of the command given, as typed (only one command runs, so all share one record).
+struct CommandText {
+  RequestText request;
+  std::string items;  // feed's
+  std::string dir;    // plan's: where the plan files go; the working directory when empty
+  bool noFiles = false;
+  std::string format = "text";
+};
 
-// Adds the options of `use` to a command.
-void addGoalOptions(CLI::App& command, GoalOptionText& text, GoalUse use);
+// A command: its name and one line on what it does (the help's), how it declares its options on
+// the command CLI11 made for it, and how it runs, returning the exit status.
+struct Command {
+  const char* name;
+  const char* description;
+  void (*declare)(CLI::App& command, CommandText& text);
+  int (*run)(const CommandText& text, const Console& console);
+};
 
-// Adds the `plan` command and its options to the program's command line.
-CLI::App* addPlanCommand(CLI::App& program, PlanCommandOptions& options);
+// Every command, in the order the help lists them.
+extern const std::array<Command, 4> kCommands;
 
-// Adds the `feed` command and its options to the program's command line.
-CLI::App* addFeedCommand(CLI::App& program, FeedCommandOptions& options);
+// "plan, feed, forms, tradeoffs".
+std::string commandNames();
 
-// Adds the `forms` command and its options to the program's command line.
-CLI::App* addFormsCommand(CLI::App& program, FormsCommandOptions& options);
-
-// Adds the `tradeoffs` command and its options to the program's command line.
-CLI::App* addTradeoffsCommand(CLI::App& program, TradeoffsCommandOptions& options);
+// Adds the dialogue's goal options (--goal, --form, --beam-width, the budgets) to the program.
+void addDialogueOptions(CLI::App& program, GoalOptionText& text);
 
 }  // namespace ostrel

@@ -8,12 +8,13 @@
 #include <cstdint>
 
 #include "app/command_exit.h"
-#include "app/goal_options.h"
 #include "app/progress_line.h"
 #include "model/limits.h"
 #include "model/tables.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
+#include "plan/request.h"
 #include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
@@ -48,8 +49,9 @@ enum class Flow { kGoOn, kStop };
 struct Dialogue {
   AnswerReader& reader;
   const Console& console;
-  PlayerRequest request{};    // the player and the target, asked for again for every plan
-  MagState start = kBabyMag;  // the mag the next plan starts from, kept between plans
+  // The player, the start and the target, asked for again for every plan (the start's answers
+  // kept from the plan before), and the goal given on the command line.
+  Request request;
   SearchCounters counters{};
   PlanFiles files{};        // in the working directory
   std::int32_t answer = 0;  // the baby question's and the one-character answers
@@ -101,7 +103,7 @@ Flow askFromMenu(Dialogue& dialogue, const char* menu, std::int32_t last, std::i
 
 // Asks one question about the chosen form, its name in place of %s.
 Flow askAboutForm(Dialogue& dialogue, const char* question, std::int32_t& value) {
-  std::fprintf(dialogue.console.out, question, kMagTypeNames[dialogue.start.type]);
+  std::fprintf(dialogue.console.out, question, kMagTypeNames[dialogue.request.start.type]);
   return askNumber(dialogue, value);
 }
 
@@ -119,10 +121,11 @@ Flow askForm(Dialogue& dialogue) {
   for (;;) {
     printFormMenu(dialogue);
     std::fputs("What number is your mag's type?\n", dialogue.console.out);
-    std::int32_t number = dialogue.start.type;
+    MagType& form = dialogue.request.start.type;
+    std::int32_t number = form;
     if (askNumber(dialogue, number) == Flow::kStop) return Flow::kStop;
     const std::int64_t type = std::int64_t{number} - 1;
-    dialogue.start.type = static_cast<std::int32_t>(type < INT32_MIN ? INT32_MIN : type);
+    form = static_cast<std::int32_t>(type < INT32_MIN ? INT32_MIN : type);
     if (type >= 0 && type < kMagTypeCount) return Flow::kGoOn;
   }
 }
@@ -130,7 +133,7 @@ Flow askForm(Dialogue& dialogue) {
 // One pass over the form, stats and bars of a mag that is not new; repeated from the form menu
 // until every answer is in range and the mag is below level 200.
 Flow askMag(Dialogue& dialogue) {
-  MagState& mag = dialogue.start;
+  MagState& mag = dialogue.request.start;
   for (;;) {
     if (askForm(dialogue) == Flow::kStop) return Flow::kStop;
     const struct {
@@ -149,13 +152,9 @@ Flow askMag(Dialogue& dialogue) {
     for (const auto& q : questions) {
       if (askAboutForm(dialogue, q.question, q.value) == Flow::kStop) return Flow::kStop;
     }
-    // Summed in 64 bits: four huge answers must not wrap round to a small level.
-    const std::int64_t level =
-        std::int64_t{mag.def} + std::int64_t{mag.pow} + std::int64_t{mag.dex} + mag.mind;
-    mag.level = static_cast<std::int32_t>(
-        level > INT32_MAX ? INT32_MAX : (level < INT32_MIN ? INT32_MIN : level));
+    mag.level = levelOf(mag.def, mag.pow, mag.dex, mag.mind);
     // Fully raised is told; any other field out of range is asked again without a word.
-    const LimitVerdict verdict = checkStart(mag);
+    const LimitVerdict verdict = checkRequest(dialogue.request, kDialogueUse).start;
     if (verdict.rule == LimitRule::kFullyRaised) {
       std::fprintf(dialogue.console.out, "%s\n", kFullyRaisedMessage);
     }
@@ -166,7 +165,6 @@ Flow askMag(Dialogue& dialogue) {
 // Asks for the four desired stats until they make a mag that can be raised from the start.
 Flow askTarget(Dialogue& dialogue) {
   Target& target = dialogue.request.target;
-  const MagState& mag = dialogue.start;
   FILE* out = dialogue.console.out;
   for (;;) {
     std::fputs("What is your desired def?(must be at least 5)\n", out);
@@ -185,10 +183,8 @@ Flow askTarget(Dialogue& dialogue) {
                  static_cast<long long>(afterDex));
     if (askNumber(dialogue, target.mind) == Flow::kStop) return Flow::kStop;
 
-    if (checkTarget(mag, target).within()) {
-      target.level = target.def + target.pow + target.dex + target.mind;
-      return Flow::kGoOn;
-    }
+    target.level = levelOf(target.def, target.pow, target.dex, target.mind);
+    if (checkRequest(dialogue.request, kDialogueUse).target.within()) return Flow::kGoOn;
     std::fprintf(out, "%s\n", kNotPossibleMessage);
   }
 }
@@ -206,7 +202,7 @@ Flow askMagAndTarget(Dialogue& dialogue) {
     if (askNumber(dialogue, dialogue.answer) == Flow::kStop) return Flow::kStop;
   } while (dialogue.answer != 1 && dialogue.answer != 2);
   if (dialogue.answer == 1) {
-    dialogue.start = kBabyMag;
+    dialogue.request.start = kBabyMag;
   } else if (askMag(dialogue) == Flow::kStop) {
     return Flow::kStop;
   }
@@ -215,8 +211,8 @@ Flow askMagAndTarget(Dialogue& dialogue) {
 
 }  // namespace
 
-int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions& goal) {
-  Dialogue dialogue{reader, console};
+int runDialogue(AnswerReader& reader, const Console& console, const Request& asked) {
+  Dialogue dialogue{reader, console, asked};
   std::fputs(kBanner, console.out);
   std::fputs("\n\npress enter to continue..\n", console.out);
   if (askCharacter(dialogue) == Flow::kStop) return dialogue.exitStatus;
@@ -224,22 +220,25 @@ int runDialogue(AnswerReader& reader, const Console& console, const GoalOptions&
   for (;;) {
     emptyPlanFiles(dialogue.files, console);
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
+    const Request& request = dialogue.request;
+    const GoalOptions goal = goalOptions(request, kDialogueUse);
     GoalResult details;
     PlanOutcome outcome = PlanOutcome::kImpossible;
     Plan plan;
     // The status line goes before the plan is told, so the plan is found apart from its telling.
     runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-      outcome = findPlan(dialogue.request, dialogue.counters, dialogue.start, console, search, plan,
+      outcome = findPlan(request.asked(), dialogue.counters, request.start, console, search, plan,
                          &details);
     });
-    tellPlan(dialogue.request.player, dialogue.files, console, outcome, plan);
+    tellPlan(request.player, dialogue.files, console,
+             outcome == PlanOutcome::kFound ? &plan : nullptr);
     if (outcome == PlanOutcome::kOverBudget) {
       // Plans were found, only none within the budget: said as the commands say it.
       std::fprintf(console.err, "ostrel: %s\n",
                    overBudgetText(goal.budget, details.nearest, goal.form).c_str());
       dialogue.exitStatus = 1;
     }
-    if (std::string why = formNotReachedText(goal, dialogue.request.target, outcome, details);
+    if (std::string why = formNotReachedText(goal, request.target, outcome, details);
         !why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());

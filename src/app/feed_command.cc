@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/command_exit.h"
+#include "app/output_format.h"
 #include "model/feeding.h"
 #include "model/names.h"
 #include "model/tables.h"
@@ -97,18 +98,20 @@ void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>&
   }
 }
 
-int runFeedCommand(const FeedCommandOptions& options, const Console& console) {
-  Player player;
-  MagState start;
+int runFeedCommand(const CommandText& text, const Console& console) {
+  Request request;
   OutputFormat format = OutputFormat::kText;
   std::vector<FeedRun> runs;
-  if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, player), readStart(options.mag, start),
-                        requireOption("--items", options.items, itemsAllowed()),
-                        readItems(options.items, runs), readFormat(options.format, format)});
+  // Only the player and the start of the request: feed has no target and no goal.
+  const RequestRefusals refused = readRequestOptions(text.request, kPlanCommandUse, request);
+  if (std::string refusal = firstRefusal(
+          {refused.player, refused.start, requireOption("--items", text.items, itemsAllowed()),
+           readItems(text.items, runs), readFormat(text.format, format)});
       !refusal.empty()) {
     return refuseUsage("ostrel feed", refusal, console);
   }
+  const Player& player = request.player;
+  const MagState& start = request.start;
   feedRuns(player, start, runs);
   if (format == OutputFormat::kJson) {
     std::fputs(printed(feedDocument(player, start, runs)).c_str(), console.out);

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/mag_options.h"
-#include "app/output_format.h"
+#include "app/command_options.h"
 #include "plan/console.h"
 #include "plan/report/plan_document.h"
 
@@ -15,14 +14,8 @@ namespace ostrel {
 // The most feedings one entry of the list may ask for; a mag is fully raised in far fewer.
 inline constexpr std::int32_t kMaxRunCount = 9999;
 
-struct FeedCommandOptions {
-  MagOptionText mag;
-  std::string items;
-  std::string format = "text";
-};
-
 // Runs `ostrel feed` and returns its exit status: 0, or 2 for options it cannot use.
-int runFeedCommand(const FeedCommandOptions& options, const Console& console);
+int runFeedCommand(const CommandText& text, const Console& console);
 
 // Reads an item list such as "4 Sol Atomizer, 2 moonatomizer, Difluid": entries split by commas,
 // each an item name (any case, blanks ignored) after an optional count 1..9999. Fills the item and

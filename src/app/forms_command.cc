@@ -19,9 +19,10 @@
 namespace ostrel {
 namespace {
 
-void printText(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
-               const GoalResult& result, std::FILE* out) {
+void printText(const Request& request, const GoalOptions& goal, const GoalResult& result,
+               std::FILE* out) {
   const Target& target = request.target;
+  const MagState& start = request.start;
   std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
                kCharClassNames[request.player.charClass]);
   std::fprintf(out, "Start: %s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[start.type],
@@ -80,30 +81,30 @@ void printText(const PlayerRequest& request, const MagState& start, const GoalOp
 
 }  // namespace
 
-int runFormsCommand(const FormsCommandOptions& options, const Console& console) {
-  TargetRequest read;
-  read.goal.goal = Goal::kCheapest;
-  read.goal.everyForm = true;
-  if (std::string refusal = readTargetCommand(options, GoalUse::kEveryForm, read);
+int runFormsCommand(const CommandText& text, const Console& console) {
+  Request request;
+  OutputFormat format = OutputFormat::kText;
+  const RequestRefusals refused = readRequestOptions(text.request, kFormsCommandUse, request);
+  if (std::string refusal = requestRefusal(refused, readFormat(text.format, format));
       !refusal.empty()) {
     return refuseUsage("ostrel forms", refusal, console);
   }
 
   // The searches' own lines, if any, are for a person waiting: standard error.
+  const GoalOptions goal = goalOptions(request, kFormsCommandUse);
   GoalResult result;
-  runShowingProgress(read.goal, console.err, [&](const GoalOptions& search) {
+  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
     Plan plan;
     SearchCounters counters;
-    findPlan(read.request, counters, read.start, Console{console.err, console.err}, search, plan,
-             &result);
+    findPlan(request.asked(), counters, request.start, Console{console.err, console.err}, search,
+             plan, &result);
   });
-  if (read.format == OutputFormat::kJson) {
-    std::fputs(printed(formsDocument(read.request, read.start, read.goal, result)).c_str(),
-               console.out);
+  if (format == OutputFormat::kJson) {
+    std::fputs(printed(formsDocument(request, goal, result)).c_str(), console.out);
   } else {
-    printText(read.request, read.start, read.goal, result, console.out);
+    printText(request, goal, result, console.out);
   }
-  const std::string none = noFormText(read.request.target, result);
+  const std::string none = noFormText(request.target, result);
   if (!none.empty()) std::fprintf(console.err, "ostrel forms: %s\n", none.c_str());
   if (!outputWritten("ostrel forms", console)) return 1;
   return none.empty() ? 0 : 1;

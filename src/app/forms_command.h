@@ -4,15 +4,13 @@
 // in it, which does not make it impossible.
 #pragma once
 
-#include "app/target_options.h"
+#include "app/command_options.h"
 #include "plan/console.h"
 
 namespace ostrel {
 
-using FormsCommandOptions = TargetCommandOptions;
-
 // Runs `ostrel forms` and returns its exit status: 0 when a plan was found for at least one form,
 // 1 when for none, 2 for a request the dialogue would refuse or an option out of range.
-int runFormsCommand(const FormsCommandOptions& options, const Console& console);
+int runFormsCommand(const CommandText& text, const Console& console);
 
 }  // namespace ostrel

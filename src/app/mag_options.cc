@@ -10,6 +10,7 @@
 #include "model/limits.h"
 #include "model/names.h"
 #include "model/tables.h"
+#include "plan/request.h"
 
 namespace ostrel {
 namespace {
@@ -82,14 +83,17 @@ bool parseFour(const std::string& text, std::array<std::int32_t, 4>& values, std
   return true;
 }
 
-std::int64_t sumOf(const std::array<std::int32_t, 4>& values) {
-  return std::int64_t{values[0]} + values[1] + values[2] + values[3];
+// The bars as given, or an empty mag's when --bars is left out.
+std::string barsGiven(const MagOptionText& text) {
+  return text.bars.empty() ? "0/0/0/0" : text.bars;
 }
 
-// The target of four stats, its level clamped to 32 bits (checkTarget sums them itself).
-Target wanted4(const std::array<std::int32_t, 4>& values) {
-  const std::int64_t level = std::clamp<std::int64_t>(sumOf(values), INT32_MIN, INT32_MAX);
-  return Target{values[0], values[1], values[2], values[3], static_cast<std::int32_t>(level)};
+std::string targetAllowed(const MagState& start) {
+  const std::string startStats = std::to_string(start.def) + "/" + std::to_string(start.pow) + "/" +
+                                 std::to_string(start.dex) + "/" + std::to_string(start.mind);
+  return "DEF/POW/DEX/MIND with def at least " + std::to_string(kMinDef) + ", at most " +
+         std::to_string(kMaxLevel) + " levels in all, more levels than the mag's " +
+         std::to_string(start.level) + " and no stat below the mag's " + startStats;
 }
 
 }  // namespace
@@ -155,11 +159,9 @@ std::string readStart(const MagOptionText& text, MagState& start) {
     return refuse("--stats", text.stats, problem, statsAllowed());
   }
   std::array<std::int32_t, 4> bars{};
-  const std::string barsText = text.bars.empty() ? "0/0/0/0" : text.bars;
-  if (!parseFour(barsText, bars, problem)) {
-    return refuse("--bars", barsText, problem, barsAllowed());
+  if (!parseFour(barsGiven(text), bars, problem)) {
+    return refuse("--bars", barsGiven(text), problem, barsAllowed());
   }
-
   mag.def = stats[0];
   mag.pow = stats[1];
   mag.dex = stats[2];
@@ -168,14 +170,16 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   mag.powBar = bars[1];
   mag.dexBar = bars[2];
   mag.mindBar = bars[3];
-  if (const LimitVerdict verdict = checkStart(mag); !verdict.within()) {
-    const bool bar = isBar(verdict.field);
-    return refuse(bar ? "--bars" : "--stats", bar ? barsText : text.stats,
-                  startRefusalText(verdict), bar ? barsAllowed() : statsAllowed());
-  }
-  mag.level = static_cast<std::int32_t>(sumOf(stats));
+  mag.level = levelOf(stats[0], stats[1], stats[2], stats[3]);
   start = mag;
   return {};
+}
+
+std::string startRefusal(const MagOptionText& text, const LimitVerdict& verdict) {
+  if (verdict.within()) return {};
+  const bool bar = isBar(verdict.field);
+  return refuse(bar ? "--bars" : "--stats", bar ? barsGiven(text) : text.stats,
+                startRefusalText(verdict), bar ? barsAllowed() : statsAllowed());
 }
 
 std::string readForm(const char* option, const std::string& text, MagType& type) {
@@ -188,21 +192,23 @@ std::string readForm(const char* option, const std::string& text, MagType& type)
 }
 
 std::string readTarget(const std::string& text, const MagState& start, Target& target) {
-  const std::string startStats = std::to_string(start.def) + "/" + std::to_string(start.pow) + "/" +
-                                 std::to_string(start.dex) + "/" + std::to_string(start.mind);
-  const std::string allowed =
-      "DEF/POW/DEX/MIND with def at least " + std::to_string(kMinDef) + ", at most " +
-      std::to_string(kMaxLevel) + " levels in all, more levels than the mag's " +
-      std::to_string(start.level) + " and no stat below the mag's " + startStats;
+  if (std::string missing = requireOption("--target", text, "DEF/POW/DEX/MIND"); !missing.empty()) {
+    return missing;
+  }
   std::array<std::int32_t, 4> wanted{};
   std::string problem;
-  if (!parseFour(text, wanted, problem)) return refuse("--target", text, problem, allowed);
-
-  if (const LimitVerdict verdict = checkTarget(start, wanted4(wanted)); !verdict.within()) {
-    return refuse("--target", text, targetRefusalText(verdict), allowed);
+  if (!parseFour(text, wanted, problem)) {
+    return refuse("--target", text, problem, targetAllowed(start));
   }
-  target = wanted4(wanted);
+  target = Target{wanted[0], wanted[1], wanted[2], wanted[3],
+                  levelOf(wanted[0], wanted[1], wanted[2], wanted[3])};
   return {};
+}
+
+std::string targetRefusal(const std::string& text, const MagState& start,
+                          const LimitVerdict& verdict) {
+  if (verdict.within()) return {};
+  return refuse("--target", text, targetRefusalText(verdict), targetAllowed(start));
 }
 
 bool parseInt32(const std::string& text, std::int32_t& value) {

@@ -1,13 +1,13 @@
 // `ostrel plan`: reads the request, refuses what the dialogue refuses before touching any file,
-// plans, and writes the plan through the same reports as the dialogue.
+// plans, and writes the plan's report into the same files as the dialogue, and its lines (without
+// the dialogue's own above them) or its document on standard output.
 #include "app/plan_command.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "app/command_exit.h"
 #include "app/output_format.h"
@@ -21,43 +21,27 @@
 namespace ostrel {
 namespace {
 
-constexpr std::string_view kReadBottomUp = "READ STEPS FROM BOTTOM UP\n";
-
 // Checks --dir and --no-files and sets where the plan files go.
-std::string readPlanFiles(const PlanCommandOptions& options, PlanFilePaths& paths) {
+std::string readPlanFiles(const CommandText& text, PlanFilePaths& paths) {
   paths = PlanFilePaths{};
-  paths.write = !options.noFiles;
-  if (options.dir.empty()) return {};
+  paths.write = !text.noFiles;
+  if (text.dir.empty()) return {};
   std::error_code error;
-  if (!std::filesystem::is_directory(options.dir, error)) {
-    return "--dir '" + options.dir + "': not a directory; allowed: an existing directory";
+  if (!std::filesystem::is_directory(text.dir, error)) {
+    return "--dir '" + text.dir + "': not a directory; allowed: an existing directory";
   }
-  const std::filesystem::path dir = options.dir;
+  const std::filesystem::path dir = text.dir;
   paths.detail = (dir / kDetailFileName).string();
   paths.grouped = (dir / kGroupedFileName).string();
   return {};
 }
 
-// Empties the plan files and writes a found plan through the report, exactly as the dialogue
-// does, with the files locked against another plan written to them at once; returns the console
-// lines the report wrote, less the dialogue's "read bottom up" line.
-std::optional<std::string> writePlan(const Player& player, PlanFiles& files, PlanOutcome outcome,
-                                     const Plan& plan, const Console& console) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* lines = open_memstream(&buffer, &size);
-  if (lines == nullptr) return std::nullopt;
-  const Console reports{lines, console.err};
-  {
-    const PlanFilesLock lock(files.paths, console);
-    emptyPlanFiles(files, reports);
-    if (outcome == PlanOutcome::kFound) reportPlan(player, plan, files, reports);
-  }
-  std::fclose(lines);
-  std::string text(buffer, size);
-  std::free(buffer);  // NOLINT(cppcoreguidelines-no-malloc): open_memstream's buffer
-  if (text.starts_with(kReadBottomUp)) text.erase(0, kReadBottomUp.size());
-  return text;
+// Empties the plan files and writes the plan found into them, as the dialogue does, with the
+// files locked against another plan written to them at once.
+void rewritePlanFiles(PlanFiles& files, const PlanReport* report, const Console& console) {
+  const PlanFilesLock lock(files.paths, console);
+  emptyPlanFiles(files, console);
+  if (report != nullptr) writePlanFiles(*report, files, console);
 }
 
 void explainNoPlan(const Target& target, const SearchCounters& counters, const GoalOptions& goal,
@@ -74,31 +58,27 @@ void explainNoPlan(const Target& target, const SearchCounters& counters, const G
 
 }  // namespace
 
-int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
-  PlayerRequest request;
+int runPlanCommand(const CommandText& text, const Console& console) {
+  Request request;
   PlanFiles files;
-  MagState start;
   OutputFormat format = OutputFormat::kText;
-  GoalOptions goal;
-  // Read in this order: the target is checked against the start.
-  if (std::string refusal =
-          firstRefusal({readPlayer(options.mag, request.player), readStart(options.mag, start),
-                        readFormat(options.format, format), readPlanFiles(options, files.paths),
-                        requireOption("--target", options.target, "DEF/POW/DEX/MIND"),
-                        readTarget(options.target, start, request.target),
-                        readGoalOptions(options.goal, GoalUse::kOnePlan, goal)});
+  const RequestRefusals refused = readRequestOptions(text.request, kPlanCommandUse, request);
+  if (std::string refusal = requestRefusal(
+          refused,
+          firstRefusal({readFormat(text.format, format), readPlanFiles(text, files.paths)}));
       !refusal.empty()) {
     return refuseUsage("ostrel plan", refusal, console);
   }
 
   // The progress and give-up lines are for a person waiting: standard error, beside the reason.
+  const GoalOptions goal = goalOptions(request, kPlanCommandUse);
   Plan plan;
   GoalResult details;
   PlanOutcome outcome = PlanOutcome::kImpossible;
   SearchCounters counters;
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
-    outcome = findPlan(request, counters, start, Console{console.err, console.err}, search, plan,
-                       &details);
+    outcome = findPlan(request.asked(), counters, request.start, Console{console.err, console.err},
+                       search, plan, &details);
   });
   if (outcome == PlanOutcome::kOverBudget) {
     // Plans were found, just none within the budget: the plan files of an earlier plan stay.
@@ -106,19 +86,18 @@ int runPlanCommand(const PlanCommandOptions& options, const Console& console) {
                  overBudgetText(goal.budget, details.nearest, goal.form).c_str());
     return 1;
   }
-  const std::optional<std::string> lines = writePlan(request.player, files, outcome, plan, console);
-  if (!lines) {
-    std::fprintf(console.err, "ostrel plan: out of memory\n");
-    return 1;
-  }
+  std::optional<PlanReport> report;
+  if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
+  rewritePlanFiles(files, report ? &*report : nullptr, console);
   if (format == OutputFormat::kJson) {
     // The goal and form are in the document only when asked for, so that the first-found plan's
     // document stays as it always was.
-    const GoalOptions* asked = options.goal.given() ? &goal : nullptr;
-    std::fputs(printed(planDocument(request, start, outcome, plan, asked, &details)).c_str(),
+    const GoalOptions* asked = text.request.goal.given() ? &goal : nullptr;
+    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, asked, &details))
+                   .c_str(),
                console.out);
-  } else {
-    std::fputs(lines->c_str(), console.out);
+  } else if (report) {
+    std::fputs(consoleText(*report).c_str(), console.out);
   }
   if (outcome != PlanOutcome::kFound) {
     explainNoPlan(request.target, counters, goal, outcome, details, console);

@@ -17,9 +17,10 @@
 namespace ostrel {
 namespace {
 
-void printText(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
+void printText(const Request& request, const GoalOptions& goal,
                const std::vector<const Plan*>& points, std::FILE* out) {
   const Target& target = request.target;
+  const MagState& start = request.start;
   std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
                kCharClassNames[request.player.charClass]);
   std::fprintf(out, "Start: %s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[start.type],
@@ -38,31 +39,32 @@ void printText(const PlayerRequest& request, const MagState& start, const GoalOp
 
 }  // namespace
 
-int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console) {
-  TargetRequest read;
-  read.goal.goal = Goal::kCheapest;
-  if (std::string refusal = readTargetCommand(options, GoalUse::kTradeoffs, read);
+int runTradeoffsCommand(const CommandText& text, const Console& console) {
+  Request request;
+  OutputFormat format = OutputFormat::kText;
+  const RequestRefusals refused = readRequestOptions(text.request, kTradeoffsCommandUse, request);
+  if (std::string refusal = requestRefusal(refused, readFormat(text.format, format));
       !refusal.empty()) {
     return refuseUsage("ostrel tradeoffs", refusal, console);
   }
 
+  const GoalOptions goal = goalOptions(request, kTradeoffsCommandUse);
   Tradeoffs found;
-  runShowingProgress(read.goal, console.err, [&](const GoalOptions& search) {
-    found = findTradeoffs(read.request, read.start, search);
+  runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
+    found = findTradeoffs(request.asked(), request.start, search);
   });
   const std::vector<const Plan*> points = spreadPoints(found.front, kPointsListed);
-  if (read.format == OutputFormat::kJson) {
-    std::fputs(printed(tradeoffsDocument(read.request, read.start, read.goal, points)).c_str(),
-               console.out);
+  if (format == OutputFormat::kJson) {
+    std::fputs(printed(tradeoffsDocument(request, goal, points)).c_str(), console.out);
   } else {
-    printText(read.request, read.start, read.goal, points, console.out);
+    printText(request, goal, points, console.out);
   }
   if (points.empty()) {
     const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
-    std::string why = formNotReachedText(read.goal, read.request.target, outcome, found.cheapest);
+    std::string why = formNotReachedText(goal, request.target, outcome, found.cheapest);
     if (why.empty()) {
       why = outcome == PlanOutcome::kImpossible
-                ? unreachableText(read.request.target)
+                ? unreachableText(request.target)
                 : "no plan: neither the fewest nor the cheapest search found a plan";
     }
     std::fprintf(console.err, "ostrel tradeoffs: %s\n", why.c_str());

@@ -3,15 +3,13 @@
 // the very plan that `ostrel plan --max-feedings` with its feedings writes.
 #pragma once
 
-#include "app/target_options.h"
+#include "app/command_options.h"
 #include "plan/console.h"
 
 namespace ostrel {
 
-using TradeoffsCommandOptions = TargetCommandOptions;
-
 // Runs `ostrel tradeoffs` and returns its exit status: 0 when a plan was found, 1 for none, 2 for
 // a request the dialogue would refuse or an option out of range.
-int runTradeoffsCommand(const TradeoffsCommandOptions& options, const Console& console);
+int runTradeoffsCommand(const CommandText& text, const Console& console);
 
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -69,50 +70,21 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
   return outcome;
 }
 
-std::string notForTheFirstGoal(const Budget& budget, bool formAsked) {
-  if (!budget.given() && !formAsked) return "";
-  const char* name = budget.maxFeedings ? "--max-feedings"
-                     : budget.maxMeseta ? "--max-meseta"
-                                        : "--form";
-  return std::string(name) + " with --goal first: the first plan found " +
-         (budget.given() ? "has no budget" : "ends in whatever form it reaches") +
-         "; allowed: --goal cheapest or fewest, or no --goal";
+std::string toldText(const PlanReport* report, bool saved) {
+  if (report == nullptr) return "failed to create Mag\n";
+  return kReadBottomUp + consoleText(*report) + "Mag successful!\n" +
+         (saved ? "Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n"
+                : "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
+                  "above are the plan.\n");
 }
 
-std::string settleGoal(bool goalGiven, const Budget& budget, bool formAsked, Goal& goal) {
-  if (!goalGiven) {
-    goal = impliedGoal(budget, formAsked);
-    return "";
+void tellPlan(const Player& player, PlanFiles& files, const Console& console, const Plan* found) {
+  std::optional<PlanReport> report;
+  if (found != nullptr) {
+    report = reportOf(player, *found);
+    writePlanFiles(*report, files, console);
   }
-  return goal == Goal::kFirst ? notForTheFirstGoal(budget, formAsked) : "";
-}
-
-void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,
-              const Plan& found) {
-  if (outcome != PlanOutcome::kFound) {
-    std::fputs("failed to create Mag\n", console.out);
-    return;
-  }
-  reportPlan(player, found, files, console);
-  std::fputs("Mag successful!\n", console.out);
-  if (planFilesComplete(files)) {
-    std::fputs("Plan is in file feedingPlan2.txt, details are in feedingPlan.txt\n", console.out);
-  } else {
-    std::fputs(
-        "The plan could not be saved to feedingPlan2.txt and feedingPlan.txt; the lines "
-        "above are the plan.\n",
-        console.out);
-  }
-}
-
-PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
-                    const MagState& start, const Console& console, const GoalOptions& options,
-                    Plan* plan, GoalResult* details) {
-  Plan found;
-  const PlanOutcome outcome = findPlan(request, counters, start, console, options, found, details);
-  tellPlan(request.player, files, console, outcome, found);
-  if (plan != nullptr && outcome == PlanOutcome::kFound) *plan = std::move(found);
-  return outcome;
+  std::fputs(toldText(report ? &*report : nullptr, planFilesComplete(files)).c_str(), console.out);
 }
 
 }  // namespace ostrel

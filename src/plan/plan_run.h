@@ -1,7 +1,7 @@
-// One plan, as every front end runs it: find the plan for the goal, write it through the report
-// and tell the outcome. The dialogue, the command line and the web page all plan through here, so
-// a plan is the same bytes wherever it is shown. Each front end holds its own request, counters
-// and plan files and hands them in.
+// One plan, as every front end runs it: find the plan for the goal, then tell it through its
+// report. The dialogue, the command line and the web page all plan through here, so a plan is the
+// same bytes wherever it is shown. Each front end holds its own request, counters and plan files
+// and hands them in.
 #pragma once
 
 #include <string>
@@ -26,16 +26,6 @@ enum class PlanOutcome { kFound, kImpossible, kGaveUp, kExcluded, kNotFound, kOv
 // searches prove nothing).
 PlanOutcome outcomeWithoutPlan(const GoalResult& result);
 
-// Why the first plan found cannot take a budget or a final form asked for with it, in the command
-// line's words (the web page's too), or "" when neither is asked for: it is the plan found, not
-// one chosen among plans.
-std::string notForTheFirstGoal(const Budget& budget, bool formAsked);
-
-// Settles the goal of a request: without one given, the goal a budget or a form implies
-// (impliedGoal); the first goal given with a budget or a form is refused, in the words of
-// notForTheFirstGoal, which this returns ("" when the request stands).
-std::string settleGoal(bool goalGiven, const Budget& budget, bool formAsked, Goal& goal);
-
 // Finds the plan for `options` from `start` to `request.target` without writing it. The first
 // goal without a form is the first-found search itself, its progress and give-up lines on
 // `console.out` and its node count carried on in `counters`; every other request goes to the
@@ -47,17 +37,14 @@ PlanOutcome findPlan(const PlayerRequest& request, SearchCounters& counters, con
                      const Console& console, const GoalOptions& options, Plan& plan,
                      GoalResult* details = nullptr);
 
-// The plan run of the dialogue: finds the plan, writes it through the report into `files` and
-// prints "Mag successful!" and where the plan is, or "failed to create Mag". Returns the outcome;
-// with the default options it is the first-found search, unchanged.
-PlanOutcome runPlan(const PlayerRequest& request, SearchCounters& counters, PlanFiles& files,
-                    const MagState& start, const Console& console, const GoalOptions& options = {},
-                    Plan* plan = nullptr, GoalResult* details = nullptr);
+// What the plan run says once the plan is found or not, as the dialogue's console shows it (and
+// the page, which shows that console): kReadBottomUp, the report's console lines, "Mag
+// successful!" and where the plan is, or that it could not be `saved` to the plan files; else
+// "failed to create Mag". `report` is the found plan's, null without one.
+std::string toldText(const PlanReport* report, bool saved);
 
-// The second half of runPlan: writes a plan found through the report into `files` and tells where
-// it is, or tells that none was found. For a front end that shows something of its own while the
-// plan is searched and must take it away before the plan is told.
-void tellPlan(const Player& player, PlanFiles& files, const Console& console, PlanOutcome outcome,
-              const Plan& found);
+// The dialogue's telling of a plan found, or not (`found` null): writes its report into `files`,
+// then toldText on the console.
+void tellPlan(const Player& player, PlanFiles& files, const Console& console, const Plan* found);
 
 }  // namespace ostrel

@@ -2,11 +2,12 @@
 // numbers are read end to end (e2e/plan_test.cc); what is refused, and how, is
 // tests/cases/bad_input.jsonl.
 #include "app/mag_options.h"
-#include "model/names.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+
+#include "model/names.h"
 
 namespace ostrel {
 namespace {

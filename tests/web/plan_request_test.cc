@@ -32,7 +32,8 @@ std::vector<json> jsonRows(const char* name) {
   return rows;
 }
 
-// Plans in a directory of its own, so the page's files never meet the console program's.
+// The page's plan files are put in a directory of their own, so that they never meet the console
+// program's.
 std::filesystem::path webDirectory() { return testing::scratchDirectory.path / "web"; }
 
 // A request as the page sends it; a string is sent as it is, for requests that are not objects.
@@ -62,16 +63,20 @@ testing::PlanCase caseOf(const json& request) {
   return c;
 }
 
-// The page's answer to a request; a plan found is replayed from the request's start.
+// The page's answer to a request; a plan found is replayed from the request's start, and its
+// files must tell it.
 json plan(const json& request, std::string* lines = nullptr,
           const web::ProgressSink& onProgress = {}) {
-  std::filesystem::create_directories(webDirectory());
   const auto sink = [lines](std::string_view line) {
     if (lines != nullptr) lines->append(line);
   };
-  const json answer =
-      json::parse(web::planJson(textOf(request), webDirectory().string(), sink, onProgress));
+  const json answer = json::parse(web::planJson(textOf(request), sink, onProgress));
   if (answer.contains("document") && answer["document"]["outcome"] == "found") {
+    std::filesystem::create_directories(webDirectory());
+    for (const char* name : {kDetailFileName, kGroupedFileName}) {
+      std::ofstream(webDirectory() / name, std::ios::binary)
+          << answer["files"][name].get<std::string>();
+    }
     testing::expectDocumentReplays(caseOf(request), answer["document"], webDirectory());
   }
   return answer;
@@ -102,7 +107,10 @@ TEST(PlanRequestTest, PlansAreTheConsoleProgramsAndReplay) {
       PlanFiles files;
       SearchCounters counters;
       emptyPlanFiles(files, out);
-      runPlan(testing::playerOf(c), counters, files, c.start, out, options);
+      Plan found;
+      const bool planned = findPlan(testing::playerOf(c), counters, c.start, out, options, found) ==
+                           PlanOutcome::kFound;
+      tellPlan(testing::playerOf(c).player, files, out, planned ? &found : nullptr);
     });
     const json& document = answer["document"];
     EXPECT_EQ(document["outcome"], row["outcome"]) << answer["console"];

@@ -1,7 +1,6 @@
 // The web page's requests answered by the native build of the same request code, for the schema
-// test to validate: reads one request from standard input and prints the answer of planJson (plan
-// files written into the working directory) or, with the argument "forms" or "tradeoffs", of
-// formsJson or tradeoffsJson.
+// test to validate: reads one request from standard input and prints the answer of planJson or,
+// with the argument "forms" or "tradeoffs", of formsJson or tradeoffsJson.
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -14,6 +13,6 @@ int main(int argc, char** argv) {
   const std::string_view kind = argc > 1 ? argv[1] : "";
   std::cout << (kind == "forms"       ? ostrel::web::formsJson(request)
                 : kind == "tradeoffs" ? ostrel::web::tradeoffsJson(request)
-                                      : ostrel::web::planJson(request, "."))
+                                      : ostrel::web::planJson(request))
             << '\n';
 }

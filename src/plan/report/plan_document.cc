@@ -64,11 +64,11 @@ const char* outcomeName(PlanOutcome outcome) {
 }
 
 // What every plan document opens with: the player, the start and the target asked for.
-json requestJson(const PlayerRequest& request, const MagState& start) {
+json requestJson(const Request& request) {
   const Target& target = request.target;
   json document;
   document["player"] = playerJson(request.player);
-  document["start"] = magDocument(start);
+  document["start"] = magDocument(request.start);
   document["target"] = {{"def", target.def},
                         {"pow", target.pow},
                         {"dex", target.dex},
@@ -78,23 +78,22 @@ json requestJson(const PlayerRequest& request, const MagState& start) {
 }
 
 // A found plan as the plan document writes it: summary, runs and feedings, first feeding first.
-json planParts(const Plan& plan) {
+json planParts(const PlanReport& report) {
   json runs = json::array();
+  std::transform(report.runs.begin(), report.runs.end(), std::back_inserter(runs),
+                 [](const PlanRun& run) {
+                   return json{{"item", kItemNames[run.item]},
+                               {"count", run.count},
+                               {"before", magDocument(run.before)}};
+                 });
   json feedings = json::array();
-  for (const Feeding& feeding : plan.feedings) {
-    feedings.push_back(
-        {{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}});
-    if (!runs.empty() && runs.back()["item"] == kItemNames[feeding.item]) {
-      runs.back()["count"] = runs.back()["count"].get<std::int32_t>() + 1;
-    } else {
-      runs.push_back({{"item", kItemNames[feeding.item]},
-                      {"count", 1},
-                      {"before", magDocument(feeding.before)}});
-    }
-  }
+  std::transform(
+      report.plan.feedings.begin(), report.plan.feedings.end(), std::back_inserter(feedings),
+      [](const Feeding& feeding) {
+        return json{{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}};
+      });
   json parts;
-  parts["summary"] =
-      summaryJson(plan.reached, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+  parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
   parts["runs"] = std::move(runs);
   parts["feedings"] = std::move(feedings);
   return parts;
@@ -109,9 +108,9 @@ double feedingHours(std::int32_t feedings) {
   return std::strtod(hours, nullptr);
 }
 
-Document planDocument(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
-                      const Plan& plan, const GoalOptions* asked, const GoalResult* details) {
-  json document = requestJson(request, start);
+Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
+                      const GoalOptions* asked, const GoalResult* details) {
+  json document = requestJson(request);
   if (asked != nullptr) {
     document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
     document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
@@ -123,32 +122,31 @@ Document planDocument(const PlayerRequest& request, const MagState& start, PlanO
   document["summary"] = nullptr;
   document["runs"] = json::array();
   document["feedings"] = json::array();
-  if (outcome != PlanOutcome::kFound) return document;
+  if (outcome != PlanOutcome::kFound || report == nullptr) return document;
 
-  document.update(planParts(plan));
+  document.update(planParts(*report));
   return document;
 }
 
-Document tradeoffsDocument(const PlayerRequest& request, const MagState& start,
-                           const GoalOptions& goal, const std::vector<const Plan*>& points) {
-  json document = requestJson(request, start);
+Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
+                           const std::vector<const Plan*>& points) {
+  json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
   json list = json::array();
-  std::transform(points.begin(), points.end(), std::back_inserter(list), [](const Plan* plan) {
+  std::transform(points.begin(), points.end(), std::back_inserter(list), [&](const Plan* plan) {
     return json{{"feedings", plan->feedCount()},
                 {"meseta", static_cast<std::int64_t>(plan->cost)},
                 {"hours", feedingHours(plan->feedCount())},
                 {"form", kMagTypeNames[plan->reached.type]},
-                {"plan", planParts(*plan)}};
+                {"plan", planParts(reportOf(request.player, *plan))}};
   });
   document["points"] = std::move(list);
   return document;
 }
 
-Document formsDocument(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
-                       const GoalResult& result) {
-  json document = requestJson(request, start);
+Document formsDocument(const Request& request, const GoalOptions& goal, const GoalResult& result) {
+  json document = requestJson(request);
   document["goal"] = kGoalNames[static_cast<std::size_t>(goal.goal)];
   document["beamWidth"] = goal.beamWidth;
   const std::string none = noFormText(request.target, result);

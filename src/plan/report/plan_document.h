@@ -13,6 +13,8 @@
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
+#include "plan/report/plan_report.h"
+#include "plan/request.h"
 
 namespace ostrel {
 
@@ -27,23 +29,22 @@ struct FeedRun {
 };
 
 // The plan document: player, start, target, the goal and form asked for and why no plan ends in
-// that form (only when `asked` is given), outcome, summary (null without a plan), runs and
-// feedings, both first feeding first. `details` is the goal search's result behind `outcome`.
-Document planDocument(const PlayerRequest& request, const MagState& start, PlanOutcome outcome,
-                      const Plan& plan, const GoalOptions* asked = nullptr,
-                      const GoalResult* details = nullptr);
+// that form (only when `asked` is given), outcome, and the found plan's `report` (null without
+// one): summary (null without a plan), runs and feedings, both first feeding first. `details` is
+// the goal search's result behind `outcome`.
+Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
+                      const GoalOptions* asked = nullptr, const GoalResult* details = nullptr);
 
 // The forms document: player, start, target, goal, beam width, and every form in the form menu's
 // order, reached (feedings, meseta, hours of its best plan), not found, or excluded (with the
 // reason).
-Document formsDocument(const PlayerRequest& request, const MagState& start, const GoalOptions& goal,
-                       const GoalResult& result);
+Document formsDocument(const Request& request, const GoalOptions& goal, const GoalResult& result);
 
 // The trade-offs document: player, start, target, the form asked for (null for any), beam width,
 // and the points, shortest first, each with its feedings, meseta, hours, final form and plan (the
 // plan document's summary, runs and feedings).
-Document tradeoffsDocument(const PlayerRequest& request, const MagState& start,
-                           const GoalOptions& goal, const std::vector<const Plan*>& points);
+Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
+                           const std::vector<const Plan*>& points);
 
 // The feed document: player, start, the mag after each run, and the summary.
 Document feedDocument(const Player& player, const MagState& start,

@@ -1,7 +1,8 @@
-// Writing a found plan to the two plan files and the console.
+// The report of a found plan: built once, written as the console's lines and the two plan files.
 #include "plan/report/plan_report.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,59 @@
 
 namespace ostrel {
 namespace {
+
+// Appends the printf-style `format` to `text`.
+[[gnu::format(printf, 2, 3)]] void appendf(std::string& text, const char* format, ...) {
+  std::va_list values;
+  va_start(values, format);
+  std::va_list again;
+  va_copy(again, values);
+  const int size = std::vsnprintf(nullptr, 0, format, values);
+  va_end(values);
+  const std::size_t end = text.size();
+  text.resize(end + static_cast<std::size_t>(size) + 1);
+  std::vsnprintf(text.data() + end, static_cast<std::size_t>(size) + 1, format, again);
+  va_end(again);
+  text.resize(end + static_cast<std::size_t>(size));
+}
+
+// The summary of the plan, which reaches the target. The detail file puts one blank before Time,
+// the grouped file and the console two.
+void reportReached(std::string& text, const PlanReport& report, const char* beforeTime) {
+  const MagState& reached = report.plan.reached;
+  appendf(text,
+          "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %lld meseta.%sTime: approx %.2lf "
+          "hours\n",
+          kMagTypeNames[reached.type], reached.level, reached.def, reached.pow, reached.dex,
+          reached.mind, report.feedings(), static_cast<long long>(report.meseta()), beforeTime,
+          report.feedings() / 60.0);
+}
+
+// One feeding of the plan, `count` lines above the plan's last feeding.
+void reportStep(std::string& text, const PlanReport& report, const Feeding& feeding,
+                std::int32_t count) {
+  const MagState& before = feeding.before;
+  appendf(text, "Feed %s(%d) %d/%d/%d/%d a %s      Count = %d/%d  Bars: %d/%d/%d/%d\n",
+          kMagTypeNames[before.type], before.level, before.def, before.pow, before.dex, before.mind,
+          kItemNames[feeding.item], count, report.feedings(), before.defBar, before.powBar,
+          before.dexBar, before.mindBar);
+}
+
+// The heading, the summary and a line per run in `runFormat`, the last run first: the console's
+// lines and the grouped file's, which differ only in how the run lines align.
+std::string runsText(const PlanReport& report, const char* runFormat) {
+  std::string text;
+  appendf(text, "For a %s %s:\n", kSectionIdNames[report.player.sectionId],
+          kCharClassNames[report.player.charClass]);
+  reportReached(text, report, "  ");
+  for (std::size_t k = report.runs.size(); k-- > 0;) {
+    const PlanRun& run = report.runs[k];
+    const MagState& mag = run.before;
+    appendf(text, runFormat, run.count, kItemNames[run.item], kMagTypeNames[mag.type], mag.level,
+            mag.def, mag.pow, mag.dex, mag.mind);
+  }
+  return text;
+}
 
 enum class PlanFile { kDetail, kGrouped };
 
@@ -50,102 +104,49 @@ void closePlanFile(PlanFiles& files, PlanFile file, std::FILE* stream, const Con
   if (writeFailed || closeFailed) markFailed(files, file, errno != 0 ? errno : EIO, console);
 }
 
-// One plan being written: what it is written for and to, and the run of one item being collected
-// while the feedings come, last feeding first.
-struct PlanWriter {
-  const Player& player;
-  const Plan& plan;
-  PlanFiles& files;
-  const Console& console;
-  Item previousItem = -1;  // the item of the run being collected; -1 before the first feeding
-  std::int32_t runLength = 0;
-  double lineCount = 0;  // detail lines written, numbered from the plan's last feeding
-};
-
-// The run line of `previousItem`, whose run begins in `runStart`.
-void writeRunLine(PlanWriter& writer, const MagState& runStart) {
-  const Console& console = writer.console;
-  std::FILE* grouped = openPlanFile(writer.files, PlanFile::kGrouped, "a", console);
-  const char* item = kItemNames[writer.previousItem];
-  if (grouped != nullptr) std::fprintf(grouped, "Feed %5d %14s ", writer.runLength, item);
-  std::fprintf(console.out, "Feed %d %s ", writer.runLength, item);
-  const char* form = kMagTypeNames[runStart.type];
-  if (grouped != nullptr) {
-    std::fprintf(grouped, "to your: %14s (%4d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
-                 runStart.pow, runStart.dex, runStart.mind);
+// Appends `text` to the plan file line by line.
+void appendLines(PlanFiles& files, PlanFile file, const std::string& text, const Console& console) {
+  for (std::size_t begin = 0; begin < text.size();) {
+    const std::size_t end = text.find('\n', begin) + 1;
+    std::FILE* stream = openPlanFile(files, file, "a", console);
+    if (stream != nullptr) std::fwrite(text.data() + begin, 1, end - begin, stream);
+    closePlanFile(files, file, stream, console);
+    begin = end;
   }
-  std::fprintf(console.out, "to your: %s(%d) %d/%d/%d/%d\n", form, runStart.level, runStart.def,
-               runStart.pow, runStart.dex, runStart.mind);
-  closePlanFile(writer.files, PlanFile::kGrouped, grouped, console);
-}
-
-// The summary of the plan, which reaches the target: to the detail file, and with the heading to
-// the grouped file and the console.
-void reportReached(PlanWriter& writer) {
-  const MagState& reached = writer.plan.reached;
-  const Console& console = writer.console;
-  const std::int32_t feedCount = writer.plan.feedCount();
-  const double totalCost = writer.plan.cost;
-  const char* form = kMagTypeNames[reached.type];
-  // The summary puts one blank before Time in the detail file, two in the grouped file and on
-  // the console.
-  const auto writeSummary = [&](std::FILE* stream, const char* format) {
-    std::fprintf(stream, format, form, reached.level, reached.def, reached.pow, reached.dex,
-                 reached.mind, feedCount, totalCost, feedCount / 60.0);
-  };
-  // cppcheck-suppress variableScope ; kept beside the grouped format, to show the one difference
-  constexpr const char* kDetailSummary =
-      "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta. Time: approx %.2lf hours\n";
-  constexpr const char* kGroupedSummary =
-      "%s(%d) %d/%d/%d/%d complete in %d feedings.  Cost: %.0lf meseta.  Time: approx %.2lf "
-      "hours\n";
-
-  std::FILE* detail = openPlanFile(writer.files, PlanFile::kDetail, "a", console);
-  if (detail != nullptr) writeSummary(detail, kDetailSummary);
-  closePlanFile(writer.files, PlanFile::kDetail, detail, console);
-
-  const char* sectionName = kSectionIdNames[writer.player.sectionId];
-  const char* className = kCharClassNames[writer.player.charClass];
-  std::FILE* grouped = openPlanFile(writer.files, PlanFile::kGrouped, "a", console);
-  if (grouped != nullptr) std::fprintf(grouped, "For a %s %s:\n", sectionName, className);
-  std::fprintf(console.out, "READ STEPS FROM BOTTOM UP\n");
-  std::fprintf(console.out, "For a %s %s:\n", sectionName, className);
-  if (grouped != nullptr) writeSummary(grouped, kGroupedSummary);
-  writeSummary(console.out, kGroupedSummary);
-  closePlanFile(writer.files, PlanFile::kGrouped, grouped, console);
-}
-
-// One feeding of the plan, last feeding first: its detail line, and the run line of the item fed
-// after it when this feeding's item differs.
-void reportStep(PlanWriter& writer, const Feeding& feeding, const MagState& after) {
-  const MagState& before = feeding.before;
-  const Console& console = writer.console;
-  std::FILE* detail = openPlanFile(writer.files, PlanFile::kDetail, "a", console);
-  if (detail != nullptr) {
-    std::fprintf(detail, "Feed %s(%d) %d/%d/%d/%d a", kMagTypeNames[before.type], before.level,
-                 before.def, before.pow, before.dex, before.mind);
-    std::fprintf(detail, " %s      Count = %.0lf/%d  Bars: %d/%d/%d/%d\n", kItemNames[feeding.item],
-                 writer.lineCount, writer.plan.feedCount(), before.defBar, before.powBar,
-                 before.dexBar, before.mindBar);
-  }
-  closePlanFile(writer.files, PlanFile::kDetail, detail, console);
-
-  if (writer.previousItem == -1) {
-    // The plan's last feeding opens the first run to be collected.
-    writer.previousItem = feeding.item;
-    writer.runLength = 1;
-  } else if (feeding.item == writer.previousItem) {
-    ++writer.runLength;
-  } else {
-    // The run of previousItem follows this feeding, so it begins in the state after it.
-    writeRunLine(writer, after);
-    writer.previousItem = feeding.item;
-    writer.runLength = 1;
-  }
-  writer.lineCount += 1;
 }
 
 }  // namespace
+
+PlanReport reportOf(const Player& player, const Plan& plan) {
+  PlanReport report{player, plan, {}};
+  for (const Feeding& feeding : plan.feedings) {
+    if (!report.runs.empty() && report.runs.back().item == feeding.item) {
+      ++report.runs.back().count;
+    } else {
+      report.runs.push_back({feeding.item, 1, feeding.before});
+    }
+  }
+  return report;
+}
+
+std::string consoleText(const PlanReport& report) {
+  return runsText(report, "Feed %d %s to your: %s(%d) %d/%d/%d/%d\n");
+}
+
+std::string groupedFileText(const PlanReport& report) {
+  return runsText(report, "Feed %5d %14s to your: %14s (%4d) %d/%d/%d/%d\n");
+}
+
+std::string detailFileText(const PlanReport& report) {
+  std::string text;
+  reportReached(text, report, " ");
+  // Counted from the plan's last feeding, which is written first.
+  const std::vector<Feeding>& feedings = report.plan.feedings;
+  for (std::size_t k = feedings.size(); k-- > 0;) {
+    reportStep(text, report, feedings[k], static_cast<std::int32_t>(feedings.size() - 1 - k));
+  }
+  return text;
+}
 
 void emptyPlanFiles(PlanFiles& files, const Console& console) {
   files.status = PlanFilesStatus{};
@@ -154,16 +155,16 @@ void emptyPlanFiles(PlanFiles& files, const Console& console) {
   }
 }
 
+void writePlanFiles(const PlanReport& report, PlanFiles& files, const Console& console) {
+  appendLines(files, PlanFile::kDetail, detailFileText(report), console);
+  appendLines(files, PlanFile::kGrouped, groupedFileText(report), console);
+}
+
 void reportPlan(const Player& player, const Plan& plan, PlanFiles& files, const Console& console) {
-  PlanWriter writer{player, plan, files, console};
-  reportReached(writer);
-  MagState after = plan.reached;
-  for (std::size_t k = plan.feedings.size(); k-- > 0;) {
-    reportStep(writer, plan.feedings[k], after);
-    after = plan.feedings[k].before;
-  }
-  // The first run begins in the starting state; a plan without feedings has no runs.
-  if (writer.previousItem != -1) writeRunLine(writer, plan.start);
+  const PlanReport report = reportOf(player, plan);
+  writePlanFiles(report, files, console);
+  std::fputs(kReadBottomUp, console.out);
+  std::fputs(consoleText(report).c_str(), console.out);
 }
 
 bool planFilesComplete(const PlanFiles& files) {
