@@ -3,7 +3,7 @@
 // tests/cases/page_refusals.jsonl, never aborting the module), the console lines handed on while
 // a plan runs, and every request planned afresh (the same request gives the same bytes, whatever
 // was planned before it). The plans are checked natively (tests/web) and in the page
-// (browser_test.py). Run with OSTREL_SITE pointing at the built site (default build-web).
+// (browser_test.py). Run with OSTREL_SITE pointing at the built site (default build-web/site).
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
 import { before, test } from "node:test";
