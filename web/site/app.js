@@ -137,10 +137,11 @@ async function planRequest(request, newStep, runs, focused) {
 // where it is still on the page, else on what the answer says first. A plan that opens the page
 // takes no focus.
 function keepFocus(focused) {
-  if (!focused || focused === document.body || document.activeElement !== document.body) return;
-  const there = focused.isConnected && !focused.disabled && focused.getClientRects().length > 0;
-  const refused = !document.getElementById("refusal-card").hidden;
-  (there ? focused : document.getElementById(refused ? "refusal" : "summary")).focus();
+  const usable = (element) => element && element !== document.body && element.isConnected &&
+    !element.disabled && element.getClientRects().length > 0;
+  if (!focused || focused === document.body || usable(document.activeElement)) return;
+  const refused = !$("refusal-card").hidden;
+  (usable(focused) ? focused : $(refused ? "refusal" : "summary")).focus();
 }
 
 // Shows the answer to a plan: the plan, or the core's refusal with the field it names marked (a
