@@ -48,12 +48,15 @@ void explainNoPlan(const Target& target, const SearchCounters& counters, const G
                    PlanOutcome outcome, const GoalResult& details, const Console& console) {
   if (const std::string why = noPlanText(goal, target, outcome, details); !why.empty()) {
     std::fprintf(console.err, "ostrel plan: %s\n", why.c_str());
-  } else {
-    std::fprintf(console.err,
-                 "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
-                 "reaching %d/%d/%d/%d\n",
-                 counters.nodeCount, target.def, target.pow, target.dex, target.mind);
+    return;
   }
+  std::fprintf(console.err,
+               "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
+               "reaching %d/%d/%d/%d\n",
+               counters.nodeCount, target.def, target.pow, target.dex, target.mind);
+  // The goal searches see further than the first-found one: a player who asked for it is told.
+  std::fprintf(console.err, "ostrel plan: %s\n",
+               firstGaveUpHint("--goal cheapest (or no --goal)").c_str());
 }
 
 }  // namespace
@@ -90,10 +93,9 @@ int runPlanCommand(const CommandText& text, const Console& console) {
   if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
   rewritePlanFiles(files, report ? &*report : nullptr, console);
   if (format == OutputFormat::kJson) {
-    // The goal and form are in the document only when asked for, so that the first-found plan's
-    // document stays as it always was.
-    const GoalOptions* asked = text.request.goal.given() ? &goal : nullptr;
-    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, asked, &details))
+    // The document names its goal: the default is no longer the first plan found, whose
+    // document stays as it always was under --goal first.
+    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, &goal, &details))
                    .c_str(),
                console.out);
   } else if (report) {

@@ -96,12 +96,12 @@ TEST(PlanRequestTest, PlansAreTheConsoleProgramsAndReplay) {
     if (request.value("form", json()).is_string()) {
       options.form = findName(request["form"].get<std::string>(), kMagTypeNames, kMagTypeCount);
     }
-    // A goal left out (or null) is the one a form implies, as on the command line.
+    // A goal left out (or null) is the page's default, the cheapest, as on the command line.
     const json given = request.value("goal", json());
     options.goal =
         given.is_string()
             ? static_cast<Goal>(findName(given.get<std::string>(), kGoalNames, kGoalNames.size()))
-            : impliedGoal({}, options.form.has_value());
+            : Goal::kCheapest;
     const std::string goal = kGoalNames[static_cast<std::size_t>(options.goal)];
     const std::string console = testing::consoleOf([&](const Console& out) {
       PlanFiles files;

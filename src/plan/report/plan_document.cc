@@ -226,6 +226,12 @@ std::string noPlanText(const GoalOptions& options, const Target& target, PlanOut
          " search nor the first-found search found a plan reaching " + targetText(target);
 }
 
+std::string firstGaveUpHint(const std::string& howToAsk) {
+  return "a plan may still exist: the first-found search gives up on many targets that the "
+         "cheapest plan's search reaches; try " +
+         howToAsk;
+}
+
 std::string formNotReachedText(const GoalOptions& options, const Target& target,
                                PlanOutcome outcome, const GoalResult& details) {
   if (!options.form || outcome == PlanOutcome::kFound || outcome == PlanOutcome::kOverBudget) {

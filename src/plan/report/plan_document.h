@@ -74,6 +74,11 @@ std::string formNotReachedText(const GoalOptions& options, const Target& target,
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
                        const GoalResult& details);
 
+// What to try where the first-found search gave up, as one line without a full stop: "a plan may
+// still exist: ... try `howToAsk`" (the command line's --goal cheapest, the dialogue's ostrel
+// --goal cheapest).
+std::string firstGaveUpHint(const std::string& howToAsk);
+
 // Why a listing of the forms reached none, as one line without a full stop: no sequence of
 // feedings reaches `target` (the first-found search tried every feeding), or "no plan found
 // ending as any form". Empty when a form was reached.
