@@ -178,7 +178,7 @@ std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
   // The page's plan files are the report's texts, which nothing keeps from being written whole.
   lines.add(toldText(report ? &*report : nullptr, true));
   const json result = {
-      {"document", planDocument(request, outcome, report ? &*report : nullptr, &options, &details)},
+      {"document", planDocument(request, outcome, report ? &*report : nullptr, options, &details)},
       {"console", lines.out},
       {"errors", lines.err},
       {"files",

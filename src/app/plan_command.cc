@@ -1,6 +1,7 @@
 // `ostrel plan`: reads the request, refuses what the dialogue refuses before touching any file,
 // plans, and writes the plan's report into the same files as the dialogue, and its lines (without
-// the dialogue's own above them) or its document on standard output.
+// the dialogue's own above them; with its shopping list below them, but for the first plan found)
+// or its document on standard output.
 #include "app/plan_command.h"
 
 #include <cstdio>
@@ -95,11 +96,13 @@ int runPlanCommand(const CommandText& text, const Console& console) {
   if (format == OutputFormat::kJson) {
     // The document names its goal: the default is no longer the first plan found, whose
     // document stays as it always was under --goal first.
-    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, &goal, &details))
+    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, goal, &details))
                    .c_str(),
                console.out);
   } else if (report) {
     std::fputs(consoleText(*report).c_str(), console.out);
+    // The first plan found is told as the dialogue tells it, byte for byte.
+    if (goal.goal != Goal::kFirst) std::fputs(shoppingText(*report).c_str(), console.out);
   }
   if (outcome != PlanOutcome::kFound) {
     explainNoPlan(request.target, counters, goal, outcome, details, console);

@@ -77,7 +77,8 @@ json requestJson(const Request& request) {
   return document;
 }
 
-// A found plan as the plan document writes it: summary, runs and feedings, first feeding first.
+// A found plan as the plan document writes it: summary, shopping list, runs and feedings, first
+// feeding first.
 json planParts(const PlanReport& report) {
   json runs = json::array();
   std::transform(report.runs.begin(), report.runs.end(), std::back_inserter(runs),
@@ -92,8 +93,15 @@ json planParts(const PlanReport& report) {
       [](const Feeding& feeding) {
         return json{{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}};
       });
+  json items = json::array();
+  std::transform(report.shopping.begin(), report.shopping.end(), std::back_inserter(items),
+                 [](const ShoppingItem& item) {
+                   return json{
+                       {"item", kItemNames[item.item]}, {"count", item.count}, {"meseta", item.meseta}};
+                 });
   json parts;
   parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
+  parts["shopping"] = {{"items", std::move(items)}, {"meseta", report.meseta()}};
   parts["runs"] = std::move(runs);
   parts["feedings"] = std::move(feedings);
   return parts;
@@ -109,17 +117,16 @@ double feedingHours(std::int32_t feedings) {
 }
 
 Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
-                      const GoalOptions* asked, const GoalResult* details) {
+                      const GoalOptions& asked, const GoalResult* details) {
   json document = requestJson(request);
-  if (asked != nullptr) {
-    document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
-    document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
-    const std::string why =
-        details != nullptr ? noPlanText(*asked, request.target, outcome, *details) : std::string();
-    document["reason"] = why.empty() ? json(nullptr) : json(why);
-  }
+  document["goal"] = kGoalNames[static_cast<std::size_t>(asked.goal)];
+  document["form"] = asked.form ? json(kMagTypeNames[*asked.form]) : json(nullptr);
+  const std::string why =
+      details != nullptr ? noPlanText(asked, request.target, outcome, *details) : std::string();
+  document["reason"] = why.empty() ? json(nullptr) : json(why);
   document["outcome"] = outcomeName(outcome);
   document["summary"] = nullptr;
+  document["shopping"] = nullptr;
   document["runs"] = json::array();
   document["feedings"] = json::array();
   if (outcome != PlanOutcome::kFound || report == nullptr) return document;

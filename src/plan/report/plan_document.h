@@ -28,12 +28,12 @@ struct FeedRun {
   MagState after;
 };
 
-// The plan document: player, start, target, the goal and form asked for and why no plan ends in
-// that form (only when `asked` is given), outcome, and the found plan's `report` (null without
-// one): summary (null without a plan), runs and feedings, both first feeding first. `details` is
-// the goal search's result behind `outcome`.
+// The plan document: player, start, target, the goal and form `asked` for and why there is no
+// plan, outcome, and the found plan's `report` (null without one): summary and shopping list
+// (null without a plan), runs and feedings, both first feeding first. `details` is the goal
+// search's result behind `outcome`.
 Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
-                      const GoalOptions* asked = nullptr, const GoalResult* details = nullptr);
+                      const GoalOptions& asked, const GoalResult* details = nullptr);
 
 // The forms document: player, start, target, goal, beam width, and every form in the form menu's
 // order, reached (feedings, meseta, hours of its best plan), not found, or excluded (with the
@@ -42,7 +42,7 @@ Document formsDocument(const Request& request, const GoalOptions& goal, const Go
 
 // The trade-offs document: player, start, target, the form asked for (null for any), beam width,
 // and the points, shortest first, each with its feedings, meseta, hours, final form and plan (the
-// plan document's summary, runs and feedings).
+// plan document's summary, shopping list, runs and feedings).
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
                            const std::vector<const Plan*>& points);
 
