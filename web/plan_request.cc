@@ -92,11 +92,14 @@ class SearchConsole {
   std::size_t lineStart_ = 0;
 };
 
-// A budget no plan found meets, as a refusal: the budget the nearest plan breaks first.
-std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest,
-                             std::optional<MagType> form) {
+// A budget no plan found meets, as a refusal: the budget the nearest plan breaks first, and the
+// nearest plans as the trade-off writes its points, for the page to offer them.
+std::string overBudgetAnswer(const Player& player, const Budget& budget,
+                             const std::vector<Plan>& nearest, std::optional<MagType> form) {
   const Plan& plan = nearest.front();
   const bool feedings = budget.maxFeedings && plan.feedCount() > *budget.maxFeedings;
+  json points = json::array();
+  for (const Plan& near : nearest) points.push_back(pointDocument(player, near));
   return json{
       {"outcome", "refused"},
       {"message", overBudgetText(budget, nearest, form)},
@@ -104,7 +107,8 @@ std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& near
       {"field", feedings ? "maxFeedings" : "maxMeseta"},
       {"rule", "not-met"},
       {"bound", feedings ? std::int64_t{*budget.maxFeedings} : *budget.maxMeseta},
-      {"value", feedings ? std::int64_t{plan.feedCount()} : static_cast<std::int64_t>(plan.cost)}}
+      {"value", feedings ? std::int64_t{plan.feedCount()} : static_cast<std::int64_t>(plan.cost)},
+      {"nearest", std::move(points)}}
       .dump();
 }
 
@@ -171,7 +175,7 @@ std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
       findPlan(request.asked(), counters, request.start, lines.console(), options, plan, &details);
   lines.close();
   if (outcome == PlanOutcome::kOverBudget) {
-    return overBudgetAnswer(options.budget, details.nearest, options.form);
+    return overBudgetAnswer(request.player, options.budget, details.nearest, options.form);
   }
   std::optional<PlanReport> report;
   if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
@@ -247,7 +251,8 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
   return json{
-      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed))},
+      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed),
+                                     noTradeoffText(options, read.target, found))},
       {"threads", options.threads}}
       .dump();
 }

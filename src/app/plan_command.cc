@@ -17,7 +17,6 @@
 #include "plan/first_found/search.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
-#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 namespace {
@@ -84,15 +83,12 @@ int runPlanCommand(const CommandText& text, const Console& console) {
     outcome = findPlan(request.asked(), counters, request.start, Console{console.err, console.err},
                        search, plan, &details);
   });
-  if (outcome == PlanOutcome::kOverBudget) {
-    // Plans were found, just none within the budget: the plan files of an earlier plan stay.
-    std::fprintf(console.err, "ostrel plan: %s\n",
-                 overBudgetText(goal.budget, details.nearest, goal.form).c_str());
-    return 1;
-  }
   std::optional<PlanReport> report;
   if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
-  rewritePlanFiles(files, report ? &*report : nullptr, console);
+  // Plans found, just none within the budget, leave the plan files of an earlier plan.
+  if (outcome != PlanOutcome::kOverBudget) {
+    rewritePlanFiles(files, report ? &*report : nullptr, console);
+  }
   if (format == OutputFormat::kJson) {
     // The document names its goal: the default is no longer the first plan found, whose
     // document stays as it always was under --goal first.

@@ -9,7 +9,8 @@
 // - `ostrel forms`, as text and JSON: every form reached, not found or excluded, each reached form
 //   planned again with --form.
 // - `ostrel tradeoffs`: each point is the plan of a budget of its feedings; a budget below the
-//   shortest plan exits 1 with its line and touches no plan file.
+//   shortest plan exits 1 with its line (its document names that point the nearest) and touches
+//   no plan file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -259,6 +260,11 @@ TEST(PlanTest, TradeoffPointsAreThePlansOfTheirBudgets) {
                                 " feedings; the nearest found: " + std::to_string(fewest) +
                                 " feedings for " + points[0]["meseta"].dump() + " meseta\n")
         << over.err;
+    // The document of a budget no plan meets: the nearest plan is the shortest point.
+    const ProgramRun overJson =
+        runOstrel(with(plan, {"--max-feedings", under, "--format", "json"}), "", untouched);
+    EXPECT_EQ(overJson.status, over.status);
+    EXPECT_TRUE(fewest == 1 || json::parse(overJson.out)["nearest"][0] == points[0]);
     EXPECT_TRUE(testing::keepsOldPlan(untouched));
   }
 }

@@ -125,6 +125,15 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
       details != nullptr ? noPlanText(asked, request.target, outcome, *details) : std::string();
   document["reason"] = why.empty() ? json(nullptr) : json(why);
   document["outcome"] = outcomeName(outcome);
+  if (outcome == PlanOutcome::kOverBudget && details != nullptr) {
+    const Budget& budget = asked.budget;
+    document["budget"] = {{"maxFeedings", budget.maxFeedings ? json(*budget.maxFeedings) : json()},
+                          {"maxMeseta", budget.maxMeseta ? json(*budget.maxMeseta) : json()}};
+    json& nearest = document["nearest"] = json::array();
+    for (const Plan& plan : details->nearest) {
+      nearest.push_back(pointDocument(request.player, plan));
+    }
+  }
   document["summary"] = nullptr;
   document["shopping"] = nullptr;
   document["runs"] = json::array();
@@ -135,19 +144,23 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
   return document;
 }
 
+Document pointDocument(const Player& player, const Plan& plan) {
+  return {{"feedings", plan.feedCount()},
+          {"meseta", static_cast<std::int64_t>(plan.cost)},
+          {"hours", feedingHours(plan.feedCount())},
+          {"form", kMagTypeNames[plan.reached.type]},
+          {"plan", planParts(reportOf(player, plan))}};
+}
+
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points) {
+                           const std::vector<const Plan*>& points, const std::string& reason) {
   json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
+  document["reason"] = reason.empty() ? json(nullptr) : json(reason);
   json list = json::array();
-  std::transform(points.begin(), points.end(), std::back_inserter(list), [&](const Plan* plan) {
-    return json{{"feedings", plan->feedCount()},
-                {"meseta", static_cast<std::int64_t>(plan->cost)},
-                {"hours", feedingHours(plan->feedCount())},
-                {"form", kMagTypeNames[plan->reached.type]},
-                {"plan", planParts(reportOf(request.player, *plan))}};
-  });
+  std::transform(points.begin(), points.end(), std::back_inserter(list),
+                 [&](const Plan* plan) { return pointDocument(request.player, *plan); });
   document["points"] = std::move(list);
   return document;
 }
@@ -221,10 +234,26 @@ std::string noFormText(const Target& target, const GoalResult& result) {
                                              : "no plan found ending as any form";
 }
 
+std::string noTradeoffText(const GoalOptions& options, const Target& target,
+                           const Tradeoffs& found) {
+  if (!found.front.empty()) return {};
+  const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
+  if (std::string why = formNotReachedText(options, target, outcome, found.cheapest);
+      !why.empty()) {
+    return why;
+  }
+  return outcome == PlanOutcome::kImpossible
+             ? unreachableText(target)
+             : "no plan: neither the fewest nor the cheapest search found a plan";
+}
+
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
                        const GoalResult& details) {
   if (std::string form = formNotReachedText(options, target, outcome, details); !form.empty()) {
     return form;
+  }
+  if (outcome == PlanOutcome::kOverBudget) {
+    return overBudgetText(options.budget, details.nearest, options.form);
   }
   if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
   if (outcome != PlanOutcome::kGaveUp || options.goal == Goal::kFirst) return {};
