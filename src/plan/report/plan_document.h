@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/state.h"
+#include "plan/fed_plan.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
@@ -21,13 +22,6 @@ namespace ostrel {
 
 // Fields keep the order they are written in, the order a reader expects them.
 using Document = nlohmann::ordered_json;
-
-// One run of the feed command: `count` of `item` in a row, and the mag after the last of them.
-struct FeedRun {
-  Item item = 0;
-  std::int32_t count = 0;
-  MagState after;
-};
 
 // The plan document: player, start, target, the goal and form `asked` for and why there is no
 // plan, outcome, and the found plan's `report` (null without one): summary and shopping list
