@@ -90,14 +90,6 @@ std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
   return {};
 }
 
-void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs) {
-  MagState mag = start;
-  for (FeedRun& run : runs) {
-    for (std::int32_t i = 0; i < run.count; ++i) feedItem(player, run.item, mag);
-    run.after = mag;
-  }
-}
-
 int runFeedCommand(const CommandText& text, const Console& console) {
   Request request;
   OutputFormat format = OutputFormat::kText;

@@ -11,9 +11,6 @@
 
 namespace ostrel {
 
-// The most feedings one entry of the list may ask for; a mag is fully raised in far fewer.
-inline constexpr std::int32_t kMaxRunCount = 9999;
-
 // Runs `ostrel feed` and returns its exit status: 0, or 2 for options it cannot use.
 int runFeedCommand(const CommandText& text, const Console& console);
 
@@ -21,8 +18,5 @@ int runFeedCommand(const CommandText& text, const Console& console);
 // each an item name (any case, blanks ignored) after an optional count 1..9999. Fills the item and
 // count of each run; returns an empty string, or the one-line refusal.
 std::string readItems(const std::string& text, std::vector<FeedRun>& runs);
-
-// Feeds the runs in order from `start`, filling in the mag after each.
-void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs);
 
 }  // namespace ostrel

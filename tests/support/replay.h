@@ -31,7 +31,8 @@ void expectPlanReplays(const PlayerRequest& request, const MagState& start, cons
 void expectFilesTell(const Player& player, const Plan& plan, const std::filesystem::path& dir);
 
 // A plan document of `ostrel plan --format json` for case `c`: it names the player, start and
-// target asked for, its feedings replay, its runs group them and its summary adds them up; and
+// target asked for, its feedings replay, its runs group them, its summary adds them up and its
+// shopping list counts them by item; and
 // unless `dir` is empty the plan files there tell the same plan.
 void expectDocumentReplays(const PlanCase& c, const nlohmann::json& document,
                            const std::filesystem::path& dir);
