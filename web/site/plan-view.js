@@ -110,8 +110,8 @@ function showRuns(plan, request, onHere) {
     return `<li${fed ? ' class="fed"' : ""}><input type="checkbox" data-run="${index}"` +
       `${fed ? " checked" : ""} aria-label="Run ${index + 1} fed">` +
       `<span class="feed"><b>${number(run.count)}</b> × ${run.item}</span>` +
-      `<span class="route"><span class="mag">${magText(run.before)} ${barsHtml(run.before)}</span> → ` +
-      `<span class="mag">${magText(after)} ${barsHtml(after)}</span></span>${here}</li>`;
+      `<span class="route"><span class="mag">${magText(run.before)}${barsHtml(run.before)}</span> → ` +
+      `<span class="mag">${magText(after)}${barsHtml(after)}</span></span>${here}</li>`;
   }).join("");
   const list = $("runs");
   list.innerHTML = html;
@@ -150,8 +150,8 @@ function requestText(request, catalog) {
 function failureText(plan) {
   if (plan.reason) return `${plan.reason[0].toUpperCase()}${plan.reason.slice(1)}.`;
   if (plan.outcome === "gave-up") {
-    return "The first-found search gave up on this target: it tries only so many feedings. " +
-      "A plan may still exist: the cheapest plan's search finds one in most such cases.";
+    return "The first-found search gave up on this target after trying as many feedings as it may. " +
+      "A plan may still exist: the cheapest plan's search usually finds one where this one gives up.";
   }
   return "No plan found for this target: the console output below tells why.";
 }

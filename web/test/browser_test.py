@@ -151,14 +151,15 @@ READY = "document.querySelector('#section-id option') !== null"
 def wait_answer(driver, timeout=120):
     """Waits for the answer to the plan just started: a plan shown or a refusal."""
     wait_for(driver, "(document.getElementById('status').dataset.ms || '') !== ''"
-                     " || !document.getElementById('refusal').hidden", timeout)
+                     " || !document.getElementById('refusal-card').hidden", timeout)
 
 
 # The forms listing that follows a goal plan is shown.
 FORMS_LISTED = "(document.getElementById('status').dataset.formsMs || '') !== ''"
 # What the page says where the first-found search gave up.
-GAVE_UP = ("The first-found search gave up on this target: it tries only so many feedings. "
-           "A plan may still exist: the cheapest plan's search finds one in most such cases.")
+GAVE_UP = ("The first-found search gave up on this target after trying as many feedings as it "
+           "may. A plan may still exist: the cheapest plan's search usually finds one where this "
+           "one gives up.")
 
 
 def plan_with(driver, button, wait=True):
@@ -415,8 +416,9 @@ def check_focus(driver, results):
     from the keyboard (disabled while the plan runs). A field typed wrong then marks the plan
     stale."""
     for element_id, key in (("target-mind", Keys.ENTER), ("plan-button", Keys.SPACE)):
-        driver.execute_script("document.getElementById('status').dataset.ms = ''")
-        driver.find_element(By.ID, element_id).send_keys(key)
+        driver.execute_script("document.getElementById('status').dataset.ms = '';"
+                              " document.getElementById(arguments[0]).focus()", element_id)
+        ActionChains(driver).send_keys(key).perform()
         wait_answer(driver)
         focused = driver.switch_to.active_element.get_attribute("id")
         results.check(f"after planning from {element_id}, focus stays there", focused == element_id,
@@ -653,6 +655,7 @@ def main():
                     check_tradeoffs(driver, results, ostrel, case, downloads)
                 if "here" in steps:
                     check_here(driver, results, ostrel, case, downloads)
+                    shown.append((driver.current_url, text_of(driver, "console")))
                 if "rescue" in steps:
                     check_rescue(driver, results, ostrel, case, downloads)
                 if "focus" in steps:
