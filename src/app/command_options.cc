@@ -18,19 +18,29 @@
 namespace ostrel {
 namespace {
 
+// How the help writes the value of a mag's four stats or bars.
+constexpr const char* kFourStats = "DEF/POW/DEX/MIND";
+
 void addMagOptions(CLI::App& command, MagOptionText& text) {
-  command.add_option("--section", text.section,
-                     "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
-                     "(required)");
-  command.add_option("--class", text.charClass,
-                     "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
-                     "(required)");
-  command.add_option("--mag", text.mag,
-                     "The mag's form, by name (varaha) or form menu number (1..45); leave out "
-                     "--mag, --stats and --bars for a new mag (5/0/0/0)");
-  command.add_option("--stats", text.stats, "The mag's stats DEF/POW/DEX/MIND, with --mag");
-  command.add_option("--bars", text.bars,
-                     "How full the four bars are, 0..99 each, DEF/POW/DEX/MIND (default 0/0/0/0)");
+  command
+      .add_option("--section", text.section,
+                  "Section ID: a name (skyly) or its number in the dialogue's menu (0..9) "
+                  "(required)")
+      ->type_name("ID");
+  command
+      .add_option("--class", text.charClass,
+                  "Character class: a name (ramar) or its number in the dialogue's menu (0..11) "
+                  "(required)")
+      ->type_name("CLASS");
+  command
+      .add_option("--mag", text.mag,
+                  "The mag's form, by name (varaha) or form menu number (1..45), one a mag can "
+                  "have at its level; leave out --mag, --stats and --bars for a new mag (5/0/0/0)")
+      ->type_name("FORM");
+  command.add_option("--stats", text.stats, "The mag's stats, with --mag")->type_name(kFourStats);
+  command
+      .add_option("--bars", text.bars, "How full the four bars are, 0..99 each (default 0/0/0/0)")
+      ->type_name(kFourStats);
 }
 
 // "cheapest (least meseta, the default), fewest (fewest feedings) or first (the first plan
@@ -89,15 +99,19 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, const RequestUse& u
 
 void declarePlan(CLI::App& plan, CommandText& options) {
   addMagOptions(plan, options.request.mag);
-  plan.add_option("--target", options.request.target,
-                  "The stats wanted, DEF/POW/DEX/MIND (required)");
+  plan.add_option("--target", options.request.target, "The stats wanted (required)")
+      ->type_name(kFourStats);
   addGoalOptions(plan, options.request.goal, kPlanCommandUse);
-  CLI::Option* dir = plan.add_option(
-      "--dir", options.dir, "Write feedingPlan.txt and feedingPlan2.txt here (default: .)");
+  CLI::Option* dir =
+      plan.add_option("--dir", options.dir,
+                      "Write feedingPlan.txt and feedingPlan2.txt here (default: .)")
+          ->type_name("DIR");
   plan.add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
       ->excludes(dir);
   plan.add_option("--format", options.format,
-                  "text (the plan's lines, as in the dialogue) or json (one document)");
+                  "text (the plan's lines, as in the dialogue, and what to buy) or json (one "
+                  "document)")
+      ->type_name("FORMAT");
   plan.footer(
       "Example:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
@@ -112,9 +126,11 @@ void declarePlan(CLI::App& plan, CommandText& options) {
 void declareFeed(CLI::App& feed, CommandText& options) {
   addMagOptions(feed, options.request.mag);
   feed.add_option(
-      "--items", options.items,
-      "The items in the order fed, split by commas; a count before a name repeats it (required)");
-  feed.add_option("--format", options.format, "text (a line per run) or json (one document)");
+          "--items", options.items,
+          "The items in the order fed, split by commas; a count before a name repeats it (required)")
+      ->type_name("LIST");
+  feed.add_option("--format", options.format, "text (a line per run) or json (one document)")
+      ->type_name("FORMAT");
   feed.footer(
       "Example:\n"
       "  ostrel feed --section skyly --class ramar --items \"4 Sol Atomizer, 2 Moon Atomizer, "
@@ -127,10 +143,10 @@ void declareFeed(CLI::App& feed, CommandText& options) {
 void declareTargetCommand(CLI::App& command, CommandText& options, const RequestUse& use,
                           const char* formatHelp, const char* footer) {
   addMagOptions(command, options.request.mag);
-  command.add_option("--target", options.request.target,
-                     "The stats wanted, DEF/POW/DEX/MIND (required)");
+  command.add_option("--target", options.request.target, "The stats wanted (required)")
+      ->type_name(kFourStats);
   addGoalOptions(command, options.request.goal, use);
-  command.add_option("--format", options.format, formatHelp);
+  command.add_option("--format", options.format, formatHelp)->type_name("FORMAT");
   command.footer(footer);
 }
 

@@ -1,5 +1,6 @@
-// `ostrel feed`: the feeding simulator. Feeds a list of items to a mag with the model's own
-// feedItem, and shows the mag after each run, to check a plan or try an idea.
+// `ostrel feed`: the feeding simulator. Feeds a list of items to a mag with the core's feedRuns,
+// and shows the mag after each run (and the feedings that changed nothing, as at level 200), to
+// check a plan or try an idea.
 #pragma once
 
 #include <string>

@@ -45,9 +45,12 @@ struct RequestUse {
   Plans plans = Plans::kOnePlan;
   Goal unnamedGoal = Goal::kFirst;
   bool firstPlanned = true;
+  // Whether a start whose form its level rules out is refused (checkStartForm): the dialogue has
+  // always taken it.
+  bool startFormChecked = true;
 };
 
-inline constexpr RequestUse kDialogueUse{Plans::kOnePlan, Goal::kFirst, true};
+inline constexpr RequestUse kDialogueUse{Plans::kOnePlan, Goal::kFirst, true, false};
 inline constexpr RequestUse kPlanCommandUse{Plans::kOnePlan, Goal::kCheapest, true};
 inline constexpr RequestUse kFormsCommandUse{Plans::kEveryForm, Goal::kCheapest, false};
 inline constexpr RequestUse kTradeoffsCommandUse{Plans::kTradeoff, Goal::kCheapest, false};
@@ -64,7 +67,7 @@ enum class FirstGoalWith { kNothing, kMaxFeedings, kMaxMeseta, kForm, kBeamWidth
 // The rule each part of a request breaks. A surface words the parts it takes, in its own order;
 // a part within keeps LimitRule::kWithin (or its default below).
 struct RequestVerdict {
-  LimitVerdict start;        // checkStart
+  LimitVerdict start;        // checkStart, then checkStartForm where the entry checks it
   LimitVerdict target;       // checkTarget, against the start
   LimitVerdict maxFeedings;  // below kLeastMaxFeedings
   LimitVerdict maxMeseta;    // below kLeastMaxMeseta

@@ -76,6 +76,7 @@ void expectPlanReplays(const PlayerRequest& request, const MagState& start, cons
   for (const FeedRun& run : runs) {
     fed += static_cast<std::size_t>(run.count);
     EXPECT_EQ(run.after, fed < plan.feedings.size() ? plan.feedings[fed].before : mag);
+    EXPECT_EQ(run.unchanged, 0);  // no item bought for nothing
   }
 }
 

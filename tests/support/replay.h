@@ -22,7 +22,7 @@ MagState fedOnce(const Player& player, Item item, MagState mag);
 // feeding gives, no stat passes its target before the last feeding, the last mag is exactly the
 // target (in `form`, when one is asked for), and the plan's mag reached and cost are the
 // replay's. Its runs fed back through the feeding simulator pass through every run's starting
-// mag and end at the plan's mag.
+// mag and end at the plan's mag, and every feeding changes the mag.
 void expectPlanReplays(const PlayerRequest& request, const MagState& start, const Plan& plan,
                        std::optional<MagType> form = {});
 

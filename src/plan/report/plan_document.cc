@@ -201,8 +201,10 @@ Document feedDocument(const Player& player, const MagState& start,
   std::int32_t feedings = 0;
   std::int64_t meseta = 0;
   for (const FeedRun& run : runs) {
-    runList.push_back(
-        {{"item", kItemNames[run.item]}, {"count", run.count}, {"after", magDocument(run.after)}});
+    runList.push_back({{"item", kItemNames[run.item]},
+                       {"count", run.count},
+                       {"after", magDocument(run.after)},
+                       {"unchanged", run.unchanged}});
     feedings += run.count;
     meseta += std::int64_t{kItemPrice[run.item]} * run.count;
   }

@@ -46,7 +46,8 @@ Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
 // form and the plan (the plan document's summary, shopping list, runs and feedings) for `player`.
 Document pointDocument(const Player& player, const Plan& plan);
 
-// The feed document: player, start, the mag after each run, and the summary.
+// The feed document: player, start, the mag after each run and how many of its feedings changed
+// nothing, and the summary.
 Document feedDocument(const Player& player, const MagState& start,
                       const std::vector<FeedRun>& runs);
 
