@@ -13,6 +13,12 @@ const START_WORDS = {
     `level ${number(bound)}.`,
   below: ({ field, value, bound }) => `Your mag's ${field} can't be ${number(value)}: it is at least ${number(bound)}.`,
   above: ({ field, value, bound }) => `Your mag's ${field} can't be ${number(value)}: it is at most ${number(bound)}.`,
+  "form-left": ({ value, bound }) =>
+    `Your mag can't have this form at level ${number(value)}: every mag leaves it at level ` +
+    `${number(bound)}, and no evolution brings it back.`,
+  "form-not-yet": ({ value, bound }) =>
+    `Your mag can't have this form at level ${number(value)}: no mag evolves into it before level ` +
+    `${number(bound)}.`,
 };
 
 const TARGET_WORDS = {
