@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "model/form_proof.h"
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
@@ -87,6 +88,20 @@ const char* kindName(ostrel::ExclusionKind kind) {
       return "replaced later";
     case ExclusionKind::kStatsLeadElsewhere:
       return "stats lead elsewhere";
+    case ExclusionKind::kLeadNeverAt35:
+      return "proof: lead at 35";
+    case ExclusionKind::kHighDefNeverAt:
+      return "proof: def 45 to keep";
+    case ExclusionKind::kOrderNeverAt:
+      return "proof: order from 50";
+    case ExclusionKind::kHighDefLeadNeverAt:
+      return "proof: def 45 and lead";
+    case ExclusionKind::kPairSumNeverMet:
+      return "proof: pair sums";
+    case ExclusionKind::kTargetNeverWithin:
+      return "proof: target, a level";
+    case ExclusionKind::kTargetNeverReached:
+      return "proof: target stats";
   }
   return "?";
 }
@@ -107,15 +122,21 @@ int runCensus(int count, unsigned seed, int width, bool list) {
   std::mt19937 rng(seed);
   std::printf("census of %d random targets, seed %u, listing by meseta at width %d\n", count, seed,
               width);
-  std::printf("%3s %-9s %-9s %-15s %7s %8s %8s %6s  %s\n", "#", "section", "class", "target",
-              "reached", "excluded", "notfound", "wall s", "not found");
+  std::printf("%3s %-9s %-9s %-15s %7s %8s %8s %6s %6s  %s\n", "#", "section", "class", "target",
+              "reached", "excluded", "notfound", "wall s", "prf ms", "not found (* proven out)");
   int reached = 0;
   int excluded = 0;
   int notFound = 0;
   int targetsNotFound = 0;
   int targetsWithoutPlan = 0;
   double wallTotal = 0;
+  double proofTotal = 0;
+  double proofLongest = 0;
+  int notFoundProven = 0;
+  int noPlanProven = 0;
+  int unsound = 0;
   std::map<std::string, int> byReason;
+  std::map<std::string, int> byProof;
   std::vector<std::string> listed;
   for (int i = 0; i < count; ++i) {
     const CensusTarget census = randomTarget(rng);
@@ -129,12 +150,36 @@ int runCensus(int count, unsigned seed, int width, bool list) {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     wallTotal += wall;
+    // The proof on its own, for every form the rules leave open: what it rules out of the forms
+    // not found, and (never, if it is sound) of the forms reached.
+    ostrel::FormSet open = 0;
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      if (result.forms[type].best ||
+          result.forms[type].exclusion.kind == ostrel::ExclusionKind::kNone) {
+        open |= ostrel::formBit(type);
+      }
+    }
+    const auto proofBegin = std::chrono::steady_clock::now();
+    const auto proven = ostrel::formsProvenOut(request, ostrel::kBabyMag, open);
+    const bool targetProven =
+        ostrel::targetProvenOut(request, ostrel::kBabyMag).kind != ostrel::ExclusionKind::kNone;
+    const double proofWall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - proofBegin).count();
+    proofTotal += proofWall;
+    proofLongest = std::max(proofLongest, proofWall);
     int here[3] = {0, 0, 0};  // reached, excluded, not found
     std::string missed;
     for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
       const ostrel::FormResult& form = result.forms[type];
+      const bool provenOut = proven[type].kind != ostrel::ExclusionKind::kNone;
+      if (provenOut) ++byProof[kindName(proven[type].kind)];
       if (form.best) {
         ++here[0];
+        if (provenOut) {
+          ++unsound;
+          std::printf("UNSOUND: %s reached but proven out: %s\n", ostrel::kMagTypeNames[type],
+                      ostrel::exclusionText(proven[type]).c_str());
+        }
       } else if (form.exclusion.kind != ostrel::ExclusionKind::kNone) {
         ++here[1];
         ++byReason[kindName(form.exclusion.kind)];
@@ -142,6 +187,10 @@ int runCensus(int count, unsigned seed, int width, bool list) {
         ++here[2];
         if (!missed.empty()) missed += ',';
         missed += ostrel::kMagTypeNames[type];
+        if (provenOut) {
+          ++notFoundProven;
+          missed += '*';
+        }
         std::string line = "form " + planArguments(census);
         line += " --form ";
         line += ostrel::kMagTypeNames[type];
@@ -149,18 +198,24 @@ int runCensus(int count, unsigned seed, int width, bool list) {
       }
     }
     const bool noPlan = here[0] == 0;
+    if (targetProven && !noPlan) {
+      ++unsound;
+      std::printf("UNSOUND: the target is reached but proven out\n");
+    }
     if (noPlan) {
       ++targetsWithoutPlan;
+      if (targetProven) ++noPlanProven;
       listed.push_back("target " + planArguments(census));
     }
     if (here[2] > 0) ++targetsNotFound;
     reached += here[0];
     excluded += here[1];
     notFound += here[2];
-    std::printf("%3d %-9s %-9s %-15s %7d %8d %8d %6.2f  %s%s\n", i,
+    std::printf("%3d %-9s %-9s %-15s %7d %8d %8d %6.2f %6.1f  %s%s\n", i,
                 ostrel::kSectionIdNames[census.player.sectionId],
                 ostrel::kCharClassNames[census.player.charClass], targetText(census.target).c_str(),
-                here[0], here[1], here[2], wall, noPlan ? "(no plan) " : "", missed.c_str());
+                here[0], here[1], here[2], wall, proofWall * 1e3,
+                noPlan ? (targetProven ? "(no plan, proven) " : "(no plan) ") : "", missed.c_str());
     std::fflush(stdout);
   }
   std::printf("\nforms reached %d, excluded %d, not found %d (on %d targets); targets without a "
@@ -168,6 +223,14 @@ int runCensus(int count, unsigned seed, int width, bool list) {
               reached, excluded, notFound, targetsNotFound, targetsWithoutPlan, wallTotal);
   std::printf("excluded by reason:\n");
   for (const auto& [reason, forms] : byReason) std::printf("  %-30s %5d\n", reason.c_str(), forms);
+  std::printf("the proof alone (form_proof.h), on the forms the rules leave open: of the forms not "
+              "found %d ruled out, %d left; of the targets without a plan %d ruled out, %d left; "
+              "ruled out though reached: %d; %.1f ms a target on average, %.1f ms at most\n",
+              notFoundProven, notFound - notFoundProven, noPlanProven,
+              targetsWithoutPlan - noPlanProven, unsound, proofTotal * 1e3 / count,
+              proofLongest * 1e3);
+  std::printf("ruled out by the proof, by reason:\n");
+  for (const auto& [reason, forms] : byProof) std::printf("  %-30s %5d\n", reason.c_str(), forms);
   if (list) {
     std::printf("\n");
     for (const std::string& line : listed) std::printf("%s\n", line.c_str());

@@ -1,0 +1,562 @@
+// The form proof: every way a form can come about is a route of waypoints (the evolutions whose
+// stats decide it, with what they need) and of the feeding tables the mag may eat from between
+// them; a linear programme says whether any mix of feedings follows the route.
+#include "model/form_proof.h"
+
+#include <algorithm>
+#include <bit>
+#include <utility>
+#include <vector>
+
+#include "model/evolution.h"
+#include "model/feeding.h"
+#include "model/linear_feasibility.h"
+
+namespace ostrel {
+namespace {
+
+using Sense = LinearFeasibility::Sense;
+using TableSet = std::uint16_t;
+
+constexpr std::uint8_t kEveryOrder = (1 << kStatOrderCount) - 1;
+
+// What a route needs of the stats at one evolution. Stat ties count for every stat that shares
+// the top place: the feeding's bar changes may break them either way.
+struct Need {
+  std::int32_t defAtMost = kMaxLevel;
+  std::int32_t defAtLeast = 0;
+  std::uint8_t orders = kEveryOrder;  // the stat orders allowed (statOrder)
+  bool pairSumsEqual = false;
+};
+
+struct Waypoint {
+  std::int32_t level;
+  Need need;
+};
+
+// One way to the target: its waypoints, and from `fixedFrom` on (a waypoint's level, or the
+// start's) the mag keeps form `fixedForm` and eats from its table alone.
+struct Route {
+  std::vector<Waypoint> waypoints;
+  std::int32_t fixedFrom = kMaxLevel + 1;
+  MagType fixedForm = 0;
+};
+
+// The forms a mag can have between the evolutions at 10, 35, 50 and 100, and what it needs.
+struct Setting {
+  const PlayerRequest& request;
+  const MagState& start;  // its level up to date
+  FormSet phaseForms[5];  // below 10, 10..34, 35..49, 50..99, 100..200
+};
+
+int phaseOf(std::int32_t level) {
+  if (level < 10) return 0;
+  if (level < 35) return 1;
+  if (level < kFirstStatsEvent) return 2;
+  return level < kFirstFinalEvent ? 3 : 4;
+}
+
+constexpr std::int32_t kPhaseStart[5] = {0, 10, 35, kFirstStatsEvent, kFirstFinalEvent};
+
+// Which forms the mag may have in each phase, the start's own form always among them.
+Setting settingFor(const PlayerRequest& request, const MagState& start) {
+  const Player& player = request.player;
+  Setting setting{request, start, {}};
+  FormSet level35 = 0;
+  FormSet level50 = 0;
+  for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+    level35 |= formBit(level35Form(player, dominant));
+    if (evolvesWithHighDef(player)) level50 |= formBit(level50HighDefForm(dominant));
+  }
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    level50 |= formBit(level50Form(player, order));
+  }
+  const int startPhase = phaseOf(start.level);
+  FormSet forms = formBit(start.type);
+  for (int phase = 0; phase < 5; ++phase) {
+    if (phase > startPhase) {
+      if (phase == 1) forms = formBit(level10Form(player));
+      if (phase == 2) forms = level35;
+      // Classes that do not evolve with def 45 or more keep the form they had.
+      if (phase == 3) forms = (evolvesWithHighDef(player) ? 0 : forms) | level50;
+      if (phase == 4) forms |= formBit(finalForm(player));
+    }
+    setting.phaseForms[phase] = forms | formBit(start.type);
+  }
+  return setting;
+}
+
+TableSet tablesOf(FormSet forms) {
+  TableSet tables = 0;
+  for (; forms != 0; forms &= forms - 1) {
+    tables |= TableSet(1 << feedTableOf(static_cast<MagType>(std::countr_zero(forms))));
+  }
+  return tables;
+}
+
+// Whether the stats `s` (def, pow, dex, mind) meet `need`, ties counted as above.
+bool meets(const Need& need, const std::int32_t s[4], const Player& player) {
+  if (s[0] > need.defAtMost || s[0] < need.defAtLeast) return false;
+  if (need.pairSumsEqual) {
+    const PairSums sums = pairSums(player.sectionId, s[0], s[1], s[2], s[3]);
+    if (sums.first != sums.second) return false;
+  }
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    if ((need.orders >> order & 1) == 0) continue;
+    const int lead = 1 + order / 2;
+    const int first = order / 2 == 0 ? 2 : 1;  // the other two in the order pow, dex, mind
+    const int second = order / 2 == 2 ? 2 : 3;
+    if (s[lead] < s[first] || s[lead] < s[second]) continue;
+    if (order % 2 == 0 ? s[first] > s[second] : s[first] <= s[second]) return true;
+  }
+  return false;
+}
+
+// The items of a table that some other item does not outdo: the bar points an item can move
+// lie between its changes and its changes with the losses left out, and an item whose range is
+// inside another's adds nothing the other does not.
+std::vector<Item> usefulItems(FeedTable table) {
+  std::vector<Item> items;
+  const auto inside = [&](Item a, Item b) {  // a's range within b's
+    const StatDelta da = kFeedTable[table][a];
+    const StatDelta db = kFeedTable[table][b];
+    const std::int32_t ca[4] = {da.def, da.pow, da.dex, da.mind};
+    const std::int32_t cb[4] = {db.def, db.pow, db.dex, db.mind};
+    for (int k = 0; k < 4; ++k) {
+      if (cb[k] > ca[k] || std::max(cb[k], 0) < std::max(ca[k], 0)) return false;
+    }
+    return true;
+  };
+  for (Item item = 0; item < kFedItemCount; ++item) {
+    bool outdone = false;
+    for (Item other = 0; other < kFedItemCount && !outdone; ++other) {
+      if (other == item || !inside(item, other)) continue;
+      // Two items of the same range: the earlier stays.
+      outdone = !inside(other, item) || other < item;
+    }
+    if (!outdone) items.push_back(item);
+  }
+  return items;
+}
+
+// The room the rows leave: a real plan meets every row exactly, so the programme is widened by
+// far more than the solver's rounding, and a "no" is still sure.
+constexpr double kMargin = 0.25;
+
+// One point of the route in the programme: the stats after the feeding that brought the mag
+// there (the stats at the evolution plus the levels the rest of that feeding gave), and the
+// bars then. Constants at the start and the target.
+struct Point {
+  std::int32_t level;
+  int stat[4];   // the stats at the evolution: variables, or -1 for the constants below
+  int extra[4];  // the levels the rest of the feeding gave
+  int bar[4];
+  double fixedStat[4];
+  double fixedBar[4];
+};
+
+using Terms = std::vector<std::pair<int, double>>;
+
+// Adds the terms of `scale` times the point's stats after its feeding; returns the constant part.
+double addStats(const Point& point, int k, double scale, Terms& terms) {
+  if (point.stat[k] < 0) return scale * point.fixedStat[k];
+  terms.emplace_back(point.stat[k], scale);
+  terms.emplace_back(point.extra[k], scale);
+  return 0;
+}
+
+double addBar(const Point& point, int k, double scale, Terms& terms) {
+  if (point.bar[k] < 0) return scale * point.fixedBar[k];
+  terms.emplace_back(point.bar[k], scale);
+  return 0;
+}
+
+// Whether some mix of feedings can follow `route` from the start to the stats `end` at level
+// `endLevel` (the target's, or a level on the way with `end` as the most of each stat).
+bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel,
+               const std::int32_t end[4], bool endExact) {
+  const MagState& start = setting.start;
+  LinearFeasibility lp;
+  std::vector<Point> points;
+  Point first{start.level, {-1, -1, -1, -1}, {}, {-1, -1, -1, -1}, {}, {}};
+  const std::int32_t startStats[4] = {start.def, start.pow, start.dex, start.mind};
+  const std::int32_t startBars[4] = {start.defBar, start.powBar, start.dexBar, start.mindBar};
+  for (int k = 0; k < 4; ++k) {
+    first.fixedStat[k] = startStats[k];
+    first.fixedBar[k] = startBars[k];
+  }
+  points.push_back(first);
+  std::vector<const Need*> needs = {nullptr};
+  for (const Waypoint& waypoint : route.waypoints) {
+    if (waypoint.level <= start.level || waypoint.level >= endLevel) continue;
+    Point point{waypoint.level, {}, {}, {}, {}, {}};
+    Terms sum;
+    for (int k = 0; k < 4; ++k) {
+      point.stat[k] = lp.addVariable(startStats[k], end[k]);
+      point.extra[k] = lp.addVariable(0, 1);
+      point.bar[k] = lp.addVariable(0, kBarCapacity - 1);
+      sum.emplace_back(point.stat[k], 1.0);
+    }
+    lp.addRow(sum, Sense::kEqual, waypoint.level);
+    const Need& need = waypoint.need;
+    if (need.defAtMost < kMaxLevel) {
+      lp.addRow({{point.stat[0], 1.0}}, Sense::kAtMost, need.defAtMost + kMargin);
+    }
+    if (need.defAtLeast > 0) {
+      lp.addRow({{point.stat[0], 1.0}}, Sense::kAtLeast, need.defAtLeast - kMargin);
+    }
+    if (need.pairSumsEqual) {
+      const PairSums weights =
+          pairSums(setting.request.player.sectionId, 1, 2, 4, 8);  // which stats are first
+      Terms difference;
+      for (int k = 0; k < 4; ++k) {
+        difference.emplace_back(point.stat[k], (weights.first >> k & 1) != 0 ? 1.0 : -1.0);
+      }
+      lp.addRow(difference, Sense::kAtMost, kMargin);
+      lp.addRow(difference, Sense::kAtLeast, -kMargin);
+    }
+    points.push_back(point);
+    needs.push_back(&need);
+  }
+  Point last{endLevel, {-1, -1, -1, -1}, {}, {}, {}, {}};
+  for (int k = 0; k < 4; ++k) {
+    if (endExact) {
+      last.fixedStat[k] = end[k];
+    } else {
+      last.stat[k] = lp.addVariable(startStats[k], end[k]);
+      last.extra[k] = lp.addVariable(0, 1);
+    }
+    const double fullest = endLevel == kMaxLevel ? kBarCapacity + 49 : kBarCapacity - 1;
+    last.bar[k] = lp.addVariable(0, fullest);
+  }
+  if (!endExact) {
+    Terms sum;
+    for (int k = 0; k < 4; ++k) sum.emplace_back(last.stat[k], 1.0);
+    lp.addRow(sum, Sense::kEqual, endLevel);
+  }
+  points.push_back(last);
+  needs.push_back(nullptr);
+
+  // Each waypoint's stat order: one programme per order allowed would multiply the work, so a
+  // waypoint that allows several orders gets the rows they share (its leading stat, when they
+  // share one) and the order itself is checked by the caller's split of the orders.
+  for (std::size_t p = 1; p + 1 < points.size(); ++p) {
+    const std::uint8_t orders = needs[p]->orders;
+    if (orders == kEveryOrder) continue;
+    for (int lead = 0; lead < kDominantStatCount; ++lead) {
+      const std::uint8_t leadOrders = std::uint8_t(3 << (2 * lead));
+      if ((orders & ~leadOrders) != 0) continue;  // more than this stat may lead
+      const int l = points[p].stat[1 + lead];
+      for (int other = 0; other < kDominantStatCount; ++other) {
+        if (other != lead) {
+          lp.addRow({{l, 1.0}, {points[p].stat[1 + other], -1.0}}, Sense::kAtLeast, -kMargin);
+        }
+      }
+      if ((orders & leadOrders) == leadOrders) continue;
+      const int firstStat = lead == 0 ? 2 : 1;
+      const int secondStat = lead == 2 ? 2 : 3;
+      const Terms difference = {{points[p].stat[firstStat], 1.0},
+                                {points[p].stat[secondStat], -1.0}};
+      if ((orders >> (2 * lead) & 1) != 0) {
+        lp.addRow(difference, Sense::kAtLeast, 1 - kMargin);  // the first above the second
+      } else {
+        lp.addRow(difference, Sense::kAtMost, kMargin);
+      }
+    }
+  }
+
+  for (std::size_t p = 0; p + 1 < points.size(); ++p) {
+    const Point& from = points[p];
+    const Point& to = points[p + 1];
+    const TableSet tables =
+        from.level >= route.fixedFrom
+            ? TableSet(1 << feedTableOf(route.fixedForm))
+            : [&] {
+                TableSet all = 0;
+                for (int phase = phaseOf(from.level); phase < 5 && kPhaseStart[phase] < to.level;
+                     ++phase) {
+                  all |= tablesOf(setting.phaseForms[phase]);
+                }
+                return all;
+              }();
+    std::vector<std::pair<int, StatDelta>> counts;  // an item count and its bar changes
+    for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+      if ((tables >> table & 1) == 0) continue;
+      for (const Item item : usefulItems(table)) {
+        counts.emplace_back(lp.addVariable(0), kFeedTable[table][item]);
+      }
+    }
+    for (int k = 0; k < 4; ++k) {
+      // 100 a level, and the bars' change between the two points: what the items moved.
+      Terms moved;
+      double constant = 0;
+      constant += addStats(to, k, kBarCapacity, moved);
+      constant += addStats(from, k, -kBarCapacity, moved);
+      constant += addBar(to, k, 1.0, moved);
+      constant += addBar(from, k, -1.0, moved);
+      Terms least = moved;
+      Terms most = moved;
+      for (const auto& [count, delta] : counts) {
+        const std::int32_t change[4] = {delta.def, delta.pow, delta.dex, delta.mind};
+        if (change[k] != 0) least.emplace_back(count, -change[k]);
+        if (change[k] > 0) most.emplace_back(count, -change[k]);
+      }
+      lp.addRow(least, Sense::kAtLeast, -constant - kMargin);
+      lp.addRow(most, Sense::kAtMost, -constant + kMargin);
+      // Stats never fall: the next evolution comes after this point's feeding.
+      if (to.stat[k] >= 0 && from.stat[k] >= 0) {
+        lp.addRow({{to.stat[k], 1.0}, {from.stat[k], -1.0}, {from.extra[k], -1.0}},
+                  Sense::kAtLeast, -kMargin);
+      } else if (from.stat[k] >= 0) {
+        lp.addRow({{from.stat[k], 1.0}, {from.extra[k], 1.0}}, Sense::kAtMost,
+                  to.fixedStat[k] + kMargin);
+      }
+    }
+  }
+  return lp.feasible();
+}
+
+// The waypoints every route has: the evolutions where the forms the mag may have change.
+std::vector<Waypoint> withPhaseStarts(const Setting& setting, std::vector<Waypoint> waypoints) {
+  for (const std::int32_t level : {10, 35, kFirstStatsEvent, kFirstFinalEvent}) {
+    const bool listed = std::any_of(waypoints.begin(), waypoints.end(),
+                                    [&](const Waypoint& w) { return w.level == level; });
+    if (!listed) waypoints.push_back({level, Need{}});
+  }
+  std::sort(waypoints.begin(), waypoints.end(),
+            [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
+  (void)setting;
+  return waypoints;
+}
+
+// Whether some mix of feedings follows `route` to the target.
+bool routeToTargetOpen(const Setting& setting, Route route) {
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  for (const Waypoint& waypoint : route.waypoints) {
+    // The evolution at the target level sees the target stats themselves.
+    if (waypoint.level == target.level && !meets(waypoint.need, end, setting.request.player)) {
+      return false;
+    }
+  }
+  route.waypoints = withPhaseStarts(setting, route.waypoints);
+  return routeOpen(setting, route, target.level, end, true);
+}
+
+// The stats orders `orders` split by their leading stat: a route each.
+std::vector<std::uint8_t> byLead(std::uint8_t orders) {
+  std::vector<std::uint8_t> split;
+  for (int lead = 0; lead < kDominantStatCount; ++lead) {
+    const std::uint8_t part = orders & std::uint8_t(3 << (2 * lead));
+    if (part != 0) split.push_back(part);
+  }
+  return split;
+}
+
+// The routes a form can come about by, and the reason to give when none is open.
+struct Ways {
+  std::vector<Route> routes;
+  FormExclusion reason;
+};
+
+void addReason(Ways& ways, const FormExclusion& reason) {
+  if (ways.reason.kind == ExclusionKind::kNone) ways.reason = reason;
+}
+
+Ways waysTo(const Setting& setting, MagType form) {
+  const Player& player = setting.request.player;
+  const MagState& start = setting.start;
+  const std::int32_t targetLevel = setting.request.target.level;
+  const auto ahead = [&](std::int32_t level) {
+    return start.level < level && level <= targetLevel;
+  };
+  // The evolutions by the stats still ahead, from 50 to 95.
+  std::vector<std::int32_t> statsEvents;
+  for (std::int32_t level = kFirstStatsEvent; level <= kLastStatsEvent; level += kEventStep) {
+    if (ahead(level)) statsEvents.push_back(level);
+  }
+  const bool highDefEvolves = evolvesWithHighDef(player);
+  Ways ways;
+
+  // A form from the levels 50 to 95 with def below 45: the last of them with def below 45 gives
+  // it (after it, def 45 or more keeps it), or for class group 2 the last of them all.
+  std::uint8_t orders = 0;
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    if (level50Form(player, order) == form) orders |= std::uint8_t(1 << order);
+  }
+  if (orders != 0 && !statsEvents.empty()) {
+    for (std::size_t i = highDefEvolves ? statsEvents.size() - 1 : 0; i < statsEvents.size(); ++i) {
+      for (const std::uint8_t lead : byLead(orders)) {
+        Route route;
+        route.waypoints.push_back({statsEvents[i], Need{kHighDefLimit - 1, 0, lead, false}});
+        if (!highDefEvolves && i + 1 < statsEvents.size()) {
+          route.waypoints.push_back({statsEvents[i + 1], Need{kMaxLevel, kHighDefLimit}});
+        }
+        route.fixedFrom = statsEvents[i];
+        route.fixedForm = form;
+        ways.routes.push_back(route);
+      }
+    }
+    addReason(ways, {ExclusionKind::kOrderNeverAt,
+                     highDefEvolves ? statsEvents.back() : statsEvents.front(), 0,
+                     statsEvents.back(), -1, 0, orders});
+  }
+  // Class group 2 with def 45 or more at the last of them.
+  if (highDefEvolves && !statsEvents.empty()) {
+    std::uint8_t leads = 0;
+    for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+      if (level50HighDefForm(dominant) == form) leads |= std::uint8_t(3 << (2 * dominant));
+    }
+    for (const std::uint8_t lead : byLead(leads)) {
+      Route route;
+      route.waypoints.push_back({statsEvents.back(), Need{kMaxLevel, kHighDefLimit, lead, false}});
+      route.fixedFrom = statsEvents.back();
+      route.fixedForm = form;
+      ways.routes.push_back(route);
+    }
+    if (leads != 0) {
+      addReason(ways, {ExclusionKind::kHighDefLeadNeverAt, statsEvents.back(), 0, 0, -1, 0,
+                       leads});
+    }
+  }
+  // A form of level 35: kept below level 50, or by def 45 or more from level 50 on.
+  if (ahead(35) && (targetLevel < kFirstStatsEvent || !highDefEvolves)) {
+    for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+      if (level35Form(player, dominant) != form) continue;
+      const auto lead = std::uint8_t(3 << (2 * dominant));
+      Route route;
+      route.waypoints.push_back({35, Need{kMaxLevel, 0, lead, false}});
+      if (!statsEvents.empty()) {
+        route.waypoints.push_back({statsEvents.front(), Need{kMaxLevel, kHighDefLimit}});
+      }
+      route.fixedFrom = 35;
+      route.fixedForm = form;
+      ways.routes.push_back(route);
+      if (statsEvents.empty()) {
+        addReason(ways, {ExclusionKind::kLeadNeverAt35, 35, 0, 0, -1, 0, lead});
+      } else {
+        // Which of the two the feedings cannot do: keep the lead's name only where def alone
+        // is not out of reach.
+        Route defAlone = route;
+        defAlone.waypoints.front().need.orders = kEveryOrder;
+        const bool defOut = !routeToTargetOpen(setting, defAlone);
+        addReason(ways, {ExclusionKind::kHighDefNeverAt, statsEvents.front(), 0, 0, -1, 0,
+                         defOut ? std::uint8_t{0} : lead});
+      }
+    }
+  }
+  // The final form of the pair-sum rule, at an even level from 100 on.
+  if (form == finalForm(player) && start.type < kFinalTypeStart) {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    for (std::int32_t level = kFirstFinalEvent; level <= targetLevel; level += 2 * kEventStep) {
+      if (!ahead(level)) continue;
+      Route route;
+      route.waypoints.push_back({level, Need{kMaxLevel, 0, kEveryOrder, true}});
+      route.fixedFrom = level;
+      route.fixedForm = form;
+      ways.routes.push_back(route);
+      if (first == 0) first = level;
+      last = level;
+    }
+    if (first != 0) addReason(ways, {ExclusionKind::kPairSumNeverMet, first, 0, last});
+  }
+  // The form of level 10, kept below level 35.
+  if (form == level10Form(player) && ahead(10) && targetLevel < 35) {
+    Route route;
+    route.fixedFrom = 10;
+    route.fixedForm = form;
+    ways.routes.push_back(route);
+    addReason(ways, {ExclusionKind::kTargetNeverReached});
+  }
+  // The start's own form, kept: no evolution at 10 or 35 ahead, and for the classes that keep
+  // their form with def 45 or more, def 45 or more at the first evolution by the stats.
+  const bool fixedFormKept = start.type >= kFinalTypeStart && start.level >= 35;
+  if (form == start.type && !ahead(10) && !ahead(35) &&
+      (fixedFormKept || statsEvents.empty() || !highDefEvolves)) {
+    Route route;
+    if (!fixedFormKept && !statsEvents.empty()) {
+      route.waypoints.push_back({statsEvents.front(), Need{kMaxLevel, kHighDefLimit}});
+    }
+    route.fixedFrom = start.level;
+    route.fixedForm = form;
+    ways.routes.push_back(route);
+    addReason(ways, route.waypoints.empty()
+                        ? FormExclusion{ExclusionKind::kTargetNeverReached}
+                        : FormExclusion{ExclusionKind::kHighDefNeverAt, statsEvents.front()});
+  }
+  return ways;
+}
+
+// The reason for a target out of reach: the first evolution on the way that the stats cannot
+// reach within their targets, and the one stat whose target, were it higher, would let them;
+// or, with every level on the way open, the target stats themselves.
+FormExclusion targetReason(const Setting& setting) {
+  const Target& target = setting.request.target;
+  const std::int32_t most[4] = {target.def, target.pow, target.dex, target.mind};
+  Route route;
+  route.waypoints = withPhaseStarts(setting, {});
+  std::vector<std::int32_t> levels = {10, 35, kFirstStatsEvent, 75, kFirstFinalEvent, 150};
+  for (const std::int32_t level : levels) {
+    if (level <= setting.start.level || level >= target.level) continue;
+    if (routeOpen(setting, route, level, most, false)) continue;
+    for (int k = 0; k < 4; ++k) {
+      std::int32_t raised[4] = {most[0], most[1], most[2], most[3]};
+      raised[k] = kMaxLevel;
+      if (routeOpen(setting, route, level, raised, false)) {
+        return {ExclusionKind::kTargetNeverWithin, level, 0, 0, k, most[k]};
+      }
+    }
+    return {ExclusionKind::kTargetNeverWithin, level};
+  }
+  return {ExclusionKind::kTargetNeverReached};
+}
+
+}  // namespace
+
+FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& start) {
+  MagState from = start;
+  from.level = start.def + start.pow + start.dex + start.mind;
+  const Target& target = request.target;
+  if (from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
+      from.mind > target.mind || from.level >= target.level) {
+    return {};  // nothing to feed, or the rules' own answer
+  }
+  const Setting setting = settingFor(request, from);
+  if (routeToTargetOpen(setting, Route{})) return {};
+  return targetReason(setting);
+}
+
+std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& request,
+                                                        const MagState& start,
+                                                        FormSet candidates) {
+  std::array<FormExclusion, kMagTypeCount> proven{};
+  if (candidates == 0) return proven;
+  const FormExclusion targetOut = targetProvenOut(request, start);
+  if (targetOut.kind != ExclusionKind::kNone) {
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if ((candidates & formBit(type)) != 0) proven[type] = targetOut;
+    }
+    return proven;
+  }
+  MagState from = start;
+  from.level = start.def + start.pow + start.dex + start.mind;
+  const Target& target = request.target;
+  if (from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
+      from.mind > target.mind || from.level >= target.level) {
+    return proven;
+  }
+  const Setting setting = settingFor(request, from);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if ((candidates & formBit(type)) == 0) continue;
+    const Ways ways = waysTo(setting, type);
+    if (ways.routes.empty()) continue;  // nothing this proof knows of: nothing proven
+    const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
+      return routeToTargetOpen(setting, route);
+    });
+    if (!open) proven[type] = ways.reason;
+  }
+  return proven;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,158 @@
+// The first phase of the bounded simplex method on a dense tableau: every row gets a slack (for an
+// inequality) and an artificial variable; the artificials' sum, the rows' total shortfall, is
+// brought down as far as it goes. Variables sit at a bound or in the basis, so their upper bounds
+// need no rows of their own.
+#include "model/linear_feasibility.h"
+
+#include <cmath>
+
+namespace ostrel {
+namespace {
+
+constexpr double kPivotTolerance = 1e-9;
+constexpr double kCostTolerance = 1e-9;
+// The shortfall left that counts as none: far below the margins the callers leave in the rows.
+constexpr double kShortfallTolerance = 1e-6;
+
+}  // namespace
+
+int LinearFeasibility::addVariable(double lower, double upper) {
+  lower_.push_back(lower);
+  upper_.push_back(upper);
+  return static_cast<int>(lower_.size()) - 1;
+}
+
+void LinearFeasibility::addRow(const std::vector<std::pair<int, double>>& terms, Sense sense,
+                               double rhs) {
+  rows_.push_back(terms);
+  senses_.push_back(sense);
+  rhs_.push_back(rhs);
+}
+
+bool LinearFeasibility::feasible() const {
+  const int m = rowCount();
+  const int n = variableCount();
+  if (m == 0) return true;
+  for (int j = 0; j < n; ++j) {
+    if (lower_[j] > upper_[j]) return false;
+  }
+  // Columns: the variables shifted to start at 0, a slack per inequality, an artificial per row.
+  int slacks = 0;
+  for (const Sense sense : senses_) slacks += sense == Sense::kEqual ? 0 : 1;
+  const int columns = n + slacks + m;
+  const int firstArtificial = n + slacks;
+  std::vector<double> tableau(static_cast<std::size_t>(m) * columns, 0.0);
+  std::vector<double> upper(columns, kInfinity);  // each column's bound above 0
+  std::vector<double> basicValue(m);
+  std::vector<int> basis(m);
+  std::vector<char> atUpper(columns, 0);
+  for (int j = 0; j < n; ++j) upper[j] = upper_[j] - lower_[j];
+  int slack = n;
+  for (int r = 0; r < m; ++r) {
+    double* row = &tableau[static_cast<std::size_t>(r) * columns];
+    double rhs = rhs_[r];
+    for (const auto& [variable, coefficient] : rows_[r]) {
+      row[variable] += coefficient;
+      rhs -= coefficient * lower_[variable];
+    }
+    if (senses_[r] != Sense::kEqual) row[slack++] = senses_[r] == Sense::kAtMost ? 1.0 : -1.0;
+    if (rhs < 0) {
+      for (int j = 0; j < firstArtificial; ++j) row[j] = -row[j];
+      rhs = -rhs;
+    }
+    row[firstArtificial + r] = 1.0;
+    basis[r] = firstArtificial + r;
+    basicValue[r] = rhs;
+  }
+
+  std::vector<char> isBasic(columns, 0);
+  for (int r = 0; r < m; ++r) isBasic[basis[r]] = 1;
+  std::vector<double> reduced(columns);
+  const int stepLimit = 50 * (m + columns);
+  const int dantzigSteps = 10 * (m + columns);
+  bool optimal = false;
+  for (int step = 0; step < stepLimit && !optimal; ++step) {
+    // Reduced costs of the shortfall: 1 on the artificials, less what the basis carries.
+    for (int j = 0; j < columns; ++j) reduced[j] = j >= firstArtificial ? 1.0 : 0.0;
+    for (int r = 0; r < m; ++r) {
+      if (basis[r] < firstArtificial) continue;
+      const double* row = &tableau[static_cast<std::size_t>(r) * columns];
+      for (int j = 0; j < columns; ++j) reduced[j] -= row[j];
+    }
+    // The entering column: the steepest, or after many steps the first (which cannot cycle).
+    int entering = -1;
+    double best = 0;
+    for (int j = 0; j < columns; ++j) {
+      if (isBasic[j] || upper[j] == 0) continue;
+      const double gain = atUpper[j] ? reduced[j] : -reduced[j];
+      if (gain <= kCostTolerance) continue;
+      if (entering < 0 || (step < dantzigSteps && gain > best)) {
+        entering = j;
+        best = gain;
+        if (step >= dantzigSteps) break;
+      }
+    }
+    if (entering < 0) {
+      optimal = true;
+      break;
+    }
+    const double direction = atUpper[entering] ? -1.0 : 1.0;
+    double limit = upper[entering];
+    int leaving = -1;
+    bool leavesAtUpper = false;
+    for (int r = 0; r < m; ++r) {
+      const double change = -direction * tableau[static_cast<std::size_t>(r) * columns + entering];
+      if (change < -kPivotTolerance) {
+        const double room = basicValue[r] / -change;
+        if (room < limit) {
+          limit = room;
+          leaving = r;
+          leavesAtUpper = false;
+        }
+      } else if (change > kPivotTolerance && upper[basis[r]] != kInfinity) {
+        const double room = (upper[basis[r]] - basicValue[r]) / change;
+        if (room < limit) {
+          limit = room;
+          leaving = r;
+          leavesAtUpper = true;
+        }
+      }
+    }
+    if (limit == kInfinity) return true;  // cannot happen in the first phase: shortfall >= 0
+    limit = std::max(limit, 0.0);
+    for (int r = 0; r < m; ++r) {
+      basicValue[r] -= direction * tableau[static_cast<std::size_t>(r) * columns + entering] * limit;
+    }
+    if (leaving < 0) {  // the entering column only moves to its other bound
+      atUpper[entering] = atUpper[entering] ? 0 : 1;
+      continue;
+    }
+    const double enteringValue = atUpper[entering] ? upper[entering] - limit : limit;
+    const int left = basis[leaving];
+    isBasic[left] = 0;
+    atUpper[left] = leavesAtUpper ? 1 : 0;
+    if (left >= firstArtificial) upper[left] = 0;  // an artificial that left never comes back
+    isBasic[entering] = 1;
+    atUpper[entering] = 0;
+    basis[leaving] = entering;
+    basicValue[leaving] = enteringValue;
+    double* pivotRow = &tableau[static_cast<std::size_t>(leaving) * columns];
+    const double pivot = pivotRow[entering];
+    for (int j = 0; j < columns; ++j) pivotRow[j] /= pivot;
+    for (int r = 0; r < m; ++r) {
+      if (r == leaving) continue;
+      double* row = &tableau[static_cast<std::size_t>(r) * columns];
+      const double factor = row[entering];
+      if (factor == 0) continue;
+      for (int j = 0; j < columns; ++j) row[j] -= factor * pivotRow[j];
+    }
+  }
+  if (!optimal) return true;  // out of steps: nothing proven
+  double shortfall = 0;
+  for (int r = 0; r < m; ++r) {
+    if (basis[r] >= firstArtificial) shortfall += basicValue[r];
+  }
+  return shortfall <= kShortfallTolerance;
+}
+
+}  // namespace ostrel
