@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -108,6 +109,57 @@ bool meets(const Need& need, const std::int32_t s[4], const Player& player) {
     const int second = order / 2 == 2 ? 2 : 3;
     if (s[lead] < s[first] || s[lead] < s[second]) continue;
     if (order % 2 == 0 ? s[first] > s[second] : s[first] <= s[second]) return true;
+  }
+  return false;
+}
+
+// The least and the most that pow + dex + mind can be with the stats between `low` and `high`
+// (def, pow, dex, mind) in stat order `order`, a tie at the top counted as leading; low > high
+// when none. The stats meeting an order are closed under taking the smaller and the larger of
+// two, so every sum between the two is met too.
+std::pair<std::int32_t, std::int32_t> orderSums(const std::int32_t low[4],
+                                                const std::int32_t high[4], int order) {
+  const int a = 1 + order / 2;
+  const int b = order / 2 == 0 ? 2 : 1;
+  const int c = order / 2 == 2 ? 2 : 3;
+  std::int32_t lo[4] = {low[0], low[1], low[2], low[3]};
+  std::int32_t hi[4] = {high[0], high[1], high[2], high[3]};
+  if (order % 2 == 0) {  // b above c
+    lo[b] = std::max(lo[b], lo[c] + 1);
+    hi[b] = std::min(hi[b], hi[a]);
+    hi[c] = std::min(hi[c], hi[b] - 1);
+  } else {  // b at most c
+    lo[c] = std::max(lo[c], lo[b]);
+    hi[c] = std::min(hi[c], hi[a]);
+    hi[b] = std::min(hi[b], hi[c]);
+  }
+  lo[a] = std::max({lo[a], lo[b], lo[c]});
+  if (lo[a] > hi[a] || lo[b] > hi[b] || lo[c] > hi[c]) return {1, 0};
+  return {lo[a] + lo[b] + lo[c], hi[a] + hi[b] + hi[c]};
+}
+
+// Whether stats between `low` and `high` can meet `need` at `level`: a quick test that spares
+// the programme most routes no stats allow.
+bool needPossible(const Need& need, const std::int32_t low[4], const std::int32_t high[4],
+                  std::int32_t level, const Player& player) {
+  const std::int32_t defLow = std::max(low[0], need.defAtLeast);
+  const std::int32_t defHigh = std::min(high[0], need.defAtMost);
+  if (defLow > defHigh) return false;
+  if (need.pairSumsEqual) {
+    const PairSums least = pairSums(player.sectionId, low[0], low[1], low[2], low[3]);
+    const PairSums most = pairSums(player.sectionId, high[0], high[1], high[2], high[3]);
+    const std::int32_t half = level / 2;
+    if (level % 2 != 0 || least.first > half || most.first < half || least.second > half ||
+        most.second < half) {
+      return false;
+    }
+  }
+  for (int order = 0; order < kStatOrderCount; ++order) {
+    if ((need.orders >> order & 1) == 0) continue;
+    const auto [least, most] = orderSums(low, high, order);
+    if (least <= most && std::max(least, level - defHigh) <= std::min(most, level - defLow)) {
+      return true;
+    }
   }
   return false;
 }
@@ -333,9 +385,15 @@ std::vector<Waypoint> withPhaseStarts(const Setting& setting, std::vector<Waypoi
 bool routeToTargetOpen(const Setting& setting, Route route) {
   const Target& target = setting.request.target;
   const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  const MagState& start = setting.start;
+  const std::int32_t low[4] = {start.def, start.pow, start.dex, start.mind};
   for (const Waypoint& waypoint : route.waypoints) {
     // The evolution at the target level sees the target stats themselves.
     if (waypoint.level == target.level && !meets(waypoint.need, end, setting.request.player)) {
+      return false;
+    }
+    if (waypoint.level > start.level && waypoint.level < target.level &&
+        !needPossible(waypoint.need, low, end, waypoint.level, setting.request.player)) {
       return false;
     }
   }
@@ -357,6 +415,7 @@ std::vector<std::uint8_t> byLead(std::uint8_t orders) {
 struct Ways {
   std::vector<Route> routes;
   FormExclusion reason;
+  std::optional<Route> defAlone;  // the reason's route without its lead, to drop the lead's name
 };
 
 void addReason(Ways& ways, const FormExclusion& reason) {
@@ -435,13 +494,13 @@ Ways waysTo(const Setting& setting, MagType form) {
       if (statsEvents.empty()) {
         addReason(ways, {ExclusionKind::kLeadNeverAt35, 35, 0, 0, -1, 0, lead});
       } else {
-        // Which of the two the feedings cannot do: keep the lead's name only where def alone
-        // is not out of reach.
-        Route defAlone = route;
-        defAlone.waypoints.front().need.orders = kEveryOrder;
-        const bool defOut = !routeToTargetOpen(setting, defAlone);
-        addReason(ways, {ExclusionKind::kHighDefNeverAt, statsEvents.front(), 0, 0, -1, 0,
-                         defOut ? std::uint8_t{0} : lead});
+        // The reason names the lead too unless def alone is out of reach (settled only when
+        // the form is proven out).
+        if (ways.reason.kind == ExclusionKind::kNone) {
+          ways.defAlone = route;
+          ways.defAlone->waypoints.front().need.orders = kEveryOrder;
+        }
+        addReason(ways, {ExclusionKind::kHighDefNeverAt, statsEvents.front(), 0, 0, -1, 0, lead});
       }
     }
   }
@@ -554,7 +613,9 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
       return routeToTargetOpen(setting, route);
     });
-    if (!open) proven[type] = ways.reason;
+    if (open) continue;
+    proven[type] = ways.reason;
+    if (ways.defAlone && !routeToTargetOpen(setting, *ways.defAlone)) proven[type].orders = 0;
   }
   return proven;
 }

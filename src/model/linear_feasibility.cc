@@ -1,9 +1,11 @@
-// The first phase of the bounded simplex method on a dense tableau: every row gets a slack (for an
-// inequality) and an artificial variable; the artificials' sum, the rows' total shortfall, is
-// brought down as far as it goes. Variables sit at a bound or in the basis, so their upper bounds
-// need no rows of their own.
+// The first phase of the bounded simplex method on a dense tableau. Every inequality gets a slack;
+// a row that its slack cannot meet at the start gets an artificial variable too, and the
+// artificials' sum, the rows' total shortfall, is brought down as far as it goes. Variables sit
+// at a bound or in the basis, so their upper bounds need no rows of their own; an artificial
+// that leaves the basis never comes back, so its column is not kept.
 #include "model/linear_feasibility.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ostrel {
@@ -32,20 +34,21 @@ void LinearFeasibility::addRow(const std::vector<std::pair<int, double>>& terms,
 bool LinearFeasibility::feasible() const {
   const int m = rowCount();
   const int n = variableCount();
-  if (m == 0) return true;
   for (int j = 0; j < n; ++j) {
     if (lower_[j] > upper_[j]) return false;
   }
-  // Columns: the variables shifted to start at 0, a slack per inequality, an artificial per row.
-  int slacks = 0;
-  for (const Sense sense : senses_) slacks += sense == Sense::kEqual ? 0 : 1;
-  const int columns = n + slacks + m;
-  const int firstArtificial = n + slacks;
+  if (m == 0) return true;
+  // Columns: the variables shifted to start at 0, then a slack per inequality.
+  int columns = n;
+  for (const Sense sense : senses_) columns += sense == Sense::kEqual ? 0 : 1;
+  constexpr int kArtificial = -1;  // the basis entry of a row an artificial holds
   std::vector<double> tableau(static_cast<std::size_t>(m) * columns, 0.0);
   std::vector<double> upper(columns, kInfinity);  // each column's bound above 0
   std::vector<double> basicValue(m);
   std::vector<int> basis(m);
   std::vector<char> atUpper(columns, 0);
+  std::vector<char> isBasic(columns, 0);
+  std::vector<double> reduced(columns, 0.0);  // of the shortfall, kept up to date by the pivots
   for (int j = 0; j < n; ++j) upper[j] = upper_[j] - lower_[j];
   int slack = n;
   for (int r = 0; r < m; ++r) {
@@ -55,30 +58,36 @@ bool LinearFeasibility::feasible() const {
       row[variable] += coefficient;
       rhs -= coefficient * lower_[variable];
     }
-    if (senses_[r] != Sense::kEqual) row[slack++] = senses_[r] == Sense::kAtMost ? 1.0 : -1.0;
-    if (rhs < 0) {
-      for (int j = 0; j < firstArtificial; ++j) row[j] = -row[j];
+    int rowSlack = -1;
+    if (senses_[r] != Sense::kEqual) {
+      rowSlack = slack++;
+      row[rowSlack] = senses_[r] == Sense::kAtMost ? 1.0 : -1.0;
+    }
+    if (rhs < 0 || (rhs == 0 && rowSlack >= 0 && row[rowSlack] < 0)) {
+      for (int j = 0; j < columns; ++j) row[j] = -row[j];
       rhs = -rhs;
     }
-    row[firstArtificial + r] = 1.0;
-    basis[r] = firstArtificial + r;
     basicValue[r] = rhs;
-  }
-
-  std::vector<char> isBasic(columns, 0);
-  for (int r = 0; r < m; ++r) isBasic[basis[r]] = 1;
-  std::vector<double> reduced(columns);
-  const int stepLimit = 50 * (m + columns);
-  const int dantzigSteps = 10 * (m + columns);
-  bool optimal = false;
-  for (int step = 0; step < stepLimit && !optimal; ++step) {
-    // Reduced costs of the shortfall: 1 on the artificials, less what the basis carries.
-    for (int j = 0; j < columns; ++j) reduced[j] = j >= firstArtificial ? 1.0 : 0.0;
-    for (int r = 0; r < m; ++r) {
-      if (basis[r] < firstArtificial) continue;
-      const double* row = &tableau[static_cast<std::size_t>(r) * columns];
+    if (rowSlack >= 0 && row[rowSlack] > 0) {  // the slack meets the row by itself
+      basis[r] = rowSlack;
+      isBasic[rowSlack] = 1;
+    } else {
+      basis[r] = kArtificial;
       for (int j = 0; j < columns; ++j) reduced[j] -= row[j];
     }
+  }
+  const auto shortfall = [&] {
+    double total = 0;
+    for (int r = 0; r < m; ++r) {
+      if (basis[r] == kArtificial) total += basicValue[r];
+    }
+    return total;
+  };
+
+  const int stepLimit = 50 * (m + columns);
+  const int steepestSteps = 10 * (m + columns);
+  for (int step = 0; step < stepLimit; ++step) {
+    if (shortfall() <= kShortfallTolerance) return true;
     // The entering column: the steepest, or after many steps the first (which cannot cycle).
     int entering = -1;
     double best = 0;
@@ -86,16 +95,13 @@ bool LinearFeasibility::feasible() const {
       if (isBasic[j] || upper[j] == 0) continue;
       const double gain = atUpper[j] ? reduced[j] : -reduced[j];
       if (gain <= kCostTolerance) continue;
-      if (entering < 0 || (step < dantzigSteps && gain > best)) {
+      if (entering < 0 || gain > best) {
         entering = j;
         best = gain;
-        if (step >= dantzigSteps) break;
+        if (step >= steepestSteps) break;
       }
     }
-    if (entering < 0) {
-      optimal = true;
-      break;
-    }
+    if (entering < 0) return false;  // the least shortfall is above zero
     const double direction = atUpper[entering] ? -1.0 : 1.0;
     double limit = upper[entering];
     int leaving = -1;
@@ -109,7 +115,8 @@ bool LinearFeasibility::feasible() const {
           leaving = r;
           leavesAtUpper = false;
         }
-      } else if (change > kPivotTolerance && upper[basis[r]] != kInfinity) {
+      } else if (change > kPivotTolerance && basis[r] != kArtificial &&
+                 upper[basis[r]] != kInfinity) {
         const double room = (upper[basis[r]] - basicValue[r]) / change;
         if (room < limit) {
           limit = room;
@@ -129,9 +136,10 @@ bool LinearFeasibility::feasible() const {
     }
     const double enteringValue = atUpper[entering] ? upper[entering] - limit : limit;
     const int left = basis[leaving];
-    isBasic[left] = 0;
-    atUpper[left] = leavesAtUpper ? 1 : 0;
-    if (left >= firstArtificial) upper[left] = 0;  // an artificial that left never comes back
+    if (left != kArtificial) {
+      isBasic[left] = 0;
+      atUpper[left] = leavesAtUpper ? 1 : 0;
+    }
     isBasic[entering] = 1;
     atUpper[entering] = 0;
     basis[leaving] = entering;
@@ -146,13 +154,12 @@ bool LinearFeasibility::feasible() const {
       if (factor == 0) continue;
       for (int j = 0; j < columns; ++j) row[j] -= factor * pivotRow[j];
     }
+    // The shortfall's row is pivoted like the others (the cost an artificial that left had
+    // goes with it).
+    const double factor = reduced[entering];
+    for (int j = 0; j < columns; ++j) reduced[j] -= factor * pivotRow[j];
   }
-  if (!optimal) return true;  // out of steps: nothing proven
-  double shortfall = 0;
-  for (int r = 0; r < m; ++r) {
-    if (basis[r] >= firstArtificial) shortfall += basicValue[r];
-  }
-  return shortfall <= kShortfallTolerance;
+  return true;  // out of steps: nothing proven
 }
 
 }  // namespace ostrel
