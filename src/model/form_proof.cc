@@ -59,7 +59,9 @@ int phaseOf(std::int32_t level) {
 
 constexpr std::int32_t kPhaseStart[5] = {0, 10, 35, kFirstStatsEvent, kFirstFinalEvent};
 
-// Which forms the mag may have in each phase, the start's own form always among them.
+constexpr FormSet kFinalForms = ~(formBit(kFinalTypeStart) - 1);
+
+// Which forms the mag may have in each phase: the start's own until an evolution replaces it.
 Setting settingFor(const PlayerRequest& request, const MagState& start) {
   const Player& player = request.player;
   Setting setting{request, start, {}};
@@ -78,11 +80,12 @@ Setting settingFor(const PlayerRequest& request, const MagState& start) {
     if (phase > startPhase) {
       if (phase == 1) forms = formBit(level10Form(player));
       if (phase == 2) forms = level35;
-      // Classes that do not evolve with def 45 or more keep the form they had.
-      if (phase == 3) forms = (evolvesWithHighDef(player) ? 0 : forms) | level50;
+      // Classes that do not evolve with def 45 or more keep the form they had, and a final
+      // form is kept by every class.
+      if (phase == 3) forms = (evolvesWithHighDef(player) ? forms & kFinalForms : forms) | level50;
       if (phase == 4) forms |= formBit(finalForm(player));
     }
-    setting.phaseForms[phase] = forms | formBit(start.type);
+    setting.phaseForms[phase] = forms;
   }
   return setting;
 }
