@@ -41,6 +41,11 @@ struct Route {
   std::vector<Waypoint> waypoints;
   std::int32_t fixedFrom = kMaxLevel + 1;
   MagType fixedForm = 0;
+  // Up to this level every evolution from 50 on has def below 45, and so gives a form of the
+  // stat orders: no form kept by a high def.
+  std::int32_t defLowUntil = 0;
+  // The form from level 35 to 50 when the route names it (the lead at 35): -1 when any.
+  MagType level35Form = -1;
 };
 
 // The forms a mag can have between the evolutions at 10, 35, 50 and 100, and what it needs.
@@ -48,6 +53,7 @@ struct Setting {
   const PlayerRequest& request;
   const MagState& start;  // its level up to date
   FormSet phaseForms[5];  // below 10, 10..34, 35..49, 50..99, 100..200
+  FormSet lowDefForms;    // from 50 to 95 with def below 45 at every evolution so far
 };
 
 int phaseOf(std::int32_t level) {
@@ -64,7 +70,7 @@ constexpr FormSet kFinalForms = ~(formBit(kFinalTypeStart) - 1);
 // Which forms the mag may have in each phase: the start's own until an evolution replaces it.
 Setting settingFor(const PlayerRequest& request, const MagState& start) {
   const Player& player = request.player;
-  Setting setting{request, start, {}};
+  Setting setting{request, start, {}, 0};
   FormSet level35 = 0;
   FormSet level50 = 0;
   for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
@@ -87,6 +93,12 @@ Setting settingFor(const PlayerRequest& request, const MagState& start) {
     }
     setting.phaseForms[phase] = forms;
   }
+  FormSet lowDef = 0;
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    lowDef |= formBit(level50Form(player, order));
+  }
+  // A mag that starts from level 50 on keeps its own form until the next evolution.
+  setting.lowDefForms = lowDef | (startPhase >= 3 ? formBit(start.type) : 0);
   return setting;
 }
 
@@ -330,7 +342,10 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
                 TableSet all = 0;
                 for (int phase = phaseOf(from.level); phase < 5 && kPhaseStart[phase] < to.level;
                      ++phase) {
-                  all |= tablesOf(setting.phaseForms[phase]);
+                  FormSet forms = setting.phaseForms[phase];
+                  if (phase == 2 && route.level35Form >= 0) forms = formBit(route.level35Form);
+                  if (phase == 3 && to.level <= route.defLowUntil) forms = setting.lowDefForms;
+                  all |= tablesOf(forms);
                 }
                 return all;
               }();
@@ -401,7 +416,21 @@ bool routeToTargetOpen(const Setting& setting, Route route) {
     }
   }
   route.waypoints = withPhaseStarts(setting, route.waypoints);
-  return routeOpen(setting, route, target.level, end, true);
+  if (!routeOpen(setting, route, target.level, end, true)) return false;
+  // Open with any of the level-35 forms' tables from 35 to 50: each lead at 35 with its own
+  // form's table alone, which the mixture of all three hides.
+  if (start.level >= 35 || target.level <= 35 || route.fixedFrom <= 35) return true;
+  const auto at35 = std::find_if(route.waypoints.begin(), route.waypoints.end(),
+                                 [](const Waypoint& w) { return w.level == 35; });
+  if (at35 == route.waypoints.end() || at35->need.orders != kEveryOrder) return true;
+  for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+    Route led = route;
+    led.level35Form = level35Form(setting.request.player, dominant);
+    led.waypoints[at35 - route.waypoints.begin()].need.orders =
+        std::uint8_t(3 << (2 * dominant));
+    if (routeOpen(setting, led, target.level, end, true)) return true;
+  }
+  return false;
 }
 
 // The stats orders `orders` split by their leading stat: a route each.
@@ -456,6 +485,7 @@ Ways waysTo(const Setting& setting, MagType form) {
         }
         route.fixedFrom = statsEvents[i];
         route.fixedForm = form;
+        route.defLowUntil = statsEvents[i];
         ways.routes.push_back(route);
       }
     }
