@@ -44,8 +44,8 @@ struct Route {
   // Up to this level every evolution from 50 on has def below 45, and so gives a form of the
   // stat orders: no form kept by a high def.
   std::int32_t defLowUntil = 0;
-  // The form from level 35 to 50 when the route names it (the lead at 35): -1 when any.
-  MagType level35Form = -1;
+  // The form some evolutions give on this route (by level), each kept until the next evolution.
+  std::vector<std::pair<std::int32_t, MagType>> named;
 };
 
 // The forms a mag can have between the evolutions at 10, 35, 50 and 100, and what it needs.
@@ -177,6 +177,11 @@ bool needPossible(const Need& need, const std::int32_t low[4], const std::int32_
     }
   }
   return false;
+}
+
+// The level of the next evolution by the stats after one at `level` (35, or 50 to 95).
+std::int32_t nextEvolution(std::int32_t level) {
+  return level < kFirstStatsEvent ? kFirstStatsEvent : level + kEventStep;
 }
 
 // The items of a table that some other item does not outdo: the bar points an item can move
@@ -335,15 +340,17 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
   for (std::size_t p = 0; p + 1 < points.size(); ++p) {
     const Point& from = points[p];
     const Point& to = points[p + 1];
+    const auto named = std::find_if(route.named.begin(), route.named.end(), [&](const auto& n) {
+      return n.first == from.level && to.level <= nextEvolution(from.level);
+    });
     const TableSet tables =
-        from.level >= route.fixedFrom
-            ? TableSet(1 << feedTableOf(route.fixedForm))
+        from.level >= route.fixedFrom ? TableSet(1 << feedTableOf(route.fixedForm))
+        : named != route.named.end()  ? TableSet(1 << feedTableOf(named->second))
             : [&] {
                 TableSet all = 0;
                 for (int phase = phaseOf(from.level); phase < 5 && kPhaseStart[phase] < to.level;
                      ++phase) {
                   FormSet forms = setting.phaseForms[phase];
-                  if (phase == 2 && route.level35Form >= 0) forms = formBit(route.level35Form);
                   if (phase == 3 && to.level <= route.defLowUntil) forms = setting.lowDefForms;
                   all |= tablesOf(forms);
                 }
@@ -399,8 +406,63 @@ std::vector<Waypoint> withPhaseStarts(const Setting& setting, std::vector<Waypoi
   return waypoints;
 }
 
-// Whether some mix of feedings follows `route` to the target.
-bool routeToTargetOpen(const Setting& setting, Route route) {
+// The programmes one question (a form, or the target) may solve to name the forms on a route
+// open with their tables mixed: the proof's time stays small, and what it leaves over is only
+// not proven.
+constexpr int kWorkPerQuestion = 3;
+
+// Whether `route` is open with the forms of `evolutions` from `next` on named one by one, each a
+// form the evolution there may give (the lead at 35, a stat order with def below 45 from 50 on),
+// depth first; `work` counts down the programmes it may still solve.
+bool routeOpenNamed(const Setting& setting, const Route& route,
+                    const std::vector<std::int32_t>& evolutions, std::size_t next, int& work) {
+  if (next == evolutions.size()) return true;
+  const std::int32_t level = evolutions[next];
+  const Player& player = setting.request.player;
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  // Each form the evolution may give, with the stat orders that give it, one lead at a time.
+  std::vector<std::pair<MagType, std::uint8_t>> choices;
+  for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
+    const MagType form =
+        level == 35 ? level35Form(player, order / 2) : level50Form(player, order);
+    const auto lead = std::uint8_t(3 << (2 * (order / 2)));
+    auto same = std::find_if(choices.begin(), choices.end(), [&](const auto& c) {
+      return c.first == form && (c.second & lead) != 0;
+    });
+    if (same == choices.end()) {
+      choices.emplace_back(form, std::uint8_t(1 << order));
+    } else {
+      same->second |= std::uint8_t(1 << order);
+    }
+  }
+  for (const auto& [form, orders] : choices) {
+    if (work <= 0) return true;
+    Route named = route;
+    auto at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
+                           [&](const Waypoint& w) { return w.level == level; });
+    if (at == named.waypoints.end()) {
+      named.waypoints.push_back({level, Need{}});
+      std::sort(named.waypoints.begin(), named.waypoints.end(),
+                [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
+      at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
+                        [&](const Waypoint& w) { return w.level == level; });
+    }
+    at->need.orders &= orders;
+    if (level >= kFirstStatsEvent) at->need.defAtMost = std::min(at->need.defAtMost, 44);
+    if (at->need.orders == 0) continue;
+    named.named.emplace_back(level, form);
+    --work;
+    if (routeOpen(setting, named, target.level, end, true) &&
+        routeOpenNamed(setting, named, evolutions, next + 1, work)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether some mix of feedings follows `route` to the target, `work` as above.
+bool routeToTargetOpen(const Setting& setting, Route route, int& work) {
   const Target& target = setting.request.target;
   const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   const MagState& start = setting.start;
@@ -417,20 +479,15 @@ bool routeToTargetOpen(const Setting& setting, Route route) {
   }
   route.waypoints = withPhaseStarts(setting, route.waypoints);
   if (!routeOpen(setting, route, target.level, end, true)) return false;
-  // Open with any of the level-35 forms' tables from 35 to 50: each lead at 35 with its own
-  // form's table alone, which the mixture of all three hides.
-  if (start.level >= 35 || target.level <= 35 || route.fixedFrom <= 35) return true;
-  const auto at35 = std::find_if(route.waypoints.begin(), route.waypoints.end(),
-                                 [](const Waypoint& w) { return w.level == 35; });
-  if (at35 == route.waypoints.end() || at35->need.orders != kEveryOrder) return true;
-  for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
-    Route led = route;
-    led.level35Form = level35Form(setting.request.player, dominant);
-    led.waypoints[at35 - route.waypoints.begin()].need.orders =
-        std::uint8_t(3 << (2 * dominant));
-    if (routeOpen(setting, led, target.level, end, true)) return true;
+  // Open with the tables of every form the evolutions on the way may give mixed: each of those
+  // evolutions, in turn, with the form it gives named and its table alone, as long as the work
+  // allows; the work left over is a route open (nothing proven).
+  std::vector<std::int32_t> evolutions;
+  if (start.level < 35 && 35 < target.level && route.fixedFrom > 35) evolutions.push_back(35);
+  for (std::int32_t level = kFirstStatsEvent; level < route.defLowUntil; level += kEventStep) {
+    if (level > start.level) evolutions.push_back(level);
   }
-  return false;
+  return routeOpenNamed(setting, route, evolutions, 0, work);
 }
 
 // The stats orders `orders` split by their leading stat: a route each.
@@ -615,7 +672,8 @@ FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& star
     return {};  // nothing to feed, or the rules' own answer
   }
   const Setting setting = settingFor(request, from);
-  if (routeToTargetOpen(setting, Route{})) return {};
+  int work = kWorkPerQuestion;
+  if (routeToTargetOpen(setting, Route{}, work)) return {};
   return targetReason(setting);
 }
 
@@ -643,12 +701,16 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     if ((candidates & formBit(type)) == 0) continue;
     const Ways ways = waysTo(setting, type);
     if (ways.routes.empty()) continue;  // nothing this proof knows of: nothing proven
+    int work = kWorkPerQuestion;
     const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
-      return routeToTargetOpen(setting, route);
+      return routeToTargetOpen(setting, route, work);
     });
     if (open) continue;
     proven[type] = ways.reason;
-    if (ways.defAlone && !routeToTargetOpen(setting, *ways.defAlone)) proven[type].orders = 0;
+    work = kWorkPerQuestion;
+    if (ways.defAlone && !routeToTargetOpen(setting, *ways.defAlone, work)) {
+      proven[type].orders = 0;
+    }
   }
   return proven;
 }
