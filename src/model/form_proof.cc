@@ -533,7 +533,9 @@ Ways waysTo(const Setting& setting, MagType form) {
     if (level50Form(player, order) == form) orders |= std::uint8_t(1 << order);
   }
   if (orders != 0 && !statsEvents.empty()) {
-    for (std::size_t i = highDefEvolves ? statsEvents.size() - 1 : 0; i < statsEvents.size(); ++i) {
+    // The latest first: a form that comes about at all mostly does late, where def has grown.
+    const std::size_t earliest = highDefEvolves ? statsEvents.size() - 1 : 0;
+    for (std::size_t i = statsEvents.size(); i-- > earliest;) {
       for (const std::uint8_t lead : byLead(orders)) {
         Route route;
         route.waypoints.push_back({statsEvents[i], Need{kHighDefLimit - 1, 0, lead, false}});
