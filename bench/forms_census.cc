@@ -18,10 +18,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <string>
-#include <time.h>
 #include <vector>
 
 #include "model/form_proof.h"
@@ -151,7 +151,7 @@ int runProofOnly(int count, unsigned seed) {
     total += wall;
     longest = std::max(longest, wall);
     provenTargets += targetOut ? 1 : 0;
-    for (const auto& each : proven) provenForms += each.kind != ostrel::ExclusionKind::kNone;
+    for (const auto& each : proven) provenForms += each.kind != ostrel::ExclusionKind::kNone ? 1 : 0;
     std::printf("%3d %-9s %-9s %-15s open %2d proven %2d%s %6.1f ms\n", i,
                 ostrel::kSectionIdNames[census.player.sectionId],
                 ostrel::kCharClassNames[census.player.charClass],

@@ -303,7 +303,7 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
   }
   if (!endExact) {
     Terms sum;
-    for (int k = 0; k < 4; ++k) sum.emplace_back(last.stat[k], 1.0);
+    for (const int stat : last.stat) sum.emplace_back(stat, 1.0);
     lp.addRow(sum, Sense::kEqual, endLevel);
   }
   points.push_back(last);
@@ -316,7 +316,7 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
     const std::uint8_t orders = needs[p]->orders;
     if (orders == kEveryOrder) continue;
     for (int lead = 0; lead < kDominantStatCount; ++lead) {
-      const std::uint8_t leadOrders = std::uint8_t(3 << (2 * lead));
+      const auto leadOrders = std::uint8_t(3 << (2 * lead));
       if ((orders & ~leadOrders) != 0) continue;  // more than this stat may lead
       const int l = points[p].stat[1 + lead];
       for (int other = 0; other < kDominantStatCount; ++other) {

@@ -46,8 +46,8 @@ bool LinearFeasibility::feasible() const {
   std::vector<double> upper(columns, kInfinity);  // each column's bound above 0
   std::vector<double> basicValue(m);
   std::vector<int> basis(m);
-  std::vector<char> atUpper(columns, 0);
-  std::vector<char> isBasic(columns, 0);
+  std::vector<bool> atUpper(columns, false);
+  std::vector<bool> isBasic(columns, false);
   std::vector<double> reduced(columns, 0.0);  // of the shortfall, kept up to date by the pivots
   for (int j = 0; j < n; ++j) upper[j] = upper_[j] - lower_[j];
   int slack = n;
@@ -70,7 +70,7 @@ bool LinearFeasibility::feasible() const {
     basicValue[r] = rhs;
     if (rowSlack >= 0 && row[rowSlack] > 0) {  // the slack meets the row by itself
       basis[r] = rowSlack;
-      isBasic[rowSlack] = 1;
+      isBasic[rowSlack] = true;
     } else {
       basis[r] = kArtificial;
       for (int j = 0; j < columns; ++j) reduced[j] -= row[j];
@@ -131,17 +131,17 @@ bool LinearFeasibility::feasible() const {
       basicValue[r] -= direction * tableau[static_cast<std::size_t>(r) * columns + entering] * limit;
     }
     if (leaving < 0) {  // the entering column only moves to its other bound
-      atUpper[entering] = atUpper[entering] ? 0 : 1;
+      atUpper[entering] = !atUpper[entering];
       continue;
     }
     const double enteringValue = atUpper[entering] ? upper[entering] - limit : limit;
     const int left = basis[leaving];
     if (left != kArtificial) {
-      isBasic[left] = 0;
-      atUpper[left] = leavesAtUpper ? 1 : 0;
+      isBasic[left] = false;
+      atUpper[left] = leavesAtUpper;
     }
-    isBasic[entering] = 1;
-    atUpper[entering] = 0;
+    isBasic[entering] = true;
+    atUpper[entering] = false;
     basis[leaving] = entering;
     basicValue[leaving] = enteringValue;
     double* pivotRow = &tableau[static_cast<std::size_t>(leaving) * columns];
