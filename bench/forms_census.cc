@@ -151,15 +151,14 @@ int runProofOnly(int count, unsigned seed) {
     total += wall;
     longest = std::max(longest, wall);
     provenTargets += targetOut ? 1 : 0;
-    for (const auto& each : proven) provenForms += each.kind != ostrel::ExclusionKind::kNone ? 1 : 0;
+    const auto here = static_cast<int>(std::count_if(proven.begin(), proven.end(), [](const auto& e) {
+      return e.kind != ostrel::ExclusionKind::kNone;
+    }));
+    provenForms += here;
     std::printf("%3d %-9s %-9s %-15s open %2d proven %2d%s %6.1f ms\n", i,
                 ostrel::kSectionIdNames[census.player.sectionId],
                 ostrel::kCharClassNames[census.player.charClass],
-                targetText(census.target).c_str(), std::popcount(open),
-                static_cast<int>(std::count_if(proven.begin(), proven.end(),
-                                               [](const auto& e) {
-                                                 return e.kind != ostrel::ExclusionKind::kNone;
-                                               })),
+                targetText(census.target).c_str(), std::popcount(open), here,
                 targetOut ? " (target)" : "", wall * 1e3);
   }
   std::printf("proof alone: %d forms and %d targets ruled out; %.1f ms cpu a target on average, %.1f "

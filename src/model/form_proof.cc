@@ -302,9 +302,8 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
     last.bar[k] = lp.addVariable(0, fullest);
   }
   if (!endExact) {
-    Terms sum;
-    for (const int stat : last.stat) sum.emplace_back(stat, 1.0);
-    lp.addRow(sum, Sense::kEqual, endLevel);
+    lp.addRow({{last.stat[0], 1.0}, {last.stat[1], 1.0}, {last.stat[2], 1.0}, {last.stat[3], 1.0}},
+              Sense::kEqual, endLevel);
   }
   points.push_back(last);
   needs.push_back(nullptr);
@@ -360,6 +359,7 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
     for (FeedTable table = 0; table < kFeedTableCount; ++table) {
       if ((tables >> table & 1) == 0) continue;
       for (const Item item : usefulItems(table)) {
+        // cppcheck-suppress useStlAlgorithm ; each count is a new variable of the programme
         counts.emplace_back(lp.addVariable(0), kFeedTable[table][item]);
       }
     }

@@ -39,8 +39,9 @@ bool LinearFeasibility::feasible() const {
   }
   if (m == 0) return true;
   // Columns: the variables shifted to start at 0, then a slack per inequality.
-  int columns = n;
-  for (const Sense sense : senses_) columns += sense == Sense::kEqual ? 0 : 1;
+  const int columns =
+      n + static_cast<int>(std::count_if(senses_.begin(), senses_.end(),
+                                         [](Sense sense) { return sense != Sense::kEqual; }));
   constexpr int kArtificial = -1;  // the basis entry of a row an artificial holds
   std::vector<double> tableau(static_cast<std::size_t>(m) * columns, 0.0);
   std::vector<double> upper(columns, kInfinity);  // each column's bound above 0
