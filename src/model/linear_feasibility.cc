@@ -13,8 +13,9 @@ namespace {
 
 constexpr double kPivotTolerance = 1e-9;
 constexpr double kCostTolerance = 1e-9;
-// The shortfall left that counts as none: far below the margins the callers leave in the rows.
-constexpr double kShortfallTolerance = 1e-6;
+// The shortfall left that counts as none: far above the rounding of a few hundred pivots, far
+// below the margins the callers leave in the rows.
+constexpr double kShortfallTolerance = 1e-3;
 
 }  // namespace
 

@@ -25,7 +25,8 @@ class LinearFeasibility {
   void addRow(const std::vector<std::pair<int, double>>& terms, Sense sense, double rhs);
 
   // Whether some values within the bounds meet every row; false only when the least total
-  // shortfall over the rows is clearly above zero.
+  // shortfall over the rows is clearly above zero (a thousandth), so a system that misses by
+  // less counts as met.
   bool feasible() const;
 
   int variableCount() const { return static_cast<int>(lower_.size()); }

@@ -55,7 +55,7 @@ TEST(LinearFeasibilityTest, RowsThatPullApart) {
   corner.addRow({{p, 1}, {q, -1}}, Sense::kEqual, 0);
   corner.addRow({{p, 2}, {q, 3}}, Sense::kAtLeast, 0);
   EXPECT_TRUE(corner.feasible());
-  corner.addRow({{p, 2}, {q, 3}}, Sense::kAtLeast, 0.001);
+  corner.addRow({{p, 2}, {q, 3}}, Sense::kAtLeast, 0.5);
   EXPECT_FALSE(corner.feasible());
 
   // Two bars of 100 points a level: 3 levels need 300 points from items of 40 and 25.
