@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -48,7 +49,8 @@ struct Route {
   std::vector<std::pair<std::int32_t, MagType>> named;
 };
 
-// The forms a mag can have between the evolutions at 10, 35, 50 and 100, and what it needs.
+// What the proof is asked about, and the forms the mag may have in each phase between the
+// evolutions at 10, 35, 50 and 100.
 struct Setting {
   const PlayerRequest& request;
   const MagState& start;  // its level up to date
@@ -394,7 +396,7 @@ bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel
 }
 
 // The waypoints every route has: the evolutions where the forms the mag may have change.
-std::vector<Waypoint> withPhaseStarts(const Setting& setting, std::vector<Waypoint> waypoints) {
+std::vector<Waypoint> withPhaseStarts(std::vector<Waypoint> waypoints) {
   for (const std::int32_t level : {10, 35, kFirstStatsEvent, kFirstFinalEvent}) {
     const bool listed = std::any_of(waypoints.begin(), waypoints.end(),
                                     [&](const Waypoint& w) { return w.level == level; });
@@ -402,7 +404,6 @@ std::vector<Waypoint> withPhaseStarts(const Setting& setting, std::vector<Waypoi
   }
   std::sort(waypoints.begin(), waypoints.end(),
             [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
-  (void)setting;
   return waypoints;
 }
 
@@ -477,7 +478,7 @@ bool routeToTargetOpen(const Setting& setting, Route route, int& work) {
       return false;
     }
   }
-  route.waypoints = withPhaseStarts(setting, route.waypoints);
+  route.waypoints = withPhaseStarts(route.waypoints);
   if (!routeOpen(setting, route, target.level, end, true)) return false;
   // Open with the tables of every form the evolutions on the way may give mixed: each of those
   // evolutions, in turn, with the form it gives named and its table alone, as long as the work
@@ -646,7 +647,7 @@ FormExclusion targetReason(const Setting& setting) {
   const Target& target = setting.request.target;
   const std::int32_t most[4] = {target.def, target.pow, target.dex, target.mind};
   Route route;
-  route.waypoints = withPhaseStarts(setting, {});
+  route.waypoints = withPhaseStarts({});
   std::vector<std::int32_t> levels = {10, 35, kFirstStatsEvent, 75, kFirstFinalEvent, 150};
   for (const std::int32_t level : levels) {
     if (level <= setting.start.level || level >= target.level) continue;
