@@ -33,7 +33,7 @@ bool solveSystem(double m[4][5], int count, double solution[4]) {
   return true;
 }
 
-double dot(const Point4& a, const Point4& b) {
+double dotProduct(const Point4& a, const Point4& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
 }
 
@@ -44,7 +44,7 @@ bool keepsAll(const std::vector<HalfSpace>& rows, const Point4& y) {
   return std::all_of(rows.begin(), rows.end(), [&y](const HalfSpace& row) {
     double size = std::fabs(row.limit);
     for (int d = 0; d < 4; ++d) size += std::fabs(row.normal[d] * y[d]);
-    return dot(row.normal, y) <= row.limit + kKept * (1 + size);
+    return dotProduct(row.normal, y) <= row.limit + kKept * (1 + size);
   });
 }
 
