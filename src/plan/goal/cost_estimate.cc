@@ -58,20 +58,11 @@ std::vector<DualRow> constraintsOf(TableSet tables, const ItemCosts& costs, Gain
     }
     if (!beaten) rows.push_back(items[i]);
   }
-  // y >= 0 as -y <= 0.
-  for (const unsigned variables : {unsigned{raised}, alsoVariables & ~unsigned{raised}}) {
-    for (int stat = 0; stat < 4; ++stat) {
-      if (((variables >> stat) & 1U) == 0) continue;
-      DualRow floor{{0, 0, 0, 0}, 0};
-      floor.gain[stat] = -1;
-      rows.push_back(floor);
-    }
-  }
+  addFloors(rows, raised);
+  addFloors(rows, alsoVariables & ~unsigned{raised});
   return rows;
 }
 
-// Slightly loosened by rounding, corners are taken a hair inside: the bound stays a true lower
-// bound.
 // The corners of `rows` in the stats `variables`, as a bound keeps them (dualCorners).
 Corners cornersOf(const std::vector<DualRow>& rows, unsigned variables, const RunBoth& runBoth,
                   unsigned negated = 0) {

@@ -233,6 +233,15 @@ std::vector<Meeting> meetingsOf(const std::vector<DualRow>& rows, const int stat
 
 }  // namespace
 
+void addFloors(std::vector<DualRow>& rows, unsigned variables) {
+  for (int v = 0; v < 4; ++v) {
+    if (((variables >> v) & 1U) == 0) continue;
+    DualRow floor{{0, 0, 0, 0}, 0};
+    floor.gain[v] = -1;
+    rows.push_back(floor);
+  }
+}
+
 void runHere(const std::function<void(int)>& work) {
   work(0);
   work(1);

@@ -17,6 +17,9 @@ struct DualRow {
   double limit;
 };
 
+// Adds y >= 0, as -y <= 0, for each variable of `variables` (bit 0..3), in that order.
+void addFloors(std::vector<DualRow>& rows, unsigned variables);
+
 // Runs work(0) and work(1), side by side where it can: the two threads of a beam search.
 using RunBoth = std::function<void(const std::function<void(int)>& work)>;
 // Runs work(0), then work(1), on the calling thread.

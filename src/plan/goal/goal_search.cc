@@ -144,14 +144,14 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
     }
     if (first && !ownKind) tellProgress(options.progress, results[i].feedingsTried, best);
   }
-  if (step.kind == Kind::kCheapest && step.steer != Steer::kNot) stage.cheapestKindFor |= forms;
+  if (step.kind == kCheapestKind && step.steer != kNotSteered) stage.cheapestKindFor |= forms;
 }
 
 // Runs the steps of a stage that its goal and scope take.
 void runSteps(Stage& stage, bool first, const Walk& walk) {
   for (const StepRow& step : stepRows()) {
-    const ForGoal forGoal = stage.goal == Goal::kCheapest ? ForGoal::kCheapest : ForGoal::kFewest;
-    if ((step.forGoal != ForGoal::kBoth && step.forGoal != forGoal) ||
+    const ForGoal forGoal = stage.goal == Goal::kCheapest ? kCheapestGoal : kFewestGoal;
+    if ((step.forGoal != kBothGoals && step.forGoal != forGoal) ||
         (step.scopes & stage.scope) == 0) {
       continue;
     }
@@ -162,7 +162,7 @@ void runSteps(Stage& stage, bool first, const Walk& walk) {
 // Whether a stage opens, by its row's condition on the tally of the stage above.
 bool opens(Opens condition, const Stage& above, const Walk& walk) {
   switch (condition) {
-    case Opens::kAlways:
+    case kFirstStage:
       return true;
     case Opens::kShortPlan:
       return std::any_of(above.tally.begin(), above.tally.end(), [](const auto& plan) {
@@ -182,10 +182,10 @@ bool opens(Opens condition, const Stage& above, const Walk& walk) {
 Stage openStage(const StageRow& row, const Stage* above, const Walk& walk) {
   Stage stage{walk.options.goal, 0, true};
   if (above != nullptr) {
-    stage.goal = row.goal == GoalOf::kOther ? otherGoal(above->goal) : above->goal;
-    stage.scope = row.scope == ScopeOf::kListing   ? kEveryForm
-                  : row.scope == ScopeOf::kAnyForm ? kAnyForm
-                                                   : above->scope;
+    stage.goal = row.goal == kOtherGoal ? otherGoal(above->goal) : above->goal;
+    stage.scope = row.scope == kListingScope   ? kEveryForm
+                  : row.scope == kAnyFormScope ? kAnyForm
+                                               : above->scope;
     stage.runs = above->runs && opens(row.opens, *above, walk);
   }
   return stage;

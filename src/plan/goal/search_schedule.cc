@@ -78,27 +78,11 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 // clang-format on
 
 constexpr KindRow kKinds[] = {
-    {Kind::kCheapest, Goal::kCheapest, kCheapestBeams},
+    {kCheapestKind, Goal::kCheapest, kCheapestBeams},
     {Kind::kShortestNarrow, Goal::kFewest, kShortestNarrowBeams},
     {Kind::kShortestWide, Goal::kFewest, kShortestWideBeams},
     {Kind::kShortestSteered, Goal::kFewest, kShortestSteeredBeams},
 };
-
-constexpr ForGoal kBoth = ForGoal::kBoth;
-constexpr ForGoal kCheapestGoal = ForGoal::kCheapest;
-constexpr ForGoal kFewestGoal = ForGoal::kFewest;
-constexpr Steer kNot = Steer::kNot;
-constexpr Steer kTogether = Steer::kTogether;
-constexpr Steer kEachAlone = Steer::kEachAlone;
-constexpr When kAlways = When::kAlways;
-constexpr When kFormNotReached = When::kFormNotReached;
-constexpr When kNoBeamPlan = When::kNoBeamPlan;
-constexpr When kFormsMissed = When::kFormsMissed;
-constexpr When kDearOnly = When::kDearOnly;
-constexpr Kind kCheapestKind = Kind::kCheapest;
-constexpr Kind kShortestNarrow = Kind::kShortestNarrow;
-constexpr Kind kShortestWide = Kind::kShortestWide;
-constexpr Kind kShortestSteered = Kind::kShortestSteered;
 
 // The steps of a stage, in order. First the goal's own search. Then, for the forms it missed,
 // searches steered to them (they drop the states that can no longer end in one of them, and want
@@ -114,36 +98,27 @@ constexpr Kind kShortestSteered = Kind::kShortestSteered;
 // width among them and lost some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
-    // stage goal   scopes      runs when        kind              width/ steered     room
-    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1,     kNot,       true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1,     kNot,       true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1,     kNot,       true},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,  false},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,  false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,  false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,  false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,  false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,  false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,  false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,  false},
-    {kBoth,         kEveryForm, kFormsMissed,    kShortestSteered, 4,     kTogether,  false},
-    {kBoth,         kEveryForm, kFormsMissed,    kCheapestKind,    4,     kTogether,  false},
-    {kBoth,         kEveryForm, kFormsMissed,    kShortestSteered, 4,     kEachAlone, false},
-    {kBoth,         kEveryForm, kFormsMissed,    kShortestNarrow,  1,     kTogether,  true},
-    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone, false},
+    // stage goal   scopes      runs when        kind              width/ steered      room
+    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1,     kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1,     kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1,     kNotSteered, true},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    4,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kEachAlone,  false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1,     kTogether,   true},
+    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone,  false},
 };
 // clang-format on
 
 constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
-constexpr Opens kOpenAlways = Opens::kAlways;
-constexpr Opens kShortPlan = Opens::kShortPlan;
-constexpr Opens kFormMissed = Opens::kFormMissed;
-constexpr Opens kNothingFound = Opens::kNothingFound;
-constexpr GoalOf kSame = GoalOf::kSame;
-constexpr GoalOf kOther = GoalOf::kOther;
-constexpr ScopeOf kSameScope = ScopeOf::kSame;
-constexpr ScopeOf kListing = ScopeOf::kListing;
-constexpr ScopeOf kAnyOne = ScopeOf::kAnyForm;
 
 // The stages, depth first: a stage's rows follow it, each opening inside the stage above it when
 // the condition holds on that stage's tally once everything before the row has run. A stage
@@ -153,18 +128,18 @@ constexpr ScopeOf kAnyOne = ScopeOf::kAnyForm;
 // other ways than steered to one, so a form the listing shows is always found when asked for.
 // clang-format off
 constexpr StageRow kStages[] = {
-    // depth scopes     opens when     goal    scope
-    {0, kAllScopes, kOpenAlways,   kSame,  kSameScope},  // the goal asked
-    {1, kAllScopes, kShortPlan,    kOther, kSameScope},  // the other goal, on a near target
-    {2, kTheForm,   kFormMissed,   kSame,  kListing},    //   its listing, for the form missed
-    {1, kTheForm,   kFormMissed,   kSame,  kListing},    // the listing, for the form missed
-    {2, kTheForm,   kShortPlan,    kOther, kSameScope},  //   the other goal's, on a near target
-    {2, kTheForm,   kNothingFound, kSame,  kAnyOne},     //   any form, when nothing was found
-    {2, kTheForm,   kNothingFound, kOther, kAnyOne},     //   the other goal's, likewise
-    {1, kEveryForm, kNothingFound, kSame,  kAnyOne},     // any form, when nothing was found
-    {1, kEveryForm, kNothingFound, kOther, kAnyOne},     // the other goal's, likewise
-    {1, kFormOrAny, kNothingFound, kOther, kSameScope},  // the other goal, when nothing was found
-    {2, kTheForm,   kFormMissed,   kSame,  kListing},    //   its listing, for the form missed
+    // depth scopes     opens when     goal        scope
+    {0, kAllScopes, kFirstStage,   kSameGoal,  kSameScope},     // the goal asked
+    {1, kAllScopes, kShortPlan,    kOtherGoal, kSameScope},     // the other goal, target near
+    {2, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  //   its listing, form missed
+    {1, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  // the listing, form missed
+    {2, kTheForm,   kShortPlan,    kOtherGoal, kSameScope},     //   the other goal, target near
+    {2, kTheForm,   kNothingFound, kSameGoal,  kAnyFormScope},  //   any form, nothing found
+    {2, kTheForm,   kNothingFound, kOtherGoal, kAnyFormScope},  //   the other goal, likewise
+    {1, kEveryForm, kNothingFound, kSameGoal,  kAnyFormScope},  // any form, nothing found
+    {1, kEveryForm, kNothingFound, kOtherGoal, kAnyFormScope},  // the other goal, likewise
+    {1, kFormOrAny, kNothingFound, kOtherGoal, kSameScope},     // the other goal, nothing found
+    {2, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  //   its listing, form missed
 };
 // clang-format on
 
@@ -212,7 +187,7 @@ void addSearches(const KindRow& kind, const BeamSpec& base, std::int32_t width, 
     beam.sameStatsCap = row.sameStatsCap;
     beam.countRoom = countRoom && row.countRoom;
     beam.width = widths[i];
-    if (eachBeamApart || kind.kind != Kind::kCheapest) {
+    if (eachBeamApart || kind.kind != kCheapestKind) {
       searches.push_back(ScheduledSearch{{{beam}}, forms});
     } else if (row.apartForSeveralForms && base.everyForm) {
       apart.push_back(beam);
@@ -220,7 +195,7 @@ void addSearches(const KindRow& kind, const BeamSpec& base, std::int32_t width, 
       joint.chains[0].push_back(beam);
     }
   }
-  if (kind.kind != Kind::kCheapest || eachBeamApart) return;
+  if (kind.kind != kCheapestKind || eachBeamApart) return;
   if (!apart.empty()) joint.chains.insert(joint.chains.begin(), apart);
   searches.push_back(std::move(joint));
 }
@@ -240,7 +215,7 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
   const KindRow& kind = kindRow(step.kind);
   BeamSpec base;
   base.maxFeedings = context.maxFeedings;
-  if (step.steer == Steer::kNot) {
+  if (step.steer == kNotSteered) {
     base.form = context.form;
     base.everyForm = context.everyForm;
     forms = 0;
@@ -274,7 +249,7 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
 
 std::vector<ScheduledSearch> pricedSearches(std::int32_t width, std::optional<MagType> form,
                                             double meanSlope, std::int32_t maxFeedings) {
-  const KindRow& kind = kindRow(Kind::kCheapest);
+  const KindRow& kind = kindRow(kCheapestKind);
   const std::int32_t stepWidth = std::max(width / kPricedWidthDivisor, 1);
   std::vector<ScheduledSearch> searches;
   for (const double step : kPriceSteps) {

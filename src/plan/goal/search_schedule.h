@@ -47,9 +47,11 @@ struct BeamRow {
   bool apartForSeveralForms;
 };
 
+// The values of the schedule's columns are plain enumerators, so that the tables read as words.
+
 // The kinds of search a step runs.
-enum class Kind : std::uint8_t {
-  kCheapest,         // the cheapest plan's passes: one search, each beam beats the ones before
+enum Kind : std::uint8_t {
+  kCheapestKind,     // the cheapest plan's passes: one search, each beam beats the ones before
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
@@ -63,7 +65,7 @@ struct KindRow {
 
 // The conditions a step runs on, each naming the forms it is for (the step is skipped when there
 // are none).
-enum class When : std::uint8_t {
+enum When : std::uint8_t {
   kAlways,          // no forms in particular: the stage's own search
   kFormNotReached,  // the form asked, while no beam of the stage has reached it
   kNoBeamPlan,      // every form a plan may end in, while no beam of the stage found a plan
@@ -72,10 +74,10 @@ enum class When : std::uint8_t {
 };
 
 // How a step's searches are steered to its forms.
-enum class Steer : std::uint8_t { kNot, kTogether, kEachAlone };
+enum Steer : std::uint8_t { kNotSteered, kTogether, kEachAlone };
 
 // The stage goals that run a step.
-enum class ForGoal : std::uint8_t { kCheapest, kFewest, kBoth };
+enum ForGoal : std::uint8_t { kCheapestGoal, kFewestGoal, kBothGoals };
 
 struct StepRow {
   ForGoal forGoal;
@@ -88,16 +90,16 @@ struct StepRow {
 };
 
 // The conditions a stage opens on, judged on the tally of the stage it opens in.
-enum class Opens : std::uint8_t {
-  kAlways,        // the goal asked
+enum Opens : std::uint8_t {
+  kFirstStage,    // the goal asked
   kShortPlan,     // a plan of at most kShortPlanFeedings feedings is held
   kFormMissed,    // the form asked (open to a plan) is not held
   kNothingFound,  // no plan of any form is held, the first-found one included
 };
 
 // The goal and scope of a stage, from those of the stage it opens in.
-enum class GoalOf : std::uint8_t { kSame, kOther };
-enum class ScopeOf : std::uint8_t { kSame, kListing, kAnyForm };
+enum GoalOf : std::uint8_t { kSameGoal, kOtherGoal };
+enum ScopeOf : std::uint8_t { kSameScope, kListingScope, kAnyFormScope };
 
 struct StageRow {
   std::int32_t depth;  // 0: the first stage; a row opens inside the last row before it of depth-1

@@ -133,14 +133,7 @@ class TopK {
   // distinct_ holds a quarter more, and not past where the width is full.
   void spreadOut(std::vector<Item>& states, std::size_t width, std::size_t sameStatsCap,
                  std::size_t pool) {
-    std::size_t size = 64;
-    while (size < pool * 2) size *= 2;
-    if (size > slots_.size()) {
-      slots_.assign(size, Slot{});
-      epoch_ = 0;
-    }
-    ++epoch_;
-    const std::size_t mask = size - 1;
+    const std::size_t mask = freshSlots(pool);
     states.clear();
     picked_.clear();  // the states skipped
     putInBuckets();
@@ -266,14 +259,7 @@ class TopK {
     const std::size_t count = states.size();
     distinct_.clear();
     distinctRanks_ = states.rankSpan(rankOf);
-    std::size_t size = 64;
-    while (size < count * 2) size *= 2;
-    if (size > slots_.size()) {
-      slots_.assign(size, Slot{});
-      epoch_ = 0;
-    }
-    ++epoch_;
-    const std::size_t mask = size - 1;
+    const std::size_t mask = freshSlots(count);
     states.forEach([&](const Item& node) {
       std::size_t slot = Order::keyHash(node) & mask;
       for (;; slot = (slot + 1) & mask) {
@@ -299,6 +285,19 @@ class TopK {
   };
   std::vector<Slot> slots_;
   std::uint32_t epoch_ = 0;
+
+  // Empties the hash table for `count` entries (at most half full) by starting a new epoch, and
+  // returns its mask; it only grows, and is cleared for real only then.
+  std::size_t freshSlots(std::size_t count) {
+    std::size_t size = 64;
+    while (size < count * 2) size *= 2;
+    if (size > slots_.size()) {
+      slots_.assign(size, Slot{});
+      epoch_ = 0;
+    }
+    ++epoch_;
+    return size - 1;
+  }
   std::vector<Item> picked_;
   std::vector<Item> distinct_;
   RankSpan distinctRanks_;

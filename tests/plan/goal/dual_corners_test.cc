@@ -15,14 +15,9 @@
 namespace ostrel {
 namespace {
 
-// The rows y >= 0 of the variables in `variables`, as -y <= 0.
+// `rows` and y >= 0 for the variables in `variables`.
 std::vector<DualRow> withFloors(std::vector<DualRow> rows, unsigned variables) {
-  for (int v = 0; v < 4; ++v) {
-    if (((variables >> v) & 1U) == 0) continue;
-    DualRow floor{{0, 0, 0, 0}, 0};
-    floor.gain[v] = -1;
-    rows.push_back(floor);
-  }
+  addFloors(rows, variables);
   return rows;
 }
 
