@@ -28,12 +28,12 @@ constexpr Ranking kCurrentOrComing = Ranking::kCurrentOrComingTable;
 // cannot beat their plans.
 // clang-format off
 constexpr BeamRow kCheapestBeams[] = {
-    // ranking          weight cap room share least narrower apart
-    {kReachable,        1.0,   2,  true, 8,    1,    false,   false},  // the true bound, spread out
-    {kNet,              1.0,   8,  true, 4,    1,    false,   false},  // the items' losses counted
-    {kCurrentOrComing,  0.9,   4,  true, 4,    1,    false,   false},  // the evolution hoped for
-    {kCurrent,          0.9,   4,  true, 2,    1,    false,   true},   // the widest
-    {kComing,           1.0,   0,  true, 4,    1,    false,   false},  // the evolution counted on
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       2,  8,    1,    true,  false,   false},  // the true bound, spread out
+    {1.0, kNet,             8,  4,    1,    true,  false,   false},  // the items' losses counted
+    {0.9, kCurrentOrComing, 4,  4,    1,    true,  false,   false},  // the evolution hoped for
+    {0.9, kCurrent,         4,  2,    1,    true,  false,   true},   // the widest
+    {1.0, kComing,          0,  4,    1,    true,  false,   false},  // the evolution counted on
 };
 // clang-format on
 
@@ -43,15 +43,15 @@ constexpr BeamRow kCheapestBeams[] = {
 // with their states spread over more stats. They count the room left on the stats on target.
 // clang-format off
 constexpr BeamRow kShortestNarrowBeams[] = {
-    // ranking    weight cap room share least narrower apart
-    {kReachable,  1.0,   0,  true, 8,   4,    true,    false},
-    {kComing,     1.0,   0,  true, 8,   4,    true,    false},
-    {kCurrent,    1.0,   4,  true, 8,   4,    true,    false},
-    {kCurrent,    1.0,   8,  true, 8,   4,    true,    false},
-    {kReachable,  1.0,   0,  true, 64,  4,    true,    false},
-    {kComing,     1.0,   0,  true, 64,  4,    true,    false},
-    {kCurrent,    1.0,   4,  true, 64,  4,    true,    false},
-    {kCurrent,    1.0,   8,  true, 64,  4,    true,    false},
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       0,  8,    4,    true,  true,    false},
+    {1.0, kComing,          0,  8,    4,    true,  true,    false},
+    {1.0, kCurrent,         4,  8,    4,    true,  true,    false},
+    {1.0, kCurrent,         8,  8,    4,    true,  true,    false},
+    {1.0, kReachable,       0,  64,   4,    true,  true,    false},
+    {1.0, kComing,          0,  64,   4,    true,  true,    false},
+    {1.0, kCurrent,         4,  64,   4,    true,  true,    false},
+    {1.0, kCurrent,         8,  64,   4,    true,  true,    false},
 };
 // clang-format on
 
@@ -62,9 +62,9 @@ constexpr BeamRow kShortestNarrowBeams[] = {
 // larger layers, is the one running when the other goal's thread comes free to share its layers.
 // clang-format off
 constexpr BeamRow kShortestWideBeams[] = {
-    // ranking    weight cap room   share least narrower apart
-    {kReachable,  1.0,   0,  false, 1,    1,    false,   false},
-    {kCurrent,    1.0,   0,  false, 1,    1,    false,   false},
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       0,  1,    1,    false, false,   false},
+    {1.0, kCurrent,         0,  1,    1,    false, false,   false},
 };
 // clang-format on
 
@@ -72,8 +72,8 @@ constexpr BeamRow kShortestWideBeams[] = {
 // and without the room counted these narrow searches find forms they otherwise miss.
 // clang-format off
 constexpr BeamRow kShortestSteeredBeams[] = {
-    // ranking  weight cap room   share least narrower apart
-    {kCurrent,  1.0,   0,  false, 1,    1,    false,   false},
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         0,  1,    1,    false, false,   false},
 };
 // clang-format on
 

@@ -34,12 +34,12 @@ inline constexpr ScopeSet kAllScopes = kAnyForm | kTheForm | kEveryForm;
 // One beam of a kind: how it ranks and keeps its states, and its width: the step's width divided
 // by `widthShare`, at least `leastWidth`.
 struct BeamRow {
-  Ranking ranking;
   double weight;              // BeamSpec::rankingWeight
+  Ranking ranking;
   std::int32_t sameStatsCap;  // BeamSpec::sameStatsCap
-  bool countRoom;             // BeamSpec::countRoom, where the step counts it
   std::int32_t widthShare;
   std::int32_t leastWidth;
+  bool countRoom;  // BeamSpec::countRoom, where the step counts it
   // Runs only where its width is narrower than the beams of the next wider share.
   bool onlyNarrower;
   // Looking for several forms at once, this beam runs as a search of its own beside the others:
