@@ -28,14 +28,6 @@
 namespace ostrel {
 namespace {
 
-// The best plan that reached the target in one form: its order key (orderKey, in the beam's
-// goal), and its last feeding, found from a state of layer `depth` - 1.
-struct Hit {
-  std::uint64_t key = GoalProgress::kNoPlan;
-  std::int32_t depth = 0;
-  BackLink last{};
-};
-
 // What each item counts for in the ranking: its cost in the goal's unit, and for the cheapest
 // plan the price put on every feeding besides (BeamSpec::feedingPrice).
 ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
@@ -49,20 +41,6 @@ RoomCount roomCountOf(const BeamSpec& spec, const Target& target) {
   if (!spec.countRoom) return RoomCount::kNot;
   return target.level == kMaxLevel ? RoomCount::kToMaxLevel : RoomCount::kBelowMaxLevel;
 }
-
-// What one layer holds while it is made: the layer before, what each share grew from it, and the
-// states each form keeps. One frame serves every layer in turn, so its buffers are allocated once
-// and grow to the largest layer; the layers before live on only as back links.
-struct LayerFrame {
-  std::int32_t depth = 1;         // the states made have had this many feedings
-  std::vector<BeamNode> parents;  // the layer before, by form
-  std::size_t middle = 0;         // where the second share's half of the parents begins
-  std::array<GrownShare, 2> shares{};
-  std::uint64_t tried = 0;                                // feedings simulated for this layer
-  bool limitsLowered = false;                             // by a plan found while this layer grew
-  std::array<int, kMagTypeCount> keeper{};                // the share that keeps each form's states
-  std::array<std::vector<BeamNode>, kMagTypeCount> kept;  // the states kept, by form
-};
 
 // Each layer is made in two steps, each split in two shares that run side by side when there are
 // two threads and the layer is big enough: growing (each share feeds half of the layer before)
@@ -107,6 +85,28 @@ class BeamRun {
   }
 
  private:
+  // The best plan that reached the target in one form: its order key (orderKey, in the beam's
+  // goal), and its last feeding, found from a state of layer `depth` - 1.
+  struct Hit {
+    std::uint64_t key = GoalProgress::kNoPlan;
+    std::int32_t depth = 0;
+    BackLink last{};
+  };
+
+  // What one layer holds while it is made: the layer before, what each share grew from it, and the
+  // states each form keeps. One frame serves every layer in turn, so its buffers are allocated once
+  // and grow to the largest layer; the layers before live on only as back links.
+  struct LayerFrame {
+    std::int32_t depth = 1;         // the states made have had this many feedings
+    std::vector<BeamNode> parents;  // the layer before, by form
+    std::size_t middle = 0;         // where the second share's half of the parents begins
+    std::array<GrownShare, 2> shares{};
+    std::uint64_t tried = 0;                  // feedings simulated for this layer
+    bool limitsLowered = false;               // by a plan found while this layer grew
+    std::array<int, kMagTypeCount> keeper{};  // the share that keeps each form's states
+    std::array<std::vector<BeamNode>, kMagTypeCount> kept;  // the states kept, by form
+  };
+
   // Layer 0: the start alone.
   void startFrom(const MagState& start) {
     frame_.parents.push_back(BeamNode{packStatsAndBars(start), 0, 0, BackLink{}, start.type});

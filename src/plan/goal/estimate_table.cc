@@ -64,17 +64,17 @@ void EstimateTable::make(MagType type, int bracket, bool trueBound, const RunBot
   std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
   if (index >= 0) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
-  const bool guide = !trueBound && ownGuide_;
+  const bool asGuide = !trueBound && ownGuide_;
   index = 0;
   while (index < static_cast<std::int32_t>(boundTables_.size()) &&
-         (boundTables_[index] != tables || isGuide_[index] != guide)) {
+         (boundTables_[index] != tables || isGuide_[index] != asGuide)) {
     ++index;
   }
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
-    isGuide_.push_back(guide);
+    isGuide_.push_back(asGuide);
     bounds_.push_back(
-        guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+        asGuide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
               : makeLowerBound(tables, costs_, runBoth, room_));
   }
 }

@@ -281,9 +281,10 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
   };
   std::vector<Chain> chains;
   for (std::size_t i = 0; i < searches.size(); ++i) {
-    for (const std::vector<BeamSpec>& beams : searches[i].chains) {
-      chains.push_back(Chain{&beams, i, {}, {}});
-    }
+    std::transform(searches[i].chains.begin(), searches[i].chains.end(), std::back_inserter(chains),
+                   [i](const std::vector<BeamSpec>& beams) {
+                     return Chain{&beams, i, {}, {}};
+                   });
   }
   // The thread that is done first lends itself to the chain still running on the other.
   PartHandoff spare;
