@@ -66,12 +66,14 @@ struct GrowthRules {
 };
 
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
+// The rules come by value: in the function's own frame the compiler knows that no store into the
+// states made can change them, and keeps them at hand; by reference it read them again.
 // The items of `rules.levelUpOnly` are fed only where they raise the level. With a steering,
 // the states that can no longer end in a wanted form are dropped; only a level-up can change
 // that, so the others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
-               std::int32_t depth, const GrowthRules<Order>& rules, GrownShare& share) {
+               std::int32_t depth, const GrowthRules<Order> rules, GrownShare& share) {
   const Player& player = rules.player;
   const Target& target = rules.target;
   const EstimateTable& bounds = rules.estimates;
