@@ -154,6 +154,15 @@ constexpr StageRow kStages[] = {
 constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
 constexpr std::int32_t kPricedWidthDivisor = 9;
 
+// Moves the plans of `more` that beat those of `into` (for `goal`) into it, form by form; on a tie
+// the plan held stays. Moved, not copied: a step holds the plans of all its searches at once.
+void takeBetter(Goal goal, PlansByForm& more, PlansByForm& into) {
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    std::optional<Plan>& plan = more[type];
+    if (plan && (!into[type] || better(goal, *plan, *into[type]))) into[type] = std::move(plan);
+  }
+}
+
 // The widths of a kind's beams for a step of width `width`, and which of them run (0: not).
 std::vector<std::int32_t> beamWidths(std::span<const BeamRow> beams, std::int32_t width) {
   std::vector<std::int32_t> widths;
@@ -304,13 +313,9 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
       for (std::size_t b = 0; b < chain.beams->size(); ++b) {
         BeamSpec beam = (*chain.beams)[b];
         if (b > 0) beam.knownByForm = &chain.result.bestByForm;
-        const BeamResult found = runBeam(request, start, beam, mine);
+        BeamResult found = runBeam(request, start, beam, mine);
         chain.result.feedingsTried += found.feedingsTried;
-        for (MagType type = 0; type < kMagTypeCount; ++type) {
-          if (found.bestByForm[type]) {
-            keepBetter(beam.goal, *found.bestByForm[type], chain.result.bestByForm[type]);
-          }
-        }
+        takeBetter(beam.goal, found.bestByForm, chain.result.bestByForm);
       }
     }
   };
@@ -323,12 +328,8 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
   for (Chain& chain : chains) {
     SearchResult& into = results[chain.search];
     into.feedingsTried += chain.result.feedingsTried;
-    const Goal goal = searches[chain.search].chains[0][0].goal;
-    for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if (chain.result.bestByForm[type]) {
-        keepBetter(goal, *chain.result.bestByForm[type], into.bestByForm[type]);
-      }
-    }
+    takeBetter(searches[chain.search].chains[0][0].goal, chain.result.bestByForm,
+               into.bestByForm);
     if (running.metPlans != nullptr) {
       std::vector<Plan>& plans = chain.met.plans();
       std::move(plans.begin(), plans.end(), std::back_inserter(*running.metPlans));
