@@ -328,8 +328,7 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
   for (Chain& chain : chains) {
     SearchResult& into = results[chain.search];
     into.feedingsTried += chain.result.feedingsTried;
-    takeBetter(searches[chain.search].chains[0][0].goal, chain.result.bestByForm,
-               into.bestByForm);
+    takeBetter(searches[chain.search].chains[0][0].goal, chain.result.bestByForm, into.bestByForm);
     if (running.metPlans != nullptr) {
       std::vector<Plan>& plans = chain.met.plans();
       std::move(plans.begin(), plans.end(), std::back_inserter(*running.metPlans));
