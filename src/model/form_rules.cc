@@ -225,6 +225,37 @@ std::array<FormExclusion, kMagTypeCount> excludedForms(const PlayerRequest& requ
   return excluded;
 }
 
+namespace {
+
+// The stat orders of `orders` in words: "mind leading and pow at most dex", "pow or dex leading".
+std::string ordersText(std::uint8_t orders) {
+  constexpr const char* kStats[3] = {"pow", "dex", "mind"};
+  std::string leading;  // the stats that lead with either order of the other two
+  std::string text;
+  for (int lead = 0; lead < kDominantStatCount; ++lead) {
+    const unsigned both = orders >> (2 * lead) & 3;
+    if (both == 0) continue;
+    if (both == 3) {
+      if (!leading.empty()) leading += " or ";
+      leading += kStats[lead];
+      continue;
+    }
+    // The other two in the order pow, dex, mind: order 2 * lead puts the first above.
+    const char* first = kStats[lead == 0 ? 1 : 0];
+    const char* second = kStats[lead == 2 ? 1 : 2];
+    if (!text.empty()) text += ", or ";
+    text += std::string(kStats[lead]) + " leading and " + first +
+            (both == 1 ? " above " : " at most ") + second;
+  }
+  if (!leading.empty()) {
+    leading += " leading";
+    text = text.empty() ? leading : leading + ", or " + text;
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string exclusionText(const FormExclusion& exclusion) {
   std::string names;
   for (FormSet forms = exclusion.forms; forms != 0; forms &= forms - 1) {
@@ -277,6 +308,56 @@ std::string exclusionText(const FormExclusion& exclusion) {
     case ExclusionKind::kStatsLeadElsewhere:
       return "the evolutions on the way give this form to no stats between the mag's and the "
              "target";
+    case ExclusionKind::kLeadNeverAt35:
+      return "no feedings reach level 35 with " + ordersText(exclusion.orders);
+    case ExclusionKind::kHighDefNeverAt:
+      if (exclusion.orders != 0) {
+        std::snprintf(text, sizeof text,
+                      "no feedings reach level 35 with %s and then level %d with def 45 or "
+                      "more, which keeps this form",
+                      ordersText(exclusion.orders).c_str(), exclusion.level);
+        return text;
+      }
+      std::snprintf(text, sizeof text,
+                    "no feedings reach level %d with def 45 or more, which keeps this form",
+                    exclusion.level);
+      return text;
+    case ExclusionKind::kOrderNeverAt:
+      if (exclusion.level == exclusion.toLevel) {
+        std::snprintf(text, sizeof text,
+                      "no feedings reach the evolution at level %d with def below 45 and %s",
+                      exclusion.level, ordersText(exclusion.orders).c_str());
+      } else {
+        std::snprintf(text, sizeof text,
+                      "no feedings reach an evolution from level %d to %d with def below 45 and "
+                      "%s",
+                      exclusion.level, exclusion.toLevel, ordersText(exclusion.orders).c_str());
+      }
+      return text;
+    case ExclusionKind::kHighDefLeadNeverAt:
+      std::snprintf(text, sizeof text,
+                    "no feedings reach the evolution at level %d with def 45 or more and %s",
+                    exclusion.level, ordersText(exclusion.orders).c_str());
+      return text;
+    case ExclusionKind::kPairSumNeverMet:
+      std::snprintf(text, sizeof text,
+                    "no feedings reach a level from %d to %d with the section ID's pair sums "
+                    "equal",
+                    exclusion.level, exclusion.toLevel);
+      return text;
+    case ExclusionKind::kTargetNeverWithin:
+      if (exclusion.stat >= 0) {
+        constexpr const char* kStats[4] = {"def", "pow", "dex", "mind"};
+        std::snprintf(text, sizeof text, "no feedings reach level %d with %s at most %d",
+                      exclusion.level, kStats[exclusion.stat], exclusion.value);
+        return text;
+      }
+      std::snprintf(text, sizeof text,
+                    "no feedings reach level %d with every stat within its target",
+                    exclusion.level);
+      return text;
+    case ExclusionKind::kTargetNeverReached:
+      return "no feedings end at exactly the target stats";
     case ExclusionKind::kStartFormLeft:
       std::snprintf(text, sizeof text,
                     "the mag leaves this form at level %d and no rule gives it back",

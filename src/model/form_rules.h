@@ -40,14 +40,29 @@ enum class ExclusionKind {
   // The evolutions ahead give the form to none of the stats between the mag's and the target's
   // (judged by the search's steering, form_steering.h, from the forms no rule above excludes).
   kStatsLeadElsewhere,
+  // Proven by the feeding tables (form_proof.h): no mix of feedings brings the stats where the
+  // form, or the target, needs them.
+  kLeadNeverAt35,       // the dominant stats of `orders` at level 35
+  kHighDefNeverAt,      // def 45 or more at `level`, which keeps the form
+  kOrderNeverAt,        // def below 45 and one of `orders` at an evolution from `level` to `toLevel`
+  kHighDefLeadNeverAt,  // def 45 or more and the dominant stats of `orders` at `level`
+  kPairSumNeverMet,     // equal pair sums at a level from `level` to `toLevel`
+  kTargetNeverWithin,   // level `level` with the stats within the target (`stat` at most `value`)
+  kTargetNeverReached,  // exactly the target stats, the way there being open
 };
 
 // Why one form cannot be the form a plan ends in. `level` and `forms` complete the reason: the
-// level it names, and the forms every route ends in where the rules decide that.
+// level it names, and the forms every route ends in where the rules decide that; the reasons the
+// feeding tables prove may also name a last level, a stat and its most, and stat orders (bit
+// `order` for statOrder's order: two bits a dominant stat).
 struct FormExclusion {
   ExclusionKind kind = ExclusionKind::kNone;
   std::int32_t level = 0;
   FormSet forms = 0;
+  std::int32_t toLevel = 0;
+  std::int32_t stat = -1;  // 0 def .. 3 mind; -1 none
+  std::int32_t value = 0;
+  std::uint8_t orders = 0;
 };
 
 // For every form, whether the rules exclude it as the final form of a plan from `start` (stats at

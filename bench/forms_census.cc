@@ -1,0 +1,305 @@
+// Census of the final forms over seeded random targets: for each target (a new mag, a random
+// section ID and class, stats whose largest is at least 20), the listing of the forms by meseta,
+// as `ostrel forms` makes it, sorted into the forms reached, the forms the rules exclude (by
+// reason) and the forms "not found"; and the targets where no plan of any form was found. The
+// totals are what the listing still leaves open: a form not found is either out of reach, with no
+// reason told yet, or a plan the searches missed.
+//
+//   ostrel_forms_census [COUNT [SEED [WIDTH]]]   one line per target and the totals
+//   ostrel_forms_census proof [COUNT [SEED]]   the proof alone (form_proof.h) on every form the
+//                                     rules leave open, timed
+//   ostrel_forms_census list [COUNT [SEED [WIDTH]]]
+//                                     besides, one line per form not found and per target without
+//                                     a plan, as `ostrel plan` arguments (for directed searches)
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/form_proof.h"
+#include "model/form_rules.h"
+#include "model/tables.h"
+#include "plan/goal/goal.h"
+
+namespace {
+
+constexpr int kDefaultCount = 120;
+constexpr unsigned kDefaultSeed = 38;
+
+struct CensusTarget {
+  ostrel::Player player;
+  ostrel::Target target;
+};
+
+// A number in low..high from the generator's raw output, the same with every standard library
+// (the standard's distributions are not).
+int draw(std::mt19937& rng, int low, int high) {
+  return low + static_cast<int>(rng() % static_cast<unsigned>(high - low + 1));
+}
+
+// A target of level 20..200 for a new mag: three cuts split the levels above the new mag's def of
+// 5 among the four stats; drawn again until the largest stat is at least 20.
+CensusTarget randomTarget(std::mt19937& rng) {
+  for (;;) {
+    CensusTarget made;
+    made.player.sectionId = draw(rng, 0, ostrel::kSectionIdCount - 1);
+    made.player.charClass = draw(rng, 0, ostrel::kCharClassCount - 1);
+    const int level = draw(rng, 20, ostrel::kMaxLevel);
+    int cuts[3] = {draw(rng, 0, level - 5), draw(rng, 0, level - 5), draw(rng, 0, level - 5)};
+    std::sort(std::begin(cuts), std::end(cuts));
+    ostrel::Target& t = made.target;
+    t = {5 + cuts[0], cuts[1] - cuts[0], cuts[2] - cuts[1], level - 5 - cuts[2], level};
+    if (std::max({t.def, t.pow, t.dex, t.mind}) >= 20) return made;
+  }
+}
+
+// The cpu time this thread has used: the proof's own time, whatever else runs on the machine.
+double threadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Short names of the reasons, for the totals.
+const char* kindName(ostrel::ExclusionKind kind) {
+  using ostrel::ExclusionKind;
+  switch (kind) {
+    case ExclusionKind::kNone:
+      return "none";
+    case ExclusionKind::kFinalFormKept:
+      return "final form kept";
+    case ExclusionKind::kOtherPlayers:
+      return "other players' form";
+    case ExclusionKind::kDecidedAtTarget:
+      return "decided at the target";
+    case ExclusionKind::kPairSumAtTarget:
+      return "pair sums equal at the target";
+    case ExclusionKind::kPairSumNever:
+      return "pair sums never equal";
+    case ExclusionKind::kTargetTooLow:
+      return "target level too low";
+    case ExclusionKind::kStagePassed:
+      return "stage passed";
+    case ExclusionKind::kDefTooHigh:
+      return "def too high";
+    case ExclusionKind::kDefTooLow:
+      return "def too low";
+    case ExclusionKind::kStartFormLeft:
+      return "start form left";
+    case ExclusionKind::kReplacedLater:
+      return "replaced later";
+    case ExclusionKind::kStatsLeadElsewhere:
+      return "stats lead elsewhere";
+    case ExclusionKind::kLeadNeverAt35:
+      return "proof: lead at 35";
+    case ExclusionKind::kHighDefNeverAt:
+      return "proof: def 45 to keep";
+    case ExclusionKind::kOrderNeverAt:
+      return "proof: order from 50";
+    case ExclusionKind::kHighDefLeadNeverAt:
+      return "proof: def 45 and lead";
+    case ExclusionKind::kPairSumNeverMet:
+      return "proof: pair sums";
+    case ExclusionKind::kTargetNeverWithin:
+      return "proof: target, a level";
+    case ExclusionKind::kTargetNeverReached:
+      return "proof: target stats";
+  }
+  return "?";
+}
+
+std::string targetText(const ostrel::Target& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d/%d/%d/%d", t.def, t.pow, t.dex, t.mind);
+  return text;
+}
+
+// `ostrel plan` arguments for the target (the section ID and class by menu number).
+std::string planArguments(const CensusTarget& census) {
+  return "--section " + std::to_string(census.player.sectionId) + " --class " +
+         std::to_string(census.player.charClass) + " --target " + targetText(census.target);
+}
+
+// The proof alone on the census's targets, for timing: every form the rules leave open.
+int runProofOnly(int count, unsigned seed) {
+  std::mt19937 rng(seed);
+  double total = 0;
+  double longest = 0;
+  int provenForms = 0;
+  int provenTargets = 0;
+  for (int i = 0; i < count; ++i) {
+    const CensusTarget census = randomTarget(rng);
+    const ostrel::PlayerRequest request{census.player, census.target};
+    const auto rules = ostrel::excludedForms(request, ostrel::kBabyMag);
+    ostrel::FormSet open = 0;
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      if (rules[type].kind == ostrel::ExclusionKind::kNone) open |= ostrel::formBit(type);
+    }
+    const double begin = threadCpuSeconds();
+    const auto proven = ostrel::formsProvenOut(request, ostrel::kBabyMag, open);
+    const bool targetOut =
+        ostrel::targetProvenOut(request, ostrel::kBabyMag).kind != ostrel::ExclusionKind::kNone;
+    const double wall = threadCpuSeconds() - begin;
+    total += wall;
+    longest = std::max(longest, wall);
+    provenTargets += targetOut ? 1 : 0;
+    const auto here = static_cast<int>(std::count_if(proven.begin(), proven.end(), [](const auto& e) {
+      return e.kind != ostrel::ExclusionKind::kNone;
+    }));
+    provenForms += here;
+    std::printf("%3d %-9s %-9s %-15s open %2d proven %2d%s %6.1f ms\n", i,
+                ostrel::kSectionIdNames[census.player.sectionId],
+                ostrel::kCharClassNames[census.player.charClass],
+                targetText(census.target).c_str(), std::popcount(open), here,
+                targetOut ? " (target)" : "", wall * 1e3);
+  }
+  std::printf("proof alone: %d forms and %d targets ruled out; %.1f ms cpu a target on average, %.1f "
+              "ms at most\n",
+              provenForms, provenTargets, total * 1e3 / count, longest * 1e3);
+  return 0;
+}
+
+int runCensus(int count, unsigned seed, int width, bool list) {
+  std::mt19937 rng(seed);
+  std::printf("census of %d random targets, seed %u, listing by meseta at width %d\n", count, seed,
+              width);
+  std::printf("%3s %-9s %-9s %-15s %7s %8s %8s %6s %6s  %s\n", "#", "section", "class", "target",
+              "reached", "excluded", "notfound", "wall s", "prf ms", "not found (* proven out)");
+  int reached = 0;
+  int excluded = 0;
+  int notFound = 0;
+  int targetsNotFound = 0;
+  int targetsWithoutPlan = 0;
+  double wallTotal = 0;
+  double proofTotal = 0;
+  double proofLongest = 0;
+  int notFoundProven = 0;
+  int noPlanProven = 0;
+  int unsound = 0;
+  std::map<std::string, int> byReason;
+  std::map<std::string, int> byProof;
+  std::vector<std::string> listed;
+  for (int i = 0; i < count; ++i) {
+    const CensusTarget census = randomTarget(rng);
+    const ostrel::PlayerRequest request{census.player, census.target};
+    ostrel::GoalOptions options;
+    options.goal = ostrel::Goal::kCheapest;
+    options.everyForm = true;
+    options.beamWidth = width;
+    const auto begin = std::chrono::steady_clock::now();
+    const ostrel::GoalResult result = ostrel::planForGoal(request, ostrel::kBabyMag, options);
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    wallTotal += wall;
+    // The proof on its own, for every form the rules leave open: what it rules out of the forms
+    // not found, and (never, if it is sound) of the forms reached.
+    ostrel::FormSet open = 0;
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      if (result.forms[type].best ||
+          result.forms[type].exclusion.kind == ostrel::ExclusionKind::kNone) {
+        open |= ostrel::formBit(type);
+      }
+    }
+    const double proofBegin = threadCpuSeconds();
+    const auto proven = ostrel::formsProvenOut(request, ostrel::kBabyMag, open);
+    const bool targetProven =
+        ostrel::targetProvenOut(request, ostrel::kBabyMag).kind != ostrel::ExclusionKind::kNone;
+    const double proofWall = threadCpuSeconds() - proofBegin;
+    proofTotal += proofWall;
+    proofLongest = std::max(proofLongest, proofWall);
+    int here[3] = {0, 0, 0};  // reached, excluded, not found
+    std::string missed;
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      const ostrel::FormResult& form = result.forms[type];
+      const bool provenOut = proven[type].kind != ostrel::ExclusionKind::kNone;
+      if (provenOut) ++byProof[kindName(proven[type].kind)];
+      if (form.best) {
+        ++here[0];
+        if (provenOut) {
+          ++unsound;
+          std::printf("UNSOUND: %s reached but proven out: %s\n", ostrel::kMagTypeNames[type],
+                      ostrel::exclusionText(proven[type]).c_str());
+        }
+      } else if (form.exclusion.kind != ostrel::ExclusionKind::kNone) {
+        ++here[1];
+        ++byReason[kindName(form.exclusion.kind)];
+      } else {
+        ++here[2];
+        if (!missed.empty()) missed += ',';
+        missed += ostrel::kMagTypeNames[type];
+        if (provenOut) {
+          ++notFoundProven;
+          missed += '*';
+        }
+        std::string line = "form " + planArguments(census);
+        line += " --form ";
+        line += ostrel::kMagTypeNames[type];
+        listed.push_back(line);
+      }
+    }
+    const bool noPlan = here[0] == 0;
+    if (targetProven && !noPlan) {
+      ++unsound;
+      std::printf("UNSOUND: the target is reached but proven out\n");
+    }
+    if (noPlan) {
+      ++targetsWithoutPlan;
+      if (targetProven) ++noPlanProven;
+      listed.push_back("target " + planArguments(census));
+    }
+    if (here[2] > 0) ++targetsNotFound;
+    reached += here[0];
+    excluded += here[1];
+    notFound += here[2];
+    std::printf("%3d %-9s %-9s %-15s %7d %8d %8d %6.2f %6.1f  %s%s\n", i,
+                ostrel::kSectionIdNames[census.player.sectionId],
+                ostrel::kCharClassNames[census.player.charClass], targetText(census.target).c_str(),
+                here[0], here[1], here[2], wall, proofWall * 1e3,
+                noPlan ? (targetProven ? "(no plan, proven) " : "(no plan) ") : "", missed.c_str());
+    std::fflush(stdout);
+  }
+  std::printf("\nforms reached %d, excluded %d, not found %d (on %d targets); targets without a "
+              "plan %d; wall %.1f s\n",
+              reached, excluded, notFound, targetsNotFound, targetsWithoutPlan, wallTotal);
+  std::printf("excluded by reason:\n");
+  for (const auto& [reason, forms] : byReason) std::printf("  %-30s %5d\n", reason.c_str(), forms);
+  std::printf("the proof alone (form_proof.h), on the forms the rules leave open: of the forms not "
+              "found %d ruled out, %d left; of the targets without a plan %d ruled out, %d left; "
+              "ruled out though reached: %d; %.1f ms cpu a target on average, %.1f ms at most\n",
+              notFoundProven, notFound - notFoundProven, noPlanProven,
+              targetsWithoutPlan - noPlanProven, unsound, proofTotal * 1e3 / count,
+              proofLongest * 1e3);
+  std::printf("ruled out by the proof, by reason:\n");
+  for (const auto& [reason, forms] : byProof) std::printf("  %-30s %5d\n", reason.c_str(), forms);
+  if (list) {
+    std::printf("\n");
+    for (const std::string& line : listed) std::printf("%s\n", line.c_str());
+  }
+  return unsound == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int arg = 1;
+  const bool list = argc > 1 && std::strcmp(argv[1], "list") == 0;
+  const bool proofOnly = argc > 1 && std::strcmp(argv[1], "proof") == 0;
+  if (list || proofOnly) ++arg;
+  const int count = argc > arg ? std::atoi(argv[arg]) : kDefaultCount;
+  const unsigned seed = argc > arg + 1 ? static_cast<unsigned>(std::atoi(argv[arg + 1]))
+                                       : kDefaultSeed;
+  const int width = argc > arg + 2 ? std::atoi(argv[arg + 2]) : ostrel::GoalOptions{}.beamWidth;
+  if (count <= 0 || width <= 0 || width > 5000 || argc > arg + 3) {
+    std::fprintf(stderr, "usage: ostrel_forms_census [list | proof] [COUNT [SEED [WIDTH]]]\n");
+    return 2;
+  }
+  return proofOnly ? runProofOnly(count, seed) : runCensus(count, seed, width, list);
+}
