@@ -53,10 +53,10 @@ std::string catalogJson();
 // budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
 // "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget,
 // "value" the nearest plan's and "nearest" the nearest plans found, as the trade-offs document
-// writes its points (feedings, meseta, hours, form and the plan); and one that is not a whole number from its least (1 feeding, 0
-// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given (a string cut
-// short, an array or an object only as "[...]" or "{...}"). "files" holds the two plan files as
-// the console program writes them into its working directory.
+// writes its points (feedings, meseta, hours, form and the plan); and one that is not a whole
+// number from its least (1 feeding, 0 meseta), "rule" "not-a-budget", "bound" that least and
+// "value" what was given (a string cut short, an array or an object only as "[...]" or "{...}").
+// "files" holds the two plan files as the console program writes them into its working directory.
 std::string planJson(std::string_view request, const ConsoleLineSink& onLine = {},
                      const ProgressSink& onProgress = {});
 

@@ -46,13 +46,15 @@ std::string optionsBanner(const Request& asked) {
   if (goal.goal == Goal::kFirst) {
     banner +=
         "It takes the first plan it finds, seldom the cheapest or the shortest, and gives up on\n"
-        "the targets it finds too hard, where a plan may still exist: try ostrel --goal cheapest.\n";
+        "the targets it finds too hard, where a plan may still exist: try ostrel --goal "
+        "cheapest.\n";
   } else {
-    banner += goal.goal == Goal::kCheapest
-                  ? "It looks for the cheapest plan it can find (the least meseta, then the fewest\n"
-                    "feedings)"
-                  : "It looks for the shortest plan it can find (the fewest feedings, then the "
-                    "least\nmeseta)";
+    banner +=
+        goal.goal == Goal::kCheapest
+            ? "It looks for the cheapest plan it can find (the least meseta, then the fewest\n"
+              "feedings)"
+            : "It looks for the shortest plan it can find (the fewest feedings, then the "
+              "least\nmeseta)";
     if (goal.form) banner += std::string(" ending as ") + kMagTypeNames[*goal.form];
     if (goal.budget.maxFeedings) {
       banner += " within " + std::to_string(*goal.budget.maxFeedings) + " feedings";

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstdint>
+#include <iterator>
 
 #include "model/evolution.h"
 #include "model/tables.h"

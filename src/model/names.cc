@@ -89,8 +89,8 @@ std::string limitProblem(const LimitVerdict& verdict) {
       return "a mag of level " + value + " has left this form: every mag leaves it at level " +
              bound + " and no evolution gives it back";
     case LimitRule::kFormNotYet:
-      return "a mag of level " + value + " cannot have this form: no evolution gives it below level " +
-             bound;
+      return "a mag of level " + value +
+             " cannot have this form: no evolution gives it below level " + bound;
     case LimitRule::kWithin:
       break;
   }

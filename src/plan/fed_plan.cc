@@ -28,7 +28,8 @@ void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>&
     run.unchanged = 0;
     for (std::int32_t k = 0; k < run.count; ++k) {
       const MagState& before = plan.feedings[next++].before;
-      const MagState& after = next < plan.feedings.size() ? plan.feedings[next].before : plan.reached;
+      const MagState& after =
+          next < plan.feedings.size() ? plan.feedings[next].before : plan.reached;
       if (after == before) ++run.unchanged;
     }
     run.after = next < plan.feedings.size() ? plan.feedings[next].before : plan.reached;

@@ -59,7 +59,7 @@ TEST(CommandLineTest, AnswersAreTheLinesOfTheCaseFiles) {
 // `--no-files` leaves old plan files alone and `--dir` writes the dialogue's files elsewhere.
 TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   const std::filesystem::path dir = directoryWithOldPlan("no-files");
-  const std::vector<std::string> worked = {"plan",    "--section", "purplenum", "--class", "HUMAR",
+  const std::vector<std::string> worked = {"plan",     "--section", "purplenum", "--class", "HUMAR",
                                            "--target", "6/1/0/2",   "--goal",    "first"};
   const ProgramRun quiet = runOstrel(with(worked, {"--no-files"}), "", dir);
   EXPECT_EQ(quiet.status, 0);

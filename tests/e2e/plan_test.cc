@@ -63,7 +63,8 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
   const bool found = dialogue.out.find("Mag successful!\n") != std::string::npos;
   EXPECT_EQ(command.status, found ? 0 : 1) << command.err;
 
-  const ProgramRun asJson = runOstrel(with(asked, {"--format", "json", "--no-files"}), "", commandDir);
+  const ProgramRun asJson =
+      runOstrel(with(asked, {"--format", "json", "--no-files"}), "", commandDir);
   EXPECT_EQ(asJson.status, command.status);
   const json document = json::parse(asJson.out);
   if (found) testing::expectDocumentReplays(c, document, commandDir);
@@ -80,7 +81,8 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
     for (const json& item : document["shopping"]["items"]) {
       shopping += shoppingLine(item["item"], item["count"], item["meseta"]);
     }
-    shopping += shoppingLine("Total", document["summary"]["feedings"], document["shopping"]["meseta"]);
+    shopping +=
+        shoppingLine("Total", document["summary"]["feedings"], document["shopping"]["meseta"]);
   }
   EXPECT_EQ(command.out, testing::dialoguePlanLines(dialogue.out) + shopping);
   EXPECT_TRUE(!found || form.empty() || document["summary"]["reached"]["form"] == form);
@@ -107,7 +109,9 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
   EXPECT_TRUE(command.err.starts_with(progress + reason)) << command.err;
   // A search that gave up is followed by the hint that a goal may find a plan.
   EXPECT_EQ(std::count(command.err.begin(), command.err.end(), '\n'),
-            std::count(progress.begin(), progress.end(), '\n') + (found ? 0 : gaveUp ? 2 : 1));
+            std::count(progress.begin(), progress.end(), '\n') + (found    ? 0
+                                                                  : gaveUp ? 2
+                                                                           : 1));
   return document;
 }
 

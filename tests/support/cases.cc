@@ -60,7 +60,8 @@ PlanCase randomCase(std::mt19937& rng, Reach reach, int step) {
       const MagType form = pick(rng, reach == Reach::kFinalForm ? 42 : 0, 44);
       mag = {form, stat(5), stat(0), stat(0), stat(0), bar(), bar(), bar(), bar(), 0};
       mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-    } while (mag.level >= kMaxLevel - 1 || (reach == Reach::kHeld && !checkStartForm(mag).within()));
+    } while (mag.level >= kMaxLevel - 1 ||
+             (reach == Reach::kHeld && !checkStartForm(mag).within()));
   }
   Target& t = c.target;
   std::int32_t* const stats[] = {&t.def, &t.pow, &t.dex, &t.mind};

@@ -123,10 +123,12 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
   // the meseta to the plan's.
   json items = json::array();
   for (Item item = 0; item < kItemCount; ++item) {
-    const auto count = std::count_if(plan.feedings.begin(), plan.feedings.end(),
-                                     [item](const Feeding& feeding) { return feeding.item == item; });
+    const auto count =
+        std::count_if(plan.feedings.begin(), plan.feedings.end(),
+                      [item](const Feeding& feeding) { return feeding.item == item; });
     if (count > 0) {
-      items.push_back({{"item", kItemNames[item]}, {"count", count}, {"meseta", count * kItemPrice[item]}});
+      items.push_back(
+          {{"item", kItemNames[item]}, {"count", count}, {"meseta", count * kItemPrice[item]}});
     }
   }
   EXPECT_EQ(document["shopping"],

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   const std::string request(std::istreambuf_iterator<char>(std::cin), {});
   const std::string_view kind = argc > 1 ? argv[1] : "";
   std::cout << (kind == "replay"      ? ostrel::web::replayJson(request)
-                : kind == "forms"       ? ostrel::web::formsJson(request)
+                : kind == "forms"     ? ostrel::web::formsJson(request)
                 : kind == "tradeoffs" ? ostrel::web::tradeoffsJson(request)
                                       : ostrel::web::planJson(request))
             << '\n';

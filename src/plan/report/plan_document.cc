@@ -96,8 +96,9 @@ json planParts(const PlanReport& report) {
   json items = json::array();
   std::transform(report.shopping.begin(), report.shopping.end(), std::back_inserter(items),
                  [](const ShoppingItem& item) {
-                   return json{
-                       {"item", kItemNames[item.item]}, {"count", item.count}, {"meseta", item.meseta}};
+                   return json{{"item", kItemNames[item.item]},
+                               {"count", item.count},
+                               {"meseta", item.meseta}};
                  });
   json parts;
   parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
