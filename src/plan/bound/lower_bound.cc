@@ -273,7 +273,7 @@ class Game {
   // Per pair of tables (before * kFeedTableCount + after), for stages that follow each other:
   // the most the bars carried over the cut may save, per pair of their prices.
   std::array<unsigned, kFeedTableCount> pairs_{};
-  std::array<std::vector<double>, kFeedTableCount * kFeedTableCount> carried_;
+  std::array<std::vector<double>, std::size_t{kFeedTableCount} * kFeedTableCount> carried_;
   std::size_t stride_ = 1;  // the most points of a table: answers are kept per table and point
 };
 
@@ -300,6 +300,7 @@ Game::Game(const PlayerRequest& request, const MagState& start, const FeedCosts&
 
   const std::vector<std::int32_t> cuts = cutLevels(startLevel, targetLevel);
   std::vector<Event> events;
+  events.reserve(cuts.size());
   for (const std::int32_t level : cuts) {
     events.push_back(level >= kFirstFinalEvent ? pairSumEvent(request.player, level, low, high)
                                                : statsEvent(request.player, level, low, high));
@@ -490,8 +491,10 @@ double Game::value(const Point4& lambda) {
       const std::vector<Priced>& priced = priced_[table];
       ahead[g].resize(priced.size());
       for (std::size_t j = 0; j < priced.size(); ++j) {
-        double rest = last ? stage.finish[f] : kInfinite;
-        if (!last) {
+        double rest = kInfinite;
+        if (last) {
+          rest = stage.finish[f];
+        } else {
           for (const int following : stage.next[f]) {
             const std::size_t kind = stages_[k + 1].kindOf[static_cast<std::size_t>(following)];
             rest = std::min(rest, answerAfter[kind][table * stride_ + j]);
@@ -541,7 +544,7 @@ double Game::value(const Point4& lambda) {
 
 Point4 Game::firstLambda() const {
   // Each stat's level at its dearest single price in the longest stage's table.
-  const Stage* longest = &stages_[0];
+  const Stage* longest = stages_.data();
   for (const Stage& stage : stages_) {
     if (stage.levels > longest->levels) longest = &stage;
   }
