@@ -55,8 +55,11 @@ std::string goalsHelp(const RequestUse& use) {
   std::string help;
   for (std::size_t k = 0; k < goals.size(); ++k) {
     const auto goal = static_cast<std::size_t>(goals[k]);
-    help += std::string(k == 0 ? "" : k + 1 == goals.size() ? " or " : ", ") + kGoalNames[goal] +
-            " (" + kMeaning[goal] + (goals[k] == use.unnamedGoal ? ", the default)" : ")");
+    help += std::string(k == 0                  ? ""
+                        : k + 1 == goals.size() ? " or "
+                                                : ", ") +
+            kGoalNames[goal] + " (" + kMeaning[goal] +
+            (goals[k] == use.unnamedGoal ? ", the default)" : ")");
   }
   return help;
 }
@@ -71,11 +74,12 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, const RequestUse& u
   }
   if (use.plans != Plans::kEveryForm) {
     command
-        .add_option("--form", text.form,
-                    use.plans == Plans::kTradeoff
-                        ? "The form every plan must end in, by name (ila) or form menu number "
-                          "(1..45)"
-                        : "The form the plan must end in, by name (ila) or form menu number (1..45)")
+        .add_option(
+            "--form", text.form,
+            use.plans == Plans::kTradeoff
+                ? "The form every plan must end in, by name (ila) or form menu number "
+                  "(1..45)"
+                : "The form the plan must end in, by name (ila) or form menu number (1..45)")
         ->type_name("FORM");
   }
   command
@@ -83,6 +87,11 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, const RequestUse& u
                   "Mags kept per form at each feeding by the cheapest and fewest searches, 1.." +
                       std::to_string(kMostBeamWidth) +
                       "; wider finds better plans, slower (default 500)")
+      ->type_name("N");
+  command
+      .add_option("--threads", text.threads,
+                  "Threads the cheapest and fewest searches run on, 1 or 2 (default 2); the "
+                  "plans are the same on either")
       ->type_name("N");
   if (use.plans != Plans::kOnePlan) return;
   command
@@ -102,10 +111,9 @@ void declarePlan(CLI::App& plan, CommandText& options) {
   plan.add_option("--target", options.request.target, "The stats wanted (required)")
       ->type_name(kFourStats);
   addGoalOptions(plan, options.request.goal, kPlanCommandUse);
-  CLI::Option* dir =
-      plan.add_option("--dir", options.dir,
-                      "Write feedingPlan.txt and feedingPlan2.txt here (default: .)")
-          ->type_name("DIR");
+  CLI::Option* dir = plan.add_option("--dir", options.dir,
+                                     "Write feedingPlan.txt and feedingPlan2.txt here (default: .)")
+                         ->type_name("DIR");
   plan.add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
       ->excludes(dir);
   plan.add_option("--format", options.format,
@@ -125,9 +133,9 @@ void declarePlan(CLI::App& plan, CommandText& options) {
 
 void declareFeed(CLI::App& feed, CommandText& options) {
   addMagOptions(feed, options.request.mag);
-  feed.add_option(
-          "--items", options.items,
-          "The items in the order fed, split by commas; a count before a name repeats it (required)")
+  feed.add_option("--items", options.items,
+                  "The items in the order fed, split by commas; a count before a name repeats it "
+                  "(required)")
       ->type_name("LIST");
   feed.add_option("--format", options.format, "text (a line per run) or json (one document)")
       ->type_name("FORMAT");
