@@ -289,8 +289,9 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   }
   const Plan plan = fedPlan(read.player, read.start, runs);
   if (!reachesTarget(plan, read.target)) {
-    return answer("bad-request", "the runs do not reach the target: a plan reaches it at its last "
-                                 "feeding, with no stat above it on the way");
+    return answer("bad-request",
+                  "the runs do not reach the target: a plan reaches it at its last "
+                  "feeding, with no stat above it on the way");
   }
   if (!endsAsAsked(plan, read.form)) {
     std::string otherForm = "the runs end as ";
@@ -313,10 +314,9 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
-  return json{
-      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed),
-                                     noTradeoffText(options, read.target, found))},
-      {"threads", options.threads}}
+  return json{{"document", tradeoffsDocument(read, options, found.front,
+                                             noTradeoffText(options, read.target, found))},
+              {"threads", options.threads}}
       .dump();
 }
 

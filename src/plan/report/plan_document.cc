@@ -96,8 +96,9 @@ json planParts(const PlanReport& report) {
   json items = json::array();
   std::transform(report.shopping.begin(), report.shopping.end(), std::back_inserter(items),
                  [](const ShoppingItem& item) {
-                   return json{
-                       {"item", kItemNames[item.item]}, {"count", item.count}, {"meseta", item.meseta}};
+                   return json{{"item", kItemNames[item.item]},
+                               {"count", item.count},
+                               {"meseta", item.meseta}};
                  });
   json parts;
   parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
@@ -153,14 +154,14 @@ Document pointDocument(const Player& player, const Plan& plan) {
 }
 
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points, const std::string& reason) {
+                           const std::vector<Plan>& points, const std::string& reason) {
   json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
   document["reason"] = reason.empty() ? json(nullptr) : json(reason);
   json list = json::array();
   std::transform(points.begin(), points.end(), std::back_inserter(list),
-                 [&](const Plan* plan) { return pointDocument(request.player, *plan); });
+                 [&](const Plan& plan) { return pointDocument(request.player, plan); });
   document["points"] = std::move(list);
   return document;
 }

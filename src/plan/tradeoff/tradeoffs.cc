@@ -2,7 +2,6 @@
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <iterator>
 #include <limits>
@@ -115,13 +114,15 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const bool shortestFound = fewest.outcome == GoalOutcome::kFound;
   const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
   if (!shortestFound && !cheapestFound) return found;
-  if (fewest.first && endsAsAsked(*fewest.first, options.form)) met.push_back(*fewest.first);
+  if (fewest.first) met.push_back(*fewest.first);
   const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
   const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
   if (follows(shortest, cheapestPlan)) {
     found.feedingsTried +=
         searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
   }
+  // The searches for other forms than asked (when the form is missed) meet plans of those too.
+  std::erase_if(met, [&](const Plan& plan) { return !endsAsAsked(plan, options.form); });
   found.front = frontBetween(shortest, cheapestPlan, std::move(met));
   return found;
 }
@@ -177,34 +178,6 @@ std::string overBudgetText(const Budget& budget, const std::vector<Plan>& neares
     text += (i == 0 ? "" : ", ") + pointText(nearest[i]);
   }
   return text;
-}
-
-std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count) {
-  std::vector<const Plan*> points;
-  if (front.size() <= count) {
-    points.resize(front.size());
-    std::transform(front.begin(), front.end(), points.begin(),
-                   [](const Plan& plan) { return &plan; });
-    return points;
-  }
-  // The point nearest to each of `count` feedings evenly spread from the first to the last (the
-  // shorter of two as near), each taken once: where the front has a gap, fewer points.
-  const double first = front.front().feedCount();
-  const double span = front.back().feedCount() - first;
-  std::size_t taken = 0;  // the points before this one are taken or passed over
-  for (std::size_t k = 0; k < count; ++k) {
-    const double wanted = first + span * static_cast<double>(k) / static_cast<double>(count - 1);
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < front.size(); ++i) {
-      const double distance = std::abs(front[i].feedCount() - wanted);
-      if (distance < std::abs(front[best].feedCount() - wanted)) best = i;
-    }
-    if (k > 0 && best < taken) continue;
-    points.push_back(&front[best]);
-    taken = best + 1;
-  }
-  if (points.back() != &front.back()) points.push_back(&front.back());
-  return points;
 }
 
 }  // namespace ostrel
