@@ -2,6 +2,7 @@
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <iterator>
 #include <limits>
@@ -23,9 +24,9 @@ bool follows(const Plan& earlier, const Plan& later) {
   return later.feedCount() > earlier.feedCount() && mesetaOf(later) < mesetaOf(earlier);
 }
 
-// The front from `shortest` to `cheapest` out of `met`: between the two, every plan cheaper than
-// all shorter ones; the two goals' plans themselves are its ends.
-std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan> met) {
+// The front from `shortest` to `cheapest` out of `met` (which it sorts): between the two, every
+// plan cheaper than all shorter ones; the two goals' plans themselves are its ends.
+std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan>& met) {
   if (!follows(shortest, cheapest)) {
     // One plan is as good as the other in both: it alone is the front.
     const bool cheapestBest =
@@ -38,27 +39,53 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
                                           : mesetaOf(a) < mesetaOf(b);
   });
   std::vector<Plan> front = {shortest};
-  for (Plan& plan : met) {
-    if (follows(front.back(), plan) && follows(plan, cheapest)) front.push_back(std::move(plan));
+  for (const Plan& plan : met) {
+    if (follows(front.back(), plan) && follows(plan, cheapest)) front.push_back(plan);
   }
   front.push_back(cheapest);
   return front;
 }
 
-// The trade-off's priced searches (search_schedule.h), which fill the range between the shortest
-// and the cheapest plan; returns the feedings they simulated.
-std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
-                                       const GoalOptions& options, const Plan& shortest,
-                                       const Plan& cheapest, std::vector<Plan>& met) {
-  const double slope = static_cast<double>(mesetaOf(shortest) - mesetaOf(cheapest)) /
-                       static_cast<double>(cheapest.feedCount() - shortest.feedCount());
+// Runs the searches that put each of `prices` on every feeding, adding the plans they meet to
+// `met`; returns the feedings they simulated.
+std::uint64_t searchPriced(const PlayerRequest& request, const MagState& start,
+                           const GoalOptions& options, const std::vector<FeedingPrice>& prices,
+                           std::vector<Plan>& met) {
   const std::vector<ScheduledSearch> searches =
-      pricedSearches(options.beamWidth, options.form, slope, cheapest.feedCount());
+      pricedSearches(options.beamWidth, options.form, prices);
   const StepRunning running{options.threads, options.lentThread, nullptr, &met};
   const std::vector<SearchResult> searched = runSearches(request, start, searches, running);
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
       [](std::uint64_t sum, const SearchResult& each) { return sum + each.feedingsTried; });
+}
+
+// The meseta saved per feeding more from `shorter` to `longer`.
+double slopeBetween(const Plan& shorter, const Plan& longer) {
+  return static_cast<double>(mesetaOf(shorter) - mesetaOf(longer)) /
+         static_cast<double>(longer.feedCount() - shorter.feedCount());
+}
+
+// The prices that fill the widest gaps of `front` (search_schedule.h): the widest first, each
+// priced at its own slope up to its longer end.
+std::vector<FeedingPrice> gapPrices(const std::vector<Plan>& front) {
+  const double least = kLeastGapShare * (front.back().feedCount() - front.front().feedCount());
+  std::vector<std::size_t> gaps;  // each the index of the gap's shorter end
+  for (std::size_t i = 0; i + 1 < front.size(); ++i) {
+    if (front[i + 1].feedCount() - front[i].feedCount() >= least) gaps.push_back(i);
+  }
+  const auto width = [&](std::size_t i) { return front[i + 1].feedCount() - front[i].feedCount(); };
+  const std::size_t kept = std::min(gaps.size(), kGapsFilled);
+  std::partial_sort(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(kept), gaps.end(),
+                    [&](std::size_t a, std::size_t b) {
+                      return width(a) != width(b) ? width(a) > width(b) : a < b;
+                    });
+  std::vector<FeedingPrice> prices;
+  for (std::size_t k = 0; k < kept; ++k) {
+    const std::size_t i = gaps[k];
+    prices.push_back({slopeBetween(front[i], front[i + 1]), front[i + 1].feedCount()});
+  }
+  return prices;
 }
 
 std::string feedingsText(std::int64_t feedings) {
@@ -117,13 +144,20 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   if (fewest.first) met.push_back(*fewest.first);
   const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
   const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
-  if (follows(shortest, cheapestPlan)) {
-    found.feedingsTried +=
-        searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
-  }
   // The searches for other forms than asked (when the form is missed) meet plans of those too.
-  std::erase_if(met, [&](const Plan& plan) { return !endsAsAsked(plan, options.form); });
-  found.front = frontBetween(shortest, cheapestPlan, std::move(met));
+  const auto notAsAsked = [&](const Plan& plan) { return !endsAsAsked(plan, options.form); };
+  if (follows(shortest, cheapestPlan)) {
+    // The priced searches fill the range between the ends; then those at the slopes of the gaps
+    // they left fill those. The plans met stay for the final front.
+    const std::vector<FeedingPrice> spread =
+        spreadPrices(slopeBetween(shortest, cheapestPlan), cheapestPlan.feedCount());
+    found.feedingsTried += searchPriced(request, start, search, spread, met);
+    std::erase_if(met, notAsAsked);
+    const std::vector<FeedingPrice> gaps = gapPrices(frontBetween(shortest, cheapestPlan, met));
+    if (!gaps.empty()) found.feedingsTried += searchPriced(request, start, search, gaps, met);
+  }
+  std::erase_if(met, notAsAsked);
+  found.front = frontBetween(shortest, cheapestPlan, met);
   return found;
 }
 
