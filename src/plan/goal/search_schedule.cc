@@ -257,8 +257,10 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
 }
 
 std::vector<FeedingPrice> spreadPrices(double meanSlope, std::int32_t maxFeedings) {
-  std::vector<FeedingPrice> prices;
-  for (const double step : kPriceSteps) prices.push_back({meanSlope * step, maxFeedings});
+  std::vector<FeedingPrice> prices(std::size(kPriceSteps));
+  std::transform(std::begin(kPriceSteps), std::end(kPriceSteps), prices.begin(), [&](double step) {
+    return FeedingPrice{meanSlope * step, maxFeedings};
+  });
   return prices;
 }
 

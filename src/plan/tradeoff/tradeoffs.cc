@@ -39,9 +39,12 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
                                           : mesetaOf(a) < mesetaOf(b);
   });
   std::vector<Plan> front = {shortest};
-  for (const Plan& plan : met) {
-    if (follows(front.back(), plan) && follows(plan, cheapest)) front.push_back(plan);
-  }
+  const Plan* last = &shortest;  // the last point taken
+  std::copy_if(met.begin(), met.end(), std::back_inserter(front), [&](const Plan& plan) {
+    if (!follows(*last, plan) || !follows(plan, cheapest)) return false;
+    last = &plan;
+    return true;
+  });
   front.push_back(cheapest);
   return front;
 }
@@ -69,22 +72,23 @@ double slopeBetween(const Plan& shorter, const Plan& longer) {
 // The prices that fill the widest gaps of `front` (search_schedule.h): the widest first, each
 // priced at its own slope up to its longer end.
 std::vector<FeedingPrice> gapPrices(const std::vector<Plan>& front) {
+  const auto width = [&](std::size_t i) { return front[i + 1].feedCount() - front[i].feedCount(); };
   const double least = kLeastGapShare * (front.back().feedCount() - front.front().feedCount());
   std::vector<std::size_t> gaps;  // each the index of the gap's shorter end
   for (std::size_t i = 0; i + 1 < front.size(); ++i) {
-    if (front[i + 1].feedCount() - front[i].feedCount() >= least) gaps.push_back(i);
+    if (width(i) >= least) gaps.push_back(i);
   }
-  const auto width = [&](std::size_t i) { return front[i + 1].feedCount() - front[i].feedCount(); };
+  // The widest first; of two as wide, the shorter.
   const std::size_t kept = std::min(gaps.size(), kGapsFilled);
   std::partial_sort(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(kept), gaps.end(),
                     [&](std::size_t a, std::size_t b) {
                       return width(a) != width(b) ? width(a) > width(b) : a < b;
                     });
-  std::vector<FeedingPrice> prices;
-  for (std::size_t k = 0; k < kept; ++k) {
-    const std::size_t i = gaps[k];
-    prices.push_back({slopeBetween(front[i], front[i + 1]), front[i + 1].feedCount()});
-  }
+  gaps.resize(kept);
+  std::vector<FeedingPrice> prices(gaps.size());
+  std::transform(gaps.begin(), gaps.end(), prices.begin(), [&](std::size_t i) {
+    return FeedingPrice{slopeBetween(front[i], front[i + 1]), front[i + 1].feedCount()};
+  });
   return prices;
 }
 
