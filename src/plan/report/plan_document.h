@@ -43,7 +43,7 @@ Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
                            const std::vector<Plan>& points, const std::string& reason);
 
 // One plan of a trade-off, or one of the nearest to a budget: its feedings, meseta, hours, final
-// form and the plan (the plan document's summary, shopping list, runs and feedings) for `player`.
+// form and the plan (the plan document's summary, shopping list and runs) for `player`.
 Document pointDocument(const Player& player, const Plan& plan);
 
 // The feed document: player, start, the mag after each run and how many of its feedings changed
