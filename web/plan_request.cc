@@ -318,10 +318,9 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
-  return json{
-      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed),
-                                     noTradeoffText(options, read.target, found))},
-      {"threads", options.threads}}
+  return json{{"document", tradeoffsDocument(read, options, found.front,
+                                             noTradeoffText(options, read.target, found))},
+              {"threads", options.threads}}
       .dump();
 }
 

@@ -1,5 +1,5 @@
-// `ostrel tradeoffs`: the fewest and the cheapest searches, and about ten points of the front
-// between their plans, as text or as one JSON document. It writes no plan file.
+// `ostrel tradeoffs`: the fewest and the cheapest searches, and every point of the front between
+// their plans, as text or as one JSON document. It writes no plan file.
 #include "app/tradeoffs_command.h"
 
 #include <cstdio>
@@ -17,8 +17,8 @@
 namespace ostrel {
 namespace {
 
-void printText(const Request& request, const GoalOptions& goal,
-               const std::vector<const Plan*>& points, std::FILE* out) {
+void printText(const Request& request, const GoalOptions& goal, const std::vector<Plan>& points,
+               std::FILE* out) {
   const Target& target = request.target;
   const MagState& start = request.start;
   std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
@@ -31,9 +31,9 @@ void printText(const Request& request, const GoalOptions& goal,
   std::fprintf(out, "From the fewest feedings to the least meseta (beam width %d):\n",
                goal.beamWidth);
   if (points.empty()) std::fputs("  none\n", out);
-  for (const Plan* plan : points) {
-    std::fprintf(out, "  %5d feedings  %7.0lf meseta  %6.2lf hours  %s\n", plan->feedCount(),
-                 plan->cost, plan->feedCount() / 60.0, kMagTypeNames[plan->reached.type]);
+  for (const Plan& plan : points) {
+    std::fprintf(out, "  %5d feedings  %7.0lf meseta  %6.2lf hours  %s\n", plan.feedCount(),
+                 plan.cost, plan.feedCount() / 60.0, kMagTypeNames[plan.reached.type]);
   }
 }
 
@@ -53,7 +53,7 @@ int runTradeoffsCommand(const CommandText& text, const Console& console) {
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
     found = findTradeoffs(request.asked(), request.start, search);
   });
-  const std::vector<const Plan*> points = spreadPoints(found.front, kPointsListed);
+  const std::vector<Plan>& points = found.front;
   const std::string none = noTradeoffText(goal, request.target, found);
   if (format == OutputFormat::kJson) {
     std::fputs(printed(tradeoffsDocument(request, goal, points, none)).c_str(), console.out);

@@ -8,7 +8,8 @@
 //   the dialogue, are tests/cases/no_plan.jsonl).
 // - `ostrel forms`, as text and JSON: every form reached, not found or excluded, each reached form
 //   planned again with --form.
-// - `ostrel tradeoffs`: each point is the plan of a budget of its feedings; a budget below the
+// - `ostrel tradeoffs`: each point is the plan of a budget of its feedings, and a budget spread
+//   anywhere over the range gets a listed point that no listed point beats; a budget below the
 //   shortest plan exits 1 with its line (its document names that point the nearest) and touches
 //   no plan file.
 #include <gtest/gtest.h>
@@ -244,18 +245,37 @@ TEST(PlanTest, TradeoffPointsAreThePlansOfTheirBudgets) {
     EXPECT_TRUE(testing::keepsOldPlan(dir));
     const json points = json::parse(listed.out)["points"];
     ASSERT_FALSE(points.empty());
-    for (const json& point : points) {
-      const std::string most = std::to_string(point["feedings"].get<int>());
-      const ProgramRun planned =
-          runOstrel(with(plan, {"--max-feedings", most, "--format", "json"}), "", dir);
+    // Each point's feedings, and budgets spread evenly between the two ends.
+    const int fewest = points.front()["feedings"].get<int>();
+    const int most = points.back()["feedings"].get<int>();
+    std::vector<int> budgets;
+    for (const json& point : points) budgets.push_back(point["feedings"].get<int>());
+    for (int k = 1; k < 6; ++k) budgets.push_back(fewest + (most - fewest) * k / 6);
+    for (const int budget : budgets) {
+      const ProgramRun planned = runOstrel(
+          with(plan, {"--max-feedings", std::to_string(budget), "--format", "json"}), "", dir);
       ASSERT_EQ(planned.status, 0) << planned.err;
       const json document = json::parse(planned.out);
-      for (const char* part : {"summary", "shopping", "runs", "feedings"}) {
-        EXPECT_EQ(document[part], point["plan"][part]) << part;
-      }
       testing::expectDocumentReplays(c, document, dir);
+      const int feedings = document["summary"]["feedings"].get<int>();
+      const std::int64_t meseta = document["summary"]["meseta"].get<std::int64_t>();
+      // No listed point is as short and as cheap, and one of the two strictly.
+      for (const json& point : points) {
+        const int f = point["feedings"].get<int>();
+        const std::int64_t m = point["meseta"].get<std::int64_t>();
+        EXPECT_FALSE(f <= feedings && m <= meseta && (f < feedings || m < meseta))
+            << budget << " feedings: " << feedings << "/" << meseta << " beaten by " << f << "/"
+            << m;
+      }
+      // It is the listed point the budget picks: the last within it.
+      const auto within = std::find_if(points.rbegin(), points.rend(), [&](const json& point) {
+        return point["feedings"].get<int>() <= budget;
+      });
+      ASSERT_NE(within, points.rend());
+      for (const char* part : {"summary", "shopping", "runs"}) {
+        EXPECT_EQ(document[part], (*within)["plan"][part]) << budget << " feedings: " << part;
+      }
     }
-    const int fewest = points[0]["feedings"].get<int>();
     const std::string under = std::to_string(fewest - 1);
     const std::filesystem::path untouched = testing::directoryWithOldPlan("over-budget");
     const ProgramRun over = runOstrel(with(plan, {"--max-feedings", under}), "", untouched);

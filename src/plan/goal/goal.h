@@ -182,8 +182,9 @@ struct GoalOptions {
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
-  // When given, the goal's own beams add the plans they met that are cheaper than every shorter
-  // one they met (met_plans.h), beam by beam in a fixed order whatever the threads.
+  // When given, every beam the goal runs adds the plans it met that are cheaper than every
+  // shorter one it met (met_plans.h), of any form, beam by beam in a fixed order whatever the
+  // threads.
   std::vector<Plan>* metPlans = nullptr;
   // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
   // planForGoal itself ignores it.

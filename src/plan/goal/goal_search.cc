@@ -124,7 +124,9 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const bool ownKind = kindGoal == stage.goal;
   StepRunning running{options.threads, options.lentThread, nullptr, nullptr};
   if (first && ownKind) running.progress = options.progress;
-  if (first && step.when == When::kAlways) running.metPlans = options.metPlans;
+  // Every search's plans count for the trade-off, whatever it looked for: a plan of another form
+  // than asked is left out there.
+  running.metPlans = options.metPlans;
   const std::vector<SearchResult> results =
       runSearches(walk.request, walk.start, searches, running);
   for (std::size_t i = 0; i < results.size(); ++i) {

@@ -256,16 +256,24 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
   return searches;
 }
 
+std::vector<FeedingPrice> spreadPrices(double meanSlope, std::int32_t maxFeedings) {
+  std::vector<FeedingPrice> prices(std::size(kPriceSteps));
+  std::transform(std::begin(kPriceSteps), std::end(kPriceSteps), prices.begin(), [&](double step) {
+    return FeedingPrice{meanSlope * step, maxFeedings};
+  });
+  return prices;
+}
+
 std::vector<ScheduledSearch> pricedSearches(std::int32_t width, std::optional<MagType> form,
-                                            double meanSlope, std::int32_t maxFeedings) {
+                                            std::span<const FeedingPrice> prices) {
   const KindRow& kind = kindRow(kCheapestKind);
   const std::int32_t stepWidth = std::max(width / kPricedWidthDivisor, 1);
   std::vector<ScheduledSearch> searches;
-  for (const double step : kPriceSteps) {
+  for (const FeedingPrice& price : prices) {
     BeamSpec beam;
     beam.form = form;
-    beam.maxFeedings = maxFeedings;
-    beam.feedingPrice = meanSlope * step;
+    beam.maxFeedings = price.maxFeedings;
+    beam.feedingPrice = price.meseta;
     addSearches(kind, beam, stepWidth, true, true, 0, searches);
     // With a form asked, each price is searched twice: dropping the states whose form and level
     // can no longer lead to it, and steered by the evolution rules ahead as well: each fills gaps

@@ -12,6 +12,7 @@
 // searches that put a price on the feedings are the rows of kPriceSteps.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -34,7 +35,7 @@ inline constexpr ScopeSet kAllScopes = kAnyForm | kTheForm | kEveryForm;
 // One beam of a kind: how it ranks and keeps its states, and its width: the step's width divided
 // by `widthShare`, at least `leastWidth`.
 struct BeamRow {
-  double weight;              // BeamSpec::rankingWeight
+  double weight;  // BeamSpec::rankingWeight
   Ranking ranking;
   std::int32_t sameStatsCap;  // BeamSpec::sameStatsCap
   std::int32_t widthShare;
@@ -141,11 +142,28 @@ struct StepContext {
 std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
                                         const StepContext& context);
 
-// The trade-off's searches that put a price on every feeding besides the items' (the priced
-// steps): for each price, the cheapest kind's beams each a search of its own, at the width's
-// share, up to `maxFeedings`; with a form asked, once more steered to it.
+// A price in meseta on every feeding besides the items', and the most feedings a plan priced so
+// may take.
+struct FeedingPrice {
+  double meseta;
+  std::int32_t maxFeedings;
+};
+
+// The prices of the trade-off's priced steps, spread around `meanSlope` (the meseta the cheapest
+// plan saves per feeding more than the shortest), up to the cheapest plan's `maxFeedings`.
+std::vector<FeedingPrice> spreadPrices(double meanSlope, std::int32_t maxFeedings);
+
+// The trade-off's searches that fill the gaps its front still has once the priced steps ran: at
+// most kGapsFilled gaps, the widest, each at least kLeastGapShare of the front's range in
+// feedings, each searched at its own slope (the meseta its ends differ by per feeding) up to its
+// longer end: a plan below the line between the two ends is the cheapest at that price.
+inline constexpr std::size_t kGapsFilled = 3;
+inline constexpr double kLeastGapShare = 0.05;
+
+// The searches that put each of `prices` on every feeding: the cheapest kind's beams each a
+// search of its own, at the width's share; with a form asked, once more steered to it.
 std::vector<ScheduledSearch> pricedSearches(std::int32_t width, std::optional<MagType> form,
-                                            double meanSlope, std::int32_t maxFeedings);
+                                            std::span<const FeedingPrice> prices);
 
 // The plans of one search, its chains' combined (the first chain's kept on a tie), and the
 // feedings its beams simulated.

@@ -145,22 +145,26 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
 }
 
 Document pointDocument(const Player& player, const Plan& plan) {
+  // The runs say the whole plan, each with the mag before it; feeding by feeding, a trade-off
+  // of dozens of points would weigh megabytes more, and a plan opened from a point has them.
+  json parts = planParts(reportOf(player, plan));
+  parts.erase("feedings");
   return {{"feedings", plan.feedCount()},
           {"meseta", static_cast<std::int64_t>(plan.cost)},
           {"hours", feedingHours(plan.feedCount())},
           {"form", kMagTypeNames[plan.reached.type]},
-          {"plan", planParts(reportOf(player, plan))}};
+          {"plan", std::move(parts)}};
 }
 
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points, const std::string& reason) {
+                           const std::vector<Plan>& points, const std::string& reason) {
   json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
   document["reason"] = reason.empty() ? json(nullptr) : json(reason);
   json list = json::array();
   std::transform(points.begin(), points.end(), std::back_inserter(list),
-                 [&](const Plan* plan) { return pointDocument(request.player, *plan); });
+                 [&](const Plan& plan) { return pointDocument(request.player, plan); });
   document["points"] = std::move(list);
   return document;
 }

@@ -40,10 +40,10 @@ Document formsDocument(const Request& request, const GoalOptions& goal, const Go
 // why no plan is listed (noTradeoffText, null when one is), and the points, shortest first, each
 // as pointDocument writes it.
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points, const std::string& reason);
+                           const std::vector<Plan>& points, const std::string& reason);
 
 // One plan of a trade-off, or one of the nearest to a budget: its feedings, meseta, hours, final
-// form and the plan (the plan document's summary, shopping list, runs and feedings) for `player`.
+// form and the plan (the plan document's summary, shopping list and runs) for `player`.
 Document pointDocument(const Player& player, const Plan& plan);
 
 // The feed document: player, start, the mag after each run and how many of its feedings changed

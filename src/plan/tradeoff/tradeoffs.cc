@@ -2,7 +2,7 @@
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstddef>
 #include <functional>
 #include <iterator>
 #include <limits>
@@ -24,9 +24,9 @@ bool follows(const Plan& earlier, const Plan& later) {
   return later.feedCount() > earlier.feedCount() && mesetaOf(later) < mesetaOf(earlier);
 }
 
-// The front from `shortest` to `cheapest` out of `met`: between the two, every plan cheaper than
-// all shorter ones; the two goals' plans themselves are its ends.
-std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan> met) {
+// The front from `shortest` to `cheapest` out of `met` (which it sorts): between the two, every
+// plan cheaper than all shorter ones; the two goals' plans themselves are its ends.
+std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan>& met) {
   if (!follows(shortest, cheapest)) {
     // One plan is as good as the other in both: it alone is the front.
     const bool cheapestBest =
@@ -39,27 +39,57 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
                                           : mesetaOf(a) < mesetaOf(b);
   });
   std::vector<Plan> front = {shortest};
-  for (Plan& plan : met) {
-    if (follows(front.back(), plan) && follows(plan, cheapest)) front.push_back(std::move(plan));
-  }
+  const Plan* last = &shortest;  // the last point taken
+  std::copy_if(met.begin(), met.end(), std::back_inserter(front), [&](const Plan& plan) {
+    if (!follows(*last, plan) || !follows(plan, cheapest)) return false;
+    last = &plan;
+    return true;
+  });
   front.push_back(cheapest);
   return front;
 }
 
-// The trade-off's priced searches (search_schedule.h), which fill the range between the shortest
-// and the cheapest plan; returns the feedings they simulated.
-std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
-                                       const GoalOptions& options, const Plan& shortest,
-                                       const Plan& cheapest, std::vector<Plan>& met) {
-  const double slope = static_cast<double>(mesetaOf(shortest) - mesetaOf(cheapest)) /
-                       static_cast<double>(cheapest.feedCount() - shortest.feedCount());
+// Runs the searches that put each of `prices` on every feeding, adding the plans they meet to
+// `met`; returns the feedings they simulated.
+std::uint64_t searchPriced(const PlayerRequest& request, const MagState& start,
+                           const GoalOptions& options, const std::vector<FeedingPrice>& prices,
+                           std::vector<Plan>& met) {
   const std::vector<ScheduledSearch> searches =
-      pricedSearches(options.beamWidth, options.form, slope, cheapest.feedCount());
+      pricedSearches(options.beamWidth, options.form, prices);
   const StepRunning running{options.threads, options.lentThread, nullptr, &met};
   const std::vector<SearchResult> searched = runSearches(request, start, searches, running);
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
       [](std::uint64_t sum, const SearchResult& each) { return sum + each.feedingsTried; });
+}
+
+// The meseta saved per feeding more from `shorter` to `longer`.
+double slopeBetween(const Plan& shorter, const Plan& longer) {
+  return static_cast<double>(mesetaOf(shorter) - mesetaOf(longer)) /
+         static_cast<double>(longer.feedCount() - shorter.feedCount());
+}
+
+// The prices that fill the widest gaps of `front` (search_schedule.h): the widest first, each
+// priced at its own slope up to its longer end.
+std::vector<FeedingPrice> gapPrices(const std::vector<Plan>& front) {
+  const auto width = [&](std::size_t i) { return front[i + 1].feedCount() - front[i].feedCount(); };
+  const double least = kLeastGapShare * (front.back().feedCount() - front.front().feedCount());
+  std::vector<std::size_t> gaps;  // each the index of the gap's shorter end
+  for (std::size_t i = 0; i + 1 < front.size(); ++i) {
+    if (width(i) >= least) gaps.push_back(i);
+  }
+  // The widest first; of two as wide, the shorter.
+  const std::size_t kept = std::min(gaps.size(), kGapsFilled);
+  std::partial_sort(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(kept), gaps.end(),
+                    [&](std::size_t a, std::size_t b) {
+                      return width(a) != width(b) ? width(a) > width(b) : a < b;
+                    });
+  gaps.resize(kept);
+  std::vector<FeedingPrice> prices(gaps.size());
+  std::transform(gaps.begin(), gaps.end(), prices.begin(), [&](std::size_t i) {
+    return FeedingPrice{slopeBetween(front[i], front[i + 1]), front[i + 1].feedCount()};
+  });
+  return prices;
 }
 
 std::string feedingsText(std::int64_t feedings) {
@@ -115,14 +145,23 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const bool shortestFound = fewest.outcome == GoalOutcome::kFound;
   const bool cheapestFound = cheapest.outcome == GoalOutcome::kFound;
   if (!shortestFound && !cheapestFound) return found;
-  if (fewest.first && endsAsAsked(*fewest.first, options.form)) met.push_back(*fewest.first);
+  if (fewest.first) met.push_back(*fewest.first);
   const Plan& shortest = shortestFound ? fewest.plan : cheapest.plan;
   const Plan& cheapestPlan = cheapestFound ? cheapest.plan : fewest.plan;
+  // The searches for other forms than asked (when the form is missed) meet plans of those too.
+  const auto notAsAsked = [&](const Plan& plan) { return !endsAsAsked(plan, options.form); };
   if (follows(shortest, cheapestPlan)) {
-    found.feedingsTried +=
-        searchWithPricedFeedings(request, start, search, shortest, cheapestPlan, met);
+    // The priced searches fill the range between the ends; then those at the slopes of the gaps
+    // they left fill those. The plans met stay for the final front.
+    const std::vector<FeedingPrice> spread =
+        spreadPrices(slopeBetween(shortest, cheapestPlan), cheapestPlan.feedCount());
+    found.feedingsTried += searchPriced(request, start, search, spread, met);
+    std::erase_if(met, notAsAsked);
+    const std::vector<FeedingPrice> gaps = gapPrices(frontBetween(shortest, cheapestPlan, met));
+    if (!gaps.empty()) found.feedingsTried += searchPriced(request, start, search, gaps, met);
   }
-  found.front = frontBetween(shortest, cheapestPlan, std::move(met));
+  std::erase_if(met, notAsAsked);
+  found.front = frontBetween(shortest, cheapestPlan, met);
   return found;
 }
 
@@ -177,34 +216,6 @@ std::string overBudgetText(const Budget& budget, const std::vector<Plan>& neares
     text += (i == 0 ? "" : ", ") + pointText(nearest[i]);
   }
   return text;
-}
-
-std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count) {
-  std::vector<const Plan*> points;
-  if (front.size() <= count) {
-    points.resize(front.size());
-    std::transform(front.begin(), front.end(), points.begin(),
-                   [](const Plan& plan) { return &plan; });
-    return points;
-  }
-  // The point nearest to each of `count` feedings evenly spread from the first to the last (the
-  // shorter of two as near), each taken once: where the front has a gap, fewer points.
-  const double first = front.front().feedCount();
-  const double span = front.back().feedCount() - first;
-  std::size_t taken = 0;  // the points before this one are taken or passed over
-  for (std::size_t k = 0; k < count; ++k) {
-    const double wanted = first + span * static_cast<double>(k) / static_cast<double>(count - 1);
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < front.size(); ++i) {
-      const double distance = std::abs(front[i].feedCount() - wanted);
-      if (distance < std::abs(front[best].feedCount() - wanted)) best = i;
-    }
-    if (k > 0 && best < taken) continue;
-    points.push_back(&front[best]);
-    taken = best + 1;
-  }
-  if (points.back() != &front.back()) points.push_back(&front.back());
-  return points;
 }
 
 }  // namespace ostrel

@@ -4,7 +4,6 @@
 // and the plan of a budget of its feedings are one plan.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,13 +55,5 @@ std::string notABudgetText(const char* name, const std::string& given, std::int3
 // `form` asked for, "no plan ending as FORM found within ...".
 std::string overBudgetText(const Budget& budget, const std::vector<Plan>& nearest,
                            std::optional<MagType> form);
-
-// How many points the trade-off lists, on every surface: enough to choose from, few enough to
-// read at a glance.
-inline constexpr std::size_t kPointsListed = 10;
-
-// At most `count` (at least 2) points of `front`, those nearest to feedings spread evenly over its
-// range, both ends among them.
-std::vector<const Plan*> spreadPoints(const std::vector<Plan>& front, std::size_t count);
 
 }  // namespace ostrel

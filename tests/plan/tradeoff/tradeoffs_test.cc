@@ -1,6 +1,7 @@
 // The trade-off between feedings and meseta, over seeded reachable targets: every point replays
-// (in the form asked for); the points rise in feedings and fall in meseta; the ends are the very
-// plans of the fewest and the cheapest goals; a point's feedings as a budget give that point back,
+// (in the form asked for); the points rise in feedings and fall in meseta; the first-found plan is
+// on the front or beaten by a point; the ends are the very plans of the fewest and the cheapest
+// goals; a point's feedings as a budget give that point back,
 // every budget is respected, and one below the shortest plan gives none but the shortest as the
 // nearest. The front does not depend on the threads.
 #include "plan/tradeoff/tradeoffs.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <random>
 
+#include "plan/plan.h"
 #include "support/cases.h"
 #include "support/replay.h"
 
@@ -54,6 +56,13 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
       EXPECT_EQ(planWithin(front, Goal::kFewest, both), &front[i]);
       const Plan* cheapest = planWithin(front, Goal::kCheapest, both);
       EXPECT_TRUE(cheapest != nullptr && both.allows(*cheapest));
+    }
+    // The first-found plan, which the searches meet too, is a point or beaten by one.
+    if (found.fewest.first && endsAsAsked(*found.fewest.first, options.form)) {
+      const Plan& first = *found.fewest.first;
+      EXPECT_TRUE(std::any_of(front.begin(), front.end(), [&](const Plan& point) {
+        return point.feedCount() <= first.feedCount() && point.cost <= first.cost;
+      }));
     }
     // The ends are the goals' own plans, as those goals plan alone.
     options.goal = Goal::kFewest;
