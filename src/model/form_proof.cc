@@ -12,12 +12,12 @@
 
 #include "model/evolution.h"
 #include "model/feeding.h"
-#include "model/linear_feasibility.h"
+#include "model/linear_programme.h"
 
 namespace ostrel {
 namespace {
 
-using Sense = LinearFeasibility::Sense;
+using Sense = LinearProgramme::Sense;
 using TableSet = std::uint16_t;
 
 constexpr std::uint8_t kEveryOrder = (1 << kStatOrderCount) - 1;
@@ -250,7 +250,7 @@ double addBar(const Point& point, int k, double scale, Terms& terms) {
 bool routeOpen(const Setting& setting, const Route& route, std::int32_t endLevel,
                const std::int32_t end[4], bool endExact) {
   const MagState& start = setting.start;
-  LinearFeasibility lp;
+  LinearProgramme lp;
   std::vector<Point> points;
   Point first{start.level, {-1, -1, -1, -1}, {}, {-1, -1, -1, -1}, {}, {}};
   const std::int32_t startStats[4] = {start.def, start.pow, start.dex, start.mind};

@@ -1,0 +1,317 @@
+// The bounded simplex method on a dense tableau, in two phases. Every inequality gets a slack,
+// and every row a unit column: the row's artificial where its slack cannot meet it at the start,
+// and in any case the column that tells the row's price at the end (its reduced cost). The first
+// phase brings the artificials' sum, the rows' total shortfall, down as far as it goes; the
+// second brings the cost down from there. Variables sit at a bound or in the basis, so their
+// upper bounds need no rows of their own; an artificial that leaves the basis never comes back.
+#include "model/linear_programme.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace ostrel {
+namespace {
+
+using Sense = LinearProgramme::Sense;
+constexpr double kInfinity = LinearProgramme::kInfinity;
+
+constexpr double kPivotTolerance = 1e-9;
+constexpr double kCostTolerance = 1e-9;
+// The shortfall left that counts as none: far above the rounding of a few hundred pivots, far
+// below the margins the callers leave in the rows.
+constexpr double kShortfallTolerance = 1e-3;
+// What the evaluation of a bound may have lost to rounding, as a share of the sum of the sizes
+// of its terms: a sum of k terms in doubles errs by at most k * 2^-53 of that, and this covers
+// a million terms.
+constexpr double kRoundingShare = 1e-10;
+
+// The simplex's working state. Rows are multiplied by -1 where that makes their right-hand side
+// at least 0; the variables are shifted to start at 0; the columns are the variables, then a
+// slack per inequality, then the unit columns, one per row.
+struct Tableau {
+  int rows = 0;
+  int columns = 0;
+  int firstUnit = 0;
+  std::vector<double> cells;  // rows x columns
+  std::vector<double> room;   // each column's upper bound above 0
+  std::vector<double> value;  // each row's basic column's value
+  std::vector<int> basis;
+  std::vector<bool> atUpper;
+  std::vector<bool> isBasic;
+  std::vector<double> sign;  // each row's factor, 1 or -1
+
+  double* row(int r) { return &cells[static_cast<std::size_t>(r) * columns]; }
+  const double* row(int r) const { return &cells[static_cast<std::size_t>(r) * columns]; }
+
+  // The sum of the artificials still in the basis.
+  double shortfall() const {
+    double total = 0;
+    for (int r = 0; r < rows; ++r) {
+      if (basis[r] >= firstUnit) total += value[r];
+    }
+    return total;
+  }
+
+  // The reduced costs of the objective that costs `cost` a unit of each column.
+  std::vector<double> reducedCosts(const std::vector<double>& cost) const {
+    std::vector<double> reduced = cost;
+    for (int r = 0; r < rows; ++r) {
+      const double basic = cost[static_cast<std::size_t>(basis[r])];
+      if (basic == 0) continue;
+      const double* cells = row(r);
+      for (int j = 0; j < columns; ++j) reduced[j] -= basic * cells[j];
+    }
+    return reduced;
+  }
+};
+
+enum class Outcome { kOptimal, kStopped, kOutOfSteps, kUnbounded };
+
+// Lowers the objective whose reduced costs are `reduced` (kept up to date) by pivoting, until no
+// column lowers it (kOptimal), `stop` says enough (checked before every step) or the steps run
+// out. The entering column is the steepest, or after many steps the first (which cannot cycle);
+// unit columns never enter.
+template <typename Stop>
+Outcome descend(Tableau& t, std::vector<double>& reduced, Stop stop) {
+  const int stepLimit = 50 * (t.rows + t.firstUnit);
+  const int steepestSteps = 10 * (t.rows + t.firstUnit);
+  for (int step = 0; step < stepLimit; ++step) {
+    if (stop()) return Outcome::kStopped;
+    int entering = -1;
+    double best = 0;
+    for (int j = 0; j < t.firstUnit; ++j) {
+      if (t.isBasic[j] || t.room[j] == 0) continue;
+      const double gain = t.atUpper[j] ? reduced[j] : -reduced[j];
+      if (gain <= kCostTolerance) continue;
+      if (entering < 0 || gain > best) {
+        entering = j;
+        best = gain;
+        if (step >= steepestSteps) break;
+      }
+    }
+    if (entering < 0) return Outcome::kOptimal;
+    const double direction = t.atUpper[entering] ? -1.0 : 1.0;
+    double limit = t.room[entering];
+    int leaving = -1;
+    bool leavesAtUpper = false;
+    for (int r = 0; r < t.rows; ++r) {
+      const double change = -direction * t.row(r)[entering];
+      if (change < -kPivotTolerance) {
+        const double room = t.value[r] / -change;
+        if (room < limit) {
+          limit = room;
+          leaving = r;
+          leavesAtUpper = false;
+        }
+      } else if (change > kPivotTolerance && t.room[t.basis[r]] != kInfinity) {
+        const double room = (t.room[t.basis[r]] - t.value[r]) / change;
+        if (room < limit) {
+          limit = room;
+          leaving = r;
+          leavesAtUpper = true;
+        }
+      }
+    }
+    if (limit == kInfinity) return Outcome::kUnbounded;
+    limit = std::max(limit, 0.0);
+    for (int r = 0; r < t.rows; ++r) t.value[r] -= direction * t.row(r)[entering] * limit;
+    if (leaving < 0) {  // the entering column only moves to its other bound
+      t.atUpper[entering] = !t.atUpper[entering];
+      continue;
+    }
+    const double enteringValue = t.atUpper[entering] ? t.room[entering] - limit : limit;
+    const int left = t.basis[leaving];
+    t.isBasic[left] = false;
+    t.atUpper[left] = leavesAtUpper;
+    t.isBasic[entering] = true;
+    t.atUpper[entering] = false;
+    t.basis[leaving] = entering;
+    t.value[leaving] = enteringValue;
+    double* pivotRow = t.row(leaving);
+    const double pivot = pivotRow[entering];
+    for (int j = 0; j < t.columns; ++j) pivotRow[j] /= pivot;
+    for (int r = 0; r < t.rows; ++r) {
+      if (r == leaving) continue;
+      double* cells = t.row(r);
+      const double factor = cells[entering];
+      if (factor == 0) continue;
+      for (int j = 0; j < t.columns; ++j) cells[j] -= factor * pivotRow[j];
+    }
+    // The objective's row is pivoted like the others.
+    const double factor = reduced[entering];
+    for (int j = 0; j < t.columns; ++j) reduced[j] -= factor * pivotRow[j];
+  }
+  return Outcome::kOutOfSteps;
+}
+
+}  // namespace
+
+int LinearProgramme::addVariable(double lower, double upper, double cost) {
+  lower_.push_back(lower);
+  upper_.push_back(upper);
+  cost_.push_back(cost);
+  return static_cast<int>(lower_.size()) - 1;
+}
+
+void LinearProgramme::addRow(const std::vector<std::pair<int, double>>& terms, Sense sense,
+                             double rhs) {
+  rows_.push_back(terms);
+  senses_.push_back(sense);
+  rhs_.push_back(rhs);
+}
+
+namespace {
+
+// The tableau of a programme at the start: each row's slack in the basis where it meets the row
+// by itself, else the row's artificial.
+Tableau startingTableau(const std::vector<double>& lower, const std::vector<double>& upper,
+                        const std::vector<std::vector<std::pair<int, double>>>& rowTerms,
+                        const std::vector<Sense>& senses, const std::vector<double>& rhsOf) {
+  Tableau t;
+  t.rows = static_cast<int>(senses.size());
+  const int n = static_cast<int>(lower.size());
+  t.firstUnit = n + static_cast<int>(std::count_if(senses.begin(), senses.end(), [](Sense sense) {
+                  return sense != Sense::kEqual;
+                }));
+  t.columns = t.firstUnit + t.rows;
+  t.cells.assign(static_cast<std::size_t>(t.rows) * t.columns, 0.0);
+  t.room.assign(t.columns, kInfinity);
+  t.value.resize(t.rows);
+  t.basis.resize(t.rows);
+  t.atUpper.assign(t.columns, false);
+  t.isBasic.assign(t.columns, false);
+  t.sign.assign(t.rows, 1.0);
+  for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
+  int slack = n;
+  for (int r = 0; r < t.rows; ++r) {
+    double* row = t.row(r);
+    double rhs = rhsOf[r];
+    for (const auto& [variable, coefficient] : rowTerms[r]) {
+      row[variable] += coefficient;
+      rhs -= coefficient * lower[variable];
+    }
+    int rowSlack = -1;
+    if (senses[r] != Sense::kEqual) {
+      rowSlack = slack++;
+      row[rowSlack] = senses[r] == Sense::kAtMost ? 1.0 : -1.0;
+    }
+    if (rhs < 0 || (rhs == 0 && rowSlack >= 0 && row[rowSlack] < 0)) {
+      for (int j = 0; j < t.firstUnit; ++j) row[j] = -row[j];
+      rhs = -rhs;
+      t.sign[r] = -1.0;
+    }
+    const int unit = t.firstUnit + r;
+    row[unit] = 1.0;
+    t.value[r] = rhs;
+    if (rowSlack >= 0 && row[rowSlack] > 0) {  // the slack meets the row by itself
+      t.basis[r] = rowSlack;
+      t.isBasic[rowSlack] = true;
+      t.room[unit] = 0;  // no artificial needed
+    } else {
+      t.basis[r] = unit;
+      t.isBasic[unit] = true;
+    }
+  }
+  return t;
+}
+
+// The first phase: the artificials each cost 1.
+Outcome firstPhase(Tableau& t) {
+  std::vector<double> cost(t.columns, 0.0);
+  for (int r = 0; r < t.rows; ++r) {
+    if (t.basis[r] >= t.firstUnit) cost[static_cast<std::size_t>(t.basis[r])] = 1.0;
+  }
+  std::vector<double> reduced = t.reducedCosts(cost);
+  return descend(t, reduced, [&] { return t.shortfall() <= kShortfallTolerance; });
+}
+
+}  // namespace
+
+bool LinearProgramme::feasible() const {
+  for (int j = 0; j < variableCount(); ++j) {
+    if (lower_[j] > upper_[j]) return false;
+  }
+  if (rowCount() == 0) return true;
+  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
+  // Out of steps: nothing proven.
+  return firstPhase(t) != Outcome::kOptimal;
+}
+
+double LinearProgramme::leastCost() const {
+  for (int j = 0; j < variableCount(); ++j) {
+    if (lower_[j] > upper_[j]) return kInfinity;
+  }
+  std::vector<double> prices(rowCount(), 0.0);
+  if (rowCount() == 0) return boundFromPrices(prices);
+  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
+  const Outcome first = firstPhase(t);
+  if (first == Outcome::kOptimal) return kInfinity;
+  // Out of steps: the prices 0, whose bound needs no basis.
+  if (first != Outcome::kStopped) return boundFromPrices(prices);
+  // The artificials left hold a trace of shortfall: they may fall, never rise.
+  for (int r = 0; r < t.rows; ++r) {
+    if (t.basis[r] >= t.firstUnit) t.room[static_cast<std::size_t>(t.basis[r])] = t.value[r];
+  }
+  std::vector<double> cost(t.columns, 0.0);
+  std::copy(cost_.begin(), cost_.end(), cost.begin());
+  std::vector<double> reduced = t.reducedCosts(cost);
+  descend(t, reduced, [] { return false; });
+  // A unit column's reduced cost is minus its row's price (the row as multiplied).
+  for (int r = 0; r < t.rows; ++r) {
+    prices[r] = -t.sign[r] * reduced[static_cast<std::size_t>(t.firstUnit + r)];
+  }
+  return boundFromPrices(prices);
+}
+
+double LinearProgramme::boundFromPrices(std::vector<double> prices) const {
+  // For a row a.x >= b and a price p >= 0 (at most: p <= 0; equal: any p), cost.x >=
+  // cost.x - p (a.x - b) on every x that meets the rows; the least of the right side over the
+  // variables' bounds alone is the bound.
+  for (int r = 0; r < rowCount(); ++r) {
+    if (senses_[r] == Sense::kAtLeast) prices[r] = std::max(prices[r], 0.0);
+    if (senses_[r] == Sense::kAtMost) prices[r] = std::min(prices[r], 0.0);
+  }
+  const int n = variableCount();
+  std::vector<double> reduced(cost_);
+  std::vector<double> paidSize(n, 0.0);  // the sizes of the terms of each reduced cost
+  const auto price = [&] {
+    reduced = cost_;
+    std::fill(paidSize.begin(), paidSize.end(), 0.0);
+    for (int r = 0; r < rowCount(); ++r) {
+      if (prices[r] == 0) continue;
+      for (const auto& [variable, coefficient] : rows_[r]) {
+        reduced[variable] -= prices[r] * coefficient;
+        paidSize[variable] += std::fabs(prices[r] * coefficient);
+      }
+    }
+  };
+  price();
+  // A variable without an upper bound must not pay to raise: the prices are scaled towards 0,
+  // where it costs what it costs, until it does not (a hair further, against the rounding).
+  double scale = 1;
+  for (int j = 0; j < n; ++j) {
+    if (upper_[j] != kInfinity || reduced[j] >= 0) continue;
+    if (cost_[j] <= 0) return -kInfinity;
+    scale = std::min(scale, cost_[j] / (cost_[j] - reduced[j]) * (1 - 1e-9));
+  }
+  if (scale < 1) {
+    for (double& p : prices) p *= scale;
+    price();
+  }
+  double bound = 0;
+  double size = 0;
+  for (int r = 0; r < rowCount(); ++r) {
+    bound += prices[r] * rhs_[r];
+    size += std::fabs(prices[r] * rhs_[r]);
+  }
+  for (int j = 0; j < n; ++j) {
+    const double at = reduced[j] >= 0 ? lower_[j] : upper_[j];
+    if (at == kInfinity) return -kInfinity;
+    bound += reduced[j] * at;
+    size += (std::fabs(cost_[j]) + paidSize[j]) * std::fabs(at) + std::fabs(reduced[j] * at);
+  }
+  return bound - kRoundingShare * size;
+}
+
+}  // namespace ostrel
