@@ -107,9 +107,13 @@ bool needPossible(const Need& need, const std::int32_t low[4], const std::int32_
   return false;
 }
 
-// The level of the next evolution by the stats after one at `level` (35, or 50 to 95).
-std::int32_t nextEvolution(std::int32_t level) {
-  return level < kFirstStatsEvent ? kFirstStatsEvent : level + kEventStep;
+// The level up to which a form named at `level` on `route` stays: the next evolution by the stats
+// (35, or 50 to 95); from 95, where only the pair sums change a form, the level at which the
+// route's final form comes, or 100 on a route without one.
+std::int32_t heldUntil(const Route& route, std::int32_t level) {
+  if (level < kFirstStatsEvent) return kFirstStatsEvent;
+  if (level < kLastStatsEvent) return level + kEventStep;
+  return route.fixedForm >= kFinalTypeStart ? route.fixedFrom : kFirstFinalEvent;
 }
 
 // The items of a table that some other item does not outdo: the bar points an item can move
@@ -143,6 +147,8 @@ std::vector<Item> usefulItems(FeedTable table, const ItemCosts* costs) {
 // The room the rows leave: a real plan meets every row exactly, so the programme is widened by
 // far more than the solver's rounding, and a "no" is still sure.
 constexpr double kMargin = 0.25;
+// The same room in the rows counted in levels.
+constexpr double kLevelMargin = 0.01;
 
 // One point of the route in the programme: the stats after the feeding that brought the mag
 // there (the stats at the evolution plus the levels the rest of that feeding gave), and the
@@ -387,12 +393,13 @@ std::optional<Route> routeToTarget(const RouteSetting& setting, Route route) {
 
 std::vector<std::int32_t> evolutionsToName(const RouteSetting& setting, const Route& route) {
   const std::int32_t startLevel = setting.start.level;
+  const std::int32_t targetLevel = setting.request.target.level;
   std::vector<std::int32_t> evolutions;
-  if (startLevel < 35 && 35 < setting.request.target.level && route.fixedFrom > 35) {
-    evolutions.push_back(35);
-  }
-  for (std::int32_t level = kFirstStatsEvent; level < route.defLowUntil; level += kEventStep) {
-    if (level > startLevel) evolutions.push_back(level);
+  if (startLevel < 35 && 35 < targetLevel && route.fixedFrom > 35) evolutions.push_back(35);
+  for (std::int32_t level = kFirstStatsEvent; level <= kLastStatsEvent; level += kEventStep) {
+    if (level > startLevel && level < targetLevel && level < route.fixedFrom) {
+      evolutions.push_back(level);
+    }
   }
   return evolutions;
 }
@@ -400,23 +407,42 @@ std::vector<std::int32_t> evolutionsToName(const RouteSetting& setting, const Ro
 std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
                                 std::int32_t level) {
   const Player& player = setting.request.player;
-  // Each form the evolution may give, with the stat orders that give it, one lead at a time.
-  std::vector<std::pair<MagType, std::uint8_t>> choices;
+  // Each form the evolution may give, with the stat orders that give it, one lead at a time,
+  // and the def it needs.
+  struct Choice {
+    MagType form;
+    std::uint8_t orders;
+    bool highDef;
+  };
+  std::vector<Choice> choices;
   for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
     const MagType form =
         level == 35 ? level35Form(player, order / 2) : level50Form(player, order);
     const auto lead = std::uint8_t(3 << (2 * (order / 2)));
-    auto same = std::find_if(choices.begin(), choices.end(), [&](const auto& c) {
-      return c.first == form && (c.second & lead) != 0;
+    auto same = std::find_if(choices.begin(), choices.end(), [&](const Choice& c) {
+      return c.form == form && (c.orders & lead) != 0;
     });
     if (same == choices.end()) {
-      choices.emplace_back(form, std::uint8_t(1 << order));
+      choices.push_back({form, std::uint8_t(1 << order), false});
     } else {
-      same->second |= std::uint8_t(1 << order);
+      same->orders |= std::uint8_t(1 << order);
+    }
+  }
+  // From 50 on, where the route lets def be 45 or more: class group 2 takes the form of its
+  // lead, the others keep the form they have (the one named last, or the start's).
+  if (level >= kFirstStatsEvent && level >= route.defLowUntil) {
+    if (evolvesWithHighDef(player)) {
+      for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
+        choices.push_back(
+            {level50HighDefForm(dominant), std::uint8_t(3 << (2 * dominant)), true});
+      }
+    } else {
+      const MagType kept = route.named.empty() ? setting.start.type : route.named.back().second;
+      choices.push_back({kept, kEveryOrder, true});
     }
   }
   std::vector<Route> routes;
-  for (const auto& [form, orders] : choices) {
+  for (const Choice& choice : choices) {
     Route named = route;
     auto at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
                            [&](const Waypoint& w) { return w.level == level; });
@@ -427,14 +453,88 @@ std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
       at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
                         [&](const Waypoint& w) { return w.level == level; });
     }
-    at->need.orders &= orders;
-    if (level >= kFirstStatsEvent) at->need.defAtMost = std::min(at->need.defAtMost, 44);
-    if (at->need.orders == 0) continue;
-    named.named.emplace_back(level, form);
+    Need& need = at->need;
+    need.orders &= choice.orders;
+    if (choice.highDef) {
+      need.defAtLeast = std::max(need.defAtLeast, kHighDefLimit);
+    } else if (level >= kFirstStatsEvent) {
+      need.defAtMost = std::min(need.defAtMost, kHighDefLimit - 1);
+    }
+    if (need.orders == 0 || need.defAtLeast > need.defAtMost) continue;
+    named.named.emplace_back(level, choice.form);
     routes.push_back(std::move(named));
   }
   return routes;
 }
+
+namespace {
+
+// The feeding tables the mag may eat from on `route` between the levels `from` and `to`.
+TableSet segmentTables(const RouteSetting& setting, const Route& route, std::int32_t from,
+                       std::int32_t to) {
+  if (from >= route.fixedFrom) return TableSet(1 << feedTableOf(route.fixedForm));
+  // The form named last at or before the segment's start, if nothing may change it before the
+  // segment's end.
+  const auto named = std::find_if(route.named.rbegin(), route.named.rend(),
+                                  [&](const auto& n) { return n.first <= from; });
+  if (named != route.named.rend() && to <= heldUntil(route, named->first)) {
+    return TableSet(1 << feedTableOf(named->second));
+  }
+  TableSet all = 0;
+  for (int phase = phaseOf(from); phase < 5 && kPhaseStart[phase] < to; ++phase) {
+    FormSet forms = setting.phaseForms[phase];
+    if (phase == 3 && to <= route.defLowUntil) forms = setting.lowDefForms;
+    all |= tablesOf(forms);
+  }
+  return all;
+}
+
+// What the feeding that brings the mag to an evolution may give past it, eating from `tables`:
+// the checks come after each level-up in the order def, pow, dex, mind, so the levels the rest
+// of that feeding gives are of stats after the first one the item raises (never def), all
+// raised by that one item; and a bar that rose past 100 in that feeding holds less than the
+// item's change.
+struct FeedingPast {
+  bool stat[4] = {};       // whether the stat may gain a level past the evolution
+  int most = 0;            // the most stats that may
+  std::int32_t rise[4] = {};  // the largest change of each stat
+};
+
+FeedingPast feedingPast(TableSet tables) {
+  FeedingPast past;
+  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
+    if ((tables >> table & 1) == 0) continue;
+    for (Item item = 0; item < kFedItemCount; ++item) {
+      const StatDelta d = kFeedTable[table][item];
+      const std::int32_t change[4] = {d.def, d.pow, d.dex, d.mind};
+      int raised = 0;
+      for (int k = 0; k < 4; ++k) {
+        if (change[k] <= 0) continue;
+        if (raised > 0) past.stat[k] = true;
+        ++raised;
+        past.rise[k] = std::max(past.rise[k], change[k]);
+      }
+      past.most = std::max(past.most, raised - 1);
+    }
+  }
+  return past;
+}
+
+// The rows of what the feeding past an evolution may give, for the point there.
+void addFeedingPast(LinearProgramme& lp, const Point& point, const FeedingPast& past) {
+  Terms extras;
+  int allowed = 0;
+  for (int k = 0; k < 4; ++k) {
+    if (!past.stat[k]) continue;
+    ++allowed;
+    extras.emplace_back(point.extra[k], 1.0);
+    lp.addRow({{point.bar[k], 1.0}, {point.extra[k], kBarCapacity - past.rise[k]}}, Sense::kAtMost,
+              kBarCapacity - 1 + kMargin);
+  }
+  if (past.most < allowed) lp.addRow(extras, Sense::kAtMost, past.most + kLevelMargin);
+}
+
+}  // namespace
 
 LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
                                std::int32_t endLevel, const std::int32_t end[4], bool endExact,
@@ -454,14 +554,17 @@ LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
   for (const Waypoint& waypoint : route.waypoints) {
     if (waypoint.level <= start.level || waypoint.level >= endLevel) continue;
     Point point{waypoint.level, {}, {}, {}, {}, {}};
+    const FeedingPast past =
+        feedingPast(segmentTables(setting, route, points.back().level, waypoint.level));
     Terms sum;
     for (int k = 0; k < 4; ++k) {
       point.stat[k] = lp.addVariable(startStats[k], end[k]);
-      point.extra[k] = lp.addVariable(0, 1);
+      point.extra[k] = lp.addVariable(0, past.stat[k] ? 1 : 0);
       point.bar[k] = lp.addVariable(0, kBarCapacity - 1);
       sum.emplace_back(point.stat[k], 1.0);
     }
     lp.addRow(sum, Sense::kEqual, waypoint.level);
+    addFeedingPast(lp, point, past);
     const Need& need = waypoint.need;
     if (need.defAtMost < kMaxLevel) {
       lp.addRow({{point.stat[0], 1.0}}, Sense::kAtMost, need.defAtMost + kMargin);
@@ -531,22 +634,7 @@ LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
   for (std::size_t p = 0; p + 1 < points.size(); ++p) {
     const Point& from = points[p];
     const Point& to = points[p + 1];
-    const auto named = std::find_if(route.named.begin(), route.named.end(), [&](const auto& n) {
-      return n.first == from.level && to.level <= nextEvolution(from.level);
-    });
-    const TableSet tables =
-        from.level >= route.fixedFrom ? TableSet(1 << feedTableOf(route.fixedForm))
-        : named != route.named.end()  ? TableSet(1 << feedTableOf(named->second))
-            : [&] {
-                TableSet all = 0;
-                for (int phase = phaseOf(from.level); phase < 5 && kPhaseStart[phase] < to.level;
-                     ++phase) {
-                  FormSet forms = setting.phaseForms[phase];
-                  if (phase == 3 && to.level <= route.defLowUntil) forms = setting.lowDefForms;
-                  all |= tablesOf(forms);
-                }
-                return all;
-              }();
+    const TableSet tables = segmentTables(setting, route, from.level, to.level);
     std::vector<std::pair<int, StatDelta>> counts;  // an item count and its bar changes
     for (FeedTable table = 0; table < kFeedTableCount; ++table) {
       if ((tables >> table & 1) == 0) continue;

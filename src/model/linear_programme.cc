@@ -28,7 +28,8 @@ constexpr double kRoundingShare = 1e-10;
 
 // The simplex's working state. Rows are multiplied by -1 where that makes their right-hand side
 // at least 0; the variables are shifted to start at 0; the columns are the variables, then a
-// slack per inequality, then the unit columns, one per row.
+// slack per inequality, then a unit column (an artificial) per row that its slack does not meet
+// at the start.
 struct Tableau {
   int rows = 0;
   int columns = 0;
@@ -40,6 +41,8 @@ struct Tableau {
   std::vector<bool> atUpper;
   std::vector<bool> isBasic;
   std::vector<double> sign;  // each row's factor, 1 or -1
+  std::vector<int> slackOf;  // each row's slack column, or -1 for an equality
+  std::vector<int> unitOf;   // each row's unit column, or -1 where its slack is basic at the start
 
   double* row(int r) { return &cells[static_cast<std::size_t>(r) * columns]; }
   const double* row(int r) const { return &cells[static_cast<std::size_t>(r) * columns]; }
@@ -70,20 +73,31 @@ enum class Outcome { kOptimal, kStopped, kOutOfSteps, kUnbounded };
 
 // Lowers the objective whose reduced costs are `reduced` (kept up to date) by pivoting, until no
 // column lowers it (kOptimal), `stop` says enough (checked before every step) or the steps run
-// out. The entering column is the steepest, or after many steps the first (which cannot cycle);
-// unit columns never enter.
+// out. The entering column is the steepest by the columns' lengths at the start, or after many
+// steps the first (which cannot cycle); unit columns never enter.
 template <typename Stop>
 Outcome descend(Tableau& t, std::vector<double>& reduced, Stop stop) {
   const int stepLimit = 50 * (t.rows + t.firstUnit);
   const int steepestSteps = 10 * (t.rows + t.firstUnit);
+  std::vector<int> nonzero;  // the pivot row's columns that are not 0: the only ones it changes
+  nonzero.reserve(static_cast<std::size_t>(t.columns));
+  // Each column's gain is weighed by its length at the start, for the steepest edge in the
+  // variables' own space rather than the largest reduced cost, which takes far fewer steps.
+  std::vector<double> weight(static_cast<std::size_t>(t.firstUnit));
+  for (int j = 0; j < t.firstUnit; ++j) {
+    double squares = 1;
+    for (int r = 0; r < t.rows; ++r) squares += t.row(r)[j] * t.row(r)[j];
+    weight[j] = 1 / std::sqrt(squares);
+  }
   for (int step = 0; step < stepLimit; ++step) {
     if (stop()) return Outcome::kStopped;
     int entering = -1;
     double best = 0;
     for (int j = 0; j < t.firstUnit; ++j) {
       if (t.isBasic[j] || t.room[j] == 0) continue;
-      const double gain = t.atUpper[j] ? reduced[j] : -reduced[j];
-      if (gain <= kCostTolerance) continue;
+      const double raw = t.atUpper[j] ? reduced[j] : -reduced[j];
+      if (raw <= kCostTolerance) continue;
+      const double gain = raw * weight[j];
       if (entering < 0 || gain > best) {
         entering = j;
         best = gain;
@@ -130,17 +144,22 @@ Outcome descend(Tableau& t, std::vector<double>& reduced, Stop stop) {
     t.value[leaving] = enteringValue;
     double* pivotRow = t.row(leaving);
     const double pivot = pivotRow[entering];
-    for (int j = 0; j < t.columns; ++j) pivotRow[j] /= pivot;
+    nonzero.clear();
+    for (int j = 0; j < t.columns; ++j) {
+      if (pivotRow[j] == 0) continue;
+      pivotRow[j] /= pivot;
+      nonzero.push_back(j);
+    }
     for (int r = 0; r < t.rows; ++r) {
       if (r == leaving) continue;
       double* cells = t.row(r);
       const double factor = cells[entering];
       if (factor == 0) continue;
-      for (int j = 0; j < t.columns; ++j) cells[j] -= factor * pivotRow[j];
+      for (const int j : nonzero) cells[j] -= factor * pivotRow[j];
     }
     // The objective's row is pivoted like the others.
     const double factor = reduced[entering];
-    for (int j = 0; j < t.columns; ++j) reduced[j] -= factor * pivotRow[j];
+    for (const int j : nonzero) reduced[j] -= factor * pivotRow[j];
   }
   return Outcome::kOutOfSteps;
 }
@@ -171,47 +190,41 @@ Tableau startingTableau(const std::vector<double>& lower, const std::vector<doub
   Tableau t;
   t.rows = static_cast<int>(senses.size());
   const int n = static_cast<int>(lower.size());
-  t.firstUnit = n + static_cast<int>(std::count_if(senses.begin(), senses.end(), [](Sense sense) {
-                  return sense != Sense::kEqual;
-                }));
-  t.columns = t.firstUnit + t.rows;
+  // Each row's right-hand side with the variables at their lower bounds, and whether the row is
+  // multiplied by -1 to make it at least 0.
+  std::vector<double> rhs(rhsOf);
+  t.sign.assign(t.rows, 1.0);
+  t.slackOf.assign(t.rows, -1);
+  t.unitOf.assign(t.rows, -1);
+  int columns = n;
+  for (int r = 0; r < t.rows; ++r) {
+    for (const auto& [variable, coefficient] : rowTerms[r]) rhs[r] -= coefficient * lower[variable];
+    if (senses[r] != Sense::kEqual) t.slackOf[r] = columns++;
+    if (rhs[r] < 0 || (rhs[r] == 0 && senses[r] == Sense::kAtLeast)) t.sign[r] = -1.0;
+  }
+  t.firstUnit = columns;
+  for (int r = 0; r < t.rows; ++r) {
+    const bool slackMeets = senses[r] != Sense::kEqual &&
+                            (senses[r] == Sense::kAtMost ? 1.0 : -1.0) * t.sign[r] > 0;
+    if (!slackMeets) t.unitOf[r] = columns++;
+  }
+  t.columns = columns;
   t.cells.assign(static_cast<std::size_t>(t.rows) * t.columns, 0.0);
   t.room.assign(t.columns, kInfinity);
   t.value.resize(t.rows);
   t.basis.resize(t.rows);
   t.atUpper.assign(t.columns, false);
   t.isBasic.assign(t.columns, false);
-  t.sign.assign(t.rows, 1.0);
   for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
-  int slack = n;
   for (int r = 0; r < t.rows; ++r) {
     double* row = t.row(r);
-    double rhs = rhsOf[r];
-    for (const auto& [variable, coefficient] : rowTerms[r]) {
-      row[variable] += coefficient;
-      rhs -= coefficient * lower[variable];
-    }
-    int rowSlack = -1;
-    if (senses[r] != Sense::kEqual) {
-      rowSlack = slack++;
-      row[rowSlack] = senses[r] == Sense::kAtMost ? 1.0 : -1.0;
-    }
-    if (rhs < 0 || (rhs == 0 && rowSlack >= 0 && row[rowSlack] < 0)) {
-      for (int j = 0; j < t.firstUnit; ++j) row[j] = -row[j];
-      rhs = -rhs;
-      t.sign[r] = -1.0;
-    }
-    const int unit = t.firstUnit + r;
-    row[unit] = 1.0;
-    t.value[r] = rhs;
-    if (rowSlack >= 0 && row[rowSlack] > 0) {  // the slack meets the row by itself
-      t.basis[r] = rowSlack;
-      t.isBasic[rowSlack] = true;
-      t.room[unit] = 0;  // no artificial needed
-    } else {
-      t.basis[r] = unit;
-      t.isBasic[unit] = true;
-    }
+    for (const auto& [variable, coefficient] : rowTerms[r]) row[variable] += t.sign[r] * coefficient;
+    if (t.slackOf[r] >= 0) row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
+    t.value[r] = t.sign[r] * rhs[r];
+    const int basic = t.unitOf[r] >= 0 ? t.unitOf[r] : t.slackOf[r];
+    if (t.unitOf[r] >= 0) row[t.unitOf[r]] = 1.0;
+    t.basis[r] = basic;
+    t.isBasic[basic] = true;
   }
   return t;
 }
@@ -257,9 +270,14 @@ double LinearProgramme::leastCost() const {
   std::copy(cost_.begin(), cost_.end(), cost.begin());
   std::vector<double> reduced = t.reducedCosts(cost);
   descend(t, reduced, [] { return false; });
-  // A unit column's reduced cost is minus its row's price (the row as multiplied).
+  // A row's price (the row as multiplied) is minus the reduced cost of its unit column, or of
+  // its slack over the slack's coefficient.
   for (int r = 0; r < t.rows; ++r) {
-    prices[r] = -t.sign[r] * reduced[static_cast<std::size_t>(t.firstUnit + r)];
+    const double slack = t.sign[r] * (senses_[r] == Sense::kAtMost ? 1.0 : -1.0);
+    const double price = t.slackOf[r] >= 0
+                             ? -reduced[static_cast<std::size_t>(t.slackOf[r])] * slack
+                             : -reduced[static_cast<std::size_t>(t.unitOf[r])];
+    prices[r] = t.sign[r] * price;
   }
   return boundFromPrices(prices);
 }
