@@ -16,7 +16,7 @@ namespace {
 // `endLevel` (the target's, or a level on the way with `end` as the most of each stat).
 bool routeOpen(const RouteSetting& setting, const Route& route, std::int32_t endLevel,
                const std::int32_t end[4], bool endExact) {
-  return routeProgramme(setting, route, endLevel, end, endExact).feasible();
+  return routeProgramme(setting, route, endLevel, end, endExact).programme.feasible();
 }
 
 // The programmes one question (a form, or the target) may solve to name the forms on a route
@@ -94,8 +94,7 @@ FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& star
 }
 
 std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& request,
-                                                        const MagState& start,
-                                                        FormSet candidates) {
+                                                        const MagState& start, FormSet candidates) {
   std::array<FormExclusion, kMagTypeCount> proven{};
   if (candidates == 0) return proven;
   const FormExclusion targetOut = targetProvenOut(request, start);

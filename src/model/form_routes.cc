@@ -118,8 +118,8 @@ std::int32_t heldUntil(const Route& route, std::int32_t level) {
 
 // The items of a table that some other item does not outdo: the bar points an item can move
 // lie between its changes and its changes with the losses left out, and an item whose range is
-// inside another's adds nothing the other does not, unless it costs less (`costs`, if any).
-std::vector<Item> usefulItems(FeedTable table, const ItemCosts* costs) {
+// inside another's adds nothing the other does not, unless it costs less in one of `units`.
+std::vector<Item> usefulItems(FeedTable table, const std::vector<ItemCosts>& units) {
   std::vector<Item> items;
   const auto inside = [&](Item a, Item b) {  // a's range within b's
     const StatDelta da = kFeedTable[table][a];
@@ -131,13 +131,21 @@ std::vector<Item> usefulItems(FeedTable table, const ItemCosts* costs) {
     }
     return true;
   };
-  const auto cost = [&](Item item) { return costs != nullptr ? (*costs)[item] : 0.0; };
+  // Whether b costs no more than a in every unit, and as much in all of them.
+  const auto noDearer = [&](Item b, Item a) {
+    return std::all_of(units.begin(), units.end(),
+                       [&](const ItemCosts& c) { return c[b] <= c[a]; });
+  };
+  const auto sameCost = [&](Item b, Item a) {
+    return std::all_of(units.begin(), units.end(),
+                       [&](const ItemCosts& c) { return c[b] == c[a]; });
+  };
   for (Item item = 0; item < kFedItemCount; ++item) {
     bool outdone = false;
     for (Item other = 0; other < kFedItemCount && !outdone; ++other) {
-      if (other == item || !inside(item, other) || cost(other) > cost(item)) continue;
-      // Two items of the same range and cost: the earlier stays.
-      outdone = !inside(other, item) || cost(other) < cost(item) || other < item;
+      if (other == item || !inside(item, other) || !noDearer(other, item)) continue;
+      // Two items of the same range and costs: the earlier stays.
+      outdone = !inside(other, item) || !sameCost(other, item) || other < item;
     }
     if (!outdone) items.push_back(item);
   }
@@ -296,8 +304,7 @@ Ways waysTo(const RouteSetting& setting, MagType form) {
       ways.routes.push_back(route);
     }
     if (leads != 0) {
-      addReason(ways, {ExclusionKind::kHighDefLeadNeverAt, statsEvents.back(), 0, 0, -1, 0,
-                       leads});
+      addReason(ways, {ExclusionKind::kHighDefLeadNeverAt, statsEvents.back(), 0, 0, -1, 0, leads});
     }
   }
   // A form of level 35: kept below level 50, or by def 45 or more from level 50 on.
@@ -369,7 +376,6 @@ Ways waysTo(const RouteSetting& setting, MagType form) {
   return ways;
 }
 
-
 Route anyRoute() { return Route{}; }
 
 std::optional<Route> routeToTarget(const RouteSetting& setting, Route route) {
@@ -416,8 +422,7 @@ std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
   };
   std::vector<Choice> choices;
   for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
-    const MagType form =
-        level == 35 ? level35Form(player, order / 2) : level50Form(player, order);
+    const MagType form = level == 35 ? level35Form(player, order / 2) : level50Form(player, order);
     const auto lead = std::uint8_t(3 << (2 * (order / 2)));
     auto same = std::find_if(choices.begin(), choices.end(), [&](const Choice& c) {
       return c.form == form && (c.orders & lead) != 0;
@@ -433,8 +438,7 @@ std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
   if (level >= kFirstStatsEvent && level >= route.defLowUntil) {
     if (evolvesWithHighDef(player)) {
       for (std::int32_t dominant = 0; dominant < kDominantStatCount; ++dominant) {
-        choices.push_back(
-            {level50HighDefForm(dominant), std::uint8_t(3 << (2 * dominant)), true});
+        choices.push_back({level50HighDefForm(dominant), std::uint8_t(3 << (2 * dominant)), true});
       }
     } else {
       const MagType kept = route.named.empty() ? setting.start.type : route.named.back().second;
@@ -495,8 +499,8 @@ TableSet segmentTables(const RouteSetting& setting, const Route& route, std::int
 // raised by that one item; and a bar that rose past 100 in that feeding holds less than the
 // item's change.
 struct FeedingPast {
-  bool stat[4] = {};       // whether the stat may gain a level past the evolution
-  int most = 0;            // the most stats that may
+  bool stat[4] = {};          // whether the stat may gain a level past the evolution
+  int most = 0;               // the most stats that may
   std::int32_t rise[4] = {};  // the largest change of each stat
 };
 
@@ -536,11 +540,19 @@ void addFeedingPast(LinearProgramme& lp, const Point& point, const FeedingPast& 
 
 }  // namespace
 
-LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
-                               std::int32_t endLevel, const std::int32_t end[4], bool endExact,
-                               const ItemCosts* costs) {
+std::vector<double> RouteProgramme::objective(const ItemCosts& costs) const {
+  std::vector<double> cost(static_cast<std::size_t>(programme.variableCount()), 0.0);
+  for (const auto& [variable, item] : counts)
+    cost[static_cast<std::size_t>(variable)] = costs[item];
+  return cost;
+}
+
+RouteProgramme routeProgramme(const RouteSetting& setting, const Route& route,
+                              std::int32_t endLevel, const std::int32_t end[4], bool endExact,
+                              const std::vector<ItemCosts>& units) {
   const MagState& start = setting.start;
-  LinearProgramme lp;
+  RouteProgramme made;
+  LinearProgramme& lp = made.programme;
   std::vector<Point> points;
   Point first{start.level, {-1, -1, -1, -1}, {}, {-1, -1, -1, -1}, {}, {}};
   const std::int32_t startStats[4] = {start.def, start.pow, start.dex, start.mind};
@@ -638,11 +650,10 @@ LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
     std::vector<std::pair<int, StatDelta>> counts;  // an item count and its bar changes
     for (FeedTable table = 0; table < kFeedTableCount; ++table) {
       if ((tables >> table & 1) == 0) continue;
-      for (const Item item : usefulItems(table, costs)) {
-        // cppcheck-suppress useStlAlgorithm ; each count is a new variable of the programme
-        counts.emplace_back(lp.addVariable(0, LinearProgramme::kInfinity,
-                                           costs != nullptr ? (*costs)[item] : 0.0),
-                            kFeedTable[table][item]);
+      for (const Item item : usefulItems(table, units)) {
+        const int count = lp.addVariable(0);
+        counts.emplace_back(count, kFeedTable[table][item]);
+        made.counts.emplace_back(count, item);
       }
     }
     for (int k = 0; k < 4; ++k) {
@@ -664,16 +675,15 @@ LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
       lp.addRow(most, Sense::kAtMost, -constant + kMargin);
       // Stats never fall: the next evolution comes after this point's feeding.
       if (to.stat[k] >= 0 && from.stat[k] >= 0) {
-        lp.addRow({{to.stat[k], 1.0}, {from.stat[k], -1.0}, {from.extra[k], -1.0}},
-                  Sense::kAtLeast, -kMargin);
+        lp.addRow({{to.stat[k], 1.0}, {from.stat[k], -1.0}, {from.extra[k], -1.0}}, Sense::kAtLeast,
+                  -kMargin);
       } else if (from.stat[k] >= 0) {
         lp.addRow({{from.stat[k], 1.0}, {from.extra[k], 1.0}}, Sense::kAtMost,
                   to.fixedStat[k] + kMargin);
       }
     }
   }
-  return lp;
+  return made;
 }
-
 
 }  // namespace ostrel

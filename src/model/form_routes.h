@@ -96,12 +96,21 @@ std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
 // What each item the plans feed (0..9) costs in the unit a bound counts.
 using ItemCosts = std::array<double, kFedItemCount>;
 
+// A route's programme, and which of its variables count the feedings of which item.
+struct RouteProgramme {
+  LinearProgramme programme;
+  std::vector<std::pair<int, Item>> counts;
+
+  // The cost of each variable of the programme when the items cost `costs`: an objective for
+  // LinearProgramme::leastCosts.
+  std::vector<double> objective(const ItemCosts& costs) const;
+};
+
 // The programme of `route` from the start to the stats `end` at `endLevel` (the target's, or a
-// level on the way with `end` as the most of each stat). With `costs`, each item count costs
-// that much, and an item that another outdoes at no more cost is left out; without, any item
-// another outdoes is.
-LinearProgramme routeProgramme(const RouteSetting& setting, const Route& route,
-                               std::int32_t endLevel, const std::int32_t end[4], bool endExact,
-                               const ItemCosts* costs = nullptr);
+// level on the way with `end` as the most of each stat). An item that another outdoes is left
+// out, unless it costs less in one of `units`.
+RouteProgramme routeProgramme(const RouteSetting& setting, const Route& route,
+                              std::int32_t endLevel, const std::int32_t end[4], bool endExact,
+                              const std::vector<ItemCosts>& units = {});
 
 }  // namespace ostrel

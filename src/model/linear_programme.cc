@@ -204,8 +204,8 @@ Tableau startingTableau(const std::vector<double>& lower, const std::vector<doub
   }
   t.firstUnit = columns;
   for (int r = 0; r < t.rows; ++r) {
-    const bool slackMeets = senses[r] != Sense::kEqual &&
-                            (senses[r] == Sense::kAtMost ? 1.0 : -1.0) * t.sign[r] > 0;
+    const bool slackMeets =
+        senses[r] != Sense::kEqual && (senses[r] == Sense::kAtMost ? 1.0 : -1.0) * t.sign[r] > 0;
     if (!slackMeets) t.unitOf[r] = columns++;
   }
   t.columns = columns;
@@ -218,8 +218,10 @@ Tableau startingTableau(const std::vector<double>& lower, const std::vector<doub
   for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
   for (int r = 0; r < t.rows; ++r) {
     double* row = t.row(r);
-    for (const auto& [variable, coefficient] : rowTerms[r]) row[variable] += t.sign[r] * coefficient;
-    if (t.slackOf[r] >= 0) row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
+    for (const auto& [variable, coefficient] : rowTerms[r])
+      row[variable] += t.sign[r] * coefficient;
+    if (t.slackOf[r] >= 0)
+      row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
     t.value[r] = t.sign[r] * rhs[r];
     const int basic = t.unitOf[r] >= 0 ? t.unitOf[r] : t.slackOf[r];
     if (t.unitOf[r] >= 0) row[t.unitOf[r]] = 1.0;
@@ -251,38 +253,49 @@ bool LinearProgramme::feasible() const {
   return firstPhase(t) != Outcome::kOptimal;
 }
 
-double LinearProgramme::leastCost() const {
+double LinearProgramme::leastCost() const { return leastCosts({cost_}).front(); }
+
+std::vector<double> LinearProgramme::leastCosts(
+    const std::vector<std::vector<double>>& costs) const {
+  std::vector<double> bounds;
   for (int j = 0; j < variableCount(); ++j) {
-    if (lower_[j] > upper_[j]) return kInfinity;
+    if (lower_[j] > upper_[j]) return std::vector<double>(costs.size(), kInfinity);
   }
   std::vector<double> prices(rowCount(), 0.0);
-  if (rowCount() == 0) return boundFromPrices(prices);
   Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
-  const Outcome first = firstPhase(t);
-  if (first == Outcome::kOptimal) return kInfinity;
+  const Outcome first = rowCount() == 0 ? Outcome::kStopped : firstPhase(t);
+  if (first == Outcome::kOptimal) return std::vector<double>(costs.size(), kInfinity);
   // Out of steps: the prices 0, whose bound needs no basis.
-  if (first != Outcome::kStopped) return boundFromPrices(prices);
+  if (first != Outcome::kStopped) {
+    for (const std::vector<double>& cost : costs) bounds.push_back(boundFromPrices(cost, prices));
+    return bounds;
+  }
   // The artificials left hold a trace of shortfall: they may fall, never rise.
   for (int r = 0; r < t.rows; ++r) {
     if (t.basis[r] >= t.firstUnit) t.room[static_cast<std::size_t>(t.basis[r])] = t.value[r];
   }
-  std::vector<double> cost(t.columns, 0.0);
-  std::copy(cost_.begin(), cost_.end(), cost.begin());
-  std::vector<double> reduced = t.reducedCosts(cost);
-  descend(t, reduced, [] { return false; });
-  // A row's price (the row as multiplied) is minus the reduced cost of its unit column, or of
-  // its slack over the slack's coefficient.
-  for (int r = 0; r < t.rows; ++r) {
-    const double slack = t.sign[r] * (senses_[r] == Sense::kAtMost ? 1.0 : -1.0);
-    const double price = t.slackOf[r] >= 0
-                             ? -reduced[static_cast<std::size_t>(t.slackOf[r])] * slack
-                             : -reduced[static_cast<std::size_t>(t.unitOf[r])];
-    prices[r] = t.sign[r] * price;
+  // Each objective's second phase starts where the one before ended: a basis that meets the rows.
+  for (const std::vector<double>& cost : costs) {
+    std::vector<double> columnCost(t.columns, 0.0);
+    std::copy(cost.begin(), cost.end(), columnCost.begin());
+    std::vector<double> reduced = t.reducedCosts(columnCost);
+    descend(t, reduced, [] { return false; });
+    // A row's price (the row as multiplied) is minus the reduced cost of its unit column, or of
+    // its slack over the slack's coefficient.
+    for (int r = 0; r < t.rows; ++r) {
+      const double slack = t.sign[r] * (senses_[r] == Sense::kAtMost ? 1.0 : -1.0);
+      const double price = t.slackOf[r] >= 0
+                               ? -reduced[static_cast<std::size_t>(t.slackOf[r])] * slack
+                               : -reduced[static_cast<std::size_t>(t.unitOf[r])];
+      prices[r] = t.sign[r] * price;
+    }
+    bounds.push_back(boundFromPrices(cost, prices));
   }
-  return boundFromPrices(prices);
+  return bounds;
 }
 
-double LinearProgramme::boundFromPrices(std::vector<double> prices) const {
+double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
+                                        std::vector<double> prices) const {
   // For a row a.x >= b and a price p >= 0 (at most: p <= 0; equal: any p), cost.x >=
   // cost.x - p (a.x - b) on every x that meets the rows; the least of the right side over the
   // variables' bounds alone is the bound.
@@ -291,10 +304,10 @@ double LinearProgramme::boundFromPrices(std::vector<double> prices) const {
     if (senses_[r] == Sense::kAtMost) prices[r] = std::min(prices[r], 0.0);
   }
   const int n = variableCount();
-  std::vector<double> reduced(cost_);
+  std::vector<double> reduced(cost);
   std::vector<double> paidSize(n, 0.0);  // the sizes of the terms of each reduced cost
   const auto price = [&] {
-    reduced = cost_;
+    reduced = cost;
     std::fill(paidSize.begin(), paidSize.end(), 0.0);
     for (int r = 0; r < rowCount(); ++r) {
       if (prices[r] == 0) continue;
@@ -310,8 +323,8 @@ double LinearProgramme::boundFromPrices(std::vector<double> prices) const {
   double scale = 1;
   for (int j = 0; j < n; ++j) {
     if (upper_[j] != kInfinity || reduced[j] >= 0) continue;
-    if (cost_[j] <= 0) return -kInfinity;
-    scale = std::min(scale, cost_[j] / (cost_[j] - reduced[j]) * (1 - 1e-9));
+    if (cost[j] <= 0) return -kInfinity;
+    scale = std::min(scale, cost[j] / (cost[j] - reduced[j]) * (1 - 1e-9));
   }
   if (scale < 1) {
     for (double& p : prices) p *= scale;
@@ -327,7 +340,7 @@ double LinearProgramme::boundFromPrices(std::vector<double> prices) const {
     const double at = reduced[j] >= 0 ? lower_[j] : upper_[j];
     if (at == kInfinity) return -kInfinity;
     bound += reduced[j] * at;
-    size += (std::fabs(cost_[j]) + paidSize[j]) * std::fabs(at) + std::fabs(reduced[j] * at);
+    size += (std::fabs(cost[j]) + paidSize[j]) * std::fabs(at) + std::fabs(reduced[j] * at);
   }
   return bound - kRoundingShare * size;
 }

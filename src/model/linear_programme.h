@@ -38,13 +38,16 @@ class LinearProgramme {
   // bound that pays to raise without end). Close to the least itself once the simplex ends.
   double leastCost() const;
 
+  // leastCost() for each of `costs` (a cost per variable each) in turn, from one first phase.
+  std::vector<double> leastCosts(const std::vector<std::vector<double>>& costs) const;
+
   int variableCount() const { return static_cast<int>(lower_.size()); }
   int rowCount() const { return static_cast<int>(senses_.size()); }
 
  private:
-  // The bound that the row prices `prices` prove (weak duality), prices of the wrong sign for
-  // their rows taken as zero.
-  double boundFromPrices(std::vector<double> prices) const;
+  // The bound on the least of sum(cost * variable) that the row prices `prices` prove (weak
+  // duality), prices of the wrong sign for their rows taken as zero.
+  double boundFromPrices(const std::vector<double>& cost, std::vector<double> prices) const;
 
   std::vector<double> lower_;
   std::vector<double> upper_;
