@@ -108,11 +108,10 @@ std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& near
       .dump();
 }
 
-// The goal searches' progress handed on as the page reads it; the best plan so far is packed by
-// the measure the searches rank plans with, which for the first goal is the shortest plan's.
+// The goal searches' progress handed on as the page reads it.
 class ProgressBridge {
  public:
-  ProgressBridge(Goal goal, const ProgressSink& sink) : measure_(measureOf(goal)), sink_(sink) {
+  ProgressBridge(Goal /*goal*/, const ProgressSink& sink) : sink_(sink) {
     progress_.onUpdate = &ProgressBridge::onUpdate;
     progress_.context = this;
   }
@@ -127,14 +126,13 @@ class ProgressBridge {
     const auto& self = *static_cast<const ProgressBridge*>(context);
     SearchProgress shown;
     shown.feedingsTried = progress.feedingsTried.load();
-    if (const std::uint64_t best = progress.best.load(); best != GoalProgress::kNoPlan) {
-      shown.bestFeedings = scoreFeedings(self.measure_, best);
-      shown.bestMeseta = scoreCost(self.measure_, best);
+    if (const std::optional<PlanMeasure> best = progress.bestSoFar()) {
+      shown.bestFeedings = best->feedings;
+      shown.bestMeseta = best->meseta;
     }
     self.sink_(shown);
   }
 
-  Goal measure_;
   const ProgressSink& sink_;
   GoalProgress progress_;
 };

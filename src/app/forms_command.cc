@@ -36,8 +36,7 @@ void printText(const Request& request, const GoalOptions& goal, const GoalResult
     if (result.forms[type].best) reached.push_back(type);
   }
   std::stable_sort(reached.begin(), reached.end(), [&](MagType a, MagType b) {
-    return planScore(goal.goal, *result.forms[a].best) <
-           planScore(goal.goal, *result.forms[b].best);
+    return better(goal.goal, *result.forms[a].best, *result.forms[b].best);
   });
   std::fprintf(out, "Final forms reached, the %s plan found for each (beam width %d):\n",
                goal.goal == Goal::kFewest ? "shortest" : "cheapest", goal.beamWidth);

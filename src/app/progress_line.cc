@@ -43,11 +43,11 @@ std::size_t columnsFor(std::FILE* err) {
   return SIZE_MAX;
 }
 
-void watch(const GoalProgress& progress, Goal goal, std::FILE* err, Stop& stop) {
+void watch(const GoalProgress& progress, std::FILE* err, Stop& stop) {
   if (stop.waitFor(kQuietFor)) return;
   std::size_t shown = 0;  // the width of the line on the terminal
   do {
-    std::string text = progressText(goal, progress.feedingsTried.load(), progress.best.load());
+    std::string text = progressText(progress.feedingsTried.load(), progress.bestSoFar());
     const std::size_t columns = columnsFor(err);
     if (text.size() > columns) text.resize(columns);
     // Padded over the longer line before it, so that nothing of that one is left behind.
@@ -61,18 +61,16 @@ void watch(const GoalProgress& progress, Goal goal, std::FILE* err, Stop& stop) 
 
 }  // namespace
 
-std::string progressText(Goal goal, std::uint64_t feedingsTried, std::uint64_t best) {
-  const Goal measure = measureOf(goal);
+std::string progressText(std::uint64_t feedingsTried, const std::optional<PlanMeasure>& best) {
   char text[160];
-  if (best == GoalProgress::kNoPlan) {
+  if (!best) {
     std::snprintf(text, sizeof text, "searching: %llu feedings tried, no plan yet",
                   static_cast<unsigned long long>(feedingsTried));
   } else {
     std::snprintf(text, sizeof text,
                   "searching: %llu feedings tried, best plan so far %lld feedings, %lld meseta",
                   static_cast<unsigned long long>(feedingsTried),
-                  static_cast<long long>(scoreFeedings(measure, best)),
-                  static_cast<long long>(scoreCost(measure, best)));
+                  static_cast<long long>(best->feedings), static_cast<long long>(best->meseta));
   }
   return text;
 }
@@ -100,7 +98,7 @@ void runShowingProgress(const GoalOptions& options, std::FILE* err,
       stop.wake.notify_one();
       thread.join();
     }
-  } watcher{stop, std::thread(watch, std::cref(progress), options.goal, err, std::ref(stop))};
+  } watcher{stop, std::thread(watch, std::cref(progress), err, std::ref(stop))};
   search(watched);
 }
 

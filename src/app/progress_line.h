@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "plan/goal/goal.h"
@@ -19,7 +20,8 @@ namespace ostrel {
 void runShowingProgress(const GoalOptions& options, std::FILE* err,
                         const std::function<void(const GoalOptions&)>& search);
 
-// The status line's text for `progress` under `goal`, without the carriage return.
-std::string progressText(Goal goal, std::uint64_t feedingsTried, std::uint64_t best);
+// The status line's text for a search that tried `feedingsTried` feedings and holds `best`, without
+// the carriage return.
+std::string progressText(std::uint64_t feedingsTried, const std::optional<PlanMeasure>& best);
 
 }  // namespace ostrel

@@ -78,8 +78,8 @@ inline void afterLevelUp(const Player& player, const StatDelta& feeding, MagStat
 // 100 gives one level (at most once per stat) while the mag is below level 200, and evolution is
 // checked at once after each level-up, with these bar changes to break stat ties. Returns the bar
 // changes applied: `delta`, or none at all for a mag at level 200, which is left untouched.
-// Inline: the beam searches feed every state they make with it (a call for each was 3% of their
-// time).
+// Inline: the beam searches feed every state they make with it, and a call for each was a visible
+// part of their time.
 inline StatDelta applyFeeding(const Player& player, MagState& mag, StatDelta delta) {
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
   if (mag.level >= kMaxLevel) return {};

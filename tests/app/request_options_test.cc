@@ -53,15 +53,17 @@ TEST(GoalOptionsTest, WhyTheFormWasNotReached) {
 }
 
 TEST(ProgressLineTest, Text) {
-  EXPECT_EQ(progressText(Goal::kCheapest, 12, GoalProgress::kNoPlan),
-            "searching: 12 feedings tried, no plan yet");
-  EXPECT_EQ(progressText(Goal::kCheapest, 1234567, packScore(Goal::kCheapest, 1440, 93920)),
+  EXPECT_EQ(progressText(12, std::nullopt), "searching: 12 feedings tried, no plan yet");
+  EXPECT_EQ(progressText(1234567, PlanMeasure{1440, 93920}),
             "searching: 1234567 feedings tried, best plan so far 1440 feedings, 93920 meseta");
-  EXPECT_EQ(progressText(Goal::kFewest, 5, packScore(Goal::kFewest, 986, 459420)),
+  // The progress record keeps the best in its goal's order and gives back the measure: the
+  // first goal with a form ranks as the shortest.
+  GoalProgress progress;
+  progress.measure = measuredBy(Goal::kFirst);
+  tellProgress(&progress, 5, PlanMeasure{986, 459420});
+  tellProgress(&progress, 0, PlanMeasure{990, 400000});
+  EXPECT_EQ(progressText(progress.feedingsTried, progress.bestSoFar()),
             "searching: 5 feedings tried, best plan so far 986 feedings, 459420 meseta");
-  // The first goal with a form ranks as the shortest.
-  EXPECT_EQ(progressText(Goal::kFirst, 5, packScore(Goal::kFewest, 30, 700)),
-            "searching: 5 feedings tried, best plan so far 30 feedings, 700 meseta");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The corners of one lower bound (cost_bound.h), stored two by two for the product that every
+// The corners of one lower bound (cost_estimate.h), stored two by two for the product that every
 // state a beam makes is ranked by: a block holds the def values of two corners, then their pow,
 // dex and mind values, so that both corners' products with the needs are worked out at once, in
 // the same order of operations as one at a time (the bound, and so every plan, is the same on

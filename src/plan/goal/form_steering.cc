@@ -136,7 +136,7 @@ std::int32_t nextFormChange(std::int32_t level) {
 
 }  // namespace
 
-FormSet formsStillPossible(const Player& player, const Target& target, const MagState& mag) {
+FormSet possibleEnds(const Player& player, const Target& target, const MagState& mag) {
   const StatRange range{{mag.def, mag.pow, mag.dex, mag.mind},
                         {target.def, target.pow, target.dex, target.mind}};
   FormSet forms = formBit(mag.type);
@@ -147,20 +147,20 @@ FormSet formsStillPossible(const Player& player, const Target& target, const Mag
   return forms;
 }
 
-FormSet formsOpenFrom(const PlayerRequest& request, MagState start) {
+FormSet possibleEndsFrom(const PlayerRequest& request, MagState start) {
   const Target& target = request.target;
   if (aboveTarget(start, target)) return ~FormSet{0};
-  FormSet open = 0;
+  FormSet ends = 0;
   const auto exclusions = excludedForms(request, start);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (exclusions[type].kind == ExclusionKind::kNone) open |= formBit(type);
+    if (exclusions[type].kind == ExclusionKind::kNone) ends |= formBit(type);
   }
   start.level = start.def + start.pow + start.dex + start.mind;
-  return open & formsStillPossible(request.player, target, start);
+  return ends & possibleEnds(request.player, target, start);
 }
 
 bool mayEndAs(const FormSteering& steering, const MagState& mag) {
-  return (formsStillPossible(steering.player, steering.target, mag) & steering.forms) != 0;
+  return (possibleEnds(steering.player, steering.target, mag) & steering.forms) != 0;
 }
 
 }  // namespace ostrel

@@ -1,11 +1,11 @@
 // Whether a mag can still end in a wanted form (one, or any of a set), judged from its form, its
 // stats and the target by the evolution rules at the levels still ahead. The form reach
-// (form_reach.h) knows only the form and the level; the rules from level 35 on also go by the stats
-// (the leading stat at 35, the stat order and def at 50..95, the pair sums from 100), and a mag
-// whose stats have run past what the wanted form needs (say a pow already above the mind that must
-// lead) can be dropped long before its form shows it. Each evolution ahead is judged on its own,
-// with the stats anywhere between where they are and their targets, so a mag that can end in the
-// form is never dropped, though some that cannot are kept.
+// (ends_by_bracket.h) knows only the form and the level; the rules from level 35 on also go by the
+// stats (the leading stat at 35, the stat order and def at 50..95, the pair sums from 100), and a
+// mag whose stats have run past what the wanted form needs (say a pow already above the mind that
+// must lead) can be dropped long before its form shows it. Each evolution ahead is judged on its
+// own, with the stats anywhere between where they are and their targets, so a mag that can end in
+// the form is never dropped, though some that cannot are kept.
 #pragma once
 
 #include <cstdint>
@@ -53,11 +53,11 @@ class SteeringMemo {
 };
 
 // The forms `mag` may still end in, of which mayEndAs asks for one.
-FormSet formsStillPossible(const Player& player, const Target& target, const MagState& mag);
+FormSet possibleEnds(const Player& player, const Target& target, const MagState& mag);
 
 // The forms a plan from `start` (its level worked out here) may end in: those the rules do not
 // exclude (excludedForms, as the listing of the forms reports them) that the steering also finds
 // still possible. Every form when a stat of the start is above its target: no plan at all.
-FormSet formsOpenFrom(const PlayerRequest& request, MagState start);
+FormSet possibleEndsFrom(const PlayerRequest& request, MagState start);
 
 }  // namespace ostrel

@@ -1,9 +1,34 @@
 // Plans with a goal: the first plan found (the plain search), the cheapest plan (least meseta,
 // then fewest feedings), or the shortest (fewest feedings, then least meseta), optionally ending
-// in a chosen form. Besides the first-found plan, a beam search over whole mag states looks for
-// better ones; the best candidate is returned, so a goal's plan is never worse than the first
-// found. The result also holds the best plan found for every final form and the forms that the
-// evolution rules exclude, for a listing of the forms.
+// in a chosen form. Besides the first-found plan, beam searches over whole mag states look for
+// better ones, as the search schedule (search_schedule.h) lists them; the best candidate is
+// returned, so a goal's plan is never worse than the first found. The result also holds the best
+// plan found for every final form and the forms that the evolution rules exclude, for a listing
+// of the forms.
+//
+// The words of the goal searches, one thing each:
+//   goal        what the player wants: the first plan, the cheapest or the shortest (Goal).
+//   measure     a plan's feedings and meseta (PlanMeasure); a goal orders measures its own way.
+//   meseta      money, always a whole number; "cost" is what a beam counts in its goal's unit.
+//   form        a mag's form (MagType); the final form is the one a plan ends in.
+//   ends        the forms a plan may still end in, by the evolution rules ahead (possibleEnds).
+//   wanted      the ends a search is for: the form asked, or every form for the listing.
+//   missed      wanted forms that no plan held ends in yet.
+//   steering    dropping the states that can no longer end in a wanted form (form_steering.h).
+//   excluded    a form no plan can end in, with the rule that says why (form_rules.h).
+//   beam        one beam search: a layer of states per number of feedings, `width` kept per form.
+//   width       the states a beam keeps per form and layer; a row's share of the option's width.
+//   ranking     the order a beam keeps its states in: what they spent plus an estimate of what
+//               they still need, by a lower bound (true) or a ranking guide (bolder, no bound).
+//   limit       what a state's plan must come under to beat the plans found; only a lower
+//               bound may drop a state against it.
+//   search      beams that share what they find and are offered as one (the cheapest plan's
+//               passes are one search).
+//   step        one row of the schedule: the searches of one kind a stage runs on a condition.
+//   stage       the steps run for one goal and scope; a stage may open another (the other goal's
+//               stage when a plan is short, the listing's for a form missed, ...).
+//   tally       a stage's best plan of every form, by its goal; handed to the stage above.
+//   listing     the search for every form's best plan (`ostrel forms`).
 #pragma once
 
 #include <array>
@@ -24,21 +49,37 @@ class PartHandoff;
 
 enum class Goal { kFirst, kCheapest, kFewest };
 
-// A plan's standing for a goal, as one number that is smaller for the better plan: meseta then
-// feedings for the cheapest, feedings then meseta for the shortest (and for the first plan).
-inline std::uint64_t packScore(Goal goal, std::int64_t feedings, std::int64_t cost) {
-  const auto f = static_cast<std::uint64_t>(feedings);
-  const auto c = static_cast<std::uint64_t>(cost);
-  return goal == Goal::kCheapest ? (c << 24 | f) : (f << 40 | c);
+// What a plan takes: its feedings and its meseta.
+struct PlanMeasure {
+  std::int32_t feedings = 0;
+  std::int64_t meseta = 0;
+
+  bool operator==(const PlanMeasure&) const = default;
+};
+
+// The measure of `plan`: its prices add up to whole meseta.
+inline PlanMeasure measureOf(const Plan& plan) {
+  return {plan.feedCount(), static_cast<std::int64_t>(plan.cost)};
 }
-inline std::int64_t scoreFeedings(Goal goal, std::uint64_t score) {
-  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score & 0xFFFFFF : score >> 40);
+
+// A goal's order of measures as one number, smaller for the better plan: meseta then feedings
+// for the cheapest, feedings then meseta for the shortest (and for the first plan). One word, so
+// that threads can share the best so far and beams compare plans in one step.
+inline std::uint64_t orderKey(Goal goal, const PlanMeasure& measure) {
+  const auto f = static_cast<std::uint64_t>(measure.feedings);
+  const auto m = static_cast<std::uint64_t>(measure.meseta);
+  return goal == Goal::kCheapest ? (m << 24 | f) : (f << 40 | m);
 }
-inline std::int64_t scoreCost(Goal goal, std::uint64_t score) {
-  return static_cast<std::int64_t>(goal == Goal::kCheapest ? score >> 24 : score & 0xFFFFFFFFFF);
+inline PlanMeasure measureOfKey(Goal goal, std::uint64_t key) {
+  if (goal == Goal::kCheapest) {
+    return {static_cast<std::int32_t>(key & 0xFFFFFF), static_cast<std::int64_t>(key >> 24)};
+  }
+  return {static_cast<std::int32_t>(key >> 40), static_cast<std::int64_t>(key & 0xFFFFFFFFFF)};
 }
-inline std::uint64_t planScore(Goal goal, const Plan& plan) {
-  return packScore(goal, plan.feedCount(), static_cast<std::int64_t>(plan.cost));
+
+// Whether `plan` is better than `other` for `goal` (not as good: better).
+inline bool better(Goal goal, const Plan& plan, const Plan& other) {
+  return orderKey(goal, measureOf(plan)) < orderKey(goal, measureOf(other));
 }
 
 // The most a plan may take, for a plan with a budget: none, one or both.
@@ -47,20 +88,17 @@ struct Budget {
   std::optional<std::int64_t> maxMeseta;
 
   bool given() const { return maxFeedings || maxMeseta; }
-  bool allows(std::int64_t feedings, std::int64_t meseta) const {
-    return (!maxFeedings || feedings <= *maxFeedings) && (!maxMeseta || meseta <= *maxMeseta);
+  bool allows(const PlanMeasure& measure) const {
+    return (!maxFeedings || measure.feedings <= *maxFeedings) &&
+           (!maxMeseta || measure.meseta <= *maxMeseta);
   }
-  bool allows(const Plan& plan) const {
-    return allows(plan.feedCount(), static_cast<std::int64_t>(plan.cost));
-  }
+  bool allows(const Plan& plan) const { return allows(measureOf(plan)); }
 };
 
 // Where a running search stands, for a front end that shows it while the search runs (another
 // thread may read it at any time). Updated once a layer of the search, not once a feeding.
 struct GoalProgress {
   std::atomic<std::uint64_t> feedingsTried{0};  // feedings simulated so far, by every search
-  // The goal's best plan so far, packed by packScore; kNoPlan while there is none.
-  std::atomic<std::uint64_t> best{kNoPlan};
   // Called on a searching thread after every update, for a front end that has no thread of its
   // own to watch with (the web page's worker, which searches on one thread); with two threads it
   // may be called from either, and from both at once where two searches run side by side (the
@@ -69,34 +107,43 @@ struct GoalProgress {
   void (*onUpdate)(const GoalProgress& progress, void* context) = nullptr;
   void* context = nullptr;
   // A plan with a budget is picked from all the plans found once the searches end: a best past
-  // the budget is not shown as the best so far. `measure` is the unit `best` is packed in.
+  // the budget is not shown as the best so far.
   Budget shownWithin;
-  Goal measure = Goal::kCheapest;
+  // The goal whose order the best is kept in: planForGoal sets it to its goal's (measuredBy).
+  std::atomic<Goal> measure{Goal::kCheapest};
 
+  // The goal's best plan so far, if any.
+  std::optional<PlanMeasure> bestSoFar() const {
+    const std::uint64_t key = bestKey.load(std::memory_order_relaxed);
+    if (key == kNoPlan) return std::nullopt;
+    return measureOfKey(measure.load(std::memory_order_relaxed), key);
+  }
+
+  // The best so far as orderKey in `measure`'s order; kNoPlan while there is none.
+  std::atomic<std::uint64_t> bestKey{kNoPlan};
   static constexpr std::uint64_t kNoPlan = ~std::uint64_t{0};
 };
 
 // Tells `progress` (if any) what a search did since it last told: the feedings it tried, and its
-// best plan of a wanted form (`best`, packed by packScore in the goal's unit), which is shown
-// only when it beats the best shown and is within the budget shown. The figures are only shown,
-// so relaxed order does.
-inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried, std::uint64_t best) {
+// best plan of a wanted form (in the order of progress->measure), which is shown only when it
+// beats the best shown and is within the budget shown. The figures are only shown, so relaxed
+// order does.
+inline void tellProgress(GoalProgress* progress, std::uint64_t feedingsTried,
+                         const std::optional<PlanMeasure>& best) {
   if (progress == nullptr) return;
   progress->feedingsTried.fetch_add(feedingsTried, std::memory_order_relaxed);
-  const Goal measure = progress->measure;
-  if (best != GoalProgress::kNoPlan &&
-      !progress->shownWithin.allows(scoreFeedings(measure, best), scoreCost(measure, best))) {
-    best = GoalProgress::kNoPlan;
-  }
-  std::uint64_t shown = progress->best.load(std::memory_order_relaxed);
-  while (best < shown && !progress->best.compare_exchange_weak(shown, best)) {
+  if (best && progress->shownWithin.allows(*best)) {
+    const std::uint64_t key = orderKey(progress->measure.load(std::memory_order_relaxed), *best);
+    std::uint64_t shown = progress->bestKey.load(std::memory_order_relaxed);
+    while (key < shown && !progress->bestKey.compare_exchange_weak(shown, key)) {
+    }
   }
   if (progress->onUpdate != nullptr) progress->onUpdate(*progress, progress->context);
 }
 
-// What a goal's plans are measured by, in the progress shown and among the plans found: the
+// The goal a goal's plans are measured by, in the progress shown and among the plans found: the
 // first plan found (which may be asked to end in a form) as the shortest.
-inline Goal measureOf(Goal goal) { return goal == Goal::kFirst ? Goal::kFewest : goal; }
+inline Goal measuredBy(Goal goal) { return goal == Goal::kFirst ? Goal::kFewest : goal; }
 
 // The goal that weighs plans the other way: the cheapest for the shortest (and the first plan),
 // the shortest for the cheapest.
@@ -129,14 +176,14 @@ struct GoalOptions {
   std::int32_t threads = 2;
   // With one thread: a thread that another goal's search lends once it has finished
   // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves
-  // (BeamOptions::lentThread). The plans are the same.
+  // (BeamRunning::lentThread). The plans are the same.
   PartHandoff* lentThread = nullptr;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
   bool everyForm = false;
   GoalProgress* progress = nullptr;
-  // When given, every beam search adds the plans it met that are cheaper than every shorter one
-  // it met (BeamOptions::metPlans), search by search in a fixed order whatever the threads.
+  // When given, the goal's own beams add the plans they met that are cheaper than every shorter
+  // one they met (met_plans.h), beam by beam in a fixed order whatever the threads.
   std::vector<Plan>* metPlans = nullptr;
   // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
   // planForGoal itself ignores it.
@@ -178,7 +225,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
 // Takes `plan` into `held` when it beats the plan held for `goal`; on a tie the plan held, found
 // by an earlier search, stays.
 inline void keepBetter(Goal goal, const Plan& plan, std::optional<Plan>& held) {
-  if (!held || planScore(goal, plan) < planScore(goal, *held)) held = plan;
+  if (!held || better(goal, plan, *held)) held = plan;
 }
 
 }  // namespace ostrel

@@ -16,9 +16,9 @@ namespace ostrel {
 // Whether `spent` plus `bound` in whole units comes under `limit`. The bound is rounded up less a
 // hair for its own rounding, spent + ceil(bound - 1e-6) < limit, which holds exactly when
 // bound - 1e-6 <= limit - spent - 1: compared so, without rounding, it takes one comparison (the
-// rounding to whole units took 4% of a trade-off's time). The limits with no plan found (the
-// largest and smallest whole numbers) compare as before: every state comes under the first, none
-// under the second.
+// rounding to whole units was a visible part of a trade-off's time). The limits with no plan found
+// (the largest and smallest whole numbers) compare as before: every state comes under the first,
+// none under the second.
 inline bool comesUnder(std::int64_t spent, double bound, std::int64_t limit) {
   return bound - 1e-6 <= static_cast<double>(limit) - static_cast<double>(spent) - 1;
 }
@@ -31,10 +31,10 @@ struct CheapestOrder {
 
   // The items dearer than 300 meseta (Trimate, Difluid, Trifluid, Moon Atomizer): without a
   // level-up a feeding only moves bars, which the cheap items do for far less; with one it may
-  // decide an evolution (seen: the cheapest ila plan of an Oran Fonewm feeds one Moon Atomizer,
-  // at level 54, among 1635 cheap items). In every search that ranks by meseta alone (the
+  // decide an evolution (a cheapest plan may feed one Moon Atomizer among many cheap items, at
+  // the level where it decides the form). In every search that ranks by meseta alone (the
   // cheapest plan's, and those of its kind for the forms the shortest plan's searches missed);
-  // not in those that put a price on the feedings (BeamOptions::feedingPrice), which want the dear
+  // not in those that put a price on the feedings (BeamSpec::feedingPrice), which want the dear
   // items' bigger steps.
   static constexpr ItemSet kLevelUpOnlyItems = [] {
     constexpr std::int32_t kDearAbove = 300;
@@ -48,10 +48,8 @@ struct CheapestOrder {
   static double itemCost(Item item) { return kItemPrice[item]; }
   static double rankOf(std::int32_t cost, double remaining) { return remaining + cost; }
   static double remainingOf(double rank, std::int32_t cost) { return rank - cost; }
-  // A plan of `feedings` and `cost` leaves room only for states whose plans would cost less.
-  static std::int64_t limitOf(std::int64_t /*feedings*/, double cost) {
-    return static_cast<std::int64_t>(cost);
-  }
+  // A plan leaves room only for states whose plans would cost less meseta.
+  static std::int64_t limitOf(const PlanMeasure& plan) { return plan.meseta; }
   // What a state has spent so far, in the limits' unit.
   static std::int64_t spentBy(std::int32_t /*depth*/, std::int32_t cost) { return cost; }
 };
@@ -64,8 +62,8 @@ struct FewestOrder {
   static double itemCost(Item /*item*/) { return 1.0; }
   static double rankOf(std::int32_t /*cost*/, double remaining) { return remaining; }
   static double remainingOf(double rank, std::int32_t /*cost*/) { return rank; }
-  // A plan of `feedings` leaves room only for plans of fewer feedings, or as many for less.
-  static std::int64_t limitOf(std::int64_t feedings, double /*cost*/) { return feedings + 1; }
+  // A plan leaves room only for plans of fewer feedings, or as many for less.
+  static std::int64_t limitOf(const PlanMeasure& plan) { return plan.feedings + 1; }
   static std::int64_t spentBy(std::int32_t depth, std::int32_t /*cost*/) { return depth; }
 };
 

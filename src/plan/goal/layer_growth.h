@@ -15,9 +15,9 @@
 #include "plan/goal/back_links.h"
 #include "plan/goal/beam_feeding.h"
 #include "plan/goal/best_states.h"
-#include "plan/goal/bound_table.h"
-#include "plan/goal/cost_bound.h"
-#include "plan/goal/form_reach.h"
+#include "plan/goal/cost_estimate.h"
+#include "plan/goal/ends_by_bracket.h"
+#include "plan/goal/estimate_table.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal_order.h"
 #include "plan/goal/pruning_limits.h"
@@ -43,25 +43,43 @@ struct GrownShare {
 
 // A mag that has gone more than this many feedings without a level-up is stuck: the stats it needs
 // rise only with items that also fill the bar of a stat already on its target, so its bars go
-// round while it keeps paying (seen: 37/60/40/40 for 900 feedings, 41/60/40/40 gaining one level
-// in 300). Such states hold a form's width to the last layer without ever reaching the target.
-// Every form's table has, for each stat, an item that gives it 5 bar points or more (a level in
-// 20 feedings); the best plans of both goals came out the same with this limit as without it. A
-// state made in several ways counts from the copy the layer keeps.
+// round while it keeps paying, for hundreds of feedings a level. Such states hold a form's width to
+// the last layer without ever reaching the target. Every form's table has, for each stat, an item
+// that gives it 5 bar points or more (a level in 20 feedings); the best plans of both goals came
+// out the same with this limit as without it. A state made in several ways counts from the copy the
+// layer keeps.
 inline constexpr std::int32_t kMostFeedingsPerLevel = 100;
 
 // A stat on its target is worth draining whatever its bar: the beam keeps every state apart.
 inline constexpr std::int32_t kBeamDrainAbove = 0;
 
+// What growing a layer goes by, the same for every layer of a beam and only read, so that both
+// shares grow with it at once.
+template <class Order>
+struct GrowthRules {
+  const Player& player;
+  const Target& target;
+  const EstimateTable& estimates;
+  const PruningLimits<Order>& limits;
+  ItemSet levelUpOnly;           // fed only where they raise the level
+  const FormSteering* steering;  // the wanted forms, or null
+};
+
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
-// The items of `levelUpOnly` are fed only where they raise the level. With `steering`, the states
-// that can no longer end in a wanted form are dropped; only a level-up can change that, so the
-// others need no look.
+// The rules come by value: in the function's own frame the compiler knows that no store into the
+// states made can change them, and keeps them at hand; by reference it read them again.
+// The items of `rules.levelUpOnly` are fed only where they raise the level. With a steering,
+// the states that can no longer end in a wanted form are dropped; only a level-up can change
+// that, so the others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
-               std::int32_t depth, const Player& player, const Target& target,
-               const BoundTable& bounds, const PruningLimits<Order>& limits, ItemSet levelUpOnly,
-               const FormSteering* steering, GrownShare& share) {
+               std::int32_t depth, const GrowthRules<Order> rules, GrownShare& share) {
+  const Player& player = rules.player;
+  const Target& target = rules.target;
+  const EstimateTable& bounds = rules.estimates;
+  const PruningLimits<Order>& limits = rules.limits;
+  const ItemSet levelUpOnly = rules.levelUpOnly;
+  const FormSteering* steering = rules.steering;
   for (std::vector<BeamNode>& form : share.made) form.clear();
   share.ranks.fill(RankSpan{});
   share.hits.clear();
@@ -92,8 +110,8 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
         continue;
       }
       const auto need = barPointsNeeded(child, target);
-      const double remaining = bounds.ranking(player, child, bracket, need);
-      if (remaining >= CostBound::kUnreachable) continue;
+      const double remaining = bounds.stillNeeded(player, child, bracket, need);
+      if (remaining >= CostEstimate::kUnreachable) continue;
       const auto needed = [&] { return need; };
       if (limits.hopeless(depth, child.type, bracket, cost, remaining, needed, bounds)) continue;
       const double rank = Order::rankOf(cost, remaining);

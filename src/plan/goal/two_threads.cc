@@ -26,8 +26,7 @@ bool awaitAwake(const Ready& ready) {
 #ifdef __EMSCRIPTEN__
   // In the page the browser's own threads (the page, its renderer) want the cores too: a worker
   // that waits awake for long takes their time, and the cheapest plan's search came out slower on
-  // two threads than on one (Purplenum Humar 1.32 s against 1.07 s on two cores; 0.87-1.03 s
-  // waiting 20 us, with the forms listing of Pinkal Fomar 2.68 -> 1.96-2.04 s).
+  // two threads than on one; waiting awake a tenth as long gave the time back.
   constexpr auto kAwake = std::chrono::microseconds(20);
 #else
   constexpr auto kAwake = std::chrono::microseconds(200);

@@ -11,13 +11,13 @@
 
 #include "model/form_rules.h"
 #include "model/tables.h"
-#include "plan/goal/beam_search.h"
+#include "plan/goal/search_schedule.h"
 #include "plan/goal/two_threads.h"
 
 namespace ostrel {
 namespace {
 
-std::int64_t mesetaOf(const Plan& plan) { return static_cast<std::int64_t>(plan.cost); }
+std::int64_t mesetaOf(const Plan& plan) { return measureOf(plan).meseta; }
 
 // Whether `later` belongs after `earlier` on a front: longer and cheaper.
 bool follows(const Plan& earlier, const Plan& later) {
@@ -46,56 +46,20 @@ std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::
   return front;
 }
 
-// Between the shortest and the cheapest plan, the searches of the two goals meet few plans: the
-// cheapest plan's beams reach the target late, the shortest plan's early. Searches that put a
-// price on every feeding besides the items' fill the range: the plan that costs least in meseta
-// plus that price per feeding lies on the front, shorter the higher the price. The prices are
-// spread around the front's mean slope (the meseta the cheapest plan saves per feeding more),
-// each search a ninth of the goals' width. At an eighth the fronts came out no cheaper, in 3-4%
-// more time: the least meseta within 40 budgets spread along each front, summed over the
-// benchmark's targets and 30 random ones, came to 0.9%, 0.6% and -0.4% more in three such sets
-// (61 fronts cheaper, 61 dearer).
-constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
-constexpr int kPricedWidthShare = 9;
-
-// With a form asked for, each price is searched twice: dropping the states whose form and level
-// can no longer lead to it, and steered by the evolution rules ahead as well (form_steering.h).
-// Each fills gaps that the other leaves (Skyly Ramar to 50/60/60/20 as apsaras: nothing between
-// 1025 and 1707 feedings without the steering, five plans with it; Pinkal Fomar's kumara: five
-// plans about 1710 feedings only without it).
-//
-// Returns the feedings the searches simulated. Their passes run two at a time, each on one
-// thread: a narrow beam's layers are too small to share out, and run search by search, the last
-// search's passes kept one thread to themselves for a quarter of the time (Pinkal Fomar: 0.08 s
-// of 0.32 s, the other thread only sharing their layers).
+// The trade-off's priced searches (search_schedule.h), which fill the range between the shortest
+// and the cheapest plan; returns the feedings they simulated.
 std::uint64_t searchWithPricedFeedings(const PlayerRequest& request, const MagState& start,
                                        const GoalOptions& options, const Plan& shortest,
                                        const Plan& cheapest, std::vector<Plan>& met) {
-  const double slope = (shortest.cost - cheapest.cost) /
+  const double slope = static_cast<double>(mesetaOf(shortest) - mesetaOf(cheapest)) /
                        static_cast<double>(cheapest.feedCount() - shortest.feedCount());
-  std::vector<BeamOptions> searches;
-  const auto addPasses = [&searches](const BeamOptions& search) {
-    const std::vector<BeamOptions> passes = eachCheapestPass(search);
-    searches.insert(searches.end(), passes.begin(), passes.end());
-  };
-  for (const double step : kPriceSteps) {
-    BeamOptions search;
-    search.goal = Goal::kCheapest;
-    search.width = std::max(options.beamWidth / kPricedWidthShare, 1);
-    search.form = options.form;
-    search.maxFeedings = cheapest.feedCount();
-    search.feedingPrice = slope * step;
-    addPasses(search);
-    if (options.form) {
-      search.steerTo = formBit(*options.form);
-      addPasses(search);
-    }
-  }
-  const std::vector<BeamResult> searched =
-      beamSearches(request, start, std::move(searches), options.threads >= 2, &met);
+  const std::vector<ScheduledSearch> searches =
+      pricedSearches(options.beamWidth, options.form, slope, cheapest.feedCount());
+  const StepRunning running{options.threads, options.lentThread, nullptr, &met};
+  const std::vector<SearchResult> searched = runSearches(request, start, searches, running);
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
-      [](std::uint64_t sum, const BeamResult& each) { return sum + each.feedingsTried; });
+      [](std::uint64_t sum, const SearchResult& each) { return sum + each.feedingsTried; });
 }
 
 std::string feedingsText(std::int64_t feedings) {
@@ -115,10 +79,9 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   search.everyForm = false;
   // The two goals' searches run side by side, each on a thread of its own, and the one done first
   // lends its thread to the other: one after the other on both threads, the cheapest plan's
-  // passes, which make their layers in two halves, kept the two threads busy only two thirds of
-  // the time (Pinkal Fomar's trade-off: 1.28 s that way, 1.17 s side by side). The goal shown in
-  // the progress runs on the calling thread. Each meets its plans into a list of its own, the
-  // shortest plan's first, as with one thread.
+  // passes, which make their layers in two halves, left the two threads idle a third of the
+  // time. The goal shown in the progress runs on the calling thread. Each meets its plans into a
+  // list of its own, the shortest plan's first, as with one thread.
   const bool sideBySide = options.threads >= 2;
   const Goal shown = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   const Goal goals[2] = {shown, otherGoal(shown)};

@@ -47,8 +47,8 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
     ASSERT_EQ(result.outcome, GoalOutcome::kFound);
     expectPlanReplays(player, c.start, result.plan);
     if (result.first) {
-      EXPECT_LE(planScore(goal, result.plan), planScore(goal, *result.first));
-      beamBetter += planScore(goal, result.plan) < planScore(goal, *result.first) ? 1 : 0;
+      EXPECT_FALSE(better(goal, *result.first, result.plan));
+      beamBetter += better(goal, result.plan, *result.first) ? 1 : 0;
     } else {
       ++firstGaveUp;
     }
@@ -65,11 +65,10 @@ TEST(GoalSearchTest, SeededPlansReplayAndBeatTheFirstFound) {
       EXPECT_EQ(form.exclusion.kind, ExclusionKind::kNone)
           << kMagTypeNames[type] << ": " << exclusionText(form.exclusion);
       expectPlanReplays(player, c.start, *form.best, type);
-      EXPECT_LE(planScore(goal, result.plan), planScore(goal, *form.best));
+      EXPECT_FALSE(better(goal, *form.best, result.plan));
       // The steering toward a form drops no mag on the way of a plan that ends in it.
       for (const Feeding& feeding : form.best->feedings) {
-        EXPECT_NE(formsStillPossible(player.player, player.target, feeding.before) & formBit(type),
-                  0U);
+        EXPECT_NE(possibleEnds(player.player, player.target, feeding.before) & formBit(type), 0U);
       }
     }
     // A form asked for ends the plan in that form, or the rules exclude it, or none is found.
@@ -125,8 +124,7 @@ TEST(GoalSearchTest, OneOrTwoThreadsGiveTheSamePlans) {
       ASSERT_EQ(two.outcome, GoalOutcome::kFound);
       // The progress shown tells the feedings tried and the best plan's measures.
       EXPECT_EQ(progress.feedingsTried.load(), two.feedingsTried);
-      EXPECT_EQ(scoreFeedings(goal, progress.best), two.plan.feedCount());
-      EXPECT_EQ(scoreCost(goal, progress.best), two.plan.cost);
+      EXPECT_EQ(progress.bestSoFar(), measureOf(two.plan));
       expectPlanReplays(player, varuna, one.plan);
       EXPECT_EQ(itemsOf(one.plan), itemsOf(two.plan));
       EXPECT_EQ(one.feedingsTried, two.feedingsTried);

@@ -1,4 +1,5 @@
-// The forms a mag can still take, which is what both the bound on its remaining cost and the
+// The ends of a mag by its form and level bracket alone (the forms it may still end in, by the
+// form rules without its stats), which is what both the estimates of its remaining cost and the
 // limits on what it may cost depend on. They depend on its form and on which of the evolutions
 // at 10, 35 and 50..95 still lie ahead: its level's bracket, named by the bracket's lowest level.
 #pragma once
@@ -20,20 +21,19 @@ inline int bracketOf(std::int32_t level) {
   return level < 95 ? 2 : 3;
 }
 
-// The forms reachable from every form and bracket, on the way to a target level.
-struct FormReach {
+// The ends of every form and bracket, on the way to a target level.
+struct EndsByBracket {
   FormSet forms[kMagTypeCount][kBracketCount]{};
 };
 
-inline FormReach formReachOf(const Player& player, std::int32_t targetLevel) {
-  FormReach reach;
+inline EndsByBracket endsByBracketOf(const Player& player, std::int32_t targetLevel) {
+  EndsByBracket ends;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
-      reach.forms[type][bracket] =
-          reachableForms(player, type, kBracketLevel[bracket], targetLevel);
+      ends.forms[type][bracket] = reachableForms(player, type, kBracketLevel[bracket], targetLevel);
     }
   }
-  return reach;
+  return ends;
 }
 
 }  // namespace ostrel

@@ -1,43 +1,22 @@
-// The corners of the dual of the covering programme: maximise b . y subject to y >= 0 and, for
-// every item, its positive bar changes . y <= its cost. Any such y bounds the cost from below
-// (weak duality), and the best of the corners is the programme's value. With four variables a
-// corner is where four of the constraints hold with equality. After dropping the items that
-// another item beats on every bar for no more cost there are a couple of dozen constraints for one
-// table and up to a hundred for several: with fewer than four variables every choice is simply
+// The corners of a dual programme in four variables. With four variables a corner is where four
+// of the rows hold with equality. With fewer than four variables every choice of rows is simply
 // tried; with four the corners are walked to along the edges, and only the choices that meet at
-// them are tried (trying every choice of four took a fifth of a trade-off's time). The ranking
-// guides are made the same way from the items' net bar changes.
-#include "plan/goal/cost_bound.h"
+// them are tried, which is far quicker where the rows are many. Either way the same corners come
+// out, in the order of choice, so the bounds made of them do not depend on how they were found.
+#include "plan/goal/dual_corners.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <iterator>
 #include <numeric>
 #include <utility>
 
-#include "model/feeding.h"
-
 namespace ostrel {
 namespace {
 
-struct Constraint {
-  std::array<double, 4> gain;  // a . y <= limit
-  double limit;
-};
-
-// a beats b: it gives at least as much to every bar, for no more.
-bool beats(const Constraint& a, const Constraint& b) {
-  for (int stat = 0; stat < 4; ++stat) {
-    if (a.gain[stat] < b.gain[stat]) return false;
-  }
-  return a.limit <= b.limit;
-}
-
-// Solves the equalities of `rows` in the stats `stats` (as many of each), the other stats' y
-// being 0; false when they do not meet in one point.
-bool solve(const Constraint* const rows[4], const int stats[4], int count,
-           std::array<double, 4>& y) {
+// Solves the equalities of `rows` in the variables `stats` (as many of each), the other
+// variables' y being 0; false when they do not meet in one point.
+bool solve(const DualRow* const rows[4], const int stats[4], int count, std::array<double, 4>& y) {
   double m[4][5];
   for (int r = 0; r < count; ++r) {
     for (int c = 0; c < count; ++c) m[r][c] = rows[r]->gain[stats[c]];
@@ -61,55 +40,6 @@ bool solve(const Constraint* const rows[4], const int stats[4], int count,
   return true;
 }
 
-// The items of `tables` as constraints, their bar changes counted by `gainOf`, less the items
-// another beats; then y >= 0 for the stats some item raises (`raised`, which it sets), and after
-// them for the other stats of `alsoVariables`. The y of the other stats is 0 (a need there makes
-// the bound infinite anyway).
-template <class GainOf>
-std::vector<Constraint> constraintsOf(TableSet tables, const ItemCosts& costs, GainOf gainOf,
-                                      std::uint8_t& raised, std::uint8_t alsoVariables = 0) {
-  std::vector<Constraint> items;
-  raised = 0;
-  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
-    if (((tables >> table) & 1U) == 0) continue;
-    for (Item item = 0; item < kFedItemCount; ++item) {
-      const StatDelta& d = kFeedTable[table][item];
-      const std::int32_t gains[4] = {d.def, d.pow, d.dex, d.mind};
-      Constraint row{{}, costs[item]};
-      bool gainsAny = false;
-      for (int stat = 0; stat < 4; ++stat) {
-        row.gain[stat] = static_cast<double>(gainOf(stat, gains[stat]));
-        if (row.gain[stat] > 0) raised |= 1U << stat;
-        gainsAny = gainsAny || row.gain[stat] > 0;
-      }
-      // An item that gains nothing counted holds with room to spare for every y >= 0, so it is
-      // never one of the rows that meet in a corner.
-      if (gainsAny) items.push_back(row);
-    }
-  }
-  // Keep the items no other beats (of two equal ones, the first).
-  std::vector<Constraint> rows;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    bool beaten = false;
-    for (std::size_t j = 0; j < items.size() && !beaten; ++j) {
-      if (j != i && beats(items[j], items[i]) && (!beats(items[i], items[j]) || j < i)) {
-        beaten = true;
-      }
-    }
-    if (!beaten) rows.push_back(items[i]);
-  }
-  // y >= 0 as -y <= 0.
-  for (const unsigned variables : {unsigned{raised}, alsoVariables & ~unsigned{raised}}) {
-    for (int stat = 0; stat < 4; ++stat) {
-      if (((variables >> stat) & 1U) == 0) continue;
-      Constraint floor{{0, 0, 0, 0}, 0};
-      floor.gain[stat] = -1;
-      rows.push_back(floor);
-    }
-  }
-  return rows;
-}
-
 // Slightly loosened by rounding, corners are taken a hair inside: the bound stays a true lower
 // bound.
 constexpr double kSlack = 1e-9;
@@ -127,11 +57,11 @@ double dot(const std::array<double, 4>& a, const std::array<double, 4>& b) {
 
 // Whether the rows `pick` (`count` of them) meet in one point, in the stats `stats`, that holds
 // every row: the point into `y`.
-bool meetHoldingAll(const std::vector<Constraint>& rows, const int pick[4], const int stats[4],
+bool meetHoldingAll(const std::vector<DualRow>& rows, const int pick[4], const int stats[4],
                     int count, std::array<double, 4>& y) {
-  const Constraint* chosen[4];
+  const DualRow* chosen[4];
   for (int i = 0; i < count; ++i) chosen[i] = &rows[static_cast<std::size_t>(pick[i])];
-  const auto holds = [&y](const Constraint& row) {
+  const auto holds = [&y](const DualRow& row) {
     return dot(row.gain, y) <= row.limit * (1 + kSlack) + kSlack;
   };
   return solve(chosen, stats, count, y) && std::all_of(rows.begin(), rows.end(), holds);
@@ -139,9 +69,9 @@ bool meetHoldingAll(const std::vector<Constraint>& rows, const int pick[4], cons
 
 // The line where three rows meet in the four stats: a point of it and its direction (of length 1);
 // false when the rows hardly fix a line (nearly dependent).
-bool lineOf(const Constraint& a, const Constraint& b, const Constraint& c,
-            std::array<double, 4>& point, std::array<double, 4>& direction) {
-  const Constraint* three[3] = {&a, &b, &c};
+bool lineOf(const DualRow& a, const DualRow& b, const DualRow& c, std::array<double, 4>& point,
+            std::array<double, 4>& direction) {
+  const DualRow* three[3] = {&a, &b, &c};
   // The determinant of the three rows without column `skip`, with the limits in column `limits`.
   const auto minor = [&three](int skip, int limits) {
     double m[3][3];
@@ -186,18 +116,18 @@ bool lineOf(const Constraint& a, const Constraint& b, const Constraint& c,
 // choice tried puts it to, so that the same meetings come out, in the order of choice, though most
 // choices are never tried. Corners as near as a row taken as met are one: else the lines through a
 // row nearly met miss the corner by a hair, and the corners they lead to, off by as much, would
-// each count as new and lead to more (seen: 269,993 corners for 18). False when the walk cannot
+// each count as new and lead to more, without end. False when the walk cannot
 // start at y = 0, or a corner has too many rows to choose from, or the corners are too many: then
 // every choice is tried.
-bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>& meetings) {
+bool meetingsByWalking(const std::vector<DualRow>& rows, std::vector<Meeting>& meetings) {
   constexpr double kMet = 1e-6;     // a row within this (relative to its limit) is met
   constexpr double kSame = kMet;    // corners this near (relative) are one
   constexpr double kAcross = 1e-9;  // a row an edge moves this little against is not crossed
   constexpr std::size_t kMostMet = 12;
-  constexpr std::size_t kMostCorners = 256;  // seen: at most 18
+  constexpr std::size_t kMostCorners = 256;  // far more than a walk meets
   const std::size_t n = rows.size();
   int floors = 0;
-  for (const Constraint& row : rows) {
+  for (const DualRow& row : rows) {
     if (row.limit < 0) return false;
     for (int stat = 0; stat < 4; ++stat) {
       std::array<double, 4> floor{};  // -y <= 0, as constraintsOf makes it
@@ -282,7 +212,7 @@ bool meetingsByWalking(const std::vector<Constraint>& rows, std::vector<Meeting>
 
 // The meetings of the choices numbered `share`, `share` + 2, ... of `count` of `rows`, in the
 // stats `stats`, in the order of choice.
-std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int stats[4], int count,
+std::vector<Meeting> meetingsOf(const std::vector<DualRow>& rows, const int stats[4], int count,
                                 int share) {
   std::vector<Meeting> meetings;
   const auto n = static_cast<int>(rows.size());
@@ -301,16 +231,29 @@ std::vector<Meeting> meetingsOf(const std::vector<Constraint>& rows, const int s
   }
 }
 
-// The corners of the dual programme of `rows` in the stats `raised` (the others' y being 0), less
-// those another corner matches or beats: in four stats walked to, in fewer every choice of as many
-// rows as stats tried, the choices shared out between the two parts of `runBoth`.
-Corners cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised, const RunBoth& runBoth,
-                  std::uint8_t priced = 0) {
+}  // namespace
+
+void addFloors(std::vector<DualRow>& rows, unsigned variables) {
+  for (int v = 0; v < 4; ++v) {
+    if (((variables >> v) & 1U) == 0) continue;
+    DualRow floor{{0, 0, 0, 0}, 0};
+    floor.gain[v] = -1;
+    rows.push_back(floor);
+  }
+}
+
+void runHere(const std::function<void(int)>& work) {
+  work(0);
+  work(1);
+}
+
+std::vector<double> dualCorners(const std::vector<DualRow>& rows, unsigned variables,
+                                const RunBoth& runBoth, unsigned negated) {
   std::vector<double> corners;
   int stats[4];
   int count = 0;
   for (int stat = 0; stat < 4; ++stat) {
-    if (((raised >> stat) & 1U) != 0) stats[count++] = stat;
+    if (((variables >> stat) & 1U) != 0) stats[count++] = stat;
   }
   if (count == 0 || count > static_cast<int>(rows.size())) return {};
   std::vector<Meeting> meetings;
@@ -326,7 +269,7 @@ Corners cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised, cons
     std::array<double, 4> corner{};
     for (int stat = 0; stat < 4; ++stat) {
       const double value = std::max(meeting.y[stat], 0.0);
-      corner[stat] = ((priced >> stat) & 1U) != 0 ? -value * (1 + kSlack) : value * (1 - kSlack);
+      corner[stat] = ((negated >> stat) & 1U) != 0 ? -value * (1 + kSlack) : value * (1 - kSlack);
     }
     bool known = false;
     for (std::size_t i = 0; i < corners.size() && !known; i += 4) {
@@ -337,8 +280,9 @@ Corners cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised, cons
     }
     if (!known) corners.insert(corners.end(), corner.begin(), corner.end());
   }
-  // The needs and rooms multiplied are never negative (a priced stat's value is stored negated),
-  // so a corner that another matches or beats on all four values never gives the largest product.
+  // The right-hand sides multiplied are never negative (a negated variable's value is stored
+  // negated), so a corner that another matches or beats on all four values never gives the
+  // largest product.
   std::vector<double> kept;
   const std::size_t cornerCount = corners.size() / 4;
   for (std::size_t i = 0; i < cornerCount; ++i) {
@@ -355,82 +299,7 @@ Corners cornersOf(const std::vector<Constraint>& rows, std::uint8_t raised, cons
     }
     if (!beaten) kept.insert(kept.end(), &corners[i * 4], &corners[i * 4 + 4]);
   }
-  return Corners(kept);
-}
-
-}  // namespace
-
-void runHere(const std::function<void(int)>& work) {
-  work(0);
-  work(1);
-}
-
-// The corners for the stats `shortStats` short and the others on their targets: a short stat
-// counts an item's gains, a stat on target the bar points it takes off (the room it gives back),
-// and the corners hold the negated prices of the stats on target, so that their products with the
-// room left count against the bound.
-Corners cappedCornersOf(TableSet tables, const ItemCosts& costs, unsigned shortStats,
-                        std::uint8_t raised, const RunBoth& runBoth) {
-  const auto change = [shortStats](int stat, std::int32_t delta) {
-    return ((shortStats >> stat) & 1U) != 0 ? std::max(delta, 0) : -delta;
-  };
-  // Every stat on target has a price, at least 0, whether or not an item lowers it.
-  const auto onTarget = static_cast<std::uint8_t>(~shortStats & 15U);
-  std::uint8_t gaining = 0;
-  const std::vector<Constraint> rows = constraintsOf(tables, costs, change, gaining, onTarget);
-  const auto variables = static_cast<std::uint8_t>((raised & shortStats) | onTarget);
-  return cornersOf(rows, variables, runBoth, onTarget);
-}
-
-// The most bar points an item of `tables` fed gives each of pow, dex and mind (none for def: its
-// bar moves first in a feeding, before any level-up to 200 in it).
-std::array<std::int32_t, 4> mostGivenAfterDef(TableSet tables) {
-  std::array<std::int32_t, 4> most{};
-  for (FeedTable table = 0; table < kFeedTableCount; ++table) {
-    if (((tables >> table) & 1U) == 0) continue;
-    for (Item item = 0; item < kFedItemCount; ++item) {
-      const StatDelta& d = kFeedTable[table][item];
-      most = {0, std::max(most[1], d.pow), std::max(most[2], d.dex), std::max(most[3], d.mind)};
-    }
-  }
-  return most;
-}
-
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth,
-                        RoomCount room) {
-  CostBound bound;
-  const auto gained = [](int /*stat*/, std::int32_t change) { return std::max(change, 0); };
-  const std::vector<Constraint> rows = constraintsOf(tables, costs, gained, bound.raised);
-  bound.corners = cornersOf(rows, bound.raised, runBoth);
-  if (room != RoomCount::kNot && std::popcount(tables) == 1) {
-    if (room == RoomCount::kToMaxLevel) bound.lastOverfill = mostGivenAfterDef(tables);
-    for (unsigned shortStats = 1; shortStats < 15; ++shortStats) {
-      bound.cappedCorners[shortStats] =
-          cappedCornersOf(tables, costs, shortStats, bound.raised, runBoth);
-    }
-  }
-  return bound;
-}
-
-CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
-                           unsigned mayBeShort, const RunBoth& runBoth) {
-  CostBound guide = makeCostBound(tables, costs, runBoth);
-  guide.countsLosses = countLosses;
-  if (countLosses) {
-    for (unsigned shortStats = 1; shortStats < 16; ++shortStats) {
-      if ((shortStats & ~mayBeShort) != 0) continue;
-      // A stat on its target takes losses for free (its bar stops at 0), so it counts nothing.
-      const auto change = [shortStats](int stat, std::int32_t delta) {
-        return ((shortStats >> stat) & 1U) != 0 ? delta : 0;
-      };
-      std::uint8_t raised = 0;
-      const std::vector<Constraint> rows = constraintsOf(tables, costs, change, raised);
-      guide.netCorners[shortStats] = cornersOf(rows, raised, runBoth);
-    }
-  }
-  guide.corners.scale(weight);
-  for (Corners& corners : guide.netCorners) corners.scale(weight);
-  return guide;
+  return kept;
 }
 
 }  // namespace ostrel

@@ -1,5 +1,5 @@
 // The bound table: which tables each kind of state's bounds use, and the bounds made on demand.
-#include "plan/goal/bound_table.h"
+#include "plan/goal/estimate_table.h"
 
 #include <bit>
 #include <vector>
@@ -8,9 +8,9 @@
 
 namespace ostrel {
 
-BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs,
-                       double weight, unsigned mayBeShort, RoomCount room)
-    : reach_(reach),
+EstimateTable::EstimateTable(const EndsByBracket& ends, Ranking ranking, const ItemCosts& costs,
+                             double weight, unsigned mayBeShort, RoomCount room)
+    : ends_(ends),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
                     : ranking == Ranking::kCurrentOrComingTable ? ComingForm::kOrOwn
@@ -25,7 +25,7 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
       TableSet reachable = 0;
       for (MagType form = 0; form < kMagTypeCount; ++form) {
-        if ((reach.forms[type][bracket] & formBit(form)) != 0) {
+        if ((ends.forms[type][bracket] & formBit(form)) != 0) {
           reachable |= static_cast<TableSet>(1U << feedTableOf(form));
         }
       }
@@ -44,12 +44,12 @@ BoundTable::BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts&
   }
 }
 
-void BoundTable::prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth) {
+void EstimateTable::prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth) {
   FormSet forms[kBracketCount] = {};
   for (const BeamNode& parent : layer) {
     const int bracket = bracketOf(levelOf(parent));
-    forms[bracket] |= reach_.forms[parent.type][bracket];
-    if (bracket + 1 < kBracketCount) forms[bracket + 1] |= reach_.forms[parent.type][bracket];
+    forms[bracket] |= ends_.forms[parent.type][bracket];
+    if (bracket + 1 < kBracketCount) forms[bracket + 1] |= ends_.forms[parent.type][bracket];
   }
   for (int bracket = 0; bracket < kBracketCount; ++bracket) {
     for (FormSet left = forms[bracket]; left != 0; left &= left - 1) {
@@ -60,22 +60,22 @@ void BoundTable::prepareFor(const std::vector<BeamNode>& layer, const RunBoth& r
   }
 }
 
-void BoundTable::make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth) {
+void EstimateTable::make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth) {
   std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
   if (index >= 0) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
-  const bool guide = !trueBound && ownGuide_;
+  const bool asGuide = !trueBound && ownGuide_;
   index = 0;
   while (index < static_cast<std::int32_t>(boundTables_.size()) &&
-         (boundTables_[index] != tables || isGuide_[index] != guide)) {
+         (boundTables_[index] != tables || isGuide_[index] != asGuide)) {
     ++index;
   }
   if (index == static_cast<std::int32_t>(boundTables_.size())) {
     boundTables_.push_back(tables);
-    isGuide_.push_back(guide);
+    isGuide_.push_back(asGuide);
     bounds_.push_back(
-        guide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
-              : makeCostBound(tables, costs_, runBoth, room_));
+        asGuide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+              : makeLowerBound(tables, costs_, runBoth, room_));
   }
 }
 

@@ -1,7 +1,7 @@
 // The bound on what a mag still costs: exact where one stat needs points (one constraint), never
 // above a mix of items that covers the needs, and never above what the rest of a real plan
 // costs from any state on its way.
-#include "plan/goal/cost_bound.h"
+#include "plan/goal/cost_estimate.h"
 
 #include <gtest/gtest.h>
 
@@ -42,14 +42,14 @@ double cheapestPerPoint(TableSet tables, const ItemCosts& costs, int stat) {
   return best;
 }
 
-TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
+TEST(CostEstimateTest, ExactForOneStatAndBelowEveryCoveringMix) {
   std::mt19937 rng(31);
   ItemCosts ones{};
   ones.fill(1);
   for (const ItemCosts& costs : {mesetaCosts(), ones}) {
     for (int run = 0; run < 300; ++run) {
       const auto tables = static_cast<TableSet>(std::uniform_int_distribution<int>(1, 1023)(rng));
-      const CostBound bound = makeCostBound(tables, costs);
+      const CostEstimate bound = makeLowerBound(tables, costs);
       ASSERT_FALSE(bound.corners.empty());
       std::array<std::int32_t, 4> need{};
       double separately = 0;  // each stat by its own cheapest item: a mix that covers all four
@@ -67,8 +67,8 @@ TEST(CostBoundTest, ExactForOneStatAndBelowEveryCoveringMix) {
     }
   }
   // Points that no table gives cannot be had at all.
-  EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 0, 0, 0}), 0);
-  EXPECT_EQ(makeCostBound(0, mesetaCosts()).of({0, 1, 0, 0}), CostBound::kUnreachable);
+  EXPECT_EQ(makeLowerBound(0, mesetaCosts()).of({0, 0, 0, 0}), 0);
+  EXPECT_EQ(makeLowerBound(0, mesetaCosts()).of({0, 1, 0, 0}), CostEstimate::kUnreachable);
 }
 
 // The meetings of the dual programme in the four stats, found the slow way and held as the bounds
@@ -172,7 +172,7 @@ void expectCorners(const Corners& found, const std::vector<std::array<double, 4>
 // counts the room left on the stats on target, in the four stats, are walked to rather than tried
 // one choice at a time: the same corners either way, with meseta, feedings and small whole prices
 // with ties (where more than four rows meet at a corner).
-TEST(CostBoundTest, CornersWalkedToAreThoseTriedOneByOne) {
+TEST(CostEstimateTest, CornersWalkedToAreThoseTriedOneByOne) {
   std::mt19937 rng(47);
   ItemCosts ones{};
   ones.fill(1);
@@ -190,14 +190,14 @@ TEST(CostBoundTest, CornersWalkedToAreThoseTriedOneByOne) {
       if (run % 2 == 1) {
         tables |= static_cast<TableSet>(1U << std::uniform_int_distribution<int>(0, 9)(rng));
       }
-      const CostBound bound = makeCostBound(tables, costs);
+      const CostEstimate bound = makeLowerBound(tables, costs);
       if (bound.raised != 0xF) continue;
       expectCorners(bound.corners, meetingsTriedOneByOne(tables, costs, gained, 0), tables);
-      const CostBound guide = makeRankingGuide(tables, costs, true, 1.0, 0xF);
+      const CostEstimate guide = makeRankingGuide(tables, costs, true, 1.0, 0xF);
       expectCorners(guide.netCorners[0xF], meetingsTriedOneByOne(tables, costs, net, 0), tables);
       // One table, every set of stats on target: they count the bar points an item takes off.
       const auto one = static_cast<TableSet>(1U << first);
-      const CostBound room = makeCostBound(one, costs, runHere, RoomCount::kBelowMaxLevel);
+      const CostEstimate room = makeLowerBound(one, costs, runHere, RoomCount::kBelowMaxLevel);
       for (unsigned onTarget = 1; onTarget < 15; ++onTarget) {
         const auto shortOrBack = [onTarget](int stat, std::int32_t change) {
           return ((onTarget >> stat) & 1U) != 0 ? -change * 1.0 : std::max(change, 0) * 1.0;
@@ -214,7 +214,7 @@ TEST(CostBoundTest, CornersWalkedToAreThoseTriedOneByOne) {
 // From every state on a real plan of either goal, the rest of the plan costs at least the bound
 // over the tables of the forms that the mag can still take, the room left on the stats already on
 // target counted where that is one table.
-TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
+TEST(CostEstimateTest, NeverAboveTheRestOfARealPlan) {
   ItemCosts ones{};
   ones.fill(1);
   const PlayerRequest request{{7, 9}, {45, 40, 15, 100, 200}};
@@ -226,7 +226,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
         planForGoal(request, kBabyMag,
                     {.goal = goal, .form = {}, .beamWidth = 16, .threads = 1, .firstSearch = {}});
     ASSERT_EQ(result.outcome, GoalOutcome::kFound);
-    std::map<TableSet, CostBound> bounds;
+    std::map<TableSet, CostEstimate> bounds;
     for (const Plan* plan : {&result.plan, &*result.first}) {
       testing::expectPlanReplays(request, kBabyMag, *plan);
       double rest = goal == Goal::kCheapest ? plan->cost : plan->feedCount();
@@ -240,7 +240,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
             tables |= static_cast<TableSet>(1U << feedTableOf(type));
         }
         if (!bounds.contains(tables))
-          bounds.emplace(tables, makeCostBound(tables, costs, runHere, RoomCount::kToMaxLevel));
+          bounds.emplace(tables, makeLowerBound(tables, costs, runHere, RoomCount::kToMaxLevel));
         const auto need = barPointsNeeded(mag, request.target);
         const double bound = bounds.at(tables).of(need);
         ASSERT_LE(bound, rest);
@@ -257,7 +257,7 @@ TEST(CostBoundTest, NeverAboveTheRestOfARealPlan) {
 // The feeding that brings a mag to level 200 may fill the bars of pow, dex and mind past 99 once
 // its def has filled: the room on target then holds that much more. From such a mag, one
 // feeding from the end, the bound is at most that feeding, for every table and item.
-TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
+TEST(CostEstimateTest, LastFeedingMayOverfillTheBarsOnTarget) {
   ItemCosts ones{};
   ones.fill(1);
   const Target target{50, 50, 50, 50, 200};
@@ -266,8 +266,9 @@ TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
     const FeedTable table = feedTableOf(type);
     if (type > 1 && feedTableOf(type - 1) == table) continue;  // one form a table
     const auto tables = static_cast<TableSet>(1U << table);
-    const CostBound meseta = makeCostBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
-    const CostBound feedings = makeCostBound(tables, ones, runHere, RoomCount::kToMaxLevel);
+    const CostEstimate meseta =
+        makeLowerBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
+    const CostEstimate feedings = makeLowerBound(tables, ones, runHere, RoomCount::kToMaxLevel);
     for (Item item = 0; item < kFedItemCount; ++item) {
       const StatDelta& d = kFeedTable[table][item];
       if (d.def <= 0) continue;
@@ -289,21 +290,21 @@ TEST(CostBoundTest, LastFeedingMayOverfillTheBarsOnTarget) {
 // The corners' search shared out between two threads (every choice tried, in fewer than four
 // stats) finds the very corners it finds on one, in the same order, for plain bounds, for guides
 // that count the items' losses, and by the stats on target.
-TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
+TEST(CostEstimateTest, TwoThreadsFindTheSameCorners) {
   TwoThreads threads(true);
   const RunBoth sideBySide = [&threads](const std::function<void(int)>& work) {
     threads.runBoth(work);
   };
   for (const TableSet tables : {0x001, 0x278, 0x27a, 0x3ff}) {
-    const CostBound here = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, runHere);
-    const CostBound there = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, sideBySide);
+    const CostEstimate here = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, runHere);
+    const CostEstimate there = makeRankingGuide(tables, mesetaCosts(), true, 0.9, 0xF, sideBySide);
     EXPECT_EQ(here.corners, there.corners) << "tables " << tables;
     EXPECT_EQ(here.netCorners, there.netCorners) << "tables " << tables;
     EXPECT_FALSE(here.netCorners[0xF].empty());
-    const CostBound roomHere =
-        makeCostBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
-    const CostBound roomThere =
-        makeCostBound(tables, mesetaCosts(), sideBySide, RoomCount::kToMaxLevel);
+    const CostEstimate roomHere =
+        makeLowerBound(tables, mesetaCosts(), runHere, RoomCount::kToMaxLevel);
+    const CostEstimate roomThere =
+        makeLowerBound(tables, mesetaCosts(), sideBySide, RoomCount::kToMaxLevel);
     EXPECT_EQ(roomHere.cappedCorners, roomThere.cappedCorners) << "tables " << tables;
   }
 }
@@ -311,7 +312,7 @@ TEST(CostBoundTest, TwoThreadsFindTheSameCorners) {
 // The corners kept two by two give bit for bit the largest product of a plain loop over them,
 // for every count (an odd one is padded), with negative values (the stats on target) and needs
 // (which count as 0): the ranking, and so every plan, is the same as worked out one at a time.
-TEST(CostBoundTest, CornersTwoByTwoGiveThePlainLargestProduct) {
+TEST(CostEstimateTest, CornersTwoByTwoGiveThePlainLargestProduct) {
   std::mt19937 rng(53);
   std::uniform_real_distribution<double> value(-3, 40);
   std::uniform_int_distribution<std::int32_t> needed(-100, 9000);

@@ -1,8 +1,10 @@
-// A lower bound on what a mag still costs to reach its target: the bar points each stat still
-// needs must come from the positive bar changes of the items fed, whatever else they do, so the
-// cheapest mix of items that covers the four needs (a linear programme with four constraints)
-// bounds every real plan from below. Its value is the best of a few corners of the dual
-// programme, worked out once per set of feeding tables, so one bound is a handful of products.
+// Estimates of what a mag still costs to reach its target, of two sorts: a lower bound, which no
+// real plan comes under (makeLowerBound), and the bolder ranking guides, which bound nothing
+// (makeRankingGuide). The bar points each stat still needs must come from the positive bar
+// changes of the items fed, whatever else they do, so the cheapest mix of items that covers the
+// four needs (a linear programme with four constraints) bounds every real plan from below. Its
+// value is the best of a few corners of the dual programme (dual_corners.h), worked out once per
+// set of feeding tables, so one estimate is a handful of products.
 // A stat already on its target may not rise again: what the items add to its bar, net of what
 // they take off (a bar stops at 0, so it loses no more than that), must fit in the room its bar
 // has left. Counting that too (a constraint per such stat) makes a tighter bound for one table.
@@ -18,10 +20,11 @@
 #include "model/state.h"
 #include "model/tables.h"
 #include "plan/goal/corners.h"
+#include "plan/goal/dual_corners.h"
 
 namespace ostrel {
 
-// Whether a bound counts the room left on the stats on target (CostBound::cappedCorners): not,
+// Whether a bound counts the room left on the stats on target (CostEstimate::cappedCorners): not,
 // or for a target below level 200, or for one at 200, where a full bar gives no more level and the
 // feeding that brings the mag there may overfill the bars that move after the one that filled
 // (pow, dex and mind come after def).
@@ -33,9 +36,9 @@ using TableSet = std::uint16_t;
 // The price of every item the plans feed, in what the bound counts: meseta, or 1 for feedings.
 using ItemCosts = std::array<double, kFedItemCount>;
 
-// The corners of the dual programme for one set of tables: the bound for needs b is the largest
-// b . y over the corners y.
-struct CostBound {
+// The corners of the dual programme for one set of tables: the estimate for needs b is the largest
+// b . y over the corners y. A lower bound, or a ranking guide (scaled, or counting losses).
+struct CostEstimate {
   Corners corners;
   std::uint8_t raised = 0;    // the stats (bit 0 def .. bit 3 mind) some item raises
   bool countsLosses = false;  // a ranking guide with netCorners: no bound reads them
@@ -83,18 +86,13 @@ struct CostBound {
   static constexpr double kUnreachable = 1e300;
 };
 
-// Runs work(0) and work(1), side by side where it can: the two threads of a beam search.
-using RunBoth = std::function<void(const std::function<void(int)>& work)>;
-// Runs work(0), then work(1), on the calling thread.
-void runHere(const std::function<void(int)>& work);
-
 // The corners for the items of the tables in `tables`, each costing `costs`. Where every choice of
 // rows is tried (fewer than four stats) the choices are shared out between the two parts of
 // `runBoth`; the corners do not depend on how they run. With `room` counted (for one table only:
 // counted for two, the search was slower and oran-fonewm's cheapest plan dearer), also the corners
-// by the stats already on target (CostBound::cappedCorners).
-CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& runBoth = runHere,
-                        RoomCount room = RoomCount::kNot);
+// by the stats already on target (CostEstimate::cappedCorners).
+CostEstimate makeLowerBound(TableSet tables, const ItemCosts& costs,
+                            const RunBoth& runBoth = runHere, RoomCount room = RoomCount::kNot);
 
 // A guide for ranking states, bolder than the bound and so no bound: the bound times `weight`
 // (below 1 it favours the states that spent less so far) and, with `countLosses`, the larger of it
@@ -102,8 +100,8 @@ CostBound makeCostBound(TableSet tables, const ItemCosts& costs, const RunBoth& 
 // cover the stats still short. A bar stops at 0, so a loss can cost less than it counts for here.
 // A stat once on its target stays there, so only the sets of stats within `mayBeShort` (those the
 // search's first mag is short of) have net corners; any other set counts the bound alone.
-CostBound makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses, double weight,
-                           unsigned mayBeShort, const RunBoth& runBoth = runHere);
+CostEstimate makeRankingGuide(TableSet tables, const ItemCosts& costs, bool countLosses,
+                              double weight, unsigned mayBeShort, const RunBoth& runBoth = runHere);
 
 // The bar points each stat of `mag` still needs to reach `target`; for a stat on its target, the
 // room left in its bar as -(room + 1), which is never 0: a need of 0 means a stat past its target.

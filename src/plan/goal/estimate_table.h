@@ -1,7 +1,8 @@
-// The bounds on what a state of the beam search still costs, per form and level bracket: the
-// ranking's bound (the tables it may use) and the true one (every table the mag can still reach).
-// Each is worked out the first time a state of its kind comes up, since a search meets few of
-// them, and shared by the kinds that use the same tables.
+// What a state of the beam search still costs, per form and level bracket, two ways: the ranking's
+// guide (over the tables the ranking uses: a true bound for kReachableTables unweighted, else only
+// a guide) and the lower bound (every table the mag can still reach), which alone may drop a
+// state. Each is worked out the first time a state of its kind comes up, since a search meets few
+// of them, and shared by the kinds that use the same tables.
 #pragma once
 
 #include <algorithm>
@@ -14,45 +15,48 @@
 #include "model/tables.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/best_states.h"
-#include "plan/goal/cost_bound.h"
-#include "plan/goal/form_reach.h"
+#include "plan/goal/cost_estimate.h"
+#include "plan/goal/ends_by_bracket.h"
 
 namespace ostrel {
 
-class BoundTable {
+class EstimateTable {
  public:
-  // `weight` scales the ranking's bound (BeamOptions::rankingWeight); `mayBeShort`: the stats
-  // that the search's first mag still needs points in (CostBound::statsShort).
-  BoundTable(const FormReach& reach, Ranking ranking, const ItemCosts& costs, double weight,
-             unsigned mayBeShort, RoomCount room);
+  // `weight` scales the ranking's guide (BeamSpec::rankingWeight); `mayBeShort`: the stats
+  // that the search's first mag still needs points in (CostEstimate::statsShort).
+  EstimateTable(const EndsByBracket& ends, Ranking ranking, const ItemCosts& costs, double weight,
+                unsigned mayBeShort, RoomCount room);
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
   // bracket is its parent's or the next. The work of each bound is shared out by `runBoth`.
   void prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth);
 
-  // A bound made by prepareFor: the ranking's (a guide rather than a bound when it counts losses
-  // or is weighted), or the true one.
-  const CostBound& prepared(MagType type, int bracket, bool trueBound) const {
-    return bounds_[trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket]];
+  // The ranking's guide for a state of this form and bracket, made by prepareFor.
+  const CostEstimate& guide(MagType type, int bracket) const {
+    return bounds_[rankingIndex_[type][bracket]];
+  }
+  // The true lower bound for a state of this form and bracket, made by prepareFor.
+  const CostEstimate& lowerBound(MagType type, int bracket) const {
+    return bounds_[trueIndex_[type][bracket]];
   }
 
   // What the ranking counts as still needed by `mag`, of bracket `bracket`, which needs the bar
-  // points `need`: by its form's bound, or its coming form's, or the lower of the two (every
+  // points `need`: by its form's guide, or its coming form's, or the lower of the two (every
   // form's is made from the start for the rankings by the coming form).
-  double ranking(const Player& player, const MagState& mag, int bracket,
-                 const std::array<std::int32_t, 4>& need) const {
-    if (byComingForm_ == ComingForm::kNot) return prepared(mag.type, bracket, false).of(need);
+  double stillNeeded(const Player& player, const MagState& mag, int bracket,
+                     const std::array<std::int32_t, 4>& need) const {
+    if (byComingForm_ == ComingForm::kNot) return guide(mag.type, bracket).of(need);
     const MagType coming = comingForm(player, mag);
-    const double byComing = prepared(coming, bracket, false).of(need);
+    const double byComing = guide(coming, bracket).of(need);
     if (byComingForm_ == ComingForm::kOnly || coming == mag.type) return byComing;
-    return std::min(byComing, prepared(mag.type, bracket, false).of(need));
+    return std::min(byComing, guide(mag.type, bracket).of(need));
   }
 
  private:
   void make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth);
 
-  FormReach reach_;
+  EndsByBracket ends_;
   ItemCosts costs_;
   TableSet rankingTables_[kMagTypeCount][kBracketCount]{};
   TableSet trueTables_[kMagTypeCount][kBracketCount]{};
@@ -68,7 +72,7 @@ class BoundTable {
   bool ownGuide_;   // the ranking has a guide of its own, not a bound (makeRankingGuide)
   std::vector<TableSet> boundTables_;
   std::vector<bool> isGuide_;  // per bound made: a ranking guide
-  std::vector<CostBound> bounds_;
+  std::vector<CostEstimate> bounds_;
 };
 
 }  // namespace ostrel

@@ -1,0 +1,340 @@
+// The schedule's tables, and the step rows made into beams and run.
+#include "plan/goal/search_schedule.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <functional>
+#include <iterator>
+#include <utility>
+
+#include "plan/goal/met_plans.h"
+#include "plan/goal/two_threads.h"
+
+namespace ostrel {
+namespace {
+
+constexpr Ranking kReachable = Ranking::kReachableTables;
+constexpr Ranking kNet = Ranking::kReachableNet;
+constexpr Ranking kCurrent = Ranking::kCurrentTable;
+constexpr Ranking kComing = Ranking::kComingTable;
+constexpr Ranking kCurrentOrComing = Ranking::kCurrentOrComingTable;
+
+// The cheapest plan's passes. Where a beam ends depends on which states it keeps as much as on
+// how many, and each ranking keeps others: together they find cheaper plans than one beam of the
+// full width, in a little more than its time. Each after the first only looks for plans cheaper
+// than the best of their form found before it, which cuts most of its states early; so the
+// narrow ones run first, and the widest, most of the work, then drops early the states that
+// cannot beat their plans.
+// clang-format off
+constexpr BeamRow kCheapestBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       2,  8,    1,    true,  false,   false},  // the true bound, spread out
+    {1.0, kNet,             8,  4,    1,    true,  false,   false},  // the items' losses counted
+    {0.9, kCurrentOrComing, 4,  4,    1,    true,  false,   false},  // the evolution hoped for
+    {0.9, kCurrent,         4,  2,    1,    true,  false,   true},   // the widest
+    {1.0, kComing,          0,  4,    1,    true,  false,   false},  // the evolution counted on
+};
+// clang-format on
+
+// The shortest plan's narrow beams: cheap, and which of them finds the shortest plan differs from
+// target to target (the shortest plans are found by luck as much as by width). Besides the true
+// bound they rank by the table of the form the stats head for, and by the current form's table
+// with their states spread over more stats. They count the room left on the stats on target.
+// clang-format off
+constexpr BeamRow kShortestNarrowBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       0,  8,    4,    true,  true,    false},
+    {1.0, kComing,          0,  8,    4,    true,  true,    false},
+    {1.0, kCurrent,         4,  8,    4,    true,  true,    false},
+    {1.0, kCurrent,         8,  8,    4,    true,  true,    false},
+    {1.0, kReachable,       0,  64,   4,    true,  true,    false},
+    {1.0, kComing,          0,  64,   4,    true,  true,    false},
+    {1.0, kCurrent,         4,  64,   4,    true,  true,    false},
+    {1.0, kCurrent,         8,  64,   4,    true,  true,    false},
+};
+// clang-format on
+
+// The shortest plan's wide beams, which only look for plans that beat those of the narrow beams
+// and drop early the states that cannot; they count no room, and so find shortest plans that the
+// narrow beams miss. Where the goal has one thread (in the trade-off, beside the other goal) the
+// true bound's beam runs first: it ends sooner, so the current table's, the longer one with the
+// larger layers, is the one running when the other goal's thread comes free to share its layers.
+// clang-format off
+constexpr BeamRow kShortestWideBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       0,  1,    1,    false, false,   false},
+    {1.0, kCurrent,         0,  1,    1,    false, false,   false},
+};
+// clang-format on
+
+// For forms the stage missed: the current form's table reaches more forms than the true bound,
+// and without the room counted these narrow searches find forms they otherwise miss.
+// clang-format off
+constexpr BeamRow kShortestSteeredBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         0,  1,    1,    false, false,   false},
+};
+// clang-format on
+
+constexpr KindRow kKinds[] = {
+    {kCheapestKind, Goal::kCheapest, kCheapestBeams},
+    {Kind::kShortestNarrow, Goal::kFewest, kShortestNarrowBeams},
+    {Kind::kShortestWide, Goal::kFewest, kShortestWideBeams},
+    {Kind::kShortestSteered, Goal::kFewest, kShortestSteeredBeams},
+};
+
+// The steps of a stage, in order. First the goal's own search. Then, for the forms it missed,
+// searches steered to them (they drop the states that can no longer end in one of them, and want
+// no other form, so they stop once they cannot beat what they found): of the goal's kind and then
+// of the other's, whose rankings reach different forms, at half the width (the steering drops
+// most states). The listing's own search shares its width among all the forms, so for the forms
+// it missed a search of the shortest kind comes first (it reaches forms the cheapest kind's
+// ranking misses, and leaves that search fewer forms to share its width among), then each form
+// still missed gets one of its own, then the shortest plan's narrow beams (their rankings reached
+// forms the others did not); last, for the listing by meseta, each form that only the first-found
+// plan or a search of the shortest kind reached, which holds a plan of few feedings and much
+// meseta, gets a search of the cheapest kind of its own (one for those forms together shares its
+// width among them and lost some that each alone finds).
+// clang-format off
+constexpr StepRow kSteps[] = {
+    // stage goal   scopes      runs when        kind              width/ steered      room
+    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1,     kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1,     kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1,     kNotSteered, true},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    4,     kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kEachAlone,  false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1,     kTogether,   true},
+    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone,  false},
+};
+// clang-format on
+
+constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
+
+// The stages, depth first: a stage's rows follow it, each opening inside the stage above it when
+// the condition holds on that stage's tally once everything before the row has run. A stage
+// opened by another runs no stage of its own but those listed under it. On a small target every
+// kind of beam can lose its way where another finds a plan, so a goal does not answer "no plan"
+// where the other goal finds one; and steered to a few forms at once, the listing's searches take
+// other ways than steered to one, so a form the listing shows is always found when asked for.
+// clang-format off
+constexpr StageRow kStages[] = {
+    // depth scopes     opens when     goal        scope
+    {0, kAllScopes, kFirstStage,   kSameGoal,  kSameScope},     // the goal asked
+    {1, kAllScopes, kShortPlan,    kOtherGoal, kSameScope},     // the other goal, target near
+    {2, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  //   its listing, form missed
+    {1, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  // the listing, form missed
+    {2, kTheForm,   kShortPlan,    kOtherGoal, kSameScope},     //   the other goal, target near
+    {2, kTheForm,   kNothingFound, kSameGoal,  kAnyFormScope},  //   any form, nothing found
+    {2, kTheForm,   kNothingFound, kOtherGoal, kAnyFormScope},  //   the other goal, likewise
+    {1, kEveryForm, kNothingFound, kSameGoal,  kAnyFormScope},  // any form, nothing found
+    {1, kEveryForm, kNothingFound, kOtherGoal, kAnyFormScope},  // the other goal, likewise
+    {1, kFormOrAny, kNothingFound, kOtherGoal, kSameScope},     // the other goal, nothing found
+    {2, kTheForm,   kFormMissed,   kSameGoal,  kListingScope},  //   its listing, form missed
+};
+// clang-format on
+
+// The trade-off's priced steps. Between the shortest and the cheapest plan, the searches of the
+// two goals meet few plans: the cheapest plan's beams reach the target late, the shortest plan's
+// early. Searches that put a price on every feeding besides the items' fill the range: the plan
+// that costs least in meseta plus that price per feeding lies on the front, shorter the higher the
+// price. The prices are spread around the front's mean slope (the meseta the cheapest plan saves
+// per feeding more), each search a ninth of the goals' width: an eighth gave fronts no cheaper
+// in more time. The beams run as searches of their own, two at a time: a narrow beam's layers are
+// too small to share out between two threads.
+constexpr double kPriceSteps[] = {0.125, 0.25, 0.5, 1, 2, 4, 8};
+constexpr std::int32_t kPricedWidthDivisor = 9;
+
+// Moves the plans of `more` that beat those of `into` (for `goal`) into it, form by form; on a tie
+// the plan held stays. Moved, not copied: a step holds the plans of all its searches at once.
+void takeBetter(Goal goal, PlansByForm& more, PlansByForm& into) {
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    std::optional<Plan>& plan = more[type];
+    if (plan && (!into[type] || better(goal, *plan, *into[type]))) into[type] = std::move(plan);
+  }
+}
+
+// The widths of a kind's beams for a step of width `width`, and which of them run (0: not).
+std::vector<std::int32_t> beamWidths(std::span<const BeamRow> beams, std::int32_t width) {
+  std::vector<std::int32_t> widths;
+  std::int32_t share = 1;
+  std::int32_t shareWidth = width;  // the width of the beams of the current share
+  std::int32_t wider = width;       // and of the share before it
+  for (const BeamRow& beam : beams) {
+    if (beam.widthShare != share) {
+      wider = shareWidth;
+      share = beam.widthShare;
+    }
+    shareWidth = std::max(width / beam.widthShare, beam.leastWidth);
+    widths.push_back(beam.onlyNarrower && shareWidth >= wider ? 0 : shareWidth);
+  }
+  return widths;
+}
+
+// `base` as the beams of `kind` at `width`, as one search (its chains) or one search a beam.
+void addSearches(const KindRow& kind, const BeamSpec& base, std::int32_t width, bool countRoom,
+                 bool eachBeamApart, FormSet forms, std::vector<ScheduledSearch>& searches) {
+  const std::vector<std::int32_t> widths = beamWidths(kind.beams, width);
+  ScheduledSearch joint{{{}}, forms};
+  std::vector<BeamSpec> apart;
+  for (std::size_t i = 0; i < kind.beams.size(); ++i) {
+    if (widths[i] == 0) continue;
+    const BeamRow& row = kind.beams[i];
+    BeamSpec beam = base;
+    beam.goal = kind.goal;
+    beam.ranking = row.ranking;
+    beam.rankingWeight = row.weight;
+    beam.sameStatsCap = row.sameStatsCap;
+    beam.countRoom = countRoom && row.countRoom;
+    beam.width = widths[i];
+    if (eachBeamApart || kind.kind != kCheapestKind) {
+      searches.push_back(ScheduledSearch{{{beam}}, forms});
+    } else if (row.apartForSeveralForms && base.everyForm) {
+      apart.push_back(beam);
+    } else {
+      joint.chains[0].push_back(beam);
+    }
+  }
+  if (kind.kind != kCheapestKind || eachBeamApart) return;
+  if (!apart.empty()) joint.chains.insert(joint.chains.begin(), apart);
+  searches.push_back(std::move(joint));
+}
+
+}  // namespace
+
+std::span<const StageRow> stageRows() { return kStages; }
+std::span<const StepRow> stepRows() { return kSteps; }
+
+const KindRow& kindRow(Kind kind) {
+  return *std::find_if(std::begin(kKinds), std::end(kKinds),
+                       [kind](const KindRow& row) { return row.kind == kind; });
+}
+
+std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
+                                        const StepContext& context) {
+  const KindRow& kind = kindRow(step.kind);
+  BeamSpec base;
+  base.maxFeedings = context.maxFeedings;
+  if (step.steer == kNotSteered) {
+    base.form = context.form;
+    base.everyForm = context.everyForm;
+    forms = 0;
+  }
+  if (kind.kind == Kind::kShortestWide) base.knownByForm = context.stagePlans;
+  const std::int32_t width = std::max(context.width / step.widthDivisor, 1);
+  const auto steered = [&](FormSet to) {
+    BeamSpec beam = base;
+    if (std::has_single_bit(to)) beam.form = static_cast<MagType>(std::countr_zero(to));
+    beam.steerTo = to;
+    beam.everyForm = !beam.form;
+    return beam;
+  };
+  const auto knowingFirst = [&](BeamSpec beam) {
+    const Plan* first = context.first;
+    beam.known = first != nullptr && endsAsAsked(*first, beam.form) ? first : nullptr;
+    return beam;
+  };
+  std::vector<ScheduledSearch> searches;
+  if (step.steer == Steer::kEachAlone) {
+    for (FormSet left = forms; left != 0; left &= left - 1) {
+      const FormSet one = left & (~left + 1);
+      addSearches(kind, knowingFirst(steered(one)), width, step.countRoom, false, one, searches);
+    }
+  } else {
+    const BeamSpec beam = step.steer == Steer::kTogether ? steered(forms) : base;
+    addSearches(kind, knowingFirst(beam), width, step.countRoom, false, forms, searches);
+  }
+  return searches;
+}
+
+std::vector<ScheduledSearch> pricedSearches(std::int32_t width, std::optional<MagType> form,
+                                            double meanSlope, std::int32_t maxFeedings) {
+  const KindRow& kind = kindRow(kCheapestKind);
+  const std::int32_t stepWidth = std::max(width / kPricedWidthDivisor, 1);
+  std::vector<ScheduledSearch> searches;
+  for (const double step : kPriceSteps) {
+    BeamSpec beam;
+    beam.form = form;
+    beam.maxFeedings = maxFeedings;
+    beam.feedingPrice = meanSlope * step;
+    addSearches(kind, beam, stepWidth, true, true, 0, searches);
+    // With a form asked, each price is searched twice: dropping the states whose form and level
+    // can no longer lead to it, and steered by the evolution rules ahead as well: each fills gaps
+    // that the other leaves.
+    if (form) {
+      beam.steerTo = formBit(*form);
+      addSearches(kind, beam, stepWidth, true, true, 0, searches);
+    }
+  }
+  return searches;
+}
+
+std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagState& start,
+                                      const std::vector<ScheduledSearch>& searches,
+                                      const StepRunning& running) {
+  // Every chain of every search, in order, with where its plans go.
+  struct Chain {
+    const std::vector<BeamSpec>* beams;
+    std::size_t search;
+    SearchResult result;
+    MetPlans met;
+  };
+  std::vector<Chain> chains;
+  for (std::size_t i = 0; i < searches.size(); ++i) {
+    std::transform(searches[i].chains.begin(), searches[i].chains.end(), std::back_inserter(chains),
+                   [i](const std::vector<BeamSpec>& beams) {
+                     return Chain{&beams, i, {}, {}};
+                   });
+  }
+  // The thread that is done first lends itself to the chain still running on the other.
+  PartHandoff spare;
+  const bool sideBySide = running.threads >= 2 && chains.size() > 1;
+  BeamRunning beamRunning;
+  beamRunning.threads = chains.size() > 1 ? 1 : running.threads;
+  beamRunning.lentThread = sideBySide ? &spare : running.lentThread;
+  beamRunning.progress = running.progress;
+  // Each thread takes the next chain not yet taken: the chains differ in length, and which thread
+  // runs one changes nothing in its plans. A chain's beams each beat the plans of those before.
+  std::atomic<std::size_t> next{0};
+  const std::function<void(int)> runShare = [&](int /*share*/) {
+    for (std::size_t i = next++; i < chains.size(); i = next++) {
+      Chain& chain = chains[i];
+      BeamRunning mine = beamRunning;
+      if (running.metPlans != nullptr) mine.metPlans = &chain.met;
+      for (std::size_t b = 0; b < chain.beams->size(); ++b) {
+        BeamSpec beam = (*chain.beams)[b];
+        if (b > 0) beam.knownByForm = &chain.result.bestByForm;
+        BeamResult found = runBeam(request, start, beam, mine);
+        chain.result.feedingsTried += found.feedingsTried;
+        takeBetter(beam.goal, found.bestByForm, chain.result.bestByForm);
+      }
+    }
+  };
+  if (sideBySide) {
+    runLendingWhenDone(runShare, spare);
+  } else {
+    runShare(0);
+  }
+  std::vector<SearchResult> results(searches.size());
+  for (Chain& chain : chains) {
+    SearchResult& into = results[chain.search];
+    into.feedingsTried += chain.result.feedingsTried;
+    takeBetter(searches[chain.search].chains[0][0].goal, chain.result.bestByForm, into.bestByForm);
+    if (running.metPlans != nullptr) {
+      std::vector<Plan>& plans = chain.met.plans();
+      std::move(plans.begin(), plans.end(), std::back_inserter(*running.metPlans));
+    }
+  }
+  return results;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,173 @@
+// The search schedule: every beam a goal may run, in the order it runs, with the condition it runs
+// on, as constant tables. A reader who wants to know what `--goal cheapest` runs starts here; a
+// new search is a new row. The words are those of goal.h's glossary.
+//
+// A goal search is a tree of stages. The first stage is the goal asked, in its scope (any form,
+// the form asked, or every form for the listing); kStages lists the stages that may open inside
+// it, each on a condition of the stage it opens in (a short plan found, the form asked still
+// missed, nothing found at all). Each stage runs the steps of kSteps for its goal and scope, in
+// order; a step is a kind of search (kKinds: its beams) with a share of the width, on a condition
+// that names the forms it is for, and steered to them together or one by one. What a stage finds
+// goes into its tally, and the tally into the stage above when it closes. The trade-off's
+// searches that put a price on the feedings are the rows of kPriceSteps.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "model/state.h"
+#include "plan/goal/beam_search.h"
+#include "plan/goal/goal.h"
+#include "plan/plan.h"
+
+namespace ostrel {
+
+// The scopes of a stage, as bits: any final form, the form asked, every form (the listing).
+using ScopeSet = std::uint8_t;
+inline constexpr ScopeSet kAnyForm = 1;
+inline constexpr ScopeSet kTheForm = 2;
+inline constexpr ScopeSet kEveryForm = 4;
+inline constexpr ScopeSet kAllScopes = kAnyForm | kTheForm | kEveryForm;
+
+// One beam of a kind: how it ranks and keeps its states, and its width: the step's width divided
+// by `widthShare`, at least `leastWidth`.
+struct BeamRow {
+  double weight;              // BeamSpec::rankingWeight
+  Ranking ranking;
+  std::int32_t sameStatsCap;  // BeamSpec::sameStatsCap
+  std::int32_t widthShare;
+  std::int32_t leastWidth;
+  bool countRoom;  // BeamSpec::countRoom, where the step counts it
+  // Runs only where its width is narrower than the beams of the next wider share.
+  bool onlyNarrower;
+  // Looking for several forms at once, this beam runs as a search of its own beside the others:
+  // they would limit it little, and it is most of the work.
+  bool apartForSeveralForms;
+};
+
+// The values of the schedule's columns are plain enumerators, so that the tables read as words.
+
+// The kinds of search a step runs.
+enum Kind : std::uint8_t {
+  kCheapestKind,     // the cheapest plan's passes: one search, each beam beats the ones before
+  kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
+  kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
+  kShortestSteered,  // one beam of the shortest plan's kind for forms missed
+};
+
+struct KindRow {
+  Kind kind;
+  Goal goal;  // what its beams measure plans by
+  std::span<const BeamRow> beams;
+};
+
+// The conditions a step runs on, each naming the forms it is for (the step is skipped when there
+// are none).
+enum When : std::uint8_t {
+  kAlways,          // no forms in particular: the stage's own search
+  kFormNotReached,  // the form asked, while no beam of the stage has reached it
+  kNoBeamPlan,      // every form a plan may end in, while no beam of the stage found a plan
+  kFormsMissed,     // the forms a plan may end in that the tally holds no plan of
+  kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
+};
+
+// How a step's searches are steered to its forms.
+enum Steer : std::uint8_t { kNotSteered, kTogether, kEachAlone };
+
+// The stage goals that run a step.
+enum ForGoal : std::uint8_t { kCheapestGoal, kFewestGoal, kBothGoals };
+
+struct StepRow {
+  ForGoal forGoal;
+  ScopeSet scopes;
+  When when;
+  Kind kind;
+  std::int32_t widthDivisor;  // the step's width: the option's divided by this (at least 1)
+  Steer steer;
+  bool countRoom;  // the step's beams may count the room on target (BeamRow::countRoom)
+};
+
+// The conditions a stage opens on, judged on the tally of the stage it opens in.
+enum Opens : std::uint8_t {
+  kFirstStage,    // the goal asked
+  kShortPlan,     // a plan of at most kShortPlanFeedings feedings is held
+  kFormMissed,    // the form asked (open to a plan) is not held
+  kNothingFound,  // no plan of any form is held, the first-found one included
+};
+
+// The goal and scope of a stage, from those of the stage it opens in.
+enum GoalOf : std::uint8_t { kSameGoal, kOtherGoal };
+enum ScopeOf : std::uint8_t { kSameScope, kListingScope, kAnyFormScope };
+
+struct StageRow {
+  std::int32_t depth;  // 0: the first stage; a row opens inside the last row before it of depth-1
+  ScopeSet scopes;     // the scopes of the request it is in
+  Opens opens;
+  GoalOf goal;
+  ScopeOf scope;
+};
+
+// Where a plan found is this short, the target is near and every search quick, but each kind of
+// search loses its way more often: the other goal's stage runs too.
+inline constexpr std::int32_t kShortPlanFeedings = 200;  // feedings, three hours and twenty minutes
+
+// The tables, in search_schedule.cc.
+std::span<const StageRow> stageRows();
+std::span<const StepRow> stepRows();
+const KindRow& kindRow(Kind kind);
+
+// A step made concrete: its searches, each as the beams it runs one after the other (a chain),
+// one or two chains a search (BeamRow::apartForSeveralForms).
+struct ScheduledSearch {
+  std::vector<std::vector<BeamSpec>> chains;
+  FormSet forms = 0;  // the forms it is steered to (0: none)
+};
+
+// What a step is made for: the stage's goal and scope, the form asked, the option's width and
+// the plans it must beat.
+struct StepContext {
+  Goal stageGoal;
+  std::optional<MagType> form;  // the form asked, in a stage of kTheForm
+  bool everyForm;               // a stage of kEveryForm
+  std::int32_t width;           // GoalOptions::beamWidth
+  std::int32_t maxFeedings;
+  const Plan* first;              // the first-found plan, if any
+  const PlansByForm* stagePlans;  // the stage's tally so far, for kShortestWide
+};
+
+// The searches of `step` for `forms` (its condition's, or none for kAlways).
+std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
+                                        const StepContext& context);
+
+// The trade-off's searches that put a price on every feeding besides the items' (the priced
+// steps): for each price, the cheapest kind's beams each a search of its own, at the width's
+// share, up to `maxFeedings`; with a form asked, once more steered to it.
+std::vector<ScheduledSearch> pricedSearches(std::int32_t width, std::optional<MagType> form,
+                                            double meanSlope, std::int32_t maxFeedings);
+
+// The plans of one search, its chains' combined (the first chain's kept on a tie), and the
+// feedings its beams simulated.
+struct SearchResult {
+  PlansByForm bestByForm;
+  std::uint64_t feedingsTried = 0;
+};
+
+// How the searches of a step run.
+struct StepRunning {
+  std::int32_t threads = 1;               // GoalOptions::threads
+  PartHandoff* lentThread = nullptr;      // GoalOptions::lentThread
+  GoalProgress* progress = nullptr;       // told by every beam, once a layer
+  std::vector<Plan>* metPlans = nullptr;  // the plans the beams met, chain by chain
+};
+
+// Runs `searches` from `start` to `request.target`: their chains two at a time when there are two
+// threads and more than one chain (each on a thread, the one done first lending itself to the
+// other), else one after the other with the goal's threads. The results keep the searches' order
+// and do not depend on the threads.
+std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagState& start,
+                                      const std::vector<ScheduledSearch>& searches,
+                                      const StepRunning& running);
+
+}  // namespace ostrel
