@@ -1,5 +1,5 @@
 # Shortcuts over the CMake presets: `make run` builds ostrel alone and starts it, `make test`
-# builds and runs the whole test suite, `make web` builds the web page into build-web/.
+# builds and runs the whole test suite, `make web` builds the web page into build-web/site/.
 .PHONY: run test sanitize bench build clean lint fuzz web web-serve web-test
 
 WEB_PORT ?= 8000
@@ -48,7 +48,8 @@ fuzz:
 	cmake --build --preset fuzz
 	fuzz/run.sh $(FUZZ_SECONDS) $(FUZZ_FLAGS)
 
-# The web page: the core compiled to WebAssembly (emscripten) and the static page, in build-web/.
+# The web page: the core compiled to WebAssembly (emscripten) and the static page, assembled in
+# build-web/site/, a folder with the site's files alone: what web-serve serves and what is hosted.
 # The planner is built twice: on one thread, and with threads (build-web-threads/, copied into the
 # page) for a page served cross-origin isolated. The chart library comes from npm, as locked in
 # web/package-lock.json.
@@ -64,13 +65,13 @@ web/node_modules/.package-lock.json: web/package.json web/package-lock.json
 # Serves the page on this machine only, cross-origin isolated so that it plans on two threads:
 # open http://127.0.0.1:$(WEB_PORT)/
 web-serve: web
-	python3 web/serve.py --port $(WEB_PORT) build-web
+	python3 web/serve.py --port $(WEB_PORT) build-web/site
 
 # The WebAssembly entry and the page's links under node, then the page driven in headless
 # Chromium and its plans compared with the console program's.
 web-test: web build
-	OSTREL_SITE=build-web node --test web/test/wasm_node_test.mjs web/test/url_state_test.mjs
-	/usr/bin/python3 web/test/browser_test.py --site build-web --ostrel build/ostrel
+	OSTREL_SITE=build-web/site node --test web/test/wasm_node_test.mjs web/test/url_state_test.mjs
+	/usr/bin/python3 web/test/browser_test.py --site build-web/site --ostrel build/ostrel
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-lint build-lint-fuzz build-web build-web-threads

@@ -5,7 +5,7 @@ forms listing after each goal plan and the trade-off after each cheapest plan (m
 as a table: page ms, of which the core ms. With --isolated the page is served cross-origin
 isolated, and plans on the planner with threads.
 
-Usage: page_measure.py --site build-web [--isolated]
+Usage: page_measure.py --site build-web/site [--isolated]
 """
 import argparse
 import pathlib

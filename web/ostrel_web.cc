@@ -1,4 +1,4 @@
-// The WebAssembly entry of the web page: four C functions over the JSON requests of
+// The WebAssembly entry of the web page: five C functions over the JSON requests of
 // plan_request.h. Each returns a string from malloc that the caller frees with _free. While a plan
 // runs, every console line is handed to Module.onConsoleLine, and the goal searches' progress to
 // Module.onSearchProgress once a layer, so the page's worker can show how the search goes. Built
@@ -54,6 +54,12 @@ EMSCRIPTEN_KEEPALIVE char* ostrel_plan(const char* request) {
       request,
       [](std::string_view line) { postConsoleLine(line.data(), static_cast<int>(line.size())); },
       postProgress));
+}
+
+EMSCRIPTEN_KEEPALIVE char* ostrel_replay(const char* request) {
+  return copyForCaller(ostrel::web::replayJson(request, [](std::string_view line) {
+    postConsoleLine(line.data(), static_cast<int>(line.size()));
+  }));
 }
 
 EMSCRIPTEN_KEEPALIVE char* ostrel_forms(const char* request) {

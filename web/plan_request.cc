@@ -16,6 +16,7 @@
 #include "model/names.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/fed_plan.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
@@ -92,11 +93,14 @@ class SearchConsole {
   std::size_t lineStart_ = 0;
 };
 
-// A budget no plan found meets, as a refusal: the budget the nearest plan breaks first.
-std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& nearest,
-                             std::optional<MagType> form) {
+// A budget no plan found meets, as a refusal: the budget the nearest plan breaks first, and the
+// nearest plans as the trade-off writes its points, for the page to offer them.
+std::string overBudgetAnswer(const Player& player, const Budget& budget,
+                             const std::vector<Plan>& nearest, std::optional<MagType> form) {
   const Plan& plan = nearest.front();
   const bool feedings = budget.maxFeedings && plan.feedCount() > *budget.maxFeedings;
+  json points = json::array();
+  for (const Plan& near : nearest) points.push_back(pointDocument(player, near));
   return json{
       {"outcome", "refused"},
       {"message", overBudgetText(budget, nearest, form)},
@@ -104,7 +108,8 @@ std::string overBudgetAnswer(const Budget& budget, const std::vector<Plan>& near
       {"field", feedings ? "maxFeedings" : "maxMeseta"},
       {"rule", "not-met"},
       {"bound", feedings ? std::int64_t{*budget.maxFeedings} : *budget.maxMeseta},
-      {"value", feedings ? std::int64_t{plan.feedCount()} : static_cast<std::int64_t>(plan.cost)}}
+      {"value", feedings ? std::int64_t{plan.feedCount()} : static_cast<std::int64_t>(plan.cost)},
+      {"nearest", std::move(points)}}
       .dump();
 }
 
@@ -153,6 +158,29 @@ GoalOptions pageOptions(const Request& request, const RequestUse& use) {
   return options;
 }
 
+// The answer to a plan request once its plan is found or not: the plan told on `lines` after the
+// search's own lines, as the dialogue tells it, and the plan files its report fills.
+std::string answerPlan(const Request& request, const GoalOptions& options, PlanOutcome outcome,
+                       const Plan& plan, const GoalResult& details, SearchConsole& lines) {
+  lines.close();
+  if (outcome == PlanOutcome::kOverBudget) {
+    return overBudgetAnswer(request.player, options.budget, details.nearest, options.form);
+  }
+  std::optional<PlanReport> report;
+  if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
+  // The page's plan files are the report's texts, which nothing keeps from being written whole.
+  lines.add(toldText(report ? &*report : nullptr, true));
+  const json result = {
+      {"document", planDocument(request, outcome, report ? &*report : nullptr, options, &details)},
+      {"console", lines.out},
+      {"errors", lines.err},
+      {"files",
+       {{kDetailFileName, report ? detailFileText(*report) : ""},
+        {kGroupedFileName, report ? groupedFileText(*report) : ""}}},
+      {"threads", options.threads}};
+  return result.dump();
+}
+
 // The dialogue's plan run (search, then tell the plan) on counters that start afresh for every
 // request, answered with its console and the plan files its report fills.
 std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
@@ -167,23 +195,7 @@ std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
   SearchCounters counters;
   const PlanOutcome outcome =
       findPlan(request.asked(), counters, request.start, lines.console(), options, plan, &details);
-  lines.close();
-  if (outcome == PlanOutcome::kOverBudget) {
-    return overBudgetAnswer(options.budget, details.nearest, options.form);
-  }
-  std::optional<PlanReport> report;
-  if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
-  // The page's plan files are the report's texts, which nothing keeps from being written whole.
-  lines.add(toldText(report ? &*report : nullptr, true));
-  const json result = {
-      {"document", planDocument(request, outcome, report ? &*report : nullptr, &options, &details)},
-      {"console", lines.out},
-      {"errors", lines.err},
-      {"files",
-       {{kDetailFileName, report ? detailFileText(*report) : ""},
-        {kGroupedFileName, report ? groupedFileText(*report) : ""}}},
-      {"threads", options.threads}};
-  return result.dump();
+  return answerPlan(request, options, outcome, plan, details, lines);
 }
 
 }  // namespace
@@ -193,6 +205,31 @@ std::string catalogJson() {
   for (std::size_t goal = 0; goal < kGoalNames.size(); ++goal) {
     goals.push_back({{"id", kGoalNames[goal]}, {"label", kGoalLabels[goal]}});
   }
+  // The goal the plan entry settles for each combination of what a request gives (keyed by the
+  // budgets and the form given, in that order, joined by a space), so that the page shows and
+  // links the goal it will get without a rule of its own.
+  json implied = json::object();
+  for (int given = 0; given < 8; ++given) {
+    Request request;
+    std::string key;
+    const auto give = [&key](const char* part) {
+      if (!key.empty()) key += ' ';
+      key += part;
+    };
+    if ((given & 1) != 0) {
+      request.budget.maxFeedings = kLeastMaxFeedings;
+      give("maxFeedings");
+    }
+    if ((given & 2) != 0) {
+      request.budget.maxMeseta = kLeastMaxMeseta;
+      give("maxMeseta");
+    }
+    if ((given & 4) != 0) {
+      request.form = MagType{0};
+      give("form");
+    }
+    implied[key] = kGoalNames[static_cast<std::size_t>(settledGoal(request, kPagePlanUse))];
+  }
   const std::vector<std::string> sections(std::begin(kSectionIdNames), std::end(kSectionIdNames));
   const std::vector<std::string> classes(std::begin(kCharClassNames), std::end(kCharClassNames));
   return json{
@@ -201,6 +238,7 @@ std::string catalogJson() {
       {"forms", kMagTypeNames},
       {"items", kItemNames},
       {"goals", std::move(goals)},
+      {"impliedGoal", std::move(implied)},
       {"limits",
        {{"minDef", kMinDef},
         {"maxBar", kMaxBar},
@@ -234,6 +272,38 @@ std::string formsJson(std::string_view request, const ProgressSink& onProgress) 
       .dump();
 }
 
+std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) {
+  json asked = json::parse(request, nullptr, false);
+  if (asked.is_discarded() || !asked.is_object()) return answer("bad-request", "not a JSON object");
+  std::vector<FeedRun> runs;
+  if (std::string refusal = readRuns(asked, runs); !refusal.empty()) return refusal;
+  // The request of the budget whose plan the runs are, checked as planJson checks it.
+  std::int64_t feedings = 0;
+  for (const FeedRun& run : runs) feedings += run.count;
+  asked["goal"] = kGoalNames[static_cast<std::size_t>(Goal::kCheapest)];
+  asked["maxFeedings"] = feedings;
+  asked["maxMeseta"] = nullptr;
+  Request read;
+  if (std::string refusal = readRequest(asked.dump(), kPagePlanUse, read); !refusal.empty()) {
+    return refusal;
+  }
+  const Plan plan = fedPlan(read.player, read.start, runs);
+  if (!reachesTarget(plan, read.target)) {
+    return answer("bad-request",
+                  "the runs do not reach the target: a plan reaches it at its last "
+                  "feeding, with no stat above it on the way");
+  }
+  if (!endsAsAsked(plan, read.form)) {
+    std::string otherForm = "the runs end as ";
+    otherForm += kMagTypeNames[plan.reached.type];
+    return answer("bad-request", otherForm + ", not as " + kMagTypeNames[*read.form]);
+  }
+  SearchConsole lines(onLine);
+  if (!lines.ready()) return answer("bad-request", "no console could be opened");
+  return answerPlan(read, pageOptions(read, kPagePlanUse), PlanOutcome::kFound, plan, GoalResult{},
+                    lines);
+}
+
 std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress) {
   Request read;
   if (std::string refusal = readRequest(request, kPageTradeoffsUse, read); !refusal.empty()) {
@@ -245,7 +315,8 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   options.progress = bridge.progress();
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
   return json{
-      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed))},
+      {"document", tradeoffsDocument(read, options, spreadPoints(found.front, kPointsListed),
+                                     noTradeoffText(options, read.target, found))},
       {"threads", options.threads}}
       .dump();
 }

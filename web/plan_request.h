@@ -26,7 +26,9 @@ struct SearchProgress {
 using ProgressSink = std::function<void(const SearchProgress& progress)>;
 
 // The names and ranges the page offers: section IDs, classes, forms (in the form menu's order),
-// items, the goals that can be planned for, and the limits of stats, bars, levels and budgets.
+// items, the goals that can be planned for, the goal planJson plans for a request that names none
+// ("impliedGoal": keyed by which of "maxFeedings", "maxMeseta" and "form" the request gives, in
+// that order, joined by a space, "" for none), and the limits of stats, bars, levels and budgets.
 std::string catalogJson();
 
 // Plans one request and answers with its outcome. The request is the request part of the plan
@@ -36,7 +38,7 @@ std::string catalogJson();
 //              "bars": {"def", "pow", "dex", "mind"}}   (left out or null for a new mag),
 //    "target": {"def", "pow", "dex", "mind"},
 //    "goal": "first" | "cheapest" | "fewest"   (left out or null: the goal a budget or a form
-//        implies, below, else "first"),
+//        implies, below, else "cheapest"),
 //    "form": "varaha"   (the final form; left out or null for any),
 //    "maxFeedings": 300, "maxMeseta": 50000   (a budget, either or both; left out or null for
 //        none: the goal's plan within it; without a goal, the cheapest within maxFeedings, or
@@ -49,13 +51,23 @@ std::string catalogJson();
 // "refused", "message" (the dialogue's words), "of" ("start" or "target"), "field", "rule",
 // "bound", "value"}, or {"outcome": "bad-request", "message"} for a request not of this shape. A
 // budget that no plan found meets is refused likewise, "of" "budget", "field" "maxFeedings" or
-// "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget and
-// "value" the nearest plan's; and one that is not a whole number from its least (1 feeding, 0
-// meseta), "rule" "not-a-budget", "bound" that least and "value" what was given (a string cut
-// short, an array or an object only as "[...]" or "{...}"). "files" holds the two plan files as
-// the console program writes them into its working directory.
+// "maxMeseta" (the budget the nearest plan breaks), "rule" "not-met", "bound" the budget,
+// "value" the nearest plan's and "nearest" the nearest plans found, as the trade-offs document
+// writes its points (feedings, meseta, hours, form and the plan); and one that is not a whole
+// number from its least (1 feeding, 0 meseta), "rule" "not-a-budget", "bound" that least and
+// "value" what was given (a string cut short, an array or an object only as "[...]" or "{...}").
+// "files" holds the two plan files as the console program writes them into its working directory.
 std::string planJson(std::string_view request, const ConsoleLineSink& onLine = {},
                      const ProgressSink& onProgress = {});
+
+// Opens again a plan the page holds (a trade-off's point, a budget's nearest plan) without a
+// search: the request of planJson with "runs", the plan's runs as the documents write them
+// ([{"item": "Monomate", "count": 3}, ...], first run first), fed from the start. The answer is
+// planJson's to the same request with the goal "cheapest" and "maxFeedings" the runs' feedings
+// (and no "maxMeseta"), when that budget's plan is this one: the same refusals, and for runs that
+// reach the target (at their last feeding, in the form asked for) the plan with its document,
+// console and files. Runs that do not, or that are not runs, are a bad request.
+std::string replayJson(std::string_view request, const ConsoleLineSink& onLine = {});
 
 // Lists the final forms for the request of planJson (its "form" is ignored; the goal must be
 // "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:

@@ -211,6 +211,33 @@ std::string answer(const char* outcome, const std::string& message) {
   return json{{"outcome", outcome}, {"message", message}}.dump();
 }
 
+std::string readRuns(const Document& request, std::vector<FeedRun>& runs) {
+  // Built by appending: g++ 12 warns wrongly about a literal plus a temporary string.
+  std::string runsNeeded =
+      "runs needs the plan's runs, first run first: each an item's name and a count 1..";
+  runsNeeded += std::to_string(kMaxRunCount);
+  const std::string bad = answer("bad-request", runsNeeded);
+  const auto field = request.find("runs");
+  if (field == request.end() || !field->is_array() || field->empty()) return bad;
+  std::int64_t feedings = 0;
+  for (const json& given : *field) {
+    FeedRun run;
+    run.item = given.is_object() ? readName(given, "item", kItemNames, kItemCount) : -1;
+    if (run.item < 0 || !readInt(given, "count", run.count) || run.count < 1 ||
+        run.count > kMaxRunCount) {
+      return bad;
+    }
+    feedings += run.count;
+    runs.push_back(run);
+  }
+  if (feedings > kMostReplayedFeedings) {
+    std::string tooMany = "the runs feed more than ";
+    tooMany += std::to_string(kMostReplayedFeedings);
+    return answer("bad-request", tooMany + " items");
+  }
+  return {};
+}
+
 std::string readRequest(std::string_view text, const RequestUse& use, Request& request) {
   const json parsed = json::parse(text, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_object()) {

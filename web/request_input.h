@@ -3,9 +3,13 @@
 // it; this file words the verdict as the page's answer, naming the field and the rule.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "plan/fed_plan.h"
+#include "plan/report/plan_document.h"
 #include "plan/request.h"
 
 namespace ostrel::web {
@@ -17,5 +21,14 @@ std::string answer(const char* outcome, const std::string& message);
 // plan (a bad request, or a refusal of the part that breaks a rule), or nothing. Any text is
 // answered, however long or deeply nested: a refusal quotes only a short, flat value.
 std::string readRequest(std::string_view text, const RequestUse& use, Request& request);
+
+// Reads the "runs" of a replay request into `runs`: each {"item": an item's name, "count":
+// 1..kMaxRunCount}, first run first, at most kMostReplayedFeedings feedings in all. Returns the
+// answer to give instead (a bad request), or nothing.
+std::string readRuns(const Document& request, std::vector<FeedRun>& runs);
+
+// The most feedings a replay feeds: many times the longest plan the searches make, few enough
+// that a request cannot make the page hold more than a few megabytes of feedings.
+inline constexpr std::int64_t kMostReplayedFeedings = 100'000;
 
 }  // namespace ostrel::web

@@ -63,15 +63,39 @@ std::vector<std::string> unplacedWords(const CLI::App& program, int argc, const 
   return words;
 }
 
-// A person wants the mistyped option among the words that could not be placed, and the one meant
-// if it is close. "" when none of `words` is an option unknown to `used` (the command given, or
-// the program): a value or a stray word, which CLI11's sentence names.
-std::string unknownOptionText(const CLI::App& used, const std::vector<std::string>& words) {
+// The names of the options of `app`: "--goal", "-h", ...
+std::vector<std::string> optionNames(const CLI::App& app) {
   std::vector<std::string> names;
-  for (const CLI::Option* option : used.get_options()) {
+  for (const CLI::Option* option : app.get_options()) {
     for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
     for (const std::string& name : option->get_snames()) names.push_back("-" + name);
   }
+  return names;
+}
+
+// "plan and tradeoffs": the commands of `program` other than `used` that take the option `name`.
+std::string commandsTaking(const CLI::App& program, const CLI::App& used, const std::string& name) {
+  std::vector<std::string> taking;
+  for (const CLI::App* command : program.get_subcommands({})) {
+    const std::vector<std::string> names = optionNames(*command);
+    if (command != &used && std::find(names.begin(), names.end(), name) != names.end()) {
+      taking.push_back(command->get_name());
+    }
+  }
+  std::string text;
+  for (std::size_t k = 0; k < taking.size(); ++k) {
+    text += (k == 0 ? "" : k + 1 == taking.size() ? " and " : ", ") + taking[k];
+  }
+  return text;
+}
+
+// A person wants the mistyped option among the words that could not be placed, and the one meant
+// if it is close, or the commands that take it when it is another command's. "" when none of
+// `words` is an option unknown to `used` (the command given, or the program): a value or a stray
+// word, which unexpectedWordsText names.
+std::string unknownOptionText(const CLI::App& program, const CLI::App& used,
+                              const std::vector<std::string>& words) {
+  const std::vector<std::string> names = optionNames(used);
   for (const std::string& word : words) {
     const std::string name = word.substr(0, word.find('='));
     // Dashes alone ("-", "--", "---") are not options, nor are negative numbers.
@@ -79,6 +103,11 @@ std::string unknownOptionText(const CLI::App& used, const std::vector<std::strin
         std::isdigit(static_cast<unsigned char>(name[1])) != 0 ||
         std::find(names.begin(), names.end(), name) != names.end()) {
       continue;
+    }
+    // Another command's option is not a slip of this command's: `forms --form` means a form,
+    // not --format.
+    if (const std::string taking = commandsTaking(program, used, name); !taking.empty()) {
+      return "unknown option '" + name + "' (an option of " + taking + ")";
     }
     // The nearest long option within two edits, dashes aside, and nearer than the word is long.
     const std::string bare = name.substr(name.find_first_not_of('-'));
@@ -105,11 +134,35 @@ std::string unknownOptionText(const CLI::App& used, const std::vector<std::strin
   return "";
 }
 
-// CLI11's sentence for words it could not place, with the words in the order given.
+// Words that could not be placed, in the order given: "unexpected 'extra': not an option or an
+// option's value".
 std::string unexpectedWordsText(const std::vector<std::string>& words) {
-  std::string text = words.size() == 1 ? "The following argument was not expected:"
-                                       : "The following arguments were not expected:";
-  for (const std::string& word : words) text += " " + word;
+  std::string text = "unexpected ";
+  for (std::size_t k = 0; k < words.size(); ++k) text += (k == 0 ? "'" : ", '") + words[k] + "'";
+  return text + (words.size() == 1 ? ": not an option or an option's value"
+                                   : ": not options or options' values");
+}
+
+// CLI11's own messages of the options it checks, in the program's words: "--goal given twice",
+// "--section given without its value", "--dir with --no-files: they cannot go together". Others
+// as CLI11 has them.
+std::string parseErrorText(const CLI::ParseError& error) {
+  const std::string text = oneLine(error.what());
+  const std::string name = text.substr(0, text.find(':'));
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    if (const std::size_t received = text.find("received "); received != std::string::npos) {
+      const std::string times = text.substr(received + 9);
+      return name + " given " + (times == "2" ? std::string("twice") : times + " times") +
+             "; allowed: once";
+    }
+    if (text.ends_with(" missing")) return name + " given without its value";
+    if (text.ends_with("flag override")) return text.substr(0, text.find(' ')) + " takes no value";
+  }
+  if (const std::size_t excludes = text.find(" excludes ");
+      dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr && excludes != std::string::npos) {
+    return text.substr(0, excludes) + " with " + text.substr(excludes + 10) +
+           ": they cannot go together; allowed: one of them";
+  }
   return text;
 }
 
@@ -199,14 +252,14 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   } catch (const CLI::ParseError& error) {
     std::string command;
     const CLI::App& used = commandUsed(program, command);
-    std::string text = oneLine(error.what());
+    std::string text = parseErrorText(error);
     if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
       const std::vector<std::string> words = unplacedWords(program, argc, argv);
       // After the program's own options (ostrel --goal fewest plam), where a command would go.
       if (&used == &program && !words.empty() && !words[0].starts_with('-')) {
         return notACommand(words[0]);
       }
-      const std::string unknown = unknownOptionText(used, words);
+      const std::string unknown = unknownOptionText(program, used, words);
       if (unknown.ends_with('?')) return refuseUsage(command.c_str(), unknown, console);
       text = !unknown.empty() ? unknown : words.empty() ? text : unexpectedWordsText(words);
     }

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <string>
 
 #include "app/command_exit.h"
 #include "app/progress_line.h"
@@ -30,6 +31,45 @@ constexpr const char* kBanner =
     "may evolve incorrectly.  If so, start a new plan with the mag you got, and you\n"
     "should hopefully still be able to get the stats you need.  sorry.  still trying\n"
     "REMEMBER: the steps are listed in reverse order, read bottom up.\n";
+
+// Whether the dialogue was started with options: without them it is the dialogue as it always
+// was, banner included, byte for byte.
+bool withOptions(const Request& asked) {
+  return asked.goal || asked.form || asked.budget.given() || asked.beamWidth;
+}
+
+// The banner of a dialogue started with options, which says what its search does: the first plan
+// found, or the goal's best plan that the searches find (in the form, within the budget asked).
+std::string optionsBanner(const Request& asked) {
+  const GoalOptions goal = goalOptions(asked, kDialogueUse);
+  std::string banner = "This program will attempt to create a mag to your desired stats.\n";
+  if (goal.goal == Goal::kFirst) {
+    banner +=
+        "It takes the first plan it finds, seldom the cheapest or the shortest, and gives up on\n"
+        "the targets it finds too hard, where a plan may still exist: try ostrel --goal "
+        "cheapest.\n";
+  } else {
+    banner +=
+        goal.goal == Goal::kCheapest
+            ? "It looks for the cheapest plan it can find (the least meseta, then the fewest\n"
+              "feedings)"
+            : "It looks for the shortest plan it can find (the fewest feedings, then the "
+              "least\nmeseta)";
+    if (goal.form) banner += std::string(" ending as ") + kMagTypeNames[*goal.form];
+    if (goal.budget.maxFeedings) {
+      banner += " within " + std::to_string(*goal.budget.maxFeedings) + " feedings";
+    }
+    if (goal.budget.maxMeseta) {
+      banner += std::string(goal.budget.maxFeedings ? " and " : " within ") +
+                std::to_string(*goal.budget.maxMeseta) + " meseta";
+    }
+    banner += ".\nA wider --beam-width may find a better plan, more slowly.\n";
+  }
+  return banner +
+         "If your mag's stats are tied when it evolves, the game may choose another form than the\n"
+         "plan: then start a new plan from the mag you got.\n"
+         "REMEMBER: the steps are listed in reverse order, read bottom up.\n";
+}
 
 constexpr const char* kSectionIdMenu =
     "What section ID are you? (0-9)\n"
@@ -213,7 +253,7 @@ Flow askMagAndTarget(Dialogue& dialogue) {
 
 int runDialogue(AnswerReader& reader, const Console& console, const Request& asked) {
   Dialogue dialogue{reader, console, asked};
-  std::fputs(kBanner, console.out);
+  std::fputs(withOptions(asked) ? optionsBanner(asked).c_str() : kBanner, console.out);
   std::fputs("\n\npress enter to continue..\n", console.out);
   if (askCharacter(dialogue) == Flow::kStop) return dialogue.exitStatus;
 
@@ -238,8 +278,13 @@ int runDialogue(AnswerReader& reader, const Console& console, const Request& ask
                    overBudgetText(goal.budget, details.nearest, goal.form).c_str());
       dialogue.exitStatus = 1;
     }
-    if (std::string why = formNotReachedText(goal, request.target, outcome, details);
-        !why.empty()) {
+    std::string why = formNotReachedText(goal, request.target, outcome, details);
+    // Without options the dialogue is as it always was: only a dialogue asked for the first plan
+    // found by name is told that a goal may find one.
+    if (outcome == PlanOutcome::kGaveUp && goal.goal == Goal::kFirst && withOptions(asked)) {
+      why = firstGaveUpHint("ostrel --goal cheapest");
+    }
+    if (!why.empty()) {
       why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
       std::fprintf(console.out, "%s\n", why.c_str());
     }

@@ -1,5 +1,5 @@
 // `ostrel feed`: reads the player, the mag and the item list, feeds every item with feedItem and
-// prints the mag after each run.
+// prints the mag after each run, and which of its feedings changed nothing.
 #include "app/feed_command.h"
 
 #include <charconv>
@@ -31,10 +31,23 @@ std::string trim(const std::string& text) {
   return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
-void printMag(std::FILE* out, const MagState& mag) {
-  std::fprintf(out, "%s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d\n", kMagTypeNames[mag.type], mag.level,
-               mag.def, mag.pow, mag.dex, mag.mind, mag.defBar, mag.powBar, mag.dexBar,
-               mag.mindBar);
+void printMag(std::FILE* out, const MagState& mag, const std::string& note = "") {
+  std::fprintf(out, "%s(%d) %d/%d/%d/%d  Bars: %d/%d/%d/%d%s\n", kMagTypeNames[mag.type], mag.level,
+               mag.def, mag.pow, mag.dex, mag.mind, mag.defBar, mag.powBar, mag.dexBar, mag.mindBar,
+               note.c_str());
+}
+
+// What a run's feedings that left the mag as it was are worth saying: items bought for nothing,
+// as at level 200, where the mag takes no more. Empty when each feeding changed the mag.
+std::string unchangedText(const FeedRun& run) {
+  if (run.unchanged == 0) return {};
+  std::string text = "  (";
+  if (run.unchanged == run.count) {
+    text += run.count == 1 ? "it changes nothing" : "they change nothing";
+  } else {
+    text += std::to_string(run.unchanged) + " of them change nothing";
+  }
+  return text + (run.after.level >= kMaxLevel ? ": the mag is fully raised)" : ")");
 }
 
 void printText(const Player& player, const MagState& start, const std::vector<FeedRun>& runs,
@@ -47,7 +60,7 @@ void printText(const Player& player, const MagState& start, const std::vector<Fe
   std::int64_t meseta = 0;
   for (const FeedRun& run : runs) {
     std::fprintf(out, "After %d %s: ", run.count, kItemNames[run.item]);
-    printMag(out, run.after);
+    printMag(out, run.after, unchangedText(run));
     feedings += run.count;
     meseta += std::int64_t{kItemPrice[run.item]} * run.count;
   }
@@ -88,14 +101,6 @@ std::string readItems(const std::string& text, std::vector<FeedRun>& runs) {
   }
   runs = read;
   return {};
-}
-
-void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs) {
-  MagState mag = start;
-  for (FeedRun& run : runs) {
-    for (std::int32_t i = 0; i < run.count; ++i) feedItem(player, run.item, mag);
-    run.after = mag;
-  }
 }
 
 int runFeedCommand(const CommandText& text, const Console& console) {

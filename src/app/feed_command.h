@@ -1,5 +1,6 @@
-// `ostrel feed`: the feeding simulator. Feeds a list of items to a mag with the model's own
-// feedItem, and shows the mag after each run, to check a plan or try an idea.
+// `ostrel feed`: the feeding simulator. Feeds a list of items to a mag with the core's feedRuns,
+// and shows the mag after each run (and the feedings that changed nothing, as at level 200), to
+// check a plan or try an idea.
 #pragma once
 
 #include <string>
@@ -11,9 +12,6 @@
 
 namespace ostrel {
 
-// The most feedings one entry of the list may ask for; a mag is fully raised in far fewer.
-inline constexpr std::int32_t kMaxRunCount = 9999;
-
 // Runs `ostrel feed` and returns its exit status: 0, or 2 for options it cannot use.
 int runFeedCommand(const CommandText& text, const Console& console);
 
@@ -21,8 +19,5 @@ int runFeedCommand(const CommandText& text, const Console& console);
 // each an item name (any case, blanks ignored) after an optional count 1..9999. Fills the item and
 // count of each run; returns an empty string, or the one-line refusal.
 std::string readItems(const std::string& text, std::vector<FeedRun>& runs);
-
-// Feeds the runs in order from `start`, filling in the mag after each.
-void feedRuns(const Player& player, const MagState& start, std::vector<FeedRun>& runs);
 
 }  // namespace ostrel

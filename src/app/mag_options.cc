@@ -175,8 +175,29 @@ std::string readStart(const MagOptionText& text, MagState& start) {
   return {};
 }
 
-std::string startRefusal(const MagOptionText& text, const LimitVerdict& verdict) {
+namespace {
+
+// "at level 80, the forms mitra, surya, ...": the forms a mag can have at the level of `start`.
+std::string formsAtLevel(const MagState& start) {
+  std::string forms;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    MagState mag = start;
+    mag.type = type;
+    if (!checkStartForm(mag).within()) continue;
+    if (!forms.empty()) forms += ", ";
+    forms += kMagTypeNames[type];
+  }
+  return "at level " + std::to_string(start.level) + ", the forms " + forms;
+}
+
+}  // namespace
+
+std::string startRefusal(const MagOptionText& text, const MagState& start,
+                         const LimitVerdict& verdict) {
   if (verdict.within()) return {};
+  if (verdict.field == LimitField::kForm) {
+    return refuse("--mag", text.mag, startRefusalText(verdict), formsAtLevel(start));
+  }
   const bool bar = isBar(verdict.field);
   return refuse(bar ? "--bars" : "--stats", bar ? barsGiven(text) : text.stats,
                 startRefusalText(verdict), bar ? barsAllowed() : statsAllowed());

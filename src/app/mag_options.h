@@ -36,9 +36,11 @@ std::string readPlayer(const MagOptionText& text, Player& player);
 // with --stats and --bars (0/0/0/0 when left out), its level the clamped sum of its stats.
 std::string readStart(const MagOptionText& text, MagState& start);
 
-// The refusal of a start that breaks a limit (checkStart's `verdict`): the option that holds the
-// field (--stats or --bars), as given, and what it allows; empty within the limits.
-std::string startRefusal(const MagOptionText& text, const LimitVerdict& verdict);
+// The refusal of a start that breaks a limit (the `verdict` of checkStart or checkStartForm on
+// `start`): the option that holds the field (--mag, --stats or --bars), as given, and what it
+// allows; empty within the limits.
+std::string startRefusal(const MagOptionText& text, const MagState& start,
+                         const LimitVerdict& verdict);
 
 // A form for `option`, by name (any case, blanks ignored) or form menu number 1..45.
 std::string readForm(const char* option, const std::string& text, MagType& type);

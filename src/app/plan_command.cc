@@ -1,6 +1,7 @@
 // `ostrel plan`: reads the request, refuses what the dialogue refuses before touching any file,
 // plans, and writes the plan's report into the same files as the dialogue, and its lines (without
-// the dialogue's own above them) or its document on standard output.
+// the dialogue's own above them; with its shopping list below them, but for the first plan found)
+// or its document on standard output.
 #include "app/plan_command.h"
 
 #include <cstdio>
@@ -16,7 +17,6 @@
 #include "plan/first_found/search.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
-#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 namespace {
@@ -48,12 +48,15 @@ void explainNoPlan(const Target& target, const SearchCounters& counters, const G
                    PlanOutcome outcome, const GoalResult& details, const Console& console) {
   if (const std::string why = noPlanText(goal, target, outcome, details); !why.empty()) {
     std::fprintf(console.err, "ostrel plan: %s\n", why.c_str());
-  } else {
-    std::fprintf(console.err,
-                 "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
-                 "reaching %d/%d/%d/%d\n",
-                 counters.nodeCount, target.def, target.pow, target.dex, target.mind);
+    return;
   }
+  std::fprintf(console.err,
+               "ostrel plan: no plan: the search gave up after %.0lf feedings tried without "
+               "reaching %d/%d/%d/%d\n",
+               counters.nodeCount, target.def, target.pow, target.dex, target.mind);
+  // The goal searches see further than the first-found one: a player who asked for it is told.
+  std::fprintf(console.err, "ostrel plan: %s\n",
+               firstGaveUpHint("--goal cheapest (or no --goal)").c_str());
 }
 
 }  // namespace
@@ -80,24 +83,22 @@ int runPlanCommand(const CommandText& text, const Console& console) {
     outcome = findPlan(request.asked(), counters, request.start, Console{console.err, console.err},
                        search, plan, &details);
   });
-  if (outcome == PlanOutcome::kOverBudget) {
-    // Plans were found, just none within the budget: the plan files of an earlier plan stay.
-    std::fprintf(console.err, "ostrel plan: %s\n",
-                 overBudgetText(goal.budget, details.nearest, goal.form).c_str());
-    return 1;
-  }
   std::optional<PlanReport> report;
   if (outcome == PlanOutcome::kFound) report = reportOf(request.player, plan);
-  rewritePlanFiles(files, report ? &*report : nullptr, console);
+  // Plans found, just none within the budget, leave the plan files of an earlier plan.
+  if (outcome != PlanOutcome::kOverBudget) {
+    rewritePlanFiles(files, report ? &*report : nullptr, console);
+  }
   if (format == OutputFormat::kJson) {
-    // The goal and form are in the document only when asked for, so that the first-found plan's
-    // document stays as it always was.
-    const GoalOptions* asked = text.request.goal.given() ? &goal : nullptr;
-    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, asked, &details))
+    // The document names its goal: the default is no longer the first plan found, whose
+    // document stays as it always was under --goal first.
+    std::fputs(printed(planDocument(request, outcome, report ? &*report : nullptr, goal, &details))
                    .c_str(),
                console.out);
   } else if (report) {
     std::fputs(consoleText(*report).c_str(), console.out);
+    // The first plan found is told as the dialogue tells it, byte for byte.
+    if (goal.goal != Goal::kFirst) std::fputs(shoppingText(*report).c_str(), console.out);
   }
   if (outcome != PlanOutcome::kFound) {
     explainNoPlan(request.target, counters, goal, outcome, details, console);

@@ -57,7 +57,7 @@ RequestRefusals readRequestOptions(const RequestText& text, const RequestUse& us
 
   // What was read is checked; what could not be read is refused in the same words.
   const RequestVerdict verdict = checkRequest(request, use);
-  if (refusals.start.empty()) refusals.start = startRefusal(text.mag, verdict.start);
+  if (refusals.start.empty()) refusals.start = startRefusal(text.mag, request.start, verdict.start);
   if (refusals.target.empty()) {
     refusals.target = targetRefusal(text.target, request.start, verdict.target);
   }

@@ -54,21 +54,13 @@ int runTradeoffsCommand(const CommandText& text, const Console& console) {
     found = findTradeoffs(request.asked(), request.start, search);
   });
   const std::vector<const Plan*> points = spreadPoints(found.front, kPointsListed);
+  const std::string none = noTradeoffText(goal, request.target, found);
   if (format == OutputFormat::kJson) {
-    std::fputs(printed(tradeoffsDocument(request, goal, points)).c_str(), console.out);
+    std::fputs(printed(tradeoffsDocument(request, goal, points, none)).c_str(), console.out);
   } else {
     printText(request, goal, points, console.out);
   }
-  if (points.empty()) {
-    const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
-    std::string why = formNotReachedText(goal, request.target, outcome, found.cheapest);
-    if (why.empty()) {
-      why = outcome == PlanOutcome::kImpossible
-                ? unreachableText(request.target)
-                : "no plan: neither the fewest nor the cheapest search found a plan";
-    }
-    std::fprintf(console.err, "ostrel tradeoffs: %s\n", why.c_str());
-  }
+  if (!none.empty()) std::fprintf(console.err, "ostrel tradeoffs: %s\n", none.c_str());
   if (!outputWritten("ostrel tradeoffs", console)) return 1;
   return points.empty() ? 1 : 0;
 }

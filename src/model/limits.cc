@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 
+#include "model/evolution.h"
 #include "model/tables.h"
 
 namespace ostrel {
@@ -44,6 +46,46 @@ LimitVerdict checkStart(const MagState& start) {
   const auto* const failed = std::find_if(
       checks.begin(), checks.end(), [](const LimitVerdict& check) { return !check.within(); });
   return failed == checks.end() ? LimitVerdict{} : *failed;
+}
+
+namespace {
+
+// The levels at which a mag can have `type`: from `first`, and below `leftAt` when every mag
+// leaves it there for good (0: never).
+struct FormLevels {
+  std::int32_t first = kFirstFinalEvent;
+  std::int32_t leftAt = 0;
+};
+
+FormLevels formLevels(MagType type) {
+  if (type == kBabyMag.type) return {kBabyMag.level, 10};
+  const auto gives = [type](const auto& forms) {
+    return std::find(std::begin(forms), std::end(forms), type) != std::end(forms);
+  };
+  if (gives(kLevel10Type)) return {10, 35};
+  for (const auto& byGroup : kLevel35Type) {
+    if (gives(byGroup)) return {35, 0};
+  }
+  for (const auto& byGroup : kLevel50Type) {
+    if (gives(byGroup)) return {kFirstStatsEvent, 0};
+  }
+  if (type == kLevel50HighDefPowType || type == kLevel50HighDefOtherType) {
+    return {kFirstStatsEvent, 0};
+  }
+  return {};
+}
+
+}  // namespace
+
+LimitVerdict checkStartForm(const MagState& start) {
+  if (!checkStart(start).within()) return {};
+  const FormLevels levels = formLevels(start.type);
+  const std::int64_t level = levelOf(start.def, start.pow, start.dex, start.mind);
+  if (levels.leftAt != 0 && level >= levels.leftAt) {
+    return {LimitField::kForm, LimitRule::kFormLeft, levels.leftAt, level};
+  }
+  if (level < levels.first) return {LimitField::kForm, LimitRule::kFormNotYet, levels.first, level};
+  return {};
 }
 
 LimitVerdict checkTarget(const MagState& start, const Target& target) {

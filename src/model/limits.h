@@ -39,6 +39,8 @@ enum class LimitRule {
   kAbove,          // the field is above `bound`
   kNotAboveStart,  // the target's level is not above the start's level `bound`
   kBelowStart,     // the target's stat is below the start's `bound`
+  kFormLeft,       // every mag leaves the start's form at level `bound`, for good
+  kFormNotYet,     // no evolution gives the start's form below level `bound`
 };
 
 // Which limit a mag or a target breaks, and the value it has there (a level summed in 64 bits).
@@ -57,6 +59,15 @@ struct LimitVerdict {
 // dialogue, which says the mag is fully raised whatever else was wrong; then the form, the four
 // stats and the four bars, in that order.
 LimitVerdict checkStart(const MagState& start);
+
+// Whether a mag can have the form of `start` at its level, as the evolution rules give forms
+// whoever holds the mag: a new mag's form only below level 10, the forms of level 10 only below
+// 35 (the evolutions at 10 and 35 replace every form, and no later one gives these back), the
+// others from the level of the first evolution that gives them (35, 50 or 100). The verdict is
+// on the form, `value` the start's level; a start that checkStart refuses is not checked. The
+// dialogue has always taken any form at any level, and still does: only the command line and the
+// page check this.
+LimitVerdict checkStartForm(const MagState& start);
 
 // Whether `target` can be planned from `start`, the start's own limits aside: the target's level
 // is not read but summed from its four stats without overflow. Checked in order: def below 5,

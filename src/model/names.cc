@@ -59,6 +59,10 @@ const char* limitRuleName(LimitRule rule) {
       return "not-above-start";
     case LimitRule::kBelowStart:
       return "below-start";
+    case LimitRule::kFormLeft:
+      return "form-left";
+    case LimitRule::kFormNotYet:
+      return "form-not-yet";
   }
   return "";
 }
@@ -81,6 +85,12 @@ std::string limitProblem(const LimitVerdict& verdict) {
       return field + " " + value + " is not above the mag's " + bound;
     case LimitRule::kBelowStart:
       return field + " " + value + " is below the mag's " + bound;
+    case LimitRule::kFormLeft:
+      return "a mag of level " + value + " has left this form: every mag leaves it at level " +
+             bound + " and no evolution gives it back";
+    case LimitRule::kFormNotYet:
+      return "a mag of level " + value +
+             " cannot have this form: no evolution gives it below level " + bound;
     case LimitRule::kWithin:
       break;
   }

@@ -38,12 +38,13 @@ inline constexpr std::array<const char*, 3> kGoalLabels = {
 // "def", "pow bar", "level", ...; "" for no field.
 const char* limitFieldName(LimitField field);
 
-// "fully-raised", "below", "above", "not-above-start", "below-start"; "" for a verdict within
-// every limit.
+// "fully-raised", "below", "above", "not-above-start", "below-start", "form-left",
+// "form-not-yet"; "" for a verdict within every limit.
 const char* limitRuleName(LimitRule rule);
 
 // A refused start in words, naming the field, its value and the rule: "def 4 is below 5",
-// "mind bar 100 is above 99", "Your mag is fully raised! (level 204)". Empty within the limits.
+// "mind bar 100 is above 99", "Your mag is fully raised! (level 204)", "a mag of level 80 has
+// left this form: ...". Empty within the limits.
 std::string startRefusalText(const LimitVerdict& verdict);
 
 // A refused target in words, the dialogue's message first: "That mag is not possible (dex 9 is

@@ -46,6 +46,7 @@ Goal settledGoal(const Request& request, const RequestUse& use) {
 RequestVerdict checkRequest(const Request& request, const RequestUse& use) {
   RequestVerdict verdict;
   verdict.start = checkStart(request.start);
+  if (verdict.start.within() && use.startFormChecked) verdict.start = checkStartForm(request.start);
   verdict.target = checkTarget(request.start, request.target);
   verdict.maxFeedings = atLeast(request.budget.maxFeedings, kLeastMaxFeedings);
   verdict.maxMeseta = atLeast(request.budget.maxMeseta, kLeastMaxMeseta);

@@ -31,7 +31,8 @@ TEST(RequestOptionsTest, ReadsGoalsFormsAndWidths) {
   EXPECT_EQ(forms.beamWidth, 500);
   EXPECT_TRUE(forms.everyForm);
   EXPECT_FALSE(forms.form);
-  EXPECT_EQ(goalOptions(none, kPlanCommandUse).goal, Goal::kFirst);
+  EXPECT_EQ(goalOptions(none, kPlanCommandUse).goal, Goal::kCheapest);
+  EXPECT_EQ(goalOptions(none, kDialogueUse).goal, Goal::kFirst);
 }
 
 TEST(GoalOptionsTest, WhyTheFormWasNotReached) {

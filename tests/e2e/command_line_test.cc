@@ -59,8 +59,8 @@ TEST(CommandLineTest, AnswersAreTheLinesOfTheCaseFiles) {
 // `--no-files` leaves old plan files alone and `--dir` writes the dialogue's files elsewhere.
 TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   const std::filesystem::path dir = directoryWithOldPlan("no-files");
-  const std::vector<std::string> worked = {"plan",  "--section", "purplenum", "--class",
-                                           "HUMAR", "--target",  "6/1/0/2"};
+  const std::vector<std::string> worked = {"plan",     "--section", "purplenum", "--class", "HUMAR",
+                                           "--target", "6/1/0/2",   "--goal",    "first"};
   const ProgramRun quiet = runOstrel(with(worked, {"--no-files"}), "", dir);
   EXPECT_EQ(quiet.status, 0);
   EXPECT_TRUE(keepsOldPlan(dir));
@@ -83,7 +83,8 @@ TEST(CommandLineTest, PlanWaitsForAnotherWritingTheSameFiles) {
   const int held = ::open(detail.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   const bool locked = ::flock(held, LOCK_EX) == 0;
   std::future<ProgramRun> waiting = std::async(std::launch::async, [&dir] {
-    return runOstrel({"plan", "--section", "purplenum", "--class", "humar", "--target", "6/1/0/2"},
+    return runOstrel({"plan", "--section", "purplenum", "--class", "humar", "--target", "6/1/0/2",
+                      "--goal", "first"},
                      "", dir);
   });
   EXPECT_TRUE(locked);

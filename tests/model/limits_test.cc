@@ -1,6 +1,6 @@
-// The limits of a start and a target: the edge cases (tests/cases/limits.txt) that the command
-// line's refusals (tests/cases/bad_input.jsonl, dialogue_refusals.txt) do not already pin word for
-// word.
+// The limits of a start, its form and a target: the edge cases (tests/cases/limits.txt) that the
+// command line's refusals (tests/cases/bad_input.jsonl, dialogue_refusals.txt) do not already pin
+// word for word.
 #include "model/limits.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +16,10 @@ namespace {
 TEST(LimitsTest, StartsAndTargetsAtTheirEdges) {
   for (const auto& row : testing::caseRows("limits.txt")) {
     const MagState start = testing::magOf(row.at(0));
-    const bool alone = row.at(1) == "-";
-    const LimitVerdict verdict =
-        alone ? checkStart(start) : checkTarget(start, testing::targetOf(row.at(1)));
+    const bool alone = row.at(1) == "-" || row.at(1) == "form";
+    const LimitVerdict verdict = row.at(1) == "form" ? checkStartForm(start)
+                                 : alone             ? checkStart(start)
+                                         : checkTarget(start, testing::targetOf(row.at(1)));
     const std::string text = alone ? startRefusalText(verdict) : targetRefusalText(verdict);
     EXPECT_EQ(verdict.within() ? "within" : text, row.at(2)) << row.at(0) << " | " << row.at(1);
   }

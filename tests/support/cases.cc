@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/limits.h"
 #include "model/names.h"
 #include "model/tables.h"
 #include "support/replay.h"
@@ -59,7 +60,8 @@ PlanCase randomCase(std::mt19937& rng, Reach reach, int step) {
       const MagType form = pick(rng, reach == Reach::kFinalForm ? 42 : 0, 44);
       mag = {form, stat(5), stat(0), stat(0), stat(0), bar(), bar(), bar(), bar(), 0};
       mag.level = mag.def + mag.pow + mag.dex + mag.mind;
-    } while (mag.level >= kMaxLevel - 1);
+    } while (mag.level >= kMaxLevel - 1 ||
+             (reach == Reach::kHeld && !checkStartForm(mag).within()));
   }
   Target& t = c.target;
   std::int32_t* const stats[] = {&t.def, &t.pow, &t.dex, &t.mind};

@@ -33,6 +33,8 @@ enum class Reach {
   kNear,       // one case in three a new mag, the others any form at stats spread over the levels
                // of evolution with any bars; each target stat up to `step` levels up
   kFar,        // as kNear, one stat up to 90 levels more: mostly hopeless
+  kHeld,       // as kNear, with a form the mag can have at its level (checkStartForm), as the
+               // command line and the page take only those
   kFinalForm,  // a final form of the last feeding table, def one short and more: paths that come
                // back to a state already on them
   kFed,        // random feedings from a new mag give the start, more of them the target: always

@@ -1,6 +1,8 @@
 // The one replay checker (replay.h).
 #include "support/replay.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,7 @@ void expectPlanReplays(const PlayerRequest& request, const MagState& start, cons
   for (const FeedRun& run : runs) {
     fed += static_cast<std::size_t>(run.count);
     EXPECT_EQ(run.after, fed < plan.feedings.size() ? plan.feedings[fed].before : mag);
+    EXPECT_EQ(run.unchanged, 0);  // no item bought for nothing
   }
 }
 
@@ -116,6 +119,20 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
     next += static_cast<std::size_t>(run.count);
   }
   EXPECT_EQ(document["runs"], runs);
+  // What to buy: every item fed, in the item menu's order; the counts add up to the feedings and
+  // the meseta to the plan's.
+  json items = json::array();
+  for (Item item = 0; item < kItemCount; ++item) {
+    const auto count =
+        std::count_if(plan.feedings.begin(), plan.feedings.end(),
+                      [item](const Feeding& feeding) { return feeding.item == item; });
+    if (count > 0) {
+      items.push_back(
+          {{"item", kItemNames[item]}, {"count", count}, {"meseta", count * kItemPrice[item]}});
+    }
+  }
+  EXPECT_EQ(document["shopping"],
+            json({{"items", items}, {"meseta", static_cast<std::int64_t>(plan.cost)}}));
   if (!dir.empty()) expectFilesTell(playerOf(c).player, plan, dir);
 }
 

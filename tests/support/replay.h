@@ -22,7 +22,7 @@ MagState fedOnce(const Player& player, Item item, MagState mag);
 // feeding gives, no stat passes its target before the last feeding, the last mag is exactly the
 // target (in `form`, when one is asked for), and the plan's mag reached and cost are the
 // replay's. Its runs fed back through the feeding simulator pass through every run's starting
-// mag and end at the plan's mag.
+// mag and end at the plan's mag, and every feeding changes the mag.
 void expectPlanReplays(const PlayerRequest& request, const MagState& start, const Plan& plan,
                        std::optional<MagType> form = {});
 
@@ -31,7 +31,8 @@ void expectPlanReplays(const PlayerRequest& request, const MagState& start, cons
 void expectFilesTell(const Player& player, const Plan& plan, const std::filesystem::path& dir);
 
 // A plan document of `ostrel plan --format json` for case `c`: it names the player, start and
-// target asked for, its feedings replay, its runs group them and its summary adds them up; and
+// target asked for, its feedings replay, its runs group them, its summary adds them up and its
+// shopping list counts them by item; and
 // unless `dir` is empty the plan files there tell the same plan.
 void expectDocumentReplays(const PlanCase& c, const nlohmann::json& document,
                            const std::filesystem::path& dir);

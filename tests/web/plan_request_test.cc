@@ -96,12 +96,12 @@ TEST(PlanRequestTest, PlansAreTheConsoleProgramsAndReplay) {
     if (request.value("form", json()).is_string()) {
       options.form = findName(request["form"].get<std::string>(), kMagTypeNames, kMagTypeCount);
     }
-    // A goal left out (or null) is the one a form implies, as on the command line.
+    // A goal left out (or null) is the page's default, the cheapest, as on the command line.
     const json given = request.value("goal", json());
     options.goal =
         given.is_string()
             ? static_cast<Goal>(findName(given.get<std::string>(), kGoalNames, kGoalNames.size()))
-            : impliedGoal({}, options.form.has_value());
+            : Goal::kCheapest;
     const std::string goal = kGoalNames[static_cast<std::size_t>(options.goal)];
     const std::string console = testing::consoleOf([&](const Console& out) {
       PlanFiles files;
@@ -185,9 +185,48 @@ TEST(PlanRequestTest, ProgressCountsUpToThePlanFound) {
 TEST(PlanRequestTest, RefusedAndMalformedRequestsAreAnsweredNotPlanned) {
   for (const json& row : jsonRows("page_refusals.jsonl")) {
     const json& request = row["request"];
-    const json answer =
-        row.value("forms", false) ? json::parse(web::formsJson(textOf(request))) : plan(request);
+    const std::string entry = row.value("entry", "plan");
+    const json answer = entry == "forms"    ? json::parse(web::formsJson(textOf(request)))
+                        : entry == "replay" ? json::parse(web::replayJson(textOf(request)))
+                                            : plan(request);
     EXPECT_EQ(answer, row["answer"]) << request;
+  }
+}
+
+// The plan nearest to a budget no plan meets opens again without a search, as the plan of a
+// budget of its feedings; and the goal the catalog gives for what a request gives is the goal
+// its plan is planned for.
+TEST(PlanRequestTest, ReplayAndImpliedGoalsAnswerAsThePlansDo) {
+  json request = json::parse(kIlaRequest);
+  request["maxFeedings"] = 1;
+  const json refused = plan(request);
+  ASSERT_EQ(refused["rule"], "not-met") << refused;
+  const json& nearest = refused["nearest"][0];
+  json replay = json::parse(kIlaRequest);
+  replay["goal"] = "fewest";  // the budget's plan is the cheapest within it, whatever was asked
+  replay["runs"] = json::array();
+  for (const json& run : nearest["plan"]["runs"]) {
+    replay["runs"].push_back({{"item", run["item"]}, {"count", run["count"]}});
+  }
+  request["maxFeedings"] = nearest["feedings"];
+  std::string lines;
+  const auto sink = [&lines](std::string_view line) { lines.append(line); };
+  const json replayed = json::parse(web::replayJson(replay.dump(), sink));
+  EXPECT_EQ(replayed, plan(request));
+  EXPECT_EQ(lines, replayed["console"]);
+
+  const json implied = json::parse(web::catalogJson())["impliedGoal"];
+  ASSERT_EQ(implied.size(), 8U);
+  json small = {{"player", {{"sectionId", "Purplenum"}, {"charClass", "Humar"}}},
+                {"start", nullptr},
+                {"target", {{"def", 6}, {"pow", 1}, {"dex", 0}, {"mind", 2}}}};
+  const json given = {{"maxFeedings", 100}, {"maxMeseta", 100000}, {"form", "mag"}};
+  for (const auto& [key, goal] : implied.items()) {
+    json asked = small;
+    for (const auto& [part, value] : given.items()) {
+      if ((" " + key + " ").find(" " + part + " ") != std::string::npos) asked[part] = value;
+    }
+    EXPECT_EQ(plan(asked)["document"]["goal"], goal) << key;
   }
 }
 

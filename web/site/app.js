@@ -1,22 +1,24 @@
 // The page's controller: it holds the page's one state object (page-state.js), turns the player's
 // actions into requests to the planner (planner-client.js) and each answer into what the views
 // show. A request is read from the form (request-form.js) or the address (address.js); whether a
-// mag and a target are within the limits is the core's verdict, told in the command line's words
-// with the field it names marked. After a goal plan the final forms for the same target are
-// listed, and choosing a form there plans for it. On request the plans between the fewest
-// feedings and the least meseta are drawn (tradeoff-view.js), and choosing one plans it with its
-// feedings as the budget. Each plan asked for is a step of the browser's history, and an address
-// with a request plans it.
+// mag and a target are within the limits is the core's verdict, told in the page's words with the
+// field it names marked (a plan on the page then is marked as no longer the fields'). After a goal
+// plan the final forms for the same target are listed, and choosing a form there plans for it. On
+// request the plans between the fewest feedings and the least meseta are drawn
+// (tradeoff-view.js); choosing one opens its plan at once, its runs replayed without a search, as
+// does choosing one of the nearest plans of a budget no plan was found within. From any row of a
+// plan the player can plan again from that row's mag. Each plan asked for is a step of the
+// browser's history, and an address with a request plans it; focus stays where the player was.
 import { addressQuery, openingQuery, showInAddress } from "./address.js";
 import { hideForms, showForms, showFormsPending } from "./forms-view.js";
 import { goalOfFormRequest } from "./implied-goal.js";
 import { keepOffline } from "./offline.js";
 import { createPageState, keepPlan, listingKey, shownForm, tradeoffKey } from "./page-state.js";
-import { hidePlan, showPlan } from "./plan-view.js";
+import { hidePlan, markStale, showPlan } from "./plan-view.js";
 import { PlannerClient } from "./planner-client.js";
 import {
-  fieldsOfParams, fillChoices, fillForm, hideRefusal, markFields, markOnly, readRequest, showFieldErrors,
-  showGoal, showRefusal, watchFields,
+  fieldsOfParams, fillChoices, fillForm, hideRefusal, markFields, markFinalForms, markOnly, readRequest,
+  showFieldErrors, showGoal, showRefusal, watchFields,
 } from "./request-form.js";
 import {
   followRun, noteTimes, setStatus, showAsked, showControls, stopFollowing, timingText,
@@ -77,8 +79,10 @@ function stop() {
 // Plans the request the form holds. Asked for by the player, it is a new step of the history
 // once its answer is shown (so that a plan stopped or still running leaves the address on the
 // plan on the page); read from the address (a link, a bookmark, going back or forth), it stays
-// the step it is. The faults of an address are told with the fields'.
-function plan({ fromAddress = false, addressErrors = [] } = {}) {
+// the step it is. The faults of an address are told with the fields'. With `runs` (a plan the
+// page holds already, that the request plans) the plan is those runs replayed, without a search.
+function plan({ fromAddress = false, addressErrors = [], runs = null } = {}) {
+  const focused = document.activeElement;
   const { request, errors, invalid } = readRequest(state.catalog);
   markOnly(invalid);
   // A link's goal is the link's: its first goal with a budget is a fault to show as the link
@@ -94,8 +98,9 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
   showFieldErrors(errors);
   hideRefusal();
   if (errors.length > 0) {
-    // An address at fault shows no plan: the plan on the page is another address's.
-    if (fromAddress) hideAnswer();
+    // An address at fault shows no plan: the plan on the page is another address's. A field
+    // typed wrong leaves the plan on the page, marked as no longer the fields'.
+    if (fromAddress) hideAnswer(); else markStale(true);
     setStatus("Check the fields marked in red.");
     return;
   }
@@ -106,14 +111,14 @@ function plan({ fromAddress = false, addressErrors = [] } = {}) {
   stop();
   const kept = fromAddress ? state.kept.plans.get(queryOf(request)) : undefined;
   if (kept) {
-    showAnswer(kept, request, "0", "Planned before: shown again.");
+    showAnswer(kept, request, "0", "Planned before: shown again.", true);
   } else {
-    planRequest(request, !fromAddress);
+    planRequest(request, !fromAddress, runs, focused);
   }
 }
 
-async function planRequest(request, newStep) {
-  const answer = await ask("plan", request);
+async function planRequest(request, newStep, runs, focused) {
+  const answer = await (runs ? ask("replay", { ...request, runs }) : ask("plan", request));
   if (!answer) return;
   const { response, workerMs } = answer;
   const ms = Math.round(answer.ms);
@@ -122,27 +127,44 @@ async function planRequest(request, newStep) {
   keepPlan(state, queryOf(request), response);
   const timing = timingText(ms, workerMs, response);
   const found = response.document?.outcome === "found";
-  showAnswer(response, request, String(ms), found ? `Planned in ${timing}.` : `No plan found (${timing}).`);
+  const done = runs ? `Opened in ${timing}, without a search.` : `Planned in ${timing}.`;
+  showAnswer(response, request, String(ms), found ? done : `No plan found (${timing}).`, !newStep);
+  keepFocus(focused);
 }
 
-// Shows the answer to a plan: the plan, or the core's refusal with the field it names marked.
-// A goal plan's final forms follow, listed afresh unless kept.
-function showAnswer(response, request, ms, status) {
+// Focus stays where the player was when planning took it away (the Plan button is disabled while
+// a plan runs; a row's button or a nearest plan's goes with the answer): back on that control
+// where it is still on the page, else on what the answer says first. A plan that opens the page
+// takes no focus.
+function keepFocus(focused) {
+  const usable = (element) => element && element !== document.body && element.isConnected &&
+    !element.disabled && element.getClientRects().length > 0;
+  if (!focused || focused === document.body || usable(document.activeElement)) return;
+  const refused = !$("refusal-card").hidden;
+  (usable(focused) ? focused : $(refused ? "refusal" : "summary")).focus();
+}
+
+// Shows the answer to a plan: the plan, or the core's refusal with the field it names marked (a
+// plan on the page stays, marked as no longer the fields', unless the request is an address's,
+// which shows no other's plan). A goal plan's final forms follow, listed afresh unless kept, and
+// the final-form menu marks those the rules exclude.
+function showAnswer(response, request, ms, status, fromAddress) {
   if (response.outcome === "refused" || response.outcome === "bad-request") {
-    hideAnswer();
-    showRefusal(response);
+    if (fromAddress) hideAnswer(); else markStale(!$("result").hidden);
+    showRefusal(response, (point) => openPlan(point, request));
     setStatus("");
     return;
   }
   state.shown.request = request;
   state.shown.answer = response;
   state.shown.status = status;
-  showPlan(response, request, state.catalog);
+  showPlan(response, request, state.catalog, { onHere: planFromHere, onRescue: planCheapest });
   // The trade-off shown stays while its points are planned; another request's goes.
   if (tradeoffKey(request) !== state.shown.tradeoff) removeTradeoff();
   noteTimes({ ms });
   setStatus(status);
   const listing = state.kept.listings.get(listingKey(request));
+  markFinalForms(listing);
   if (request.goal === "first") {
     hideForms();
   } else if (listing) {
@@ -163,6 +185,7 @@ async function listForms(request) {
     return;
   }
   state.kept.listings.set(listingKey(request), response.document);
+  markFinalForms(response.document);
   showForms(response.document, shownForm(state), planForForm);
   noteTimes({ formsMs: String(Math.round(answer.ms)) });
   setStatus(`${state.shown.status} Forms listed in ${timingText(answer.ms, workerMs, response)}.`);
@@ -171,6 +194,21 @@ async function listForms(request) {
 // Plans for a form chosen in the listing: of the request listed, whatever the fields hold since.
 function planForForm(type) {
   fillForm({ ...state.shown.request, form: state.catalog.forms[type] }, state.catalog);
+  plan();
+}
+
+// Plans again from a row's mag ("my mag is here"): the request shown, from that mag, its form,
+// stats and bars, which the link then holds.
+function planFromHere(mag) {
+  const start = { form: mag.form, stats: { ...mag.stats }, bars: { ...mag.bars } };
+  fillForm({ ...state.shown.request, start }, state.catalog);
+  plan();
+}
+
+// Plans the cheapest plan of the request shown, where the first-found search gave up.
+function planCheapest() {
+  fillForm(state.shown.request, state.catalog);
+  showGoal("cheapest");
   plan();
 }
 
@@ -207,7 +245,7 @@ function showTradeoffOf(request, tradeoff) {
     return;
   }
   state.shown.tradeoff = tradeoffKey(request);
-  showTradeoff(tradeoff.points, (point) => planForPoint(point, request));
+  showTradeoff(tradeoff.points, (point) => openPlan(point, request));
 }
 
 function removeTradeoff() {
@@ -215,11 +253,12 @@ function removeTradeoff() {
   state.shown.tradeoff = null;
 }
 
-// Plans a point chosen on the trade-off: the cheapest plan within its feedings, which is that
-// point's plan.
-function planForPoint(point, request) {
+// Opens a plan the page holds already (a point of the trade-off, a nearest plan of a budget) for
+// `request`: its runs replayed, without a search, as the request that plans it, the cheapest plan
+// within its feedings, which a link then holds.
+function openPlan(point, request) {
   fillForm({ ...request, goal: "cheapest", maxFeedings: point.feedings, maxMeseta: null }, state.catalog);
-  plan();
+  plan({ runs: point.plan.runs.map(({ item, count }) => ({ item, count })) });
 }
 
 // Leaves the page without a plan, a listing or a trade-off.

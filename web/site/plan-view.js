@@ -1,12 +1,16 @@
-// The plan as the player follows it: a summary, one row per run in the order they are fed (first
-// run at the top) with a box to tick off each run fed, the route chart, the console's lines, and
-// the plan's actions: save the two plan files byte for byte, copy the link, print. Ticks are kept
-// in localStorage, one entry per plan request, so that a player feeding over days keeps them.
+// The plan as the player follows it: a summary, the shopping list, one row per run in the order
+// they are fed (first run at the top) with a box to tick off each run fed, the mag before and
+// after it with its bars, and a button that plans again from that row's mag; the route chart, the
+// console's lines, and the plan's actions: save the two plan files byte for byte, copy the link,
+// print. Ticks are kept in localStorage, one entry per plan request, so that a player feeding
+// over days keeps them.
 import { drawRouteChart } from "./route-chart.js";
 
 const TICKS_KEY_PREFIX = "ostrel.ticks:";
 const COPY_NOTE_MS = 4000;
+const STATS = ["def", "pow", "dex", "mind"];
 const $ = (id) => document.getElementById(id);
+const number = (value) => value.toLocaleString("en");
 
 let removeChart = null;
 let clearCopyNote = null;
@@ -15,6 +19,15 @@ let clearCopyNote = null;
 function magText(mag) {
   const { def, pow, dex, mind } = mag.stats;
   return `${mag.form} (${mag.level}) ${def}/${pow}/${dex}/${mind}`;
+}
+
+// A mag's four bars as a picture read at a glance, as the game shows them beside the stats: one
+// thin bar per stat, filled as far as its bar. The numbers are its label, for a pointer that rests
+// on it and for a screen reader.
+function barsHtml(mag) {
+  const label = STATS.map((stat) => `${stat} bar ${mag.bars[stat]}`).join(", ");
+  const fills = STATS.map((stat) => `<i class="bar-${stat}" style="width:${mag.bars[stat]}%"></i>`).join("");
+  return `<span class="bars" role="img" aria-label="${label}" title="Bars: ${label}">${fills}</span>`;
 }
 
 // The mags of the route for the chart, from the start to the reached one (mags[k] after k
@@ -66,26 +79,46 @@ $("print-button").addEventListener("click", () => window.print());
 function showFedCount(plan, ticks) {
   let feedings = 0;
   ticks.forEach((index) => { feedings += plan.runs[index]?.count ?? 0; });
-  $("fed-count").textContent =
-    `${ticks.size} of ${plan.runs.length} runs fed (${feedings} of ${plan.summary.feedings} feedings).`;
+  $("fed-count").textContent = `${number(ticks.size)} of ${number(plan.runs.length)} runs fed ` +
+    `(${number(feedings)} of ${number(plan.summary.feedings)} feedings).`;
+}
+
+// What to buy before the first feeding: each item of the plan, how many and their meseta, and
+// the total, as the core lists them.
+function showShopping(shopping) {
+  const cell = (text, className) => `<td${className ? ` class="${className}"` : ""}>${text}</td>`;
+  $("shopping-items").innerHTML = shopping.items.map((entry) =>
+    `<tr>${cell(entry.item)}${cell(number(entry.count), "number")}${cell(number(entry.meseta), "number")}</tr>`)
+    .join("");
+  $("shopping-count").textContent = number(shopping.items.reduce((sum, entry) => sum + entry.count, 0));
+  $("shopping-total").textContent = number(shopping.meseta);
 }
 
 // The rows are written as one piece of HTML and share one listener, and rows off screen are not
 // laid out (content-visibility in style.css): a plan can have hundreds of runs, and building and
-// laying out each row as an element of its own kept the page from answering for a moment.
-function showRuns(plan, request) {
+// laying out each row as an element of its own kept the page from answering for a moment. From
+// the second row on, "My mag is here" plans again from the mag the row starts from (the first
+// row's is the plan's own start).
+function showRuns(plan, request, onHere) {
   const ticks = loadTicks(request);
   const html = plan.runs.map((run, index) => {
-    const before = magText(run.before);
-    const after = magText(plan.runs[index + 1]?.before ?? plan.summary.reached);
+    const after = plan.runs[index + 1]?.before ?? plan.summary.reached;
     const fed = ticks.has(index);
+    const here = index === 0 ? "" : `<button type="button" class="here" data-here="${index}" ` +
+      `title="Plan again from this mag: ${magText(run.before)}, bars ${STATS.map((s) => run.before.bars[s]).join("/")}"` +
+      ` aria-label="My mag is here: plan again from run ${index + 1}'s mag">My mag is here</button>`;
     return `<li${fed ? ' class="fed"' : ""}><input type="checkbox" data-run="${index}"` +
       `${fed ? " checked" : ""} aria-label="Run ${index + 1} fed">` +
-      `<span class="feed"><b>${run.count}</b> × ${run.item}</span>` +
-      `<span class="route">${before} → ${after}</span></li>`;
+      `<span class="feed"><b>${number(run.count)}</b> × ${run.item}</span>` +
+      `<span class="route"><span class="mag">${magText(run.before)}${barsHtml(run.before)}</span> → ` +
+      `<span class="mag">${magText(after)}${barsHtml(after)}</span></span>${here}</li>`;
   }).join("");
   const list = $("runs");
   list.innerHTML = html;
+  list.onclick = (event) => {
+    const button = event.target.closest("button.here");
+    if (button) onHere(plan.runs[Number(button.dataset.here)].before);
+  };
   list.onchange = (event) => {
     const box = event.target;
     const index = Number(box.dataset.run);
@@ -111,22 +144,37 @@ function requestText(request, catalog) {
     `${form ? ` as ${form}` : ""} · ${label}${most(maxFeedings, "feedings")}${most(maxMeseta, "meseta")}`;
 }
 
-// Why there is no plan: the command line's reason when a final form was asked for (the rules
-// exclude it, or no plan was found for it and which forms plans were found for), or the console.
+// Why there is no plan: the core's reason (no sequence of feedings reaches the target, the rules
+// exclude the final form asked for, no plan was found for it and which forms plans were found
+// for), or, where the first-found search gave up, that a plan may still exist.
 function failureText(plan) {
   if (plan.reason) return `${plan.reason[0].toUpperCase()}${plan.reason.slice(1)}.`;
+  if (plan.outcome === "gave-up") {
+    return "The first-found search gave up on this target after trying as many feedings as it may. " +
+      "A plan may still exist: the cheapest plan's search usually finds one where this one gives up.";
+  }
   return "No plan found for this target: the console output below tells why.";
 }
 
 export function hidePlan() {
   $("result").hidden = true;
   $("console-card").hidden = true;
+  markStale(false);
   if (removeChart) removeChart();
   removeChart = null;
 }
 
+// Marks the plan on the page, with the final forms and the trade-off shown for it, as no longer
+// the plan of the fields (one of them is wrong), or unmarks them.
+export function markStale(stale) {
+  $("stale-note").hidden = !stale;
+  ["result", "forms-card", "tradeoff-card"].forEach((id) => $(id).classList.toggle("stale", stale));
+}
+
 // `response` is the core's answer: the plan document, the console's lines and the plan files.
-export function showPlan(response, request, catalog) {
+// `onHere(mag)` plans again from a row's mag; `onRescue()` plans the cheapest plan where the
+// first-found search gave up.
+export function showPlan(response, request, catalog, { onHere, onRescue }) {
   hidePlan();
   document.querySelectorAll("button.save").forEach((button) => {
     button.onclick = () => saveFile(button.dataset.file, response.files[button.dataset.file]);
@@ -137,19 +185,21 @@ export function showPlan(response, request, catalog) {
   $("plan-for").textContent = requestText(request, catalog);
   const plan = response.document;
   const found = plan.outcome === "found";
-  document.querySelectorAll("#result .actions, #chart, .runs-head, #runs, #fed-count").forEach((element) => {
-    element.hidden = !found;
-  });
+  document.querySelectorAll("#result .actions, #shopping, #chart, .runs-head, #runs, #fed-count")
+    .forEach((element) => { element.hidden = !found; });
+  const rescue = plan.outcome === "gave-up" && request.goal === "first";
+  $("rescue").hidden = !rescue;
+  $("rescue-button").onclick = onRescue;
   if (!found) {
     $("summary").textContent = failureText(plan);
-    $("console-card").querySelector("details").open = true;
+    $("console-card").querySelector("details").open = !rescue;
     $("runs").replaceChildren();
     return;
   }
   const { reached, feedings, meseta, hours } = plan.summary;
-  $("summary").textContent =
-    `${magText(reached)} in ${feedings} feedings · ` +
-    `${meseta.toLocaleString("en")} meseta · about ${hours.toFixed(2)} hours`;
-  showRuns(plan, request);
+  $("summary").textContent = `${magText(reached)} in ${number(feedings)} feedings · ` +
+    `${number(meseta)} meseta · about ${hours.toFixed(2)} hours`;
+  showShopping(plan.shopping);
+  showRuns(plan, request, onHere);
   removeChart = drawRouteChart($("chart"), { mags: routeMags(plan) }, catalog.forms);
 }

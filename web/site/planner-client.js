@@ -5,7 +5,7 @@
 // ever wants the answer to what the player asked last.
 //
 //   const planner = new PlannerClient("worker.js", { onReady(catalog, firstStart), onFailure(message) });
-//   const { response, workerMs, ms } = await planner.ask("plan" | "forms" | "tradeoffs", request,
+//   const { response, workerMs, ms } = await planner.ask("plan" | "replay" | "forms" | "tradeoffs", request,
 //       { onSent(sentAt), onProgress(message) });
 //   planner.cancel();
 //
@@ -37,8 +37,8 @@ export class PlannerClient {
   // Whether a worker has loaded the planner and can take a request at once.
   get ready() { return this.#ready; }
 
-  // Asks the planner: `kind` is "plan", "forms" or "tradeoffs", `request` the request the core
-  // reads (web/plan_request.h). Resolves with the core's answer, the time the core took and the
+  // Asks the planner: `kind` is "plan", "replay" (a plan's runs fed without a search), "forms" or
+  // "tradeoffs", `request` the request the core reads (web/plan_request.h). Resolves with the core's answer, the time the core took and the
   // time from sending to the answer. `onSent(sentAt)` is called when the request goes to the
   // worker, `onProgress` with each of its progress messages as worker.js posts them
   // ({type: "line", line} or {type: "progress", tried, feedings, meseta}).

@@ -1,7 +1,12 @@
 // The form of the request: read into the request it describes without changing anything on the
 // page (each field checked to be a whole number; whether the numbers are within the limits is the
 // core's verdict), filled from a request, its fields at fault marked, the faults listed, the
-// core's refusal shown, and the ranges beside its fields.
+// core's refusal shown in the page's words (with a missed budget's nearest plans), the ranges
+// beside its fields, and the final forms the rules exclude marked in their menu.
+import { defaultGoal } from "./implied-goal.js";
+import { pointItems } from "./tradeoff-view.js";
+import { refusalText } from "./verdict-words.js";
+
 const STATS = ["def", "pow", "dex", "mind"];
 const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
 
@@ -54,7 +59,9 @@ export function readRequest(catalog) {
   const errors = [];
   const invalid = [];
   const read = (id, label) => {
-    const text = $(id).value.trim();
+    // A number may be written with its thousands set apart, as the page writes them: 200,000.
+    const typed = $(id).value.trim();
+    const text = /^[+-]?\d{1,3}(,\d{3})+$/.test(typed) ? typed.replaceAll(",", "") : typed;
     if (/^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647) return Number(text);
     errors.push(`${label}: a whole number`);
     invalid.push(id);
@@ -153,14 +160,30 @@ export function showFieldErrors(errors) {
   }));
 }
 
-// The core's refusal of a request, in its words, with the fields it names marked.
-export function showRefusal(refusal) {
-  $("refusal").textContent = refusal.message || "A field is out of range.";
+// The core's refusal of a request, in the page's words, with the fields it names marked; for a
+// budget no plan was found within, the nearest plans found, each handed to `onNearest` to open.
+export function showRefusal(refusal, onNearest) {
+  $("refusal").textContent = refusalText(refusal);
   if (refusal.field) markFields(fieldsOfRefusal(refusal));
-  $("refusal").hidden = false;
+  const nearest = refusal.nearest ?? [];
+  $("nearest").hidden = nearest.length === 0;
+  $("nearest-points").replaceChildren(...pointItems(nearest, onNearest));
+  $("refusal-card").hidden = false;
 }
 
-export function hideRefusal() { $("refusal").hidden = true; }
+export function hideRefusal() { $("refusal-card").hidden = true; }
+
+// Marks in the final-form menu the forms that the evolution rules exclude for the target of
+// `listing` (a forms document), which cannot be chosen; with no listing, marks none.
+export function markFinalForms(listing) {
+  const excluded = new Set((listing?.forms ?? []).filter((f) => f.status === "excluded")
+    .map((f) => String(f.formNumber - 1)));
+  [...$("final-form").options].filter((option) => option.value !== "any").forEach((option) => {
+    const out = excluded.has(option.value);
+    option.disabled = out;
+    option.textContent = out ? `${option.dataset.name} (the rules exclude it)` : option.dataset.name;
+  });
+}
 
 // Takes the core's catalog and offers its names in the selects.
 export function fillChoices(catalog) {
@@ -174,20 +197,29 @@ export function fillChoices(catalog) {
     return option;
   }));
   fillSelect($("final-form"), catalog.forms, false);
+  [...$("final-form").options].forEach((option) => { option.dataset.name = option.textContent; });
   const any = document.createElement("option");
   any.value = "any";
   any.textContent = "any";
   $("final-form").prepend(any);
-  $("final-form").value = "any";
+  // A request that names no goal plans the default goal: the menu opens on it.
+  showGoal(defaultGoal(catalog));
   updateHints(catalog);
 }
 
-// Keeps the hints and the final form's choice up to date as the player types and chooses;
-// `catalog()` is the core's catalog, null until the planner has loaded.
+// Keeps the hints and the final form's choice up to date as the player types and chooses, and
+// drops the final forms' marks once the player, the mag or the target changes (they were that
+// target's); `catalog()` is the core's catalog, null until the planner has loaded.
 export function watchFields(catalog) {
   document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
     radio.addEventListener("change", () => { $("grown-mag").hidden = !grownMag(); updateHints(catalog()); });
   });
   document.querySelectorAll("input").forEach((input) => input.addEventListener("input", () => updateHints(catalog())));
   $("goal").addEventListener("change", showFinalFormChoice);
+  const targetFields = [...PARAM_FIELDS.section, ...PARAM_FIELDS.class, ...PARAM_FIELDS.mag,
+    ...PARAM_FIELDS.stats, ...PARAM_FIELDS.bars, ...PARAM_FIELDS.target];
+  targetFields.forEach((id) => $(id).addEventListener("input", () => markFinalForms(null)));
+  document.querySelectorAll('input[name="mag-kind"]').forEach((radio) => {
+    radio.addEventListener("change", () => markFinalForms(null));
+  });
 }

@@ -64,7 +64,8 @@ function evolutionList(changes, forms) {
   const list = document.createElement("p");
   list.className = "evolutions";
   list.textContent = changes.length === 0 ? "No evolution on the way."
-    : `Evolves: ${changes.map(({ at, type }) => `${forms[type]} after feeding ${at}`).join(" · ")}`;
+    : `Evolves: ${changes.map(({ at, type }) => `${forms[type]} after feeding ${at.toLocaleString("en")}`)
+      .join(" · ")}`;
   return list;
 }
 

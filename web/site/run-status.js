@@ -6,7 +6,10 @@ const $ = (id) => document.getElementById(id);
 // A request that answers at once would only flicker its progress.
 const SHOW_PROGRESS_AFTER_MS = 500;
 // What the status line says while each kind of request runs.
-const RUNNING = { plan: "Searching", forms: "Listing the final forms", tradeoffs: "Weighing feedings against meseta" };
+const RUNNING = {
+  plan: "Searching", replay: "Opening the plan", forms: "Listing the final forms",
+  tradeoffs: "Weighing feedings against meseta",
+};
 
 let ticker = null;  // redraws the progress of the request running
 

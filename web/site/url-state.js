@@ -4,8 +4,10 @@
 // (maxFeedings: max-feedings). Names are written in lower case and read in any case or as the
 // number of the dialogue's menu, as the command line reads them; a new mag has no mag, stats or
 // bars, and bars left out are 0/0/0/0. A link without a goal plans the goal its budget or final
-// form implies, as the command line does. Nothing here touches the page: the page's tests read
-// links and write them under node (web/test/url_state_test.mjs).
+// form implies, and without either the default goal, as the command line does; every link the
+// page writes names its goal, so a link made before the default changed opens the plan it did.
+// Nothing here touches the page: the page's tests read links and write them under node
+// (web/test/url_state_test.mjs).
 import { impliedGoal } from "./implied-goal.js";
 
 const STATS = ["def", "pow", "dex", "mind"];

@@ -2,7 +2,8 @@
 // search never freezes the page. In a cross-origin isolated page it loads the planner built with
 // threads, whose goal searches run here and on a second thread of their own (the plans are the
 // same); elsewhere shared memory is not to be had, and it loads the one-thread planner. Messages
-// in: {type: "plan" | "forms" | "tradeoffs", id, request}. Messages out: {type: "ready",
+// in: {type: "plan" | "replay" | "forms" | "tradeoffs", id, request} ("replay": a plan's runs fed
+// without a search). Messages out: {type: "ready",
 // catalog}; now and then while a request runs, {type: "line", id, line} (the console's latest
 // line) and {type: "progress", id, tried, feedings, meseta} (the goal search's feedings searched
 // and its best plan so far, -1 while there is none); and at its end {type: "result", id,
@@ -15,7 +16,9 @@ importScripts(PLANNER);
 
 // Progress is posted no more often than the page's status line redraws it.
 const POST_INTERVAL_MS = 100;
-const ENTRIES = { plan: "ostrel_plan", forms: "ostrel_forms", tradeoffs: "ostrel_tradeoffs" };
+const ENTRIES = {
+  plan: "ostrel_plan", replay: "ostrel_replay", forms: "ostrel_forms", tradeoffs: "ostrel_tradeoffs",
+};
 let planning = null;           // the id of the request being answered
 let lastLinePosted = 0;
 let lastProgressPosted = 0;

@@ -3,12 +3,15 @@
 #
 # Plans each case of tests/cases/browser_cases.jsonl in the page served on 127.0.0.1: its console
 # lines and saved files byte for byte as the `ostrel` dialogue's on the same answers and goal, its
-# rows replayed with `ostrel feed`, its forms listing as `ostrel forms` lists them, a form chosen
-# there, its refusal, a case on the planner with threads (the page served cross-origin isolated);
-# also the progress line, ticks surviving a reload, links to plans (the address of a plan, opened
-# afresh, going back and forth, offline with the server gone), no request leaving the page, no
-# error in the browser console. Screenshots go to SITE/screenshots/. Ends with
-# "N passed, N failed". Usage: browser_test.py --site build-web --ostrel build/ostrel
+# rows and their bars replayed with `ostrel feed`, its shopping list as `ostrel plan` lists it, its
+# forms listing as `ostrel forms` lists them (and the final-form menu marking the excluded ones), a
+# form chosen there, its refusal, a trade-off point opened without a search, a plan again from a
+# row's mag, the cheapest plan where the first-found search gave up, a case on the planner with
+# threads (the page served cross-origin isolated); also the progress line, focus after planning,
+# ticks surviving a reload, links to plans (the address of a plan, opened afresh, going back and
+# forth, offline with the server gone), nothing served but the site, no request leaving the page,
+# no error in the browser console. Screenshots go to screenshots/ beside SITE. Ends with
+# "N passed, N failed". Usage: browser_test.py --site build-web/site --ostrel build/ostrel
 # (timings: bench/).
 import argparse
 import functools
@@ -21,11 +24,14 @@ import sys
 import tempfile
 import threading
 import time
+import urllib.error
+import urllib.request
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
@@ -36,7 +42,8 @@ FILES = ("feedingPlan.txt", "feedingPlan2.txt")
 
 
 # One case a line: its name, the page's request, what to do after the plan ("then": ticks,
-# listing, progress, history), for a refused mag the page's words and the field marked, for a
+# listing, progress, history, here, rescue, focus), for a refused mag the page's words and the
+# field marked, for a
 # case opened as a link its address's query ("link"; a bad one with the faults listed, "errors"),
 # and for a case planned where the page is cross-origin isolated, on two threads, "isolated".
 CASES = pathlib.Path(__file__).resolve().parents[2] / "tests" / "cases" / "browser_cases.jsonl"
@@ -96,6 +103,14 @@ def run_json(ostrel, command, request, *more):
     return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=False).stdout)
 
 
+def native_plan(ostrel, request):
+    """`ostrel plan --format json` for the request, its goal, final form and budget."""
+    more = [] if request["form"] is None else ["--form", str(request["form"] + 1)]
+    more += ["--max-feedings", str(request["maxFeedings"])] if "maxFeedings" in request else []
+    return run_json(ostrel, "plan", request, "--no-files", "--target", numbers(request["target"]),
+                    "--goal", request["goal"], *more)
+
+
 def plan_lines(stdout):
     """The console lines of the plan: after the last target question, up to the closing one."""
     begin = stdout.index("\n", stdout.rindex("What is your desired mind? (")) + 1
@@ -136,11 +151,15 @@ READY = "document.querySelector('#section-id option') !== null"
 def wait_answer(driver, timeout=120):
     """Waits for the answer to the plan just started: a plan shown or a refusal."""
     wait_for(driver, "(document.getElementById('status').dataset.ms || '') !== ''"
-                     " || !document.getElementById('refusal').hidden", timeout)
+                     " || !document.getElementById('refusal-card').hidden", timeout)
 
 
 # The forms listing that follows a goal plan is shown.
 FORMS_LISTED = "(document.getElementById('status').dataset.formsMs || '') !== ''"
+# What the page says where the first-found search gave up.
+GAVE_UP = ("The first-found search gave up on this target after trying as many feedings as it "
+           "may. A plan may still exist: the cheapest plan's search usually finds one where this "
+           "one gives up.")
 
 
 def plan_with(driver, button, wait=True):
@@ -203,18 +222,21 @@ def save_files(driver, downloads):
 
 
 def replays(driver, ostrel, request):
-    """The page's rows fed with `ostrel feed`: each row's route is the mags the feed gives, and
-    the runs reach the target exactly (in the form asked for), never passing it."""
+    """The page's rows fed with `ostrel feed`: each row's route is the mags the feed gives, with
+    their bars, and the runs reach the target exactly (in the form asked for), never passing it."""
     rows = driver.execute_script(
         "return [...document.querySelectorAll('#runs li')].map(r => "
-        "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent])")
-    items = ", ".join(feed.replace(" × ", " ") for feed, _ in rows)
+        "[r.querySelector('.feed').textContent, r.querySelector('.route').textContent,"
+        " [...r.querySelectorAll('.bars')].map(b => b.getAttribute('aria-label'))])")
+    items = ", ".join(feed.replace(",", "").replace(" × ", " ") for feed, _, _ in rows)
     fed = run_json(ostrel, "feed", request, "--items", items)
     mags = [fed["start"]] + [run["after"] for run in fed["runs"]]
     text = lambda m: f"{m['form']} ({m['level']}) " + "/".join(str(m["stats"][s]) for s in STATS)
-    routes = [f"{text(before)} → {text(after)}" for before, after in zip(mags, mags[1:])]
+    bars = lambda m: ", ".join(f"{s} bar {m['bars'][s]}" for s in STATS)
+    routes = [[f"{text(before)} → {text(after)}", [bars(before), bars(after)]]
+              for before, after in zip(mags, mags[1:])]
     target = request["target"]
-    return ([route for _, route in rows] == routes
+    return ([[route, shown_bars] for _, route, shown_bars in rows] == routes
             and all(mag["stats"][s] <= target[s] for mag in mags for s in STATS)
             and mags[-1]["stats"] == target
             and request["form"] in (None, mags[-1]["formNumber"] - 1)), f"{rows[:3]} {mags[:3]}"
@@ -240,27 +262,33 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
     results.check(f"{name}: the forms are listed for a goal only",
                   (driver.find_element(By.ID, "forms-card").get_attribute("hidden") is None)
                   == (request["goal"] != "first"))
+    native = native_plan(ostrel, request)
     if native_files[FILES[0]] == b"":
         results.check(f"{name}: no plan, no save buttons",
                       not any(b.is_displayed()
                               for b in driver.find_elements(By.CSS_SELECTOR, "button.save")))
-        form = [] if request["form"] is None else ["--form", str(request["form"] + 1)]
-        reason = run_json(ostrel, "plan", request, "--no-files", "--target",
-                          numbers(request["target"]), "--goal", request["goal"], *form)["reason"]
-        # Without a reason (the first plan found gave up), the console's own lines tell why.
-        want = (f"{reason[0].upper()}{reason[1:]}." if reason else
-                "No plan found for this target: the console output below tells why.")
+        # Without a reason (the first plan found gave up), the page says a plan may still exist
+        # and offers the cheapest plan's search.
+        reason, gave_up = native["reason"], native["outcome"] == "gave-up"
+        want = f"{reason[0].upper()}{reason[1:]}." if reason else GAVE_UP
         summary = text_of(driver, "summary")
         results.check(f"{name}: why there is no plan, as the command line says it",
-                      summary == want, repr(summary))
+                      summary == want and driver.find_element(By.ID, "rescue-button").is_displayed()
+                      == (gave_up and request["goal"] == "first"), repr(summary))
         return
     results.check(f"{name}: a new plan's rows start unticked", not driver.execute_script(
         "return [...document.querySelectorAll('#runs input')].some(b => b.checked)"))
     saved = save_files(driver, downloads / str(len(list(downloads.iterdir()))))
     results.check(f"{name}: both files saved byte for byte as the console program's",
                   saved == native_files, {n: len(v or b"") for n, v in saved.items()})
-    results.check(f"{name}: the rows fed with ostrel feed go their routes to the target exactly",
-                  *replays(driver, ostrel, request))
+    results.check(f"{name}: the rows and their bars fed with ostrel feed go their routes to the "
+                  "target exactly", *replays(driver, ostrel, request))
+    shopping = driver.execute_script("return [...document.querySelectorAll('#shopping tbody tr,"
+                                     " #shopping tfoot tr')].map(r => r.innerText.split('\\t'))")
+    want = [[i["item"], f"{i['count']:,}", f"{i['meseta']:,}"] for i in native["shopping"]["items"]]
+    want.append(["Total", f"{native['summary']['feedings']:,}", f"{native['shopping']['meseta']:,}"])
+    results.check(f"{name}: the shopping list as ostrel plan lists it", shopping == want,
+                  f"page {shopping}, native {want}")
 
 
 def check_forms_listing(driver, results, ostrel, case):
@@ -282,12 +310,16 @@ def check_forms_listing(driver, results, ostrel, case):
                                   ".map(r => [...r.children].map(c => c.textContent))")
     results.check(f"{case['name']}: the forms reached listed as natively, best first",
                   shown == expected, f"page {shown}, native {expected}")
-    excluded = sum(1 for f in forms if f["status"] == "excluded")
+    excluded = [f["formNumber"] - 1 for f in forms if f["status"] == "excluded"]
     other = text_of(driver, "forms-other")
     results.check(f"{case['name']}: the excluded forms counted, the not found ones named",
-                  f"Excluded by the evolution rules ({excluded})" in other
+                  f"Excluded by the evolution rules ({len(excluded)})" in other
                   and all(f["form"] in other for f in forms if f["status"] == "not-found")
                   and "impossible" not in other, repr(other[:200]))
+    marked = driver.execute_script("return [...document.getElementById('final-form').options]"
+                                   ".filter(o => o.disabled).map(o => Number(o.value))")
+    results.check(f"{case['name']}: the final-form menu marks the excluded forms",
+                  marked == excluded, f"page {marked}, native {excluded}")
 
 
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
@@ -327,15 +359,92 @@ def check_tradeoffs(driver, results, ostrel, case, downloads):
     driver.save_screenshot(str(driver.shots / "tradeoffs.png"))
     chart = driver.find_element(By.CSS_SELECTOR, "#tradeoff-chart .u-over")
     driver.execute_script("document.getElementById('status').dataset.ms = ''")
+    sent = watch_requests(driver)
     ActionChains(driver).move_to_element_with_offset(chart, -chart.size["width"] // 2 + 2, 0) \
         .click().perform()
     wait_answer(driver)
+    results.check("a trade-off point opens without a search: the planner is sent its replay alone",
+                  sent() == ["replay"], sent())
     chosen = dict(name=f"{case['name']}, the shortest point chosen on the chart",
                   request=dict(request, goal="cheapest", maxFeedings=points[0]["feedings"]))
     check_plan(driver, results, ostrel, chosen, downloads, fill=False)
     printed = text_of(driver, "plan-for")
     results.check("the printed request names its budget",
                   printed.endswith(f"· at most {points[0]['feedings']:,} feedings"), printed)
+
+
+def watch_requests(driver):
+    """Records the kinds of the requests the page sends its planner from now on; returns what
+    reads them."""
+    driver.execute_script("window.sentKinds = []; const post = Worker.prototype.postMessage;"
+                          "Worker.prototype.postMessage = function (message) {"
+                          " window.sentKinds.push(message.type); return post.call(this, message); }")
+    return lambda: driver.execute_script("return window.sentKinds")
+
+
+def check_here(driver, results, ostrel, case, downloads):
+    """"My mag is here" on the third row plans again from that row's mag, in one click: the form
+    and the link hold the mag, and the new plan starts from it, as the console program plans it."""
+    row = driver.find_element(By.CSS_SELECTOR, '#runs button.here[data-here="2"]')
+    mag = driver.execute_script("return arguments[0].closest('li').querySelector('.mag')"
+                                ".textContent.trim()", row)
+    plan_with(driver, row)
+    value = lambda element_id: int(driver.find_element(By.ID, element_id).get_attribute("value"))
+    start = {key: value(f"start-{key}") for key in (*STATS, *(stat + "Bar" for stat in STATS))}
+    start["type"] = value("form")
+    first = driver.execute_script("return document.querySelector('#runs .mag').textContent.trim()")
+    results.check(f"{case['name']}: my mag is here, plans from the row's mag, in the link too",
+                  first == mag and "&mag=" in driver.current_url and
+                  driver.switch_to.active_element.get_attribute("id") == "summary", f"{first} {mag}")
+    moved = dict(name=f"{case['name']}, again from its third row's mag",
+                 request=dict(case["request"], start=start))
+    check_plan(driver, results, ostrel, moved, downloads, fill=False)
+
+
+def check_rescue(driver, results, ostrel, case, downloads):
+    """Where the first-found search gave up, the button plans the cheapest plan."""
+    plan_with(driver, driver.find_element(By.ID, "rescue-button"))
+    cheapest = dict(name=f"{case['name']}, the cheapest plan asked for where it gave up",
+                    request=dict(case["request"], goal="cheapest"))
+    results.check("the give-up's button plans the cheapest plan", "goal=cheapest" in
+                  driver.current_url, driver.current_url)
+    check_plan(driver, results, ostrel, cheapest, downloads, fill=False)
+
+
+def check_focus(driver, results):
+    """Focus stays where the player was: in a field left with Enter, on the Plan button pressed
+    from the keyboard (disabled while the plan runs). A field typed wrong then marks the plan
+    stale."""
+    for element_id, key in (("target-mind", Keys.ENTER), ("plan-button", Keys.SPACE)):
+        driver.execute_script("document.getElementById('status').dataset.ms = '';"
+                              " document.getElementById(arguments[0]).focus()", element_id)
+        ActionChains(driver).send_keys(key).perform()
+        wait_answer(driver)
+        focused = driver.switch_to.active_element.get_attribute("id")
+        results.check(f"after planning from {element_id}, focus stays there", focused == element_id,
+                      focused)
+    driver.find_element(By.ID, "target-mind").send_keys("x", Keys.ENTER)
+    results.check("a field typed wrong marks the plan on the page stale",
+                  "stale" in driver.find_element(By.ID, "result").get_attribute("class")
+                  and driver.find_element(By.ID, "stale-note").is_displayed())
+
+
+def check_only_the_site_served(results, origin, site):
+    """The folder served holds the site's files alone (those its service worker keeps, and the
+    worker), and the build's own files are not to be had from it."""
+    kept = re.search(r'const FILES = "([^"]*)"', (site / "service-worker.js").read_text()).group(1)
+    files = {str(path.relative_to(site)) for path in site.rglob("*") if path.is_file()}
+    results.check("the site folder holds the site's files alone",
+                  files == set(kept.split()) | {"service-worker.js"}, sorted(files))
+    def status(path):
+        try:
+            return urllib.request.urlopen(f"{origin}/{path}").status
+        except urllib.error.HTTPError as error:
+            return error.code
+    build = ("CMakeCache.txt", "compile_commands.json", "libostrel_core.a", "../CMakeCache.txt",
+             "%2e%2e/CMakeCache.txt")
+    results.check("nothing of the build is served", [status(path) for path in build] == [404] * 5
+                  and status("index.html") == 200, [status(path) for path in build])
 
 
 BEST_SO_FAR = re.compile(r"best so far ([\d,]+) feedings, ([\d,]+) meseta")
@@ -495,7 +604,7 @@ def main():
         try:
             driver.get(f"{origin}/index.html")
             wait_for(driver, READY, 30)
-            driver.shots = site / "screenshots"
+            driver.shots = site.parent / "screenshots"
             driver.shots.mkdir(exist_ok=True)
             shown = []  # the address and the console lines of each case shown
             for case in map(json.loads, CASES.open(encoding="utf-8")):
@@ -544,10 +653,18 @@ def main():
                     check_choosing_a_form(driver, results, ostrel, case, downloads)
                 if "tradeoffs" in steps:
                     check_tradeoffs(driver, results, ostrel, case, downloads)
+                if "here" in steps:
+                    check_here(driver, results, ostrel, case, downloads)
+                    shown.append((driver.current_url, text_of(driver, "console")))
+                if "rescue" in steps:
+                    check_rescue(driver, results, ostrel, case, downloads)
+                if "focus" in steps:
+                    check_focus(driver, results)
             requests = driver.execute_script(
                 "return performance.getEntriesByType('resource').map(e => e.name)")
             outside = [r for r in requests if not r.startswith(origin + "/")]
             results.check("no request leaves the page", not outside, repr(outside))
+            check_only_the_site_served(results, origin, site)
             # Offline: the server gone, a link opens from the service worker's cache and plans.
             driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
             server.shutdown()

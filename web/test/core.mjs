@@ -1,10 +1,10 @@
 // The planner's WebAssembly module under node, as the page's worker loads it, for the tests of
-// web/test/: OSTREL_SITE names the built site (default build-web).
+// web/test/: OSTREL_SITE names the built site (default build-web/site).
 import { readFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import path from "node:path";
 
-const site = path.resolve(process.env.OSTREL_SITE ?? "build-web");
+const site = path.resolve(process.env.OSTREL_SITE ?? "build-web/site");
 
 // The module with `options` (its callbacks); node cannot fetch the .wasm from a path, so it is
 // handed over as bytes.

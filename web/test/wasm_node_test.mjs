@@ -1,9 +1,10 @@
 // The WebAssembly entry under node, without a browser (the page itself uses its catalog): the
 // answers to requests refused or not what the page sends (word for word as natively, in
 // tests/cases/page_refusals.jsonl, never aborting the module), the console lines handed on while
-// a plan runs, and every request planned afresh (the same request gives the same bytes, whatever
-// was planned before it). The plans are checked natively (tests/web) and in the page
-// (browser_test.py). Run with OSTREL_SITE pointing at the built site (default build-web).
+// a plan runs, every request planned afresh (the same request gives the same bytes, whatever was
+// planned before it), and a plan held opened again by ostrel_replay as its budget's plan. The
+// plans are checked natively (tests/web) and in the page (browser_test.py). Run with OSTREL_SITE
+// pointing at the built site (default build-web/site).
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
 import { before, test } from "node:test";
@@ -24,7 +25,7 @@ test("refused and malformed requests get the native answers and leave the module
   const table = new URL("../../tests/cases/page_refusals.jsonl", import.meta.url);
   for (const row of readFileSync(table, "utf8").trim().split("\n").map((l) => JSON.parse(l))) {
     const text = typeof row.request === "string" ? row.request : JSON.stringify(row.request);
-    assert.deepEqual(call(core, row.forms ? "ostrel_forms" : "ostrel_plan", text), row.answer, text);
+    assert.deepEqual(call(core, `ostrel_${row.entry ?? "plan"}`, text), row.answer, text);
   }
   assert.equal(plan(newMagTo(20, 20, 20, 20)).document.outcome, "found");
 });
@@ -38,4 +39,14 @@ test("console lines are handed on as the plan writes them; every request is plan
   plan(newMagTo(5, 0, 0, 195));  // gives up after the whole budget
   plan(newMagTo(30, 20, 40, 10, "Viridia", "Racast"));
   assert.deepEqual(plan(newMagTo(50, 50, 50, 50)), first);
+});
+
+test("a plan held opens again without a search, as the plan of a budget of its feedings", () => {
+  const request = { ...newMagTo(6, 1, 0, 2), goal: "cheapest" };
+  const nearest = plan({ ...request, maxFeedings: 1 }).nearest[0];
+  const runs = nearest.plan.runs.map(({ item, count }) => ({ item, count }));
+  lines = [];
+  const replayed = call(core, "ostrel_replay", JSON.stringify({ ...request, runs }));
+  assert.equal(lines.join(""), replayed.console);
+  assert.deepEqual(replayed, plan({ ...request, maxFeedings: nearest.feedings }));
 });

@@ -77,7 +77,8 @@ json requestJson(const Request& request) {
   return document;
 }
 
-// A found plan as the plan document writes it: summary, runs and feedings, first feeding first.
+// A found plan as the plan document writes it: summary, shopping list, runs and feedings, first
+// feeding first.
 json planParts(const PlanReport& report) {
   json runs = json::array();
   std::transform(report.runs.begin(), report.runs.end(), std::back_inserter(runs),
@@ -92,8 +93,16 @@ json planParts(const PlanReport& report) {
       [](const Feeding& feeding) {
         return json{{"item", kItemNames[feeding.item]}, {"before", magDocument(feeding.before)}};
       });
+  json items = json::array();
+  std::transform(report.shopping.begin(), report.shopping.end(), std::back_inserter(items),
+                 [](const ShoppingItem& item) {
+                   return json{{"item", kItemNames[item.item]},
+                               {"count", item.count},
+                               {"meseta", item.meseta}};
+                 });
   json parts;
   parts["summary"] = summaryJson(report.plan.reached, report.feedings(), report.meseta());
+  parts["shopping"] = {{"items", std::move(items)}, {"meseta", report.meseta()}};
   parts["runs"] = std::move(runs);
   parts["feedings"] = std::move(feedings);
   return parts;
@@ -109,17 +118,25 @@ double feedingHours(std::int32_t feedings) {
 }
 
 Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
-                      const GoalOptions* asked, const GoalResult* details) {
+                      const GoalOptions& asked, const GoalResult* details) {
   json document = requestJson(request);
-  if (asked != nullptr) {
-    document["goal"] = kGoalNames[static_cast<std::size_t>(asked->goal)];
-    document["form"] = asked->form ? json(kMagTypeNames[*asked->form]) : json(nullptr);
-    const std::string why =
-        details != nullptr ? noPlanText(*asked, request.target, outcome, *details) : std::string();
-    document["reason"] = why.empty() ? json(nullptr) : json(why);
-  }
+  document["goal"] = kGoalNames[static_cast<std::size_t>(asked.goal)];
+  document["form"] = asked.form ? json(kMagTypeNames[*asked.form]) : json(nullptr);
+  const std::string why =
+      details != nullptr ? noPlanText(asked, request.target, outcome, *details) : std::string();
+  document["reason"] = why.empty() ? json(nullptr) : json(why);
   document["outcome"] = outcomeName(outcome);
+  if (outcome == PlanOutcome::kOverBudget && details != nullptr) {
+    const Budget& budget = asked.budget;
+    document["budget"] = {{"maxFeedings", budget.maxFeedings ? json(*budget.maxFeedings) : json()},
+                          {"maxMeseta", budget.maxMeseta ? json(*budget.maxMeseta) : json()}};
+    json& nearest = document["nearest"] = json::array();
+    for (const Plan& plan : details->nearest) {
+      nearest.push_back(pointDocument(request.player, plan));
+    }
+  }
   document["summary"] = nullptr;
+  document["shopping"] = nullptr;
   document["runs"] = json::array();
   document["feedings"] = json::array();
   if (outcome != PlanOutcome::kFound || report == nullptr) return document;
@@ -128,19 +145,23 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
   return document;
 }
 
+Document pointDocument(const Player& player, const Plan& plan) {
+  return {{"feedings", plan.feedCount()},
+          {"meseta", static_cast<std::int64_t>(plan.cost)},
+          {"hours", feedingHours(plan.feedCount())},
+          {"form", kMagTypeNames[plan.reached.type]},
+          {"plan", planParts(reportOf(player, plan))}};
+}
+
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points) {
+                           const std::vector<const Plan*>& points, const std::string& reason) {
   json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
+  document["reason"] = reason.empty() ? json(nullptr) : json(reason);
   json list = json::array();
-  std::transform(points.begin(), points.end(), std::back_inserter(list), [&](const Plan* plan) {
-    return json{{"feedings", plan->feedCount()},
-                {"meseta", static_cast<std::int64_t>(plan->cost)},
-                {"hours", feedingHours(plan->feedCount())},
-                {"form", kMagTypeNames[plan->reached.type]},
-                {"plan", planParts(reportOf(request.player, *plan))}};
-  });
+  std::transform(points.begin(), points.end(), std::back_inserter(list),
+                 [&](const Plan* plan) { return pointDocument(request.player, *plan); });
   document["points"] = std::move(list);
   return document;
 }
@@ -181,8 +202,10 @@ Document feedDocument(const Player& player, const MagState& start,
   std::int32_t feedings = 0;
   std::int64_t meseta = 0;
   for (const FeedRun& run : runs) {
-    runList.push_back(
-        {{"item", kItemNames[run.item]}, {"count", run.count}, {"after", magDocument(run.after)}});
+    runList.push_back({{"item", kItemNames[run.item]},
+                       {"count", run.count},
+                       {"after", magDocument(run.after)},
+                       {"unchanged", run.unchanged}});
     feedings += run.count;
     meseta += std::int64_t{kItemPrice[run.item]} * run.count;
   }
@@ -214,16 +237,38 @@ std::string noFormText(const Target& target, const GoalResult& result) {
                                              : "no plan found ending as any form";
 }
 
+std::string noTradeoffText(const GoalOptions& options, const Target& target,
+                           const Tradeoffs& found) {
+  if (!found.front.empty()) return {};
+  const PlanOutcome outcome = outcomeWithoutPlan(found.cheapest);
+  if (std::string why = formNotReachedText(options, target, outcome, found.cheapest);
+      !why.empty()) {
+    return why;
+  }
+  return outcome == PlanOutcome::kImpossible
+             ? unreachableText(target)
+             : "no plan: neither the fewest nor the cheapest search found a plan";
+}
+
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
                        const GoalResult& details) {
   if (std::string form = formNotReachedText(options, target, outcome, details); !form.empty()) {
     return form;
+  }
+  if (outcome == PlanOutcome::kOverBudget) {
+    return overBudgetText(options.budget, details.nearest, options.form);
   }
   if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
   if (outcome != PlanOutcome::kGaveUp || options.goal == Goal::kFirst) return {};
   // A beam search that finds nothing proves nothing: the target may still be reachable.
   return std::string("no plan: neither the ") + kGoalNames[static_cast<std::size_t>(options.goal)] +
          " search nor the first-found search found a plan reaching " + targetText(target);
+}
+
+std::string firstGaveUpHint(const std::string& howToAsk) {
+  return "a plan may still exist: the first-found search gives up on many targets that the "
+         "cheapest plan's search reaches; try " +
+         howToAsk;
 }
 
 std::string formNotReachedText(const GoalOptions& options, const Target& target,

@@ -10,30 +10,26 @@
 #include <vector>
 
 #include "model/state.h"
+#include "plan/fed_plan.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
 #include "plan/plan_run.h"
 #include "plan/report/plan_report.h"
 #include "plan/request.h"
+#include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 
 // Fields keep the order they are written in, the order a reader expects them.
 using Document = nlohmann::ordered_json;
 
-// One run of the feed command: `count` of `item` in a row, and the mag after the last of them.
-struct FeedRun {
-  Item item = 0;
-  std::int32_t count = 0;
-  MagState after;
-};
-
-// The plan document: player, start, target, the goal and form asked for and why no plan ends in
-// that form (only when `asked` is given), outcome, and the found plan's `report` (null without
-// one): summary (null without a plan), runs and feedings, both first feeding first. `details` is
-// the goal search's result behind `outcome`.
+// The plan document: player, start, target, the goal and form `asked` for and why there is no
+// plan, outcome, and the found plan's `report` (null without one): summary and shopping list
+// (null without a plan), runs and feedings, both first feeding first. `details` is the goal
+// search's result behind `outcome`; for a budget that no plan found meets, the document gives
+// the budget and the nearest plans found (details->nearest) as the trade-off gives its points.
 Document planDocument(const Request& request, PlanOutcome outcome, const PlanReport* report,
-                      const GoalOptions* asked = nullptr, const GoalResult* details = nullptr);
+                      const GoalOptions& asked, const GoalResult* details = nullptr);
 
 // The forms document: player, start, target, goal, beam width, and every form in the form menu's
 // order, reached (feedings, meseta, hours of its best plan), not found, or excluded (with the
@@ -41,12 +37,17 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
 Document formsDocument(const Request& request, const GoalOptions& goal, const GoalResult& result);
 
 // The trade-offs document: player, start, target, the form asked for (null for any), beam width,
-// and the points, shortest first, each with its feedings, meseta, hours, final form and plan (the
-// plan document's summary, runs and feedings).
+// why no plan is listed (noTradeoffText, null when one is), and the points, shortest first, each
+// as pointDocument writes it.
 Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<const Plan*>& points);
+                           const std::vector<const Plan*>& points, const std::string& reason);
 
-// The feed document: player, start, the mag after each run, and the summary.
+// One plan of a trade-off, or one of the nearest to a budget: its feedings, meseta, hours, final
+// form and the plan (the plan document's summary, shopping list, runs and feedings) for `player`.
+Document pointDocument(const Player& player, const Plan& plan);
+
+// The feed document: player, start, the mag after each run and how many of its feedings changed
+// nothing, and the summary.
 Document feedDocument(const Player& player, const MagState& start,
                       const std::vector<FeedRun>& runs);
 
@@ -69,10 +70,21 @@ std::string formNotReachedText(const GoalOptions& options, const Target& target,
 // Why a goal's searches found no plan, as the command line tells it: formNotReachedText; else for
 // a target no feeding reaches, unreachableText; else, when a goal's searches and the first-found
 // one found nothing, "no plan: neither the GOAL search nor the first-found search found a plan
-// reaching D/P/X/M". Empty when a plan was found or within a budget, and for the first plan found
-// that gave up (its own lines say so).
+// reaching D/P/X/M"; for a budget no plan found meets, overBudgetText. Empty when a plan was
+// found, and for the first plan found that gave up (its own lines say so).
 std::string noPlanText(const GoalOptions& options, const Target& target, PlanOutcome outcome,
                        const GoalResult& details);
+
+// What to try where the first-found search gave up, as one line without a full stop: "a plan may
+// still exist: ... try `howToAsk`" (the command line's --goal cheapest, the dialogue's ostrel
+// --goal cheapest).
+std::string firstGaveUpHint(const std::string& howToAsk);
+
+// Why a trade-off lists no plan, as one line without a full stop: formNotReachedText for the
+// form asked for, unreachableText, or "no plan: neither the fewest nor the cheapest search found
+// a plan". Empty when it lists a plan.
+std::string noTradeoffText(const GoalOptions& options, const Target& target,
+                           const Tradeoffs& found);
 
 // Why a listing of the forms reached none, as one line without a full stop: no sequence of
 // feedings reaches `target` (the first-found search tried every feeding), or "no plan found

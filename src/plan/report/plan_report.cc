@@ -1,6 +1,7 @@
 // The report of a found plan: built once, written as the console's lines and the two plan files.
 #include "plan/report/plan_report.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdarg>
 #include <cstddef>
@@ -118,15 +119,32 @@ void appendLines(PlanFiles& files, PlanFile file, const std::string& text, const
 }  // namespace
 
 PlanReport reportOf(const Player& player, const Plan& plan) {
-  PlanReport report{player, plan, {}};
+  PlanReport report{player, plan, {}, {}};
+  std::array<std::int32_t, kItemCount> counts{};
   for (const Feeding& feeding : plan.feedings) {
+    ++counts[feeding.item];
     if (!report.runs.empty() && report.runs.back().item == feeding.item) {
       ++report.runs.back().count;
     } else {
       report.runs.push_back({feeding.item, 1, feeding.before});
     }
   }
+  for (Item item = 0; item < kItemCount; ++item) {
+    if (counts[item] == 0) continue;
+    report.shopping.push_back({item, counts[item], std::int64_t{kItemPrice[item]} * counts[item]});
+  }
   return report;
+}
+
+std::string shoppingText(const PlanReport& report) {
+  std::string text = "\nShopping list:\n";
+  for (const ShoppingItem& item : report.shopping) {
+    appendf(text, "  %-13s %5d %8lld meseta\n", kItemNames[item.item], item.count,
+            static_cast<long long>(item.meseta));
+  }
+  appendf(text, "  %-13s %5d %8lld meseta\n", "Total", report.feedings(),
+          static_cast<long long>(report.meseta()));
+  return text;
 }
 
 std::string consoleText(const PlanReport& report) {

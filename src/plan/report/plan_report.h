@@ -23,12 +23,22 @@ struct PlanRun {
   MagState before;
 };
 
+// One line of a plan's shopping list: how many of `item` the plan feeds, and what they cost.
+struct ShoppingItem {
+  Item item = 0;
+  std::int32_t count = 0;
+  std::int64_t meseta = 0;
+};
+
 // A found plan as every report tells it: who it is for, the plan itself (its start, each feeding
-// with the mag before it, the mag reached, its meseta) and its runs of one item.
+// with the mag before it, the mag reached, its meseta), its runs of one item, and what to buy
+// before starting: every item it feeds, in the item menu's order (its meseta add up to the
+// plan's).
 struct PlanReport {
   Player player;
   Plan plan;
   std::vector<PlanRun> runs;  // first run first
+  std::vector<ShoppingItem> shopping;
 
   std::int32_t feedings() const { return plan.feedCount(); }
   std::int64_t meseta() const { return static_cast<std::int64_t>(plan.cost); }
@@ -42,6 +52,10 @@ inline constexpr const char* kReadBottomUp = "READ STEPS FROM BOTTOM UP\n";
 // The report's console lines: "For a SECTION CLASS:", the summary, and a line per run, the last
 // run first.
 std::string consoleText(const PlanReport& report);
+
+// The shopping list as `ostrel plan` prints it below the plan's lines: a blank line, "Shopping
+// list:", a line per item (name, count, meseta) and the total.
+std::string shoppingText(const PlanReport& report);
 
 // The whole text of feedingPlan.txt: the summary, then a line per feeding with the mag and its
 // bars before it, the last feeding first.
