@@ -16,6 +16,7 @@
 #include "model/names.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/bound/lower_bound.h"
 #include "plan/fed_plan.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
@@ -300,7 +301,10 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   }
   SearchConsole lines(onLine);
   if (!lines.ready()) return answer("bad-request", "no console could be opened");
-  return answerPlan(read, pageOptions(read, kPagePlanUse), PlanOutcome::kFound, plan, GoalResult{},
+  // The plan's bound as the budget's search would prove it beside its plan.
+  GoalResult proven;
+  proven.bound = planBound(read.asked(), read.start, read.form);
+  return answerPlan(read, pageOptions(read, kPagePlanUse), PlanOutcome::kFound, plan, proven,
                     lines);
 }
 

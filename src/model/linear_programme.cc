@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 
 namespace ostrel {
 namespace {
@@ -62,8 +63,8 @@ struct Tableau {
     for (int r = 0; r < rows; ++r) {
       const double basic = cost[static_cast<std::size_t>(basis[r])];
       if (basic == 0) continue;
-      const double* cells = row(r);
-      for (int j = 0; j < columns; ++j) reduced[j] -= basic * cells[j];
+      const double* line = row(r);
+      for (int j = 0; j < columns; ++j) reduced[j] -= basic * line[j];
     }
     return reduced;
   }
@@ -267,7 +268,8 @@ std::vector<double> LinearProgramme::leastCosts(
   if (first == Outcome::kOptimal) return std::vector<double>(costs.size(), kInfinity);
   // Out of steps: the prices 0, whose bound needs no basis.
   if (first != Outcome::kStopped) {
-    for (const std::vector<double>& cost : costs) bounds.push_back(boundFromPrices(cost, prices));
+    std::transform(costs.begin(), costs.end(), std::back_inserter(bounds),
+                   [&](const std::vector<double>& cost) { return boundFromPrices(cost, prices); });
     return bounds;
   }
   // The artificials left hold a trace of shortfall: they may fall, never rise.
@@ -327,7 +329,8 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     scale = std::min(scale, cost[j] / (cost[j] - reduced[j]) * (1 - 1e-9));
   }
   if (scale < 1) {
-    for (double& p : prices) p *= scale;
+    std::transform(prices.begin(), prices.end(), prices.begin(),
+                   [scale](double p) { return p * scale; });
     price();
   }
   double bound = 0;

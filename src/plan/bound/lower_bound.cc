@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <utility>
@@ -71,7 +72,8 @@ std::optional<std::vector<double>> routeLeast(const RouteSetting& setting, const
   const RouteProgramme made = routeProgramme(setting, route, t.level, end, true, units);
   std::vector<std::vector<double>> objectives;
   objectives.reserve(units.size());
-  for (const FeedCosts& costs : units) objectives.push_back(made.objective(costs));
+  std::transform(units.begin(), units.end(), std::back_inserter(objectives),
+                 [&made](const FeedCosts& costs) { return made.objective(costs); });
   std::vector<double> least = made.programme.leastCosts(objectives);
   if (least.front() == kUnreachable) return std::nullopt;
   return least;
@@ -155,19 +157,19 @@ bool split(const RouteSetting& setting, const std::vector<FeedCosts>& units,
   } else {
     for (Route& named : routesNaming(setting, node.route, node.evolutions[node.next])) {
       ++work;
-      std::optional<std::vector<double>> least = routeLeast(setting, named, units);
-      if (least) {
+      std::optional<std::vector<double>> spent = routeLeast(setting, named, units);
+      if (spent) {
         parts.push_back(
-            Node{std::move(named), node.evolutions, node.next + 1, std::move(*least), {}});
+            Node{std::move(named), node.evolutions, node.next + 1, std::move(*spent), {}});
       }
     }
   }
   for (std::optional<Node>& part : parts) {
     if (!part) continue;
+    Node& kept = nodes.emplace_back(std::move(*part));
     for (std::size_t u = 0; u < units.size(); ++u) {
-      part->least[u] = std::max(part->least[u], node.least[u]);
+      kept.least[u] = std::max(kept.least[u], node.least[u]);
     }
-    nodes.push_back(std::move(*part));
   }
   return true;
 }
@@ -316,6 +318,12 @@ PlanBounds planBounds(const PlayerRequest& request, const MagState& start,
     }
   }
   return bounds;
+}
+
+PlanBound planBound(const PlayerRequest& request, const MagState& start,
+                    std::optional<MagType> form) {
+  const PlanBounds bounds = planBounds(request, start, form);
+  return form ? *bounds.form : bounds.any;
 }
 
 std::array<PlanBound, kMagTypeCount> formBounds(const PlayerRequest& request,

@@ -53,6 +53,10 @@ struct PlanBounds {
 PlanBounds planBounds(const PlayerRequest& request, const MagState& start,
                       std::optional<MagType> form = {});
 
+// The bound of the plans that end in `form` when one is given, else of every plan.
+PlanBound planBound(const PlayerRequest& request, const MagState& start,
+                    std::optional<MagType> form = {});
+
 // The bounds of the plans that end in each form, all at once (for a listing of the forms):
 // unreachable for every form that the evolution rules or the routes' programmes rule out.
 std::array<PlanBound, kMagTypeCount> formBounds(const PlayerRequest& request,
