@@ -542,8 +542,9 @@ void addFeedingPast(LinearProgramme& lp, const Point& point, const FeedingPast& 
 
 std::vector<double> RouteProgramme::objective(const ItemCosts& costs) const {
   std::vector<double> cost(static_cast<std::size_t>(programme.variableCount()), 0.0);
-  for (const auto& [variable, item] : counts)
+  for (const auto& [variable, item] : counts) {
     cost[static_cast<std::size_t>(variable)] = costs[item];
+  }
   return cost;
 }
 

@@ -219,10 +219,12 @@ Tableau startingTableau(const std::vector<double>& lower, const std::vector<doub
   for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
   for (int r = 0; r < t.rows; ++r) {
     double* row = t.row(r);
-    for (const auto& [variable, coefficient] : rowTerms[r])
+    for (const auto& [variable, coefficient] : rowTerms[r]) {
       row[variable] += t.sign[r] * coefficient;
-    if (t.slackOf[r] >= 0)
+    }
+    if (t.slackOf[r] >= 0) {
       row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
+    }
     t.value[r] = t.sign[r] * rhs[r];
     const int basic = t.unitOf[r] >= 0 ? t.unitOf[r] : t.slackOf[r];
     if (t.unitOf[r] >= 0) row[t.unitOf[r]] = 1.0;
@@ -259,13 +261,15 @@ double LinearProgramme::leastCost() const { return leastCosts({cost_}).front(); 
 std::vector<double> LinearProgramme::leastCosts(
     const std::vector<std::vector<double>>& costs) const {
   std::vector<double> bounds;
+  // What a programme that no values of the variables meet costs, in every objective.
+  std::vector<double> unmet(costs.size(), kInfinity);
   for (int j = 0; j < variableCount(); ++j) {
-    if (lower_[j] > upper_[j]) return std::vector<double>(costs.size(), kInfinity);
+    if (lower_[j] > upper_[j]) return unmet;
   }
   std::vector<double> prices(rowCount(), 0.0);
   Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
   const Outcome first = rowCount() == 0 ? Outcome::kStopped : firstPhase(t);
-  if (first == Outcome::kOptimal) return std::vector<double>(costs.size(), kInfinity);
+  if (first == Outcome::kOptimal) return unmet;
   // Out of steps: the prices 0, whose bound needs no basis.
   if (first != Outcome::kStopped) {
     std::transform(costs.begin(), costs.end(), std::back_inserter(bounds),

@@ -134,7 +134,8 @@ std::vector<Node>::iterator leastNode(std::vector<Node>& nodes, std::size_t unit
 
 double leastOf(std::vector<Node>& nodes, std::size_t unit) {
   const auto least = leastNode(nodes, unit);
-  return least == nodes.end() ? kUnreachable : least->least[unit];
+  if (least == nodes.end()) return kUnreachable;
+  return least->least[unit];
 }
 
 // Splits the node of `nodes` that is least in unit `unit`: a relaxation into two halves of its
@@ -159,7 +160,7 @@ bool split(const RouteSetting& setting, const std::vector<FeedCosts>& units,
       ++work;
       std::optional<std::vector<double>> spent = routeLeast(setting, named, units);
       if (spent) {
-        parts.push_back(
+        parts.emplace_back(
             Node{std::move(named), node.evolutions, node.next + 1, std::move(*spent), {}});
       }
     }
