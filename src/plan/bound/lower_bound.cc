@@ -147,13 +147,14 @@ bool split(const RouteSetting& setting, const std::vector<FeedCosts>& units,
   if (least == nodes.end() || least->final()) return false;
   Node node = std::move(*least);
   nodes.erase(least);
-  std::vector<std::optional<Node>> parts;
+  std::vector<Node> parts;
   if (!node.parts.empty()) {
     const auto half = node.parts.begin() + static_cast<std::ptrdiff_t>(node.parts.size() / 2);
     for (std::vector<Route> routes : {std::vector<Route>(node.parts.begin(), half),
                                       std::vector<Route>(half, node.parts.end())}) {
       ++work;
-      parts.push_back(nodeOf(setting, std::move(routes), node.route.fixedForm, units));
+      std::optional<Node> made = nodeOf(setting, std::move(routes), node.route.fixedForm, units);
+      if (made) parts.push_back(std::move(*made));
     }
   } else {
     for (Route& named : routesNaming(setting, node.route, node.evolutions[node.next])) {
@@ -165,12 +166,11 @@ bool split(const RouteSetting& setting, const std::vector<FeedCosts>& units,
       }
     }
   }
-  for (std::optional<Node>& part : parts) {
-    if (!part) continue;
-    Node& kept = nodes.emplace_back(std::move(*part));
+  for (Node& part : parts) {
     for (std::size_t u = 0; u < units.size(); ++u) {
-      kept.least[u] = std::max(kept.least[u], node.least[u]);
+      part.least[u] = std::max(part.least[u], node.least[u]);
     }
+    nodes.push_back(std::move(part));
   }
   return true;
 }
