@@ -4,10 +4,12 @@
 // bytes; the listing of the final forms with each form's best plan; and the trade-off.
 #include "web/plan_request.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <numeric>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -101,7 +103,8 @@ std::string overBudgetAnswer(const Player& player, const Budget& budget,
   const Plan& plan = nearest.front();
   const bool feedings = budget.maxFeedings && plan.feedCount() > *budget.maxFeedings;
   json points = json::array();
-  for (const Plan& near : nearest) points.push_back(pointDocument(player, near));
+  std::transform(nearest.begin(), nearest.end(), std::back_inserter(points),
+                 [&](const Plan& near) { return pointDocument(player, near); });
   return json{
       {"outcome", "refused"},
       {"message", overBudgetText(budget, nearest, form)},
@@ -279,8 +282,9 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   std::vector<FeedRun> runs;
   if (std::string refusal = readRuns(asked, runs); !refusal.empty()) return refusal;
   // The request of the budget whose plan the runs are, checked as planJson checks it.
-  std::int64_t feedings = 0;
-  for (const FeedRun& run : runs) feedings += run.count;
+  const std::int64_t feedings =
+      std::accumulate(runs.begin(), runs.end(), std::int64_t{0},
+                      [](std::int64_t sum, const FeedRun& run) { return sum + run.count; });
   asked["goal"] = kGoalNames[static_cast<std::size_t>(Goal::kCheapest)];
   asked["maxFeedings"] = feedings;
   asked["maxMeseta"] = nullptr;

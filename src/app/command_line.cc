@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,17 @@
 
 namespace ostrel {
 namespace {
+
+// The help's column of an option's value: its name alone (--dir DIR, --beam-width N). CLI11 would
+// add what an option excludes after it ("--dir DIR Excludes: --no-files"), which the options'
+// descriptions say in words.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    if (option->get_type_size() == 0 || option->get_type_name().empty()) return "";
+    return " " + option->get_type_name();
+  }
+};
 
 // One line: CLI11's messages may span several.
 std::string oneLine(std::string text) {
@@ -107,7 +119,9 @@ std::string unknownOptionText(const CLI::App& program, const CLI::App& used,
     // Another command's option is not a slip of this command's: `forms --form` means a form,
     // not --format.
     if (const std::string taking = commandsTaking(program, used, name); !taking.empty()) {
-      return "unknown option '" + name + "' (an option of " + taking + ")";
+      std::string text = "unknown option '";
+      text.append(name).append("' (an option of ").append(taking).append(")");
+      return text;
     }
     // The nearest long option within two edits, dashes aside, and nearer than the word is long.
     const std::string bare = name.substr(name.find_first_not_of('-'));
@@ -147,7 +161,7 @@ std::string unexpectedWordsText(const std::vector<std::string>& words) {
 // "--section given without its value", "--dir with --no-files: they cannot go together". Others
 // as CLI11 has them.
 std::string parseErrorText(const CLI::ParseError& error) {
-  const std::string text = oneLine(error.what());
+  std::string text = oneLine(error.what());
   const std::string name = text.substr(0, text.find(':'));
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
     if (const std::size_t received = text.find("received "); received != std::string::npos) {
@@ -200,6 +214,7 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   program.set_version_flag("--version", std::string("ostrel ") + OSTREL_VERSION,
                            "Print the version and exit");
   program.require_subcommand(0, 1);
+  program.formatter(std::make_shared<HelpFormatter>());
   program.footer(
       "Without arguments ostrel asks its questions one by one (the dialogue); with --goal, "
       "--form, --beam-width or a budget and no command, the dialogue plans with them.\n"

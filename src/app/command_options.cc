@@ -106,10 +106,13 @@ void declarePlan(CLI::App& plan, CommandText& options) {
   plan.add_option("--target", options.request.target, "The stats wanted (required)")
       ->type_name(kFourStats);
   addGoalOptions(plan, options.request.goal, kPlanCommandUse);
-  CLI::Option* dir = plan.add_option("--dir", options.dir,
-                                     "Write feedingPlan.txt and feedingPlan2.txt here (default: .)")
-                         ->type_name("DIR");
-  plan.add_flag("--no-files", options.noFiles, "Write no plan file; old ones stay as they are")
+  CLI::Option* dir =
+      plan.add_option(
+              "--dir", options.dir,
+              "Write feedingPlan.txt and feedingPlan2.txt here (default: .; not with --no-files)")
+          ->type_name("DIR");
+  plan.add_flag("--no-files", options.noFiles,
+                "Write no plan file; old ones stay as they are (not with --dir)")
       ->excludes(dir);
   plan.add_option("--format", options.format,
                   "text (the plan's lines, as in the dialogue, and what to buy) or json (one "

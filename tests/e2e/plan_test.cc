@@ -66,7 +66,7 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
   const ProgramRun asJson =
       runOstrel(with(asked, {"--format", "json", "--no-files"}), "", commandDir);
   EXPECT_EQ(asJson.status, command.status);
-  const json document = json::parse(asJson.out);
+  json document = json::parse(asJson.out);
   if (found) testing::expectDocumentReplays(c, document, commandDir);
   // Below the dialogue's lines, but for the first plan found, the shopping list (which the
   // document's must be, replayed above).
@@ -133,13 +133,15 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
 // plan found on their own measure.
 TEST(PlanCommandTest, PrintsAndWritesWhatTheDialogueDoes) {
   std::mt19937 rng(1010);
-  int found = 0, gaveUp = 0, withGoals = 0;
+  int found = 0;
+  int gaveUp = 0;
+  int withGoals = 0;
   for (int i = 0; i < 100; ++i) {
     const PlanCase c = testing::randomCase(rng, testing::Reach::kHeld);
     SCOPED_TRACE(::testing::Message() << "case " << i << ": " << testing::dialogueInput(c));
     const json first = expectSamePlan(c, i % 2 == 0, "first");
-    found += first["outcome"] == "found";
-    gaveUp += first["outcome"] == "gave-up";
+    found += static_cast<int>(first["outcome"] == "found");
+    gaveUp += static_cast<int>(first["outcome"] == "gave-up");
     if (i % 8 != 0) continue;
     const json cheapest = expectSamePlan(c, true, "cheapest");
     const json fewest = expectSamePlan(c, false, "fewest");

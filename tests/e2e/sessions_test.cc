@@ -70,10 +70,10 @@ TEST_P(SessionTest, MatchesGolden) {
       out = "&" + std::to_string(pipeEnds[1]);
     }
     // A program that loops is stopped after a minute, or when it has written megabytes to a file.
-    const int status = std::system(("cd '" + dir + "' && ulimit -f 16384 && timeout 60 " +
-                                    OSTREL_BINARY + args + " < '" + (golden / "input").string() +
-                                    "' >" + out + " 2> '" + dir + "/stderr'")
-                                       .c_str());
+    std::string command = "cd '" + dir + "' && ulimit -f 16384 && timeout 60 ";
+    command.append(OSTREL_BINARY).append(args).append(" < '").append((golden / "input").string());
+    command.append("' >").append(out).append(" 2> '").append(dir).append("/stderr'");
+    const int status = std::system(command.c_str());
     if (pipeEnds[1] >= 0) close(pipeEnds[1]);
 
     const std::string shown = readFile(dir + "/stdout");  // both missing if not a file

@@ -149,7 +149,9 @@ Item itemNamed(const std::string& name) { return findName(name, kItemNames, kIte
 MagState magOf(const std::string& text) {
   if (text == "new") return kBabyMag;
   std::istringstream fields(text);
-  std::string name, stats, bars = "0/0/0/0";
+  std::string name;
+  std::string stats;
+  std::string bars = "0/0/0/0";
   fields >> name >> stats >> bars;
   const auto [def, pow, dex, mind] = fourNumbers(stats);
   const auto [defBar, powBar, dexBar, mindBar] = fourNumbers(bars);

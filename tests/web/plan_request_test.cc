@@ -49,7 +49,8 @@ testing::PlanCase caseOf(const json& request) {
   const auto four = [](const json& n) {
     return testing::statsText(n["def"], n["pow"], n["dex"], n["mind"]);
   };
-  const json &player = request["player"], &s = request["start"];
+  const json& player = request["player"];
+  const json& s = request["start"];
   testing::PlanCase c{named(player["sectionId"], kSectionIdNames, kSectionIdCount),
                       named(player["charClass"], kCharClassNames, kCharClassCount),
                       s.is_null(),
@@ -70,7 +71,7 @@ json plan(const json& request, std::string* lines = nullptr,
   const auto sink = [lines](std::string_view line) {
     if (lines != nullptr) lines->append(line);
   };
-  const json answer = json::parse(web::planJson(textOf(request), sink, onProgress));
+  json answer = json::parse(web::planJson(textOf(request), sink, onProgress));
   if (answer.contains("document") && answer["document"]["outcome"] == "found") {
     std::filesystem::create_directories(webDirectory());
     for (const char* name : {kDetailFileName, kGroupedFileName}) {

@@ -120,11 +120,13 @@ function showRuns(plan, request, onHere) {
     const here = index === 0 ? "" : `<button type="button" class="here" data-here="${index}" ` +
       `title="Plan again from this mag: ${magText(run.before)}, bars ${STATS.map((s) => run.before.bars[s]).join("/")}"` +
       ` aria-label="My mag is here: plan again from run ${index + 1}'s mag">My mag is here</button>`;
+    // The arrow goes with the mag after the run: a row too narrow for both mags breaks before it,
+    // and its second line reads "→ the mag after".
     return `<li${fed ? ' class="fed"' : ""}><input type="checkbox" data-run="${index}"` +
       `${fed ? " checked" : ""} aria-label="Run ${index + 1} fed">` +
       `<span class="feed"><b>${number(run.count)}</b> × ${run.item}</span>` +
-      `<span class="route"><span class="mag">${magText(run.before)}${barsHtml(run.before)}</span> → ` +
-      `<span class="mag">${magText(after)}${barsHtml(after)}</span></span>${here}</li>`;
+      `<span class="route"><span class="mag">${magText(run.before)}${barsHtml(run.before)}</span> ` +
+      `<span class="mag">→ ${magText(after)}${barsHtml(after)}</span></span>${here}</li>`;
   }).join("");
   const list = $("runs");
   list.innerHTML = html;

@@ -138,9 +138,8 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
     document["budget"] = {{"maxFeedings", budget.maxFeedings ? json(*budget.maxFeedings) : json()},
                           {"maxMeseta", budget.maxMeseta ? json(*budget.maxMeseta) : json()}};
     json& nearest = document["nearest"] = json::array();
-    for (const Plan& plan : details->nearest) {
-      nearest.push_back(pointDocument(request.player, plan));
-    }
+    std::transform(details->nearest.begin(), details->nearest.end(), std::back_inserter(nearest),
+                   [&](const Plan& plan) { return pointDocument(request.player, plan); });
   }
   document["summary"] = nullptr;
   document["bound"] = nullptr;
