@@ -15,14 +15,22 @@
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
+//   ostrel_goal_bench load [GOALS]           every target with the goals named (default: the
+//                                            cheapest, the fewest and the trade-off) on one
+//                                            thread and on two, beside a spinning process per
+//                                            core: a player's machine busy with the game
 //   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "bench/bench_process.h"
 #include "model/tables.h"
@@ -162,6 +170,43 @@ int runAll(const char* self, int width, const char* goals = nullptr) {
   return failures == 0 ? 0 : 1;
 }
 
+// Every target with `goals` on one thread and then on two, while as many processes as there are
+// cores spin beside them (started here and ended before returning).
+int runUnderLoad(const char* self, const char* goals) {
+  const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+  std::vector<pid_t> spinners;
+  for (unsigned i = 0; i < cores; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
+      std::atomic<unsigned long> spin{0};
+      for (;;) spin.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (child > 0) spinners.push_back(child);
+  }
+  std::printf("under load: %zu spinning processes\n", spinners.size());
+  int failures = 0;
+  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
+  for (const BenchTarget& bench : kTargets) {
+    for (const GoalName& goal : kGoals) {
+      if (std::strstr(goals, goal.name) == nullptr) continue;
+      for (const char* threads : {"1", "2"}) {
+        std::printf("threads %s  ", threads);
+        std::fflush(stdout);
+        char* args[] = {const_cast<char*>(self),           const_cast<char*>(bench.name),
+                        const_cast<char*>(goal.name),      const_cast<char*>(widthText.c_str()),
+                        const_cast<char*>(threads), nullptr};
+        if (!ostrel::bench::runChild(args)) ++failures;
+      }
+    }
+  }
+  for (const pid_t spinner : spinners) {
+    kill(spinner, SIGKILL);
+    waitpid(spinner, nullptr, 0);
+  }
+  return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,6 +217,9 @@ int main(int argc, char** argv) {
     const int narrower = runAll(argv[0], 2000, "cheapest fewest");
     const int wider = runAll(argv[0], 5000, "cheapest fewest");
     return narrower == 0 && wider == 0 ? 0 : 1;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
+    return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs");
   }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
@@ -185,6 +233,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | wide | TARGET GOAL [WIDTH [THREADS]]]\n");
+  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | wide | load [GOALS] | TARGET GOAL [WIDTH [THREADS]]]\n");
   return 2;
 }

@@ -293,11 +293,12 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
                                    [](const CLI::App* command) { return command->parsed(); });
   if (parsed != commands.end() && dialogueGoal.given()) {
     // Before a command they would be the dialogue's options, which no command runs.
-    return refuseUsage("ostrel",
-                       "--goal, --form, --beam-width and the budgets before a command are the "
-                       "dialogue's; allowed: the options after the command (ostrel plan --goal "
-                       "cheapest ...)",
-                       console);
+    return refuseUsage(
+        "ostrel",
+        "--goal, --form, --beam-width, --threads and the budgets before a command are the "
+        "dialogue's; allowed: the options after the command (ostrel plan --goal "
+        "cheapest ...)",
+        console);
   }
   if (parsed != commands.end()) return kCommands[parsed - commands.begin()].run(given, console);
   if (dialogueGoal.given()) {

@@ -88,6 +88,11 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, const RequestUse& u
                       std::to_string(kMostBeamWidth) +
                       "; wider finds better plans, slower (default 500)")
       ->type_name("N");
+  command
+      .add_option("--threads", text.threads,
+                  "Threads the cheapest and fewest searches run on, 1 or 2 (default 2); the "
+                  "plans are the same on either")
+      ->type_name("N");
   if (use.plans != Plans::kOnePlan) return;
   command
       .add_option("--max-feedings", text.maxFeedings,

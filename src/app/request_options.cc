@@ -25,6 +25,11 @@ std::string notAWidth(const std::string& text) {
          std::to_string(kMostBeamWidth);
 }
 
+std::string notAThreadCount(const std::string& text) {
+  return "--threads '" + text + "': not a thread count; allowed: a whole number 1.." +
+         std::to_string(kMostThreads);
+}
+
 // Reads a whole number of 32 bits into `value`; false when the text given is not one. An option
 // not given (empty) leaves `value` as it is.
 template <typename Number>
@@ -52,6 +57,7 @@ RequestRefusals readRequestOptions(const RequestText& text, const RequestUse& us
     if (refusals.form.empty()) request.form = form;
   }
   const bool widthRead = readNumber(goal.beamWidth, request.beamWidth);
+  const bool threadsRead = readNumber(goal.threads, request.threads);
   const bool feedingsRead = readNumber(goal.maxFeedings, request.budget.maxFeedings);
   const bool mesetaRead = readNumber(goal.maxMeseta, request.budget.maxMeseta);
 
@@ -65,6 +71,7 @@ RequestRefusals readRequestOptions(const RequestText& text, const RequestUse& us
     refusals.goal = "--goal '" + goal.goal + "': not a goal; allowed: " + goalsAllowed(use);
   }
   if (!widthRead || !verdict.beamWidth.within()) refusals.beamWidth = notAWidth(goal.beamWidth);
+  if (!threadsRead || !verdict.threads.within()) refusals.threads = notAThreadCount(goal.threads);
   if (!feedingsRead || !verdict.maxFeedings.within()) {
     refusals.maxFeedings = notABudgetText("--max-feedings", goal.maxFeedings, kLeastMaxFeedings);
   }
@@ -76,8 +83,8 @@ RequestRefusals readRequestOptions(const RequestText& text, const RequestUse& us
 }
 
 std::string goalRefusal(const RequestRefusals& refusals) {
-  return firstRefusal({refusals.goal, refusals.form, refusals.beamWidth, refusals.maxFeedings,
-                       refusals.maxMeseta, refusals.firstGoal});
+  return firstRefusal({refusals.goal, refusals.form, refusals.beamWidth, refusals.threads,
+                       refusals.maxFeedings, refusals.maxMeseta, refusals.firstGoal});
 }
 
 std::string requestRefusal(const RequestRefusals& refusals, const std::string& between) {

@@ -17,12 +17,13 @@ struct GoalOptionText {
   std::string goal;
   std::string form;
   std::string beamWidth;
+  std::string threads{};
   std::string maxFeedings{};
   std::string maxMeseta{};
 
   bool given() const {
-    return !goal.empty() || !form.empty() || !beamWidth.empty() || !maxFeedings.empty() ||
-           !maxMeseta.empty();
+    return !goal.empty() || !form.empty() || !beamWidth.empty() || !threads.empty() ||
+           !maxFeedings.empty() || !maxMeseta.empty();
   }
 };
 
@@ -43,13 +44,14 @@ struct RequestRefusals {
   std::string goal;
   std::string form;
   std::string beamWidth;
+  std::string threads;
   std::string maxFeedings;
   std::string maxMeseta;
   std::string firstGoal;  // what the first plan found cannot take
 };
 
-// The first refusal among the goal options: --goal, --form, --beam-width, the budgets, then what
-// the first plan found cannot take.
+// The first refusal among the goal options: --goal, --form, --beam-width, --threads, the budgets,
+// then what the first plan found cannot take.
 std::string goalRefusal(const RequestRefusals& refusals);
 
 // The first refusal of a command's request, in the order the commands tell them: the player, the

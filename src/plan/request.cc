@@ -34,7 +34,8 @@ FirstGoalWith firstGoalWith(const Request& request) {
 
 bool RequestVerdict::within() const {
   return start.within() && target.within() && maxFeedings.within() && maxMeseta.within() &&
-         beamWidth.within() && goalPlanned && firstGoalWith == FirstGoalWith::kNothing;
+         beamWidth.within() && threads.within() && goalPlanned &&
+         firstGoalWith == FirstGoalWith::kNothing;
 }
 
 Goal settledGoal(const Request& request, const RequestUse& use) {
@@ -51,6 +52,7 @@ RequestVerdict checkRequest(const Request& request, const RequestUse& use) {
   verdict.maxFeedings = atLeast(request.budget.maxFeedings, kLeastMaxFeedings);
   verdict.maxMeseta = atLeast(request.budget.maxMeseta, kLeastMaxMeseta);
   if (request.beamWidth) verdict.beamWidth = inRange(*request.beamWidth, 1, kMostBeamWidth);
+  if (request.threads) verdict.threads = inRange(*request.threads, 1, kMostThreads);
   const Goal goal = settledGoal(request, use);
   verdict.goalPlanned = use.firstPlanned || goal != Goal::kFirst;
   if (goal == Goal::kFirst) verdict.firstGoalWith = firstGoalWith(request);
@@ -84,6 +86,7 @@ GoalOptions goalOptions(const Request& request, const RequestUse& use) {
   options.form = request.form;
   options.budget = request.budget;
   if (request.beamWidth) options.beamWidth = *request.beamWidth;
+  if (request.threads) options.threads = *request.threads;
   if (use.plans == Plans::kEveryForm) {
     options.everyForm = true;
     options.form.reset();

@@ -19,6 +19,10 @@ namespace ostrel {
 // The widest beam accepted: memory grows with it, and wider beams seldom find better plans.
 inline constexpr std::int32_t kMostBeamWidth = 5000;
 
+// The most threads the goal searches run on: the machines ostrel is written for have two cores,
+// and the searches split their work in two.
+inline constexpr std::int32_t kMostThreads = 2;
+
 struct Request {
   Player player;
   MagState start = kBabyMag;              // its level the clamped sum of its stats (levelOf)
@@ -27,6 +31,7 @@ struct Request {
   std::optional<MagType> form;            // the final form wanted; none: any
   Budget budget;                          // as given, checked against the least of each
   std::optional<std::int32_t> beamWidth;  // none: the searches' own
+  std::optional<std::int32_t> threads;    // none: the entry's own (GoalOptions::threads)
 
   PlayerRequest asked() const { return {player, target}; }
 };
@@ -72,6 +77,7 @@ struct RequestVerdict {
   LimitVerdict maxFeedings;  // below kLeastMaxFeedings
   LimitVerdict maxMeseta;    // below kLeastMaxMeseta
   LimitVerdict beamWidth;    // outside 1..kMostBeamWidth
+  LimitVerdict threads;      // outside 1..kMostThreads
   bool goalPlanned = true;   // false: the entry plans no such goal
   FirstGoalWith firstGoalWith = FirstGoalWith::kNothing;
 
@@ -92,9 +98,9 @@ std::string firstGoalRefusalText(FirstGoalWith with, bool goalNamed);
 Goal settledGoal(const Request& request, const RequestUse& use);
 
 // The goal searches' options for a request within every rule: its settled goal, form, budget and
-// beam width, as the entry of `use` plans them (the listing keeps every form's best plan and
-// wants none; the trade-off runs both goals, the cheapest plan's showing its progress, and no
-// budget). Threads, progress and the rest as GoalOptions has them.
+// beam width and threads, as the entry of `use` plans them (the listing keeps every form's best
+// plan and wants none; the trade-off runs both goals, the cheapest plan's showing its progress, and
+// no budget). Threads, progress and the rest as GoalOptions has them.
 GoalOptions goalOptions(const Request& request, const RequestUse& use);
 
 // The goal named `name` ("first", "cheapest", "fewest", as kGoalNames spells them), or none.

@@ -1,4 +1,4 @@
-// Reading --goal, --form and --beam-width into a request, and the goal each command settles; the
+// Reading --goal, --form, --beam-width and --threads into a request, and the goal each command settles; the
 // reason given when the form asked for is not reached; the progress line's text. That it stays off
 // a file is seen in the exact standard error of the goal runs in tests/cases/no_plan.jsonl, how it
 // shows on a terminal in progress_line_test.py.
@@ -17,18 +17,20 @@ TEST(RequestOptionsTest, ReadsGoalsFormsAndWidths) {
   // Goals and forms by name are read end to end (e2e/plan_test.cc, tests/cases/no_plan.jsonl);
   // here a form by menu number, and the widest beam.
   Request request;
-  const RequestText text{{}, {}, {"fewest", "37", "5000"}};
+  const RequestText text{{}, {}, {"fewest", "37", "5000", "1"}};
   EXPECT_EQ(goalRefusal(readRequestOptions(text, kPlanCommandUse, request)), "");
   const GoalOptions options = goalOptions(request, kPlanCommandUse);
   EXPECT_EQ(options.goal, Goal::kFewest);
   EXPECT_EQ(options.form, std::optional<MagType>(36));
   EXPECT_EQ(options.beamWidth, kMostBeamWidth);
+  EXPECT_EQ(options.threads, 1);
   // Options not given: each command's own goal.
   Request none;
   EXPECT_EQ(goalRefusal(readRequestOptions({}, kFormsCommandUse, none)), "");
   const GoalOptions forms = goalOptions(none, kFormsCommandUse);
   EXPECT_EQ(forms.goal, Goal::kCheapest);
   EXPECT_EQ(forms.beamWidth, 500);
+  EXPECT_EQ(forms.threads, 2);
   EXPECT_TRUE(forms.everyForm);
   EXPECT_FALSE(forms.form);
   EXPECT_EQ(goalOptions(none, kPlanCommandUse).goal, Goal::kCheapest);

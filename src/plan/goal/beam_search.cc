@@ -11,6 +11,7 @@
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "plan/goal/back_links.h"
@@ -42,11 +43,10 @@ RoomCount roomCountOf(const BeamSpec& spec, const Target& target) {
   return target.level == kMaxLevel ? RoomCount::kToMaxLevel : RoomCount::kBelowMaxLevel;
 }
 
-// Each layer is made in two steps, each split in two shares that run side by side when there are
-// two threads and the layer is big enough: growing (each share feeds half of the layer before)
-// and keeping (each share keeps the best states of some of the forms). Every share reads and
-// writes the same things in the same order with one thread or two, so the plans do not depend on
-// the threads.
+// Each layer is made in two steps, each in parts that two threads share when there are two and
+// the layer is big enough: growing (each part feeds a slice of the layer before) and keeping (each
+// part keeps the best states of one form). What a part makes depends on the part alone, and the
+// parts are read back in their order, so the plans do not depend on the threads.
 template <class Order>
 class BeamRun {
  public:
@@ -93,17 +93,21 @@ class BeamRun {
     BackLink last{};
   };
 
+  // The slices a layer is grown in where two threads share it: a few times as many as threads, so
+  // that the load evens out; and as many as the states of one form may be read back from.
+  static constexpr std::size_t kGrowParts = MadeStates::kMostRuns;
+
   // What one layer holds while it is made: the layer before, what each share grew from it, and the
   // states each form keeps. One frame serves every layer in turn, so its buffers are allocated once
   // and grow to the largest layer; the layers before live on only as back links.
   struct LayerFrame {
     std::int32_t depth = 1;         // the states made have had this many feedings
     std::vector<BeamNode> parents;  // the layer before, by form
-    std::size_t middle = 0;         // where the second share's half of the parents begins
-    std::array<GrownShare, 2> shares{};
-    std::uint64_t tried = 0;                  // feedings simulated for this layer
-    bool limitsLowered = false;               // by a plan found while this layer grew
-    std::array<int, kMagTypeCount> keeper{};  // the share that keeps each form's states
+    // What each slice of the parents made, in the order of the slices.
+    std::array<GrownShare, kGrowParts> grown{};
+    std::size_t slices = 1;
+    std::uint64_t tried = 0;     // feedings simulated for this layer
+    bool limitsLowered = false;  // by a plan found while this layer grew
     std::array<std::vector<BeamNode>, kMagTypeCount> kept;  // the states kept, by form
   };
 
@@ -113,44 +117,47 @@ class BeamRun {
     if (running_.metPlans != nullptr) running_.metPlans->startBeam(spec_.form);
   }
 
-  // Runs work(0) and work(1), side by side when worth a thread. Handing a share over costs more
-  // than a small layer takes.
-  void inTwoShares(const std::function<void(int)>& work, bool bigEnough) {
-    threads_.runBoth(work, bigEnough, running_.lentThread);
-  }
+  // Sharing a layer's work with another thread costs more than a small layer takes.
   static constexpr std::size_t kWorthAThread = 128;
+  bool worthAThread() const { return frame_.parents.size() >= kWorthAThread; }
 
   // The estimates that the states grown from this layer may need, made before it grows.
   void prepareEstimates() {
-    estimates_.prepareFor(
-        frame_.parents, [this](const std::function<void(int)>& work) { inTwoShares(work, true); });
+    estimates_.prepareFor(frame_.parents, [this](const std::function<void(int)>& work) {
+      threads_.runBoth(work, true, running_.lentThread);
+    });
   }
 
-  // Every useful item fed to every state of the layer before, half of it in each share.
+  // Every useful item fed to every state of the layer before, a slice at a time. Where another
+  // thread may help, the layer is cut in several slices, so that whichever thread is free takes
+  // the next: a thread that the machine does not run for a while holds up at most one slice.
   void growLayer() {
-    frame_.middle = frame_.parents.size() / 2;
-    inTwoShares(growHalf_, frame_.parents.size() >= kWorthAThread);
+    const bool shared = worthAThread() && (threads_.count() == 2 || running_.lentThread != nullptr);
+    frame_.slices = shared ? kGrowParts : 1;
+    threads_.runParts(frame_.slices, growSlice_, shared, running_.lentThread);
   }
 
-  void growHalf(int share) {
-    const std::size_t first = share == 0 ? 0 : frame_.middle;
-    const std::size_t last = share == 0 ? frame_.middle : frame_.parents.size();
+  void growSlice(std::size_t slice) {
+    const std::size_t size = frame_.parents.size();
+    const std::size_t first = size * slice / frame_.slices;
+    const std::size_t last = size * (slice + 1) / frame_.slices;
     const GrowthRules<Order> rules{player_,
                                    target_,
                                    estimates_,
                                    limits_,
                                    spec_.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0},
                                    steering_ ? &*steering_ : nullptr};
-    growShare(frame_.parents, first, last, frame_.depth, rules, frame_.shares[share]);
+    growShare(frame_.parents, first, last, frame_.depth, rules, frame_.grown[slice]);
   }
 
-  // The plans found while the layer grew, in the order of the shares, and the limits they give.
+  // The plans found while the layer grew, in the order of the slices, and the limits they give.
   void takeHits() {
     frame_.limitsLowered = false;
     frame_.tried = 0;
-    for (const GrownShare& share : frame_.shares) {
-      frame_.tried += share.tried;
-      for (const LayerHit& hit : share.hits) takeHit(hit);
+    for (std::size_t slice = 0; slice < frame_.slices; ++slice) {
+      const GrownShare& grown = frame_.grown[slice];
+      frame_.tried += grown.tried;
+      for (const LayerHit& hit : grown.hits) takeHit(hit);
     }
     result_.feedingsTried += frame_.tried;
   }
@@ -168,48 +175,41 @@ class BeamRun {
     if (limits_.lower(reached.form, measure)) frame_.limitsLowered = true;
   }
 
-  // Each form goes to the share that made most of its states, on whose core they lie in the
-  // cache: chosen on the other core, they would first have to move across. The halves of a layer
-  // are by form, so the work stays about evenly shared.
+  // The best states of every form, a form at a time, whichever thread is free taking the next.
   void keepBest() {
-    const std::array<GrownShare, 2>& shares = frame_.shares;
-    for (MagType type = 0; type < kMagTypeCount; ++type) {
-      frame_.keeper[type] = shares[1].made[type].size() > shares[0].made[type].size() ? 1 : 0;
-    }
-    inTwoShares(keepForms_, frame_.parents.size() >= kWorthAThread);
+    threads_.runParts(kMagTypeCount, keepForm_, worthAThread(), running_.lentThread);
   }
 
-  // Keeps the best `width` distinct states of each form this share keeps, out of those that may
-  // still beat the plans found (the plans found while this layer grew may have lowered the
-  // limits).
-  void keepForms(int share) {
-    const std::array<GrownShare, 2>& shares = frame_.shares;
-    std::vector<BeamNode>& hopeful = hopeful_[share];
+  // Keeps the best `width` distinct states of form `type`, out of those that may still beat the
+  // plans found (the plans found while this layer grew may have lowered the limits); `worker`'s
+  // buffers serve the choice.
+  void keepForm(MagType type, int worker) {
     const auto width = static_cast<std::size_t>(spec_.width);
     const auto cap = static_cast<std::size_t>(spec_.sameStatsCap);
-    for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if (frame_.keeper[type] != share) continue;
-      // The states made were checked against the limits as they were before the layer grew.
-      if (!frame_.limitsLowered) {
-        RankSpan ranks = shares[0].ranks[type];
-        ranks.take(shares[1].ranks[type]);
-        best_[share].keep(MadeStates{shares[0].made[type], shares[1].made[type], ranks},
-                          frame_.kept[type], width, cap);
-        continue;
+    const std::span<const GrownShare> grown(frame_.grown.data(), frame_.slices);
+    // The states made were checked against the limits as they were before the layer grew.
+    if (!frame_.limitsLowered) {
+      MadeStates made;
+      for (const GrownShare& slice : grown) {
+        made.add(slice.made[type]);
+        made.ranks.take(slice.ranks[type]);
       }
-      hopeful.clear();
-      for (const GrownShare& grown : shares) {
-        for (const BeamNode& node : grown.made[type]) {
-          const double remaining = Order::remainingOf(node.rank, node.cost);
-          const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
-          if (!limits_.hopeless(frame_.depth, type, bracketOf(levelOf(node)), node.cost, remaining,
-                                need, estimates_)) {
-            hopeful.push_back(node);
-          }
+      best_[worker].keep(made, frame_.kept[type], width, cap);
+      return;
+    }
+    std::vector<BeamNode>& hopeful = hopeful_[worker];
+    hopeful.clear();
+    for (const GrownShare& slice : grown) {
+      for (const BeamNode& node : slice.made[type]) {
+        const double remaining = Order::remainingOf(node.rank, node.cost);
+        const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
+        if (!limits_.hopeless(frame_.depth, type, bracketOf(levelOf(node)), node.cost, remaining,
+                              need, estimates_)) {
+          hopeful.push_back(node);
         }
       }
-      best_[share].keep(MadeStates{hopeful}, frame_.kept[type], width, cap);
     }
+    best_[worker].keep(MadeStates{hopeful}, frame_.kept[type], width, cap);
   }
 
   // The kept states become the layer, and their back links are kept.
@@ -263,12 +263,14 @@ class BeamRun {
   PruningLimits<Order> limits_;
   std::optional<FormSteering> steering_;  // with wanted forms
   TwoThreads threads_;
-  const std::function<void(int)> growHalf_ = [this](int share) { growHalf(share); };
-  const std::function<void(int)> keepForms_ = [this](int share) { keepForms(share); };
+  const PartWork growSlice_ = [this](std::size_t slice, int /*worker*/) { growSlice(slice); };
+  const PartWork keepForm_ = [this](std::size_t type, int worker) {
+    keepForm(static_cast<MagType>(type), worker);
+  };
 
   LayerFrame frame_;
-  std::vector<BeamNode> hopeful_[2];  // per share: the states of one form to choose from
-  BestStates best_[2];                // per share: the chooser of the states kept
+  std::vector<BeamNode> hopeful_[2];  // per worker: the states of one form to choose from
+  BestStates best_[2];                // per worker: the chooser of the states kept
   BackLinks backLinks_;
   std::array<Hit, kMagTypeCount> hits_{};
   BeamResult result_;

@@ -33,24 +33,37 @@ struct RankSpan {
   bool empty() const { return lowest > highest; }
 };
 
-// The items to choose from, in the order they were made: two runs read one after the other where
+// The items to choose from, in the order they were made: a few runs read one after the other where
 // they lie (copying them into one would cost time for nothing).
 template <class Item>
 struct MadeRuns {
+  static constexpr std::size_t kMostRuns = 8;
+
+  MadeRuns() = default;
   explicit MadeRuns(std::span<const Item> first, std::span<const Item> second = {},
                     RankSpan taken = {})
-      : runs{first, second}, ranks(taken) {}
+      : ranks(taken) {
+    add(first);
+    add(second);
+  }
+  // Takes `run` after the runs taken before (at most kMostRuns).
+  void add(std::span<const Item> run) { runs[count++] = run; }
 
-  std::span<const Item> runs[2];
+  std::span<const Item> runs[kMostRuns];
+  std::size_t count = 0;
   // Their ranks' span, when the maker took it as it made them; empty when not: read once more
   // only to find it, the items cost time for nothing.
   RankSpan ranks;
 
-  std::size_t size() const { return runs[0].size() + runs[1].size(); }
+  std::size_t size() const {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < count; ++i) total += runs[i].size();
+    return total;
+  }
   template <class Visit>
   void forEach(Visit visit) const {
-    for (const std::span<const Item> run : runs) {
-      for (const Item& item : run) visit(item);
+    for (std::size_t i = 0; i < count; ++i) {
+      for (const Item& item : runs[i]) visit(item);
     }
   }
   template <class RankOf>

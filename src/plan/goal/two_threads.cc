@@ -1,6 +1,8 @@
-// Handing a part over and serving it. A beam hands a part over twice a layer, thousands of times
-// a search, and a part often takes less than a thread takes to wake from sleep; so each side first
-// waits a moment awake, looking for the other's word, and only then sleeps until told.
+// Sharing the parts of a job. A beam hands jobs over a few times a layer, thousands of times a
+// search, and a part often takes less than a thread takes to wake from sleep; so the serving
+// thread first waits a moment awake for the next job, and only then sleeps until told. The thread
+// that hands a job over never waits for the server to come: it takes parts itself until none is
+// left, and then waits only for the parts the server is running.
 #include "plan/goal/two_threads.h"
 
 #include <atomic>
@@ -25,8 +27,7 @@ bool awaitAwake(const Ready& ready) {
   if (!kOtherCore) return ready();
 #ifdef __EMSCRIPTEN__
   // In the page the browser's own threads (the page, its renderer) want the cores too: a worker
-  // that waits awake for long takes their time, and the cheapest plan's search came out slower on
-  // two threads than on one; waiting awake a tenth as long gave the time back.
+  // that waits awake for long takes their time.
   constexpr auto kAwake = std::chrono::microseconds(20);
 #else
   constexpr auto kAwake = std::chrono::microseconds(200);
@@ -42,65 +43,83 @@ bool awaitAwake(const Ready& ready) {
   }
 }
 
-}  // namespace
-
-// A sleeper looks at the words under the mutex before it sleeps: taking the mutex between a word
-// and the call makes sure it either saw the word or is asleep and hears the call.
-void PartHandoff::wake() {
-  { const std::lock_guard<std::mutex> lock(mutex_); }
-  changed_.notify_all();
+// Waits until `word` no longer holds `value`: awake a moment, then asleep until a change is told.
+void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value) {
+  if (awaitAwake([&] { return word.load(std::memory_order_acquire) != value; })) return;
+  word.wait(value, std::memory_order_acquire);
 }
 
-void PartHandoff::runBoth(const std::function<void(int)>& work) {
+}  // namespace
+
+bool PartHandoff::take(std::uint32_t job, std::uint32_t& part) {
+  std::uint64_t seen = next_.load(std::memory_order_acquire);
+  for (;;) {
+    // Another job, or none left: a part read for one job is never taken for the next.
+    if (static_cast<std::uint32_t>(seen >> 32) != job) return false;
+    const auto candidate = static_cast<std::uint32_t>(seen);
+    if (candidate >= parts_.load(std::memory_order_relaxed)) return false;
+    if (next_.compare_exchange_weak(seen, seen + 1, std::memory_order_acq_rel,
+                                    std::memory_order_acquire)) {
+      part = candidate;
+      return true;
+    }
+  }
+}
+
+void PartHandoff::takeParts(std::uint32_t job, int worker) {
+  std::uint32_t part = 0;
+  while (take(job, part)) {
+    // The job cannot end before this part is done, so its work is still the one handed over.
+    try {
+      (*work_)(part, worker);
+    } catch (...) {
+      const std::lock_guard<std::mutex> lock(failureMutex_);
+      if (!failure_) failure_ = std::current_exception();
+    }
+    const std::uint32_t done = done_.fetch_add(1, std::memory_order_acq_rel) + 1;
+    if (worker != 0 && done == parts_.load(std::memory_order_relaxed)) done_.notify_all();
+  }
+}
+
+void PartHandoff::runParts(std::size_t count, const PartWork& work) {
+  if (count == 0) return;
+  const std::uint32_t job = posted_.load(std::memory_order_relaxed) + 1;
+  const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
-  const std::uint64_t job = handedOver_.load(std::memory_order_relaxed) + 1;
-  handedOver_.store(job, std::memory_order_release);
-  wake();
-  // work(1) may still use what work(0) uses: whatever work(0) throws waits for it.
-  std::exception_ptr failed;
-  try {
-    work(0);
-  } catch (...) {
-    failed = std::current_exception();
+  failure_ = nullptr;
+  parts_.store(parts, std::memory_order_relaxed);
+  done_.store(0, std::memory_order_relaxed);
+  next_.store(std::uint64_t{job} << 32, std::memory_order_release);
+  posted_.store(job, std::memory_order_release);
+  posted_.notify_one();
+  takeParts(job, 0);
+  for (std::uint32_t done = done_.load(std::memory_order_acquire); done != parts;
+       done = done_.load(std::memory_order_acquire)) {
+    awaitChange(done_, done);
   }
-  const auto done = [&] { return finished_.load(std::memory_order_acquire) == job; };
-  if (!awaitAwake(done)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, done);
-  }
-  std::exception_ptr failedThere = std::exchange(failure_, nullptr);
-  if (failed) std::rethrow_exception(failed);
-  if (failedThere) std::rethrow_exception(failedThere);
+  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
 }
 
 void PartHandoff::serve() {
   serving_.store(true, std::memory_order_release);
-  for (;;) {
-    const auto called = [&] {
-      return handedOver_.load(std::memory_order_acquire) != served_ ||
-             stopped_.load(std::memory_order_acquire);
-    };
-    if (!awaitAwake(called)) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, called);
+  std::uint32_t seen = 0;  // the last job this server looked at
+  while (!stopped_.load(std::memory_order_acquire)) {
+    const std::uint32_t job = posted_.load(std::memory_order_acquire);
+    if (job == seen) {
+      awaitChange(posted_, seen);
+      continue;
     }
-    // A job handed over before the stop is served first: its giver waits for it.
-    if (handedOver_.load(std::memory_order_acquire) == served_) break;
-    ++served_;
-    try {
-      (*work_)(1);
-    } catch (...) {
-      failure_ = std::current_exception();
-    }
-    finished_.store(served_, std::memory_order_release);
-    wake();
+    seen = job;
+    takeParts(job, 1);
   }
   serving_.store(false, std::memory_order_release);
 }
 
 void PartHandoff::stop() {
   stopped_.store(true, std::memory_order_release);
-  wake();
+  // A server asleep waits for the job word to change: a job number no job takes wakes it.
+  posted_.fetch_or(std::uint32_t{1} << 31, std::memory_order_acq_rel);
+  posted_.notify_all();
 }
 
 TwoThreads::TwoThreads(bool two) {
@@ -113,38 +132,47 @@ TwoThreads::~TwoThreads() {
   second_.join();
 }
 
-void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, PartHandoff* lent) {
+void TwoThreads::runParts(std::size_t count, const PartWork& work, bool sideBySide,
+                          PartHandoff* lent) {
   if (sideBySide && second_.joinable()) {
-    handoff_.runBoth(work);
+    handoff_.runParts(count, work);
   } else if (sideBySide && lent != nullptr && lent->serving()) {
-    lent->runBoth(work);
+    lent->runParts(count, work);
   } else {
-    work(0);
-    work(1);
+    for (std::size_t part = 0; part < count; ++part) work(part, 0);
   }
+}
+
+void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide,
+                         PartHandoff* lent) {
+  runParts(
+      2, [&work](std::size_t part, int /*worker*/) { work(static_cast<int>(part)); }, sideBySide,
+      lent);
 }
 
 void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare) {
   std::atomic<int> running{2};
-  const std::function<void(int)> part = [&](int which) {
-    // The last part to end stops the lent thread, failing or not, so that no thread waits on.
-    const auto lendOrStop = [&](bool mayLend) {
-      if (running.fetch_sub(1) > 1) {
-        if (mayLend) spare.serve();
-      } else {
-        spare.stop();
-      }
-    };
+  std::exception_ptr failed[2];
+  // The part that ends first serves the other, unless it failed; the last to end stops the lent
+  // thread, so that no thread waits on.
+  const auto part = [&](int which) {
     try {
       work(which);
     } catch (...) {
-      lendOrStop(false);
-      throw;
+      failed[which] = std::current_exception();
     }
-    lendOrStop(true);
+    if (running.fetch_sub(1) > 1) {
+      if (!failed[which]) spare.serve();
+    } else {
+      spare.stop();
+    }
   };
-  TwoThreads threads(true);
-  threads.runBoth(part);
+  std::thread second(part, 1);
+  part(0);
+  second.join();
+  for (const std::exception_ptr& failure : failed) {
+    if (failure) std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace ostrel

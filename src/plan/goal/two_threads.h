@@ -1,12 +1,17 @@
-// Running the two parts of a job side by side: the calling thread runs one, a second thread runs
-// the other. The goal searches use it to grow each layer of a beam in two halves, to run the
-// shortest plan's searches two at a time, and the trade-off's two goals side by side. The second
-// thread is either kept for the purpose (TwoThreads) or lent by a search that has finished its
-// own work while another runs on (PartHandoff alone).
+// Running the parts of a job on two threads: the calling thread and a second one take the parts
+// one at a time, whichever is free, until none is left. The goal searches use it to grow and keep
+// each layer of a beam in parts, to run the shortest plan's searches two at a time, and the
+// trade-off's two goals side by side. The second thread is either kept for the purpose
+// (TwoThreads) or lent by a search that has finished its own work while another runs on
+// (PartHandoff alone).
+//
+// No part waits for a thread to come: on a machine whose cores are busy with other programs the
+// second thread may not run for a while, and the calling thread then takes every part itself, so
+// two threads are never slower than one by more than a part's worth.
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -15,46 +20,54 @@
 
 namespace ostrel {
 
-// Where one thread hands the second part of its jobs to another that serves. Only the thread that
-// hands jobs over may stop the serving one: a thread that sees serving() can then count on it
-// until it stops it itself.
+// The work of a job: work(part, worker) for every part, each once; `worker` is 0 on the thread
+// that handed the job over and 1 on the serving thread, for what a worker keeps for itself
+// (buffers). What a part makes must depend on the part alone, not on the worker.
+using PartWork = std::function<void(std::size_t part, int worker)>;
+
+// Where one thread hands jobs to another that serves. Only the thread that hands jobs over may stop
+// the serving one: a thread that sees serving() can then count on it until it stops it itself.
 class PartHandoff {
  public:
-  // Runs work(1) of every job handed over, until stop() is called (at once if it was already).
+  // Takes parts of every job handed over, until stop() is called (at once if it was already).
   void serve();
   // Ends serve(); from the thread that hands jobs over, once it hands no more.
   void stop();
-  // Whether a thread serves: jobs handed over now are taken.
+  // Whether a thread serves: jobs handed over now may be shared.
   bool serving() const { return serving_.load(std::memory_order_acquire); }
-  // Runs work(0) here and work(1) on the serving thread, and returns once both are done; then
-  // passes on what either part threw (work(0)'s first).
-  void runBoth(const std::function<void(int part)>& work);
+  // Runs work for the parts 0..count-1 here and on the serving thread, each part on whichever
+  // takes it first, and returns once all are done; then passes on the first failure a part threw
+  // (the parts taken after it still run).
+  void runParts(std::size_t count, const PartWork& work);
 
  private:
-  void wake();
+  // Takes the next part of job `job`; false when none is left or the job is over.
+  bool take(std::uint32_t job, std::uint32_t& part);
+  // Runs the parts of job `job` that this worker takes.
+  void takeParts(std::uint32_t job, int worker);
 
-  std::mutex mutex_;  // only for sleeping and waking
-  std::condition_variable changed_;
-  // The job handed over: written before handedOver_ counts it, read after.
-  const std::function<void(int)>* work_ = nullptr;
-  std::atomic<std::uint64_t> handedOver_{0};  // the jobs handed over so far
-  std::atomic<std::uint64_t> finished_{0};    // the last job the serving thread finished
-  std::uint64_t served_ = 0;  // the jobs taken by the serving thread: only it reads and writes
-  // What the last job's work(1) threw: written before finished_ counts the job, read after.
-  std::exception_ptr failure_;
+  // The job handed over and the next part not yet taken, as job << 32 | part: one word, so that a
+  // part is taken only of the job it was meant for.
+  std::atomic<std::uint64_t> next_{0};
+  std::atomic<std::uint32_t> parts_{0};   // the current job's parts
+  std::atomic<std::uint32_t> done_{0};    // of them, the parts done
+  std::atomic<std::uint32_t> posted_{0};  // the last job handed over: the server waits on it
+  const PartWork* work_ = nullptr;        // the current job's work: read only after taking a part
+  std::mutex failureMutex_;
+  std::exception_ptr failure_;  // the first failure of the current job
   std::atomic<bool> serving_{false};
   std::atomic<bool> stopped_{false};
 };
 
 // Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
 // ends first lends its thread to the other through `spare` (it serves it) until the other ends
-// too, so that the searches still running, given `spare` as their lent thread, make their layers
-// in two halves. `spare` is made by the caller before the parts start and serves only this run.
+// too, so that the searches still running, given `spare` as their lent thread, share their layers
+// with it. `spare` is made by the caller before the parts start and serves only this run.
 void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare);
 
 class TwoThreads {
  public:
-  // With `two` false there is no second thread, and both parts run on the calling thread.
+  // With `two` false there is no second thread, and every part runs on the calling thread.
   explicit TwoThreads(bool two);
   TwoThreads(const TwoThreads&) = delete;
   TwoThreads& operator=(const TwoThreads&) = delete;
@@ -63,9 +76,12 @@ class TwoThreads {
   // The threads the parts run on: 1 or 2.
   int count() const { return second_.joinable() ? 2 : 1; }
 
-  // Runs work(0) and work(1) and returns once both are done: work(1) on the second thread when
-  // there is one, or else on the thread serving `lent` if one does, when `sideBySide` (handing a
-  // part over costs more than a small part takes); else both here, in that order.
+  // Runs work for the parts 0..count-1 and returns once all are done: shared with the second
+  // thread when there is one, or else with the thread serving `lent` if one does, when
+  // `sideBySide` (sharing costs more than a small job takes); else all here, in order.
+  void runParts(std::size_t count, const PartWork& work, bool sideBySide = true,
+                PartHandoff* lent = nullptr);
+  // runParts of two parts, work(part) alone.
   void runBoth(const std::function<void(int part)>& work, bool sideBySide = true,
                PartHandoff* lent = nullptr);
 

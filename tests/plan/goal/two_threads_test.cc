@@ -1,6 +1,6 @@
-// Handing parts over between threads: every part runs once and where it should, a server stopped
-// before it serves returns at once, and what a part throws reaches the thread that handed it over
-// only once both parts are done.
+// Sharing parts between threads: every part runs once, a server stopped before it serves returns
+// at once, a server that does not run holds nothing up, and what a part throws reaches the thread
+// that handed the job over only once every part is done.
 #include "plan/goal/two_threads.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 namespace ostrel {
 namespace {
 
-TEST(PartHandoffTest, ServesEveryPartOnceOnTheServingThread) {
+TEST(PartHandoffTest, RunsEveryPartOnceOnEitherThread) {
   PartHandoff handoff;
   handoff.stop();
   handoff.serve();  // stopped before it began: returns at once
@@ -23,41 +23,65 @@ TEST(PartHandoffTest, ServesEveryPartOnceOnTheServingThread) {
   PartHandoff lent;
   std::thread server([&] { lent.serve(); });
   while (!lent.serving()) std::this_thread::yield();
-  const std::thread::id here = std::this_thread::get_id();
-  std::vector<int> ran(2 * 1000, 0);
-  bool elsewhere = true;
-  for (int job = 0; job < 1000; ++job) {
-    lent.runBoth([&](int part) {
-      ++ran[2 * job + part];
-      if (part == 1 && std::this_thread::get_id() == here) elsewhere = false;
-    });
+  constexpr std::size_t kJobs = 500;
+  constexpr std::size_t kParts = 7;
+  std::vector<std::atomic<int>> ran(kJobs * kParts);
+  for (std::size_t job = 0; job < kJobs; ++job) {
+    lent.runParts(kParts, [&](std::size_t part, int /*worker*/) { ++ran[job * kParts + part]; });
   }
+  // A part here that waits for the server to take the other: the server does take parts.
+  std::atomic<bool> served{false};
+  lent.runParts(2, [&](std::size_t /*part*/, int worker) {
+    if (worker == 1) {
+      served = true;
+      return;
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!served && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+  });
   lent.stop();
   server.join();
-  EXPECT_TRUE(elsewhere);
-  EXPECT_EQ(std::vector<int>(2 * 1000, 1), ran);
+  for (const std::atomic<int>& count : ran) EXPECT_EQ(1, count.load());
+  EXPECT_TRUE(served);
 }
 
-TEST(PartHandoffTest, PassesOnWhatAPartThrowsOnceBothAreDone) {
+// The second thread stuck in the first part it takes stands for a thread the machine does not
+// run: the calling thread takes every other part itself and waits only for that one.
+TEST(PartHandoffTest, AThreadThatDoesNotRunHoldsUpNoOtherPart) {
   TwoThreads threads(true);
-  std::atomic<bool> secondDone{false};
-  const auto throwing = [&](int throwingPart) {
-    return [&, throwingPart](int part) {
-      if (part == 1) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        secondDone = true;
+  constexpr std::size_t kParts = 64;
+  for (int round = 0; round < 20; ++round) {
+    std::atomic<int> here{0};
+    std::atomic<int> onServer{0};
+    threads.runParts(kParts, [&](std::size_t /*part*/, int worker) {
+      if (worker == 0) {
+        ++here;
+        return;
       }
-      if (part == throwingPart) throw std::runtime_error("part failed");
-    };
-  };
-  for (const int part : {0, 1}) {
-    secondDone = false;
-    EXPECT_THROW(threads.runBoth(throwing(part)), std::runtime_error);
-    EXPECT_TRUE(secondDone);
+      ++onServer;
+      while (here.load() + onServer.load() < static_cast<int>(kParts)) std::this_thread::yield();
+    });
+    EXPECT_LE(onServer.load(), 1);
+    EXPECT_EQ(static_cast<int>(kParts), here.load() + onServer.load());
+  }
+}
+
+TEST(PartHandoffTest, PassesOnWhatAPartThrowsOnceAllAreDone) {
+  TwoThreads threads(true);
+  for (const std::size_t failing : {std::size_t{0}, std::size_t{5}}) {
+    std::atomic<int> done{0};
+    EXPECT_THROW(threads.runParts(8,
+                                  [&](std::size_t part, int /*worker*/) {
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                                    ++done;
+                                    if (part == failing) throw std::runtime_error("part failed");
+                                  }),
+                 std::runtime_error);
+    EXPECT_EQ(8, done.load());
   }
   std::atomic<int> both{0};
-  threads.runBoth([&](int) { ++both; });  // the threads still serve after a failure
-  EXPECT_EQ(2, both);
+  threads.runBoth([&](int) { ++both; });  // the threads still share after a failure
+  EXPECT_EQ(2, both.load());
 }
 
 }  // namespace
