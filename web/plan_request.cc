@@ -18,6 +18,7 @@
 #include "model/names.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/bound/lower_bound.h"
 #include "plan/fed_plan.h"
 #include "plan/goal/goal.h"
 #include "plan/plan.h"
@@ -304,7 +305,10 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   }
   SearchConsole lines(onLine);
   if (!lines.ready()) return answer("bad-request", "no console could be opened");
-  return answerPlan(read, pageOptions(read, kPagePlanUse), PlanOutcome::kFound, plan, GoalResult{},
+  // The plan's bound as the budget's search would prove it beside its plan.
+  GoalResult proven;
+  proven.bound = planBound(read.asked(), read.start, read.form);
+  return answerPlan(read, pageOptions(read, kPagePlanUse), PlanOutcome::kFound, plan, proven,
                     lines);
 }
 
@@ -317,6 +321,7 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   // The search of the options' goal (the cheapest plan's) shows its progress.
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
+  options.bound = false;  // the points are listed without one
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
   return json{{"document", tradeoffsDocument(read, options, found.front,
                                              noTradeoffText(options, read.target, found))},

@@ -261,7 +261,8 @@ int runDialogue(AnswerReader& reader, const Console& console, const Request& ask
     emptyPlanFiles(dialogue.files, console);
     if (askMagAndTarget(dialogue) == Flow::kStop) return dialogue.exitStatus;
     const Request& request = dialogue.request;
-    const GoalOptions goal = goalOptions(request, kDialogueUse);
+    GoalOptions goal = goalOptions(request, kDialogueUse);
+    goal.bound = false;  // the dialogue tells its plan in its own lines alone
     GoalResult details;
     PlanOutcome outcome = PlanOutcome::kImpossible;
     Plan plan;

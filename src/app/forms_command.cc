@@ -14,6 +14,7 @@
 #include "app/progress_line.h"
 #include "model/tables.h"
 #include "plan/plan_run.h"
+#include "plan/report/bound_distance.h"
 #include "plan/report/plan_document.h"
 
 namespace ostrel {
@@ -43,8 +44,10 @@ void printText(const Request& request, const GoalOptions& goal, const GoalResult
   if (reached.empty()) std::fputs("  none\n", out);
   for (const MagType type : reached) {
     const Plan& plan = *result.forms[type].best;
-    std::fprintf(out, "  %-9s %5d feedings  %7.0lf meseta  %6.2lf hours\n", kMagTypeNames[type],
+    std::fprintf(out, "  %-9s %5d feedings  %7.0lf meseta  %6.2lf hours", kMagTypeNames[type],
                  plan.feedCount(), plan.cost, plan.feedCount() / 60.0);
+    const auto distance = boundDistance(goal.goal, plan, result.forms[type].bound, type);
+    std::fprintf(out, "%s\n", distance ? ("  " + boundDistanceText(*distance)).c_str() : "");
   }
 
   std::string notFound;

@@ -15,6 +15,7 @@
 #include "app/plan_files_lock.h"
 #include "app/progress_line.h"
 #include "plan/first_found/search.h"
+#include "plan/report/bound_distance.h"
 #include "plan/report/plan_document.h"
 #include "plan/report/plan_report.h"
 
@@ -97,7 +98,10 @@ int runPlanCommand(const CommandText& text, const Console& console) {
                console.out);
   } else if (report) {
     std::fputs(consoleText(*report).c_str(), console.out);
-    // The first plan found is told as the dialogue tells it, byte for byte.
+    if (const auto distance = boundDistance(goal, plan, details)) {
+      std::fprintf(console.out, "%s\n", boundDistanceText(*distance).c_str());
+    }
+    // The first plan found is told as the dialogue tells it, byte for byte (it has no bound).
     if (goal.goal != Goal::kFirst) std::fputs(shoppingText(*report).c_str(), console.out);
   }
   if (outcome != PlanOutcome::kFound) {

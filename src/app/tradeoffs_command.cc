@@ -48,7 +48,8 @@ int runTradeoffsCommand(const CommandText& text, const Console& console) {
     return refuseUsage("ostrel tradeoffs", refusal, console);
   }
 
-  const GoalOptions goal = goalOptions(request, kTradeoffsCommandUse);
+  GoalOptions goal = goalOptions(request, kTradeoffsCommandUse);
+  goal.bound = false;  // the points are listed without one
   Tradeoffs found;
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
     found = findTradeoffs(request.asked(), request.start, search);

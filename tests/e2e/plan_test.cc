@@ -85,7 +85,21 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
     shopping +=
         shoppingLine("Total", document["summary"]["feedings"], document["shopping"]["meseta"]);
   }
-  EXPECT_EQ(command.out, testing::dialoguePlanLines(dialogue.out) + shopping);
+  // Under the plan, its distance from the bound its document gives (which the replay checked).
+  std::string bound;
+  if (found && goal != "first") {
+    const json& least = document["bound"];
+    const bool meseta = goal == "cheapest";
+    const long long spent = document["summary"][meseta ? "meseta" : "feedings"];
+    const long long most = least.at(meseta ? "meseta" : "feedings");
+    const std::string best = meseta ? "the cheapest possible" : "the fewest feedings possible";
+    const std::string asForm =
+        document["form"].is_null() ? "" : " ending as " + document["form"].get<std::string>();
+    bound = spent == most ? "proven " + best + asForm + "\n"
+                          : "at most " + std::to_string((100 * (spent - most) + most - 1) / most) +
+                                "% above " + best + asForm + "\n";
+  }
+  EXPECT_EQ(command.out, testing::dialoguePlanLines(dialogue.out) + bound + shopping);
   EXPECT_TRUE(!found || form.empty() || document["summary"]["reached"]["form"] == form);
   if (goal == "cheapest") {
     const std::vector<std::string> byDefault = with(testing::planArguments(c, byName), unnamed);
@@ -203,6 +217,7 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
         std::snprintf(line, sizeof line, "  %-9s %5d feedings  %7lld meseta", kMagTypeNames[type],
                       form["feedings"].get<int>(), form["meseta"].get<long long>());
         EXPECT_NE(text.out.find(line), std::string::npos) << line;
+        EXPECT_LE(form["bound"].at("meseta"), form["meseta"]);  // the listing's goal: the cheapest
         EXPECT_EQ(expectSamePlan(c, true, "cheapest", kMagTypeNames[type])["outcome"], "found");
       } else if (excluded) {
         EXPECT_EQ(form["status"], "excluded");

@@ -133,6 +133,17 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
   }
   EXPECT_EQ(document["shopping"],
             json({{"items", items}, {"meseta", static_cast<std::int64_t>(plan.cost)}}));
+  // The bound beside the plan, if any: never above it, in the goal's unit, and the ratio the
+  // plan's to it rounded up to a thousandth.
+  if (document.contains("bound") && !document["bound"].is_null()) {
+    const json& bound = document["bound"];
+    const bool meseta = document["goal"] == "cheapest";
+    const double least = bound[meseta ? "meseta" : "feedings"];
+    const double spent = meseta ? plan.cost : plan.feedCount();
+    EXPECT_LE(least, spent) << bound;
+    EXPECT_GE(bound["ratio"].get<double>() * least, spent - 1e-6) << bound;
+    EXPECT_LT((bound["ratio"].get<double>() - 0.001) * least, spent) << bound;
+  }
   if (!dir.empty()) expectFilesTell(playerOf(c).player, plan, dir);
 }
 

@@ -94,6 +94,19 @@ function showShopping(shopping) {
   $("shopping-total").textContent = number(shopping.meseta);
 }
 
+// How far the plan is from the best possible, in the words of the line ostrel plan prints under
+// it: the document's ratio is rounded up to thousandths, so the whole percentage rounded up from
+// it is the console's.
+function boundText(plan) {
+  const bound = plan.bound;
+  if (!bound) return "";
+  const best = ("meseta" in bound ? "the cheapest possible" : "the fewest feedings possible") +
+    (plan.form ? ` ending as ${plan.form}` : "");
+  if (bound.ratio === 1) return `proven ${best}`;
+  const thousandths = Math.round((bound.ratio - 1) * 1000);
+  return `at most ${Math.ceil(thousandths / 10)}% above ${best}`;
+}
+
 // The rows are written as one piece of HTML and share one listener, and rows off screen are not
 // laid out (content-visibility in style.css): a plan can have hundreds of runs, and building and
 // laying out each row as an element of its own kept the page from answering for a moment. From
@@ -189,6 +202,8 @@ export function showPlan(response, request, catalog, { onHere, onRescue }) {
   const found = plan.outcome === "found";
   document.querySelectorAll("#result .actions, #shopping, #chart, .runs-head, #runs, #fed-count")
     .forEach((element) => { element.hidden = !found; });
+  $("bound").textContent = found ? boundText(plan) : "";
+  $("bound").hidden = $("bound").textContent === "";
   const rescue = plan.outcome === "gave-up" && request.goal === "first";
   $("rescue").hidden = !rescue;
   $("rescue-button").onclick = onRescue;

@@ -92,23 +92,29 @@ def run_native(ostrel, request):
     return done.stdout.decode(), files
 
 
-def run_json(ostrel, command, request, *more):
-    """`ostrel COMMAND --format json` for the request's player and mag, as a document (printed
-    also when the command finds no plan and exits 1)."""
-    args = [ostrel, command, "--format", "json", "--section", str(request["sectionId"]),
+def run_text(ostrel, command, request, *more):
+    """`ostrel COMMAND` for the request's player and mag: its standard output (printed also when
+    the command finds no plan and exits 1)."""
+    args = [ostrel, command, "--section", str(request["sectionId"]),
             "--class", str(request["charClass"]), *more]
     if (start := request["start"]) is not None:
         args += ["--mag", str(start["type"] + 1), "--stats", numbers(start),
                  "--bars", numbers(start, "Bar")]
-    return json.loads(subprocess.run(args, capture_output=True, timeout=300, check=False).stdout)
+    return subprocess.run(args, capture_output=True, timeout=300, check=False).stdout
 
 
-def native_plan(ostrel, request):
-    """`ostrel plan --format json` for the request, its goal, final form and budget."""
+def run_json(ostrel, command, request, *more):
+    """`ostrel COMMAND --format json` for the request's player and mag, as a document."""
+    return json.loads(run_text(ostrel, command, request, "--format", "json", *more))
+
+
+def native_plan(ostrel, request, text=False):
+    """`ostrel plan --format json` (or its text) for the request, its goal, form and budget."""
     more = [] if request["form"] is None else ["--form", str(request["form"] + 1)]
     more += ["--max-feedings", str(request["maxFeedings"])] if "maxFeedings" in request else []
-    return run_json(ostrel, "plan", request, "--no-files", "--target", numbers(request["target"]),
-                    "--goal", request["goal"], *more)
+    more += ["--no-files", "--target", numbers(request["target"]), "--goal", request["goal"]]
+    return run_text(ostrel, "plan", request, *more) if text else run_json(ostrel, "plan", request,
+                                                                           *more)
 
 
 def plan_lines(stdout):
@@ -289,6 +295,10 @@ def check_plan(driver, results, ostrel, case, downloads, fill=True):
     want.append(["Total", f"{native['summary']['feedings']:,}", f"{native['shopping']['meseta']:,}"])
     results.check(f"{name}: the shopping list as ostrel plan lists it", shopping == want,
                   f"page {shopping}, native {want}")
+    told = native_plan(ostrel, request, text=True).decode().splitlines()
+    want = next((line for line in told if line.startswith(("at most ", "proven "))), "")
+    results.check(f"{name}: how far above the best possible, as ostrel plan says it",
+                  text_of(driver, "bound") == want, f"page {text_of(driver, 'bound')!r}, native {want!r}")
 
 
 def check_forms_listing(driver, results, ostrel, case):

@@ -40,6 +40,7 @@
 #include "model/form_rules.h"
 #include "model/state.h"
 #include "model/tables.h"
+#include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
 #include "plan/plan.h"
 
@@ -181,6 +182,10 @@ struct GoalOptions {
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
   bool everyForm = false;
+  // Prove the least that any plan (ending in the form asked) spends, beside the searches (on a
+  // thread of its own with two threads); a caller that has it from another goal's search of the
+  // same request leaves it off.
+  bool bound = true;
   GoalProgress* progress = nullptr;
   // When given, every beam the goal runs adds the plans it met that are cheaper than every
   // shorter one it met (met_plans.h), of any form, beam by beam in a fixed order whatever the
@@ -203,6 +208,8 @@ enum class GoalOutcome {
 struct FormResult {
   std::optional<Plan> best;  // the best plan found that ends in this form
   FormExclusion exclusion;   // kNone unless the rules exclude the form
+  // With everyForm and a bound: the least any plan that ends in this form spends.
+  std::optional<PlanBound> bound;
 };
 
 struct GoalResult {
@@ -215,6 +222,9 @@ struct GoalResult {
   std::uint64_t feedingsTried = 0;  // by the beam searches
   // With a budget that no plan found meets: the plans found nearest to it (plan_run.h).
   std::vector<Plan> nearest;
+  // For the cheapest and the fewest goals with options.bound: the least meseta and feedings any
+  // plan to the target (ending in the form asked) must spend, which no plan found is below.
+  std::optional<PlanBound> bound;
 };
 
 // The best plan for `options.goal` from `start` to `request.target` (stats at most their targets,

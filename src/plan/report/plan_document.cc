@@ -11,6 +11,7 @@
 #include "model/form_rules.h"
 #include "model/names.h"
 #include "model/tables.h"
+#include "plan/report/bound_distance.h"
 
 namespace ostrel {
 namespace {
@@ -108,6 +109,12 @@ json planParts(const PlanReport& report) {
   return parts;
 }
 
+// The bound beside a plan: {"meseta" or "feedings": the bound, "ratio": the plan's to it}.
+json boundJson(const BoundDistance& distance) {
+  return {{distance.goal == Goal::kCheapest ? "meseta" : "feedings", distance.bound},
+          {"ratio", distance.ratio()}};
+}
+
 }  // namespace
 
 double feedingHours(std::int32_t feedings) {
@@ -135,12 +142,18 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
                    [&](const Plan& plan) { return pointDocument(request.player, plan); });
   }
   document["summary"] = nullptr;
+  document["bound"] = nullptr;
   document["shopping"] = nullptr;
   document["runs"] = json::array();
   document["feedings"] = json::array();
   if (outcome != PlanOutcome::kFound || report == nullptr) return document;
 
   document.update(planParts(*report));
+  if (details != nullptr) {
+    if (const auto distance = boundDistance(asked, report->plan, *details)) {
+      document["bound"] = boundJson(*distance);
+    }
+  }
   return document;
 }
 
@@ -184,6 +197,8 @@ Document formsDocument(const Request& request, const GoalOptions& goal, const Go
       entry["feedings"] = form.best->feedCount();
       entry["meseta"] = static_cast<std::int64_t>(form.best->cost);
       entry["hours"] = feedingHours(form.best->feedCount());
+      const auto distance = boundDistance(goal.goal, *form.best, form.bound, type);
+      entry["bound"] = distance ? boundJson(*distance) : json(nullptr);
       entry["reason"] = nullptr;
     } else {
       const bool excluded = form.exclusion.kind != ExclusionKind::kNone;
@@ -191,6 +206,7 @@ Document formsDocument(const Request& request, const GoalOptions& goal, const Go
       entry["feedings"] = nullptr;
       entry["meseta"] = nullptr;
       entry["hours"] = nullptr;
+      entry["bound"] = nullptr;
       entry["reason"] = excluded ? json(exclusionText(form.exclusion)) : json(nullptr);
     }
     forms.push_back(entry);

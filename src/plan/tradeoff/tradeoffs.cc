@@ -122,6 +122,8 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
     goalSearch.goal = goals[part];
     goalSearch.progress = goals[part] == options.goal ? options.progress : nullptr;
     goalSearch.metPlans = &metBy[goals[part] == Goal::kFewest ? 0 : 1];
+    // One bound serves both goals: the shown goal's search proves it.
+    goalSearch.bound = options.bound && part == 0;
     if (sideBySide) {
       goalSearch.threads = 1;
       goalSearch.lentThread = &spare;
@@ -137,6 +139,8 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
     searchGoal(fewestPart);
     searchGoal(1 - fewestPart);
   }
+  (goals[1] == Goal::kFewest ? found.fewest : found.cheapest).bound =
+      (goals[0] == Goal::kFewest ? found.fewest : found.cheapest).bound;
   std::vector<Plan> met = std::move(metBy[0]);
   std::move(metBy[1].begin(), metBy[1].end(), std::back_inserter(met));
   const GoalResult& fewest = found.fewest;
