@@ -34,7 +34,7 @@ inline constexpr ScopeSet kAllScopes = kAnyForm | kTheForm | kEveryForm;
 // One beam of a kind: how it ranks and keeps its states, and its width: the step's width divided
 // by `widthShare`, at least `leastWidth`.
 struct BeamRow {
-  double weight;              // BeamSpec::rankingWeight
+  double weight;  // BeamSpec::rankingWeight
   Ranking ranking;
   std::int32_t sameStatsCap;  // BeamSpec::sameStatsCap
   std::int32_t widthShare;
@@ -70,6 +70,7 @@ enum When : std::uint8_t {
   kFormNotReached,  // the form asked, while no beam of the stage has reached it
   kNoBeamPlan,      // every form a plan may end in, while no beam of the stage found a plan
   kFormsMissed,     // the forms a plan may end in that the tally holds no plan of
+  kFormsLeft,       // likewise, where the forms are settled (GoalOptions::settleForms)
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
 };
 
