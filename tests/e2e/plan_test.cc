@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "model/form_proof.h"
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "support/cases.h"
@@ -63,7 +64,8 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
   const bool found = dialogue.out.find("Mag successful!\n") != std::string::npos;
   EXPECT_EQ(command.status, found ? 0 : 1) << command.err;
 
-  const ProgramRun asJson = runOstrel(with(asked, {"--format", "json", "--no-files"}), "", commandDir);
+  const ProgramRun asJson =
+      runOstrel(with(asked, {"--format", "json", "--no-files"}), "", commandDir);
   EXPECT_EQ(asJson.status, command.status);
   const json document = json::parse(asJson.out);
   if (found) testing::expectDocumentReplays(c, document, commandDir);
@@ -80,7 +82,8 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
     for (const json& item : document["shopping"]["items"]) {
       shopping += shoppingLine(item["item"], item["count"], item["meseta"]);
     }
-    shopping += shoppingLine("Total", document["summary"]["feedings"], document["shopping"]["meseta"]);
+    shopping +=
+        shoppingLine("Total", document["summary"]["feedings"], document["shopping"]["meseta"]);
   }
   EXPECT_EQ(command.out, testing::dialoguePlanLines(dialogue.out) + shopping);
   EXPECT_TRUE(!found || form.empty() || document["summary"]["reached"]["form"] == form);
@@ -107,7 +110,9 @@ json expectSamePlan(const PlanCase& c, bool byName, const std::string& goal,
   EXPECT_TRUE(command.err.starts_with(progress + reason)) << command.err;
   // A search that gave up is followed by the hint that a goal may find a plan.
   EXPECT_EQ(std::count(command.err.begin(), command.err.end(), '\n'),
-            std::count(progress.begin(), progress.end(), '\n') + (found ? 0 : gaveUp ? 2 : 1));
+            std::count(progress.begin(), progress.end(), '\n') + (found    ? 0
+                                                                  : gaveUp ? 2
+                                                                           : 1));
   return document;
 }
 
@@ -147,8 +152,11 @@ TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
     return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target), {}};
   };
   EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), true, "first")["outcome"], "gave-up");
-  // With a goal, the beams find nothing either: the first-found search gave up all the same.
-  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "gave-up");
+  // With a goal, the feeding tables prove it out of reach before any search.
+  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "impossible");
+  // Where they prove nothing and the beams find nothing either, the first-found search gave up.
+  const PlanCase open{2, 4, true, kBabyMag, testing::targetOf("12/0/2/38"), {}};
+  EXPECT_EQ(expectSamePlan(open, false, "cheapest")["outcome"], "gave-up");
   EXPECT_EQ(expectSamePlan(fromNew("8/0/0/0"), false, "first")["outcome"], "impossible");
   EXPECT_EQ(expectSamePlan(fromNew("30/70/70/30"), true, "cheapest", "varaha")["outcome"], "found");
 }
@@ -202,7 +210,12 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
         EXPECT_EQ(form["reason"], exclusionText(exclusions[type]));
         EXPECT_NE(text.out.find(exclusionText(exclusions[type])), std::string::npos);
       } else {
-        EXPECT_EQ(form["status"], "not-found");
+        // Open to the rules: proven out by the feeding tables, or not found.
+        const FormExclusion proven =
+            formsProvenOut(testing::playerOf(c), c.start, formBit(type))[type];
+        const bool out = proven.kind != ExclusionKind::kNone;
+        EXPECT_EQ(form["status"], out ? "excluded" : "not-found");
+        EXPECT_EQ(form["reason"], out ? json(exclusionText(proven)) : json(nullptr));
       }
     }
     EXPECT_EQ(text.status, reached > 0 ? 0 : 1);
