@@ -10,7 +10,6 @@
 
 #include "app/command_exit.h"
 #include "app/progress_line.h"
-#include "model/form_rules.h"
 #include "model/limits.h"
 #include "model/tables.h"
 #include "plan/plan_run.h"
@@ -47,15 +46,13 @@ std::string optionsBanner(const Request& asked) {
   if (goal.goal == Goal::kFirst) {
     banner +=
         "It takes the first plan it finds, seldom the cheapest or the shortest, and gives up on\n"
-        "the targets it finds too hard, where a plan may still exist: try ostrel --goal "
-        "cheapest.\n";
+        "the targets it finds too hard, where a plan may still exist: try ostrel --goal cheapest.\n";
   } else {
-    banner +=
-        goal.goal == Goal::kCheapest
-            ? "It looks for the cheapest plan it can find (the least meseta, then the fewest\n"
-              "feedings)"
-            : "It looks for the shortest plan it can find (the fewest feedings, then the "
-              "least\nmeseta)";
+    banner += goal.goal == Goal::kCheapest
+                  ? "It looks for the cheapest plan it can find (the least meseta, then the fewest\n"
+                    "feedings)"
+                  : "It looks for the shortest plan it can find (the fewest feedings, then the "
+                    "least\nmeseta)";
     if (goal.form) banner += std::string(" ending as ") + kMagTypeNames[*goal.form];
     if (goal.budget.maxFeedings) {
       banner += " within " + std::to_string(*goal.budget.maxFeedings) + " feedings";
@@ -280,12 +277,6 @@ int runDialogue(AnswerReader& reader, const Console& console, const Request& ask
       dialogue.exitStatus = 1;
     }
     std::string why = formNotReachedText(goal, request.target, outcome, details);
-    // A target the feeding tables prove out of reach is told with the reason (only a goal
-    // search proves it: the dialogue without options never gets here with one).
-    if (why.empty() && outcome == PlanOutcome::kImpossible &&
-        details.exclusion.kind != ExclusionKind::kNone) {
-      why = unreachableText(request.target, details.exclusion);
-    }
     // Without options the dialogue is as it always was: only a dialogue asked for the first plan
     // found by name is told that a goal may find one.
     if (outcome == PlanOutcome::kGaveUp && goal.goal == Goal::kFirst && withOptions(asked)) {
