@@ -1,16 +1,19 @@
 // Census of the final forms over seeded random targets: for each target (a new mag, a random
 // section ID and class, stats whose largest is at least 20), the listing of the forms by meseta,
-// as `ostrel forms` makes it, sorted into the forms reached, the forms the rules exclude (by
-// reason) and the forms "not found"; and the targets where no plan of any form was found. The
-// totals are what the listing still leaves open: a form not found is either out of reach, with no
-// reason told yet, or a plan the searches missed.
+// as `ostrel forms` makes it, twice: before, by the searches alone, and after, with the forms
+// settled (the proof from the feeding tables rules forms and whole targets out before any search,
+// and each form the listing still misses gets a search of its own). Each is sorted into the forms
+// reached, excluded by the evolution rules, proven out, and "not found"; and the targets planned,
+// proven impossible, or left without a plan. A form not found is either out of reach with no
+// reason told, or a plan the searches missed. Fails when a form or target that a plan reached is
+// ruled out.
 //
 //   ostrel_forms_census [COUNT [SEED [WIDTH]]]   one line per target and the totals
 //   ostrel_forms_census proof [COUNT [SEED]]   the proof alone (form_proof.h) on every form the
 //                                     rules leave open, timed
 //   ostrel_forms_census list [COUNT [SEED [WIDTH]]]
-//                                     besides, one line per form not found and per target without
-//                                     a plan, as `ostrel plan` arguments (for directed searches)
+//                                     besides, one line per form left not found and per target
+//                                     without a plan, as `ostrel plan` arguments
 
 #include <algorithm>
 #include <bit>
@@ -151,134 +154,169 @@ int runProofOnly(int count, unsigned seed) {
     total += wall;
     longest = std::max(longest, wall);
     provenTargets += targetOut ? 1 : 0;
-    const auto here = static_cast<int>(std::count_if(proven.begin(), proven.end(), [](const auto& e) {
-      return e.kind != ostrel::ExclusionKind::kNone;
-    }));
+    const auto here =
+        static_cast<int>(std::count_if(proven.begin(), proven.end(), [](const auto& e) {
+          return e.kind != ostrel::ExclusionKind::kNone;
+        }));
     provenForms += here;
     std::printf("%3d %-9s %-9s %-15s open %2d proven %2d%s %6.1f ms\n", i,
                 ostrel::kSectionIdNames[census.player.sectionId],
-                ostrel::kCharClassNames[census.player.charClass],
-                targetText(census.target).c_str(), std::popcount(open), here,
-                targetOut ? " (target)" : "", wall * 1e3);
+                ostrel::kCharClassNames[census.player.charClass], targetText(census.target).c_str(),
+                std::popcount(open), here, targetOut ? " (target)" : "", wall * 1e3);
   }
-  std::printf("proof alone: %d forms and %d targets ruled out; %.1f ms cpu a target on average, %.1f "
-              "ms at most\n",
-              provenForms, provenTargets, total * 1e3 / count, longest * 1e3);
+  std::printf(
+      "proof alone: %d forms and %d targets ruled out; %.1f ms cpu a target on average, %.1f "
+      "ms at most\n",
+      provenForms, provenTargets, total * 1e3 / count, longest * 1e3);
   return 0;
+}
+
+// Whether the feeding tables' proof (form_proof.h) gave the reason, not the evolution rules.
+bool provenByTables(ostrel::ExclusionKind kind) {
+  using ostrel::ExclusionKind;
+  switch (kind) {
+    case ExclusionKind::kLeadNeverAt35:
+    case ExclusionKind::kHighDefNeverAt:
+    case ExclusionKind::kOrderNeverAt:
+    case ExclusionKind::kHighDefLeadNeverAt:
+    case ExclusionKind::kPairSumNeverMet:
+    case ExclusionKind::kTargetNeverWithin:
+    case ExclusionKind::kTargetNeverReached:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What one listing made of the forms, and how long it took.
+struct Tally {
+  int reached = 0;
+  int excluded = 0;  // by the evolution rules
+  int proven = 0;    // by the proof
+  int notFound = 0;
+  int targetsWithoutPlan = 0;
+  int targetsProven = 0;
+  int targetsNotFound = 0;  // targets with a form not found
+  double wall = 0;
+};
+
+// The listing by meseta, as `ostrel forms` makes it, with the forms settled (ruled out by the
+// proof before the searches, and searched for once more where the listing missed them) or not.
+ostrel::GoalResult listing(const ostrel::PlayerRequest& request, int width, bool settle,
+                           double& wall) {
+  ostrel::GoalOptions options;
+  options.goal = ostrel::Goal::kCheapest;
+  options.everyForm = true;
+  options.beamWidth = width;
+  options.settleForms = settle;
+  const auto begin = std::chrono::steady_clock::now();
+  ostrel::GoalResult result = ostrel::planForGoal(request, ostrel::kBabyMag, options);
+  wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  return result;
+}
+
+// Counts `result` into `tally`; the forms not found, as names.
+std::string countInto(const ostrel::GoalResult& result, double wall, Tally& tally,
+                      std::map<std::string, int>& byReason) {
+  std::string missed;
+  int here[3] = {0, 0, 0};  // reached, ruled out, not found
+  for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+    const ostrel::FormResult& form = result.forms[type];
+    if (form.best) {
+      ++here[0];
+    } else if (form.exclusion.kind != ostrel::ExclusionKind::kNone) {
+      ++here[1];
+      ++(provenByTables(form.exclusion.kind) ? tally.proven : tally.excluded);
+      ++byReason[kindName(form.exclusion.kind)];
+    } else {
+      ++here[2];
+      if (!missed.empty()) missed += ',';
+      missed += ostrel::kMagTypeNames[type];
+    }
+  }
+  tally.reached += here[0];
+  tally.notFound += here[2];
+  tally.targetsNotFound += here[2] > 0 ? 1 : 0;
+  tally.targetsWithoutPlan += here[0] == 0 ? 1 : 0;
+  tally.targetsProven += result.outcome == ostrel::GoalOutcome::kImpossible ? 1 : 0;
+  tally.wall += wall;
+  return missed;
 }
 
 int runCensus(int count, unsigned seed, int width, bool list) {
   std::mt19937 rng(seed);
-  std::printf("census of %d random targets, seed %u, listing by meseta at width %d\n", count, seed,
-              width);
-  std::printf("%3s %-9s %-9s %-15s %7s %8s %8s %6s %6s  %s\n", "#", "section", "class", "target",
-              "reached", "excluded", "notfound", "wall s", "prf ms", "not found (* proven out)");
-  int reached = 0;
-  int excluded = 0;
-  int notFound = 0;
-  int targetsNotFound = 0;
-  int targetsWithoutPlan = 0;
-  double wallTotal = 0;
-  double proofTotal = 0;
-  double proofLongest = 0;
-  int notFoundProven = 0;
-  int noPlanProven = 0;
+  std::printf(
+      "census of %d random targets, seed %u, listing by meseta at width %d: before (the "
+      "searches alone), after (the forms settled: the proof, then a search for each form "
+      "still missed)\n",
+      count, seed, width);
+  std::printf("%3s %-9s %-9s %-15s %-10s %-13s %-13s  %s\n", "#", "section", "class", "target",
+              "reached", "not found", "wall s", "left not found after");
+  Tally before;
+  Tally after;
+  int directed = 0;  // forms reached after, not before
   int unsound = 0;
+  std::map<std::string, int> byReasonBefore;
   std::map<std::string, int> byReason;
-  std::map<std::string, int> byProof;
   std::vector<std::string> listed;
   for (int i = 0; i < count; ++i) {
     const CensusTarget census = randomTarget(rng);
     const ostrel::PlayerRequest request{census.player, census.target};
-    ostrel::GoalOptions options;
-    options.goal = ostrel::Goal::kCheapest;
-    options.everyForm = true;
-    options.beamWidth = width;
-    const auto begin = std::chrono::steady_clock::now();
-    const ostrel::GoalResult result = ostrel::planForGoal(request, ostrel::kBabyMag, options);
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    wallTotal += wall;
-    // The proof on its own, for every form the rules leave open: what it rules out of the forms
-    // not found, and (never, if it is sound) of the forms reached.
-    ostrel::FormSet open = 0;
+    double wallBefore = 0;
+    double wallAfter = 0;
+    const ostrel::GoalResult old = listing(request, width, false, wallBefore);
+    const ostrel::GoalResult now = listing(request, width, true, wallAfter);
+    const int reachedBefore = before.reached;
+    const int notFoundBefore = before.notFound;
+    const int reachedAfter = after.reached;
+    const int notFoundAfter = after.notFound;
+    countInto(old, wallBefore, before, byReasonBefore);
+    const std::string missed = countInto(now, wallAfter, after, byReason);
     for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
-      if (result.forms[type].best ||
-          result.forms[type].exclusion.kind == ostrel::ExclusionKind::kNone) {
-        open |= ostrel::formBit(type);
+      const ostrel::FormExclusion& ruled = now.forms[type].exclusion;
+      if (now.forms[type].best && !old.forms[type].best) ++directed;
+      // A form a plan reached, before or after, is never ruled out.
+      if ((old.forms[type].best || now.forms[type].best) &&
+          ruled.kind != ostrel::ExclusionKind::kNone) {
+        ++unsound;
+        std::printf("UNSOUND: %s reached but ruled out: %s\n", ostrel::kMagTypeNames[type],
+                    ostrel::exclusionText(ruled).c_str());
+      }
+      if (!now.forms[type].best && ruled.kind == ostrel::ExclusionKind::kNone) {
+        listed.push_back("form " + planArguments(census) + " --form " +
+                         ostrel::kMagTypeNames[type]);
       }
     }
-    const double proofBegin = threadCpuSeconds();
-    const auto proven = ostrel::formsProvenOut(request, ostrel::kBabyMag, open);
-    const bool targetProven =
-        ostrel::targetProvenOut(request, ostrel::kBabyMag).kind != ostrel::ExclusionKind::kNone;
-    const double proofWall = threadCpuSeconds() - proofBegin;
-    proofTotal += proofWall;
-    proofLongest = std::max(proofLongest, proofWall);
-    int here[3] = {0, 0, 0};  // reached, excluded, not found
-    std::string missed;
-    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
-      const ostrel::FormResult& form = result.forms[type];
-      const bool provenOut = proven[type].kind != ostrel::ExclusionKind::kNone;
-      if (provenOut) ++byProof[kindName(proven[type].kind)];
-      if (form.best) {
-        ++here[0];
-        if (provenOut) {
-          ++unsound;
-          std::printf("UNSOUND: %s reached but proven out: %s\n", ostrel::kMagTypeNames[type],
-                      ostrel::exclusionText(proven[type]).c_str());
-        }
-      } else if (form.exclusion.kind != ostrel::ExclusionKind::kNone) {
-        ++here[1];
-        ++byReason[kindName(form.exclusion.kind)];
-      } else {
-        ++here[2];
-        if (!missed.empty()) missed += ',';
-        missed += ostrel::kMagTypeNames[type];
-        if (provenOut) {
-          ++notFoundProven;
-          missed += '*';
-        }
-        std::string line = "form " + planArguments(census);
-        line += " --form ";
-        line += ostrel::kMagTypeNames[type];
-        listed.push_back(line);
-      }
-    }
-    const bool noPlan = here[0] == 0;
-    if (targetProven && !noPlan) {
-      ++unsound;
-      std::printf("UNSOUND: the target is reached but proven out\n");
-    }
-    if (noPlan) {
-      ++targetsWithoutPlan;
-      if (targetProven) ++noPlanProven;
-      listed.push_back("target " + planArguments(census));
-    }
-    if (here[2] > 0) ++targetsNotFound;
-    reached += here[0];
-    excluded += here[1];
-    notFound += here[2];
-    std::printf("%3d %-9s %-9s %-15s %7d %8d %8d %6.2f %6.1f  %s%s\n", i,
+    if (after.reached == reachedAfter) listed.push_back("target " + planArguments(census));
+    std::printf("%3d %-9s %-9s %-15s %3d -> %-3d %4d -> %-4d %5.2f -> %-5.2f  %s%s\n", i,
                 ostrel::kSectionIdNames[census.player.sectionId],
                 ostrel::kCharClassNames[census.player.charClass], targetText(census.target).c_str(),
-                here[0], here[1], here[2], wall, proofWall * 1e3,
-                noPlan ? (targetProven ? "(no plan, proven) " : "(no plan) ") : "", missed.c_str());
+                before.reached - reachedBefore, after.reached - reachedAfter,
+                before.notFound - notFoundBefore, after.notFound - notFoundAfter, wallBefore,
+                wallAfter,
+                now.outcome == ostrel::GoalOutcome::kImpossible ? "(target proven out) " : "",
+                missed.c_str());
     std::fflush(stdout);
   }
-  std::printf("\nforms reached %d, excluded %d, not found %d (on %d targets); targets without a "
-              "plan %d; wall %.1f s\n",
-              reached, excluded, notFound, targetsNotFound, targetsWithoutPlan, wallTotal);
-  std::printf("excluded by reason:\n");
+  const auto totals = [count](const char* name, const Tally& tally) {
+    std::printf(
+        "%s: forms reached %d, excluded by the rules %d, proven out %d, not found %d (on %d "
+        "targets); targets planned %d, proven impossible %d, without a plan %d; wall %.1f "
+        "s, %.2f s a target\n",
+        name, tally.reached, tally.excluded, tally.proven, tally.notFound, tally.targetsNotFound,
+        count - tally.targetsWithoutPlan, tally.targetsProven,
+        tally.targetsWithoutPlan - tally.targetsProven, tally.wall, tally.wall / count);
+  };
+  std::printf("\n");
+  totals("before", before);
+  totals("after ", after);
+  std::printf(
+      "after: found by the search for a form missed (reached after, not before) %d; left "
+      "not found %d of the %d before (%.1f%%); ruled out though reached: %d\n",
+      directed, after.notFound, before.notFound,
+      before.notFound > 0 ? 100.0 * after.notFound / before.notFound : 0.0, unsound);
+  std::printf("ruled out after, by reason:\n");
   for (const auto& [reason, forms] : byReason) std::printf("  %-30s %5d\n", reason.c_str(), forms);
-  std::printf("the proof alone (form_proof.h), on the forms the rules leave open: of the forms not "
-              "found %d ruled out, %d left; of the targets without a plan %d ruled out, %d left; "
-              "ruled out though reached: %d; %.1f ms cpu a target on average, %.1f ms at most\n",
-              notFoundProven, notFound - notFoundProven, noPlanProven,
-              targetsWithoutPlan - noPlanProven, unsound, proofTotal * 1e3 / count,
-              proofLongest * 1e3);
-  std::printf("ruled out by the proof, by reason:\n");
-  for (const auto& [reason, forms] : byProof) std::printf("  %-30s %5d\n", reason.c_str(), forms);
   if (list) {
     std::printf("\n");
     for (const std::string& line : listed) std::printf("%s\n", line.c_str());
@@ -294,8 +332,8 @@ int main(int argc, char** argv) {
   const bool proofOnly = argc > 1 && std::strcmp(argv[1], "proof") == 0;
   if (list || proofOnly) ++arg;
   const int count = argc > arg ? std::atoi(argv[arg]) : kDefaultCount;
-  const unsigned seed = argc > arg + 1 ? static_cast<unsigned>(std::atoi(argv[arg + 1]))
-                                       : kDefaultSeed;
+  const unsigned seed =
+      argc > arg + 1 ? static_cast<unsigned>(std::atoi(argv[arg + 1])) : kDefaultSeed;
   const int width = argc > arg + 2 ? std::atoi(argv[arg + 2]) : ostrel::GoalOptions{}.beamWidth;
   if (count <= 0 || width <= 0 || width > 5000 || argc > arg + 3) {
     std::fprintf(stderr, "usage: ostrel_forms_census [list | proof] [COUNT [SEED [WIDTH]]]\n");

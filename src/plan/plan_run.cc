@@ -13,6 +13,7 @@ namespace ostrel {
 
 PlanOutcome outcomeWithoutPlan(const GoalResult& result) {
   if (result.outcome == GoalOutcome::kExcluded) return PlanOutcome::kExcluded;
+  if (result.outcome == GoalOutcome::kImpossible) return PlanOutcome::kImpossible;
   const bool otherForms = std::any_of(result.forms.begin(), result.forms.end(),
                                       [](const FormResult& form) { return form.best.has_value(); });
   if (otherForms) return PlanOutcome::kNotFound;

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "model/form_proof.h"
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "support/cases.h"
@@ -168,8 +169,11 @@ TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
     return PlanCase{0, 0, true, kBabyMag, testing::targetOf(target), {}};
   };
   EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), true, "first")["outcome"], "gave-up");
-  // With a goal, the beams find nothing either: the first-found search gave up all the same.
-  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "gave-up");
+  // With a goal, the feeding tables prove it out of reach before any search.
+  EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "impossible");
+  // Where they prove nothing and the beams find nothing either, the first-found search gave up.
+  const PlanCase open{2, 4, true, kBabyMag, testing::targetOf("12/0/2/38"), {}};
+  EXPECT_EQ(expectSamePlan(open, false, "cheapest")["outcome"], "gave-up");
   EXPECT_EQ(expectSamePlan(fromNew("8/0/0/0"), false, "first")["outcome"], "impossible");
   EXPECT_EQ(expectSamePlan(fromNew("30/70/70/30"), true, "cheapest", "varaha")["outcome"], "found");
 }
@@ -224,7 +228,12 @@ TEST(FormsCommandTest, EveryFormReachedNotFoundOrExcluded) {
         EXPECT_EQ(form["reason"], exclusionText(exclusions[type]));
         EXPECT_NE(text.out.find(exclusionText(exclusions[type])), std::string::npos);
       } else {
-        EXPECT_EQ(form["status"], "not-found");
+        // Open to the rules: proven out by the feeding tables, or not found.
+        const FormExclusion proven =
+            formsProvenOut(testing::playerOf(c), c.start, formBit(type))[type];
+        const bool out = proven.kind != ExclusionKind::kNone;
+        EXPECT_EQ(form["status"], out ? "excluded" : "not-found");
+        EXPECT_EQ(form["reason"], out ? json(exclusionText(proven)) : json(nullptr));
       }
     }
     EXPECT_EQ(text.status, reached > 0 ? 0 : 1);

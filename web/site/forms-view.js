@@ -1,7 +1,7 @@
 // The final forms a target can end in: the forms that plans were found for, best first for the
 // goal, each with its feedings and meseta and a button that plans for it; the forms that no plan
-// was found for (not found, which is not impossible); and the forms the evolution rules exclude,
-// with the reason.
+// was found for (not found, which is not impossible); and the forms the evolution rules or the
+// feeding tables rule out, with the reason.
 const $ = (id) => document.getElementById(id);
 
 const byGoal = {
@@ -67,7 +67,7 @@ export function showForms(listing, shownForm, onChoose) {
   }
   if (excluded.length > 0) {
     const details = element("details");
-    details.append(element("summary", `Excluded by the evolution rules (${excluded.length})`));
+    details.append(element("summary", `Ruled out (${excluded.length})`));
     const list = element("ul", undefined, "excluded");
     list.append(...excluded.map((f) => {
       const item = element("li");

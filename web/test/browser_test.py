@@ -323,7 +323,7 @@ def check_forms_listing(driver, results, ostrel, case):
     excluded = [f["formNumber"] - 1 for f in forms if f["status"] == "excluded"]
     other = text_of(driver, "forms-other")
     results.check(f"{case['name']}: the excluded forms counted, the not found ones named",
-                  f"Excluded by the evolution rules ({len(excluded)})" in other
+                  f"Ruled out ({len(excluded)})" in other
                   and all(f["form"] in other for f in forms if f["status"] == "not-found")
                   and "impossible" not in other, repr(other[:200]))
     marked = driver.execute_script("return [...document.getElementById('final-form').options]"

@@ -197,12 +197,19 @@ struct GoalOptions {
   // The first-found search's own options (its budget, say); it always runs quietly. The first
   // goal returns its plan as it is: with a form, only if the plan ends in that form.
   SearchOptions firstSearch;
+  // Settle every final form: before any search, rule out the forms and the target that the
+  // feeding tables prove out of reach (form_proof.h) where the evolution rules leave them open,
+  // and search for none of them; for a listing, search once more, alone, for each form still
+  // missed. Off only to count what the searches alone leave open, or to search for what the
+  // proof rules out.
+  bool settleForms = true;
 };
 
 enum class GoalOutcome {
-  kFound,     // `plan` reaches the target (in the wanted form)
-  kNone,      // no plan found (in the wanted form)
-  kExcluded,  // the rules exclude the wanted form: `exclusion` says why
+  kFound,       // `plan` reaches the target (in the wanted form)
+  kNone,        // no plan found (in the wanted form)
+  kExcluded,    // the rules, or the feeding tables, rule out the wanted form: `exclusion` says why
+  kImpossible,  // the feeding tables prove the target out of reach: `exclusion` says why
 };
 
 struct FormResult {
@@ -215,7 +222,7 @@ struct FormResult {
 struct GoalResult {
   GoalOutcome outcome = GoalOutcome::kNone;
   Plan plan;                  // the goal's plan when found; plan.reached.type is its form
-  FormExclusion exclusion;    // why the wanted form is excluded
+  FormExclusion exclusion;    // why the wanted form is excluded, or the target out of reach
   std::optional<Plan> first;  // the first-found plan, when the plain search found one
   bool firstGaveUp = false;   // the plain search ran out of its budget without a plan
   std::array<FormResult, kMagTypeCount> forms{};

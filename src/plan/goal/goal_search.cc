@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/form_proof.h"
 #include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
@@ -27,17 +28,42 @@ std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
   return first ? 2 * first->feedCount() + 200 : kWithoutPlan;
 }
 
-// Notes in `result` why the rules exclude each form; true when they exclude the wanted one. A
-// form no rule excludes that the evolutions ahead give to none of the stats on the way is
-// excluded too: no search can end in it.
-bool wantedFormExcluded(const PlayerRequest& request, const MagState& start, FormSet ends,
-                        const GoalOptions& options, GoalResult& result) {
+// Notes in `result` why each form is ruled out, and narrows `ends` to the forms left open; true
+// when there is nothing to search for: the wanted form ruled out, or the whole target. The
+// evolution rules come first, then the steering (a form that the evolutions ahead give to none of
+// the stats on the way), then, for the forms still open, the proof from the feeding tables.
+bool ruledOut(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
+              FormSet& ends, GoalResult& result) {
   auto exclusions = excludedForms(request, start);
+  FormSet open = 0;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (exclusions[type].kind == ExclusionKind::kNone && (ends & formBit(type)) == 0) {
+    if (exclusions[type].kind != ExclusionKind::kNone) continue;
+    if ((ends & formBit(type)) == 0) {
       exclusions[type].kind = ExclusionKind::kStatsLeadElsewhere;
+    } else {
+      open |= formBit(type);
     }
+  }
+  const bool wantedByRules = options.form && (open & formBit(*options.form)) == 0;
+  FormExclusion target;
+  if (options.settleForms && !wantedByRules) {
+    target = targetProvenOut(request, start);
+    const auto proven = target.kind == ExclusionKind::kNone
+                            ? formsProvenOut(request, start, open)
+                            : std::array<FormExclusion, kMagTypeCount>{};
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if ((open & formBit(type)) == 0) continue;
+      exclusions[type] = target.kind == ExclusionKind::kNone ? proven[type] : target;
+      if (exclusions[type].kind != ExclusionKind::kNone) ends &= ~formBit(type);
+    }
+  }
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
     result.forms[type].exclusion = exclusions[type];
+  }
+  if (target.kind != ExclusionKind::kNone) {
+    result.outcome = GoalOutcome::kImpossible;
+    result.exclusion = target;
+    return true;
   }
   if (!options.form || exclusions[*options.form].kind == ExclusionKind::kNone) return false;
   result.outcome = GoalOutcome::kExcluded;
@@ -102,6 +128,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return stage.reached == 0 ? walk.ends : 0;
     case When::kFormsMissed:
       return walk.ends & ~formsHeld(stage.tally);
+    case When::kFormsLeft:
+      return walk.options.settleForms ? walk.ends & ~formsHeld(stage.tally) : 0;
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
   }
@@ -312,8 +340,8 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, const SearchCounters& counters) {
   GoalResult result;
   // The forms a plan from the start may end in, worked out once for every search below.
-  const FormSet ends = possibleEndsFrom(request, start);
-  if (wantedFormExcluded(request, start, ends, options, result)) return result;
+  FormSet ends = possibleEndsFrom(request, start);
+  if (ruledOut(request, start, options, ends, result)) return result;
   BoundBeside bounds(request, start, options);
   searchFirstPlan(request, start, options, counters, result);
   const Goal measure = measuredBy(options.goal);

@@ -92,10 +92,11 @@ constexpr KindRow kKinds[] = {
 // it missed a search of the shortest kind comes first (it reaches forms the cheapest kind's
 // ranking misses, and leaves that search fewer forms to share its width among), then each form
 // still missed gets one of its own, then the shortest plan's narrow beams (their rankings reached
-// forms the others did not); last, for the listing by meseta, each form that only the first-found
-// plan or a search of the shortest kind reached, which holds a plan of few feedings and much
-// meseta, gets a search of the cheapest kind of its own (one for those forms together shares its
-// width among them and lost some that each alone finds).
+// forms the others did not); where the forms are settled, each form still missed, which the
+// proof left open, gets one of its own at the full width; last, for the listing by meseta, each
+// form that only the first-found plan or a search of the shortest kind reached, which holds a
+// plan of few feedings and much meseta, gets a search of the cheapest kind of its own (one for
+// those forms together shares its width among them and lost some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width/ steered      room
@@ -114,6 +115,7 @@ constexpr StepRow kSteps[] = {
     {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    4,     kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kEachAlone,  false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1,     kTogether,   true},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1,     kEachAlone,  false},
     {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone,  false},
 };
 // clang-format on

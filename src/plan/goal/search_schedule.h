@@ -71,6 +71,7 @@ enum When : std::uint8_t {
   kFormNotReached,  // the form asked, while no beam of the stage has reached it
   kNoBeamPlan,      // every form a plan may end in, while no beam of the stage found a plan
   kFormsMissed,     // the forms a plan may end in that the tally holds no plan of
+  kFormsLeft,       // likewise, where the forms are settled (GoalOptions::settleForms)
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
 };
 

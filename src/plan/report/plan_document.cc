@@ -244,15 +244,18 @@ std::string targetText(const Target& target) {
 
 }  // namespace
 
-std::string unreachableText(const Target& target) {
-  return "no plan: no sequence of feedings reaches " + targetText(target) + " from this mag";
+std::string unreachableText(const Target& target, const FormExclusion& why) {
+  std::string text =
+      "no plan: no sequence of feedings reaches " + targetText(target) + " from this mag";
+  if (why.kind != ExclusionKind::kNone) text += ": " + exclusionText(why);
+  return text;
 }
 
 std::string noFormText(const Target& target, const GoalResult& result) {
   // A listing asks for no form: "not found" there means that some form was reached.
   const PlanOutcome outcome = outcomeWithoutPlan(result);
   if (outcome == PlanOutcome::kNotFound) return {};
-  return outcome == PlanOutcome::kImpossible ? unreachableText(target)
+  return outcome == PlanOutcome::kImpossible ? unreachableText(target, result.exclusion)
                                              : "no plan found ending as any form";
 }
 
@@ -265,7 +268,7 @@ std::string noTradeoffText(const GoalOptions& options, const Target& target,
     return why;
   }
   return outcome == PlanOutcome::kImpossible
-             ? unreachableText(target)
+             ? unreachableText(target, found.cheapest.exclusion)
              : "no plan: neither the fewest nor the cheapest search found a plan";
 }
 
@@ -277,7 +280,7 @@ std::string noPlanText(const GoalOptions& options, const Target& target, PlanOut
   if (outcome == PlanOutcome::kOverBudget) {
     return overBudgetText(options.budget, details.nearest, options.form);
   }
-  if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
+  if (outcome == PlanOutcome::kImpossible) return unreachableText(target, details.exclusion);
   if (outcome != PlanOutcome::kGaveUp || options.goal == Goal::kFirst) return {};
   // A beam search that finds nothing proves nothing: the target may still be reachable.
   return std::string("no plan: neither the ") + kGoalNames[static_cast<std::size_t>(options.goal)] +
@@ -295,7 +298,7 @@ std::string formNotReachedText(const GoalOptions& options, const Target& target,
   if (!options.form || outcome == PlanOutcome::kFound || outcome == PlanOutcome::kOverBudget) {
     return {};
   }
-  if (outcome == PlanOutcome::kImpossible) return unreachableText(target);
+  if (outcome == PlanOutcome::kImpossible) return unreachableText(target, details.exclusion);
   const std::string name = kMagTypeNames[*options.form];
   if (outcome == PlanOutcome::kExcluded) {
     return "no plan can end as " + name + ": " + exclusionText(details.exclusion);

@@ -91,9 +91,10 @@ std::string noTradeoffText(const GoalOptions& options, const Target& target,
 // ending as any form". Empty when a form was reached.
 std::string noFormText(const Target& target, const GoalResult& result);
 
-// Why there is no plan when the first-found search tried every feeding (PlanOutcome::
-// kImpossible), whatever the goal: "no plan: no sequence of feedings reaches D/P/X/M from this
-// mag", without a full stop.
-std::string unreachableText(const Target& target);
+// Why there is no plan when the first-found search tried every feeding, or the feeding tables
+// prove the target out of reach (PlanOutcome::kImpossible), whatever the goal: "no plan: no
+// sequence of feedings reaches D/P/X/M from this mag", then ": " and the proof's reason `why`
+// where there is one, without a full stop.
+std::string unreachableText(const Target& target, const FormExclusion& why = {});
 
 }  // namespace ostrel
