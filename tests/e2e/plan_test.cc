@@ -172,7 +172,7 @@ TEST(PlanCommandTest, NoPlanAndGivingUpAsInTheDialogue) {
   // With a goal, the feeding tables prove it out of reach before any search.
   EXPECT_EQ(expectSamePlan(fromNew("5/0/0/195"), false, "cheapest")["outcome"], "impossible");
   // Where they prove nothing and the beams find nothing either, the first-found search gave up.
-  const PlanCase open{2, 4, true, kBabyMag, testing::targetOf("12/0/2/38"), {}};
+  const PlanCase open{1, 7, true, kBabyMag, testing::targetOf("10/37/5/1"), {}};
   EXPECT_EQ(expectSamePlan(open, false, "cheapest")["outcome"], "gave-up");
   EXPECT_EQ(expectSamePlan(fromNew("8/0/0/0"), false, "first")["outcome"], "impossible");
   EXPECT_EQ(expectSamePlan(fromNew("30/70/70/30"), true, "cheapest", "varaha")["outcome"], "found");
