@@ -155,6 +155,10 @@ constexpr std::int32_t kSearchThreads = 1;
 GoalOptions pageOptions(const Request& request, const RequestUse& use) {
   GoalOptions options = goalOptions(request, use);
   options.threads = kSearchThreads;
+#ifdef OSTREL_PAGE_BEAM_WIDTH
+  // The fuzz build's searches are narrow, so that every request it sends answers quickly.
+  options.beamWidth = OSTREL_PAGE_BEAM_WIDTH;
+#endif
   return options;
 }
 
@@ -284,7 +288,7 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   asked["maxFeedings"] = feedings;
   asked["maxMeseta"] = nullptr;
   Request read;
-  if (std::string refusal = readRequest(asked.dump(), kPagePlanUse, read); !refusal.empty()) {
+  if (std::string refusal = readRequest(asked, kPagePlanUse, read); !refusal.empty()) {
     return refusal;
   }
   const Plan plan = fedPlan(read.player, read.start, runs);
