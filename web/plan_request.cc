@@ -281,14 +281,25 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   if (asked.is_discarded() || !asked.is_object()) return answer("bad-request", "not a JSON object");
   std::vector<FeedRun> runs;
   if (std::string refusal = readRuns(asked, runs); !refusal.empty()) return refusal;
-  // The request of the budget whose plan the runs are, checked as planJson checks it.
+  // The request of the budget whose plan the runs are, checked as planJson checks it: the fields
+  // of the player, the start, the target and the form moved into an object made with room for
+  // every field it gets, since an object that grows copies the fields it holds, recursing through
+  // however deep one nests.
   std::int64_t feedings = 0;
   for (const FeedRun& run : runs) feedings += run.count;
-  asked["goal"] = kGoalNames[static_cast<std::size_t>(Goal::kCheapest)];
-  asked["maxFeedings"] = feedings;
-  asked["maxMeseta"] = nullptr;
+  json budgetRequest = json::object();
+  auto& fields = budgetRequest.get_ref<json::object_t&>();
+  fields.reserve(7);
+  for (const char* key : {"player", "start", "target", "form"}) {
+    if (const auto field = asked.find(key); field != asked.end()) {
+      fields.emplace_back(key, std::move(*field));
+    }
+  }
+  fields.emplace_back("goal", kGoalNames[static_cast<std::size_t>(Goal::kCheapest)]);
+  fields.emplace_back("maxFeedings", feedings);
+  fields.emplace_back("maxMeseta", nullptr);
   Request read;
-  if (std::string refusal = readRequest(asked, kPagePlanUse, read); !refusal.empty()) {
+  if (std::string refusal = readRequest(budgetRequest, kPagePlanUse, read); !refusal.empty()) {
     return refusal;
   }
   const Plan plan = fedPlan(read.player, read.start, runs);
