@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "plan/request.h"
 #include "fuzz_support.h"
+#include "plan/request.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::FILE* gDevNull = nullptr;  // the commands' output and error streams
 std::FILE* gNoInput = nullptr;  // the dialogue's answers: none
 
 // The widest beam the fuzzed commands search with.
-constexpr int kFuzzBeamWidth = 16;
+constexpr int kFuzzBeamWidth = 4;
 
 // Whether `text` is a whole number wider than kFuzzBeamWidth that --beam-width accepts: the
 // widths it refuses stay as given, so that their refusals are fuzzed too.

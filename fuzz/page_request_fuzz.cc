@@ -1,12 +1,12 @@
 // Fuzz target: the web page's requests. Each input is one request text, sent to every entry the
 // page's module exports (the plan, the replay of a plan's runs, the listing of the forms and the
 // trade-off) through web/plan_request.h, as the page, a shared link or local storage would send
-// it. The fuzz build narrows the page's goal searches (OSTREL_PAGE_BEAM_WIDTH), so that a request
-// that is accepted still answers quickly. Whatever the text, every answer must be a JSON object
-// that keeps the promise of its outcome (checkAnswer): a document that passes its JSON Schema
-// (schema/, with valijson), or a bad request, or a refusal that names a field the request gave
-// and quotes a short, flat value. A plan found must open again through the replay entry as the
-// same plan. Any breach aborts, and libFuzzer keeps the input.
+// it. The goal searches run kFuzzSearch's narrow beams, as the command line's fuzz target asks with
+// --beam-width, so that a request that is accepted still answers quickly. Whatever the text, every
+// answer must be a JSON object that keeps the promise of its outcome (checkAnswer): a document that
+// passes its JSON Schema (schema/, with valijson), or a bad request, or a refusal that names a
+// field the request gave and quotes a short, flat value. A plan found must open again through the
+// replay entry as the same plan. Any breach aborts, and libFuzzer keeps the input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -74,8 +74,7 @@ class Schemas {
     valijson::SchemaParser parser;
     const valijson::adapters::NlohmannJsonAdapter adapter(schema);
     parser.populateSchema(
-        adapter, into,
-        [](const std::string& uri) -> const json* { return new json(load(uri)); },
+        adapter, into, [](const std::string& uri) -> const json* { return new json(load(uri)); },
         [](const json* document) { delete document; });
   }
 
@@ -83,6 +82,8 @@ class Schemas {
 };
 
 const Schemas* gSchemas = nullptr;
+
+constexpr ostrel::web::PageSearch kFuzzSearch{4};
 
 // The request as the entries read it, or null when it is not a JSON object.
 json requestOf(std::string_view text) {
@@ -108,8 +109,9 @@ std::int64_t sumOfFour(const json& object, const char* key) {
 // The value a refusal of the start or the target reports for `field` ("pow", "dex bar", "level"),
 // read from the request.
 json valueRead(const json& part, const std::string& field, bool isStart) {
-  if (field == "level") return std::clamp<std::int64_t>(sumOfFour(part, isStart ? "stats" : "target"),
-                                                        INT32_MIN, INT32_MAX);
+  if (field == "level")
+    return std::clamp<std::int64_t>(sumOfFour(part, isStart ? "stats" : "target"), INT32_MIN,
+                                    INT32_MAX);
   const std::size_t space = field.find(' ');
   if (space != std::string::npos) return part.at("bars").at(field.substr(0, space));
   return isStart ? part.at("stats").at(field) : part.at("target").at(field);
@@ -124,11 +126,12 @@ void checkRefusal(std::string_view entry, const json& request, const json& answe
   const std::string rule = answer.value("rule", "");
   const bool notMet = rule == "not-met";
   if (answer.size() != (notMet ? 8U : 7U) || !answer["message"].is_string() ||
-      answer["message"].empty() || !answer["bound"].is_number_integer() || field.empty()) {
+      answer["message"] == "" || !answer["bound"].is_number_integer() || field.empty()) {
     breach(entry, "is a refusal without its fields", text);
   }
   const json& value = answer["value"];
-  if (value.is_structured() || (value.is_string() && value.get_ref<const std::string&>().size() > 43)) {
+  if (value.is_structured() ||
+      (value.is_string() && value.get_ref<const std::string&>().size() > 43)) {
     breach(entry, "quotes more than a short, flat value", text);
   }
   if (of == "budget") {
@@ -171,7 +174,8 @@ void checkPlanAnswer(std::string_view entry, const json& answer, const std::stri
     breach(entry, "is a plan without its console and files", text);
   }
   for (const char* name : {ostrel::kDetailFileName, ostrel::kGroupedFileName}) {
-    if (!files.contains(name) || !files[name].is_string() || files[name].empty() == found) {
+    if (!files.contains(name) || !files[name].is_string() ||
+        files[name].get_ref<const std::string&>().empty() == found) {
       breach(entry, "has plan files that do not tell its outcome", text);
     }
   }
@@ -195,7 +199,7 @@ json checkAnswer(std::string_view entry, const json& request, const std::string&
   }
   const std::string outcome = answer.value("outcome", "");
   if (outcome == "bad-request") {
-    if (answer.size() != 2U || !answer["message"].is_string() || answer["message"].empty()) {
+    if (answer.size() != 2U || !answer["message"].is_string() || answer["message"] == "") {
       breach(entry, "is a bad request without its message alone", text);
     }
   } else if (outcome == "refused" && !request.is_null()) {
@@ -218,10 +222,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const json request = requestOf(text);
-  const json planned = checkAnswer("plan", request, ostrel::web::planJson(text));
+  const json planned =
+      checkAnswer("plan", request, ostrel::web::planJson(text, {}, {}, kFuzzSearch));
   checkAnswer("replay", request, ostrel::web::replayJson(text));
-  checkAnswer("forms", request, ostrel::web::formsJson(text));
-  checkAnswer("tradeoffs", request, ostrel::web::tradeoffsJson(text));
+  checkAnswer("forms", request, ostrel::web::formsJson(text, {}, kFuzzSearch));
+  checkAnswer("tradeoffs", request, ostrel::web::tradeoffsJson(text, {}, kFuzzSearch));
 
   // A plan found opens again from its runs alone, as the same plan with the same files. The runs
   // are added as the request's last field, which wins over one it gives; the request is not

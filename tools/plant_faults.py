@@ -36,7 +36,7 @@ AREAS = {
     "commands": ["src/app/*_command.cc", "src/app/command_line.cc", "src/app/command_options.cc",
                  "src/app/request_options.cc", "src/app/mag_options.cc"],
 }
-PER_AREA = 9
+PER_AREA = 8
 
 # The tests run on each fault, quickest first; a tier runs only when the one before passed.
 # The status line on a terminal and the install (neither reads the planner's results) are left out.
@@ -51,6 +51,13 @@ TEST_TIMEOUT = 120  # seconds per test: a fault that makes a search run on is ca
 # Faults that change nothing observable, by their id (the line as it stands, the change, and the
 # occurrence on the line): why each cannot be caught.
 EQUIVALENT = {
+    "src/plan/goal/top_k.h: std::uint32_t index = 0; [0 -> 1 at 26]":
+        "a slot's index is written whenever the slot is taken (its epoch made the current one); "
+        "the default is never read",
+    "src/plan/tradeoff/tradeoffs.cc: const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1; "
+    "[1 -> 0 at 59]":
+        "on one thread the two goals' searches run one after the other, each on its own options "
+        "and into its own goal's list and result: the order changes nothing they find",
 }
 
 # Operators changed, each into its fault; matched with a space on either side, as the code is

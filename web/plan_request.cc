@@ -152,13 +152,11 @@ constexpr std::int32_t kSearchThreads = 1;
 #endif
 
 // The goal searches' options for a request, as the page runs them.
-GoalOptions pageOptions(const Request& request, const RequestUse& use) {
+GoalOptions pageOptions(const Request& request, const RequestUse& use,
+                        const PageSearch& search = {}) {
   GoalOptions options = goalOptions(request, use);
   options.threads = kSearchThreads;
-#ifdef OSTREL_PAGE_BEAM_WIDTH
-  // The fuzz build's searches are narrow, so that every request it sends answers quickly.
-  options.beamWidth = OSTREL_PAGE_BEAM_WIDTH;
-#endif
+  if (search.beamWidth) options.beamWidth = *search.beamWidth;
   return options;
 }
 
@@ -188,10 +186,10 @@ std::string answerPlan(const Request& request, const GoalOptions& options, PlanO
 // The dialogue's plan run (search, then tell the plan) on counters that start afresh for every
 // request, answered with its console and the plan files its report fills.
 std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
-                          const ProgressSink& onProgress) {
+                          const ProgressSink& onProgress, const PageSearch& search) {
   SearchConsole lines(onLine);
   if (!lines.ready()) return answer("bad-request", "no console could be opened");
-  GoalOptions options = pageOptions(request, kPagePlanUse);
+  GoalOptions options = pageOptions(request, kPagePlanUse, search);
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   Plan plan;
@@ -255,20 +253,21 @@ std::string catalogJson() {
 }
 
 std::string planJson(std::string_view request, const ConsoleLineSink& onLine,
-                     const ProgressSink& onProgress) {
+                     const ProgressSink& onProgress, const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPagePlanUse, read); !refusal.empty()) {
     return refusal;
   }
-  return planAndAnswer(read, onLine, onProgress);
+  return planAndAnswer(read, onLine, onProgress, search);
 }
 
-std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
+std::string formsJson(std::string_view request, const ProgressSink& onProgress,
+                      const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPageFormsUse, read); !refusal.empty()) {
     return refusal;
   }
-  GoalOptions options = pageOptions(read, kPageFormsUse);
+  GoalOptions options = pageOptions(read, kPageFormsUse, search);
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   const GoalResult result = planForGoal(read.asked(), read.start, options);
@@ -304,8 +303,9 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   }
   const Plan plan = fedPlan(read.player, read.start, runs);
   if (!reachesTarget(plan, read.target)) {
-    return answer("bad-request", "the runs do not reach the target: a plan reaches it at its last "
-                                 "feeding, with no stat above it on the way");
+    return answer("bad-request",
+                  "the runs do not reach the target: a plan reaches it at its last "
+                  "feeding, with no stat above it on the way");
   }
   if (!endsAsAsked(plan, read.form)) {
     std::string otherForm = "the runs end as ";
@@ -318,12 +318,13 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
                     lines);
 }
 
-std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress) {
+std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress,
+                          const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPageTradeoffsUse, read); !refusal.empty()) {
     return refusal;
   }
-  GoalOptions options = pageOptions(read, kPageTradeoffsUse);
+  GoalOptions options = pageOptions(read, kPageTradeoffsUse, search);
   // The search of the options' goal (the cheapest plan's) shows its progress.
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
