@@ -109,12 +109,18 @@ std::int64_t sumOfFour(const json& object, const char* key) {
 // The value a refusal of the start or the target reports for `field` ("pow", "dex bar", "level"),
 // read from the request.
 json valueRead(const json& part, const std::string& field, bool isStart) {
-  if (field == "level")
+  if (field == "level") {
     return std::clamp<std::int64_t>(sumOfFour(part, isStart ? "stats" : "target"), INT32_MIN,
                                     INT32_MAX);
+  }
   const std::size_t space = field.find(' ');
   if (space != std::string::npos) return part.at("bars").at(field.substr(0, space));
   return isStart ? part.at("stats").at(field) : part.at("target").at(field);
+}
+
+// Whether `value` is a string with something in it.
+bool isText(const json& value) {
+  return value.is_string() && !value.get_ref<const std::string&>().empty();
 }
 
 // A refusal: its fields, a field the request gave, a value short and flat, and for a start or a
@@ -125,8 +131,8 @@ void checkRefusal(std::string_view entry, const json& request, const json& answe
   const std::string field = answer.value("field", "");
   const std::string rule = answer.value("rule", "");
   const bool notMet = rule == "not-met";
-  if (answer.size() != (notMet ? 8U : 7U) || !answer["message"].is_string() ||
-      answer["message"] == "" || !answer["bound"].is_number_integer() || field.empty()) {
+  if (answer.size() != (notMet ? 8U : 7U) || !isText(answer["message"]) ||
+      !answer["bound"].is_number_integer() || field.empty()) {
     breach(entry, "is a refusal without its fields", text);
   }
   const json& value = answer["value"];
@@ -183,7 +189,7 @@ void checkPlanAnswer(std::string_view entry, const json& answer, const std::stri
 
 // Checks one entry's answer to `request`: the promise of its outcome.
 json checkAnswer(std::string_view entry, const json& request, const std::string& text) {
-  const json answer = json::parse(text, nullptr, false);
+  json answer = json::parse(text, nullptr, false);
   if (answer.is_discarded() || !answer.is_object()) breach(entry, "is not a JSON object", text);
   if (answer.contains("document")) {
     const char* kind = entry == "forms" || entry == "tradeoffs" ? entry.data() : "plan";
@@ -199,7 +205,7 @@ json checkAnswer(std::string_view entry, const json& request, const std::string&
   }
   const std::string outcome = answer.value("outcome", "");
   if (outcome == "bad-request") {
-    if (answer.size() != 2U || !answer["message"].is_string() || answer["message"] == "") {
+    if (answer.size() != 2U || !isText(answer["message"])) {
       breach(entry, "is a bad request without its message alone", text);
     }
   } else if (outcome == "refused" && !request.is_null()) {

@@ -7,8 +7,9 @@
 # - the page's requests, from every request of the page's case tables (tests/cases/page_*.jsonl
 #   and the page's rows of schema_documents.jsonl), with fuzz/page_request.dict.
 # The corpora grow in temporary copies, so the seeds stay as checked in. Fails on any crash,
-# leak, sanitizer report, or an input that runs longer than 10 s; libFuzzer then names the input
-# it saved in build-fuzz/artifacts/.
+# leak, sanitizer report, or an input that runs longer than 10 s (30 s for a page request, which
+# every entry answers and whose documents are checked against their schemas); libFuzzer then
+# names the input it saved in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -51,8 +52,10 @@ for target in dialogue command_line page_request; do
   echo "== fuzzing the ${target//_/ } for $each s"
   dict=()
   [[ -e "fuzz/$target.dict" ]] && dict=(-dict="$PWD/fuzz/$target.dict")
+  timeout=10
+  [[ "$target" == page_request ]] && timeout=30
   (cd "build-fuzz/$target" &&
-    "../ostrel_${target}_fuzz" -max_total_time="$each" -timeout=10 -print_final_stats=1 \
+    "../ostrel_${target}_fuzz" -max_total_time="$each" -timeout="$timeout" -print_final_stats=1 \
       -artifact_prefix="$artifacts" "${dict[@]}" "$@" "$work/$target" \
       > "$work/$target.log" 2>&1) &
   pids+=($!)

@@ -213,9 +213,10 @@ std::string answer(const char* outcome, const std::string& message) {
 
 std::string readRuns(const Document& request, std::vector<FeedRun>& runs) {
   // Built by appending: g++ 12 warns wrongly about a literal plus a temporary string.
-  std::string runsNeeded = "runs needs the plan's runs, first run first: each an item's name and a count 1..";
+  std::string runsNeeded =
+      "runs needs the plan's runs, first run first: each an item's name and a count 1..";
   runsNeeded += std::to_string(kMaxRunCount);
-  const std::string bad = answer("bad-request", runsNeeded);
+  std::string bad = answer("bad-request", runsNeeded);
   const auto field = request.find("runs");
   if (field == request.end() || !field->is_array() || field->empty()) return bad;
   std::int64_t feedings = 0;
