@@ -85,10 +85,12 @@ const Schemas* gSchemas = nullptr;
 
 constexpr ostrel::web::PageSearch kFuzzSearch{4};
 
-// The request as the entries read it, or null when it is not a JSON object.
+// The request as the entries read it, or null when it is not a JSON object. Never copied: a copy
+// recurses through however deep the request nests.
 json requestOf(std::string_view text) {
   json request = json::parse(text, nullptr, false);
-  return !request.is_discarded() && request.is_object() ? request : json();
+  if (request.is_discarded() || !request.is_object()) return {};
+  return request;
 }
 
 // Whether the request gives `key` a value (null gives none).
