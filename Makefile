@@ -40,9 +40,9 @@ lint:
 	cppcheck -j2 --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
 	  --error-exitcode=1 --quiet -I src -I . src bench fuzz web
 
-# Builds the fuzz targets of the dialogue and the command line (clang, libFuzzer, ASan, UBSan) and
-# fuzzes them side by side for half of FUZZ_SECONDS each, from their seed corpora, passing
-# FUZZ_FLAGS on to libFuzzer.
+# Builds the fuzz targets of the dialogue, the command line and the page's requests (clang,
+# libFuzzer, ASan, UBSan) and fuzzes them side by side for half of FUZZ_SECONDS each, from their
+# seed corpora, passing FUZZ_FLAGS on to libFuzzer.
 fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz

@@ -2,40 +2,64 @@
 // after the program's name; CLI11 parses it and the command runs as in the program, with standard
 // output and error to /dev/null and the plan files in a scratch directory made once per process.
 // An input that names --dir is skipped: it could send plan files anywhere on the machine. The
-// dialogue with a goal reads its answers from an empty input. Goal searches run with the beam
-// width the input gives only up to 16: wider ones take seconds, which fuzzing cannot afford.
+// dialogue with a goal reads its answers from an empty input, so it never searches. Every command
+// that runs goal searches (plan, forms, tradeoffs) runs them at most kFuzzBeamWidth wide
+// (narrowGoalSearches): wider ones take seconds under the sanitizers, which fuzzing cannot afford,
+// and a timeout must mean a fault.
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/command_line.h"
 #include "fuzz_support.h"
+#include "plan/request.h"
 
 namespace {
 
 std::FILE* gDevNull = nullptr;  // the commands' output and error streams
 std::FILE* gNoInput = nullptr;  // the dialogue's answers: none
 
-// Whether the arguments may start a goal search wider than 16 mags per form: a goal other than
-// first, a form or the forms command, without a narrow --beam-width.
-bool wideGoalSearch(const std::vector<std::string>& args) {
-  bool goal = false;
-  bool narrow = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    goal = goal || arg == "forms" || arg.starts_with("--form") ||
-           arg.find("cheapest") != std::string::npos || arg.find("fewest") != std::string::npos;
-    if (arg == "--beam-width" && i + 1 < args.size()) {
-      const std::string& width = args[i + 1];
-      narrow = !width.empty() && width.size() <= 2 &&
-               width.find_first_not_of("0123456789") == std::string::npos &&
-               std::stoi(width) <= 16;
+// The widest beam the fuzzed commands search with.
+constexpr int kFuzzBeamWidth = 4;
+
+// Whether `text` is a whole number wider than kFuzzBeamWidth that --beam-width accepts: the
+// widths it refuses stay as given, so that their refusals are fuzzed too.
+bool wideAccepted(std::string_view text) {
+  int width = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
+  return error == std::errc() && end == text.data() + text.size() && width > kFuzzBeamWidth &&
+         width <= ostrel::kMostBeamWidth;
+}
+
+// Narrows the goal searches of a command that runs them: a --beam-width wider than
+// kFuzzBeamWidth is cut to it, and where none is given, one is added after the command's name.
+// None is added where the goal named is the first plan found, which refuses a beam width.
+void narrowGoalSearches(std::vector<std::string>& args) {
+  if (args.size() < 2 || (args[1] != "plan" && args[1] != "forms" && args[1] != "tradeoffs")) {
+    return;
+  }
+  const std::string narrow = std::to_string(kFuzzBeamWidth);
+  bool given = false;
+  bool first = false;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    std::string& arg = args[i];
+    const bool next = i + 1 < args.size();
+    first = first || arg == "--goal=first" || (arg == "--goal" && next && args[i + 1] == "first");
+    if (arg == "--beam-width") {
+      given = true;
+      if (next && wideAccepted(args[i + 1])) args[i + 1] = narrow;
+    } else if (arg.starts_with("--beam-width=")) {
+      given = true;
+      if (wideAccepted(std::string_view(arg).substr(13))) arg = "--beam-width=" + narrow;
     }
   }
-  return goal && !narrow;
+  if (!given && !first) args.insert(args.begin() + 2, {"--beam-width", narrow});
 }
 
 }  // namespace
@@ -61,13 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (size > 0) args.push_back(arg);
+  narrowGoalSearches(args);
   std::vector<const char*> argv;
   for (const std::string& a : args) {
     if (a.starts_with("--dir")) return -1;  // not added to the corpus
     argv.push_back(a.c_str());
   }
   argv.push_back(nullptr);
-  if (wideGoalSearch(args)) return -1;  // not added to the corpus
 
   const ostrel::Console console{gDevNull, gDevNull};
   ostrel::AnswerReader reader{gNoInput};

@@ -156,9 +156,11 @@ constexpr std::int32_t kSearchThreads = 1;
 #endif
 
 // The goal searches' options for a request, as the page runs them.
-GoalOptions pageOptions(const Request& request, const RequestUse& use) {
+GoalOptions pageOptions(const Request& request, const RequestUse& use,
+                        const PageSearch& search = {}) {
   GoalOptions options = goalOptions(request, use);
   options.threads = kSearchThreads;
+  if (search.beamWidth) options.beamWidth = *search.beamWidth;
   return options;
 }
 
@@ -188,10 +190,10 @@ std::string answerPlan(const Request& request, const GoalOptions& options, PlanO
 // The dialogue's plan run (search, then tell the plan) on counters that start afresh for every
 // request, answered with its console and the plan files its report fills.
 std::string planAndAnswer(const Request& request, const ConsoleLineSink& onLine,
-                          const ProgressSink& onProgress) {
+                          const ProgressSink& onProgress, const PageSearch& search) {
   SearchConsole lines(onLine);
   if (!lines.ready()) return answer("bad-request", "no console could be opened");
-  GoalOptions options = pageOptions(request, kPagePlanUse);
+  GoalOptions options = pageOptions(request, kPagePlanUse, search);
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   Plan plan;
@@ -255,20 +257,21 @@ std::string catalogJson() {
 }
 
 std::string planJson(std::string_view request, const ConsoleLineSink& onLine,
-                     const ProgressSink& onProgress) {
+                     const ProgressSink& onProgress, const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPagePlanUse, read); !refusal.empty()) {
     return refusal;
   }
-  return planAndAnswer(read, onLine, onProgress);
+  return planAndAnswer(read, onLine, onProgress, search);
 }
 
-std::string formsJson(std::string_view request, const ProgressSink& onProgress) {
+std::string formsJson(std::string_view request, const ProgressSink& onProgress,
+                      const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPageFormsUse, read); !refusal.empty()) {
     return refusal;
   }
-  GoalOptions options = pageOptions(read, kPageFormsUse);
+  GoalOptions options = pageOptions(read, kPageFormsUse, search);
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
   const GoalResult result = planForGoal(read.asked(), read.start, options);
@@ -281,15 +284,26 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
   if (asked.is_discarded() || !asked.is_object()) return answer("bad-request", "not a JSON object");
   std::vector<FeedRun> runs;
   if (std::string refusal = readRuns(asked, runs); !refusal.empty()) return refusal;
-  // The request of the budget whose plan the runs are, checked as planJson checks it.
+  // The request of the budget whose plan the runs are, checked as planJson checks it: the fields
+  // of the player, the start, the target and the form moved into an object made with room for
+  // every field it gets, since an object that grows copies the fields it holds, recursing through
+  // however deep one nests.
   const std::int64_t feedings =
       std::accumulate(runs.begin(), runs.end(), std::int64_t{0},
                       [](std::int64_t sum, const FeedRun& run) { return sum + run.count; });
-  asked["goal"] = kGoalNames[static_cast<std::size_t>(Goal::kCheapest)];
-  asked["maxFeedings"] = feedings;
-  asked["maxMeseta"] = nullptr;
+  json budgetRequest = json::object();
+  auto& fields = budgetRequest.get_ref<json::object_t&>();
+  fields.reserve(7);
+  for (const char* key : {"player", "start", "target", "form"}) {
+    if (const auto field = asked.find(key); field != asked.end()) {
+      fields.emplace_back(key, std::move(*field));
+    }
+  }
+  fields.emplace_back("goal", kGoalNames[static_cast<std::size_t>(Goal::kCheapest)]);
+  fields.emplace_back("maxFeedings", feedings);
+  fields.emplace_back("maxMeseta", nullptr);
   Request read;
-  if (std::string refusal = readRequest(asked.dump(), kPagePlanUse, read); !refusal.empty()) {
+  if (std::string refusal = readRequest(budgetRequest, kPagePlanUse, read); !refusal.empty()) {
     return refusal;
   }
   const Plan plan = fedPlan(read.player, read.start, runs);
@@ -312,12 +326,13 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine) 
                     lines);
 }
 
-std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress) {
+std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress,
+                          const PageSearch& search) {
   Request read;
   if (std::string refusal = readRequest(request, kPageTradeoffsUse, read); !refusal.empty()) {
     return refusal;
   }
-  GoalOptions options = pageOptions(read, kPageTradeoffsUse);
+  GoalOptions options = pageOptions(read, kPageTradeoffsUse, search);
   // The search of the options' goal (the cheapest plan's) shows its progress.
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();

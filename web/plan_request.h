@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,12 @@ struct SearchProgress {
   std::int64_t bestMeseta = -1;
 };
 using ProgressSink = std::function<void(const SearchProgress& progress)>;
+
+// How the goal searches run where a request does not say: the page's own width unless given.
+// The fuzz target narrows them, so that every request it sends answers quickly.
+struct PageSearch {
+  std::optional<std::int32_t> beamWidth;
+};
 
 // The names and ranges the page offers: section IDs, classes, forms (in the form menu's order),
 // items, the goals that can be planned for, the goal planJson plans for a request that names none
@@ -58,7 +65,7 @@ std::string catalogJson();
 // "value" what was given (a string cut short, an array or an object only as "[...]" or "{...}").
 // "files" holds the two plan files as the console program writes them into its working directory.
 std::string planJson(std::string_view request, const ConsoleLineSink& onLine = {},
-                     const ProgressSink& onProgress = {});
+                     const ProgressSink& onProgress = {}, const PageSearch& search = {});
 
 // Opens again a plan the page holds (a trade-off's point, a budget's nearest plan) without a
 // search: the request of planJson with "runs", the plan's runs as the documents write them
@@ -73,13 +80,15 @@ std::string replayJson(std::string_view request, const ConsoleLineSink& onLine =
 // "cheapest" or "fewest"), from one search that goes on for every form's best plan. The answer:
 // {"document": the forms document the command line writes, "threads"}, or a refusal or bad
 // request as planJson answers them.
-std::string formsJson(std::string_view request, const ProgressSink& onProgress = {});
+std::string formsJson(std::string_view request, const ProgressSink& onProgress = {},
+                      const PageSearch& search = {});
 
 // Lists the trade-off between feedings and meseta for the request of planJson (its goal and
 // budget are not used, though a budget is checked as planJson checks it; its form is the form
 // every plan must end in), as `ostrel tradeoffs` does.
 // The answer: {"document": the trade-offs document the command line writes, "threads"}, or a
 // refusal or bad request as planJson answers them.
-std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress = {});
+std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgress = {},
+                          const PageSearch& search = {});
 
 }  // namespace ostrel::web

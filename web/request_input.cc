@@ -243,6 +243,10 @@ std::string readRequest(std::string_view text, const RequestUse& use, Request& r
   if (parsed.is_discarded() || !parsed.is_object()) {
     return answer("bad-request", "not a JSON object");
   }
+  return readRequest(parsed, use, request);
+}
+
+std::string readRequest(const Document& parsed, const RequestUse& use, Request& request) {
   const std::string goal = readGoal(parsed, request);
   const std::string form = readForm(parsed, request);
   const std::string maxFeedings = readBudget(parsed, kMaxFeedings, request.budget.maxFeedings);

@@ -22,6 +22,10 @@ std::string answer(const char* outcome, const std::string& message);
 // answered, however long or deeply nested: a refusal quotes only a short, flat value.
 std::string readRequest(std::string_view text, const RequestUse& use, Request& request);
 
+// The same for a request already parsed, a JSON object: read as it is, never written out again,
+// since writing recurses through every level of its nesting.
+std::string readRequest(const Document& parsed, const RequestUse& use, Request& request);
+
 // Reads the "runs" of a replay request into `runs`: each {"item": an item's name, "count":
 // 1..kMaxRunCount}, first run first, at most kMostReplayedFeedings feedings in all. Returns the
 // answer to give instead (a bad request), or nothing.
