@@ -83,7 +83,7 @@ class Schemas {
 
 const Schemas* gSchemas = nullptr;
 
-constexpr ostrel::web::PageSearch kFuzzSearch{4};
+constexpr ostrel::web::PageSearch kFuzzSearch{4, 20'000};
 
 // The request as the entries read it, or null when it is not a JSON object. Never copied: a copy
 // recurses through however deep the request nests.

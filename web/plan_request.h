@@ -26,10 +26,13 @@ struct SearchProgress {
 };
 using ProgressSink = std::function<void(const SearchProgress& progress)>;
 
-// How the goal searches run where a request does not say: the page's own width unless given.
-// The fuzz target narrows them, so that every request it sends answers quickly.
+// How the searches run where a request does not say: the page's own width unless given, and the
+// first-found search's own budget unless a shorter interval between its progress lines is given
+// (it gives up at the sixth). The fuzz target narrows both, so that every request it sends
+// answers quickly.
 struct PageSearch {
   std::optional<std::int32_t> beamWidth;
+  std::optional<double> firstSearchInterval;
 };
 
 // The names and ranges the page offers: section IDs, classes, forms (in the form menu's order),
