@@ -161,8 +161,9 @@ GoalOptions pageOptions(const Request& request, const RequestUse& use,
   GoalOptions options = goalOptions(request, use);
   options.threads = kSearchThreads;
   if (search.beamWidth) options.beamWidth = *search.beamWidth;
-  if (search.firstSearchInterval)
+  if (search.firstSearchInterval) {
     options.firstSearch.progressInterval = *search.firstSearchInterval;
+  }
   return options;
 }
 
