@@ -38,8 +38,8 @@ ItemCosts itemCostsOf(double (*itemCost)(Item), double feedingPrice) {
 }
 
 // Whether a beam's lower bounds count the room left on the stats on target, and how.
-RoomCount roomCountOf(const BeamSpec& spec, const Target& target) {
-  if (!spec.countRoom) return RoomCount::kNot;
+RoomCount roomCountOf(const BeamSpec& beam, const Target& target) {
+  if (!beam.countRoom) return RoomCount::kNot;
   return target.level == kMaxLevel ? RoomCount::kToMaxLevel : RoomCount::kBelowMaxLevel;
 }
 
@@ -50,29 +50,29 @@ RoomCount roomCountOf(const BeamSpec& spec, const Target& target) {
 template <class Order>
 class BeamRun {
  public:
-  BeamRun(const PlayerRequest& request, const MagState& start, const BeamSpec& spec,
+  BeamRun(const PlayerRequest& request, const MagState& start, const BeamSpec& beam,
           const BeamRunning& running)
       : player_(request.player),
         start_(start),
         target_(request.target),
-        spec_(spec),
+        beam_(beam),
         running_(running),
         ends_(endsByBracketOf(player_, target_.level)),
-        estimates_(ends_, spec.ranking, itemCostsOf(&Order::itemCost, spec.feedingPrice),
-                   spec.rankingWeight, CostEstimate::statsShort(barPointsNeeded(start, target_)),
-                   roomCountOf(spec, target_)),
+        estimates_(ends_, beam.ranking, itemCostsOf(&Order::itemCost, beam.feedingPrice),
+                   beam.rankingWeight, CostEstimate::statsShort(barPointsNeeded(start, target_)),
+                   roomCountOf(beam, target_)),
         // Only the search for every form's best plan looks at the forms a plan may end in.
-        limits_(ends_, LimitRules::of(spec),
-                spec.everyForm ? possibleEndsFrom(request, start) : ~FormSet{0}, spec.known,
-                spec.knownByForm),
+        limits_(ends_, LimitRules::of(beam),
+                beam.everyForm ? possibleEndsFrom(request, start) : ~FormSet{0}, beam.known,
+                beam.knownByForm),
         threads_(running.threads >= 2) {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
-    if (spec.steerTo != 0) steering_ = FormSteering{player_, target_, spec.steerTo};
+    if (beam.steerTo != 0) steering_ = FormSteering{player_, target_, beam.steerTo};
   }
 
   BeamResult run() {
     startFrom(start_);
-    for (frame_.depth = 1; !frame_.parents.empty() && frame_.depth <= spec_.maxFeedings;
+    for (frame_.depth = 1; !frame_.parents.empty() && frame_.depth <= beam_.maxFeedings;
          ++frame_.depth) {
       prepareEstimates();
       growLayer();
@@ -106,15 +106,15 @@ class BeamRun {
     // What each slice of the parents made, in the order of the slices.
     std::array<GrownShare, kGrowParts> grown{};
     std::size_t slices = 1;
-    std::uint64_t tried = 0;     // feedings simulated for this layer
-    bool limitsLowered = false;  // by a plan found while this layer grew
+    std::uint64_t tried = 0;                                // feedings simulated for this layer
+    bool limitsLowered = false;                             // by a plan found while this layer grew
     std::array<std::vector<BeamNode>, kMagTypeCount> kept;  // the states kept, by form
   };
 
   // Layer 0: the start alone.
   void startFrom(const MagState& start) {
     frame_.parents.push_back(BeamNode{packStatsAndBars(start), 0, 0, BackLink{}, start.type});
-    if (running_.metPlans != nullptr) running_.metPlans->startBeam(spec_.form);
+    if (running_.metPlans != nullptr) running_.metPlans->startBeam(beam_.form);
   }
 
   // Sharing a layer's work with another thread costs more than a small layer takes.
@@ -145,7 +145,7 @@ class BeamRun {
                                    target_,
                                    estimates_,
                                    limits_,
-                                   spec_.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0},
+                                   beam_.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0},
                                    steering_ ? &*steering_ : nullptr};
     growShare(frame_.parents, first, last, frame_.depth, rules, frame_.grown[slice]);
   }
@@ -184,8 +184,8 @@ class BeamRun {
   // plans found (the plans found while this layer grew may have lowered the limits); `worker`'s
   // buffers serve the choice.
   void keepForm(MagType type, int worker) {
-    const auto width = static_cast<std::size_t>(spec_.width);
-    const auto cap = static_cast<std::size_t>(spec_.sameStatsCap);
+    const auto width = static_cast<std::size_t>(beam_.width);
+    const auto cap = static_cast<std::size_t>(beam_.sameStatsCap);
     const std::span<const GrownShare> grown(frame_.grown.data(), frame_.slices);
     // The states made were checked against the limits as they were before the layer grew.
     if (!frame_.limitsLowered) {
@@ -233,7 +233,7 @@ class BeamRun {
     if (running_.progress == nullptr) return;
     std::uint64_t best = GoalProgress::kNoPlan;
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if (!spec_.form || *spec_.form == type) best = std::min(best, hits_[type].key);
+      if (!beam_.form || *beam_.form == type) best = std::min(best, hits_[type].key);
     }
     std::optional<PlanMeasure> shown;
     if (best != GoalProgress::kNoPlan) shown = measureOfKey(Order::kGoal, best);
@@ -256,7 +256,7 @@ class BeamRun {
   Player player_;  // only read: both shares feed with it at once
   MagState start_;
   Target target_;
-  const BeamSpec& spec_;
+  const BeamSpec& beam_;
   const BeamRunning& running_;
   EndsByBracket ends_;
   EstimateTable estimates_;
@@ -278,10 +278,10 @@ class BeamRun {
 
 }  // namespace
 
-BeamResult runBeam(const PlayerRequest& request, const MagState& start, const BeamSpec& spec,
+BeamResult runBeam(const PlayerRequest& request, const MagState& start, const BeamSpec& beam,
                    const BeamRunning& running) {
-  if (spec.goal == Goal::kFewest) return BeamRun<FewestOrder>(request, start, spec, running).run();
-  return BeamRun<CheapestOrder>(request, start, spec, running).run();
+  if (beam.goal == Goal::kFewest) return BeamRun<FewestOrder>(request, start, beam, running).run();
+  return BeamRun<CheapestOrder>(request, start, beam, running).run();
 }
 
 }  // namespace ostrel

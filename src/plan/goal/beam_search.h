@@ -91,7 +91,7 @@ struct BeamResult {
 };
 
 // Runs one beam from `start` to `request.target`, for the request's player.
-BeamResult runBeam(const PlayerRequest& request, const MagState& start, const BeamSpec& spec,
+BeamResult runBeam(const PlayerRequest& request, const MagState& start, const BeamSpec& beam,
                    const BeamRunning& running);
 
 }  // namespace ostrel

@@ -31,10 +31,10 @@ struct LimitRules {
   // (BeamSpec::feedingPrice) ranks in another and takes none.
   bool inGoalUnit = true;
 
-  static LimitRules of(const BeamSpec& spec) {
-    return {spec.form, spec.everyForm, spec.steerTo,
-            spec.ranking != Ranking::kReachableTables || spec.rankingWeight > 1.0,
-            spec.feedingPrice == 0};
+  static LimitRules of(const BeamSpec& beam) {
+    return {beam.form, beam.everyForm, beam.steerTo,
+            beam.ranking != Ranking::kReachableTables || beam.rankingWeight > 1.0,
+            beam.feedingPrice == 0};
   }
 };
 
