@@ -339,9 +339,8 @@ std::string tradeoffsJson(std::string_view request, const ProgressSink& onProgre
   // The search of the options' goal (the cheapest plan's) shows its progress.
   ProgressBridge bridge(options.goal, onProgress);
   options.progress = bridge.progress();
-  options.bound = false;  // the points are listed without one
   const Tradeoffs found = findTradeoffs(read.asked(), read.start, options);
-  return json{{"document", tradeoffsDocument(read, options, found.front,
+  return json{{"document", tradeoffsDocument(read, options, found,
                                              noTradeoffText(options, read.target, found))},
               {"threads", options.threads}}
       .dump();

@@ -11,14 +11,16 @@
 #include "app/progress_line.h"
 #include "model/names.h"
 #include "plan/plan_run.h"
+#include "plan/report/bound_distance.h"
 #include "plan/report/plan_document.h"
 #include "plan/tradeoff/tradeoffs.h"
 
 namespace ostrel {
 namespace {
 
-void printText(const Request& request, const GoalOptions& goal, const std::vector<Plan>& points,
+void printText(const Request& request, const GoalOptions& goal, const Tradeoffs& found,
                std::FILE* out) {
+  const std::vector<Plan>& points = found.front;
   const Target& target = request.target;
   const MagState& start = request.start;
   std::fprintf(out, "For a %s %s:\n", kSectionIdNames[request.player.sectionId],
@@ -35,6 +37,12 @@ void printText(const Request& request, const GoalOptions& goal, const std::vecto
     std::fprintf(out, "  %5d feedings  %7.0lf meseta  %6.2lf hours  %s\n", plan.feedCount(),
                  plan.cost, plan.feedCount() / 60.0, kMagTypeNames[plan.reached.type]);
   }
+  // How near the ends come to the best possible, as `ostrel plan` tells it under its plan.
+  const FrontDistances ends = frontDistances(points, found.cheapest.bound, goal.form);
+  if (ends.fewest) std::fprintf(out, "Shortest: %s\n", boundDistanceText(*ends.fewest).c_str());
+  if (ends.cheapest) {
+    std::fprintf(out, "Cheapest: %s\n", boundDistanceText(*ends.cheapest).c_str());
+  }
 }
 
 }  // namespace
@@ -48,22 +56,20 @@ int runTradeoffsCommand(const CommandText& text, const Console& console) {
     return refuseUsage("ostrel tradeoffs", refusal, console);
   }
 
-  GoalOptions goal = goalOptions(request, kTradeoffsCommandUse);
-  goal.bound = false;  // the points are listed without one
+  const GoalOptions goal = goalOptions(request, kTradeoffsCommandUse);
   Tradeoffs found;
   runShowingProgress(goal, console.err, [&](const GoalOptions& search) {
     found = findTradeoffs(request.asked(), request.start, search);
   });
-  const std::vector<Plan>& points = found.front;
   const std::string none = noTradeoffText(goal, request.target, found);
   if (format == OutputFormat::kJson) {
-    std::fputs(printed(tradeoffsDocument(request, goal, points, none)).c_str(), console.out);
+    std::fputs(printed(tradeoffsDocument(request, goal, found, none)).c_str(), console.out);
   } else {
-    printText(request, goal, points, console.out);
+    printText(request, goal, found, console.out);
   }
   if (!none.empty()) std::fprintf(console.err, "ostrel tradeoffs: %s\n", none.c_str());
   if (!outputWritten("ostrel tradeoffs", console)) return 1;
-  return points.empty() ? 1 : 0;
+  return found.front.empty() ? 1 : 0;
 }
 
 }  // namespace ostrel

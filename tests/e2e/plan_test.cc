@@ -269,6 +269,7 @@ TEST(PlanTest, TradeoffPointsAreThePlansOfTheirBudgets) {
     EXPECT_TRUE(testing::keepsOldPlan(dir));
     const json points = json::parse(listed.out)["points"];
     ASSERT_FALSE(points.empty());
+    testing::expectTradeoffBound(json::parse(listed.out));
     // Each point's feedings, and budgets spread evenly between the two ends.
     const int fewest = points.front()["feedings"].get<int>();
     const int most = points.back()["feedings"].get<int>();

@@ -31,6 +31,15 @@ std::vector<FeedRun> runsOf(const Plan& plan) {
   return runs;
 }
 
+// A bound beside what a plan spent: never above it, and the ratio the plan's to it rounded up to
+// a thousandth.
+void expectBoundOf(const json& bound, const char* unit, double spent) {
+  const double least = bound[unit];
+  EXPECT_LE(least, spent) << bound;
+  EXPECT_GE(bound["ratio"].get<double>() * least, spent - 1e-6) << bound;
+  EXPECT_LT((bound["ratio"].get<double>() - 0.001) * least, spent) << bound;
+}
+
 MagState shownMag(const json& shown) {
   const auto four = [](const json& n) {
     return statsText(n["def"], n["pow"], n["dex"], n["mind"]);
@@ -133,18 +142,33 @@ void expectDocumentReplays(const PlanCase& c, const json& document,
   }
   EXPECT_EQ(document["shopping"],
             json({{"items", items}, {"meseta", static_cast<std::int64_t>(plan.cost)}}));
-  // The bound beside the plan, if any: never above it, in the goal's unit, and the ratio the
-  // plan's to it rounded up to a thousandth.
+  // The bound beside the plan, if any, in the goal's unit.
   if (document.contains("bound") && !document["bound"].is_null()) {
-    const json& bound = document["bound"];
     const bool meseta = document["goal"] == "cheapest";
-    const double least = bound[meseta ? "meseta" : "feedings"];
-    const double spent = meseta ? plan.cost : plan.feedCount();
-    EXPECT_LE(least, spent) << bound;
-    EXPECT_GE(bound["ratio"].get<double>() * least, spent - 1e-6) << bound;
-    EXPECT_LT((bound["ratio"].get<double>() - 0.001) * least, spent) << bound;
+    expectBoundOf(document["bound"], meseta ? "meseta" : "feedings",
+                  meseta ? plan.cost : plan.feedCount());
   }
   if (!dir.empty()) expectFilesTell(playerOf(c).player, plan, dir);
+}
+
+void expectTradeoffBound(const json& document) {
+  const json& points = document["points"];
+  const json& bound = document["bound"];
+  if (points.empty()) {
+    EXPECT_TRUE(bound.is_null()) << bound;
+    return;
+  }
+  ASSERT_FALSE(bound.is_null());
+  // The first point's feedings and the last's meseta against the bound; every point spends at
+  // least the bound, which holds for every plan.
+  if (!bound["fewest"].is_null()) {
+    expectBoundOf(bound["fewest"], "feedings", points.front()["feedings"].get<double>());
+    for (const json& point : points) EXPECT_LE(bound["fewest"]["feedings"], point["feedings"]);
+  }
+  if (!bound["cheapest"].is_null()) {
+    expectBoundOf(bound["cheapest"], "meseta", points.back()["meseta"].get<double>());
+    for (const json& point : points) EXPECT_LE(bound["cheapest"]["meseta"], point["meseta"]);
+  }
 }
 
 }  // namespace ostrel::testing

@@ -37,4 +37,8 @@ void expectFilesTell(const Player& player, const Plan& plan, const std::filesyst
 void expectDocumentReplays(const PlanCase& c, const nlohmann::json& document,
                            const std::filesystem::path& dir);
 
+// A trade-off document's bound: null without points; else each end's distance (the first point's
+// feedings, the last's meseta) told as a plan's is, and no point below the bound.
+void expectTradeoffBound(const nlohmann::json& document);
+
 }  // namespace ostrel::testing

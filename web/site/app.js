@@ -245,7 +245,7 @@ function showTradeoffOf(request, tradeoff) {
     return;
   }
   state.shown.tradeoff = tradeoffKey(request);
-  showTradeoff(tradeoff.points, (point) => openPlan(point, request));
+  showTradeoff(tradeoff, (point) => openPlan(point, request));
 }
 
 function removeTradeoff() {

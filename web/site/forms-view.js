@@ -1,7 +1,10 @@
 // The final forms a target can end in: the forms that plans were found for, best first for the
-// goal, each with its feedings and meseta and a button that plans for it; the forms that no plan
+// goal, each with its feedings and meseta, how far it is at most above the best plan ending in
+// the form, and a button that plans for it; the forms that no plan
 // was found for (not found, which is not impossible); and the forms the evolution rules or the
 // feeding tables rule out, with the reason.
+import { boundShortWords, boundWords } from "./bound-words.js";
+
 const $ = (id) => document.getElementById(id);
 
 const byGoal = {
@@ -53,8 +56,11 @@ export function showForms(listing, shownForm, onChoose) {
     button.addEventListener("click", () => onChoose(type));
     const name = element("td");
     name.append(button);
+    // How far the form's plan is from the best plan ending in it: the words in full on hover.
+    const above = element("td", boundShortWords(form.bound), "number");
+    above.title = boundWords(form.bound, form.form);
     row.append(name, element("td", form.feedings.toLocaleString("en"), "number"),
-      element("td", form.meseta.toLocaleString("en"), "number"));
+      element("td", form.meseta.toLocaleString("en"), "number"), above);
     return row;
   }));
 

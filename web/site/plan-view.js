@@ -4,6 +4,7 @@
 // console's lines, and the plan's actions: save the two plan files byte for byte, copy the link,
 // print. Ticks are kept in localStorage, one entry per plan request, so that a player feeding
 // over days keeps them.
+import { boundWords } from "./bound-words.js";
 import { drawRouteChart } from "./route-chart.js";
 
 const TICKS_KEY_PREFIX = "ostrel.ticks:";
@@ -92,19 +93,6 @@ function showShopping(shopping) {
     .join("");
   $("shopping-count").textContent = number(shopping.items.reduce((sum, entry) => sum + entry.count, 0));
   $("shopping-total").textContent = number(shopping.meseta);
-}
-
-// How far the plan is from the best possible, in the words of the line ostrel plan prints under
-// it: the document's ratio is rounded up to thousandths, so the whole percentage rounded up from
-// it is the console's.
-function boundText(plan) {
-  const bound = plan.bound;
-  if (!bound) return "";
-  const best = ("meseta" in bound ? "the cheapest possible" : "the fewest feedings possible") +
-    (plan.form ? ` ending as ${plan.form}` : "");
-  if (bound.ratio === 1) return `proven ${best}`;
-  const thousandths = Math.round((bound.ratio - 1) * 1000);
-  return `at most ${Math.ceil(thousandths / 10)}% above ${best}`;
 }
 
 // The rows are written as one piece of HTML and share one listener, and rows off screen are not
@@ -202,7 +190,7 @@ export function showPlan(response, request, catalog, { onHere, onRescue }) {
   const found = plan.outcome === "found";
   document.querySelectorAll("#result .actions, #shopping, #chart, .runs-head, #runs, #fed-count")
     .forEach((element) => { element.hidden = !found; });
-  $("bound").textContent = found ? boundText(plan) : "";
+  $("bound").textContent = found ? boundWords(plan.bound, plan.form) : "";
   $("bound").hidden = $("bound").textContent === "";
   const rescue = plan.outcome === "gave-up" && request.goal === "first";
   $("rescue").hidden = !rescue;

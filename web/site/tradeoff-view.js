@@ -2,6 +2,7 @@
 // (tradeoff-chart.js), and as a list that says the same in words, for a reader the chart does not
 // serve. Choosing a point, on either, hands the whole point (its figures and its plan) to the page,
 // which opens its plan at once. The list's items serve the nearest plans of a budget too.
+import { boundWords } from "./bound-words.js";
 import { drawTradeoffChart } from "./tradeoff-chart.js";
 
 const $ = (id) => document.getElementById(id);
@@ -32,10 +33,22 @@ export function hideTradeoff() {
   $("tradeoff-card").hidden = true;
 }
 
-// `points` are the trade-off document's, at least one; `onPick(point)` opens one.
-export function showTradeoff(points, onPick) {
+// How near the ends come to the best possible, from the document's bound (null without one).
+function endsText(bound, form) {
+  if (!bound) return "";
+  const fewest = boundWords(bound.fewest, form);
+  const cheapest = boundWords(bound.cheapest, form);
+  return [fewest && `The shortest plan is ${fewest}.`, cheapest && `The cheapest is ${cheapest}.`]
+    .filter(Boolean).join(" ");
+}
+
+// `tradeoff` is the trade-off document, with at least one point; `onPick(point)` opens one.
+export function showTradeoff(tradeoff, onPick) {
+  const { points } = tradeoff;
   hideTradeoff();
   $("tradeoff-card").hidden = false;
   $("tradeoff-points").replaceChildren(...pointItems(points, onPick));
+  $("tradeoff-bound").textContent = endsText(tradeoff.bound, tradeoff.form);
+  $("tradeoff-bound").hidden = $("tradeoff-bound").textContent === "";
   removeChart = drawTradeoffChart($("tradeoff-chart"), points, (index) => onPick(points[index]));
 }

@@ -319,7 +319,20 @@ def check_forms_listing(driver, results, ostrel, case):
     shown = driver.execute_script("return [...document.querySelectorAll('#forms-reached tr')]"
                                   ".map(r => [...r.children].map(c => c.textContent))")
     results.check(f"{case['name']}: the forms reached listed as natively, best first",
-                  shown == expected, f"page {shown}, native {expected}")
+                  [row[:3] for row in shown] == expected, f"page {shown}, native {expected}")
+    # How far each is above the best ending in its form: the words of `ostrel forms` in full on
+    # hover, and the cell the same, short.
+    text = run_text(ostrel, "forms", request, "--goal", request["goal"], "--target",
+                    numbers(request["target"])).decode()
+    told = dict(re.findall(r"^ +(\S+) +\d+ feedings +\d+ meseta +[\d.]+ hours  (.+)$", text, re.M))
+    titles = driver.execute_script("return [...document.querySelectorAll('#forms-reached tr')]"
+                                   ".map(r => r.children[3].title)")
+    want = [told.get(f["form"], "") for f in reached]
+    short = ["proven" if w.startswith("proven") else re.sub(r"^at most (\d+)% above .*", r"≤ \1%", w)
+             for w in want]
+    results.check(f"{case['name']}: each form's distance from its best as ostrel forms says it",
+                  titles == want and [row[3] for row in shown] == short and any(want),
+                  f"page {titles} {[row[3:] for row in shown]}, native {want}")
     excluded = [f["formNumber"] - 1 for f in forms if f["status"] == "excluded"]
     other = text_of(driver, "forms-other")
     results.check(f"{case['name']}: the excluded forms counted, the not found ones named",
@@ -366,6 +379,12 @@ def check_tradeoffs(driver, results, ostrel, case, downloads):
                                   ".map(li => li.textContent.split(' · ').slice(0, 2).join(' · '))")
     results.check(f"{case['name']}: the trade-off as ostrel tradeoffs lists it",
                   shown == expected and len(points) > 2, f"page {shown}, native {expected}")
+    told = run_text(ostrel, "tradeoffs", request, "--target", numbers(request["target"])).decode()
+    ends = dict(re.findall(r"^(Shortest|Cheapest): (.+)$", told, re.M))
+    want = f"The shortest plan is {ends['Shortest']}. The cheapest is {ends['Cheapest']}."
+    results.check(f"{case['name']}: how near the ends come to the best, as ostrel tradeoffs says it",
+                  text_of(driver, "tradeoff-bound") == want,
+                  f"page {text_of(driver, 'tradeoff-bound')!r}, native {want!r}")
     driver.save_screenshot(str(driver.shots / "tradeoffs.png"))
     chart = driver.find_element(By.CSS_SELECTOR, "#tradeoff-chart .u-over")
     driver.execute_script("document.getElementById('status').dataset.ms = ''")

@@ -42,6 +42,13 @@ std::optional<BoundDistance> boundDistance(const GoalOptions& asked, const Plan&
   return boundDistance(asked.goal, plan, details.bound, asked.form);
 }
 
+FrontDistances frontDistances(const std::vector<Plan>& front, const std::optional<PlanBound>& bound,
+                              std::optional<MagType> form) {
+  if (front.empty()) return {};
+  return {boundDistance(Goal::kFewest, front.front(), bound, form),
+          boundDistance(Goal::kCheapest, front.back(), bound, form)};
+}
+
 std::string boundDistanceText(const BoundDistance& distance) {
   const std::string best =
       distance.goal == Goal::kCheapest ? "the cheapest possible" : "the fewest feedings possible";

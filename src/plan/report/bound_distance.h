@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/state.h"
 #include "plan/goal/goal.h"
@@ -37,6 +38,16 @@ std::optional<BoundDistance> boundDistance(Goal goal, const Plan& plan,
 // The distance of `plan`, found for `asked`, from the bound in `details`.
 std::optional<BoundDistance> boundDistance(const GoalOptions& asked, const Plan& plan,
                                            const GoalResult& details);
+
+// How far a trade-off's ends lie from the bound of its target (`form`: the form asked for, if
+// any): the first and shortest point from the fewest feedings possible, the last and cheapest
+// from the cheapest possible. Either is none as boundDistance would give it; both without points.
+struct FrontDistances {
+  std::optional<BoundDistance> fewest;
+  std::optional<BoundDistance> cheapest;
+};
+FrontDistances frontDistances(const std::vector<Plan>& front, const std::optional<PlanBound>& bound,
+                              std::optional<MagType> form);
 
 // The line `ostrel plan` prints under the plan: "at most 12% above the cheapest possible" or
 // "proven the fewest feedings possible", with " ending as FORM" for a form asked for.

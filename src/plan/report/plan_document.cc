@@ -169,12 +169,21 @@ Document pointDocument(const Player& player, const Plan& plan) {
           {"plan", std::move(parts)}};
 }
 
-Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<Plan>& points, const std::string& reason) {
+Document tradeoffsDocument(const Request& request, const GoalOptions& goal, const Tradeoffs& found,
+                           const std::string& reason) {
   json document = requestJson(request);
   document["form"] = goal.form ? json(kMagTypeNames[*goal.form]) : json(nullptr);
   document["beamWidth"] = goal.beamWidth;
   document["reason"] = reason.empty() ? json(nullptr) : json(reason);
+  const std::vector<Plan>& points = found.front;
+  const FrontDistances ends = frontDistances(points, found.cheapest.bound, goal.form);
+  const auto endJson = [](const std::optional<BoundDistance>& end) {
+    return end ? boundJson(*end) : json(nullptr);
+  };
+  document["bound"] = ends.fewest || ends.cheapest
+                          ? json{{"fewest", endJson(ends.fewest)},
+                                 {"cheapest", endJson(ends.cheapest)}}
+                          : json(nullptr);
   json list = json::array();
   std::transform(points.begin(), points.end(), std::back_inserter(list),
                  [&](const Plan& plan) { return pointDocument(request.player, plan); });

@@ -37,10 +37,11 @@ Document planDocument(const Request& request, PlanOutcome outcome, const PlanRep
 Document formsDocument(const Request& request, const GoalOptions& goal, const GoalResult& result);
 
 // The trade-offs document: player, start, target, the form asked for (null for any), beam width,
-// why no plan is listed (noTradeoffText, null when one is), and the points, shortest first, each
-// as pointDocument writes it.
-Document tradeoffsDocument(const Request& request, const GoalOptions& goal,
-                           const std::vector<Plan>& points, const std::string& reason);
+// why no plan is listed (noTradeoffText, null when one is), how far the shortest and the
+// cheapest points lie from the bound (null without one), and the points, shortest first, each as
+// pointDocument writes it.
+Document tradeoffsDocument(const Request& request, const GoalOptions& goal, const Tradeoffs& found,
+                           const std::string& reason);
 
 // One plan of a trade-off, or one of the nearest to a budget: its feedings, meseta, hours, final
 // form and the plan (the plan document's summary, shopping list and runs) for `player`.
