@@ -58,6 +58,18 @@ EQUIVALENT = {
     "[1 -> 0 at 59]":
         "on one thread the two goals' searches run one after the other, each on its own options "
         "and into its own goal's list and result: the order changes nothing they find",
+    "src/plan/tradeoff/tradeoffs.cc: const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1; "
+    "[0 -> 1 at 55]":
+        "the same two searches in the other order, as above",
+    "src/plan/goal/corners.h: best = value > best ? value : best; [> -> >= at 19]":
+        "of two equal products either is the larger: the same number is kept (0 and -0, the only "
+        "equal values that differ, compare equal wherever the estimate is used)",
+    "src/model/form_rules.cc: Source sources[5]; [5 -> 6 at 19]":
+        "a form has at most five evolutions that give it; a sixth slot is never written or read",
+    "src/model/form_rules.cc: for (std::int32_t changes = 0; changes < 27; ++changes) { "
+    "[0 -> 1 at 30]":
+        "the evolution rules compare the last feeding's bar changes with each other alone, and "
+        "no changes at all order them as one of each does, which the loop tries too",
 }
 
 # Operators changed, each into its fault; matched with a space on either side, as the code is

@@ -180,10 +180,9 @@ Document tradeoffsDocument(const Request& request, const GoalOptions& goal, cons
   const auto endJson = [](const std::optional<BoundDistance>& end) {
     return end ? boundJson(*end) : json(nullptr);
   };
-  document["bound"] = ends.fewest || ends.cheapest
-                          ? json{{"fewest", endJson(ends.fewest)},
-                                 {"cheapest", endJson(ends.cheapest)}}
-                          : json(nullptr);
+  document["bound"] = ends.fewest || ends.cheapest ? json{{"fewest", endJson(ends.fewest)},
+                                                          {"cheapest", endJson(ends.cheapest)}}
+                                                   : json(nullptr);
   json list = json::array();
   std::transform(points.begin(), points.end(), std::back_inserter(list),
                  [&](const Plan& plan) { return pointDocument(request.player, plan); });

@@ -1,4 +1,5 @@
-// The front of the trade-off between feedings and meseta, and the plans picked from it.
+// The trade-off: the searches that meet its plans (front.h makes the front of them), and the
+// plans a budget picks from that front.
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <algorithm>
@@ -13,41 +14,12 @@
 #include "model/tables.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/two_threads.h"
+#include "plan/tradeoff/front.h"
 
 namespace ostrel {
 namespace {
 
 std::int64_t mesetaOf(const Plan& plan) { return measureOf(plan).meseta; }
-
-// Whether `later` belongs after `earlier` on a front: longer and cheaper.
-bool follows(const Plan& earlier, const Plan& later) {
-  return later.feedCount() > earlier.feedCount() && mesetaOf(later) < mesetaOf(earlier);
-}
-
-// The front from `shortest` to `cheapest` out of `met` (which it sorts): between the two, every
-// plan cheaper than all shorter ones; the two goals' plans themselves are its ends.
-std::vector<Plan> frontBetween(const Plan& shortest, const Plan& cheapest, std::vector<Plan>& met) {
-  if (!follows(shortest, cheapest)) {
-    // One plan is as good as the other in both: it alone is the front.
-    const bool cheapestBest =
-        cheapest.feedCount() <= shortest.feedCount() && mesetaOf(cheapest) <= mesetaOf(shortest);
-    return {cheapestBest ? cheapest : shortest};
-  }
-  // The shorter first, then the cheaper; of equal plans the one met first.
-  std::stable_sort(met.begin(), met.end(), [](const Plan& a, const Plan& b) {
-    return a.feedCount() != b.feedCount() ? a.feedCount() < b.feedCount()
-                                          : mesetaOf(a) < mesetaOf(b);
-  });
-  std::vector<Plan> front = {shortest};
-  const Plan* last = &shortest;  // the last point taken
-  std::copy_if(met.begin(), met.end(), std::back_inserter(front), [&](const Plan& plan) {
-    if (!follows(*last, plan) || !follows(plan, cheapest)) return false;
-    last = &plan;
-    return true;
-  });
-  front.push_back(cheapest);
-  return front;
-}
 
 // Runs the searches that put each of `prices` on every feeding, adding the plans they meet to
 // `met`; returns the feedings they simulated.
@@ -61,35 +33,6 @@ std::uint64_t searchPriced(const PlayerRequest& request, const MagState& start,
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
       [](std::uint64_t sum, const SearchResult& each) { return sum + each.feedingsTried; });
-}
-
-// The meseta saved per feeding more from `shorter` to `longer`.
-double slopeBetween(const Plan& shorter, const Plan& longer) {
-  return static_cast<double>(mesetaOf(shorter) - mesetaOf(longer)) /
-         static_cast<double>(longer.feedCount() - shorter.feedCount());
-}
-
-// The prices that fill the widest gaps of `front` (search_schedule.h): the widest first, each
-// priced at its own slope up to its longer end.
-std::vector<FeedingPrice> gapPrices(const std::vector<Plan>& front) {
-  const auto width = [&](std::size_t i) { return front[i + 1].feedCount() - front[i].feedCount(); };
-  const double least = kLeastGapShare * (front.back().feedCount() - front.front().feedCount());
-  std::vector<std::size_t> gaps;  // each the index of the gap's shorter end
-  for (std::size_t i = 0; i + 1 < front.size(); ++i) {
-    if (width(i) >= least) gaps.push_back(i);
-  }
-  // The widest first; of two as wide, the shorter.
-  const std::size_t kept = std::min(gaps.size(), kGapsFilled);
-  std::partial_sort(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(kept), gaps.end(),
-                    [&](std::size_t a, std::size_t b) {
-                      return width(a) != width(b) ? width(a) > width(b) : a < b;
-                    });
-  gaps.resize(kept);
-  std::vector<FeedingPrice> prices(gaps.size());
-  std::transform(gaps.begin(), gaps.end(), prices.begin(), [&](std::size_t i) {
-    return FeedingPrice{slopeBetween(front[i], front[i + 1]), front[i + 1].feedCount()};
-  });
-  return prices;
 }
 
 std::string feedingsText(std::int64_t feedings) {

@@ -3,7 +3,8 @@
 // on the front or beaten by a point; the ends are the very plans of the fewest and the cheapest
 // goals; a point's feedings as a budget give that point back,
 // every budget is respected, and one below the shortest plan gives none but the shortest as the
-// nearest. The front does not depend on the threads.
+// nearest. The work counted is both goals' and the range's searches. The front does not depend on
+// the threads.
 #include "plan/tradeoff/tradeoffs.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,13 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
       continue;
     }
     longest = std::max(longest, front.size());
+    // The work counted: both goals' searches, and more where the range between them was filled.
+    const std::uint64_t byGoals = found.fewest.feedingsTried + found.cheapest.feedingsTried;
+    if (front.size() == 1) {
+      EXPECT_EQ(found.feedingsTried, byGoals);
+    } else {
+      EXPECT_GT(found.feedingsTried, byGoals);
+    }
     for (std::size_t i = 0; i < front.size(); ++i) {
       testing::expectPlanReplays(player, c.start, front[i], options.form);
       if (i > 0) {
