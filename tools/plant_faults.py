@@ -70,6 +70,9 @@ EQUIVALENT = {
     "[0 -> 1 at 30]":
         "the evolution rules compare the last feeding's bar changes with each other alone, and "
         "no changes at all order them as one of each does, which the loop tries too",
+    "src/app/mag_options.cc: constexpr std::array<const char*, 4> kStatNames = {\"def\", "
+    "\"pow\", \"dex\", \"mind\"}; [4 -> 5 at 34]":
+        "a fifth name, null, that no stat of the four reads",
 }
 
 # Operators changed, each into its fault; matched with a space on either side, as the code is
