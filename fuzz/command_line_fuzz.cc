@@ -3,9 +3,12 @@
 // output and error to /dev/null and the plan files in a scratch directory made once per process.
 // An input that names --dir is skipped: it could send plan files anywhere on the machine. The
 // dialogue with a goal reads its answers from an empty input, so it never searches. Every command
-// that runs goal searches (plan, forms, tradeoffs) runs them at most kFuzzBeamWidth wide
-// (narrowGoalSearches): wider ones take seconds under the sanitizers, which fuzzing cannot afford,
-// and a timeout must mean a fault.
+// that runs goal searches (plan, forms, tradeoffs) runs them at most kFuzzBeamWidth wide and on
+// one thread (narrowGoalSearches): wider ones take seconds under the sanitizers, which fuzzing
+// cannot afford, and a timeout must mean a fault. Two threads are left out because the fuzzer's
+// own bookkeeping of every comparison is shared by the threads, which then wait on each other's
+// memory: a trade-off that takes 4 s on one thread took 24 s on two (the release build runs it
+// faster on two). The tests run every search on both.
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -38,28 +41,38 @@ bool wideAccepted(std::string_view text) {
 }
 
 // Narrows the goal searches of a command that runs them: a --beam-width wider than
-// kFuzzBeamWidth is cut to it, and where none is given, one is added after the command's name.
-// None is added where the goal named is the first plan found, which refuses a beam width.
+// kFuzzBeamWidth is cut to it, and where none is given, one is added after the command's name
+// (not where the goal named is the first plan found, which refuses a beam width); --threads 2 is
+// cut to 1, and where no thread count is given, --threads 1 is added. Refused values stay as
+// given, so that their refusals are fuzzed too.
 void narrowGoalSearches(std::vector<std::string>& args) {
   if (args.size() < 2 || (args[1] != "plan" && args[1] != "forms" && args[1] != "tradeoffs")) {
     return;
   }
   const std::string narrow = std::to_string(kFuzzBeamWidth);
-  bool given = false;
+  bool widthGiven = false;
+  bool threadsGiven = false;
   bool first = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
     std::string& arg = args[i];
     const bool next = i + 1 < args.size();
     first = first || arg == "--goal=first" || (arg == "--goal" && next && args[i + 1] == "first");
     if (arg == "--beam-width") {
-      given = true;
+      widthGiven = true;
       if (next && wideAccepted(args[i + 1])) args[i + 1] = narrow;
     } else if (arg.starts_with("--beam-width=")) {
-      given = true;
+      widthGiven = true;
       if (wideAccepted(std::string_view(arg).substr(13))) arg = "--beam-width=" + narrow;
+    } else if (arg == "--threads") {
+      threadsGiven = true;
+      if (next && args[i + 1] == "2") args[i + 1] = "1";
+    } else if (arg.starts_with("--threads=")) {
+      threadsGiven = true;
+      if (arg == "--threads=2") arg = "--threads=1";
     }
   }
-  if (!given && !first) args.insert(args.begin() + 2, {"--beam-width", narrow});
+  if (!threadsGiven) args.insert(args.begin() + 2, {"--threads", "1"});
+  if (!widthGiven && !first) args.insert(args.begin() + 2, {"--beam-width", narrow});
 }
 
 }  // namespace

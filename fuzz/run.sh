@@ -8,9 +8,10 @@
 #   and the page's rows of schema_documents.jsonl; a short run, from the refusals and the links
 #   alone), with fuzz/page_request.dict.
 # The corpora grow in temporary copies, so the seeds stay as checked in. Fails on any crash,
-# leak, sanitizer report, or an input that runs longer than 10 s (30 s for a page request, which
-# every entry answers and whose documents are checked against their schemas); libFuzzer then
-# names the input it saved in build-fuzz/artifacts/.
+# leak, sanitizer report, or an input that runs longer than 10 s (20 s for a command line, whose
+# largest targets with a budget take 5 s alone under the sanitizers; 30 s for a page request,
+# which every entry answers and whose documents are checked against their schemas); libFuzzer
+# then names the input it saved in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -61,6 +62,7 @@ for target in dialogue command_line page_request; do
   dict=()
   [[ -e "fuzz/$target.dict" ]] && dict=(-dict="$PWD/fuzz/$target.dict")
   timeout=10
+  [[ "$target" == command_line ]] && timeout=20
   [[ "$target" == page_request ]] && timeout=30
   (cd "build-fuzz/$target" &&
     "../ostrel_${target}_fuzz" -max_total_time="$each" -timeout="$timeout" -print_final_stats=1 \
