@@ -61,6 +61,18 @@ EQUIVALENT = {
     "src/plan/tradeoff/tradeoffs.cc: const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1; "
     "[0 -> 1 at 55]":
         "the same two searches in the other order, as above",
+    "src/plan/tradeoff/tradeoffs.cc: const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1; "
+    "[0 -> 1 at 33]":
+        "the same two searches in the other order, as above",
+    "src/plan/tradeoff/front.cc: return a.feedCount() != b.feedCount() ? a.feedCount() < "
+    "b.feedCount() [< -> <= at 58]":
+        "compared only where the two counts differ, where < and <= agree",
+    "src/plan/tradeoff/front.cc: return width(a) != width(b) ? width(a) > width(b) : a < b; "
+    "[> -> >= at 61]":
+        "compared only where the two widths differ, where > and >= agree",
+    "src/plan/tradeoff/front.cc: return width(a) != width(b) ? width(a) > width(b) : a < b; "
+    "[< -> <= at 76]":
+        "a and b are the indices of two different gaps, never equal",
     "src/plan/goal/corners.h: best = value > best ? value : best; [> -> >= at 19]":
         "of two equal products either is the larger: the same number is kept (0 and -0, the only "
         "equal values that differ, compare equal wherever the estimate is used)",
