@@ -1,17 +1,17 @@
-// Benchmark of the plans with a goal on the reference targets: for every target and goal, the
-// plan's feedings, meseta and final form, wall and cpu time and peak memory, beside the first-found
-// plan's feedings and meseta; "forms" is the listing of the forms (the cheapest plan of every form
-// the search reaches), "forms-fewest" the listing by feedings (the shortest plan of every form),
-// "tradeoffs" the trade-off between feedings and meseta (its shortest plan's feedings, its
-// cheapest plan's meseta, and how many plans lie between). Each case runs in a process of its
-// own, so that its times and peak memory are those of one whole plan. Beside each result stands
-// the reference it is measured against and their ratio: for the cheapest plan and the listing, the
-// least meseta that the search of 2026-12 found at any of the widths 500, 2000 and 5000; for the
-// shortest, the fewest feedings it found at its default width. A ratio above 1 is a plan worse
-// than that. "Mfed" counts the feedings the beams simulated, in millions: the work, as
-// the times are, but the same on every machine and run.
+// Benchmark of the plans with a goal on the reference targets (goal_targets.h): for every target
+// and goal, the plan's feedings, meseta and final form, wall and cpu time and peak memory, beside
+// the first-found plan's feedings and meseta; "forms" is the listing of the forms (the cheapest
+// plan of every form the search reaches), "forms-fewest" the listing by feedings (the shortest plan
+// of every form), "tradeoffs" the trade-off between feedings and meseta (its shortest plan's
+// feedings, its cheapest plan's meseta, and how many plans lie between). Each case runs in a
+// process of its own, so that its times and peak memory are those of one whole plan. Beside each
+// result stands the reference it is measured against and their ratio: for the shortest plan the
+// fewest feedings found at any width, for the others the least meseta; and for the cheapest plan at
+// the widths 500, 2000 and 5000, its ratio to the release of 2026-12-07's plan at that width
+// ("rel"). A ratio above 1 is a plan worse than that. "Mfed" counts the feedings the beams
+// simulated, in millions: the work, as the times are, but the same on every machine and run.
 //
-//   ostrel_goal_bench                        every target and goal, as a table
+//   ostrel_goal_bench                        the eight targets, every goal, as a table
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
@@ -19,48 +19,37 @@
 //                                            cheapest, the fewest and the trade-off) on one
 //                                            thread and on two, beside a spinning process per
 //                                            core: a player's machine busy with the game
+//   ostrel_goal_bench random [WIDTH]         the random targets, cheapest and shortest plans
+//   ostrel_goal_bench references [random]    the best of the widths 500 to 5000 of both goals,
+//                                            target by target, in this process (an hour)
+//   ostrel_goal_bench draw NEW GROWN SEED    rows of random targets for goal_targets.h
 //   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <random>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/bench_process.h"
+#include "bench/goal_targets.h"
+#include "bench/random_targets.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
 #include "plan/tradeoff/tradeoffs.h"
 
 namespace {
 
-struct BenchTarget {
-  const char* name;
-  ostrel::SectionId sectionId;
-  ostrel::CharClass charClass;
-  ostrel::MagState start;
-  ostrel::Target target;
-  int referenceMeseta;    // the least meseta of the widths 500, 2000 and 5000
-  int referenceFeedings;  // the fewest feedings at width 500
-};
-
-constexpr ostrel::MagState kGrownVaruna{2, 8, 12, 3, 2, 40, 70, 10, 0, 25};
-
-constexpr BenchTarget kTargets[] = {
-    {"purplenum-humar", 0, 0, ostrel::kBabyMag, {30, 70, 70, 30, 200}, 92700, 858},
-    {"viridia-hucast", 3, 1, ostrel::kBabyMag, {5, 145, 50, 0, 200}, 81660, 1164},
-    {"greenill-racast", 6, 5, ostrel::kBabyMag, {15, 0, 35, 150, 200}, 133120, 731},
-    {"pinkal-fomar", 8, 8, ostrel::kBabyMag, {60, 60, 40, 40, 200}, 108160, 702},
-    {"redria-hunewearl", 1, 2, ostrel::kBabyMag, {5, 100, 95, 0, 200}, 62160, 1076},
-    {"bluefull-ramarl", 5, 6, ostrel::kBabyMag, {20, 20, 20, 20, 80}, 41140, 272},
-    {"oran-fonewm", 7, 9, ostrel::kBabyMag, {45, 40, 15, 100, 200}, 129740, 649},
-    {"skyly-racaseal", 2, 7, kGrownVaruna, {20, 110, 50, 20, 200}, 71100, 665},
-};
+using ostrel::bench::BenchTarget;
 
 enum class Run {
   kPlan,       // the goal's plan
@@ -100,6 +89,14 @@ ostrel::GoalResult tradeoffsAsResult(const ostrel::PlayerRequest& request,
   return result;
 }
 
+// The release of 2026-12-07's cheapest plan for `bench` at `width` (0: none, or not measured).
+int releaseMesetaAt(const BenchTarget& bench, int width) {
+  for (int i = 0; i < 3; ++i) {
+    if (ostrel::bench::kReleaseWidths[i] == width) return bench.releaseMeseta[i];
+  }
+  return 0;
+}
+
 // Runs one case here and prints its line of the table.
 int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
   const ostrel::PlayerRequest request{{bench.sectionId, bench.charClass}, bench.target};
@@ -134,31 +131,38 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   }
   // The first-found plan has no reference of its own: its ratio is to the cheapest's.
   char reference[32] = "";
+  char release[16] = "";
   const bool fewest = goal.goal == ostrel::Goal::kFewest;
   const double referenceValue = fewest ? bench.referenceFeedings : bench.referenceMeseta;
   if (result.outcome == ostrel::GoalOutcome::kFound) {
     const double value = fewest ? result.plan.feedCount() : result.plan.cost;
     std::snprintf(reference, sizeof reference, "%9.0f %5.3f", referenceValue,
                   value / referenceValue);
+    const int released = releaseMesetaAt(bench, width);
+    if (goal.goal == ostrel::Goal::kCheapest && goal.run == Run::kPlan && released > 0) {
+      std::snprintf(release, sizeof release, "%5.3f", result.plan.cost / released);
+    }
   }
   char first[64] = "none";
   if (result.first) {
     std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
   }
-  std::printf("%-17s %-12s %-25s %-15s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name, plan,
-              reference, wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0,
+  std::printf("%-23s %-12s %-25s %-15s %-5s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name,
+              plan, reference, release, wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0,
               static_cast<double>(result.feedingsTried) / 1e6, first);
   return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
 }
 
-// Every target with the goals `goals` (all of them when null) at `width`, one process a case.
-int runAll(const char* self, int width, const char* goals = nullptr) {
-  std::printf("width %d\n%-17s %-12s %5s %9s %-9s %9s %5s %6s %6s %6s %6s   %5s %9s\n", width,
-              "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "wall s", "cpu s",
-              "peakMB", "Mfed", "first", "meseta");
+// The targets `targets` with the goals `goals` (all of them when null) at `width`, one process a
+// case.
+int runAll(const char* self, std::span<const BenchTarget> targets, int width,
+           const char* goals = nullptr) {
+  std::printf("width %d\n%-23s %-12s %5s %9s %-9s %9s %5s %-5s %6s %6s %6s %6s   %5s %9s\n", width,
+              "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "rel", "wall s",
+              "cpu s", "peakMB", "Mfed", "first", "meseta");
   int failures = 0;
   const std::string widthText = std::to_string(width);
-  for (const BenchTarget& bench : kTargets) {
+  for (const BenchTarget& bench : targets) {
     for (const GoalName& goal : kGoals) {
       if (goals != nullptr && std::strstr(goals, goal.name) == nullptr) continue;
       std::fflush(stdout);
@@ -187,15 +191,15 @@ int runUnderLoad(const char* self, const char* goals) {
   std::printf("under load: %zu spinning processes\n", spinners.size());
   int failures = 0;
   const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
-  for (const BenchTarget& bench : kTargets) {
+  for (const BenchTarget& bench : ostrel::bench::kTargets) {
     for (const GoalName& goal : kGoals) {
       if (std::strstr(goals, goal.name) == nullptr) continue;
       for (const char* threads : {"1", "2"}) {
         std::printf("threads %s  ", threads);
         std::fflush(stdout);
-        char* args[] = {const_cast<char*>(self),           const_cast<char*>(bench.name),
-                        const_cast<char*>(goal.name),      const_cast<char*>(widthText.c_str()),
-                        const_cast<char*>(threads), nullptr};
+        char* args[] = {const_cast<char*>(self),      const_cast<char*>(bench.name),
+                        const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()),
+                        const_cast<char*>(threads),   nullptr};
         if (!ostrel::bench::runChild(args)) ++failures;
       }
     }
@@ -207,16 +211,117 @@ int runUnderLoad(const char* self, const char* goals) {
   return failures == 0 ? 0 : 1;
 }
 
+// The widths the references are the best of.
+constexpr int kReferenceWidths[] = {500, 1000, 2000, 5000};
+
+// The plan of `goal` at `width` for `bench`, in this process; none when not found.
+std::optional<ostrel::Plan> planAt(const BenchTarget& bench, ostrel::Goal goal, int width) {
+  const ostrel::PlayerRequest request{{bench.sectionId, bench.charClass}, bench.target};
+  ostrel::GoalOptions options;
+  options.goal = goal;
+  options.beamWidth = width;
+  ostrel::GoalResult result = ostrel::planForGoal(request, bench.start, options);
+  if (result.outcome != ostrel::GoalOutcome::kFound) return std::nullopt;
+  return std::move(result.plan);
+}
+
+// For every target, both goals' plans at the reference widths and their best: the shortest plan's
+// feedings, the cheapest plan's meseta (0: none found), and the stored references beside them.
+int printReferences(std::span<const BenchTarget> targets) {
+  std::printf("%-24s %-23s %5s %5s  %-31s %7s %7s\n", "target", "fewest at 500..5000", "best",
+              "ref", "cheapest at 500..5000", "best", "ref");
+  for (const BenchTarget& bench : targets) {
+    int fewest[4] = {};
+    int cheapest[4] = {};
+    int bestFewest = 0;
+    int bestCheapest = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int width = kReferenceWidths[i];
+      if (const auto plan = planAt(bench, ostrel::Goal::kFewest, width)) {
+        fewest[i] = plan->feedCount();
+        if (bestFewest == 0 || fewest[i] < bestFewest) bestFewest = fewest[i];
+      }
+      if (const auto plan = planAt(bench, ostrel::Goal::kCheapest, width)) {
+        cheapest[i] = static_cast<int>(plan->cost);
+        if (bestCheapest == 0 || cheapest[i] < bestCheapest) bestCheapest = cheapest[i];
+      }
+    }
+    std::printf("%-24s %5d %5d %5d %5d %5d %5d  %7d %7d %7d %7d %7d %7d\n", bench.name, fewest[0],
+                fewest[1], fewest[2], fewest[3], bestFewest, bench.referenceFeedings, cheapest[0],
+                cheapest[1], cheapest[2], cheapest[3], bestCheapest, bench.referenceMeseta);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// Rows for goal_targets.h: `count` targets for a new mag, then `grown` for a grown mag, drawn
+// with `seed`; a target that neither goal reaches at the default width is drawn again. The
+// references are left 0, for `references` to fill in.
+int printDrawn(int count, int grown, unsigned seed) {
+  std::mt19937 rng(seed);
+  for (int i = 0; i < count + grown;) {
+    const ostrel::bench::DrawnTarget drawn =
+        i < count ? ostrel::bench::randomTarget(rng) : ostrel::bench::randomGrownTarget(rng);
+    char number[16];
+    std::snprintf(number, sizeof number, "r%02d-", i + 1);
+    std::string name = std::string(number) + ostrel::kSectionIdNames[drawn.player.sectionId] + "-" +
+                       ostrel::kCharClassNames[drawn.player.charClass];
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+    const BenchTarget bench{name.c_str(),
+                            drawn.player.sectionId,
+                            drawn.player.charClass,
+                            drawn.start,
+                            drawn.target,
+                            0,
+                            0,
+                            {}};
+    if (!planAt(bench, ostrel::Goal::kFewest, ostrel::GoalOptions{}.beamWidth) &&
+        !planAt(bench, ostrel::Goal::kCheapest, ostrel::GoalOptions{}.beamWidth)) {
+      continue;
+    }
+    const ostrel::MagState& s = drawn.start;
+    char start[64] = "kBabyMag";
+    if (!(s == ostrel::kBabyMag)) {
+      std::snprintf(start, sizeof start, "{%d, %d, %d, %d, %d, %d, %d, %d, %d, %d}", s.type, s.def,
+                    s.pow, s.dex, s.mind, s.defBar, s.powBar, s.dexBar, s.mindBar, s.level);
+    }
+    const ostrel::Target& t = drawn.target;
+    std::printf("    {\"%s\", %d, %d, %s, {%d, %d, %d, %d, %d}, 0, 0, {0, 0, 0}},\n", name.c_str(),
+                drawn.player.sectionId, drawn.player.charClass, start, t.def, t.pow, t.dex, t.mind,
+                t.level);
+    std::fflush(stdout);
+    ++i;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  using ostrel::bench::kRandomTargets;
+  using ostrel::bench::kTargets;
   constexpr int kDefaultWidth = ostrel::GoalOptions{}.beamWidth;
-  if (argc == 1) return runAll(argv[0], kDefaultWidth);
-  if (argc == 2 && std::strcmp(argv[1], "smoke") == 0) return runAll(argv[0], kSmokeWidth);
+  if (argc == 1) return runAll(argv[0], kTargets, kDefaultWidth);
+  if (argc == 2 && std::strcmp(argv[1], "smoke") == 0) {
+    return runAll(argv[0], kTargets, kSmokeWidth);
+  }
   if (argc == 2 && std::strcmp(argv[1], "wide") == 0) {
-    const int narrower = runAll(argv[0], 2000, "cheapest fewest");
-    const int wider = runAll(argv[0], 5000, "cheapest fewest");
+    const int narrower = runAll(argv[0], kTargets, 2000, "cheapest fewest");
+    const int wider = runAll(argv[0], kTargets, 5000, "cheapest fewest");
     return narrower == 0 && wider == 0 ? 0 : 1;
+  }
+  if (argc <= 3 && std::strcmp(argv[1], "random") == 0) {
+    const int width = argc > 2 ? std::atoi(argv[2]) : kDefaultWidth;
+    if (width > 0) return runAll(argv[0], kRandomTargets, width, "cheapest fewest");
+  }
+  if (argc <= 3 && std::strcmp(argv[1], "references") == 0) {
+    if (argc == 2) return printReferences(kTargets);
+    if (std::strcmp(argv[2], "random") == 0) return printReferences(kRandomTargets);
+  }
+  if (argc == 5 && std::strcmp(argv[1], "draw") == 0) {
+    return printDrawn(std::atoi(argv[2]), std::atoi(argv[3]),
+                      static_cast<unsigned>(std::atoi(argv[4])));
   }
   if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
     return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs");
@@ -224,15 +329,21 @@ int main(int argc, char** argv) {
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
     const int threads = argc > 4 ? std::atoi(argv[4]) : 2;
-    for (const BenchTarget& bench : kTargets) {
-      for (const GoalName& goal : kGoals) {
-        if (std::strcmp(argv[1], bench.name) == 0 && std::strcmp(argv[2], goal.name) == 0 &&
-            width > 0 && threads > 0) {
-          return runCase(bench, goal, width, threads);
+    for (const std::span<const BenchTarget> targets :
+         {std::span<const BenchTarget>(kTargets), std::span<const BenchTarget>(kRandomTargets)}) {
+      for (const BenchTarget& bench : targets) {
+        for (const GoalName& goal : kGoals) {
+          if (std::strcmp(argv[1], bench.name) == 0 && std::strcmp(argv[2], goal.name) == 0 &&
+              width > 0 && threads > 0) {
+            return runCase(bench, goal, width, threads);
+          }
         }
       }
     }
   }
-  std::fprintf(stderr, "usage: ostrel_goal_bench [smoke | wide | load [GOALS] | TARGET GOAL [WIDTH [THREADS]]]\n");
+  std::fprintf(stderr,
+               "usage: ostrel_goal_bench [smoke | wide | load [GOALS] | random [WIDTH] | "
+               "references [random] | "
+               "draw NEW GROWN SEED | TARGET GOAL [WIDTH [THREADS]]]\n");
   return 2;
 }
