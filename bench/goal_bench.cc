@@ -15,13 +15,14 @@
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
-//   ostrel_goal_bench load [GOALS]           every target with the goals named (default: the
+//   ostrel_goal_bench load [GOALS]           the eight targets with the goals named (default: the
 //                                            cheapest, the fewest and the trade-off) on one
 //                                            thread and on two, beside a spinning process per
 //                                            core: a player's machine busy with the game
 //   ostrel_goal_bench random [WIDTH]         the random targets, cheapest and shortest plans
-//   ostrel_goal_bench references [random]    the best of the widths 500 to 5000 of both goals,
-//                                            target by target, in this process (an hour)
+//   ostrel_goal_bench references eight|random fewest|cheapest [FROM]
+//                                            the goal's plans at the widths 500 to 5000 and
+//                                            their best, in this process (an hour)
 //   ostrel_goal_bench draw NEW GROWN SEED    rows of random targets for goal_targets.h
 //   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
 
@@ -134,7 +135,7 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
   char release[16] = "";
   const bool fewest = goal.goal == ostrel::Goal::kFewest;
   const double referenceValue = fewest ? bench.referenceFeedings : bench.referenceMeseta;
-  if (result.outcome == ostrel::GoalOutcome::kFound) {
+  if (result.outcome == ostrel::GoalOutcome::kFound && referenceValue > 0) {
     const double value = fewest ? result.plan.feedCount() : result.plan.cost;
     std::snprintf(reference, sizeof reference, "%9.0f %5.3f", referenceValue,
                   value / referenceValue);
@@ -225,31 +226,25 @@ std::optional<ostrel::Plan> planAt(const BenchTarget& bench, ostrel::Goal goal, 
   return std::move(result.plan);
 }
 
-// For every target, both goals' plans at the reference widths and their best: the shortest plan's
-// feedings, the cheapest plan's meseta (0: none found), and the stored references beside them.
-int printReferences(std::span<const BenchTarget> targets) {
-  std::printf("%-24s %-23s %5s %5s  %-31s %7s %7s\n", "target", "fewest at 500..5000", "best",
-              "ref", "cheapest at 500..5000", "best", "ref");
+// For every target, the plans of `goal` at the reference widths and the best of them (the
+// shortest plan's feedings or the cheapest plan's meseta; 0: none found), the stored reference
+// beside them.
+int printReferences(std::span<const BenchTarget> targets, ostrel::Goal goal) {
+  if (targets.empty()) return 2;
+  const bool fewest = goal == ostrel::Goal::kFewest;
+  std::printf("%-24s %s at the widths 500, 1000, 2000, 5000; the best; the reference\n", "target",
+              fewest ? "feedings" : "meseta");
   for (const BenchTarget& bench : targets) {
-    int fewest[4] = {};
-    int cheapest[4] = {};
-    int bestFewest = 0;
-    int bestCheapest = 0;
-    for (int i = 0; i < 4; ++i) {
-      const int width = kReferenceWidths[i];
-      if (const auto plan = planAt(bench, ostrel::Goal::kFewest, width)) {
-        fewest[i] = plan->feedCount();
-        if (bestFewest == 0 || fewest[i] < bestFewest) bestFewest = fewest[i];
-      }
-      if (const auto plan = planAt(bench, ostrel::Goal::kCheapest, width)) {
-        cheapest[i] = static_cast<int>(plan->cost);
-        if (bestCheapest == 0 || cheapest[i] < bestCheapest) bestCheapest = cheapest[i];
-      }
+    int best = 0;
+    std::printf("%-24s", bench.name);
+    for (const int width : kReferenceWidths) {
+      const std::optional<ostrel::Plan> plan = planAt(bench, goal, width);
+      const int value = !plan ? 0 : fewest ? plan->feedCount() : static_cast<int>(plan->cost);
+      if (value > 0 && (best == 0 || value < best)) best = value;
+      std::printf(" %7d", value);
+      std::fflush(stdout);
     }
-    std::printf("%-24s %5d %5d %5d %5d %5d %5d  %7d %7d %7d %7d %7d %7d\n", bench.name, fewest[0],
-                fewest[1], fewest[2], fewest[3], bestFewest, bench.referenceFeedings, cheapest[0],
-                cheapest[1], cheapest[2], cheapest[3], bestCheapest, bench.referenceMeseta);
-    std::fflush(stdout);
+    std::printf("  %7d  %7d\n", best, fewest ? bench.referenceFeedings : bench.referenceMeseta);
   }
   return 0;
 }
@@ -315,9 +310,19 @@ int main(int argc, char** argv) {
     const int width = argc > 2 ? std::atoi(argv[2]) : kDefaultWidth;
     if (width > 0) return runAll(argv[0], kRandomTargets, width, "cheapest fewest");
   }
-  if (argc <= 3 && std::strcmp(argv[1], "references") == 0) {
-    if (argc == 2) return printReferences(kTargets);
-    if (std::strcmp(argv[2], "random") == 0) return printReferences(kRandomTargets);
+  if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "references") == 0) {
+    const bool random = std::strcmp(argv[2], "random") == 0;
+    if (!random && std::strcmp(argv[2], "eight") != 0) return 2;
+    std::span<const BenchTarget> targets =
+        random ? std::span<const BenchTarget>(kRandomTargets) : kTargets;
+    // From the target named, for a run split in parts.
+    while (argc == 5 && !targets.empty() && std::strcmp(targets.front().name, argv[4]) != 0) {
+      targets = targets.subspan(1);
+    }
+    if (std::strcmp(argv[3], "fewest") == 0) return printReferences(targets, ostrel::Goal::kFewest);
+    if (std::strcmp(argv[3], "cheapest") == 0) {
+      return printReferences(targets, ostrel::Goal::kCheapest);
+    }
   }
   if (argc == 5 && std::strcmp(argv[1], "draw") == 0) {
     return printDrawn(std::atoi(argv[2]), std::atoi(argv[3]),
@@ -343,7 +348,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: ostrel_goal_bench [smoke | wide | load [GOALS] | random [WIDTH] | "
-               "references [random] | "
+               "references eight|random fewest|cheapest [FROM] | "
                "draw NEW GROWN SEED | TARGET GOAL [WIDTH [THREADS]]]\n");
   return 2;
 }
