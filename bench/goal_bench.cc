@@ -8,8 +8,10 @@
 // result stands the reference it is measured against and their ratio: for the shortest plan the
 // fewest feedings found at any width, for the others the least meseta; and for the cheapest plan at
 // the widths 500, 2000 and 5000, its ratio to the release of 2026-12-07's plan at that width
-// ("rel"). A ratio above 1 is a plan worse than that. "Mfed" counts the feedings the beams
-// simulated, in millions: the work, as the times are, but the same on every machine and run.
+// ("rel"). A ratio above 1 is a plan worse than that. The shortest plan is also told within 1% of
+// its reference or not ("1%"), and each table ends with how many are. "Mfed" counts the feedings
+// the beams simulated, in millions: the work, as the times are, but the same on every machine and
+// run.
 //
 //   ostrel_goal_bench                        the eight targets, every goal, as a table
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
@@ -19,7 +21,8 @@
 //                                            cheapest, the fewest and the trade-off) on one
 //                                            thread and on two, beside a spinning process per
 //                                            core: a player's machine busy with the game
-//   ostrel_goal_bench random [WIDTH]         the random targets, cheapest and shortest plans
+//   ostrel_goal_bench random [WIDTH]         the cheapest and shortest plans of the eight
+//                                            targets, then of the random set (minutes)
 //   ostrel_goal_bench references eight|random fewest|cheapest [FROM]
 //                                            the goal's plans at the widths 500 to 5000 and
 //                                            their best, in this process (an hour)
@@ -72,6 +75,20 @@ constexpr GoalName kGoals[] = {
 };
 
 constexpr int kSmokeWidth = 16;
+
+// How a case's process exits, so that the run of a table can count the shortest plans within 1%
+// of their reference; 2 is a mistaken command line.
+constexpr int kCaseFound = 0;  // a plan found (the shortest: within 1% of its reference, if any)
+constexpr int kCaseNotFound = 1;
+constexpr int kCaseFoundBeyond = 3;  // the shortest plan found, more than 1% above its reference
+
+bool caseRan(int status) { return status == kCaseFound || status == kCaseFoundBeyond; }
+
+// Whether the shortest plan of `goal` for `bench` is measured against a reference.
+bool shortestWithReference(const BenchTarget& bench, const GoalName& goal) {
+  return goal.goal == ostrel::Goal::kFewest && goal.run == Run::kPlan &&
+         bench.referenceFeedings > 0;
+}
 
 // The trade-off as one result: the cheapest plan at its end, with the shortest plan's feedings in
 // place of its own feedings and the number of points in place of its form.
@@ -144,24 +161,47 @@ int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threa
       std::snprintf(release, sizeof release, "%5.3f", result.plan.cost / released);
     }
   }
+  // Within 1%: at most a hundredth more feedings than the fewest that any width found.
+  const bool found = result.outcome == ostrel::GoalOutcome::kFound;
+  const bool beyond = found && shortestWithReference(bench, goal) &&
+                      result.plan.feedCount() * 100 > bench.referenceFeedings * 101;
+  const char* within = "";
+  if (shortestWithReference(bench, goal)) within = found && !beyond ? "yes" : "no";
   char first[64] = "none";
   if (result.first) {
     std::snprintf(first, sizeof first, "%5d %9.0f", result.first->feedCount(), result.first->cost);
   }
-  std::printf("%-23s %-12s %-25s %-15s %-5s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name, goal.name,
-              plan, reference, release, wall, cpu, static_cast<double>(usage.ru_maxrss) / 1024.0,
+  std::printf("%-23s %-12s %-25s %-15s %-3s %-5s %6.2f %6.2f %6.1f %6.1f   %s\n", bench.name,
+              goal.name, plan, reference, within, release, wall, cpu,
+              static_cast<double>(usage.ru_maxrss) / 1024.0,
               static_cast<double>(result.feedingsTried) / 1e6, first);
-  return result.outcome == ostrel::GoalOutcome::kFound ? 0 : 1;
+  if (!found) return kCaseNotFound;
+  return beyond ? kCaseFoundBeyond : kCaseFound;
+}
+
+// What one table's run counts: the cases without a plan (or that failed to run), and the shortest
+// plans measured against a reference and how many of them lie within 1% of it.
+struct TableCount {
+  int failures = 0;
+  int shortest = 0;
+  int within = 0;
+};
+
+// The count line of `count`, when the table had shortest plans with a reference.
+void printWithin(const char* label, const TableCount& count) {
+  if (count.shortest == 0) return;
+  std::printf("%swithin 1%% of the best-of-widths: %d of %d\n", label, count.within,
+              count.shortest);
 }
 
 // The targets `targets` with the goals `goals` (all of them when null) at `width`, one process a
-// case.
-int runAll(const char* self, std::span<const BenchTarget> targets, int width,
-           const char* goals = nullptr) {
-  std::printf("width %d\n%-23s %-12s %5s %9s %-9s %9s %5s %-5s %6s %6s %6s %6s   %5s %9s\n", width,
-              "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "rel", "wall s",
-              "cpu s", "peakMB", "Mfed", "first", "meseta");
-  int failures = 0;
+// case, ended by the count of shortest plans within 1% of their reference.
+TableCount runTable(const char* self, std::span<const BenchTarget> targets, int width,
+                    const char* goals = nullptr) {
+  std::printf("width %d\n%-23s %-12s %5s %9s %-9s %9s %5s %-3s %-5s %6s %6s %6s %6s   %5s %9s\n",
+              width, "target", "goal", "feeds", "meseta", "form", "reference", "ratio", "1%", "rel",
+              "wall s", "cpu s", "peakMB", "Mfed", "first", "meseta");
+  TableCount count;
   const std::string widthText = std::to_string(width);
   for (const BenchTarget& bench : targets) {
     for (const GoalName& goal : kGoals) {
@@ -169,10 +209,33 @@ int runAll(const char* self, std::span<const BenchTarget> targets, int width,
       std::fflush(stdout);
       char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
                       const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()), nullptr};
-      if (!ostrel::bench::runChild(args)) ++failures;
+      const int status = ostrel::bench::childExitStatus(args);
+      if (!caseRan(status)) ++count.failures;
+      if (shortestWithReference(bench, goal)) {
+        ++count.shortest;
+        if (status == kCaseFound) ++count.within;
+      }
     }
   }
-  return failures == 0 ? 0 : 1;
+  printWithin("", count);
+  return count;
+}
+
+// One table, as the program's exit status: 1 when a case found no plan.
+int runAll(const char* self, std::span<const BenchTarget> targets, int width,
+           const char* goals = nullptr) {
+  return runTable(self, targets, width, goals).failures == 0 ? 0 : 1;
+}
+
+// The cheapest and shortest plans of the eight targets and then of the random set at `width`,
+// with the count of shortest plans within 1% of their reference over both.
+int runBothSets(const char* self, int width) {
+  const TableCount eight = runTable(self, ostrel::bench::kTargets, width, "cheapest fewest");
+  const TableCount drawn = runTable(self, ostrel::bench::kRandomTargets, width, "cheapest fewest");
+  const TableCount both{eight.failures + drawn.failures, eight.shortest + drawn.shortest,
+                        eight.within + drawn.within};
+  printWithin("both sets: ", both);
+  return both.failures == 0 ? 0 : 1;
 }
 
 // Every target with `goals` on one thread and then on two, while as many processes as there are
@@ -201,7 +264,7 @@ int runUnderLoad(const char* self, const char* goals) {
         char* args[] = {const_cast<char*>(self),      const_cast<char*>(bench.name),
                         const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()),
                         const_cast<char*>(threads),   nullptr};
-        if (!ostrel::bench::runChild(args)) ++failures;
+        if (!caseRan(ostrel::bench::childExitStatus(args))) ++failures;
       }
     }
   }
@@ -308,7 +371,7 @@ int main(int argc, char** argv) {
   }
   if (argc <= 3 && std::strcmp(argv[1], "random") == 0) {
     const int width = argc > 2 ? std::atoi(argv[2]) : kDefaultWidth;
-    if (width > 0) return runAll(argv[0], kRandomTargets, width, "cheapest fewest");
+    if (width > 0) return runBothSets(argv[0], width);
   }
   if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "references") == 0) {
     const bool random = std::strcmp(argv[2], "random") == 0;
