@@ -18,14 +18,17 @@ inline double cpuSecondsUsed(rusage& usage) {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs this same program with `args` (argv[0] first, null last) and waits for it; returns
-// whether it ran and exited with status 0.
-inline bool runChild(char* const args[]) {
+// Runs this same program with `args` (argv[0] first, null last) and waits for it; returns its
+// exit status, or -1 when it did not run or did not exit.
+inline int childExitStatus(char* const args[]) {
   pid_t child;
-  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return false;
+  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return -1;
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// Whether the child with `args` ran and exited with status 0.
+inline bool runChild(char* const args[]) { return childExitStatus(args) == 0; }
 
 }  // namespace ostrel::bench

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/random_targets.h"
 #include "model/form_proof.h"
 #include "model/form_rules.h"
 #include "model/tables.h"
@@ -37,32 +38,8 @@ namespace {
 constexpr int kDefaultCount = 120;
 constexpr unsigned kDefaultSeed = 38;
 
-struct CensusTarget {
-  ostrel::Player player;
-  ostrel::Target target;
-};
-
-// A number in low..high from the generator's raw output, the same with every standard library
-// (the standard's distributions are not).
-int draw(std::mt19937& rng, int low, int high) {
-  return low + static_cast<int>(rng() % static_cast<unsigned>(high - low + 1));
-}
-
-// A target of level 20..200 for a new mag: three cuts split the levels above the new mag's def of
-// 5 among the four stats; drawn again until the largest stat is at least 20.
-CensusTarget randomTarget(std::mt19937& rng) {
-  for (;;) {
-    CensusTarget made;
-    made.player.sectionId = draw(rng, 0, ostrel::kSectionIdCount - 1);
-    made.player.charClass = draw(rng, 0, ostrel::kCharClassCount - 1);
-    const int level = draw(rng, 20, ostrel::kMaxLevel);
-    int cuts[3] = {draw(rng, 0, level - 5), draw(rng, 0, level - 5), draw(rng, 0, level - 5)};
-    std::sort(std::begin(cuts), std::end(cuts));
-    ostrel::Target& t = made.target;
-    t = {5 + cuts[0], cuts[1] - cuts[0], cuts[2] - cuts[1], level - 5 - cuts[2], level};
-    if (std::max({t.def, t.pow, t.dex, t.mind}) >= 20) return made;
-  }
-}
+using CensusTarget = ostrel::bench::DrawnTarget;
+using ostrel::bench::randomTarget;
 
 // The cpu time this thread has used: the proof's own time, whatever else runs on the machine.
 double threadCpuSeconds() {
