@@ -87,17 +87,20 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ostrel::fuzz::enterScratchDirectory();
+  // Each argument as the program sees it: argv's strings end at their first NUL, so the checks
+  // below look at no more than that either (an argument "tradeoffs\0h" is the command tradeoffs).
   std::vector<std::string> args = {"ostrel"};
   std::string arg;
+  const auto take = [&] { args.push_back(arg.substr(0, arg.find('\0'))); };
   for (std::size_t i = 0; i < size; ++i) {
     if (data[i] == '\n') {
-      args.push_back(arg);
+      take();
       arg.clear();
     } else {
       arg += static_cast<char>(data[i]);
     }
   }
-  if (size > 0) args.push_back(arg);
+  if (size > 0) take();
   narrowGoalSearches(args);
   std::vector<const char*> argv;
   for (const std::string& a : args) {
