@@ -82,6 +82,9 @@ EQUIVALENT = {
     "[0 -> 1 at 30]":
         "the evolution rules compare the last feeding's bar changes with each other alone, and "
         "no changes at all order them as one of each does, which the loop tries too",
+    "src/model/limits.cc: const std::array<std::int32_t, 4> wanted = {target.def, target.pow, "
+    "target.dex, target.mind}; [4 -> 5 at 33]":
+        "a fifth stat, 0, that the loop over the four fields never reads",
     "src/app/mag_options.cc: constexpr std::array<const char*, 4> kStatNames = {\"def\", "
     "\"pow\", \"dex\", \"mind\"}; [4 -> 5 at 34]":
         "a fifth name, null, that no stat of the four reads",
