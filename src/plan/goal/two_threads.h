@@ -37,20 +37,23 @@ class PartHandoff {
   bool serving() const { return serving_.load(std::memory_order_acquire); }
   // Runs work for the parts 0..count-1 here and on the serving thread, each part on whichever
   // takes it first, and returns once all are done; then passes on the first failure a part threw
-  // (the parts taken after it still run).
+  // (the parts taken after it still run). At most kMostParts parts.
   void runParts(std::size_t count, const PartWork& work);
+  static constexpr std::size_t kMostParts = 0xFFFF;
 
  private:
-  // Takes the next part of job `job`; false when none is left or the job is over.
-  bool take(std::uint32_t job, std::uint32_t& part);
+  // Takes the next part of job `job`, and tells how many parts the job has; false when none is
+  // left or the job is over.
+  bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
   // Runs the parts of job `job` that this worker takes.
   void takeParts(std::uint32_t job, int worker);
 
-  // The job handed over and the next part not yet taken, as job << 32 | part: one word, so that a
-  // part is taken only of the job it was meant for.
+  // The job handed over, its count of parts and the next part not yet taken, as
+  // job << 32 | parts << 16 | part: one word, so that a part is taken only of the job it was meant
+  // for, counted against that job's parts (a thread still looking at the job that ended must not
+  // read the next job's count).
   std::atomic<std::uint64_t> next_{0};
-  std::atomic<std::uint32_t> parts_{0};   // the current job's parts
-  std::atomic<std::uint32_t> done_{0};    // of them, the parts done
+  std::atomic<std::uint32_t> done_{0};    // the current job's parts done
   std::atomic<std::uint32_t> posted_{0};  // the last job handed over: the server waits on it
   const PartWork* work_ = nullptr;        // the current job's work: read only after taking a part
   std::mutex failureMutex_;
