@@ -168,6 +168,10 @@ struct GoalOptions {
   std::optional<MagType> form;
   // States kept per form and number of feedings: more finds better plans, slower.
   std::int32_t beamWidth = 500;
+  // A search wider than this runs the searches at this width too, and keeps their plans where
+  // they beat its own: a wider beam keeps other states than a narrower one, and may lose the way
+  // that the narrower finds, but a player who widens the search wants a plan at least as good.
+  std::int32_t baseWidth = 500;
   // 1 runs everything on the calling thread (as the page's planner without threads must); 2 runs
   // the shortest plan's beams, the listing's searches for its missed forms, and for the listing
   // the cheapest plan's widest pass beside its other passes, two at a time (a thread done first

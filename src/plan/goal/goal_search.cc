@@ -356,6 +356,16 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     const Walk walk{request, start, options, ends, first, feedingsToSearch(result.first)};
     Stage searched = walkStages(scopeOf(options), walk);
     result.feedingsTried = searched.feedingsTried;
+    if (options.beamWidth > options.baseWidth) {
+      GoalOptions base = options;
+      base.beamWidth = options.baseWidth;
+      Stage narrower =
+          walkStages(scopeOf(options), Walk{request, start, base, ends, first, walk.maxFeedings});
+      result.feedingsTried += narrower.feedingsTried;
+      for (MagType type = 0; type < kMagTypeCount; ++type) {
+        if (narrower.tally[type]) keepBetter(measure, *narrower.tally[type], searched.tally[type]);
+      }
+    }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       result.forms[type].best = std::move(searched.tally[type]);
     }

@@ -37,6 +37,18 @@ constexpr BeamRow kCheapestBeams[] = {
 };
 // clang-format on
 
+// The cheapest plan's full-width beam: the current form's table, neither weighted nor capped, as
+// the cheapest plan was once searched alone. Which states a beam keeps decides where it ends: on
+// some targets every pass above loses its way and none beats the first-found plan, where this
+// beam finds one that costs a fraction of it. It is as much work as all the passes together, so
+// it runs only there, beating the first-found plan.
+// clang-format off
+constexpr BeamRow kCheapestWideBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         0,  1,    1,    true,  false,   false},
+};
+// clang-format on
+
 // The shortest plan's narrow beams: cheap, and which of them finds the shortest plan differs from
 // target to target (the shortest plans are found by luck as much as by width). Besides the true
 // bound they rank by the table of the form the stats head for, and by the current form's table
@@ -79,14 +91,18 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 
 constexpr KindRow kKinds[] = {
     {kCheapestKind, Goal::kCheapest, kCheapestBeams},
+    {Kind::kCheapestWide, Goal::kCheapest, kCheapestWideBeams},
     {Kind::kShortestNarrow, Goal::kFewest, kShortestNarrowBeams},
     {Kind::kShortestWide, Goal::kFewest, kShortestWideBeams},
     {Kind::kShortestSteered, Goal::kFewest, kShortestSteeredBeams},
 };
 
-// The steps of a stage, in order. First the goal's own search. Then, for the forms it missed,
-// searches steered to them (they drop the states that can no longer end in one of them, and want
-// no other form, so they stop once they cannot beat what they found): of the goal's kind and then
+constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
+
+// The steps of a stage, in order. First the goal's own search (for the cheapest plan, where its
+// passes found none, its full-width beam too). Then, for the forms it missed, searches steered to
+// them (they drop the states that can no longer end in one of them, and want no other form, so
+// they stop once they cannot beat what they found): of the goal's kind and then
 // of the other's, whose rankings reach different forms, at half the width (the steering drops
 // most states). The listing's own search shares its width among all the forms, so for the forms
 // it missed a search of the shortest kind comes first (it reaches forms the cheapest kind's
@@ -101,6 +117,7 @@ constexpr KindRow kKinds[] = {
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width/ steered      room
     {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1,     kNotSteered, true},
+    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1,     kNotSteered, true},
     {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1,     kNotSteered, true},
     {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1,     kNotSteered, true},
     {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
@@ -119,8 +136,6 @@ constexpr StepRow kSteps[] = {
     {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone,  false},
 };
 // clang-format on
-
-constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 
 // The stages, depth first: a stage's rows follow it, each opening inside the stage above it when
 // the condition holds on that stage's tally once everything before the row has run. A stage
@@ -231,7 +246,9 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
     base.everyForm = context.everyForm;
     forms = 0;
   }
-  if (kind.kind == Kind::kShortestWide) base.knownByForm = context.stagePlans;
+  if (kind.kind == Kind::kShortestWide || kind.kind == Kind::kCheapestWide) {
+    base.knownByForm = context.stagePlans;
+  }
   const std::int32_t width = std::max(context.width / step.widthDivisor, 1);
   const auto steered = [&](FormSet to) {
     BeamSpec beam = base;

@@ -53,6 +53,7 @@ struct BeamRow {
 // The kinds of search a step runs.
 enum Kind : std::uint8_t {
   kCheapestKind,     // the cheapest plan's passes: one search, each beam beats the ones before
+  kCheapestWide,     // its full-width beam, a search of its own that beats the stage's plans
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
@@ -136,7 +137,7 @@ struct StepContext {
   std::int32_t width;           // GoalOptions::beamWidth
   std::int32_t maxFeedings;
   const Plan* first;              // the first-found plan, if any
-  const PlansByForm* stagePlans;  // the stage's tally so far, for kShortestWide
+  const PlansByForm* stagePlans;  // the stage's tally so far, for kShortestWide and kCheapestWide
 };
 
 // The searches of `step` for `forms` (its condition's, or none for kAlways).

@@ -176,8 +176,13 @@ TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
     const PlayerRequest request = playerFor(row.at(1).c_str(), section, charClass);
     const MagState start = testing::magOf(row.at(2));
     const bool byFeedings = row.at(3) == "fewest" || row.at(3) == "forms-fewest";
-    GoalOptions options =
-        optionsFor(byFeedings ? Goal::kFewest : Goal::kCheapest, std::stoi(row.at(4)));
+    // The width, and "base" and a narrower width where the row asks for that one too.
+    std::istringstream widths(row.at(4));
+    std::int32_t width = 0;
+    std::string base;
+    widths >> width >> base;
+    GoalOptions options = optionsFor(byFeedings ? Goal::kFewest : Goal::kCheapest, width);
+    if (base == "base") widths >> options.baseWidth;
     if (row.at(3).starts_with("forms")) {
       // The listing's row of the form, as `ostrel forms` lists it.
       options.everyForm = true;
