@@ -345,6 +345,12 @@ std::string exclusionText(const FormExclusion& exclusion) {
                     "equal",
                     exclusion.level, exclusion.toLevel);
       return text;
+    case ExclusionKind::kPairSumForcedAt:
+      std::snprintf(text, sizeof text,
+                    "the feedings that give this form make the section ID's pair sums equal at "
+                    "level %d, where the mag becomes %s",
+                    exclusion.level, names.c_str());
+      return text;
     case ExclusionKind::kTargetNeverWithin:
       if (exclusion.stat >= 0) {
         constexpr const char* kStats[4] = {"def", "pow", "dex", "mind"};
