@@ -237,7 +237,7 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
   if (kind.kind == Kind::kShortestWide) base.knownByForm = context.stagePlans;
   // The fractions are powers of two, so the product is exact and truncates as a division would.
   const std::int32_t width =
-      std::max(static_cast<std::int32_t>(context.width * step.widthTimes), 1);
+      std::max(static_cast<std::int32_t>(static_cast<float>(context.width) * step.widthTimes), 1);
   const auto steered = [&](FormSet to) {
     BeamSpec beam = base;
     if (std::has_single_bit(to)) beam.form = static_cast<MagType>(std::countr_zero(to));

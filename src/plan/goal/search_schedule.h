@@ -86,7 +86,7 @@ struct StepRow {
   ScopeSet scopes;
   When when;
   Kind kind;
-  double widthTimes;  // the step's width: the option's times this, whole (at least 1)
+  float widthTimes;  // the step's width: the option's times this, whole (at least 1)
   Steer steer;
   bool countRoom;  // the step's beams may count the room on target (BeamRow::countRoom)
 };
