@@ -65,16 +65,26 @@ std::int32_t pairSumsForcedAt(const RouteSetting& setting, const Route& route) {
   return 0;
 }
 
-// Whether some mix of feedings follows `route` to the target, `work` as above. `forcedAt`, when
-// given, learns the level at which the pair sums alone closed the route (pairSumsForcedAt).
+// The levels at which the pair sums alone closed routes (pairSumsForcedAt): the lowest and the
+// highest, 0 while none did.
+struct ForcedLevels {
+  std::int32_t lowest = 0;
+  std::int32_t highest = 0;
+};
+
+// Whether some mix of feedings follows `route` to the target, `work` as above. `forced`, when
+// given, learns the level at which the pair sums alone closed the route.
 bool routeToTargetOpen(const RouteSetting& setting, const Route& route, int& work,
-                       std::int32_t* forcedAt = nullptr) {
+                       ForcedLevels* forced = nullptr) {
   const Target& target = setting.request.target;
   const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   const std::optional<Route> prepared = routeToTarget(setting, route);
   if (!prepared || !routeOpen(setting, *prepared, target.level, end, true)) return false;
   if (const std::int32_t level = pairSumsForcedAt(setting, route)) {
-    if (forcedAt != nullptr) *forcedAt = *forcedAt == 0 ? level : std::min(*forcedAt, level);
+    if (forced != nullptr) {
+      forced->lowest = forced->lowest == 0 ? level : std::min(forced->lowest, level);
+      forced->highest = std::max(forced->highest, level);
+    }
     return false;
   }
   // Open with the tables of every form the evolutions on the way may give mixed: each of those
@@ -146,15 +156,15 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     const Ways ways = waysTo(setting, type);
     if (ways.routes.empty()) continue;  // nothing this proof knows of: nothing proven
     int work = kWorkPerQuestion;
-    std::int32_t forcedAt = 0;
+    ForcedLevels forced;
     const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
-      return routeToTargetOpen(setting, route, work, &forcedAt);
+      return routeToTargetOpen(setting, route, work, &forced);
     });
     if (open) continue;
-    if (forcedAt != 0) {
+    if (forced.lowest != 0) {
       // Feedings do reach this form on some route, so the route's own reason would be untrue.
-      proven[type] = {ExclusionKind::kPairSumForcedAt, forcedAt,
-                      formBit(finalForm(request.player))};
+      proven[type] = {ExclusionKind::kPairSumForcedAt, forced.lowest,
+                      formBit(finalForm(request.player)), forced.highest};
       continue;
     }
     proven[type] = ways.reason;

@@ -346,10 +346,17 @@ std::string exclusionText(const FormExclusion& exclusion) {
                     exclusion.level, exclusion.toLevel);
       return text;
     case ExclusionKind::kPairSumForcedAt:
-      std::snprintf(text, sizeof text,
-                    "the feedings that give this form make the section ID's pair sums equal at "
-                    "level %d, where the mag becomes %s",
-                    exclusion.level, names.c_str());
+      if (exclusion.level == exclusion.toLevel) {
+        std::snprintf(text, sizeof text,
+                      "the feedings that give this form make the section ID's pair sums equal at "
+                      "level %d, where the mag becomes %s",
+                      exclusion.level, names.c_str());
+      } else {
+        std::snprintf(text, sizeof text,
+                      "the feedings that give this form make the section ID's pair sums equal at "
+                      "a level from %d to %d, where the mag becomes %s",
+                      exclusion.level, exclusion.toLevel, names.c_str());
+      }
       return text;
     case ExclusionKind::kTargetNeverWithin:
       if (exclusion.stat >= 0) {
