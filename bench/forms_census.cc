@@ -88,6 +88,8 @@ const char* kindName(ostrel::ExclusionKind kind) {
       return "proof: def 45 and lead";
     case ExclusionKind::kPairSumNeverMet:
       return "proof: pair sums";
+    case ExclusionKind::kPairSumForcedAt:
+      return "proof: pair sums forced";
     case ExclusionKind::kTargetNeverWithin:
       return "proof: target, a level";
     case ExclusionKind::kTargetNeverReached:
@@ -157,6 +159,7 @@ bool provenByTables(ostrel::ExclusionKind kind) {
     case ExclusionKind::kOrderNeverAt:
     case ExclusionKind::kHighDefLeadNeverAt:
     case ExclusionKind::kPairSumNeverMet:
+    case ExclusionKind::kPairSumForcedAt:
     case ExclusionKind::kTargetNeverWithin:
     case ExclusionKind::kTargetNeverReached:
       return true;

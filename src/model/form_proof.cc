@@ -42,12 +42,51 @@ bool routeOpenNamed(const RouteSetting& setting, const Route& route,
   return false;
 }
 
-// Whether some mix of feedings follows `route` to the target, `work` as above.
-bool routeToTargetOpen(const RouteSetting& setting, const Route& route, int& work) {
+// The first even evolution from level 100 on at which every mix of feedings that follows
+// `route` has the section ID's pair sums equal, or 0. A route that keeps a form below the final
+// ones past such a level is closed: there the mag takes the final form. Each level is asked on
+// its own, the first sum below the second and then above it, so a route this leaves open may
+// still be closed by the levels together: nothing is claimed of it.
+std::int32_t pairSumsForcedAt(const RouteSetting& setting, const Route& route) {
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  for (const std::int32_t level : pairSumsApartLevels(setting, route)) {
+    bool apart = false;
+    for (const std::int8_t side : {std::int8_t{-1}, std::int8_t{1}}) {
+      const std::optional<Route> split =
+          routeToTarget(setting, withPairSumsApart(route, level, side));
+      if (split && routeOpen(setting, *split, target.level, end, true)) {
+        apart = true;
+        break;
+      }
+    }
+    if (!apart) return level;
+  }
+  return 0;
+}
+
+// The levels at which the pair sums alone closed routes (pairSumsForcedAt): the lowest and the
+// highest, 0 while none did.
+struct ForcedLevels {
+  std::int32_t lowest = 0;
+  std::int32_t highest = 0;
+};
+
+// Whether some mix of feedings follows `route` to the target, `work` as above. `forced`, when
+// given, learns the level at which the pair sums alone closed the route.
+bool routeToTargetOpen(const RouteSetting& setting, const Route& route, int& work,
+                       ForcedLevels* forced = nullptr) {
   const Target& target = setting.request.target;
   const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   const std::optional<Route> prepared = routeToTarget(setting, route);
   if (!prepared || !routeOpen(setting, *prepared, target.level, end, true)) return false;
+  if (const std::int32_t level = pairSumsForcedAt(setting, route)) {
+    if (forced != nullptr) {
+      forced->lowest = forced->lowest == 0 ? level : std::min(forced->lowest, level);
+      forced->highest = std::max(forced->highest, level);
+    }
+    return false;
+  }
   // Open with the tables of every form the evolutions on the way may give mixed: each of those
   // evolutions, in turn, with the form it gives named and its table alone, as long as the work
   // allows; the work left over is a route open (nothing proven).
@@ -117,10 +156,17 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     const Ways ways = waysTo(setting, type);
     if (ways.routes.empty()) continue;  // nothing this proof knows of: nothing proven
     int work = kWorkPerQuestion;
+    ForcedLevels forced;
     const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
-      return routeToTargetOpen(setting, route, work);
+      return routeToTargetOpen(setting, route, work, &forced);
     });
     if (open) continue;
+    if (forced.lowest != 0) {
+      // Feedings do reach this form on some route, so the route's own reason would be untrue.
+      proven[type] = {ExclusionKind::kPairSumForcedAt, forced.lowest,
+                      formBit(finalForm(request.player)), forced.highest};
+      continue;
+    }
     proven[type] = ways.reason;
     work = kWorkPerQuestion;
     if (ways.defAlone && !routeToTargetOpen(setting, *ways.defAlone, work)) {

@@ -41,9 +41,11 @@ TableSet tablesOf(FormSet forms) {
 // Whether the stats `s` (def, pow, dex, mind) meet `need`, ties counted as above.
 bool meets(const Need& need, const std::int32_t s[4], const Player& player) {
   if (s[0] > need.defAtMost || s[0] < need.defAtLeast) return false;
-  if (need.pairSumsEqual) {
+  if (need.pairSumsEqual || need.pairSumsApart != 0) {
     const PairSums sums = pairSums(player.sectionId, s[0], s[1], s[2], s[3]);
-    if (sums.first != sums.second) return false;
+    if (need.pairSumsEqual && sums.first != sums.second) return false;
+    if (need.pairSumsApart < 0 && sums.first >= sums.second) return false;
+    if (need.pairSumsApart > 0 && sums.first <= sums.second) return false;
   }
   for (std::int32_t order = 0; order < kStatOrderCount; ++order) {
     if ((need.orders >> order & 1) == 0) continue;
@@ -96,6 +98,14 @@ bool needPossible(const Need& need, const std::int32_t low[4], const std::int32_
         most.second < half) {
       return false;
     }
+  }
+  if (need.pairSumsApart != 0) {
+    // The two sums add up to the level: the first below half of it, or above.
+    const PairSums least = pairSums(player.sectionId, low[0], low[1], low[2], low[3]);
+    const PairSums most = pairSums(player.sectionId, high[0], high[1], high[2], high[3]);
+    const std::int32_t firstLeast = std::max(least.first, level - most.second);
+    const std::int32_t firstMost = std::min(most.first, level - least.second);
+    if (need.pairSumsApart < 0 ? 2 * firstLeast >= level : 2 * firstMost <= level) return false;
   }
   for (int order = 0; order < kStatOrderCount; ++order) {
     if ((need.orders >> order & 1) == 0) continue;
@@ -397,6 +407,30 @@ std::optional<Route> routeToTarget(const RouteSetting& setting, Route route) {
   return route;
 }
 
+std::vector<std::int32_t> pairSumsApartLevels(const RouteSetting& setting, const Route& route) {
+  std::vector<std::int32_t> levels;
+  if (route.fixedForm >= kFinalTypeStart) return levels;
+  const std::int32_t targetLevel = setting.request.target.level;
+  for (std::int32_t level = kFirstFinalEvent; level < targetLevel; level += 2 * kEventStep) {
+    if (level > setting.start.level && level >= route.fixedFrom) levels.push_back(level);
+  }
+  return levels;
+}
+
+Route withPairSumsApart(Route route, std::int32_t level, std::int8_t side) {
+  auto at = std::find_if(route.waypoints.begin(), route.waypoints.end(),
+                         [&](const Waypoint& w) { return w.level == level; });
+  if (at == route.waypoints.end()) {
+    route.waypoints.push_back({level, Need{}});
+    std::sort(route.waypoints.begin(), route.waypoints.end(),
+              [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
+    at = std::find_if(route.waypoints.begin(), route.waypoints.end(),
+                      [&](const Waypoint& w) { return w.level == level; });
+  }
+  at->need.pairSumsApart = side;
+  return route;
+}
+
 std::vector<std::int32_t> evolutionsToName(const RouteSetting& setting, const Route& route) {
   const std::int32_t startLevel = setting.start.level;
   const std::int32_t targetLevel = setting.request.target.level;
@@ -594,6 +628,19 @@ RouteProgramme routeProgramme(const RouteSetting& setting, const Route& route,
       }
       lp.addRow(difference, Sense::kAtMost, kMargin);
       lp.addRow(difference, Sense::kAtLeast, -kMargin);
+    }
+    if (need.pairSumsApart != 0) {
+      // The sums are whole numbers adding up to the level, so apart they differ by 2 at least.
+      const PairSums weights = pairSums(setting.request.player.sectionId, 1, 2, 4, 8);
+      Terms difference;
+      for (int k = 0; k < 4; ++k) {
+        difference.emplace_back(point.stat[k], (weights.first >> k & 1) != 0 ? 1.0 : -1.0);
+      }
+      if (need.pairSumsApart < 0) {
+        lp.addRow(difference, Sense::kAtMost, -2 + kMargin);
+      } else {
+        lp.addRow(difference, Sense::kAtLeast, 2 - kMargin);
+      }
     }
     points.push_back(point);
     needs.push_back(&need);

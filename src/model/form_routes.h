@@ -33,6 +33,10 @@ struct StatNeed {
   std::int32_t defAtLeast = 0;
   std::uint8_t orders = kEveryOrder;  // the stat orders allowed (statOrder)
   bool pairSumsEqual = false;
+  // -1: the section ID's first pair sum below the second, +1 above it, 0: either or equal. A
+  // form below the final ones that is kept from level 100 on needs them apart at every even
+  // evolution, or the mag takes the final form there.
+  std::int8_t pairSumsApart = 0;
 };
 
 struct Waypoint {
@@ -82,6 +86,15 @@ Route anyRoute();
 // `route` with those evolutions added as waypoints, or nothing when the stats between the
 // start's and the target's cannot meet a waypoint's needs (no programme needed to tell).
 std::optional<Route> routeToTarget(const RouteSetting& setting, Route route);
+
+// The evolutions at which `route` keeps a form below the final ones only with the section ID's
+// pair sums apart: the even ones from 100 on, past the start and below the target level (the
+// target stats themselves are the rules' to judge).
+std::vector<std::int32_t> pairSumsApartLevels(const RouteSetting& setting, const Route& route);
+
+// `route` with the pair sums apart at `level`, the first sum below the second (`side` -1) or
+// above it (+1).
+Route withPairSumsApart(Route route, std::int32_t level, std::int8_t side);
 
 // The evolutions of a prepared route whose form may be named one at a time, in order: 35 where
 // its form is not fixed by then, and from 50 those below `defLowUntil`.

@@ -345,6 +345,19 @@ std::string exclusionText(const FormExclusion& exclusion) {
                     "equal",
                     exclusion.level, exclusion.toLevel);
       return text;
+    case ExclusionKind::kPairSumForcedAt:
+      if (exclusion.level == exclusion.toLevel) {
+        std::snprintf(text, sizeof text,
+                      "the feedings that give this form make the section ID's pair sums equal at "
+                      "level %d, where the mag becomes %s",
+                      exclusion.level, names.c_str());
+      } else {
+        std::snprintf(text, sizeof text,
+                      "the feedings that give this form make the section ID's pair sums equal at "
+                      "a level from %d to %d, where the mag becomes %s",
+                      exclusion.level, exclusion.toLevel, names.c_str());
+      }
+      return text;
     case ExclusionKind::kTargetNeverWithin:
       if (exclusion.stat >= 0) {
         constexpr const char* kStats[4] = {"def", "pow", "dex", "mind"};

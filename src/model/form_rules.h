@@ -42,11 +42,14 @@ enum class ExclusionKind {
   kStatsLeadElsewhere,
   // Proven by the feeding tables (form_proof.h): no mix of feedings brings the stats where the
   // form, or the target, needs them.
-  kLeadNeverAt35,       // the dominant stats of `orders` at level 35
-  kHighDefNeverAt,      // def 45 or more at `level`, which keeps the form
-  kOrderNeverAt,        // def below 45 and one of `orders` at an evolution from `level` to `toLevel`
+  kLeadNeverAt35,   // the dominant stats of `orders` at level 35
+  kHighDefNeverAt,  // def 45 or more at `level`, which keeps the form
+  kOrderNeverAt,    // def below 45 and one of `orders` at an evolution from `level` to `toLevel`
   kHighDefLeadNeverAt,  // def 45 or more and the dominant stats of `orders` at `level`
   kPairSumNeverMet,     // equal pair sums at a level from `level` to `toLevel`
+  // The feedings that give the form make the pair sums equal at `level` (or at a level from
+  // `level` to `toLevel`), where the mag takes the final form `forms`.
+  kPairSumForcedAt,
   kTargetNeverWithin,   // level `level` with the stats within the target (`stat` at most `value`)
   kTargetNeverReached,  // exactly the target stats, the way there being open
 };

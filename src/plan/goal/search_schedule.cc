@@ -109,31 +109,34 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // ranking misses, and leaves that search fewer forms to share its width among), then each form
 // still missed gets one of its own, then the shortest plan's narrow beams (their rankings reached
 // forms the others did not); where the forms are settled, each form still missed, which the
-// proof left open, gets one of its own at the full width; last, for the listing by meseta, each
-// form that only the first-found plan or a search of the shortest kind reached, which holds a
-// plan of few feedings and much meseta, gets a search of the cheapest kind of its own (one for
-// those forms together shares its width among them and lost some that each alone finds).
+// proof left open, gets one of its own at the full width, and a form still missed after it one
+// at twice the width (few targets keep a form missed that long, so the wider search runs on few);
+// last, for the listing by meseta, each form that only the first-found plan or a search of the
+// shortest kind reached, which holds a plan of few feedings and much meseta, gets a search of the
+// cheapest kind of its own (one for those forms together shares its width among them and lost some
+// that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
-    // stage goal   scopes      runs when        kind              width/ steered      room
-    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1,     kNotSteered, true},
-    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1,     kNotSteered, true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1,     kNotSteered, true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1,     kNotSteered, true},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 2,     kTogether,   false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    2,     kTogether,   false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 2,     kTogether,   false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    2,     kTogether,   false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kTogether,   false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    4,     kTogether,   false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 4,     kEachAlone,  false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1,     kTogether,   true},
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1,     kEachAlone,  false},
-    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    8,     kEachAlone,  false},
+    // stage goal   scopes      runs when        kind              width* steered      room
+    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true},
+    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false},
+    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false},
 };
 // clang-format on
 
@@ -249,7 +252,9 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
   if (kind.kind == Kind::kShortestWide || kind.kind == Kind::kCheapestWide) {
     base.knownByForm = context.stagePlans;
   }
-  const std::int32_t width = std::max(context.width / step.widthDivisor, 1);
+  // The fractions are powers of two, so the product is exact and truncates as a division would.
+  const std::int32_t width =
+      std::max(static_cast<std::int32_t>(static_cast<float>(context.width) * step.widthTimes), 1);
   const auto steered = [&](FormSet to) {
     BeamSpec beam = base;
     if (std::has_single_bit(to)) beam.form = static_cast<MagType>(std::countr_zero(to));

@@ -87,7 +87,7 @@ struct StepRow {
   ScopeSet scopes;
   When when;
   Kind kind;
-  std::int32_t widthDivisor;  // the step's width: the option's divided by this (at least 1)
+  float widthTimes;  // the step's width: the option's times this, whole (at least 1)
   Steer steer;
   bool countRoom;  // the step's beams may count the room on target (BeamRow::countRoom)
 };
