@@ -2,15 +2,31 @@
 // search, and a part often takes less than a thread takes to wake from sleep; so the serving
 // thread first waits a moment awake for the next job, and only then sleeps until told. The thread
 // that hands a job over never waits for the server to come: it takes parts itself until none is
-// left, and then waits only for the parts the server is running.
+// left, and then waits only for the parts the server is running. On a machine whose cores are
+// busy the server may be taken off its core while it runs a part, and hold the job up for far
+// longer than the job takes; the thread that hands jobs over notices and runs the next jobs alone
+// for a while, so that the server sleeps and leaves the core to it.
 #include "plan/goal/two_threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <utility>
 
 namespace ostrel {
 namespace {
+
+// After a job for which the server came late, the jobs run alone before one is handed over again:
+// doubled after each late job, up to the most, and halved after each job shared in time. A job
+// lasts far less than a thread off its core waits for its turn, so on a busy machine one late job
+// foretells more; the most bounds what a late job costs against the jobs between two tries.
+constexpr std::uint32_t kLeastBackOff = 1;
+constexpr std::uint32_t kMostBackOff = 1024;
+
+// A wait shorter than this is the server finishing the part it took, not the server off its
+// core: the thread that hands jobs over may well run only small parts while the server runs a
+// large one.
+constexpr auto kLateWait = std::chrono::microseconds(100);
 
 // Lets the other thread of the core run while this one waits awake.
 inline void pauseBriefly() {
@@ -66,8 +82,9 @@ bool PartHandoff::take(std::uint32_t job, std::uint32_t& part) {
   }
 }
 
-void PartHandoff::takeParts(std::uint32_t job, int worker) {
+std::uint32_t PartHandoff::takeParts(std::uint32_t job, int worker) {
   std::uint32_t part = 0;
+  std::uint32_t taken = 0;
   while (take(job, part)) {
     // The job cannot end before this part is done, so its work is still the one handed over.
     try {
@@ -78,11 +95,38 @@ void PartHandoff::takeParts(std::uint32_t job, int worker) {
     }
     const std::uint32_t done = done_.fetch_add(1, std::memory_order_acq_rel) + 1;
     if (worker != 0 && done == parts_.load(std::memory_order_relaxed)) done_.notify_all();
+    ++taken;
   }
+  return taken;
+}
+
+void PartHandoff::runHere(std::size_t count, const PartWork& work) {
+  std::exception_ptr failed;
+  for (std::size_t part = 0; part < count; ++part) {
+    try {
+      work(part, 0);
+    } catch (...) {
+      if (!failed) failed = std::current_exception();
+    }
+  }
+  if (failed) std::rethrow_exception(failed);
+}
+
+bool PartHandoff::cameLate(std::uint32_t parts, std::uint32_t taken,
+                           std::chrono::steady_clock::duration own,
+                           std::chrono::steady_clock::duration waited) {
+  // A server that took no part was not there for the whole job (a job of one part it may miss).
+  if (taken == parts) return parts > 1;
+  return waited > own && waited > kLateWait;
 }
 
 void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   if (count == 0) return;
+  if (aloneFor_ > 0) {
+    --aloneFor_;
+    runHere(count, work);
+    return;
+  }
   const std::uint32_t job = posted_.load(std::memory_order_relaxed) + 1;
   const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
@@ -92,10 +136,22 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   next_.store(std::uint64_t{job} << 32, std::memory_order_release);
   posted_.store(job, std::memory_order_release);
   posted_.notify_one();
-  takeParts(job, 0);
-  for (std::uint32_t done = done_.load(std::memory_order_acquire); done != parts;
-       done = done_.load(std::memory_order_acquire)) {
-    awaitChange(done_, done);
+  const auto handed = std::chrono::steady_clock::now();
+  const std::uint32_t taken = takeParts(job, 0);
+  std::uint32_t done = done_.load(std::memory_order_acquire);
+  auto ownDone = handed;
+  auto allDone = handed;
+  if (done != parts) {
+    ownDone = std::chrono::steady_clock::now();
+    for (; done != parts; done = done_.load(std::memory_order_acquire)) awaitChange(done_, done);
+    allDone = std::chrono::steady_clock::now();
+  }
+  const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
+  if (late) {
+    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
+    aloneFor_ = backOff_;
+  } else {
+    backOff_ /= 2;
   }
   if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
 }

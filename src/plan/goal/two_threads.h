@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -37,14 +38,23 @@ class PartHandoff {
   bool serving() const { return serving_.load(std::memory_order_acquire); }
   // Runs work for the parts 0..count-1 here and on the serving thread, each part on whichever
   // takes it first, and returns once all are done; then passes on the first failure a part threw
-  // (the parts taken after it still run).
+  // (the parts taken after it still run). After a job for which the server came late, the next
+  // few jobs run here alone (more after each late job, fewer after each that shared well).
   void runParts(std::size_t count, const PartWork& work);
 
  private:
   // Takes the next part of job `job`; false when none is left or the job is over.
   bool take(std::uint32_t job, std::uint32_t& part);
-  // Runs the parts of job `job` that this worker takes.
-  void takeParts(std::uint32_t job, int worker);
+  // Runs the parts of job `job` that this worker takes; returns how many it took.
+  std::uint32_t takeParts(std::uint32_t job, int worker);
+  // Runs every part here, in order, without handing the job over.
+  static void runHere(std::size_t count, const PartWork& work);
+  // Whether the server came late for a job of `parts` parts, of which this thread took `taken`,
+  // ran its own for `own` and then waited `waited` for the server's: the server took none, or
+  // held this thread up longer than this thread took for its own.
+  static bool cameLate(std::uint32_t parts, std::uint32_t taken,
+                       std::chrono::steady_clock::duration own,
+                       std::chrono::steady_clock::duration waited);
 
   // The job handed over and the next part not yet taken, as job << 32 | part: one word, so that a
   // part is taken only of the job it was meant for.
@@ -57,6 +67,10 @@ class PartHandoff {
   std::exception_ptr failure_;  // the first failure of the current job
   std::atomic<bool> serving_{false};
   std::atomic<bool> stopped_{false};
+  // Read and written only by the thread that hands jobs over: how many jobs it still runs alone,
+  // and how many it will run alone after the next job for which the server comes late.
+  std::uint32_t aloneFor_ = 0;
+  std::uint32_t backOff_ = 0;
 };
 
 // Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
