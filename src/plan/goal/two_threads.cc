@@ -23,10 +23,11 @@ namespace {
 constexpr std::uint32_t kLeastBackOff = 1;
 constexpr std::uint32_t kMostBackOff = 1024;
 
-// A wait shorter than this is the server finishing the part it took, not the server off its
-// core: the thread that hands jobs over may well run only small parts while the server runs a
-// large one.
-constexpr auto kLateWait = std::chrono::microseconds(100);
+// A server that runs comes to a job within this, awake or woken from sleep, and a wait for it
+// shorter than this is the server finishing the part it took, not the server off its core. Below
+// it a job too small to share runs to its end before the server sees it, and the handing thread
+// may well run only small parts while the server runs a large one.
+constexpr auto kServerComesWithin = std::chrono::microseconds(50);
 
 // Lets the other thread of the core run while this one waits awake.
 inline void pauseBriefly() {
@@ -115,9 +116,9 @@ void PartHandoff::runHere(std::size_t count, const PartWork& work) {
 bool PartHandoff::cameLate(std::uint32_t parts, std::uint32_t taken,
                            std::chrono::steady_clock::duration own,
                            std::chrono::steady_clock::duration waited) {
-  // A server that took no part was not there for the whole job (a job of one part it may miss).
-  if (taken == parts) return parts > 1;
-  return waited > own && waited > kLateWait;
+  // A server that took no part of a job that lasted long enough was not there for it.
+  if (taken == parts) return parts > 1 && own > kServerComesWithin;
+  return waited > own && waited > kServerComesWithin;
 }
 
 void PartHandoff::runParts(std::size_t count, const PartWork& work) {
@@ -138,11 +139,10 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   posted_.notify_one();
   const auto handed = std::chrono::steady_clock::now();
   const std::uint32_t taken = takeParts(job, 0);
+  const auto ownDone = std::chrono::steady_clock::now();
+  auto allDone = ownDone;
   std::uint32_t done = done_.load(std::memory_order_acquire);
-  auto ownDone = handed;
-  auto allDone = handed;
   if (done != parts) {
-    ownDone = std::chrono::steady_clock::now();
     for (; done != parts; done = done_.load(std::memory_order_acquire)) awaitChange(done_, done);
     allDone = std::chrono::steady_clock::now();
   }

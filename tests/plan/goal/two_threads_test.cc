@@ -14,35 +14,63 @@
 namespace ostrel {
 namespace {
 
+// Whether a job runs every part once does not depend on when the server comes: from the start,
+// after the thread that hands jobs over has run many alone (it had not come to them), or never.
+// Where it comes, it takes parts again before long, however long it was missing.
+struct ServerArrival {
+  int afterJobs;  // the jobs handed over before the server starts; -1: it never does
+  std::size_t jobs;
+  std::size_t parts;
+};
+constexpr ServerArrival kArrivals[] = {{0, 500, 7}, {40, 300, 7}, {-1, 300, 7}};
+
+// Keeps the calling thread busy a moment: a part long enough for a server that runs to come to.
+void runFor(std::chrono::microseconds span) {
+  const auto until = std::chrono::steady_clock::now() + span;
+  while (std::chrono::steady_clock::now() < until) {
+  }
+}
+
 TEST(PartHandoffTest, RunsEveryPartOnceOnEitherThread) {
   PartHandoff handoff;
   handoff.stop();
   handoff.serve();  // stopped before it began: returns at once
   EXPECT_FALSE(handoff.serving());
 
-  PartHandoff lent;
-  std::thread server([&] { lent.serve(); });
-  while (!lent.serving()) std::this_thread::yield();
-  constexpr std::size_t kJobs = 500;
-  constexpr std::size_t kParts = 7;
-  std::vector<std::atomic<int>> ran(kJobs * kParts);
-  for (std::size_t job = 0; job < kJobs; ++job) {
-    lent.runParts(kParts, [&](std::size_t part, int /*worker*/) { ++ran[job * kParts + part]; });
-  }
-  // A part here that waits for the server to take the other: the server does take parts.
-  std::atomic<bool> served{false};
-  lent.runParts(2, [&](std::size_t /*part*/, int worker) {
-    if (worker == 1) {
-      served = true;
-      return;
+  for (const ServerArrival& arrival : kArrivals) {
+    PartHandoff lent;
+    std::thread server;
+    bool started = false;  // set before the server takes a part, read by either thread
+    std::vector<std::atomic<int>> ran(arrival.jobs * arrival.parts);
+    for (std::size_t job = 0; job < arrival.jobs; ++job) {
+      if (static_cast<int>(job) == arrival.afterJobs) {
+        server = std::thread([&] { lent.serve(); });
+        started = true;
+        while (!lent.serving()) std::this_thread::yield();
+      }
+      lent.runParts(arrival.parts, [&](std::size_t part, int /*worker*/) {
+        ++ran[job * arrival.parts + part];
+        if (!started) runFor(std::chrono::microseconds(20));
+      });
     }
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!served && std::chrono::steady_clock::now() < until) std::this_thread::yield();
-  });
-  lent.stop();
-  server.join();
-  for (const std::atomic<int>& count : ran) EXPECT_EQ(1, count.load());
-  EXPECT_TRUE(served);
+    // A part here that waits a while for the server to take the other: the server does take
+    // parts again, once the jobs it missed are behind.
+    std::atomic<bool> served{false};
+    for (int job = 0; started && !served && job < 4096; ++job) {
+      lent.runParts(2, [&](std::size_t /*part*/, int worker) {
+        if (worker == 1) {
+          served = true;
+          return;
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+        while (!served && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+      });
+    }
+    lent.stop();
+    if (started) server.join();
+    for (const std::atomic<int>& count : ran) EXPECT_EQ(1, count.load()) << arrival.afterJobs;
+    EXPECT_EQ(arrival.afterJobs >= 0, served.load()) << arrival.afterJobs;
+  }
 }
 
 // The second thread stuck in the first part it takes stands for a thread the machine does not
