@@ -68,13 +68,16 @@ void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value) {
 
 }  // namespace
 
-bool PartHandoff::take(std::uint32_t job, std::uint32_t& part) {
+bool PartHandoff::take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts) {
   std::uint64_t seen = next_.load(std::memory_order_acquire);
   for (;;) {
     // Another job, or none left: a part read for one job is never taken for the next.
     if (static_cast<std::uint32_t>(seen >> 32) != job) return false;
+    const std::uint64_t limit = parts_.load(std::memory_order_acquire);
+    if (static_cast<std::uint32_t>(limit >> 32) != job) return false;
+    parts = static_cast<std::uint32_t>(limit);
     const auto candidate = static_cast<std::uint32_t>(seen);
-    if (candidate >= parts_.load(std::memory_order_relaxed)) return false;
+    if (candidate >= parts) return false;
     if (next_.compare_exchange_weak(seen, seen + 1, std::memory_order_acq_rel,
                                     std::memory_order_acquire)) {
       part = candidate;
@@ -85,8 +88,9 @@ bool PartHandoff::take(std::uint32_t job, std::uint32_t& part) {
 
 std::uint32_t PartHandoff::takeParts(std::uint32_t job, int worker) {
   std::uint32_t part = 0;
+  std::uint32_t parts = 0;
   std::uint32_t taken = 0;
-  while (take(job, part)) {
+  while (take(job, part, parts)) {
     // The job cannot end before this part is done, so its work is still the one handed over.
     try {
       (*work_)(part, worker);
@@ -95,7 +99,7 @@ std::uint32_t PartHandoff::takeParts(std::uint32_t job, int worker) {
       if (!failure_) failure_ = std::current_exception();
     }
     const std::uint32_t done = done_.fetch_add(1, std::memory_order_acq_rel) + 1;
-    if (worker != 0 && done == parts_.load(std::memory_order_relaxed)) done_.notify_all();
+    if (worker != 0 && done == parts) done_.notify_all();
     ++taken;
   }
   return taken;
@@ -132,7 +136,7 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
   failure_ = nullptr;
-  parts_.store(parts, std::memory_order_relaxed);
+  parts_.store(std::uint64_t{job} << 32 | parts, std::memory_order_relaxed);
   done_.store(0, std::memory_order_relaxed);
   next_.store(std::uint64_t{job} << 32, std::memory_order_release);
   posted_.store(job, std::memory_order_release);
@@ -199,8 +203,7 @@ void TwoThreads::runParts(std::size_t count, const PartWork& work, bool sideBySi
   }
 }
 
-void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide,
-                         PartHandoff* lent) {
+void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, PartHandoff* lent) {
   runParts(
       2, [&work](std::size_t part, int /*worker*/) { work(static_cast<int>(part)); }, sideBySide,
       lent);

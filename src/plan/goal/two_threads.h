@@ -43,8 +43,9 @@ class PartHandoff {
   void runParts(std::size_t count, const PartWork& work);
 
  private:
-  // Takes the next part of job `job`; false when none is left or the job is over.
-  bool take(std::uint32_t job, std::uint32_t& part);
+  // Takes the next part of job `job`, and tells the job's number of parts; false when none is
+  // left or the job is over.
+  bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
   // Runs the parts of job `job` that this worker takes; returns how many it took.
   std::uint32_t takeParts(std::uint32_t job, int worker);
   // Runs every part here, in order, without handing the job over.
@@ -59,7 +60,10 @@ class PartHandoff {
   // The job handed over and the next part not yet taken, as job << 32 | part: one word, so that a
   // part is taken only of the job it was meant for.
   std::atomic<std::uint64_t> next_{0};
-  std::atomic<std::uint32_t> parts_{0};   // the current job's parts
+  // The job handed over and its number of parts, as job << 32 | parts, written before next_: a
+  // thread that read next_ of one job and then the parts of the next would take a part past the
+  // end of the first, one of the next job that its own taker runs too.
+  std::atomic<std::uint64_t> parts_{0};
   std::atomic<std::uint32_t> done_{0};    // of them, the parts done
   std::atomic<std::uint32_t> posted_{0};  // the last job handed over: the server waits on it
   const PartWork* work_ = nullptr;        // the current job's work: read only after taking a part

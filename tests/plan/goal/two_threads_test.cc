@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -15,14 +16,18 @@ namespace ostrel {
 namespace {
 
 // Whether a job runs every part once does not depend on when the server comes: from the start,
-// after the thread that hands jobs over has run many alone (it had not come to them), or never.
-// Where it comes, it takes parts again before long, however long it was missing.
+// after the thread that hands jobs over has run many alone (it had not come to them), or never;
+// nor on a job of few parts followed by one of many (a server still looking at the one may not
+// take a part of the other past the end of the one). Where the server comes, it takes parts again
+// before long, however long it was missing.
 struct ServerArrival {
   int afterJobs;  // the jobs handed over before the server starts; -1: it never does
   std::size_t jobs;
-  std::size_t parts;
+  std::size_t parts;     // of the even jobs
+  std::size_t oddParts;  // of the odd jobs
 };
-constexpr ServerArrival kArrivals[] = {{0, 500, 7}, {40, 300, 7}, {-1, 300, 7}};
+constexpr ServerArrival kArrivals[] = {
+    {0, 500, 7, 7}, {0, 20000, 2, 45}, {40, 300, 7, 7}, {-1, 300, 7, 7}};
 
 // Keeps the calling thread busy a moment: a part long enough for a server that runs to come to.
 void runFor(std::chrono::microseconds span) {
@@ -41,15 +46,17 @@ TEST(PartHandoffTest, RunsEveryPartOnceOnEitherThread) {
     PartHandoff lent;
     std::thread server;
     bool started = false;  // set before the server takes a part, read by either thread
-    std::vector<std::atomic<int>> ran(arrival.jobs * arrival.parts);
+    const std::size_t most = std::max(arrival.parts, arrival.oddParts);
+    std::vector<std::atomic<int>> ran(arrival.jobs * most);
     for (std::size_t job = 0; job < arrival.jobs; ++job) {
       if (static_cast<int>(job) == arrival.afterJobs) {
         server = std::thread([&] { lent.serve(); });
         started = true;
         while (!lent.serving()) std::this_thread::yield();
       }
-      lent.runParts(arrival.parts, [&](std::size_t part, int /*worker*/) {
-        ++ran[job * arrival.parts + part];
+      const std::size_t parts = job % 2 == 0 ? arrival.parts : arrival.oddParts;
+      lent.runParts(parts, [&](std::size_t part, int /*worker*/) {
+        ++ran[job * most + part];
         if (!started) runFor(std::chrono::microseconds(20));
       });
     }
@@ -68,7 +75,12 @@ TEST(PartHandoffTest, RunsEveryPartOnceOnEitherThread) {
     }
     lent.stop();
     if (started) server.join();
-    for (const std::atomic<int>& count : ran) EXPECT_EQ(1, count.load()) << arrival.afterJobs;
+    for (std::size_t job = 0; job < arrival.jobs; ++job) {
+      const std::size_t parts = job % 2 == 0 ? arrival.parts : arrival.oddParts;
+      for (std::size_t part = 0; part < most; ++part) {
+        EXPECT_EQ(part < parts ? 1 : 0, ran[job * most + part].load()) << job << " " << part;
+      }
+    }
     EXPECT_EQ(arrival.afterJobs >= 0, served.load()) << arrival.afterJobs;
   }
 }
