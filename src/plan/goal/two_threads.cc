@@ -139,7 +139,9 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   parts_.store(std::uint64_t{job} << 32 | parts, std::memory_order_relaxed);
   done_.store(0, std::memory_order_relaxed);
   next_.store(std::uint64_t{job} << 32, std::memory_order_release);
-  posted_.store(job, std::memory_order_release);
+  // Sequentially consistent: the notification looks whether a server sleeps after the job is
+  // seen, so that a server going to sleep on the job before sees this one, or is woken.
+  posted_.store(job, std::memory_order_seq_cst);
   posted_.notify_one();
   const auto handed = std::chrono::steady_clock::now();
   const std::uint32_t taken = takeParts(job, 0);
