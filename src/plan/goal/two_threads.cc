@@ -23,11 +23,14 @@ namespace {
 constexpr std::uint32_t kLeastBackOff = 1;
 constexpr std::uint32_t kMostBackOff = 1024;
 
-// A server that runs comes to a job within this, awake or woken from sleep, and a wait for it
-// shorter than this is the server finishing the part it took, not the server off its core. Below
-// it a job too small to share runs to its end before the server sees it, and the handing thread
-// may well run only small parts while the server runs a large one.
+// A server that runs comes to a job within this, awake or woken from sleep: a job shorter than
+// this may run to its end before the server sees it, and that is no sign of a server off its core.
 constexpr auto kServerComesWithin = std::chrono::microseconds(50);
+
+// A server that holds the job up longer than this was taken off its core while it ran a part: a
+// thread off its core waits for its turn longer. A shorter wait is the server finishing a part
+// larger than the handing thread's own (the states of a layer gather in a few forms).
+constexpr auto kServerOffCore = std::chrono::microseconds(500);
 
 // Lets the other thread of the core run while this one waits awake.
 inline void pauseBriefly() {
@@ -122,7 +125,7 @@ bool PartHandoff::cameLate(std::uint32_t parts, std::uint32_t taken,
                            std::chrono::steady_clock::duration waited) {
   // A server that took no part of a job that lasted long enough was not there for it.
   if (taken == parts) return parts > 1 && own > kServerComesWithin;
-  return waited > own && waited > kServerComesWithin;
+  return waited > own && waited > kServerOffCore;
 }
 
 void PartHandoff::runParts(std::size_t count, const PartWork& work) {

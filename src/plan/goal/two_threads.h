@@ -52,7 +52,7 @@ class PartHandoff {
   static void runHere(std::size_t count, const PartWork& work);
   // Whether the server came late for a job of `parts` parts, of which this thread took `taken`,
   // ran its own for `own` and then waited `waited` for the server's: the server took none of a
-  // job that was not over at once, or held this thread up longer than it took for its own.
+  // job that was not over at once, or held this thread up for long, and longer than its own.
   static bool cameLate(std::uint32_t parts, std::uint32_t taken,
                        std::chrono::steady_clock::duration own,
                        std::chrono::steady_clock::duration waited);
