@@ -17,9 +17,11 @@ namespace ostrel {
 namespace {
 
 // After a job for which the server came late, the jobs run alone before one is handed over again:
-// doubled after each late job, up to the most, and halved after each job shared in time. A job
+// doubled after each late job, up to the most, and one fewer after each job shared in time. A job
 // lasts far less than a thread off its core waits for its turn, so on a busy machine one late job
-// foretells more; the most bounds what a late job costs against the jobs between two tries.
+// foretells more, and the server that comes to one job soon misses another: the back-off grows
+// faster than it shrinks, where on an idle machine a late job is rare and the back-off stays
+// small. The most bounds what a late job costs against the jobs between two tries.
 constexpr std::uint32_t kLeastBackOff = 1;
 constexpr std::uint32_t kMostBackOff = 1024;
 
@@ -39,10 +41,17 @@ inline void pauseBriefly() {
 #endif
 }
 
+// How a thread waits awake: the server, waiting for a job, lets any other thread that wants its
+// core run between its looks (on a busy machine its waiting would take the time of the thread
+// that hands jobs over, or of the programs beside it, and a server that is not there when a job
+// comes makes that thread run the next jobs alone); the thread waiting for the server's parts
+// keeps its core, for the job goes on as soon as they are done.
+enum class Waiter { kServer, kHandingThread };
+
 // Waits awake until `ready` holds or the moment has passed; true when it holds. On one core the
 // other side cannot run while this one waits awake, so there it only looks once.
 template <class Ready>
-bool awaitAwake(const Ready& ready) {
+bool awaitAwake(const Ready& ready, Waiter waiter) {
   static const bool kOtherCore = std::thread::hardware_concurrency() > 1;
   if (!kOtherCore) return ready();
 #ifdef __EMSCRIPTEN__
@@ -60,12 +69,13 @@ bool awaitAwake(const Ready& ready) {
       pauseBriefly();
     }
     if (std::chrono::steady_clock::now() >= until) return ready();
+    if (waiter == Waiter::kServer) std::this_thread::yield();
   }
 }
 
 // Waits until `word` no longer holds `value`: awake a moment, then asleep until a change is told.
-void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value) {
-  if (awaitAwake([&] { return word.load(std::memory_order_acquire) != value; })) return;
+void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value, Waiter waiter) {
+  if (awaitAwake([&] { return word.load(std::memory_order_acquire) != value; }, waiter)) return;
   word.wait(value, std::memory_order_acquire);
 }
 
@@ -152,15 +162,16 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   auto allDone = ownDone;
   std::uint32_t done = done_.load(std::memory_order_acquire);
   if (done != parts) {
-    for (; done != parts; done = done_.load(std::memory_order_acquire)) awaitChange(done_, done);
+    for (; done != parts; done = done_.load(std::memory_order_acquire))
+      awaitChange(done_, done, Waiter::kHandingThread);
     allDone = std::chrono::steady_clock::now();
   }
   const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
   if (late) {
     backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
     aloneFor_ = backOff_;
-  } else {
-    backOff_ /= 2;
+  } else if (backOff_ > 0) {
+    --backOff_;
   }
   if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
 }
@@ -171,7 +182,7 @@ void PartHandoff::serve() {
   while (!stopped_.load(std::memory_order_acquire)) {
     const std::uint32_t job = posted_.load(std::memory_order_acquire);
     if (job == seen) {
-      awaitChange(posted_, seen);
+      awaitChange(posted_, seen, Waiter::kServer);
       continue;
     }
     seen = job;

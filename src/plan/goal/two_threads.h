@@ -39,7 +39,8 @@ class PartHandoff {
   // Runs work for the parts 0..count-1 here and on the serving thread, each part on whichever
   // takes it first, and returns once all are done; then passes on the first failure a part threw
   // (the parts taken after it still run). After a job for which the server came late, the next
-  // few jobs run here alone (more after each late job, fewer after each that shared well).
+  // few jobs run here alone (twice as many after each late job, one fewer after each shared
+  // in time).
   void runParts(std::size_t count, const PartWork& work);
 
  private:
