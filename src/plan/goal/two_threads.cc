@@ -162,8 +162,9 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   auto allDone = ownDone;
   std::uint32_t done = done_.load(std::memory_order_acquire);
   if (done != parts) {
-    for (; done != parts; done = done_.load(std::memory_order_acquire))
+    for (; done != parts; done = done_.load(std::memory_order_acquire)) {
       awaitChange(done_, done, Waiter::kHandingThread);
+    }
     allDone = std::chrono::steady_clock::now();
   }
   const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
