@@ -2,16 +2,37 @@
 // search, and a part often takes less than a thread takes to wake from sleep; so the serving
 // thread first waits a moment awake for the next job, and only then sleeps until told. The thread
 // that hands a job over never waits for the server to come: it takes parts itself until none is
-// left, and then waits only for the parts the server is running.
+// left, and then waits only for the parts the server is running. On a machine whose cores are
+// busy the server may be taken off its core while it runs a part, and hold the job up for far
+// longer than the job takes; the thread that hands jobs over notices and runs the next jobs alone
+// for a while, so that the server sleeps and leaves the core to it.
 #include "plan/goal/two_threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <stdexcept>
 #include <utility>
 
 namespace ostrel {
 namespace {
+
+// After a job for which the server came late, the jobs run alone before one is handed over again:
+// doubled after each late job, up to the most, and one fewer after each job shared in time. A job
+// lasts far less than a thread off its core waits for its turn, so on a busy machine one late job
+// foretells more, and the server that comes to one job soon misses another: the back-off grows
+// faster than it shrinks, where on an idle machine a late job is rare and the back-off stays
+// small. The most bounds what a late job costs against the jobs between two tries.
+constexpr std::uint32_t kLeastBackOff = 1;
+constexpr std::uint32_t kMostBackOff = 1024;
+
+// A server that runs comes to a job within this, awake or woken from sleep: a job shorter than
+// this may run to its end before the server sees it, and that is no sign of a server off its core.
+constexpr auto kServerComesWithin = std::chrono::microseconds(50);
+
+// A server that holds the job up longer than this was taken off its core while it ran a part: a
+// thread off its core waits for its turn longer. A shorter wait is the server finishing a part
+// larger than the handing thread's own (the states of a layer gather in a few forms).
+constexpr auto kServerOffCore = std::chrono::microseconds(500);
 
 // Lets the other thread of the core run while this one waits awake.
 inline void pauseBriefly() {
@@ -20,10 +41,17 @@ inline void pauseBriefly() {
 #endif
 }
 
+// How a thread waits awake: the server, waiting for a job, lets any other thread that wants its
+// core run between its looks (on a busy machine its waiting would take the time of the thread
+// that hands jobs over, or of the programs beside it, and a server that is not there when a job
+// comes makes that thread run the next jobs alone); the thread waiting for the server's parts
+// keeps its core, for the job goes on as soon as they are done.
+enum class Waiter { kServer, kHandingThread };
+
 // Waits awake until `ready` holds or the moment has passed; true when it holds. On one core the
 // other side cannot run while this one waits awake, so there it only looks once.
 template <class Ready>
-bool awaitAwake(const Ready& ready) {
+bool awaitAwake(const Ready& ready, Waiter waiter) {
   static const bool kOtherCore = std::thread::hardware_concurrency() > 1;
   if (!kOtherCore) return ready();
 #ifdef __EMSCRIPTEN__
@@ -41,12 +69,13 @@ bool awaitAwake(const Ready& ready) {
       pauseBriefly();
     }
     if (std::chrono::steady_clock::now() >= until) return ready();
+    if (waiter == Waiter::kServer) std::this_thread::yield();
   }
 }
 
 // Waits until `word` no longer holds `value`: awake a moment, then asleep until a change is told.
-void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value) {
-  if (awaitAwake([&] { return word.load(std::memory_order_acquire) != value; })) return;
+void awaitChange(const std::atomic<std::uint32_t>& word, std::uint32_t value, Waiter waiter) {
+  if (awaitAwake([&] { return word.load(std::memory_order_acquire) != value; }, waiter)) return;
   word.wait(value, std::memory_order_acquire);
 }
 
@@ -57,8 +86,10 @@ bool PartHandoff::take(std::uint32_t job, std::uint32_t& part, std::uint32_t& pa
   for (;;) {
     // Another job, or none left: a part read for one job is never taken for the next.
     if (static_cast<std::uint32_t>(seen >> 32) != job) return false;
-    const auto candidate = static_cast<std::uint32_t>(seen & 0xFFFF);
-    parts = static_cast<std::uint32_t>(seen >> 16 & 0xFFFF);
+    const std::uint64_t limit = parts_.load(std::memory_order_acquire);
+    if (static_cast<std::uint32_t>(limit >> 32) != job) return false;
+    parts = static_cast<std::uint32_t>(limit);
+    const auto candidate = static_cast<std::uint32_t>(seen);
     if (candidate >= parts) return false;
     if (next_.compare_exchange_weak(seen, seen + 1, std::memory_order_acq_rel,
                                     std::memory_order_acquire)) {
@@ -68,9 +99,10 @@ bool PartHandoff::take(std::uint32_t job, std::uint32_t& part, std::uint32_t& pa
   }
 }
 
-void PartHandoff::takeParts(std::uint32_t job, int worker) {
+std::uint32_t PartHandoff::takeParts(std::uint32_t job, int worker) {
   std::uint32_t part = 0;
   std::uint32_t parts = 0;
+  std::uint32_t taken = 0;
   while (take(job, part, parts)) {
     // The job cannot end before this part is done, so its work is still the one handed over.
     try {
@@ -81,24 +113,66 @@ void PartHandoff::takeParts(std::uint32_t job, int worker) {
     }
     const std::uint32_t done = done_.fetch_add(1, std::memory_order_acq_rel) + 1;
     if (worker != 0 && done == parts) done_.notify_all();
+    ++taken;
   }
+  return taken;
+}
+
+void PartHandoff::runHere(std::size_t count, const PartWork& work) {
+  std::exception_ptr failed;
+  for (std::size_t part = 0; part < count; ++part) {
+    try {
+      work(part, 0);
+    } catch (...) {
+      if (!failed) failed = std::current_exception();
+    }
+  }
+  if (failed) std::rethrow_exception(failed);
+}
+
+bool PartHandoff::cameLate(std::uint32_t parts, std::uint32_t taken,
+                           std::chrono::steady_clock::duration own,
+                           std::chrono::steady_clock::duration waited) {
+  // A server that took no part of a job that lasted long enough was not there for it.
+  if (taken == parts) return parts > 1 && own > kServerComesWithin;
+  return waited > own && waited > kServerOffCore;
 }
 
 void PartHandoff::runParts(std::size_t count, const PartWork& work) {
   if (count == 0) return;
-  if (count > kMostParts) throw std::length_error("too many parts for one job");
+  if (aloneFor_ > 0) {
+    --aloneFor_;
+    runHere(count, work);
+    return;
+  }
   const std::uint32_t job = posted_.load(std::memory_order_relaxed) + 1;
   const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
   failure_ = nullptr;
+  parts_.store(std::uint64_t{job} << 32 | parts, std::memory_order_relaxed);
   done_.store(0, std::memory_order_relaxed);
-  next_.store(std::uint64_t{job} << 32 | std::uint64_t{parts} << 16, std::memory_order_release);
-  posted_.store(job, std::memory_order_release);
+  next_.store(std::uint64_t{job} << 32, std::memory_order_release);
+  // Sequentially consistent: the notification looks whether a server sleeps after the job is
+  // seen, so that a server going to sleep on the job before sees this one, or is woken.
+  posted_.store(job, std::memory_order_seq_cst);
   posted_.notify_one();
-  takeParts(job, 0);
-  for (std::uint32_t done = done_.load(std::memory_order_acquire); done != parts;
-       done = done_.load(std::memory_order_acquire)) {
-    awaitChange(done_, done);
+  const auto handed = std::chrono::steady_clock::now();
+  const std::uint32_t taken = takeParts(job, 0);
+  const auto ownDone = std::chrono::steady_clock::now();
+  auto allDone = ownDone;
+  std::uint32_t done = done_.load(std::memory_order_acquire);
+  if (done != parts) {
+    for (; done != parts; done = done_.load(std::memory_order_acquire)) {
+      awaitChange(done_, done, Waiter::kHandingThread);
+    }
+    allDone = std::chrono::steady_clock::now();
+  }
+  const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
+  if (late) {
+    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
+    aloneFor_ = backOff_;
+  } else if (backOff_ > 0) {
+    --backOff_;
   }
   if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
 }
@@ -109,7 +183,7 @@ void PartHandoff::serve() {
   while (!stopped_.load(std::memory_order_acquire)) {
     const std::uint32_t job = posted_.load(std::memory_order_acquire);
     if (job == seen) {
-      awaitChange(posted_, seen);
+      awaitChange(posted_, seen, Waiter::kServer);
       continue;
     }
     seen = job;

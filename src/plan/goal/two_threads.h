@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -37,29 +38,44 @@ class PartHandoff {
   bool serving() const { return serving_.load(std::memory_order_acquire); }
   // Runs work for the parts 0..count-1 here and on the serving thread, each part on whichever
   // takes it first, and returns once all are done; then passes on the first failure a part threw
-  // (the parts taken after it still run). At most kMostParts parts.
+  // (the parts taken after it still run). After a job for which the server came late, the next
+  // few jobs run here alone (twice as many after each late job, one fewer after each shared
+  // in time).
   void runParts(std::size_t count, const PartWork& work);
-  static constexpr std::size_t kMostParts = 0xFFFF;
 
  private:
-  // Takes the next part of job `job`, and tells how many parts the job has; false when none is
+  // Takes the next part of job `job`, and tells the job's number of parts; false when none is
   // left or the job is over.
   bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
-  // Runs the parts of job `job` that this worker takes.
-  void takeParts(std::uint32_t job, int worker);
+  // Runs the parts of job `job` that this worker takes; returns how many it took.
+  std::uint32_t takeParts(std::uint32_t job, int worker);
+  // Runs every part here, in order, without handing the job over.
+  static void runHere(std::size_t count, const PartWork& work);
+  // Whether the server came late for a job of `parts` parts, of which this thread took `taken`,
+  // ran its own for `own` and then waited `waited` for the server's: the server took none of a
+  // job that was not over at once, or held this thread up for long, and longer than its own.
+  static bool cameLate(std::uint32_t parts, std::uint32_t taken,
+                       std::chrono::steady_clock::duration own,
+                       std::chrono::steady_clock::duration waited);
 
-  // The job handed over, its count of parts and the next part not yet taken, as
-  // job << 32 | parts << 16 | part: one word, so that a part is taken only of the job it was meant
-  // for, counted against that job's parts (a thread still looking at the job that ended must not
-  // read the next job's count).
+  // The job handed over and the next part not yet taken, as job << 32 | part: one word, so that a
+  // part is taken only of the job it was meant for.
   std::atomic<std::uint64_t> next_{0};
-  std::atomic<std::uint32_t> done_{0};    // the current job's parts done
+  // The job handed over and its number of parts, as job << 32 | parts, written before next_: a
+  // thread that read next_ of one job and then the parts of the next would take a part past the
+  // end of the first, one of the next job that its own taker runs too.
+  std::atomic<std::uint64_t> parts_{0};
+  std::atomic<std::uint32_t> done_{0};    // of them, the parts done
   std::atomic<std::uint32_t> posted_{0};  // the last job handed over: the server waits on it
   const PartWork* work_ = nullptr;        // the current job's work: read only after taking a part
   std::mutex failureMutex_;
   std::exception_ptr failure_;  // the first failure of the current job
   std::atomic<bool> serving_{false};
   std::atomic<bool> stopped_{false};
+  // Read and written only by the thread that hands jobs over: how many jobs it still runs alone,
+  // and how many it will run alone after the next job for which the server comes late.
+  std::uint32_t aloneFor_ = 0;
+  std::uint32_t backOff_ = 0;
 };
 
 // Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
