@@ -222,6 +222,20 @@ void addReason(Ways& ways, const FormExclusion& reason) {
   if (ways.reason.kind == ExclusionKind::kNone) ways.reason = reason;
 }
 
+// The route's waypoint at `level`, added (needing nothing yet) where the route has none there;
+// the waypoints stay in the order of their levels.
+Waypoint& waypointAt(Route& route, std::int32_t level) {
+  const auto atLevel = [&] {
+    return std::find_if(route.waypoints.begin(), route.waypoints.end(),
+                        [&](const Waypoint& w) { return w.level == level; });
+  };
+  if (const auto at = atLevel(); at != route.waypoints.end()) return *at;
+  route.waypoints.push_back({level, Need{}});
+  std::sort(route.waypoints.begin(), route.waypoints.end(),
+            [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
+  return *atLevel();
+}
+
 }  // namespace
 
 // Which forms the mag may have in each phase: the start's own until an evolution replaces it.
@@ -418,16 +432,7 @@ std::vector<std::int32_t> pairSumsApartLevels(const RouteSetting& setting, const
 }
 
 Route withPairSumsApart(Route route, std::int32_t level, std::int8_t side) {
-  auto at = std::find_if(route.waypoints.begin(), route.waypoints.end(),
-                         [&](const Waypoint& w) { return w.level == level; });
-  if (at == route.waypoints.end()) {
-    route.waypoints.push_back({level, Need{}});
-    std::sort(route.waypoints.begin(), route.waypoints.end(),
-              [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
-    at = std::find_if(route.waypoints.begin(), route.waypoints.end(),
-                      [&](const Waypoint& w) { return w.level == level; });
-  }
-  at->need.pairSumsApart = side;
+  waypointAt(route, level).need.pairSumsApart = side;
   return route;
 }
 
@@ -482,16 +487,7 @@ std::vector<Route> routesNaming(const RouteSetting& setting, const Route& route,
   std::vector<Route> routes;
   for (const Choice& choice : choices) {
     Route named = route;
-    auto at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
-                           [&](const Waypoint& w) { return w.level == level; });
-    if (at == named.waypoints.end()) {
-      named.waypoints.push_back({level, Need{}});
-      std::sort(named.waypoints.begin(), named.waypoints.end(),
-                [](const Waypoint& a, const Waypoint& b) { return a.level < b.level; });
-      at = std::find_if(named.waypoints.begin(), named.waypoints.end(),
-                        [&](const Waypoint& w) { return w.level == level; });
-    }
-    Need& need = at->need;
+    Need& need = waypointAt(named, level).need;
     need.orders &= choice.orders;
     if (choice.highDef) {
       need.defAtLeast = std::max(need.defAtLeast, kHighDefLimit);
