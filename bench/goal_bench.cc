@@ -18,10 +18,11 @@
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
-//   ostrel_goal_bench load [GOALS]           the eight targets with the goals named (default: the
+//   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets with the goals named (default: the
 //                                            cheapest, the fewest and the trade-off) on one
 //                                            thread and on two, beside a spinning process per
-//                                            core: a player's machine busy with the game
+//                                            core: a player's machine busy with the game; ROUNDS
+//                                            times (default 1), then the medians and their ratio
 //   ostrel_goal_bench random [WIDTH]         the cheapest and shortest plans of the eight
 //                                            targets, then of the random set (minutes)
 //   ostrel_goal_bench references eight|random fewest|cheapest [FROM]
@@ -248,9 +249,22 @@ int runBothSets(const char* self, int width) {
   return both.failures == 0 ? 0 : 1;
 }
 
-// Every target with `goals` on one thread and then on two, while as many processes as there are
-// cores spin beside them (started here and ended before returning).
-int runUnderLoad(const char* self, const char* goals) {
+// The median of `values` (not empty).
+double medianOf(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t half = values.size() / 2;
+  return values.size() % 2 == 1 ? values[half] : (values[half - 1] + values[half]) / 2;
+}
+
+// How much slower two threads may be than one under load and still count as costing nothing.
+constexpr double kLoadTolerance = 1.05;
+
+// Every target with `goals` on one thread and then on two, `rounds` times, while as many
+// processes as there are cores spin beside them (started here and ended before returning); then
+// each case's median wall time on one thread and on two, their ratio, and how many cases two
+// threads run within 5% of one (or faster). Single runs under load swing widely: the medians are
+// what tells.
+int runUnderLoad(const char* self, const char* goals, int rounds) {
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
   std::vector<pid_t> spinners;
   for (unsigned i = 0; i < cores; ++i) {
@@ -262,19 +276,36 @@ int runUnderLoad(const char* self, const char* goals) {
     }
     if (child > 0) spinners.push_back(child);
   }
-  std::printf("under load: %zu spinning processes\n", spinners.size());
-  int failures = 0;
-  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
+  std::printf("under load: %zu spinning processes, %d rounds\n", spinners.size(), rounds);
+  struct Case {
+    const BenchTarget* bench;
+    const GoalName* goal;
+    std::vector<double> walls[2];  // one thread, two threads
+  };
+  std::vector<Case> cases;
   for (const BenchTarget& bench : ostrel::bench::kTargets) {
     for (const GoalName& goal : kGoals) {
-      if (std::strstr(goals, goal.name) == nullptr) continue;
-      for (const char* threads : {"1", "2"}) {
+      if (std::strstr(goals, goal.name) != nullptr) cases.push_back({&bench, &goal, {}});
+    }
+  }
+  int failures = 0;
+  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
+  for (int round = 0; round < rounds; ++round) {
+    for (Case& each : cases) {
+      for (int t = 0; t < 2; ++t) {
+        char threads[2] = {static_cast<char>('1' + t), '\0'};
         std::printf("threads %s  ", threads);
         std::fflush(stdout);
-        char* args[] = {const_cast<char*>(self),      const_cast<char*>(bench.name),
-                        const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()),
-                        const_cast<char*>(threads),   nullptr};
+        char* args[] = {const_cast<char*>(self),
+                        const_cast<char*>(each.bench->name),
+                        const_cast<char*>(each.goal->name),
+                        const_cast<char*>(widthText.c_str()),
+                        threads,
+                        nullptr};
+        const auto begin = std::chrono::steady_clock::now();
         if (!caseRan(ostrel::bench::childExitStatus(args))) ++failures;
+        each.walls[t].push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
       }
     }
   }
@@ -282,6 +313,19 @@ int runUnderLoad(const char* self, const char* goals) {
     kill(spinner, SIGKILL);
     waitpid(spinner, nullptr, 0);
   }
+  std::printf(
+      "\nmedian wall s of %d rounds (the process's, start to exit)\n%-23s %-12s %8s %8s "
+      "%6s\n",
+      rounds, "target", "goal", "1 thread", "2", "ratio");
+  int within = 0;
+  for (const Case& each : cases) {
+    const double one = medianOf(each.walls[0]);
+    const double two = medianOf(each.walls[1]);
+    if (two <= one * kLoadTolerance) ++within;
+    std::printf("%-23s %-12s %8.2f %8.2f %6.3f\n", each.bench->name, each.goal->name, one, two,
+                two / one);
+  }
+  std::printf("two threads within 5%% of one: %d of %zu\n", within, cases.size());
   return failures == 0 ? 0 : 1;
 }
 
@@ -402,7 +446,9 @@ int main(int argc, char** argv) {
                       static_cast<unsigned>(std::atoi(argv[4])));
   }
   if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
-    return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs");
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 1;
+    if (rounds > 0)
+      return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs", rounds);
   }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
@@ -420,7 +466,7 @@ int main(int argc, char** argv) {
     }
   }
   std::fprintf(stderr,
-               "usage: ostrel_goal_bench [smoke | wide | load [GOALS] | random [WIDTH] | "
+               "usage: ostrel_goal_bench [smoke | wide | load [GOALS [ROUNDS]] | random [WIDTH] | "
                "references eight|random fewest|cheapest [FROM] | "
                "draw NEW GROWN SEED | TARGET GOAL [WIDTH [THREADS]]]\n");
   return 2;
