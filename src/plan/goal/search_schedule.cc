@@ -103,7 +103,7 @@ constexpr BeamRow kCheapestAroundBeams[] = {
 };
 constexpr BeamRow kShortestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
-    {1.0, kComing,          8,  4,    1,    false, false,   false},
+    {1.0, kComing,          16, 4,    1,    false, false,   false},
 };
 // clang-format on
 
