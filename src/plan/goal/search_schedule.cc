@@ -123,17 +123,18 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // passes found none, its full-width beam too). Then, for the forms it missed, searches steered to
 // them (they drop the states that can no longer end in one of them, and want no other form, so they
 // stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
-// rankings reach different forms, at half the width (the steering drops most states). The listing's
-// own search shares its width among all the forms, so for the forms it missed a search of the
-// shortest kind comes first (it reaches forms the cheapest kind's ranking misses, and leaves that
-// search fewer forms to share its width among), then each form still missed gets one of its own,
-// then the shortest plan's narrow beams (their rankings reached forms the others did not); where
-// the forms are settled, each form still missed, which the proof left open, gets one of its own at
-// the full width, and a form still missed after it one at twice the width (few targets keep a form
-// missed that long, so the wider search runs on few); last, for the listing by meseta, each form
-// that only the first-found plan or a search of the shortest kind reached, which holds a plan of
-// few feedings and much meseta, gets a search of the cheapest kind of its own (one for those forms
-// together shares its width among them and lost some that each alone finds).
+// rankings reach different forms, at half the width (the steering drops most states); then, for a
+// plan rather than the listing, a narrow beam around the best plan held. The listing's own search
+// shares its width among all the forms, so for the forms it missed a search of the shortest kind
+// comes first (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer
+// forms to share its width among), then each form still missed gets one of its own, then the
+// shortest plan's narrow beams (their rankings reached forms the others did not); where the forms
+// are settled, each form still missed, which the proof left open, gets one of its own at the full
+// width, and a form still missed after it one at twice the width (few targets keep a form missed
+// that long, so the wider search runs on few); last, for the listing by meseta, each form that only
+// the first-found plan or a search of the shortest kind reached, which holds a plan of few feedings
+// and much meseta, gets a search of the cheapest kind of its own (one for those forms together
+// shares its width among them and lost some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width* steered      room
