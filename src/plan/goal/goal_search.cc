@@ -117,6 +117,17 @@ FormSet formsHeld(const PlansByForm& tally) {
   return held;
 }
 
+// The form of the stage's best plan by its goal, of the form asked in a stage of kTheForm; 0: none
+// held.
+FormSet bestHeld(const Stage& stage, const Walk& walk) {
+  const Plan* best = nullptr;
+  for (const std::optional<Plan>& plan : stage.tally) {
+    if (!plan || (stage.scope == kTheForm && plan->reached.type != *walk.options.form)) continue;
+    if (best == nullptr || better(stage.goal, *plan, *best)) best = &*plan;
+  }
+  return best != nullptr ? formBit(best->reached.type) : 0;
+}
+
 // The forms a step's condition names; 0: the step does not run.
 FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
   switch (when) {
@@ -132,6 +143,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return walk.options.settleForms ? walk.ends & ~formsHeld(stage.tally) : 0;
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
+    case When::kBestHeld:
+      return bestHeld(stage, walk);
   }
   return 0;
 }

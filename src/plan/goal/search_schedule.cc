@@ -89,12 +89,32 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 };
 // clang-format on
 
+// Around the best plan held: one narrow beam steered to that plan's final form, which only looks
+// for plans that beat it. Where the stage's searches spread their width over every form, and over
+// the routes of evolutions to each, this one spends a little width on the routes to the form that
+// won, ranked apart from the beam that found it: its states' stats kept apart by the cap, and for
+// the shortest plan by the table of the form the stats head for. It drops early the states that
+// cannot beat the plans held, so it is little work, and it finds cheaper or shorter plans along
+// other routes to that form than the wider beams kept.
+// clang-format off
+constexpr BeamRow kCheapestAroundBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         4,  8,    1,    true,  false,   false},
+};
+constexpr BeamRow kShortestAroundBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kComing,          16, 4,    1,    false, false,   false},
+};
+// clang-format on
+
 constexpr KindRow kKinds[] = {
     {kCheapestKind, Goal::kCheapest, kCheapestBeams},
     {Kind::kCheapestWide, Goal::kCheapest, kCheapestWideBeams},
     {Kind::kShortestNarrow, Goal::kFewest, kShortestNarrowBeams},
     {Kind::kShortestWide, Goal::kFewest, kShortestWideBeams},
     {Kind::kShortestSteered, Goal::kFewest, kShortestSteeredBeams},
+    {Kind::kCheapestAround, Goal::kCheapest, kCheapestAroundBeams},
+    {Kind::kShortestAround, Goal::kFewest, kShortestAroundBeams},
 };
 
 constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
@@ -103,17 +123,18 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // passes found none, its full-width beam too). Then, for the forms it missed, searches steered to
 // them (they drop the states that can no longer end in one of them, and want no other form, so they
 // stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
-// rankings reach different forms, at half the width (the steering drops most states). The listing's
-// own search shares its width among all the forms, so for the forms it missed a search of the
-// shortest kind comes first (it reaches forms the cheapest kind's ranking misses, and leaves that
-// search fewer forms to share its width among), then each form still missed gets one of its own,
-// then the shortest plan's narrow beams (their rankings reached forms the others did not); where
-// the forms are settled, each form still missed, which the proof left open, gets one of its own at
-// the full width, and a form still missed after it one at twice the width (few targets keep a form
-// missed that long, so the wider search runs on few); last, for the listing by meseta, each form
-// that only the first-found plan or a search of the shortest kind reached, which holds a plan of
-// few feedings and much meseta, gets a search of the cheapest kind of its own (one for those forms
-// together shares its width among them and lost some that each alone finds).
+// rankings reach different forms, at half the width (the steering drops most states); then, for a
+// plan rather than the listing, a narrow beam around the best plan held. The listing's own search
+// shares its width among all the forms, so for the forms it missed a search of the shortest kind
+// comes first (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer
+// forms to share its width among), then each form still missed gets one of its own, then the
+// shortest plan's narrow beams (their rankings reached forms the others did not); where the forms
+// are settled, each form still missed, which the proof left open, gets one of its own at the full
+// width, and a form still missed after it one at twice the width (few targets keep a form missed
+// that long, so the wider search runs on few); last, for the listing by meseta, each form that only
+// the first-found plan or a search of the shortest kind reached, which holds a plan of few feedings
+// and much meseta, gets a search of the cheapest kind of its own (one for those forms together
+// shares its width among them and lost some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width* steered      room
@@ -129,6 +150,8 @@ constexpr StepRow kSteps[] = {
     {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
     {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
     {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
+    {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false},
@@ -248,7 +271,8 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
     base.everyForm = context.everyForm;
     forms = 0;
   }
-  if (kind.kind == Kind::kShortestWide || kind.kind == Kind::kCheapestWide) {
+  if (kind.kind == Kind::kShortestWide || kind.kind == Kind::kCheapestWide ||
+      kind.kind == Kind::kCheapestAround || kind.kind == Kind::kShortestAround) {
     base.knownByForm = context.stagePlans;
   }
   // The fractions are powers of two, so the product is exact and truncates as a division would.

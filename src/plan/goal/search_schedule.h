@@ -57,6 +57,8 @@ enum Kind : std::uint8_t {
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
+  kCheapestAround,   // a narrow beam of the cheapest plan's kind around the best plan held
+  kShortestAround,   // likewise of the shortest plan's kind
 };
 
 struct KindRow {
@@ -74,6 +76,7 @@ enum When : std::uint8_t {
   kFormsMissed,     // the forms a plan may end in that the tally holds no plan of
   kFormsLeft,       // likewise, where the forms are settled (GoalOptions::settleForms)
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
+  kBestHeld,        // the form of the stage's best plan (of the form asked), once one is held
 };
 
 // How a step's searches are steered to its forms.
@@ -137,7 +140,7 @@ struct StepContext {
   std::int32_t width;           // GoalOptions::beamWidth
   std::int32_t maxFeedings;
   const Plan* first;              // the first-found plan, if any
-  const PlansByForm* stagePlans;  // the stage's tally so far, for kShortestWide and kCheapestWide
+  const PlansByForm* stagePlans;  // the stage's tally so far, for the kinds that must beat it
 };
 
 // The searches of `step` for `forms` (its condition's, or none for kAlways).
