@@ -46,11 +46,12 @@ class EstimateTable {
   // form's is made from the start for the rankings by the coming form).
   double stillNeeded(const Player& player, const MagState& mag, int bracket,
                      const std::array<std::int32_t, 4>& need) const {
-    if (byComingForm_ == ComingForm::kNot) return guide(mag.type, bracket).of(need);
+    const unsigned shortStats = CostEstimate::statsShort(need);
+    if (byComingForm_ == ComingForm::kNot) return guide(mag.type, bracket).of(need, shortStats);
     const MagType coming = comingForm(player, mag);
-    const double byComing = guide(coming, bracket).of(need);
+    const double byComing = guide(coming, bracket).of(need, shortStats);
     if (byComingForm_ == ComingForm::kOnly || coming == mag.type) return byComing;
-    return std::min(byComing, guide(mag.type, bracket).of(need));
+    return std::min(byComing, guide(mag.type, bracket).of(need, shortStats));
   }
 
  private:
