@@ -187,6 +187,12 @@ class BeamRun {
     const auto width = static_cast<std::size_t>(beam_.width);
     const auto cap = static_cast<std::size_t>(beam_.sameStatsCap);
     const std::span<const GrownShare> grown(frame_.grown.data(), frame_.slices);
+    // Most forms make no state in most layers: they keep none, with nothing to choose.
+    if (std::all_of(grown.begin(), grown.end(),
+                    [type](const GrownShare& slice) { return slice.made[type].empty(); })) {
+      frame_.kept[type].clear();
+      return;
+    }
     // The states made were checked against the limits as they were before the layer grew.
     if (!frame_.limitsLowered) {
       MadeStates made;
