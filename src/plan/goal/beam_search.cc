@@ -208,9 +208,11 @@ class BeamRun {
     for (const GrownShare& slice : grown) {
       for (const BeamNode& node : slice.made[type]) {
         const double remaining = Order::remainingOf(node.rank, node.cost);
-        const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
+        const auto boundOf = [&](const CostEstimate& bound) {
+          return bound.of(barPointsNeeded(unpackNode(node), target_));
+        };
         if (!limits_.hopeless(frame_.depth, type, bracketOf(levelOf(node)), node.cost, remaining,
-                              need, estimates_)) {
+                              boundOf, estimates_)) {
           hopeful.push_back(node);
         }
       }
