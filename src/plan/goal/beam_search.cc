@@ -187,6 +187,12 @@ class BeamRun {
     const auto width = static_cast<std::size_t>(beam_.width);
     const auto cap = static_cast<std::size_t>(beam_.sameStatsCap);
     const std::span<const GrownShare> grown(frame_.grown.data(), frame_.slices);
+    // Most forms make no state in most layers: they keep none, with nothing to choose.
+    if (std::all_of(grown.begin(), grown.end(),
+                    [type](const GrownShare& slice) { return slice.made[type].empty(); })) {
+      frame_.kept[type].clear();
+      return;
+    }
     // The states made were checked against the limits as they were before the layer grew.
     if (!frame_.limitsLowered) {
       MadeStates made;
@@ -202,9 +208,11 @@ class BeamRun {
     for (const GrownShare& slice : grown) {
       for (const BeamNode& node : slice.made[type]) {
         const double remaining = Order::remainingOf(node.rank, node.cost);
-        const auto need = [&] { return barPointsNeeded(unpackNode(node), target_); };
+        const auto boundOf = [&](const CostEstimate& bound) {
+          return bound.of(barPointsNeeded(unpackNode(node), target_));
+        };
         if (!limits_.hopeless(frame_.depth, type, bracketOf(levelOf(node)), node.cost, remaining,
-                              need, estimates_)) {
+                              boundOf, estimates_)) {
           hopeful.push_back(node);
         }
       }

@@ -59,7 +59,12 @@ struct CostEstimate {
   // infinite when a stat needs points that no item of the tables gives. Forced inline: it runs
   // for every feeding a beam simulates, and the call cost as much as its few products.
   [[gnu::always_inline]] double of(const std::array<std::int32_t, 4>& need) const {
-    const unsigned shortStats = statsShort(need);
+    return of(need, statsShort(need));
+  }
+  // The same, with the stats short of `need` (statsShort) worked out once for every bound a state
+  // is ranked by.
+  [[gnu::always_inline]] double of(const std::array<std::int32_t, 4>& need,
+                                   unsigned shortStats) const {
     if ((shortStats & ~unsigned{raised}) != 0) return kUnreachable;
     double bound = corners.largestProduct(need);
     if (!cappedCorners[shortStats].empty()) {

@@ -42,15 +42,16 @@ class EstimateTable {
   }
 
   // What the ranking counts as still needed by `mag`, of bracket `bracket`, which needs the bar
-  // points `need`: by its form's guide, or its coming form's, or the lower of the two (every
-  // form's is made from the start for the rankings by the coming form).
+  // points `need`, short in the stats `shortStats` (CostEstimate::statsShort): by its form's
+  // guide, or its coming form's, or the lower of the two (every form's is made from the start for
+  // the rankings by the coming form).
   double stillNeeded(const Player& player, const MagState& mag, int bracket,
-                     const std::array<std::int32_t, 4>& need) const {
-    if (byComingForm_ == ComingForm::kNot) return guide(mag.type, bracket).of(need);
+                     const std::array<std::int32_t, 4>& need, unsigned shortStats) const {
+    if (byComingForm_ == ComingForm::kNot) return guide(mag.type, bracket).of(need, shortStats);
     const MagType coming = comingForm(player, mag);
-    const double byComing = guide(coming, bracket).of(need);
+    const double byComing = guide(coming, bracket).of(need, shortStats);
     if (byComingForm_ == ComingForm::kOnly || coming == mag.type) return byComing;
-    return std::min(byComing, guide(mag.type, bracket).of(need));
+    return std::min(byComing, guide(mag.type, bracket).of(need, shortStats));
   }
 
  private:

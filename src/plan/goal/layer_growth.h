@@ -109,11 +109,13 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
           !share.steering.mayEndAs(*steering, child)) {
         continue;
       }
+      // The stats short are worked out once for every bound the state is measured by.
       const auto need = barPointsNeeded(child, target);
-      const double remaining = bounds.stillNeeded(player, child, bracket, need);
+      const unsigned shortStats = CostEstimate::statsShort(need);
+      const double remaining = bounds.stillNeeded(player, child, bracket, need, shortStats);
       if (remaining >= CostEstimate::kUnreachable) continue;
-      const auto needed = [&] { return need; };
-      if (limits.hopeless(depth, child.type, bracket, cost, remaining, needed, bounds)) continue;
+      const auto boundOf = [&](const CostEstimate& bound) { return bound.of(need, shortStats); };
+      if (limits.hopeless(depth, child.type, bracket, cost, remaining, boundOf, bounds)) continue;
       const double rank = Order::rankOf(cost, remaining);
       share.made[child.type].push_back(BeamNode{packStatsAndBars(child), rank, cost,
                                                 backLink(p, item), child.type, sinceLevelUp});

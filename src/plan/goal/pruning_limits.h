@@ -74,18 +74,18 @@ class PruningLimits {
   }
 
   // Whether a state of layer `depth` that cost `cost` and needs at least `remaining` more by the
-  // ranking's bound cannot beat the best plans found; `need` gives the bar points it still
-  // needs, for the true bound.
-  template <typename Need>
+  // ranking's bound cannot beat the best plans found; `boundOf` gives the value of a bound for
+  // the bar points it still needs (CostEstimate::of), for the true bound.
+  template <typename BoundOf>
   bool hopeless(std::int32_t depth, MagType type, int bracket, std::int32_t cost, double remaining,
-                Need need, const EstimateTable& bounds) const {
+                BoundOf boundOf, const EstimateTable& bounds) const {
     const std::int64_t limit = limit_[type][bracket];
     const std::int64_t spent = Order::spentBy(depth, cost);
     if (comesUnder(spent, remaining, limit)) return false;
     // Only a true bound may drop a state: the ranking's may overstate what is still needed (the
     // true bound too, when weighted up).
     if (rules_.guideMayOverstate) {
-      const double atLeast = bounds.lowerBound(type, bracket).of(need());
+      const double atLeast = boundOf(bounds.lowerBound(type, bracket));
       return atLeast >= CostEstimate::kUnreachable || !comesUnder(spent, atLeast, limit);
     }
     return true;

@@ -218,8 +218,11 @@ class TopK {
       scale_ = ranks.highest > lowest_ ? static_cast<double>(count) / (ranks.highest - lowest_) : 0;
     }
     std::size_t count() const { return count_; }
+    // Every rank is at least the lowest, so the product is never below 0, and the signed
+    // conversion (one instruction) gives what the unsigned one (a branch and two) would.
     std::size_t of(double rank) const {
-      return std::min(static_cast<std::size_t>((rank - lowest_) * scale_), count_ - 1);
+      const auto bucket = static_cast<std::int64_t>((rank - lowest_) * scale_);
+      return std::min(static_cast<std::size_t>(bucket), count_ - 1);
     }
 
    private:
@@ -241,27 +244,32 @@ class TopK {
     constexpr std::size_t kBuckets = 256;
     const RankBuckets buckets(states.rankSpan(rankOf), kBuckets);
     std::size_t counts[kBuckets] = {};
-    // Each state's bucket is worked out once, for the counting and the picking.
+    // Each state's bucket is worked out once, for the counting and the picking. Through plain
+    // pointers and a local span: a store of a byte may alias anything, and through the vectors
+    // the compiler read their buffers' addresses again after every one.
     bucketOf_.resize(states.size());
+    std::uint8_t* const bucketOf = bucketOf_.data();
     std::size_t i = 0;
     states.forEach([&](const Item& node) {
       const auto bucket = static_cast<std::uint8_t>(buckets.of(Order::rank(node)));
-      bucketOf_[i++] = bucket;
+      bucketOf[i++] = bucket;
       ++counts[bucket];
     });
     std::size_t last = 0;
     std::size_t total = counts[0];
     while (total < wanted) total += counts[++last];
     picked_.resize(total);
-    pickedRanks_ = RankSpan{};
+    Item* const picked = picked_.data();
+    RankSpan pickedRanks;
     std::size_t taken = 0;
     i = 0;
     states.forEach([&](const Item& node) {
-      if (bucketOf_[i++] <= last) {
-        picked_[taken++] = node;
-        pickedRanks_.take(Order::rank(node));
+      if (bucketOf[i++] <= last) {
+        picked[taken++] = node;
+        pickedRanks.take(Order::rank(node));
       }
     });
+    pickedRanks_ = pickedRanks;
   }
   std::vector<std::uint8_t> bucketOf_;  // pickBest's: by state
   RankSpan pickedRanks_;                // and the span of the states it picked
