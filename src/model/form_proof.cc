@@ -119,7 +119,7 @@ FormExclusion targetReason(const RouteSetting& setting) {
 
 // The programmes the closer proof may solve for one form: its time stays within the listing's,
 // and a route it has not closed by then is left open (nothing proven).
-constexpr int kWholeStatsWork = 800;
+constexpr int kWholeStatsWork = 500;
 
 // Whether `route`'s programme has a solution with waypoint `w`'s stat `k` at least `least` and
 // at most `most`.
