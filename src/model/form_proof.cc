@@ -119,7 +119,7 @@ FormExclusion targetReason(const RouteSetting& setting) {
 
 // The programmes the closer proof may solve for one form: its time stays within the listing's,
 // and a route it has not closed by then is left open (nothing proven).
-constexpr int kWholeStatsWork = 500;
+constexpr int kWholeStatsWork = 200;
 
 // Whether `route`'s programme has a solution with waypoint `w`'s stat `k` at least `least` and
 // at most `most`.
@@ -196,11 +196,20 @@ bool openInWholeStats(const RouteSetting& setting, Route& route, int& work) {
 }
 
 // Whether `route` (prepared) is open in whole stats with the forms of `evolutions` from `next`
-// on named one by one, depth first, as long as `work` lasts.
+// on named one by one, depth first, as long as `work` lasts. Before the first is named, the mag
+// may eat from the tables of every form the evolutions give, which leaves the stats too much room
+// for whole numbers to close the route: only its programme is asked there.
 bool routeOpenInWholeStats(const RouteSetting& setting, Route route,
                            const std::vector<std::int32_t>& evolutions, std::size_t next,
                            int& work) {
-  if (!openInWholeStats(setting, route, work)) return false;
+  if (next == 0 && !evolutions.empty()) {
+    const Target& target = setting.request.target;
+    const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+    --work;
+    if (!routeOpen(setting, route, target.level, end, true)) return false;
+  } else if (!openInWholeStats(setting, route, work)) {
+    return false;
+  }
   if (next == evolutions.size() || work <= 0) return true;
   const std::vector<Route> named = routesNaming(setting, route, evolutions[next]);
   return std::any_of(named.begin(), named.end(), [&](const Route& part) {
