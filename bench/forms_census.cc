@@ -6,7 +6,7 @@
 // reached, excluded by the evolution rules, proven out, and "not found"; and the targets planned,
 // proven impossible, or left without a plan. A form not found is either out of reach with no
 // reason told, or a plan the searches missed. Fails when a form or target that a plan reached is
-// ruled out.
+// ruled out, by the listing or by the closer proof asked of every form reached.
 //
 //   ostrel_forms_census [COUNT [SEED [WIDTH]]]   one line per target and the totals
 //   ostrel_forms_census proof [COUNT [SEED]]   the proof alone (form_proof.h) on every form the
@@ -252,6 +252,19 @@ int runCensus(int count, unsigned seed, int width, bool list) {
     const int notFoundAfter = after.notFound;
     countInto(old, wallBefore, before, byReasonBefore);
     const std::string missed = countInto(now, wallAfter, after, byReason);
+    // The closer proof runs only on the forms no search reached: asked of those reached, it must
+    // rule none out either.
+    ostrel::FormSet reached = 0;
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      if (old.forms[type].best || now.forms[type].best) reached |= ostrel::formBit(type);
+    }
+    const auto whole = ostrel::formsProvenOutInWholeStats(request, ostrel::kBabyMag, reached);
+    for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
+      if (whole[type].kind == ostrel::ExclusionKind::kNone) continue;
+      ++unsound;
+      std::printf("UNSOUND: %s reached but ruled out in whole stats: %s\n",
+                  ostrel::kMagTypeNames[type], ostrel::exclusionText(whole[type]).c_str());
+    }
     for (ostrel::MagType type = 0; type < ostrel::kMagTypeCount; ++type) {
       const ostrel::FormExclusion& ruled = now.forms[type].exclusion;
       if (now.forms[type].best && !old.forms[type].best) ++directed;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "model/evolution.h"
@@ -116,6 +117,106 @@ FormExclusion targetReason(const RouteSetting& setting) {
   return {ExclusionKind::kTargetNeverReached};
 }
 
+// The programmes the closer proof may solve for one form: its time stays within the listing's,
+// and a route it has not closed by then is left open (nothing proven).
+constexpr int kWholeStatsWork = 200;
+
+// Whether `route`'s programme has a solution with waypoint `w`'s stat `k` at least `least` and
+// at most `most`.
+bool openWith(const RouteSetting& setting, Route route, std::size_t w, int k, std::int32_t least,
+              std::int32_t most, int& work) {
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  StatNeed& need = route.waypoints[w].need;
+  need.least[static_cast<std::size_t>(k)] = least;
+  need.most[static_cast<std::size_t>(k)] = most;
+  --work;
+  return routeOpen(setting, route, target.level, end, true);
+}
+
+// Narrows each stat's most and least at each evolution of `route` (prepared) to whole numbers
+// the programme allows: the most drops to one below the least value the programme cannot reach
+// (found by halving), the least likewise rises, round after round while any moves. False when a
+// stat has no value left: no feedings follow the route. `work` counts down the programmes; a
+// route still open when it runs out is taken as open.
+bool openInWholeStats(const RouteSetting& setting, Route& route, int& work) {
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  const MagState& start = setting.start;
+  const std::int32_t from[4] = {start.def, start.pow, start.dex, start.mind};
+  --work;
+  if (!routeOpen(setting, route, target.level, end, true)) return false;
+  for (Waypoint& waypoint : route.waypoints) {
+    StatNeed& need = waypoint.need;
+    need.least[0] = std::max(need.least[0], need.defAtLeast);
+    need.most[0] = std::min(need.most[0], need.defAtMost);
+    for (std::size_t k = 0; k < 4; ++k) {
+      need.least[k] = std::max(need.least[k], from[k]);
+      need.most[k] = std::min({need.most[k], end[k], waypoint.level});
+    }
+  }
+  for (bool narrowed = true; narrowed;) {
+    narrowed = false;
+    for (std::size_t w = 0; w < route.waypoints.size(); ++w) {
+      const std::int32_t level = route.waypoints[w].level;
+      if (level <= start.level || level >= target.level) continue;
+      for (int k = 0; k < 4; ++k) {
+        std::int32_t& least = route.waypoints[w].need.least[static_cast<std::size_t>(k)];
+        std::int32_t& most = route.waypoints[w].need.most[static_cast<std::size_t>(k)];
+        if (least > most) return false;
+        // The most: `open` still has a solution (the route's own), `shut` has none.
+        if (work <= 0) return true;
+        if (!openWith(setting, route, w, k, most, most, work)) {
+          std::int32_t open = least;
+          std::int32_t shut = most;
+          while (shut - open > 1 && work > 0) {
+            const std::int32_t middle = open + (shut - open) / 2;
+            (openWith(setting, route, w, k, middle, most, work) ? open : shut) = middle;
+          }
+          most = shut - 1;
+          narrowed = true;
+        }
+        if (least > most) return false;
+        if (work <= 0) return true;
+        if (!openWith(setting, route, w, k, least, least, work)) {
+          std::int32_t shut = least;
+          std::int32_t open = most;
+          while (open - shut > 1 && work > 0) {
+            const std::int32_t middle = shut + (open - shut) / 2;
+            (openWith(setting, route, w, k, least, middle, work) ? open : shut) = middle;
+          }
+          least = shut + 1;
+          narrowed = true;
+        }
+        if (least > most) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Whether `route` (prepared) is open in whole stats with the forms of `evolutions` from `next`
+// on named one by one, depth first, as long as `work` lasts. Before the first is named, the mag
+// may eat from the tables of every form the evolutions give, which leaves the stats too much room
+// for whole numbers to close the route: only its programme is asked there.
+bool routeOpenInWholeStats(const RouteSetting& setting, Route route,
+                           const std::vector<std::int32_t>& evolutions, std::size_t next,
+                           int& work) {
+  if (next == 0 && !evolutions.empty()) {
+    const Target& target = setting.request.target;
+    const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+    --work;
+    if (!routeOpen(setting, route, target.level, end, true)) return false;
+  } else if (!openInWholeStats(setting, route, work)) {
+    return false;
+  }
+  if (next == evolutions.size() || work <= 0) return true;
+  const std::vector<Route> named = routesNaming(setting, route, evolutions[next]);
+  return std::any_of(named.begin(), named.end(), [&](const Route& part) {
+    return work <= 0 || routeOpenInWholeStats(setting, part, evolutions, next + 1, work);
+  });
+}
+
 }  // namespace
 
 FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& start) {
@@ -172,6 +273,36 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     if (ways.defAlone && !routeToTargetOpen(setting, *ways.defAlone, work)) {
       proven[type].orders = 0;
     }
+  }
+  return proven;
+}
+
+std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const PlayerRequest& request,
+                                                                    const MagState& start,
+                                                                    FormSet candidates) {
+  std::array<FormExclusion, kMagTypeCount> proven{};
+  MagState from = start;
+  from.level = start.def + start.pow + start.dex + start.mind;
+  const Target& target = request.target;
+  if (candidates == 0 || from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
+      from.mind > target.mind || from.level >= target.level) {
+    return proven;
+  }
+  const RouteSetting setting = routeSetting(request, from);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if ((candidates & formBit(type)) == 0) continue;
+    const Ways ways = waysTo(setting, type);
+    if (ways.routes.empty()) continue;
+    int work = kWholeStatsWork;
+    const bool open = std::any_of(ways.routes.begin(), ways.routes.end(), [&](const Route& route) {
+      if (work <= 0) return true;
+      const std::optional<Route> prepared = routeToTarget(setting, route);
+      return prepared && routeOpenInWholeStats(setting, *prepared,
+                                               evolutionsToName(setting, *prepared), 0, work);
+    });
+    // The reason the routes give: each was closed the way the first proof closes them, only
+    // more closely.
+    if (!open) proven[type] = ways.reason;
   }
   return proven;
 }

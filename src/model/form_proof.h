@@ -27,7 +27,16 @@ FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& star
 // ends in it, or kNone when that is not proven. When the target itself is out of reach, every
 // candidate gets the target's reason.
 std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& request,
-                                                        const MagState& start,
-                                                        FormSet candidates);
+                                                        const MagState& start, FormSet candidates);
+
+// The same proof asked more closely, for the forms no search reached: the stats at every
+// evolution are whole numbers, so a programme that allows a stat between 6 and 6.5 there allows
+// it 6 at most, and that narrows what the stats before and after may be. Each stat's most and
+// least at each evolution are narrowed while the programme with the stat held there has no
+// solution, on the routes with the forms of their evolutions named one by one. Slower than
+// formsProvenOut: only where the searches found no plan.
+std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const PlayerRequest& request,
+                                                                    const MagState& start,
+                                                                    FormSet candidates);
 
 }  // namespace ostrel

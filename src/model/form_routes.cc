@@ -594,19 +594,22 @@ RouteProgramme routeProgramme(const RouteSetting& setting, const Route& route,
   }
   points.push_back(first);
   std::vector<const Need*> needs = {nullptr};
-  for (const Waypoint& waypoint : route.waypoints) {
+  for (std::size_t w = 0; w < route.waypoints.size(); ++w) {
+    const Waypoint& waypoint = route.waypoints[w];
     if (waypoint.level <= start.level || waypoint.level >= endLevel) continue;
     Point point{waypoint.level, {}, {}, {}, {}, {}};
     const FeedingPast past =
         feedingPast(segmentTables(setting, route, points.back().level, waypoint.level));
     Terms sum;
     for (int k = 0; k < 4; ++k) {
-      point.stat[k] = lp.addVariable(startStats[k], end[k]);
+      point.stat[k] = lp.addVariable(std::max(startStats[k], waypoint.need.least[k]),
+                                     std::min(end[k], waypoint.need.most[k]));
       point.extra[k] = lp.addVariable(0, past.stat[k] ? 1 : 0);
       point.bar[k] = lp.addVariable(0, kBarCapacity - 1);
       sum.emplace_back(point.stat[k], 1.0);
     }
     lp.addRow(sum, Sense::kEqual, waypoint.level);
+    made.stats.push_back({w, {point.stat[0], point.stat[1], point.stat[2], point.stat[3]}});
     addFeedingPast(lp, point, past);
     const Need& need = waypoint.need;
     if (need.defAtMost < kMaxLevel) {

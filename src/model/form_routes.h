@@ -37,6 +37,10 @@ struct StatNeed {
   // form below the final ones that is kept from level 100 on needs them apart at every even
   // evolution, or the mag takes the final form there.
   std::int8_t pairSumsApart = 0;
+  // Each stat's least and most at the evolution (def, pow, dex, mind): whole numbers, which a
+  // programme over real numbers may narrow (form_proof.h).
+  std::array<std::int32_t, 4> least = {0, 0, 0, 0};
+  std::array<std::int32_t, 4> most = {kMaxLevel, kMaxLevel, kMaxLevel, kMaxLevel};
 };
 
 struct Waypoint {
@@ -113,6 +117,9 @@ using ItemCosts = std::array<double, kFedItemCount>;
 struct RouteProgramme {
   LinearProgramme programme;
   std::vector<std::pair<int, Item>> counts;
+  // The waypoints inside the programme (by their index in the route) and the variables of their
+  // four stats at the evolution.
+  std::vector<std::pair<std::size_t, std::array<int, 4>>> stats;
 
   // The cost of each variable of the programme when the items cost `costs`: an objective for
   // LinearProgramme::leastCosts.

@@ -71,6 +71,32 @@ bool ruledOut(const PlayerRequest& request, const MagState& start, const GoalOpt
   return true;
 }
 
+// Where the forms are settled, rules out by the closer proof (formsProvenOutInWholeStats) the
+// forms that no search reached: the form asked for, or each form of a listing. It runs after the
+// searches, since a form a plan reaches needs no proof and the closer proof takes its time.
+void settleFormsLeft(const PlayerRequest& request, const MagState& start,
+                     const GoalOptions& options, FormSet ends, GoalResult& result) {
+  if (!options.settleForms || (!options.form && !options.everyForm)) return;
+  FormSet left = 0;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const FormResult& form = result.forms[type];
+    if ((ends & formBit(type)) == 0 || form.best || form.exclusion.kind != ExclusionKind::kNone ||
+        (options.form && *options.form != type)) {
+      continue;
+    }
+    left |= formBit(type);
+  }
+  if (left == 0) return;
+  const auto proven = formsProvenOutInWholeStats(request, start, left);
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if ((left & formBit(type)) != 0) result.forms[type].exclusion = proven[type];
+  }
+  if (options.form && proven[*options.form].kind != ExclusionKind::kNone) {
+    result.outcome = GoalOutcome::kExcluded;
+    result.exclusion = proven[*options.form];
+  }
+}
+
 // The first-found plan into `result`, searched as the dialogue does (its node count carries on
 // from the caller's, on a copy), but silently; or whether it gave up.
 void searchFirstPlan(const PlayerRequest& request, const MagState& start,
@@ -383,6 +409,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       result.forms[type].best = std::move(searched.tally[type]);
     }
   }
+  settleFormsLeft(request, start, options, ends, result);
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
     result.plan = *best;
