@@ -228,7 +228,7 @@ int runCensus(int count, unsigned seed, int width, bool list) {
   std::printf(
       "census of %d random targets, seed %u, listing by meseta at width %d: before (the "
       "searches alone), after (the forms settled: the proof, then a search for each form "
-      "still missed)\n",
+      "still missed, then the closer proof in whole stats)\n",
       count, seed, width);
   std::printf("%3s %-9s %-9s %-15s %-10s %-13s %-13s  %s\n", "#", "section", "class", "target",
               "reached", "not found", "wall s", "left not found after");

@@ -262,8 +262,8 @@ constexpr double kLoadTolerance = 1.05;
 // Every target with `goals` on one thread and then on two, `rounds` times, while as many
 // processes as there are cores spin beside them (started here and ended before returning); then
 // each case's median wall time on one thread and on two, their ratio, and how many cases two
-// threads run within 5% of one (or faster). Single runs under load swing widely: the medians are
-// what tells.
+// threads run within kLoadTolerance of one (or faster). Single runs under load swing widely: the
+// medians are what tells.
 int runUnderLoad(const char* self, const char* goals, int rounds) {
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
   std::vector<pid_t> spinners;
@@ -325,7 +325,8 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
     std::printf("%-23s %-12s %8.2f %8.2f %6.3f\n", each.bench->name, each.goal->name, one, two,
                 two / one);
   }
-  std::printf("two threads within 5%% of one: %d of %zu\n", within, cases.size());
+  std::printf("two threads within %.0f%% of one: %d of %zu\n", (kLoadTolerance - 1) * 100, within,
+              cases.size());
   return failures == 0 ? 0 : 1;
 }
 
@@ -447,8 +448,12 @@ int main(int argc, char** argv) {
   }
   if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 1;
-    if (rounds > 0)
-      return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs", rounds);
+    if (rounds < 1) {
+      std::fprintf(stderr, "ostrel_goal_bench load: ROUNDS '%s': not a whole number of 1 or more\n",
+                   argv[3]);
+      return 2;
+    }
+    return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs", rounds);
   }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;

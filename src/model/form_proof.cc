@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -117,8 +118,9 @@ FormExclusion targetReason(const RouteSetting& setting) {
   return {ExclusionKind::kTargetNeverReached};
 }
 
-// The programmes the closer proof may solve for one form: its time stays within the listing's,
-// and a route it has not closed by then is left open (nothing proven).
+// The programmes the closer proof may solve for one form: a bounded count, so that a form it
+// cannot close costs the listing little; a route it has not closed by then is left open (nothing
+// proven).
 constexpr int kWholeStatsWork = 200;
 
 // Whether `route`'s programme has a solution with waypoint `w`'s stat `k` at least `least` and
@@ -132,6 +134,30 @@ bool openWith(const RouteSetting& setting, Route route, std::size_t w, int k, st
   need.most[static_cast<std::size_t>(k)] = most;
   --work;
   return routeOpen(setting, route, target.level, end, true);
+}
+
+// Narrows waypoint `w`'s stat `k` from above (its most) or from below (its least) to the last
+// whole value the programme allows, found by halving between the value it cannot take and the
+// other side; true when it moved. Only a value the programme has no solution with is ever cut
+// off, so what is left when `work` runs out part-way still holds every plan.
+bool narrowSide(const RouteSetting& setting, Route& route, std::size_t w, int k, bool fromAbove,
+                int& work) {
+  StatNeed& need = route.waypoints[w].need;
+  std::int32_t& least = need.least[static_cast<std::size_t>(k)];
+  std::int32_t& most = need.most[static_cast<std::size_t>(k)];
+  const std::int32_t edge = fromAbove ? most : least;
+  if (openWith(setting, route, w, k, edge, edge, work)) return false;
+  // `open` still has a solution (the route's own), `shut` has none.
+  std::int32_t shut = edge;
+  std::int32_t open = fromAbove ? least : most;
+  while (std::abs(shut - open) > 1 && work > 0) {
+    const std::int32_t middle = std::min(open, shut) + std::abs(shut - open) / 2;
+    const bool stillOpen = fromAbove ? openWith(setting, route, w, k, middle, most, work)
+                                     : openWith(setting, route, w, k, least, middle, work);
+    (stillOpen ? open : shut) = middle;
+  }
+  (fromAbove ? most : least) = fromAbove ? shut - 1 : shut + 1;
+  return true;
 }
 
 // Narrows each stat's most and least at each evolution of `route` (prepared) to whole numbers
@@ -160,35 +186,15 @@ bool openInWholeStats(const RouteSetting& setting, Route& route, int& work) {
     for (std::size_t w = 0; w < route.waypoints.size(); ++w) {
       const std::int32_t level = route.waypoints[w].level;
       if (level <= start.level || level >= target.level) continue;
+      const StatNeed& need = route.waypoints[w].need;
       for (int k = 0; k < 4; ++k) {
-        std::int32_t& least = route.waypoints[w].need.least[static_cast<std::size_t>(k)];
-        std::int32_t& most = route.waypoints[w].need.most[static_cast<std::size_t>(k)];
-        if (least > most) return false;
-        // The most: `open` still has a solution (the route's own), `shut` has none.
-        if (work <= 0) return true;
-        if (!openWith(setting, route, w, k, most, most, work)) {
-          std::int32_t open = least;
-          std::int32_t shut = most;
-          while (shut - open > 1 && work > 0) {
-            const std::int32_t middle = open + (shut - open) / 2;
-            (openWith(setting, route, w, k, middle, most, work) ? open : shut) = middle;
-          }
-          most = shut - 1;
-          narrowed = true;
+        const auto stat = static_cast<std::size_t>(k);
+        for (const bool fromAbove : {true, false}) {
+          if (need.least[stat] > need.most[stat]) return false;
+          if (work <= 0) return true;
+          narrowed = narrowSide(setting, route, w, k, fromAbove, work) || narrowed;
         }
-        if (least > most) return false;
-        if (work <= 0) return true;
-        if (!openWith(setting, route, w, k, least, least, work)) {
-          std::int32_t shut = least;
-          std::int32_t open = most;
-          while (open - shut > 1 && work > 0) {
-            const std::int32_t middle = shut + (open - shut) / 2;
-            (openWith(setting, route, w, k, least, middle, work) ? open : shut) = middle;
-          }
-          least = shut + 1;
-          narrowed = true;
-        }
-        if (least > most) return false;
+        if (need.least[stat] > need.most[stat]) return false;
       }
     }
   }

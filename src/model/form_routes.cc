@@ -609,7 +609,6 @@ RouteProgramme routeProgramme(const RouteSetting& setting, const Route& route,
       sum.emplace_back(point.stat[k], 1.0);
     }
     lp.addRow(sum, Sense::kEqual, waypoint.level);
-    made.stats.push_back({w, {point.stat[0], point.stat[1], point.stat[2], point.stat[3]}});
     addFeedingPast(lp, point, past);
     const Need& need = waypoint.need;
     if (need.defAtMost < kMaxLevel) {

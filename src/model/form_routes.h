@@ -117,9 +117,6 @@ using ItemCosts = std::array<double, kFedItemCount>;
 struct RouteProgramme {
   LinearProgramme programme;
   std::vector<std::pair<int, Item>> counts;
-  // The waypoints inside the programme (by their index in the route) and the variables of their
-  // four stats at the evolution.
-  std::vector<std::pair<std::size_t, std::array<int, 4>>> stats;
 
   // The cost of each variable of the programme when the items cost `costs`: an objective for
   // LinearProgramme::leastCosts.

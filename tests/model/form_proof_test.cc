@@ -1,6 +1,7 @@
 // The form proof: its reasons word for word on the table tests/cases/form_proofs.txt, and on
 // seeded targets that random feedings reach, that neither the target nor the form the feedings
-// ended in is ever proven out (by the closer proof in whole stats neither), and that a search steered to a form proven out finds no plan.
+// ended in is ever proven out (by the closer proof in whole stats neither), and that a search
+// steered to a form proven out finds no plan.
 #include "model/form_proof.h"
 
 #include <gtest/gtest.h>

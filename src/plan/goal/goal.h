@@ -204,8 +204,9 @@ struct GoalOptions {
   // Settle every final form: before any search, rule out the forms and the target that the
   // feeding tables prove out of reach (form_proof.h) where the evolution rules leave them open,
   // and search for none of them; for a listing, search once more, alone, for each form still
-  // missed. Off only to count what the searches alone leave open, or to search for what the
-  // proof rules out.
+  // missed; after the searches, ask the closer proof in whole stats of each form still missed (the
+  // form asked for, or each of a listing's). Off only to count what the searches alone leave
+  // open, or to search for what the proofs rule out.
   bool settleForms = true;
 };
 

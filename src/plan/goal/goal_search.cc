@@ -143,14 +143,28 @@ FormSet formsHeld(const PlansByForm& tally) {
   return held;
 }
 
+// The best by `measure` of the plans `planOf(type)` holds for each form of `forms` (0: every
+// form); null when none is held.
+template <typename PlanOf>
+const Plan* bestOf(const PlanOf& planOf, Goal measure, FormSet forms) {
+  const Plan* best = nullptr;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    const std::optional<Plan>& plan = planOf(type);
+    if (!plan || (forms != 0 && (forms & formBit(type)) == 0)) continue;
+    if (best == nullptr || better(measure, *plan, *best)) best = &*plan;
+  }
+  return best;
+}
+
+// The forms of `form` as a set: 0 (every form) when none is asked.
+FormSet formsOf(const std::optional<MagType>& form) { return form ? formBit(*form) : 0; }
+
 // The form of the stage's best plan by its goal, of the form asked in a stage of kTheForm; 0: none
 // held.
 FormSet bestHeld(const Stage& stage, const Walk& walk) {
-  const Plan* best = nullptr;
-  for (const std::optional<Plan>& plan : stage.tally) {
-    if (!plan || (stage.scope == kTheForm && plan->reached.type != *walk.options.form)) continue;
-    if (best == nullptr || better(stage.goal, *plan, *best)) best = &*plan;
-  }
+  const Plan* best =
+      bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
+             stage.goal, stage.scope == kTheForm ? formsOf(walk.options.form) : 0);
   return best != nullptr ? formBit(best->reached.type) : 0;
 }
 
@@ -312,13 +326,8 @@ const Plan* chosenPlan(const GoalResult& result, const GoalOptions& options, Goa
   if (options.goal == Goal::kFirst) {
     return result.first && endsAsAsked(*result.first, options.form) ? &*result.first : nullptr;
   }
-  const Plan* best = nullptr;
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    const std::optional<Plan>& plan = result.forms[type].best;
-    if (!plan || (options.form && *options.form != type)) continue;
-    if (best == nullptr || better(measure, *plan, *best)) best = &*plan;
-  }
-  return best;
+  return bestOf([&](MagType type) -> const std::optional<Plan>& { return result.forms[type].best; },
+                measure, formsOf(options.form));
 }
 
 // The scope of the first stage: a form asked is searched for as such (also with everyForm).

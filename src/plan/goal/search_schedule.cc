@@ -107,15 +107,18 @@ constexpr BeamRow kShortestAroundBeams[] = {
 };
 // clang-format on
 
+// clang-format off
 constexpr KindRow kKinds[] = {
-    {kCheapestKind, Goal::kCheapest, kCheapestBeams},
-    {Kind::kCheapestWide, Goal::kCheapest, kCheapestWideBeams},
-    {Kind::kShortestNarrow, Goal::kFewest, kShortestNarrowBeams},
-    {Kind::kShortestWide, Goal::kFewest, kShortestWideBeams},
-    {Kind::kShortestSteered, Goal::kFewest, kShortestSteeredBeams},
-    {Kind::kCheapestAround, Goal::kCheapest, kCheapestAroundBeams},
-    {Kind::kShortestAround, Goal::kFewest, kShortestAroundBeams},
+    // kind                  goal            beams                   beats the stage's plans
+    {kCheapestKind,          Goal::kCheapest, kCheapestBeams,        false},
+    {Kind::kCheapestWide,    Goal::kCheapest, kCheapestWideBeams,    true},
+    {Kind::kShortestNarrow,  Goal::kFewest,   kShortestNarrowBeams,  false},
+    {Kind::kShortestWide,    Goal::kFewest,   kShortestWideBeams,    true},
+    {Kind::kShortestSteered, Goal::kFewest,   kShortestSteeredBeams, false},
+    {Kind::kCheapestAround,  Goal::kCheapest, kCheapestAroundBeams,  true},
+    {Kind::kShortestAround,  Goal::kFewest,   kShortestAroundBeams,  true},
 };
+// clang-format on
 
 constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 
@@ -271,10 +274,7 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
     base.everyForm = context.everyForm;
     forms = 0;
   }
-  if (kind.kind == Kind::kShortestWide || kind.kind == Kind::kCheapestWide ||
-      kind.kind == Kind::kCheapestAround || kind.kind == Kind::kShortestAround) {
-    base.knownByForm = context.stagePlans;
-  }
+  if (kind.beatsStagePlans) base.knownByForm = context.stagePlans;
   // The fractions are powers of two, so the product is exact and truncates as a division would.
   const std::int32_t width =
       std::max(static_cast<std::int32_t>(static_cast<float>(context.width) * step.widthTimes), 1);

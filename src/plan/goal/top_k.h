@@ -219,7 +219,7 @@ class TopK {
     }
     std::size_t count() const { return count_; }
     // Every rank is at least the lowest, so the product is never below 0, and the signed
-    // conversion (one instruction) gives what the unsigned one (a branch and two) would.
+    // conversion, which is cheaper, gives what the unsigned one would.
     std::size_t of(double rank) const {
       const auto bucket = static_cast<std::int64_t>((rank - lowest_) * scale_);
       return std::min(static_cast<std::size_t>(bucket), count_ - 1);
