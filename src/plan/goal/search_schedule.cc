@@ -109,14 +109,14 @@ constexpr BeamRow kShortestAroundBeams[] = {
 
 // clang-format off
 constexpr KindRow kKinds[] = {
-    // kind                  goal            beams                   beats the stage's plans
-    {kCheapestKind,          Goal::kCheapest, kCheapestBeams,        false},
-    {Kind::kCheapestWide,    Goal::kCheapest, kCheapestWideBeams,    true},
-    {Kind::kShortestNarrow,  Goal::kFewest,   kShortestNarrowBeams,  false},
-    {Kind::kShortestWide,    Goal::kFewest,   kShortestWideBeams,    true},
-    {Kind::kShortestSteered, Goal::kFewest,   kShortestSteeredBeams, false},
-    {Kind::kCheapestAround,  Goal::kCheapest, kCheapestAroundBeams,  true},
-    {Kind::kShortestAround,  Goal::kFewest,   kShortestAroundBeams,  true},
+    // kind                   beats the stage's plans  goal             beams
+    {kCheapestKind,           false,                   Goal::kCheapest, kCheapestBeams},
+    {Kind::kCheapestWide,     true,                    Goal::kCheapest, kCheapestWideBeams},
+    {Kind::kShortestNarrow,   false,                   Goal::kFewest,   kShortestNarrowBeams},
+    {Kind::kShortestWide,     true,                    Goal::kFewest,   kShortestWideBeams},
+    {Kind::kShortestSteered,  false,                   Goal::kFewest,   kShortestSteeredBeams},
+    {Kind::kCheapestAround,   true,                    Goal::kCheapest, kCheapestAroundBeams},
+    {Kind::kShortestAround,   true,                    Goal::kFewest,   kShortestAroundBeams},
 };
 // clang-format on
 

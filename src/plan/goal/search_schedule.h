@@ -63,11 +63,11 @@ enum Kind : std::uint8_t {
 
 struct KindRow {
   Kind kind;
-  Goal goal;  // what its beams measure plans by
-  std::span<const BeamRow> beams;
   // Its beams only look for plans that beat the stage's tally so far: they come after the
   // stage's own searches and drop the states that cannot beat what those held.
   bool beatsStagePlans;
+  Goal goal;  // what its beams measure plans by
+  std::span<const BeamRow> beams;
 };
 
 // The conditions a step runs on, each naming the forms it is for (the step is skipped when there
