@@ -223,17 +223,26 @@ bool routeOpenInWholeStats(const RouteSetting& setting, Route route,
   });
 }
 
-}  // namespace
-
-FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& start) {
+// The start with its level up to date, when the mag has feedings to take towards the target;
+// nothing when none is left to take, or a stat is already above its target (stats never fall):
+// the rules' own answer, which the proofs leave to them.
+std::optional<MagState> startToFeed(const PlayerRequest& request, const MagState& start) {
   MagState from = start;
   from.level = start.def + start.pow + start.dex + start.mind;
   const Target& target = request.target;
   if (from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
       from.mind > target.mind || from.level >= target.level) {
-    return {};  // nothing to feed, or the rules' own answer
+    return std::nullopt;
   }
-  const RouteSetting setting = routeSetting(request, from);
+  return from;
+}
+
+}  // namespace
+
+FormExclusion targetProvenOut(const PlayerRequest& request, const MagState& start) {
+  const std::optional<MagState> from = startToFeed(request, start);
+  if (!from) return {};
+  const RouteSetting setting = routeSetting(request, *from);
   int work = kWorkPerQuestion;
   if (routeToTargetOpen(setting, anyRoute(), work)) return {};
   return targetReason(setting);
@@ -250,14 +259,9 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
     }
     return proven;
   }
-  MagState from = start;
-  from.level = start.def + start.pow + start.dex + start.mind;
-  const Target& target = request.target;
-  if (from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
-      from.mind > target.mind || from.level >= target.level) {
-    return proven;
-  }
-  const RouteSetting setting = routeSetting(request, from);
+  const std::optional<MagState> from = startToFeed(request, start);
+  if (!from) return proven;
+  const RouteSetting setting = routeSetting(request, *from);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((candidates & formBit(type)) == 0) continue;
     const Ways ways = waysTo(setting, type);
@@ -287,14 +291,9 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const Player
                                                                     const MagState& start,
                                                                     FormSet candidates) {
   std::array<FormExclusion, kMagTypeCount> proven{};
-  MagState from = start;
-  from.level = start.def + start.pow + start.dex + start.mind;
-  const Target& target = request.target;
-  if (candidates == 0 || from.def > target.def || from.pow > target.pow || from.dex > target.dex ||
-      from.mind > target.mind || from.level >= target.level) {
-    return proven;
-  }
-  const RouteSetting setting = routeSetting(request, from);
+  const std::optional<MagState> from = startToFeed(request, start);
+  if (candidates == 0 || !from) return proven;
+  const RouteSetting setting = routeSetting(request, *from);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((candidates & formBit(type)) == 0) continue;
     const Ways ways = waysTo(setting, type);
