@@ -21,6 +21,13 @@ bool routeOpen(const RouteSetting& setting, const Route& route, std::int32_t end
   return routeProgramme(setting, route, endLevel, end, endExact).programme.feasible();
 }
 
+// Whether some mix of feedings can follow `route` from the start to exactly the target stats.
+bool openToTarget(const RouteSetting& setting, const Route& route) {
+  const Target& target = setting.request.target;
+  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
+  return routeOpen(setting, route, target.level, end, true);
+}
+
 // The programmes one question (a form, or the target) may solve to name the forms on a route
 // open with their tables mixed: the proof's time stays small, and what it leaves over is only
 // not proven.
@@ -31,12 +38,10 @@ constexpr int kWorkPerQuestion = 3;
 bool routeOpenNamed(const RouteSetting& setting, const Route& route,
                     const std::vector<std::int32_t>& evolutions, std::size_t next, int& work) {
   if (next == evolutions.size()) return true;
-  const Target& target = setting.request.target;
-  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   for (const Route& named : routesNaming(setting, route, evolutions[next])) {
     if (work <= 0) return true;
     --work;
-    if (routeOpen(setting, named, target.level, end, true) &&
+    if (openToTarget(setting, named) &&
         routeOpenNamed(setting, named, evolutions, next + 1, work)) {
       return true;
     }
@@ -50,14 +55,12 @@ bool routeOpenNamed(const RouteSetting& setting, const Route& route,
 // its own, the first sum below the second and then above it, so a route this leaves open may
 // still be closed by the levels together: nothing is claimed of it.
 std::int32_t pairSumsForcedAt(const RouteSetting& setting, const Route& route) {
-  const Target& target = setting.request.target;
-  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   for (const std::int32_t level : pairSumsApartLevels(setting, route)) {
     bool apart = false;
     for (const std::int8_t side : {std::int8_t{-1}, std::int8_t{1}}) {
       const std::optional<Route> split =
           routeToTarget(setting, withPairSumsApart(route, level, side));
-      if (split && routeOpen(setting, *split, target.level, end, true)) {
+      if (split && openToTarget(setting, *split)) {
         apart = true;
         break;
       }
@@ -78,10 +81,8 @@ struct ForcedLevels {
 // given, learns the level at which the pair sums alone closed the route.
 bool routeToTargetOpen(const RouteSetting& setting, const Route& route, int& work,
                        ForcedLevels* forced = nullptr) {
-  const Target& target = setting.request.target;
-  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   const std::optional<Route> prepared = routeToTarget(setting, route);
-  if (!prepared || !routeOpen(setting, *prepared, target.level, end, true)) return false;
+  if (!prepared || !openToTarget(setting, *prepared)) return false;
   if (const std::int32_t level = pairSumsForcedAt(setting, route)) {
     if (forced != nullptr) {
       forced->lowest = forced->lowest == 0 ? level : std::min(forced->lowest, level);
@@ -127,13 +128,11 @@ constexpr int kWholeStatsWork = 200;
 // at most `most`.
 bool openWith(const RouteSetting& setting, Route route, std::size_t w, int k, std::int32_t least,
               std::int32_t most, int& work) {
-  const Target& target = setting.request.target;
-  const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
   StatNeed& need = route.waypoints[w].need;
   need.least[static_cast<std::size_t>(k)] = least;
   need.most[static_cast<std::size_t>(k)] = most;
   --work;
-  return routeOpen(setting, route, target.level, end, true);
+  return openToTarget(setting, route);
 }
 
 // Narrows waypoint `w`'s stat `k` from above (its most) or from below (its least) to the last
@@ -171,7 +170,7 @@ bool openInWholeStats(const RouteSetting& setting, Route& route, int& work) {
   const MagState& start = setting.start;
   const std::int32_t from[4] = {start.def, start.pow, start.dex, start.mind};
   --work;
-  if (!routeOpen(setting, route, target.level, end, true)) return false;
+  if (!openToTarget(setting, route)) return false;
   for (Waypoint& waypoint : route.waypoints) {
     StatNeed& need = waypoint.need;
     need.least[0] = std::max(need.least[0], need.defAtLeast);
@@ -209,10 +208,8 @@ bool routeOpenInWholeStats(const RouteSetting& setting, Route route,
                            const std::vector<std::int32_t>& evolutions, std::size_t next,
                            int& work) {
   if (next == 0 && !evolutions.empty()) {
-    const Target& target = setting.request.target;
-    const std::int32_t end[4] = {target.def, target.pow, target.dex, target.mind};
     --work;
-    if (!routeOpen(setting, route, target.level, end, true)) return false;
+    if (!openToTarget(setting, route)) return false;
   } else if (!openInWholeStats(setting, route, work)) {
     return false;
   }
