@@ -71,11 +71,42 @@ bool ruledOut(const PlayerRequest& request, const MagState& start, const GoalOpt
   return true;
 }
 
-// Where the forms are settled, rules out by the closer proof (formsProvenOutInWholeStats) the
-// forms that no search reached: the form asked for, or each form of a listing. It runs after the
-// searches, since a form a plan reaches needs no proof and the closer proof takes its time.
+// The closer proof's verdicts (formsProvenOutInWholeStats), each form's asked once: a listing
+// asks it of the forms still missed before its widest searches for them, which then run only on
+// the forms it leaves open, and settleFormsLeft asks it after the searches of the forms no search
+// reached. A form's verdict does not depend on the others asked with it.
+struct WholeStatsProofs {
+  FormSet asked = 0;
+  std::array<FormExclusion, kMagTypeCount> proven{};
+};
+
+// The forms of `forms` that the closer proof rules out, asking it of those not asked before.
+FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, FormSet forms,
+                           WholeStatsProofs& proofs) {
+  const FormSet ask = forms & ~proofs.asked;
+  if (ask != 0) {
+    const auto proven = formsProvenOutInWholeStats(request, start, ask);
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if ((ask & formBit(type)) != 0) proofs.proven[type] = proven[type];
+    }
+    proofs.asked |= ask;
+  }
+  FormSet out = 0;
+  for (MagType type = 0; type < kMagTypeCount; ++type) {
+    if ((forms & formBit(type)) != 0 && proofs.proven[type].kind != ExclusionKind::kNone) {
+      out |= formBit(type);
+    }
+  }
+  return out;
+}
+
+// Where the forms are settled, rules out by the closer proof the forms that no search reached:
+// the form asked for, or each form of a listing. It runs after the searches (for a listing, its
+// widest searches for the forms missed excepted), since a form a plan reaches needs no proof and
+// the closer proof takes its time.
 void settleFormsLeft(const PlayerRequest& request, const MagState& start,
-                     const GoalOptions& options, FormSet ends, GoalResult& result) {
+                     const GoalOptions& options, FormSet ends, WholeStatsProofs& proofs,
+                     GoalResult& result) {
   if (!options.settleForms || (!options.form && !options.everyForm)) return;
   FormSet left = 0;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
@@ -87,13 +118,13 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
     left |= formBit(type);
   }
   if (left == 0) return;
-  const auto proven = formsProvenOutInWholeStats(request, start, left);
+  provenInWholeStats(request, start, left, proofs);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if ((left & formBit(type)) != 0) result.forms[type].exclusion = proven[type];
+    if ((left & formBit(type)) != 0) result.forms[type].exclusion = proofs.proven[type];
   }
-  if (options.form && proven[*options.form].kind != ExclusionKind::kNone) {
+  if (options.form && proofs.proven[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
-    result.exclusion = proven[*options.form];
+    result.exclusion = proofs.proven[*options.form];
   }
 }
 
@@ -133,6 +164,7 @@ struct Walk {
   FormSet ends;  // the forms a plan from the start may end in (possibleEndsFrom)
   const Plan* first;
   std::int32_t maxFeedings;
+  WholeStatsProofs& proofs;
 };
 
 FormSet formsHeld(const PlansByForm& tally) {
@@ -179,8 +211,11 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return stage.reached == 0 ? walk.ends : 0;
     case When::kFormsMissed:
       return walk.ends & ~formsHeld(stage.tally);
-    case When::kFormsLeft:
-      return walk.options.settleForms ? walk.ends & ~formsHeld(stage.tally) : 0;
+    case When::kFormsLeft: {
+      if (!walk.options.settleForms) return 0;
+      const FormSet left = walk.ends & ~formsHeld(stage.tally);
+      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.proofs);
+    }
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
     case When::kBestHeld:
@@ -395,20 +430,21 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
   const Goal measure = measuredBy(options.goal);
   if (options.progress != nullptr) options.progress->measure = measure;
   const Plan* first = result.first ? &*result.first : nullptr;
+  WholeStatsProofs proofs;
   if (first != nullptr) {
     keepBetter(measure, *first, result.forms[first->reached.type].best);
     // The progress shows the best plan of the form asked for, as the beam searches tell it.
     if (endsAsAsked(*first, options.form)) tellProgress(options.progress, 0, measureOf(*first));
   }
   if (options.goal != Goal::kFirst) {
-    const Walk walk{request, start, options, ends, first, feedingsToSearch(result.first)};
+    const Walk walk{request, start, options, ends, first, feedingsToSearch(result.first), proofs};
     Stage searched = walkStages(scopeOf(options), walk);
     result.feedingsTried = searched.feedingsTried;
     if (options.beamWidth > options.baseWidth) {
       GoalOptions base = options;
       base.beamWidth = options.baseWidth;
-      Stage narrower =
-          walkStages(scopeOf(options), Walk{request, start, base, ends, first, walk.maxFeedings});
+      Stage narrower = walkStages(
+          scopeOf(options), Walk{request, start, base, ends, first, walk.maxFeedings, proofs});
       result.feedingsTried += narrower.feedingsTried;
       for (MagType type = 0; type < kMagTypeCount; ++type) {
         if (narrower.tally[type]) keepBetter(measure, *narrower.tally[type], searched.tally[type]);
@@ -418,7 +454,7 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
       result.forms[type].best = std::move(searched.tally[type]);
     }
   }
-  settleFormsLeft(request, start, options, ends, result);
+  settleFormsLeft(request, start, options, ends, proofs, result);
   if (const Plan* best = chosenPlan(result, options, measure)) {
     result.outcome = GoalOutcome::kFound;
     result.plan = *best;
