@@ -178,25 +178,28 @@ struct Tally {
   int targetsProven = 0;
   int targetsNotFound = 0;  // targets with a form not found
   double wall = 0;
+  double cpu = 0;  // of the whole process, every thread's
 };
 
 // The listing by meseta, as `ostrel forms` makes it, with the forms settled (ruled out by the
 // proof before the searches, and searched for once more where the listing missed them) or not.
 ostrel::GoalResult listing(const ostrel::PlayerRequest& request, int width, bool settle,
-                           double& wall) {
+                           double& wall, double& cpu) {
   ostrel::GoalOptions options;
   options.goal = ostrel::Goal::kCheapest;
   options.everyForm = true;
   options.beamWidth = width;
   options.settleForms = settle;
   const auto begin = std::chrono::steady_clock::now();
+  const std::clock_t cpuBegin = std::clock();
   ostrel::GoalResult result = ostrel::planForGoal(request, ostrel::kBabyMag, options);
   wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  cpu = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
   return result;
 }
 
 // Counts `result` into `tally`; the forms not found, as names.
-std::string countInto(const ostrel::GoalResult& result, double wall, Tally& tally,
+std::string countInto(const ostrel::GoalResult& result, double wall, double cpu, Tally& tally,
                       std::map<std::string, int>& byReason) {
   std::string missed;
   int here[3] = {0, 0, 0};  // reached, ruled out, not found
@@ -220,6 +223,7 @@ std::string countInto(const ostrel::GoalResult& result, double wall, Tally& tall
   tally.targetsWithoutPlan += here[0] == 0 ? 1 : 0;
   tally.targetsProven += result.outcome == ostrel::GoalOutcome::kImpossible ? 1 : 0;
   tally.wall += wall;
+  tally.cpu += cpu;
   return missed;
 }
 
@@ -244,14 +248,16 @@ int runCensus(int count, unsigned seed, int width, bool list) {
     const ostrel::PlayerRequest request{census.player, census.target};
     double wallBefore = 0;
     double wallAfter = 0;
-    const ostrel::GoalResult old = listing(request, width, false, wallBefore);
-    const ostrel::GoalResult now = listing(request, width, true, wallAfter);
+    double cpuBefore = 0;
+    double cpuAfter = 0;
+    const ostrel::GoalResult old = listing(request, width, false, wallBefore, cpuBefore);
+    const ostrel::GoalResult now = listing(request, width, true, wallAfter, cpuAfter);
     const int reachedBefore = before.reached;
     const int notFoundBefore = before.notFound;
     const int reachedAfter = after.reached;
     const int notFoundAfter = after.notFound;
-    countInto(old, wallBefore, before, byReasonBefore);
-    const std::string missed = countInto(now, wallAfter, after, byReason);
+    countInto(old, wallBefore, cpuBefore, before, byReasonBefore);
+    const std::string missed = countInto(now, wallAfter, cpuAfter, after, byReason);
     // The closer proof runs only on the forms no search reached: asked of those reached, it must
     // rule none out either.
     ostrel::FormSet reached = 0;
@@ -295,10 +301,11 @@ int runCensus(int count, unsigned seed, int width, bool list) {
     std::printf(
         "%s: forms reached %d, excluded by the rules %d, proven out %d, not found %d (on %d "
         "targets); targets planned %d, proven impossible %d, without a plan %d; wall %.1f "
-        "s, %.2f s a target\n",
+        "s, %.2f s a target; cpu %.1f s, %.2f s a target\n",
         name, tally.reached, tally.excluded, tally.proven, tally.notFound, tally.targetsNotFound,
         count - tally.targetsWithoutPlan, tally.targetsProven,
-        tally.targetsWithoutPlan - tally.targetsProven, tally.wall, tally.wall / count);
+        tally.targetsWithoutPlan - tally.targetsProven, tally.wall, tally.wall / count, tally.cpu,
+        tally.cpu / count);
   };
   std::printf("\n");
   totals("before", before);

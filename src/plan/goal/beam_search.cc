@@ -72,7 +72,9 @@ class BeamRun {
 
   BeamResult run() {
     startFrom(start_);
-    for (frame_.depth = 1; !frame_.parents.empty() && frame_.depth <= beam_.maxFeedings;
+    for (frame_.depth = 1;
+         !frame_.parents.empty() && frame_.depth <= beam_.maxFeedings &&
+         (beam_.mostFeedingsTried == 0 || result_.feedingsTried < beam_.mostFeedingsTried);
          ++frame_.depth) {
       prepareEstimates();
       growLayer();

@@ -63,6 +63,8 @@ struct BeamSpec {
   FormSet steerTo = 0;
   bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;
+  // The beam stops once it has simulated this many feedings (0: only at maxFeedings).
+  std::uint64_t mostFeedingsTried = 0;
   // For the cheapest plan: the meseta that every feeding counts for in the ranking besides its
   // price, for the plans that weigh hours against meseta. The beam then keeps no limits (they are
   // in meseta alone) and its plans are those it met (MetPlans).

@@ -107,16 +107,34 @@ constexpr BeamRow kShortestAroundBeams[] = {
 };
 // clang-format on
 
+// For the forms a listing still misses once the proof left them open: where the way to a form
+// keeps a stat waiting while the others rise, a beam reaches it or not by which states it happens
+// to keep, and the same beam at another width or cap loses the way. Three beams of the current
+// form's table, their states spread apart by three caps and the room counted, are three draws.
+// clang-format off
+constexpr BeamRow kShortestSpreadBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         4,  1,    1,    true,  false,   false},
+    {1.0, kCurrent,         8,  1,    1,    true,  false,   false},
+    {1.0, kCurrent,         16, 1,    1,    true,  false,   false},
+};
+// clang-format on
+
+// The feedings a beam of kShortestSpread simulates at most, per state of its width: a bound on
+// the work, not on the search, set above what its beams simulated on the forms they reached.
+constexpr std::int32_t kSpreadTriedPerWidth = 5000;
+
 // clang-format off
 constexpr KindRow kKinds[] = {
-    // kind                   beats the stage's plans  goal             beams
-    {kCheapestKind,           false,                   Goal::kCheapest, kCheapestBeams},
-    {Kind::kCheapestWide,     true,                    Goal::kCheapest, kCheapestWideBeams},
-    {Kind::kShortestNarrow,   false,                   Goal::kFewest,   kShortestNarrowBeams},
-    {Kind::kShortestWide,     true,                    Goal::kFewest,   kShortestWideBeams},
-    {Kind::kShortestSteered,  false,                   Goal::kFewest,   kShortestSteeredBeams},
-    {Kind::kCheapestAround,   true,                    Goal::kCheapest, kCheapestAroundBeams},
-    {Kind::kShortestAround,   true,                    Goal::kFewest,   kShortestAroundBeams},
+    // kind                  beats  goal             beams                  tried/width
+    {kCheapestKind,          false, Goal::kCheapest, kCheapestBeams,        0},
+    {Kind::kCheapestWide,    true,  Goal::kCheapest, kCheapestWideBeams,    0},
+    {Kind::kShortestNarrow,  false, Goal::kFewest,   kShortestNarrowBeams,  0},
+    {Kind::kShortestWide,    true,  Goal::kFewest,   kShortestWideBeams,    0},
+    {Kind::kShortestSteered, false, Goal::kFewest,   kShortestSteeredBeams, 0},
+    {Kind::kCheapestAround,  true,  Goal::kCheapest, kCheapestAroundBeams,  0},
+    {Kind::kShortestAround,  true,  Goal::kFewest,   kShortestAroundBeams,  0},
+    {Kind::kShortestSpread,  false, Goal::kFewest,   kShortestSpreadBeams,  kSpreadTriedPerWidth},
 };
 // clang-format on
 
@@ -132,12 +150,14 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // comes first (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer
 // forms to share its width among), then each form still missed gets one of its own, then the
 // shortest plan's narrow beams (their rankings reached forms the others did not); where the forms
-// are settled, each form still missed, which the proof left open, gets one of its own at the full
-// width, and a form still missed after it one at twice the width (few targets keep a form missed
-// that long, so the wider search runs on few); last, for the listing by meseta, each form that only
-// the first-found plan or a search of the shortest kind reached, which holds a plan of few feedings
-// and much meseta, gets a search of the cheapest kind of its own (one for those forms together
-// shares its width among them and lost some that each alone finds).
+// are settled, each form still missed that both proofs leave open (the closer one asked first, so
+// that these searches run only where no proof closes the form) gets one of its own at the full
+// width, and a form still missed after it one at twice the width, and then the spread beams at
+// twice the width, their work bounded (few targets keep a form missed that long, so the wider
+// searches run on few); last, for the listing by meseta, each form that only the first-found plan
+// or a search of the shortest kind reached, which holds a plan of few feedings and much meseta,
+// gets a search of the cheapest kind of its own (one for those forms together shares its width
+// among them and lost some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width* steered      room
@@ -161,6 +181,7 @@ constexpr StepRow kSteps[] = {
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true},
     {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false},
     {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true},
     {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false},
 };
 // clang-format on
@@ -241,6 +262,8 @@ void addSearches(const KindRow& kind, const BeamSpec& base, std::int32_t width, 
     beam.sameStatsCap = row.sameStatsCap;
     beam.countRoom = countRoom && row.countRoom;
     beam.width = widths[i];
+    beam.mostFeedingsTried =
+        static_cast<std::uint64_t>(kind.feedingsPerWidth) * static_cast<std::uint64_t>(beam.width);
     if (eachBeamApart || kind.kind != kCheapestKind) {
       searches.push_back(ScheduledSearch{{{beam}}, forms});
     } else if (row.apartForSeveralForms && base.everyForm) {

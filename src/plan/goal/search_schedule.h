@@ -59,6 +59,7 @@ enum Kind : std::uint8_t {
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
   kCheapestAround,   // a narrow beam of the cheapest plan's kind around the best plan held
   kShortestAround,   // likewise of the shortest plan's kind
+  kShortestSpread,   // beams of the shortest plan's kind, their states spread apart, for forms left
 };
 
 struct KindRow {
@@ -68,6 +69,9 @@ struct KindRow {
   bool beatsStagePlans;
   Goal goal;  // what its beams measure plans by
   std::span<const BeamRow> beams;
+  // Each beam stops once it has simulated this many feedings per state of its width (0: never):
+  // a search for a form that may be out of reach cannot run away with the listing's time.
+  std::int32_t feedingsPerWidth;
 };
 
 // The conditions a step runs on, each naming the forms it is for (the step is skipped when there
