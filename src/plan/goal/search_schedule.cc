@@ -107,15 +107,13 @@ constexpr BeamRow kShortestAroundBeams[] = {
 };
 // clang-format on
 
-// For the forms a listing still misses once the proof left them open: where the way to a form
+// For the forms a listing still misses once the proofs left them open: where the way to a form
 // keeps a stat waiting while the others rise, a beam reaches it or not by which states it happens
-// to keep, and the same beam at another width or cap loses the way. Three beams of the current
-// form's table, their states spread apart by three caps and the room counted, are three draws.
+// to keep, and the searches above lose the way. One more beam of the current form's table, its
+// states spread apart by a loose cap and the room counted, keeps others.
 // clang-format off
 constexpr BeamRow kShortestSpreadBeams[] = {
     //wt  ranking           cap share least room   narrower apart
-    {1.0, kCurrent,         4,  1,    1,    true,  false,   false},
-    {1.0, kCurrent,         8,  1,    1,    true,  false,   false},
     {1.0, kCurrent,         16, 1,    1,    true,  false,   false},
 };
 // clang-format on
@@ -152,8 +150,8 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // shortest plan's narrow beams (their rankings reached forms the others did not); where the forms
 // are settled, each form still missed that both proofs leave open (the closer one asked first, so
 // that these searches run only where no proof closes the form) gets one of its own at the full
-// width, and a form still missed after it one at twice the width, and then the spread beams at
-// twice the width, their work bounded (few targets keep a form missed that long, so the wider
+// width, and a form still missed after it one at twice the width, and then a beam of spread states
+// at twice the width, its work bounded (few targets keep a form missed that long, so the wider
 // searches run on few); last, for the listing by meseta, each form that only the first-found plan
 // or a search of the shortest kind reached, which holds a plan of few feedings and much meseta,
 // gets a search of the cheapest kind of its own (one for those forms together shares its width

@@ -59,7 +59,7 @@ enum Kind : std::uint8_t {
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
   kCheapestAround,   // a narrow beam of the cheapest plan's kind around the best plan held
   kShortestAround,   // likewise of the shortest plan's kind
-  kShortestSpread,   // beams of the shortest plan's kind, their states spread apart, for forms left
+  kShortestSpread,   // a beam of the shortest plan's kind, its states spread apart, for forms left
 };
 
 struct KindRow {
