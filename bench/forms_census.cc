@@ -2,11 +2,12 @@
 // section ID and class, stats whose largest is at least 20), the listing of the forms by meseta,
 // as `ostrel forms` makes it, twice: before, by the searches alone, and after, with the forms
 // settled (the proof from the feeding tables rules forms and whole targets out before any search,
-// and each form the listing still misses gets a search of its own). Each is sorted into the forms
-// reached, excluded by the evolution rules, proven out, and "not found"; and the targets planned,
-// proven impossible, or left without a plan. A form not found is either out of reach with no
-// reason told, or a plan the searches missed. Fails when a form or target that a plan reached is
-// ruled out, by the listing or by the closer proof asked of every form reached.
+// each form the listing still misses gets a search of its own, the closer proof in whole stats
+// rules out what it can of those still missed, and the rest get the widest searches). Each is
+// sorted into the forms reached, excluded by the evolution rules, proven out, and "not found"; and
+// the targets planned, proven impossible, or left without a plan. A form not found is either out
+// of reach with no reason told, or a plan the searches missed. Fails when a form or target that a
+// plan reached is ruled out, by the listing or by the closer proof asked of every form reached.
 //
 //   ostrel_forms_census [COUNT [SEED [WIDTH]]]   one line per target and the totals
 //   ostrel_forms_census proof [COUNT [SEED]]   the proof alone (form_proof.h) on every form the
@@ -232,7 +233,8 @@ int runCensus(int count, unsigned seed, int width, bool list) {
   std::printf(
       "census of %d random targets, seed %u, listing by meseta at width %d: before (the "
       "searches alone), after (the forms settled: the proof, then a search for each form "
-      "still missed, then the closer proof in whole stats)\n",
+      "still missed, the closer proof in whole stats of those still missed, and the widest "
+      "searches for those it leaves open)\n",
       count, seed, width);
   std::printf("%3s %-9s %-9s %-15s %-10s %-13s %-13s  %s\n", "#", "section", "class", "target",
               "reached", "not found", "wall s", "left not found after");

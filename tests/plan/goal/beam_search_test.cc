@@ -26,7 +26,7 @@ TEST(BeamSearchTest, StopsOnceItHasSimulatedItsMostFeedings) {
   EXPECT_LT(stopped.feedingsTried, whole.feedingsTried);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if (stopped.bestByForm[type])
-      expectPlanReplays(request, kBabyMag, *stopped.bestByForm[type], type);
+      testing::expectPlanReplays(request, kBabyMag, *stopped.bestByForm[type], type);
   }
 }
 
