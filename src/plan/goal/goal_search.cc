@@ -3,6 +3,7 @@
 // above; the best plan of the goal among them, per final form and overall.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <exception>
 #include <optional>
 #include <thread>
@@ -200,6 +201,22 @@ FormSet bestHeld(const Stage& stage, const Walk& walk) {
   return best != nullptr ? formBit(best->reached.type) : 0;
 }
 
+// The form of the stage's best plan of the forms other than bestHeld's, where it is near the best
+// (kNearBestShare); 0: none.
+FormSet secondBestNear(const Stage& stage, const Walk& walk) {
+  const FormSet best = bestHeld(stage, walk);
+  if (best == 0) return 0;
+  const auto planOf = [&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; };
+  const Plan* second = bestOf(planOf, stage.goal, ~best);
+  if (second == nullptr) return 0;
+  const auto measure = [&](const Plan& plan) {
+    return stage.goal == Goal::kFewest ? static_cast<double>(plan.feedCount()) : plan.cost;
+  };
+  const Plan& top = *stage.tally[std::countr_zero(best)];
+  const bool near = measure(*second) <= measure(top) * (1 + kNearBestShare);
+  return near ? formBit(second->reached.type) : 0;
+}
+
 // The forms a step's condition names; 0: the step does not run.
 FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
   switch (when) {
@@ -220,6 +237,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
     case When::kBestHeld:
       return bestHeld(stage, walk);
+    case When::kSecondBestNear:
+      return secondBestNear(stage, walk);
   }
   return 0;
 }

@@ -143,19 +143,23 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // them (they drop the states that can no longer end in one of them, and want no other form, so they
 // stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
 // rankings reach different forms, at half the width (the steering drops most states); then, for a
-// plan rather than the listing, a narrow beam around the best plan held. The listing's own search
-// shares its width among all the forms, so for the forms it missed a search of the shortest kind
-// comes first (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer
-// forms to share its width among), then each form still missed gets one of its own, then the
-// shortest plan's narrow beams (their rankings reached forms the others did not); where the forms
-// are settled, each form still missed that both proofs leave open (the closer one asked first, so
-// that these searches run only where no proof closes the form) gets one of its own at the full
-// width, and a form still missed after it one at twice the width, and then a beam of spread states
-// at twice the width, its work bounded (few targets keep a form missed that long, so the wider
-// searches run on few); last, for the listing by meseta, each form that only the first-found plan
-// or a search of the shortest kind reached, which holds a plan of few feedings and much meseta,
-// gets a search of the cheapest kind of its own (one for those forms together shares its width
-// among them and lost some that each alone finds).
+// plan rather than the listing, a narrow beam around the best plan held; for the shortest plan of
+// any form, one more around the best plan of the other forms where it is near the best (the stage's
+// searches spend little width on the routes to a form that did not win, and a beam steered to it
+// alone finds a plan of it much shorter than they held, at times shorter than the best plan; where
+// it held one far longer, that seldom pays for the search). The listing's own search shares its
+// width among all the forms, so for the forms it missed a search of the shortest kind comes first
+// (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer forms to share
+// its width among), then each form still missed gets one of its own, then the shortest plan's
+// narrow beams (their rankings reached forms the others did not); where the forms are settled, each
+// form still missed that both proofs leave open (the closer one asked first, so that these
+// searches run only where no proof closes the form) gets one of its own at the full width, and a
+// form still missed after it one at twice the width, and then a beam of spread states at twice the
+// width, its work bounded (few targets keep a form missed that long, so the wider searches run on
+// few); last, for the listing by meseta, each form that only the first-found plan or a search of
+// the shortest kind reached, which holds a plan of few feedings and much meseta, gets a search of
+// the cheapest kind of its own (one for those forms together shares its width among them and lost
+// some that each alone finds).
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width* steered      room
@@ -173,6 +177,7 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
     {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true},
+    {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false},

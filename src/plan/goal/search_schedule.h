@@ -84,6 +84,7 @@ enum When : std::uint8_t {
   kFormsLeft,       // likewise, where the forms are settled (GoalOptions::settleForms)
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
   kBestHeld,        // the form of the stage's best plan (of the form asked), once one is held
+  kSecondBestNear,  // the form of the best plan of the other forms than kBestHeld's, when near
 };
 
 // How a step's searches are steered to its forms.
@@ -121,6 +122,10 @@ struct StageRow {
   GoalOf goal;
   ScopeOf scope;
 };
+
+// A plan of another form than the best plan's is near it (When::kSecondBestNear) when it is at
+// most this share longer (or dearer).
+inline constexpr double kNearBestShare = 0.1;
 
 // Where a plan found is this short, the target is near and every search quick, but each kind of
 // search loses its way more often: the other goal's stage runs too.
