@@ -89,17 +89,21 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 };
 // clang-format on
 
-// Around the best plan held: one narrow beam steered to that plan's final form, which only looks
-// for plans that beat it. Where the stage's searches spread their width over every form, and over
-// the routes of evolutions to each, this one spends a little width on the routes to the form that
+// Around the best plan held: narrow beams steered to that plan's final form, which only look for
+// plans that beat it. Where the stage's searches spread their width over every form, and over
+// the routes of evolutions to each, these spend a little width on the routes to the form that
 // won, ranked apart from the beam that found it: its states' stats kept apart by the cap, and for
-// the shortest plan by the table of the form the stats head for. It drops early the states that
-// cannot beat the plans held, so it is little work, and it finds cheaper or shorter plans along
-// other routes to that form than the wider beams kept.
+// the shortest plan by the table of the form the stats head for. They drop early the states that
+// cannot beat the plans held, so they are little work, and they find cheaper or shorter plans along
+// other routes to that form than the wider beams kept. For the cheapest plan a second, narrower
+// beam ranks with the bars the items lower counted, as the second pass does, and keeps its states'
+// stats further apart: it keeps other states than the current table's beam, and ends on other
+// routes again.
 // clang-format off
 constexpr BeamRow kCheapestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kCurrent,         4,  8,    1,    true,  false,   false},
+    {1.0, kNet,             8,  16,   1,    true,  false,   false},
 };
 constexpr BeamRow kShortestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
@@ -127,7 +131,7 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // them (they drop the states that can no longer end in one of them, and want no other form, so they
 // stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
 // rankings reach different forms, at half the width (the steering drops most states); then, for a
-// plan rather than the listing, a narrow beam around the best plan held. The listing's own search
+// plan rather than the listing, narrow beams around the best plan held. The listing's own search
 // shares its width among all the forms, so for the forms it missed a search of the shortest kind
 // comes first (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer
 // forms to share its width among), then each form still missed gets one of its own, then the
