@@ -95,15 +95,15 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 // won, ranked apart from the beam that found it: its states' stats kept apart by the cap, and for
 // the shortest plan by the table of the form the stats head for. They drop early the states that
 // cannot beat the plans held, so they are little work, and they find cheaper or shorter plans along
-// other routes to that form than the wider beams kept. For the cheapest plan a second, narrower
-// beam ranks with the bars the items lower counted, as the second pass does, and keeps its states'
-// stats further apart: it keeps other states than the current table's beam, and ends on other
-// routes again.
+// other routes to that form than the wider beams kept. For the cheapest plan two narrower beams
+// keep other states again, and end on other routes: one ranks with the bars the items lower
+// counted, as the second pass does, and one keeps fewer states of the same stats.
 // clang-format off
 constexpr BeamRow kCheapestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kCurrent,         4,  8,    1,    true,  false,   false},
-    {1.0, kNet,             8,  16,   1,    true,  false,   false},
+    {1.0, kNet,             16, 32,   1,    true,  false,   false},
+    {1.0, kCurrent,         2,  16,   1,    true,  false,   false},
 };
 constexpr BeamRow kShortestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
