@@ -103,7 +103,7 @@ constexpr BeamRow kCheapestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kCurrent,         4,  8,    1,    true,  false,   false},
     {1.0, kNet,             16, 32,   1,    true,  false,   false},
-    {1.0, kCurrent,         2,  16,   1,    true,  false,   false},
+    {1.0, kCurrent,         2,  24,   1,    true,  false,   false},
 };
 constexpr BeamRow kShortestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
