@@ -89,17 +89,21 @@ constexpr BeamRow kShortestSteeredBeams[] = {
 };
 // clang-format on
 
-// Around the best plan held: one narrow beam steered to that plan's final form, which only looks
-// for plans that beat it. Where the stage's searches spread their width over every form, and over
-// the routes of evolutions to each, this one spends a little width on the routes to the form that
+// Around the best plan held: narrow beams steered to that plan's final form, which only look for
+// plans that beat it. Where the stage's searches spread their width over every form, and over
+// the routes of evolutions to each, these spend a little width on the routes to the form that
 // won, ranked apart from the beam that found it: its states' stats kept apart by the cap, and for
-// the shortest plan by the table of the form the stats head for. It drops early the states that
-// cannot beat the plans held, so it is little work, and it finds cheaper or shorter plans along
-// other routes to that form than the wider beams kept.
+// the shortest plan by the table of the form the stats head for. They drop early the states that
+// cannot beat the plans held, so they are little work, and they find cheaper or shorter plans along
+// other routes to that form than the wider beams kept. For the cheapest plan two narrower beams
+// keep other states again, and end on other routes: one ranks with the bars the items lower
+// counted, as the second pass does, and one keeps fewer states of the same stats.
 // clang-format off
 constexpr BeamRow kCheapestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kCurrent,         4,  8,    1,    true,  false,   false},
+    {1.0, kNet,             16, 32,   1,    true,  false,   false},
+    {1.0, kCurrent,         2,  24,   1,    true,  false,   false},
 };
 constexpr BeamRow kShortestAroundBeams[] = {
     //wt  ranking           cap share least room   narrower apart
@@ -143,7 +147,7 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // them (they drop the states that can no longer end in one of them, and want no other form, so they
 // stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
 // rankings reach different forms, at half the width (the steering drops most states); then, for a
-// plan rather than the listing, a narrow beam around the best plan held; for the shortest plan of
+// plan rather than the listing, narrow beams around the best plan held; for the shortest plan of
 // any form, one more around the best plan of the other forms where it is near the best (the stage's
 // searches spend little width on the routes to a form that did not win, and a beam steered to it
 // alone finds a plan of it much shorter than they held, at times shorter than the best plan; where

@@ -57,7 +57,7 @@ enum Kind : std::uint8_t {
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
-  kCheapestAround,   // a narrow beam of the cheapest plan's kind around the best plan held
+  kCheapestAround,   // narrow beams of the cheapest plan's kind around the best plan held
   kShortestAround,   // likewise of the shortest plan's kind
   kShortestSpread,   // a beam of the shortest plan's kind, its states spread apart, for forms left
 };
