@@ -3,7 +3,6 @@
 // above; the best plan of the goal among them, per final form and overall.
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <exception>
 #include <optional>
 #include <thread>
@@ -102,9 +101,9 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
 }
 
 // Where the forms are settled, rules out by the closer proof the forms that no search reached:
-// the form asked for, or each form of a listing. It runs after the searches (for a listing, its
-// widest searches for the forms missed excepted), since a form a plan reaches needs no proof and
-// the closer proof takes its time.
+// the form asked for, or each form of a listing. It runs after the searches, since a form a plan
+// reaches needs no proof and the closer proof takes its time; most verdicts are already held, as
+// the listing's widest searches (When::kFormsLeft) ask it first.
 void settleFormsLeft(const PlayerRequest& request, const MagState& start,
                      const GoalOptions& options, FormSet ends, WholeStatsProofs& proofs,
                      GoalResult& result) {
@@ -192,28 +191,33 @@ const Plan* bestOf(const PlanOf& planOf, Goal measure, FormSet forms) {
 // The forms of `form` as a set: 0 (every form) when none is asked.
 FormSet formsOf(const std::optional<MagType>& form) { return form ? formBit(*form) : 0; }
 
-// The form of the stage's best plan by its goal, of the form asked in a stage of kTheForm; 0: none
-// held.
+// The stage's best plan by its goal, of the form asked in a stage of kTheForm; null: none held.
+const Plan* bestPlanHeld(const Stage& stage, const Walk& walk) {
+  return bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
+                stage.goal, stage.scope == kTheForm ? formsOf(walk.options.form) : 0);
+}
+
+// The form of the stage's best plan (bestPlanHeld); 0: none held.
 FormSet bestHeld(const Stage& stage, const Walk& walk) {
-  const Plan* best =
-      bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
-             stage.goal, stage.scope == kTheForm ? formsOf(walk.options.form) : 0);
+  const Plan* best = bestPlanHeld(stage, walk);
   return best != nullptr ? formBit(best->reached.type) : 0;
 }
 
-// The form of the stage's best plan of the forms other than bestHeld's, where it is near the best
-// (kNearBestShare); 0: none.
+// The form of the runner-up: the best plan of any other form than the best plan's, when it is
+// within kNearBestShare of the best; 0: none.
 FormSet secondBestNear(const Stage& stage, const Walk& walk) {
-  const FormSet best = bestHeld(stage, walk);
-  if (best == 0) return 0;
-  const auto planOf = [&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; };
-  const Plan* second = bestOf(planOf, stage.goal, ~best);
+  const Plan* best = bestPlanHeld(stage, walk);
+  if (best == nullptr) return 0;
+  const Plan* second =
+      bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
+             stage.goal, ~formBit(best->reached.type));
   if (second == nullptr) return 0;
-  const auto measure = [&](const Plan& plan) {
-    return stage.goal == Goal::kFewest ? static_cast<double>(plan.feedCount()) : plan.cost;
+  const auto size = [&](const Plan& plan) {
+    const PlanMeasure measure = measureOf(plan);
+    return stage.goal == Goal::kFewest ? static_cast<double>(measure.feedings)
+                                       : static_cast<double>(measure.meseta);
   };
-  const Plan& top = *stage.tally[std::countr_zero(best)];
-  const bool near = measure(*second) <= measure(top) * (1 + kNearBestShare);
+  const bool near = size(*second) <= size(*best) * (1 + kNearBestShare);
   return near ? formBit(second->reached.type) : 0;
 }
 
@@ -229,8 +233,12 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
     case When::kFormsMissed:
       return walk.ends & ~formsHeld(stage.tally);
     case When::kFormsLeft: {
+      // Asked for one form, the searches for the others would be spent for nothing: each of
+      // these searches is for one form alone, and only the form asked for is answered.
       if (!walk.options.settleForms) return 0;
-      const FormSet left = walk.ends & ~formsHeld(stage.tally);
+      const FormSet asked = walk.options.form ? formBit(*walk.options.form) : ~FormSet{0};
+      const FormSet left = walk.ends & asked & ~formsHeld(stage.tally);
+      // Asking the closer proof here fills walk.proofs, which settleFormsLeft reads after.
       return left & ~provenInWholeStats(walk.request, walk.start, left, walk.proofs);
     }
     case When::kDearOnly:

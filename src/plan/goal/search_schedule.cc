@@ -122,8 +122,10 @@ constexpr BeamRow kShortestSpreadBeams[] = {
 };
 // clang-format on
 
-// The feedings a beam of kShortestSpread simulates at most, per state of its width: a bound on
-// the work, not on the search, set above what its beams simulated on the forms they reached.
+// The feedings a beam of kShortestSpread simulates at most, per state of its width: it bounds the
+// listing's time on a form no search can reach. The feedings a layer simulates grow with the
+// width, so in effect the bound ends the beam at some number of feedings: it is set above what the
+// beam simulated on the forms it reached, and a form only long plans reach is beyond it.
 constexpr std::int32_t kSpreadTriedPerWidth = 5000;
 
 // clang-format off
@@ -142,35 +144,21 @@ constexpr KindRow kKinds[] = {
 
 constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 
-// The steps of a stage, in order. First the goal's own search (for the cheapest plan, where its
-// passes found none, its full-width beam too). Then, for the forms it missed, searches steered to
-// them (they drop the states that can no longer end in one of them, and want no other form, so they
-// stop once they cannot beat what they found): of the goal's kind and then of the other's, whose
-// rankings reach different forms, at half the width (the steering drops most states); then, for a
-// plan rather than the listing, narrow beams around the best plan held; for the shortest plan of
-// any form, one more around the best plan of the other forms where it is near the best (the stage's
-// searches spend little width on the routes to a form that did not win, and a beam steered to it
-// alone finds a plan of it much shorter than they held, at times shorter than the best plan; where
-// it held one far longer, that seldom pays for the search). The listing's own search shares its
-// width among all the forms, so for the forms it missed a search of the shortest kind comes first
-// (it reaches forms the cheapest kind's ranking misses, and leaves that search fewer forms to share
-// its width among), then each form still missed gets one of its own, then the shortest plan's
-// narrow beams (their rankings reached forms the others did not); where the forms are settled, each
-// form still missed that both proofs leave open (the closer one asked first, so that these
-// searches run only where no proof closes the form) gets one of its own at the full width, and a
-// form still missed after it one at twice the width, and then a beam of spread states at twice the
-// width, its work bounded (few targets keep a form missed that long, so the wider searches run on
-// few); last, for the listing by meseta, each form that only the first-found plan or a search of
-// the shortest kind reached, which holds a plan of few feedings and much meseta, gets a search of
-// the cheapest kind of its own (one for those forms together shares its width among them and lost
-// some that each alone finds).
+// The steps of a stage, in order: the goal's own search, then searches for what it missed or may
+// have done better, each row's reason above its group. A steered search drops the states that can
+// no longer end in one of its forms and wants no other form, so it stops once it cannot beat what
+// it found.
 // clang-format off
 constexpr StepRow kSteps[] = {
     // stage goal   scopes      runs when        kind              width* steered      room
+    // The goal's own search; for the cheapest plan, where its passes found none, its full-width
+    // beam too.
     {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true},
     {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true},
     {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true},
     {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true},
+    // For the forms it missed: steered searches of the goal's kind and then of the other's, whose
+    // rankings reach different forms, at half the width (the steering drops most states).
     {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false},
     {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
     {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
@@ -179,16 +167,35 @@ constexpr StepRow kSteps[] = {
     {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
     {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
     {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
+    // For a plan rather than the listing: narrow beams around the best plan held. For the
+    // shortest plan of any form, one more around the runner-up where it is near the best: the
+    // stage's searches spend little width on the routes to a form that did not win, and a beam
+    // steered to it alone finds a much shorter plan of it, at times shorter than the best (where
+    // the runner-up is far behind, that seldom pays for the search).
     {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true},
     {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true},
+    // The listing's own search shares its width among all the forms. For the forms it missed a
+    // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
+    // and leaves that search fewer forms to share its width among), then each form still missed
+    // gets one of its own, then the shortest plan's narrow beams (their rankings reached forms the
+    // others did not).
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false},
     {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true},
+    // Where the forms are settled, each form still missed that both proofs leave open (the closer
+    // one is asked first, so that these run only where no proof closes the form) gets one search
+    // of its own at the full width; a form still missed after it, one at twice the width, and then
+    // a beam of spread states at twice the width, its work bounded. Few targets keep a form missed
+    // that long, so the wider searches run on few.
     {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false},
     {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false},
     {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true},
+    // Last, for the listing by meseta: each form that only the first-found plan or a search of the
+    // shortest kind reached holds a plan of few feedings and much meseta, and gets a search of the
+    // cheapest kind of its own (one for those forms together shares its width among them and lost
+    // some that each alone finds).
     {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false},
 };
 // clang-format on

@@ -81,10 +81,11 @@ enum When : std::uint8_t {
   kFormNotReached,  // the form asked, while no beam of the stage has reached it
   kNoBeamPlan,      // every form a plan may end in, while no beam of the stage found a plan
   kFormsMissed,     // the forms a plan may end in that the tally holds no plan of
-  kFormsLeft,       // likewise, where the forms are settled (GoalOptions::settleForms)
+  kFormsLeft,       // of those, where the forms are settled (GoalOptions::settleForms), the ones
+                    // no proof rules out (of the form asked, if any)
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
   kBestHeld,        // the form of the stage's best plan (of the form asked), once one is held
-  kSecondBestNear,  // the form of the best plan of the other forms than kBestHeld's, when near
+  kSecondBestNear,  // the runner-up's form: the best plan of any other form, when near the best
 };
 
 // How a step's searches are steered to its forms.

@@ -24,9 +24,12 @@ TEST(BeamSearchTest, StopsOnceItHasSimulatedItsMostFeedings) {
   const BeamResult stopped = runBeam(request, kBabyMag, beam, {});
   EXPECT_GE(stopped.feedingsTried, beam.mostFeedingsTried);
   EXPECT_LT(stopped.feedingsTried, whole.feedingsTried);
-  for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if (stopped.bestByForm[type])
-      testing::expectPlanReplays(request, kBabyMag, *stopped.bestByForm[type], type);
+  for (const BeamResult* result : {&whole, &stopped}) {
+    for (MagType type = 0; type < kMagTypeCount; ++type) {
+      if (result->bestByForm[type]) {
+        testing::expectPlanReplays(request, kBabyMag, *result->bestByForm[type], type);
+      }
+    }
   }
 }
 
