@@ -214,6 +214,11 @@ TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
     expectPlanReplays(request, start, result.plan, options.form);
     if (row.size() > 6) {
       EXPECT_LE(byFeedings ? result.plan.feedCount() : result.plan.cost, std::stod(row.at(6)));
+      // The steps these rows pin run their beams side by side on two threads: the same plan.
+      options.threads = 2;
+      const GoalResult onTwo = planForGoal(request, start, options);
+      ASSERT_EQ(onTwo.outcome, GoalOutcome::kFound);
+      EXPECT_EQ(itemsOf(onTwo.plan), itemsOf(result.plan));
     }
   }
 }
