@@ -191,10 +191,16 @@ const Plan* bestOf(const PlanOf& planOf, Goal measure, FormSet forms) {
 // The forms of `form` as a set: 0 (every form) when none is asked.
 FormSet formsOf(const std::optional<MagType>& form) { return form ? formBit(*form) : 0; }
 
+// The best by `measure` of the plans `tally` holds for each form of `forms` (0: every form).
+const Plan* bestInTally(const PlansByForm& tally, Goal measure, FormSet forms) {
+  return bestOf([&](MagType type) -> const std::optional<Plan>& { return tally[type]; }, measure,
+                forms);
+}
+
 // The stage's best plan by its goal, of the form asked in a stage of kTheForm; null: none held.
 const Plan* bestPlanHeld(const Stage& stage, const Walk& walk) {
-  return bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
-                stage.goal, stage.scope == kTheForm ? formsOf(walk.options.form) : 0);
+  return bestInTally(stage.tally, stage.goal,
+                     stage.scope == kTheForm ? formsOf(walk.options.form) : 0);
 }
 
 // The form of the stage's best plan (bestPlanHeld); 0: none held.
@@ -208,9 +214,7 @@ FormSet bestHeld(const Stage& stage, const Walk& walk) {
 FormSet secondBestNear(const Stage& stage, const Walk& walk) {
   const Plan* best = bestPlanHeld(stage, walk);
   if (best == nullptr) return 0;
-  const Plan* second =
-      bestOf([&](MagType type) -> const std::optional<Plan>& { return stage.tally[type]; },
-             stage.goal, ~formBit(best->reached.type));
+  const Plan* second = bestInTally(stage.tally, stage.goal, ~formBit(best->reached.type));
   if (second == nullptr) return 0;
   const auto size = [&](const Plan& plan) {
     const PlanMeasure measure = measureOf(plan);
