@@ -12,6 +12,7 @@
 #include "model/form_proof.h"
 #include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
+#include "plan/goal/beam_feeding.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
@@ -255,35 +256,78 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
   return 0;
 }
 
+// The best plan held cut where its mag first reaches a level: the items fed before, and the rest
+// as a plan of its own from that mag, which a search from there must beat.
+struct ResumedPlan {
+  std::vector<Item> before;
+  Plan rest;
+};
+
+// `plan` cut at `level` (StepRow::fromLevel); none where it starts at that level or above or
+// never reaches it: a search from there would be the stage's own.
+std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level, const Player& player) {
+  const auto at = std::find_if(plan.feedings.begin(), plan.feedings.end(), [&](const Feeding& f) {
+    return f.before.def + f.before.pow + f.before.dex + f.before.mind >= level;
+  });
+  if (at == plan.feedings.begin() || at == plan.feedings.end()) return std::nullopt;
+  ResumedPlan cut;
+  std::vector<Item> rest;
+  for (auto it = plan.feedings.begin(); it != plan.feedings.end(); ++it) {
+    (it < at ? cut.before : rest).push_back(it->item);
+  }
+  cut.rest = replayPlan(player, at->before, rest);
+  return cut;
+}
+
+// A plan found from the mag where `cut` was made, after the items fed before it: fed again from
+// the start, so that it reads as every other plan.
+Plan joinedPlan(const ResumedPlan& cut, const Plan& onward, const MagState& start,
+                const Player& player) {
+  std::vector<Item> items = cut.before;
+  for (const Feeding& feeding : onward.feedings) items.push_back(feeding.item);
+  return replayPlan(player, start, items);
+}
+
 // Runs a step of `stage` and offers its searches' plans, search by search, to the stage's tally.
 // The first stage's searches of its own goal's kind tell the progress themselves, layer by layer;
-// those of the other kind tell it once they end, in the goal's order.
+// those of the other kind, and those from the best plan's mag, tell it once they end, in the
+// goal's order.
 void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const FormSet forms = formsFor(step.when, stage, walk);
   if (forms == 0) return;
+  std::optional<ResumedPlan> resumed;
+  if (step.fromLevel != 0) {
+    resumed = resumedAt(*bestPlanHeld(stage, walk), step.fromLevel, walk.request.player);
+    if (!resumed) return;
+  }
+  const MagState& from = resumed ? resumed->rest.start : walk.start;
   const GoalOptions& options = walk.options;
   const StepContext context{stage.goal,
                             stage.scope == kTheForm ? options.form : std::nullopt,
                             stage.scope == kEveryForm,
                             options.beamWidth,
                             walk.maxFeedings,
-                            walk.first,
+                            resumed ? &resumed->rest : walk.first,
                             &stage.tally};
   const std::vector<ScheduledSearch> searches = searchesOf(step, forms, context);
   const Goal kindGoal = kindRow(step.kind).goal;
-  const bool ownKind = kindGoal == stage.goal;
+  const bool tellsLayers = kindGoal == stage.goal && !resumed;
   StepRunning running{options.threads, options.lentThread, nullptr, nullptr};
-  if (first && ownKind) running.progress = options.progress;
+  if (first && tellsLayers) running.progress = options.progress;
   // Every search's plans count for the trade-off, whatever it looked for: a plan of another form
-  // than asked is left out there.
-  running.metPlans = options.metPlans;
-  const std::vector<SearchResult> results =
-      runSearches(walk.request, walk.start, searches, running);
+  // than asked is left out there. Those met from the best plan's mag start there, so only the
+  // best, joined to the feedings before, are offered.
+  if (!resumed) running.metPlans = options.metPlans;
+  std::vector<SearchResult> results = runSearches(walk.request, from, searches, running);
   for (std::size_t i = 0; i < results.size(); ++i) {
     stage.feedingsTried += results[i].feedingsTried;
     std::optional<PlanMeasure> best;  // of the forms it was steered to
-    for (const std::optional<Plan>& plan : results[i].bestByForm) {
+    for (std::optional<Plan>& plan : results[i].bestByForm) {
       if (!plan) continue;
+      if (resumed) {
+        plan = joinedPlan(*resumed, *plan, walk.start, walk.request.player);
+        if (options.metPlans != nullptr) options.metPlans->push_back(*plan);
+      }
       const FormSet form = formBit(plan->reached.type);
       keepBetter(stage.goal, *plan, stage.tally[plan->reached.type]);
       stage.reached |= form;
@@ -294,7 +338,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
         best = measure;
       }
     }
-    if (first && !ownKind) tellProgress(options.progress, results[i].feedingsTried, best);
+    if (first && !tellsLayers) tellProgress(options.progress, results[i].feedingsTried, best);
   }
   if (step.kind == kCheapestKind && step.steer != kNotSteered) stage.cheapestKindFor |= forms;
 }

@@ -111,6 +111,15 @@ constexpr BeamRow kShortestAroundBeams[] = {
 };
 // clang-format on
 
+// From the best plan held's mag at an evolution level (StepRow::fromLevel): one narrow beam of the
+// true bound, which only looks for ways on that beat the rest of that plan.
+// clang-format off
+constexpr BeamRow kShortestResumedBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kReachable,       0,  8,    1,    false, false,   false},
+};
+// clang-format on
+
 // For the forms a listing still misses once the proofs left them open: where the way to a form
 // keeps a stat waiting while the others rise, a beam reaches it or not by which states it happens
 // to keep, and the searches above lose the way. One more beam of the current form's table, its
@@ -139,6 +148,7 @@ constexpr KindRow kKinds[] = {
     {Kind::kCheapestAround,  true,  Goal::kCheapest, kCheapestAroundBeams,  0},
     {Kind::kShortestAround,  true,  Goal::kFewest,   kShortestAroundBeams,  0},
     {Kind::kShortestSpread,  false, Goal::kFewest,   kShortestSpreadBeams,  kSpreadTriedPerWidth},
+    {Kind::kShortestResumed, false, Goal::kFewest,   kShortestResumedBeams, 0},
 };
 // clang-format on
 
@@ -150,53 +160,60 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // it found.
 // clang-format off
 constexpr StepRow kSteps[] = {
-    // stage goal   scopes      runs when        kind              width* steered      room
+    // stage goal   scopes      runs when        kind              width* steered      room   from
     // The goal's own search; for the cheapest plan, where its passes found none, its full-width
     // beam too.
-    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true},
-    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true},
+    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true,  0},
+    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true,  0},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true,  0},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true,  0},
     // For the forms it missed: steered searches of the goal's kind and then of the other's, whose
     // rankings reach different forms, at half the width (the steering drops most states).
-    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0},
     // For a plan rather than the listing: narrow beams around the best plan held. For the
     // shortest plan of any form, one more around the runner-up where it is near the best: the
     // stage's searches spend little width on the routes to a form that did not win, and a beam
     // steered to it alone finds a much shorter plan of it, at times shorter than the best (where
     // the runner-up is far behind, that seldom pays for the search).
-    {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true},
-    {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true},
+    {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true,  0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0},
+    {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0},
+    // Last for a plan: the best plan held, searched again from its own mag as it first reaches
+    // the evolution levels 35 and then 50, on to its final form. The searches above spread their
+    // width over every state on the way to that level; from that one mag a narrow beam searches
+    // the levels left more thoroughly, and finds shorter ways to end than they kept. Each runs
+    // from the best plan held once the one before it has run.
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 50},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed
     // gets one of its own, then the shortest plan's narrow beams (their rankings reached forms the
     // others did not).
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false, 0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false, 0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false, 0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true,  0},
     // Where the forms are settled, each form still missed that both proofs leave open (the closer
     // one is asked first, so that these run only where no proof closes the form) gets one search
     // of its own at the full width; a form still missed after it, one at twice the width, and then
     // a beam of spread states at twice the width, its work bounded. Few targets keep a form missed
     // that long, so the wider searches run on few.
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false},
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false},
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false, 0},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false, 0},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true,  0},
     // Last, for the listing by meseta: each form that only the first-found plan or a search of the
     // shortest kind reached holds a plan of few feedings and much meseta, and gets a search of the
     // cheapest kind of its own (one for those forms together shares its width among them and lost
     // some that each alone finds).
-    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false},
+    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false, 0},
 };
 // clang-format on
 

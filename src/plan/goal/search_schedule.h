@@ -60,6 +60,7 @@ enum Kind : std::uint8_t {
   kCheapestAround,   // narrow beams of the cheapest plan's kind around the best plan held
   kShortestAround,   // likewise of the shortest plan's kind
   kShortestSpread,   // a beam of the shortest plan's kind, its states spread apart, for forms left
+  kShortestResumed,  // a narrow beam of the shortest plan's kind from the best plan's own mag
 };
 
 struct KindRow {
@@ -102,6 +103,10 @@ struct StepRow {
   float widthTimes;  // the step's width: the option's times this, whole (at least 1)
   Steer steer;
   bool countRoom;  // the step's beams may count the room on target (BeamRow::countRoom)
+  // 0: the searches start from the request's mag. Else (with When::kBestHeld) from the mag of the
+  // best plan held as it first reaches this level, keeping that plan's feedings before it; they
+  // look only for ways on that beat the rest of that plan.
+  std::int32_t fromLevel;
 };
 
 // The conditions a stage opens on, judged on the tally of the stage it opens in.
