@@ -186,12 +186,14 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0},
     {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0},
     // Last for a plan: the best plan held, searched again from its own mag as it first reaches
-    // the evolution levels 35 and then 50, on to its final form. The searches above spread their
-    // width over every state on the way to that level; from that one mag a narrow beam searches
-    // the levels left more thoroughly, and finds shorter ways to end than they kept. Each runs
-    // from the best plan held once the one before it has run.
+    // the evolution levels 35 and 50, and level 100, on to its final form. The searches above
+    // spread their width over every state on the way to that level; from that one mag a narrow
+    // beam searches the levels left more thoroughly, and finds shorter ways to end than they kept.
+    // Each runs from the best plan held once the one before it has run; the last, with the fewest
+    // levels left to search, at half the width.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 50},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed
