@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -284,7 +285,8 @@ std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level, const
 Plan joinedPlan(const ResumedPlan& cut, const Plan& onward, const MagState& start,
                 const Player& player) {
   std::vector<Item> items = cut.before;
-  for (const Feeding& feeding : onward.feedings) items.push_back(feeding.item);
+  std::transform(onward.feedings.begin(), onward.feedings.end(), std::back_inserter(items),
+                 [](const Feeding& feeding) { return feeding.item; });
   return replayPlan(player, start, items);
 }
 
