@@ -3,8 +3,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
+#include "model/evolution.h"
 #include "model/form_proof.h"
 #include "model/form_routes.h"
 
