@@ -16,7 +16,7 @@ namespace {
 
 // The goal searches one form's legs may take in all: a form no chain reaches within them is left
 // as not found.
-constexpr int kLegSearches = 4;
+constexpr int kLegSearches = 3;
 // A waypoint with more whole stats than this allowed is not the end of a leg: the stats there are
 // not pinned, and the searches between its neighbours choose them.
 constexpr std::size_t kMostPoints = 8;
