@@ -81,7 +81,7 @@ std::optional<Plan> planLeg(const Player& player, const Target& target, const Ma
   GoalOptions leg;
   leg.goal = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   leg.form = form;
-  leg.beamWidth = options.baseWidth;
+  leg.beamWidth = options.beamWidth;
   leg.baseWidth = options.baseWidth;
   leg.threads = options.threads;
   leg.bound = false;
