@@ -3,7 +3,8 @@
 // as `ostrel forms` makes it, twice: before, by the searches alone, and after, with the forms
 // settled (the proof from the feeding tables rules forms and whole targets out before any search,
 // each form the listing still misses gets a search of its own, the closer proof in whole stats
-// rules out what it can of those still missed, and the rest get the widest searches). Each is
+// rules out what it can of those still missed, the rest get the widest searches, and those still
+// missed a search leg by leg through the stats an open route pins). Each is
 // sorted into the forms reached, excluded by the evolution rules, proven out, and "not found"; and
 // the targets planned, proven impossible, or left without a plan. A form not found is either out
 // of reach with no reason told, or a plan the searches missed. Fails when a form or target that a
@@ -233,8 +234,8 @@ int runCensus(int count, unsigned seed, int width, bool list) {
   std::printf(
       "census of %d random targets, seed %u, listing by meseta at width %d: before (the "
       "searches alone), after (the forms settled: the proof, then a search for each form "
-      "still missed, the closer proof in whole stats of those still missed, and the widest "
-      "searches for those it leaves open)\n",
+      "still missed, the closer proof in whole stats of those still missed, the widest "
+      "searches for those it leaves open, and a search leg by leg for those still missed)\n",
       count, seed, width);
   std::printf("%3s %-9s %-9s %-15s %-10s %-13s %-13s  %s\n", "#", "section", "class", "target",
               "reached", "not found", "wall s", "left not found after");

@@ -309,4 +309,18 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const Player
   return proven;
 }
 
+std::vector<Route> routesOpenInWholeStats(const PlayerRequest& request, const MagState& start,
+                                          MagType form) {
+  std::vector<Route> open;
+  const std::optional<MagState> from = startToFeed(request, start);
+  if (!from) return open;
+  const RouteSetting setting = routeSetting(request, *from);
+  for (const Route& route : waysTo(setting, form).routes) {
+    std::optional<Route> prepared = routeToTarget(setting, route);
+    int work = kWholeStatsWork;
+    if (prepared && openInWholeStats(setting, *prepared, work)) open.push_back(*prepared);
+  }
+  return open;
+}
+
 }  // namespace ostrel

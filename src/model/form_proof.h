@@ -12,7 +12,9 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
+#include "model/form_routes.h"
 #include "model/form_rules.h"
 #include "model/state.h"
 #include "model/tables.h"
@@ -38,5 +40,12 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOut(const PlayerRequest& req
 std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const PlayerRequest& request,
                                                                     const MagState& start,
                                                                     FormSet candidates);
+
+// The routes to `form` that the closer proof leaves open, each with the forms of its evolutions
+// named and each stat's least and most at each evolution narrowed to whole numbers the
+// programme allows: where a plan to the form must pass, for a search that goes there leg by leg.
+// Within the closer proof's work: not every open route may be among them.
+std::vector<Route> routesOpenInWholeStats(const PlayerRequest& request, const MagState& start,
+                                          MagType form);
 
 }  // namespace ostrel

@@ -38,8 +38,9 @@ TableSet tablesOf(FormSet forms) {
   return tables;
 }
 
-// Whether the stats `s` (def, pow, dex, mind) meet `need`, ties counted as above.
-bool meets(const Need& need, const std::int32_t s[4], const Player& player) {
+}  // namespace
+
+bool statsMeet(const StatNeed& need, const std::int32_t s[4], const Player& player) {
   if (s[0] > need.defAtMost || s[0] < need.defAtLeast) return false;
   if (need.pairSumsEqual || need.pairSumsApart != 0) {
     const PairSums sums = pairSums(player.sectionId, s[0], s[1], s[2], s[3]);
@@ -57,6 +58,8 @@ bool meets(const Need& need, const std::int32_t s[4], const Player& player) {
   }
   return false;
 }
+
+namespace {
 
 // The least and the most that pow + dex + mind can be with the stats between `low` and `high`
 // (def, pow, dex, mind) in stat order `order`, a tie at the top counted as leading; low > high
@@ -409,7 +412,7 @@ std::optional<Route> routeToTarget(const RouteSetting& setting, Route route) {
   const std::int32_t low[4] = {start.def, start.pow, start.dex, start.mind};
   for (const Waypoint& waypoint : route.waypoints) {
     // The evolution at the target level sees the target stats themselves.
-    if (waypoint.level == target.level && !meets(waypoint.need, end, setting.request.player)) {
+    if (waypoint.level == target.level && !statsMeet(waypoint.need, end, setting.request.player)) {
       return std::nullopt;
     }
     if (waypoint.level > start.level && waypoint.level < target.level &&

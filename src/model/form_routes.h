@@ -43,6 +43,9 @@ struct StatNeed {
   std::array<std::int32_t, 4> most = {kMaxLevel, kMaxLevel, kMaxLevel, kMaxLevel};
 };
 
+// Whether the stats `s` (def, pow, dex, mind) meet `need`, ties counted as above.
+bool statsMeet(const StatNeed& need, const std::int32_t s[4], const Player& player);
+
 struct Waypoint {
   std::int32_t level;
   StatNeed need;

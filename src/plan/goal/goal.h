@@ -205,8 +205,9 @@ struct GoalOptions {
   // feeding tables prove out of reach (form_proof.h) where the evolution rules leave them open,
   // and search for none of them; for a listing, search once more, alone, for each form still
   // missed; after the searches, ask the closer proof in whole stats of each form still missed (the
-  // form asked for, or each of a listing's). Off only to count what the searches alone leave
-  // open, or to search for what the proofs rule out.
+  // form asked for, or each of a listing's), and search leg by leg for each it leaves open
+  // (waypoint_legs.h). Off only to count what the searches alone leave open, or to search for
+  // what the proofs rule out.
   bool settleForms = true;
 };
 

@@ -18,6 +18,7 @@
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
+#include "plan/goal/waypoint_legs.h"
 
 namespace ostrel {
 namespace {
@@ -122,7 +123,12 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
   if (left == 0) return;
   provenInWholeStats(request, start, left, proofs);
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    if ((left & formBit(type)) != 0) result.forms[type].exclusion = proofs.proven[type];
+    if ((left & formBit(type)) == 0) continue;
+    result.forms[type].exclusion = proofs.proven[type];
+    // What the closer proof leaves open, a search leg by leg through the stats it pins may reach.
+    if (proofs.proven[type].kind == ExclusionKind::kNone) {
+      result.forms[type].best = planThroughWaypoints(request, start, type, options);
+    }
   }
   if (options.form && proofs.proven[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
