@@ -1,6 +1,7 @@
 // The leg-by-leg search for a form: legs end where an open route pins the stats.
 #include "plan/goal/waypoint_legs.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,10 @@ constexpr int kLegSearches = 3;
 // A waypoint with more whole stats than this allowed is not the end of a leg: the stats there are
 // not pinned, and the searches between its neighbours choose them.
 constexpr std::size_t kMostPoints = 8;
+// A leg's searches run at this part of the width asked for: a leg ends a few levels past where it
+// starts, at stats pinned to a few whole values, so a narrow beam finds its way or none does, and
+// a leg that finds none costs as little as it can (most legs tried find none).
+constexpr std::int32_t kLegWidthShare = 8;
 
 using Stats = std::array<std::int32_t, 4>;
 
@@ -81,7 +86,7 @@ std::optional<Plan> planLeg(const Player& player, const Target& target, const Ma
   GoalOptions leg;
   leg.goal = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   leg.form = form;
-  leg.beamWidth = options.beamWidth;
+  leg.beamWidth = std::max(1, options.beamWidth / kLegWidthShare);
   leg.baseWidth = options.baseWidth;
   leg.threads = options.threads;
   leg.bound = false;
