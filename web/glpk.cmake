@@ -30,7 +30,7 @@ target_compile_definitions(glpk PRIVATE HAVE_CONFIG_H)
 file(GLOB OSTREL_GLPK_FOLDERS LIST_DIRECTORIES true ${OSTREL_GLPK_SOURCE}/*)
 list(FILTER OSTREL_GLPK_FOLDERS EXCLUDE REGEX "\\.[a-z]+$")
 target_include_directories(glpk PRIVATE ${CMAKE_BINARY_DIR}/glpk-config ${OSTREL_GLPK_FOLDERS})
-target_include_directories(glpk SYSTEM INTERFACE ${OSTREL_GLPK_SOURCE})
+target_include_directories(glpk SYSTEM PUBLIC ${OSTREL_GLPK_SOURCE})
 # Not our code: its warnings are not ours to mend.
 target_compile_options(glpk PRIVATE -w -O2)
 if(OSTREL_WEB_THREADS)
