@@ -23,6 +23,11 @@ constexpr double kShortfallTolerance = 1e-3;
 // of its terms: a sum of k terms in doubles errs by at most k * 2^-53 of that, and this covers
 // a million terms.
 constexpr double kRoundingShare = 1e-10;
+// How far off 0 the reduced cost of a variable in the solver's basis may come out, as a share of
+// the sizes of its terms: the rounding of the solver's solves and of its sum.
+constexpr double kBasicRoundingShare = 1e-9;
+// A row price this small beside the largest is the rounding of the solver's sums.
+constexpr double kNoisePrice = 1e-11;
 // The solver gives up after this many steps for each row and variable: nothing is proven then.
 constexpr int kStepsPerLine = 50;
 
@@ -60,14 +65,29 @@ void runSimplex(glp_prob* problem, const std::vector<double>& cost) {
   glp_simplex(problem, &parameters);
 }
 
-// The row prices of the basis `problem` ends at (0 for a row GLPK has no finite price for).
+// The row prices of the basis `problem` ends at. A row the basis does not price comes out a
+// hair off 0 (the rounding of the solver's sums), and even a hair of price on a row of a variable
+// without an upper bound, which nothing else pays for, would make the bound prove nothing: such
+// prices, and any GLPK has no finite value for, are taken as 0 (any prices give a bound).
 std::vector<double> rowPrices(glp_prob* problem) {
   std::vector<double> prices(static_cast<std::size_t>(glp_get_num_rows(problem)));
+  double largest = 0;
   for (std::size_t r = 0; r < prices.size(); ++r) {
     const double price = glp_get_row_dual(problem, static_cast<int>(r) + 1);
     prices[r] = std::isfinite(price) ? price : 0.0;
+    largest = std::max(largest, std::fabs(prices[r]));
+  }
+  for (double& price : prices) {
+    if (std::fabs(price) <= kNoisePrice * largest) price = 0;
   }
   return prices;
+}
+
+// Whether each of the first `count` variables of `problem` is in the basis it ends at.
+std::vector<bool> basicColumns(glp_prob* problem, int count) {
+  std::vector<bool> basic(static_cast<std::size_t>(count));
+  for (int j = 0; j < count; ++j) basic[j] = glp_get_col_stat(problem, j + 1) == GLP_BS;
+  return basic;
 }
 
 // Sets the bounds of column `j` of `problem` to `lower`..`upper` (lower finite, at most upper).
@@ -131,8 +151,9 @@ LinearProgramme LinearProgramme::withShortfalls() const {
   LinearProgramme made = *this;
   std::fill(made.cost_.begin(), made.cost_.end(), 0.0);
   for (int r = 0; r < rowCount(); ++r) {
-    if (senses_[r] != Sense::kAtMost) made.rows_[r].emplace_back(made.addVariable(0, kInfinity, 1), 1.0);
-    if (senses_[r] != Sense::kAtLeast) made.rows_[r].emplace_back(made.addVariable(0, kInfinity, 1), -1.0);
+    std::vector<std::pair<int, double>>& terms = made.rows_[r];
+    if (senses_[r] != Sense::kAtMost) terms.emplace_back(made.addVariable(0, kInfinity, 1), 1.0);
+    if (senses_[r] != Sense::kAtLeast) terms.emplace_back(made.addVariable(0, kInfinity, 1), -1.0);
   }
   return made;
 }
@@ -141,7 +162,8 @@ double LinearProgramme::leastShortfall(glp_prob* problem) const {
   const LinearProgramme shortfalls = withShortfalls();
   shortfalls.loadInto(problem);
   runSimplex(problem, shortfalls.cost_);
-  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem));
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+                                    basicColumns(problem, shortfalls.variableCount()));
 }
 
 bool LinearProgramme::feasible() const {
@@ -159,14 +181,15 @@ std::vector<double> LinearProgramme::leastCosts(
     const std::vector<std::vector<double>>& costs) const {
   std::vector<double> bounds;
   // What a programme that no values of the variables meet costs, in every objective.
-  const std::vector<double> unmet(costs.size(), kInfinity);
+  std::vector<double> unmet(costs.size(), kInfinity);
   for (int j = 0; j < variableCount(); ++j) {
     if (lower_[j] > upper_[j]) return unmet;
   }
   if (rowCount() == 0) {  // the prices 0, whose bound needs no basis
     const std::vector<double> none;
-    std::transform(costs.begin(), costs.end(), std::back_inserter(bounds),
-                   [&](const std::vector<double>& cost) { return boundFromPrices(cost, none); });
+    std::transform(
+        costs.begin(), costs.end(), std::back_inserter(bounds),
+        [&](const std::vector<double>& cost) { return boundFromPrices(cost, none, {}); });
     return bounds;
   }
   const GlpkProblem problem;
@@ -179,13 +202,14 @@ std::vector<double> LinearProgramme::leastCosts(
   }
   for (const std::vector<double>& cost : costs) {
     runSimplex(problem.get(), cost);
-    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get())));
+    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get()),
+                                     basicColumns(problem.get(), variableCount())));
   }
   return bounds;
 }
 
-double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
-                                        std::vector<double> prices) const {
+double LinearProgramme::boundFromPrices(const std::vector<double>& cost, std::vector<double> prices,
+                                        const std::vector<bool>& basic) const {
   prices.resize(static_cast<std::size_t>(rowCount()), 0.0);
   // For a row a.x >= b and a price p >= 0 (at most: p <= 0; equal: any p), cost.x >=
   // cost.x - p (a.x - b) on every x that meets the rows; the least of the right side over the
@@ -209,13 +233,13 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     }
   };
   price();
-  // A variable without an upper bound that the solver's basis holds (its reduced cost 0 in exact
-  // numbers) comes out a hair off 0 in doubles: within the rounding of its own sum it counts as 0,
-  // else a programme whose variables can all grow together would prove nothing.
+  // A variable without an upper bound in the solver's last basis has the reduced cost 0 at the
+  // basis's prices in exact numbers, and a hair off 0 in doubles: within the rounding of its own
+  // sum it counts as 0, else a programme whose variables can all grow together proves nothing.
   const auto settle = [&] {
-    for (int j = 0; j < n; ++j) {
-      const double rounding = kRoundingShare * (std::fabs(cost[j]) + paidSize[j]);
-      if (upper_[j] == kInfinity && reduced[j] < 0 && reduced[j] >= -rounding) reduced[j] = 0;
+    for (std::size_t j = 0; j < basic.size(); ++j) {
+      const double rounding = kBasicRoundingShare * (std::fabs(cost[j]) + paidSize[j]);
+      if (basic[j] && upper_[j] == kInfinity && std::fabs(reduced[j]) <= rounding) reduced[j] = 0;
     }
   };
   settle();

@@ -60,8 +60,10 @@ class LinearProgramme {
   void loadInto(glp_prob* problem) const;
 
   // The bound on the least of sum(cost * variable) that the row prices `prices` prove (weak
-  // duality), prices of the wrong sign for their rows taken as zero.
-  double boundFromPrices(const std::vector<double>& cost, std::vector<double> prices) const;
+  // duality), prices of the wrong sign for their rows taken as zero; `basic` tells which
+  // variables the basis that gave the prices holds (none where it is empty).
+  double boundFromPrices(const std::vector<double>& cost, std::vector<double> prices,
+                         const std::vector<bool>& basic) const;
 
   std::vector<double> lower_;
   std::vector<double> upper_;
