@@ -28,7 +28,8 @@ constexpr double kRoundingShare = 1e-10;
 constexpr double kBasicRoundingShare = 1e-9;
 // A row price this small beside the largest is the rounding of the solver's sums.
 constexpr double kNoisePrice = 1e-11;
-// The solver gives up after this many steps for each row and variable: nothing is proven then.
+// The solver gives up after this many steps for each row and variable; its last basis still
+// proves what its prices prove.
 constexpr int kStepsPerLine = 50;
 
 // One GLPK problem, and GLPK's environment freed with it. The environment is GLPK's state for
