@@ -22,7 +22,8 @@ endif()
 
 # Its configuration: the environment in thread-local storage, as Debian's build has it, so that
 # each thread of the page's planner has its own.
-file(WRITE ${CMAKE_BINARY_DIR}/glpk-config/config.h "#define TLS _Thread_local\n")
+# Written only when it changes, so that configuring again does not rebuild the library.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/glpk-config/config.h CONTENT "#define TLS _Thread_local\n")
 
 add_library(glpk STATIC ${OSTREL_GLPK_SOURCES})
 set_target_properties(glpk PROPERTIES UNITY_BUILD OFF C_STANDARD 99)
