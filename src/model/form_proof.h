@@ -41,10 +41,11 @@ std::array<FormExclusion, kMagTypeCount> formsProvenOutInWholeStats(const Player
                                                                     const MagState& start,
                                                                     FormSet candidates);
 
-// The routes to `form` that the closer proof leaves open, each with the forms of its evolutions
-// named and each stat's least and most at each evolution narrowed to whole numbers the
-// programme allows: where a plan to the form must pass, for a search that goes there leg by leg.
-// Within the closer proof's work: not every open route may be among them.
+// The routes to `form` that the closer proof's narrowing leaves open, each stat's least and most
+// at each evolution narrowed to whole numbers the route's programme allows: where a plan to the
+// form must pass, for a search that goes there leg by leg. Each route is narrowed within the
+// closer proof's work for a form, so a route it did not finish with may be among them though
+// closed.
 std::vector<Route> routesOpenInWholeStats(const PlayerRequest& request, const MagState& start,
                                           MagType form);
 

@@ -32,13 +32,20 @@ constexpr double kNoisePrice = 1e-11;
 // proves what its prices prove.
 constexpr int kStepsPerLine = 50;
 
+// A new GLPK problem in an environment that prints nothing, not even GLPK's messages before it
+// gives up for good: the console's lines and documents are ours alone.
+glp_prob* silentProblem() {
+  glp_term_out(GLP_OFF);
+  return glp_create_prob();
+}
+
 // One GLPK problem, and GLPK's environment freed with it. The environment is GLPK's state for
 // the thread that calls it: the bound runs on threads of its own that end with their work, and an
 // environment left behind would be lost with its thread. Freed after each call, nothing of one
 // call is kept for the next, on any thread; no other code of ours calls GLPK meanwhile.
 class GlpkProblem {
  public:
-  GlpkProblem() : problem_(glp_create_prob()) {}
+  GlpkProblem() : problem_(silentProblem()) {}
   ~GlpkProblem() {
     glp_delete_prob(problem_);
     glp_free_env();
@@ -201,10 +208,13 @@ std::vector<double> LinearProgramme::leastCosts(
   for (int j = variableCount() + 1; j <= columns; ++j) {
     setColumnBounds(problem.get(), j, 0, std::max(glp_get_col_prim(problem.get(), j), 0.0));
   }
+  // The reduced costs are taken as they come here: a variable that may grow without end and
+  // comes out a hair below 0 costs something in every objective the callers give, and the prices
+  // are scaled away from it soundly; only the shortfalls' proof, whose variables cost nothing,
+  // counts a basic one's hair as 0.
   for (const std::vector<double>& cost : costs) {
     runSimplex(problem.get(), cost);
-    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get()),
-                                     basicColumns(problem.get(), variableCount())));
+    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get()), {}));
   }
   return bounds;
 }

@@ -17,7 +17,7 @@ namespace {
 
 // The goal searches one form's legs may take in all: a form no chain reaches within them is left
 // as not found.
-constexpr int kLegSearches = 3;
+constexpr int kLegSearches = 4;
 // A waypoint with more whole stats than this allowed is not the end of a leg: the stats there are
 // not pinned, and the searches between its neighbours choose them.
 constexpr std::size_t kMostPoints = 8;
@@ -77,6 +77,7 @@ std::vector<LegEnd> legEnds(const Route& route, const PlayerRequest& request,
 // The goal's plan from `from` to `target` ending as `form`, or none.
 std::optional<Plan> planLeg(const Player& player, const Target& target, const MagState& from,
                             MagType form, const GoalOptions& options, int& searches) {
+  if (searches <= 0) return std::nullopt;
   const PlayerRequest request{player, target};
   // A leg the feeding tables prove out of reach costs a programme or two, not a search.
   if (formsProvenOut(request, from, formBit(form))[form].kind != ExclusionKind::kNone) {

@@ -13,9 +13,9 @@
 
 namespace ostrel {
 
-// A plan from `start` to the target that ends as `form`, searched leg by leg (the goal, width
-// and threads of `options`), or none when no chain of legs is found within a fixed number of
-// searches.
+// A plan from `start` to the target that ends as `form`, searched leg by leg (the goal and
+// threads of `options`, an eighth of its width), or none when no chain of legs is found within a
+// fixed number of searches.
 std::optional<Plan> planThroughWaypoints(const PlayerRequest& request, const MagState& start,
                                          MagType form, const GoalOptions& options);
 

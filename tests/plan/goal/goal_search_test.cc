@@ -188,14 +188,15 @@ TEST(GoalSearchTest, LastResortsFindWhatTheFirstSearchesMissed) {
       options.everyForm = true;
       options.firstSearch = {};
       const GoalResult listing = planForGoal(request, start, options);
-      const std::optional<Plan>& listed = listing.forms[testing::formNamed(row.at(5))].best;
+      const MagType form = testing::formNamed(row.at(5));
+      const std::optional<Plan>& listed = listing.forms[form].best;
       ASSERT_TRUE(listed.has_value());
-      expectPlanReplays(request, start, *listed, listed->reached.type);
+      expectPlanReplays(request, start, *listed, form);
       // The listing's last searches run two at a time on two threads: the same plan.
       options.threads = 2;
       const GoalResult onTwo = planForGoal(request, start, options);
-      ASSERT_TRUE(onTwo.forms[listed->reached.type].best.has_value());
-      EXPECT_EQ(itemsOf(*onTwo.forms[listed->reached.type].best), itemsOf(*listed));
+      ASSERT_TRUE(onTwo.forms[form].best.has_value());
+      EXPECT_EQ(itemsOf(*onTwo.forms[form].best), itemsOf(*listed));
       if (row.size() > 6) {
         EXPECT_LE(byFeedings ? listed->feedCount() : listed->cost, std::stod(row.at(6)));
       }
