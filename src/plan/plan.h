@@ -30,4 +30,13 @@ inline bool endsAsAsked(const Plan& plan, const std::optional<MagType>& form) {
   return !form || plan.reached.type == *form;
 }
 
+// `plan` and then `onward`, which starts from the mag `plan` reaches: one plan from the first's
+// start, as if fed in one go.
+inline Plan followedBy(Plan plan, const Plan& onward) {
+  plan.feedings.insert(plan.feedings.end(), onward.feedings.begin(), onward.feedings.end());
+  plan.reached = onward.reached;
+  plan.cost += onward.cost;
+  return plan;
+}
+
 }  // namespace ostrel

@@ -4,16 +4,15 @@
 #include <algorithm>
 #include <array>
 #include <exception>
-#include <iterator>
 #include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "model/form_proof.h"
+#include "model/tables.h"
 #include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
-#include "plan/goal/beam_feeding.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
@@ -263,37 +262,30 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
   return 0;
 }
 
-// The best plan held cut where its mag first reaches a level: the items fed before, and the rest
+// The best plan held cut where its mag first reaches a level: the feedings before, and the rest
 // as a plan of its own from that mag, which a search from there must beat.
 struct ResumedPlan {
-  std::vector<Item> before;
+  Plan before;
   Plan rest;
 };
 
 // `plan` cut at `level` (StepRow::fromLevel); none where it starts at that level or above or
 // never reaches it: a search from there would be the stage's own.
-std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level, const Player& player) {
+std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level) {
   const auto at = std::find_if(plan.feedings.begin(), plan.feedings.end(), [&](const Feeding& f) {
     return f.before.def + f.before.pow + f.before.dex + f.before.mind >= level;
   });
   if (at == plan.feedings.begin() || at == plan.feedings.end()) return std::nullopt;
   ResumedPlan cut;
-  std::vector<Item> rest;
-  for (auto it = plan.feedings.begin(); it != plan.feedings.end(); ++it) {
-    (it < at ? cut.before : rest).push_back(it->item);
-  }
-  cut.rest = replayPlan(player, at->before, rest);
+  cut.before.start = plan.start;
+  cut.before.feedings.assign(plan.feedings.begin(), at);
+  cut.before.reached = at->before;
+  cut.rest.start = at->before;
+  cut.rest.feedings.assign(at, plan.feedings.end());
+  cut.rest.reached = plan.reached;
+  for (const Feeding& feeding : cut.before.feedings) cut.before.cost += kItemPrice[feeding.item];
+  cut.rest.cost = plan.cost - cut.before.cost;
   return cut;
-}
-
-// A plan found from the mag where `cut` was made, after the items fed before it: fed again from
-// the start, so that it reads as every other plan.
-Plan joinedPlan(const ResumedPlan& cut, const Plan& onward, const MagState& start,
-                const Player& player) {
-  std::vector<Item> items = cut.before;
-  std::transform(onward.feedings.begin(), onward.feedings.end(), std::back_inserter(items),
-                 [](const Feeding& feeding) { return feeding.item; });
-  return replayPlan(player, start, items);
 }
 
 // Runs a step of `stage` and offers its searches' plans, search by search, to the stage's tally.
@@ -305,7 +297,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   if (forms == 0) return;
   std::optional<ResumedPlan> resumed;
   if (step.fromLevel != 0) {
-    resumed = resumedAt(*bestPlanHeld(stage, walk), step.fromLevel, walk.request.player);
+    resumed = resumedAt(*bestPlanHeld(stage, walk), step.fromLevel);
     if (!resumed) return;
   }
   const MagState& from = resumed ? resumed->rest.start : walk.start;
@@ -333,7 +325,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
     for (std::optional<Plan>& plan : results[i].bestByForm) {
       if (!plan) continue;
       if (resumed) {
-        plan = joinedPlan(*resumed, *plan, walk.start, walk.request.player);
+        plan = followedBy(resumed->before, *plan);
         if (options.metPlans != nullptr) options.metPlans->push_back(*plan);
       }
       const FormSet form = formBit(plan->reached.type);

@@ -98,14 +98,6 @@ std::optional<Plan> planLeg(const Player& player, const Target& target, const Ma
   return std::move(result.plan);
 }
 
-// `plan` followed by `leg`, which starts where `plan` ends.
-Plan joined(Plan plan, const Plan& leg) {
-  plan.feedings.insert(plan.feedings.end(), leg.feedings.begin(), leg.feedings.end());
-  plan.reached = leg.reached;
-  plan.cost += leg.cost;
-  return plan;
-}
-
 // The legs from `ends[next]` on and then to the target, after `sofar`, depth first over each
 // end's stats; the whole plan, or none within `searches`.
 std::optional<Plan> walkLegs(const PlayerRequest& request, MagType form,
@@ -115,7 +107,7 @@ std::optional<Plan> walkLegs(const PlayerRequest& request, MagType form,
     const std::optional<Plan> last =
         planLeg(request.player, request.target, sofar.reached, form, options, searches);
     if (!last) return std::nullopt;
-    return joined(sofar, *last);
+    return followedBy(sofar, *last);
   }
   const LegEnd& end = ends[next];
   const MagState& at = sofar.reached;
@@ -127,7 +119,7 @@ std::optional<Plan> walkLegs(const PlayerRequest& request, MagType form,
         planLeg(request.player, target, sofar.reached, end.form, options, searches);
     if (!leg) continue;
     if (std::optional<Plan> whole =
-            walkLegs(request, form, ends, next + 1, joined(sofar, *leg), options, searches)) {
+            walkLegs(request, form, ends, next + 1, followedBy(sofar, *leg), options, searches)) {
       return whole;
     }
   }
