@@ -11,25 +11,23 @@
 namespace ostrel {
 
 // Where a state of a layer comes from. Four bytes, since every state kept holds one for the rest
-// of the search: a layer holds far fewer than 2^28 states, and an item fits in four bits.
+// of the search: a layer holds far fewer than 2^28 states, and an item fits in four bits. One
+// word rather than two bit fields, so that making a state stores it at once.
 struct BackLink {
-  std::uint32_t parent : 28;  // its index in the layer before
-  std::uint32_t item : 4;     // the item fed to it
+  // Its index in the layer before times 16, plus the item fed to it: the order of the words is
+  // the earlier state of the layer before first, then the earlier item.
+  std::uint32_t word = 0;
 
-  friend bool operator==(BackLink a, BackLink b) {
-    return a.parent == b.parent && a.item == b.item;
-  }
-  // The earlier state of the layer before first, then the earlier item.
-  friend bool operator<(BackLink a, BackLink b) {
-    return a.parent != b.parent ? a.parent < b.parent : a.item < b.item;
-  }
+  std::uint32_t parent() const { return word >> 4; }
+  Item item() const { return static_cast<Item>(word & 0xFU); }
+
+  friend bool operator==(BackLink a, BackLink b) { return a.word == b.word; }
+  friend bool operator<(BackLink a, BackLink b) { return a.word < b.word; }
 };
 
 inline BackLink backLink(std::size_t parent, Item item) {
-  BackLink link{};
-  link.parent = static_cast<std::uint32_t>(parent) & 0xFFFFFFFU;
-  link.item = static_cast<std::uint32_t>(item) & 0xFU;
-  return link;
+  return BackLink{static_cast<std::uint32_t>(parent) << 4 |
+                  (static_cast<std::uint32_t>(item) & 0xFU)};
 }
 
 // The back links of every layer kept, each layer in a block of its own (one block for all would
@@ -50,12 +48,12 @@ class BackLinks {
   // layer feedings - 1), first feeding first.
   std::vector<Item> itemsTo(std::int32_t feedings, BackLink last) const {
     std::vector<Item> items(static_cast<std::size_t>(feedings));
-    items[feedings - 1] = static_cast<Item>(last.item);
-    std::uint32_t index = last.parent;
+    items[feedings - 1] = last.item();
+    std::uint32_t index = last.parent();
     for (std::int32_t depth = feedings - 1; depth >= 1; --depth) {
       const BackLink back = layers_[depth][index];
-      items[depth - 1] = static_cast<Item>(back.item);
-      index = back.parent;
+      items[depth - 1] = back.item();
+      index = back.parent();
     }
     return items;
   }
