@@ -112,11 +112,18 @@ constexpr BeamRow kShortestAroundBeams[] = {
 // clang-format on
 
 // From the best plan held's mag at an evolution level (StepRow::fromLevel): one narrow beam of the
-// true bound, which only looks for ways on that beat the rest of that plan.
+// true bound, which only looks for ways on that beat the rest of that plan. From levels 50 and 100
+// a second one ranks by the current form's table with few states of the same stats: the true
+// bound keeps the states nearest the target by bar points, most of them with the stats split as
+// the plan's, where a shorter way on often splits them otherwise before the next evolution.
 // clang-format off
 constexpr BeamRow kShortestResumedBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kReachable,       0,  8,    1,    false, false,   false},
+};
+constexpr BeamRow kResumedSpreadBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         4,  8,    1,    false, false,   false},
 };
 // clang-format on
 
@@ -149,6 +156,7 @@ constexpr KindRow kKinds[] = {
     {Kind::kShortestAround,  true,  Goal::kFewest,   kShortestAroundBeams,  0},
     {Kind::kShortestSpread,  false, Goal::kFewest,   kShortestSpreadBeams,  kSpreadTriedPerWidth},
     {Kind::kShortestResumed, false, Goal::kFewest,   kShortestResumedBeams, 0},
+    {Kind::kResumedSpread,   false, Goal::kFewest,   kResumedSpreadBeams,   0},
 };
 // clang-format on
 
@@ -189,11 +197,14 @@ constexpr StepRow kSteps[] = {
     // the evolution levels 35 and 50, and level 100, on to its final form. The searches above
     // spread their width over every state on the way to that level; from that one mag a narrow
     // beam searches the levels left more thoroughly, and finds shorter ways to end than they kept.
-    // Each runs from the best plan held once the one before it has run; the last, with the fewest
-    // levels left to search, at half the width.
+    // Each runs from the best plan held once the one before it has run; those from level 100,
+    // with the fewest levels left to search, at half the width. From 50 and 100 a beam that keeps
+    // the stats apart runs too (from 35 it seldom finds more, for as much work again).
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 50},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed
