@@ -112,10 +112,10 @@ constexpr BeamRow kShortestAroundBeams[] = {
 // clang-format on
 
 // From the best plan held's mag at an evolution level (StepRow::fromLevel): one narrow beam of the
-// true bound, which only looks for ways on that beat the rest of that plan. From levels 50 and 100
-// a second one ranks by the current form's table with few states of the same stats: the true
-// bound keeps the states nearest the target by bar points, most of them with the stats split as
-// the plan's, where a shorter way on often splits them otherwise before the next evolution.
+// true bound, which only looks for ways on that beat the rest of that plan; and one that ranks by
+// the current form's table with few states of the same stats. The true bound keeps the states
+// nearest the target by bar points, most of them with the stats split as the plan's, where a
+// shorter way on often splits them otherwise at the next evolution.
 // clang-format off
 constexpr BeamRow kShortestResumedBeams[] = {
     //wt  ranking           cap share least room   narrower apart
@@ -194,14 +194,15 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0},
     {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0},
     // Last for a plan: the best plan held, searched again from its own mag as it first reaches
-    // the evolution levels 35 and 50, and level 100, on to its final form. The searches above
-    // spread their width over every state on the way to that level; from that one mag a narrow
-    // beam searches the levels left more thoroughly, and finds shorter ways to end than they kept.
-    // Each runs from the best plan held once the one before it has run; those from level 100,
-    // with the fewest levels left to search, at half the width. From 50 and 100 a beam that keeps
-    // the stats apart runs too (from 35 it seldom finds more, for as much work again).
+    // some level, on to its final form. The searches above spread their width over every state on
+    // the way to that level; from that one mag a narrow beam searches the levels left more
+    // thoroughly, and finds shorter ways to end than they kept. Each runs from the best plan held
+    // once the one before it has run. From level 35 the true bound's beam; from 45 (at half the
+    // width) and 50 the beam that keeps the stats apart, which from 45 chooses their split at the
+    // evolution of level 50 again; from 100 both, at half the width. From 35 the second beam
+    // seldom found more, for as much work again; from 50 the true bound's found nothing more.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 50},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100},
