@@ -112,11 +112,18 @@ constexpr BeamRow kShortestAroundBeams[] = {
 // clang-format on
 
 // From the best plan held's mag at an evolution level (StepRow::fromLevel): one narrow beam of the
-// true bound, which only looks for ways on that beat the rest of that plan.
+// true bound, which only looks for ways on that beat the rest of that plan; and one that ranks by
+// the current form's table with few states of the same stats. The true bound keeps the states
+// nearest the target by bar points, most of them with the stats split as the plan's, where a
+// shorter way on often splits them otherwise at the next evolution.
 // clang-format off
 constexpr BeamRow kShortestResumedBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kReachable,       0,  8,    1,    false, false,   false},
+};
+constexpr BeamRow kResumedSpreadBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         4,  8,    1,    false, false,   false},
 };
 // clang-format on
 
@@ -149,6 +156,7 @@ constexpr KindRow kKinds[] = {
     {Kind::kShortestAround,  true,  Goal::kFewest,   kShortestAroundBeams,  0},
     {Kind::kShortestSpread,  false, Goal::kFewest,   kShortestSpreadBeams,  kSpreadTriedPerWidth},
     {Kind::kShortestResumed, false, Goal::kFewest,   kShortestResumedBeams, 0},
+    {Kind::kResumedSpread,   false, Goal::kFewest,   kResumedSpreadBeams,   0},
 };
 // clang-format on
 
@@ -186,14 +194,18 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0},
     {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0},
     // Last for a plan: the best plan held, searched again from its own mag as it first reaches
-    // the evolution levels 35 and 50, and level 100, on to its final form. The searches above
-    // spread their width over every state on the way to that level; from that one mag a narrow
-    // beam searches the levels left more thoroughly, and finds shorter ways to end than they kept.
-    // Each runs from the best plan held once the one before it has run; the last, with the fewest
-    // levels left to search, at half the width.
+    // some level, on to its final form. The searches above spread their width over every state on
+    // the way to that level; from that one mag a narrow beam searches the levels left more
+    // thoroughly, and finds shorter ways to end than they kept. Each runs from the best plan held
+    // once the one before it has run. From level 35 the true bound's beam; from 45 (at half the
+    // width) and 50 the beam that keeps the stats apart, which from 45 chooses their split at the
+    // evolution of level 50 again; from 100 both, at half the width. From 35 the second beam
+    // seldom found more, for as much work again; from 50 the true bound's found nothing more.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 50},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed

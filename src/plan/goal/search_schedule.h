@@ -61,6 +61,7 @@ enum Kind : std::uint8_t {
   kShortestAround,   // likewise of the shortest plan's kind
   kShortestSpread,   // a beam of the shortest plan's kind, its states spread apart, for forms left
   kShortestResumed,  // a narrow beam of the shortest plan's kind from the best plan's own mag
+  kResumedSpread,    // likewise, its states' stats kept apart
 };
 
 struct KindRow {
