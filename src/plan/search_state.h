@@ -25,7 +25,14 @@ inline std::uint64_t packStatsAndBars(const MagState& mag) {
   // The beam search packs every state it makes. The eight fields lie side by side from def on, so
   // where the machine has SSE2 two loads and two narrowings do it; they saturate where a byte
   // would cut, which for values 0..255 is the same.
-  static_assert(offsetof(MagState, defBar) == offsetof(MagState, def) + 4 * sizeof(std::int32_t));
+  constexpr std::size_t kField = sizeof(std::int32_t);
+  static_assert(offsetof(MagState, pow) == offsetof(MagState, def) + kField &&
+                offsetof(MagState, dex) == offsetof(MagState, def) + 2 * kField &&
+                offsetof(MagState, mind) == offsetof(MagState, def) + 3 * kField &&
+                offsetof(MagState, defBar) == offsetof(MagState, def) + 4 * kField &&
+                offsetof(MagState, powBar) == offsetof(MagState, def) + 5 * kField &&
+                offsetof(MagState, dexBar) == offsetof(MagState, def) + 6 * kField &&
+                offsetof(MagState, mindBar) == offsetof(MagState, def) + 7 * kField);
   __m128i stats;
   __m128i bars;
   std::memcpy(&stats, &mag.def, sizeof stats);
