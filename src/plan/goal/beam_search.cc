@@ -148,7 +148,8 @@ class BeamRun {
                                    estimates_,
                                    limits_,
                                    beam_.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0},
-                                   steering_ ? &*steering_ : nullptr};
+                                   steering_ ? &*steering_ : nullptr,
+                                   beam_.ceiling};
     growShare(frame_.parents, first, last, frame_.depth, rules, frame_.grown[slice]);
   }
 

@@ -19,6 +19,7 @@
 #include "model/state.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
+#include "plan/goal/stats_ceiling.h"
 #include "plan/plan.h"
 
 namespace ostrel {
@@ -61,6 +62,8 @@ struct BeamSpec {
   // The states that can no longer end in one of these forms are dropped (0: none is): a search
   // for the forms that the searches before it missed.
   FormSet steerTo = 0;
+  // The states that rise past this ceiling below its level are dropped (level 0: none is).
+  StatsCeiling ceiling;
   bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;
   // The beam stops once it has simulated this many feedings (0: only at maxFeedings).

@@ -3,6 +3,8 @@
 // above; the best plan of the goal among them, per final form and overall.
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
+#include "plan/goal/stats_ceiling.h"
 #include "plan/goal/waypoint_legs.h"
 
 namespace ostrel {
@@ -269,12 +272,17 @@ struct ResumedPlan {
   Plan rest;
 };
 
+// The first feeding of `plan` from a mag at `level` or above; the end where none is.
+std::vector<Feeding>::const_iterator firstFeedingAt(const Plan& plan, std::int32_t level) {
+  return std::find_if(plan.feedings.begin(), plan.feedings.end(), [&](const Feeding& f) {
+    return f.before.def + f.before.pow + f.before.dex + f.before.mind >= level;
+  });
+}
+
 // `plan` cut at `level` (StepRow::fromLevel); none where it starts at that level or above or
 // never reaches it: a search from there would be the stage's own.
 std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level) {
-  const auto at = std::find_if(plan.feedings.begin(), plan.feedings.end(), [&](const Feeding& f) {
-    return f.before.def + f.before.pow + f.before.dex + f.before.mind >= level;
-  });
+  const auto at = firstFeedingAt(plan, level);
   if (at == plan.feedings.begin() || at == plan.feedings.end()) return std::nullopt;
   ResumedPlan cut;
   cut.before.start = plan.start;
@@ -288,6 +296,33 @@ std::optional<ResumedPlan> resumedAt(const Plan& plan, std::int32_t level) {
   return cut;
 }
 
+// The ceiling of a step with a capLevel for the best plan `plan`, resumed from `from`: each of the
+// two stats it raised most from there to its mag as it first reaches `level`, by two levels at
+// least, held to half its rise (StepRow::capLevel); none where no stat rose that much, or the
+// plan ends before that level.
+std::optional<StatsCeiling> ceilingOf(const Plan& plan, const MagState& from, std::int32_t level) {
+  const auto at = firstFeedingAt(plan, level);
+  if (at == plan.feedings.end()) return std::nullopt;
+  const MagState& to = at->before;
+  const std::array<std::int32_t, 4> was{from.def, from.pow, from.dex, from.mind};
+  const std::array<std::int32_t, 4> rise{to.def - from.def, to.pow - from.pow,
+                                         to.dex - from.dex, to.mind - from.mind};
+  // The stats by their rise, the earlier first on a tie.
+  std::array<std::size_t, 4> order{0, 1, 2, 3};
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return rise[a] > rise[b]; });
+  constexpr std::int32_t kLeastRise = 2;
+  constexpr std::size_t kStatsHeld = 2;
+  if (rise[order[0]] < kLeastRise) return std::nullopt;
+  StatsCeiling ceiling;
+  ceiling.level = level;
+  for (std::size_t i = 0; i < kStatsHeld; ++i) {
+    const std::size_t stat = order[i];
+    if (rise[stat] >= kLeastRise) ceiling.most[stat] = was[stat] + rise[stat] / 2;
+  }
+  return ceiling;
+}
+
 // Runs a step of `stage` and offers its searches' plans, search by search, to the stage's tally.
 // The first stage's searches of its own goal's kind tell the progress themselves, layer by layer;
 // those of the other kind, and those from the best plan's mag, tell it once they end, in the
@@ -296,9 +331,17 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const FormSet forms = formsFor(step.when, stage, walk);
   if (forms == 0) return;
   std::optional<ResumedPlan> resumed;
+  StatsCeiling ceiling;
   if (step.fromLevel != 0) {
-    resumed = resumedAt(*bestPlanHeld(stage, walk), step.fromLevel);
+    const Plan& best = *bestPlanHeld(stage, walk);
+    resumed = resumedAt(best, step.fromLevel);
     if (!resumed) return;
+    if (step.capLevel != 0) {
+      const std::optional<StatsCeiling> held =
+          ceilingOf(best, resumed->rest.start, step.capLevel);
+      if (!held) return;
+      ceiling = *held;
+    }
   }
   const MagState& from = resumed ? resumed->rest.start : walk.start;
   const GoalOptions& options = walk.options;
@@ -308,7 +351,8 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
                             options.beamWidth,
                             walk.maxFeedings,
                             resumed ? &resumed->rest : walk.first,
-                            &stage.tally};
+                            &stage.tally,
+                            ceiling};
   const std::vector<ScheduledSearch> searches = searchesOf(step, forms, context);
   const Goal kindGoal = kindRow(step.kind).goal;
   const bool tellsLayers = kindGoal == stage.goal && !resumed;

@@ -21,6 +21,7 @@
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal_order.h"
 #include "plan/goal/pruning_limits.h"
+#include "plan/goal/stats_ceiling.h"
 #include "plan/search_state.h"
 
 namespace ostrel {
@@ -63,14 +64,15 @@ struct GrowthRules {
   const PruningLimits<Order>& limits;
   ItemSet levelUpOnly;           // fed only where they raise the level
   const FormSteering* steering;  // the wanted forms, or null
+  StatsCeiling ceiling;          // BeamSpec::ceiling
 };
 
 // Grows the states first..last-1 of `layer` (which have had depth - 1 feedings) into `share`.
 // The rules come by value: in the function's own frame the compiler knows that no store into the
 // states made can change them, and keeps them at hand; by reference it read them again.
 // The items of `rules.levelUpOnly` are fed only where they raise the level. With a steering,
-// the states that can no longer end in a wanted form are dropped; only a level-up can change
-// that, so the others need no look.
+// the states that can no longer end in a wanted form are dropped, and with a ceiling those that
+// rise past it; only a level-up can change either, so the others need no look.
 template <class Order>
 void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_t last,
                std::int32_t depth, const GrowthRules<Order> rules, GrownShare& share) {
@@ -80,6 +82,7 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
   const PruningLimits<Order>& limits = rules.limits;
   const ItemSet levelUpOnly = rules.levelUpOnly;
   const FormSteering* steering = rules.steering;
+  const StatsCeiling ceiling = rules.ceiling;
   for (std::vector<BeamNode>& form : share.made) form.clear();
   share.ranks.fill(RankSpan{});
   share.hits.clear();
@@ -107,6 +110,9 @@ void growShare(const std::vector<BeamNode>& layer, std::size_t first, std::size_
       if (limits.dropsAll(child.type, bracket)) continue;
       if (steering != nullptr && child.level != mag.level &&
           !share.steering.mayEndAs(*steering, child)) {
+        continue;
+      }
+      if (child.level != mag.level && mag.level < ceiling.level && !underCeiling(ceiling, child)) {
         continue;
       }
       // The stats short are worked out once for every bound the state is measured by.

@@ -115,7 +115,9 @@ constexpr BeamRow kShortestAroundBeams[] = {
 // true bound, which only looks for ways on that beat the rest of that plan; and one that ranks by
 // the current form's table with few states of the same stats. The true bound keeps the states
 // nearest the target by bar points, most of them with the stats split as the plan's, where a
-// shorter way on often splits them otherwise at the next evolution.
+// shorter way on often splits them otherwise at the next evolution. Below a ceiling
+// (StepRow::capLevel), one of the current form's table, at twice their width, with more states
+// of the same stats: the ceiling already keeps it off the plan's own split.
 // clang-format off
 constexpr BeamRow kShortestResumedBeams[] = {
     //wt  ranking           cap share least room   narrower apart
@@ -124,6 +126,10 @@ constexpr BeamRow kShortestResumedBeams[] = {
 constexpr BeamRow kResumedSpreadBeams[] = {
     //wt  ranking           cap share least room   narrower apart
     {1.0, kCurrent,         4,  8,    1,    false, false,   false},
+};
+constexpr BeamRow kResumedCappedBeams[] = {
+    //wt  ranking           cap share least room   narrower apart
+    {1.0, kCurrent,         8,  4,    1,    false, false,   false},
 };
 // clang-format on
 
@@ -157,6 +163,7 @@ constexpr KindRow kKinds[] = {
     {Kind::kShortestSpread,  false, Goal::kFewest,   kShortestSpreadBeams,  kSpreadTriedPerWidth},
     {Kind::kShortestResumed, false, Goal::kFewest,   kShortestResumedBeams, 0},
     {Kind::kResumedSpread,   false, Goal::kFewest,   kResumedSpreadBeams,   0},
+    {Kind::kResumedCapped,   false, Goal::kFewest,   kResumedCappedBeams,   0},
 };
 // clang-format on
 
@@ -168,31 +175,31 @@ constexpr ScopeSet kFormOrAny = kTheForm | kAnyForm;
 // it found.
 // clang-format off
 constexpr StepRow kSteps[] = {
-    // stage goal   scopes      runs when        kind              width* steered      room   from
+    // stage goal   scopes      runs when        kind              width* steered      room   from   cap
     // The goal's own search; for the cheapest plan, where its passes found none, its full-width
     // beam too.
-    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true,  0},
-    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true,  0},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true,  0},
-    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true,  0},
+    {kCheapestGoal, kAllScopes, kAlways,         kCheapestKind,    1.0,   kNotSteered, true,  0,   0},
+    {kCheapestGoal, kFormOrAny, kNoBeamPlan,     kCheapestWide,    1.0,   kNotSteered, true,  0,   0},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestNarrow,  1.0,   kNotSteered, true,  0,   0},
+    {kFewestGoal,   kAllScopes, kAlways,         kShortestWide,    1.0,   kNotSteered, true,  0,   0},
     // For the forms it missed: steered searches of the goal's kind and then of the other's, whose
     // rankings reach different forms, at half the width (the steering drops most states).
-    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0},
-    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0},
-    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0},
-    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0},
-    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0,   0},
+    {kCheapestGoal, kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0,   0},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kShortestSteered, 0.5,   kTogether,   false, 0,   0},
+    {kFewestGoal,   kTheForm,   kFormNotReached, kCheapestKind,    0.5,   kTogether,   false, 0,   0},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0,   0},
+    {kCheapestGoal, kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0,   0},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kShortestSteered, 0.5,   kTogether,   false, 0,   0},
+    {kFewestGoal,   kAnyForm,   kNoBeamPlan,     kCheapestKind,    0.5,   kTogether,   false, 0,   0},
     // For a plan rather than the listing: narrow beams around the best plan held. For the
     // shortest plan of any form, one more around the runner-up where it is near the best: the
     // stage's searches spend little width on the routes to a form that did not win, and a beam
     // steered to it alone finds a much shorter plan of it, at times shorter than the best (where
     // the runner-up is far behind, that seldom pays for the search).
-    {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true,  0},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0},
-    {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0},
+    {kCheapestGoal, kFormOrAny, kBestHeld,       kCheapestAround,  1.0,   kTogether,   true,  0,   0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestAround,  1.0,   kTogether,   true,  0,   0},
+    {kFewestGoal,   kAnyForm,   kSecondBestNear, kShortestAround,  1.0,   kTogether,   true,  0,   0},
     // Last for a plan: the best plan held, searched again from its own mag as it first reaches
     // some level, on to its final form. The searches above spread their width over every state on
     // the way to that level; from that one mag a narrow beam searches the levels left more
@@ -201,33 +208,40 @@ constexpr StepRow kSteps[] = {
     // width) and 50 the beam that keeps the stats apart, which from 45 chooses their split at the
     // evolution of level 50 again; from 100 both, at half the width. From 35 the second beam
     // seldom found more, for as much work again; from 50 the true bound's found nothing more.
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35,  0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45,  0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50,  0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100, 0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100, 0},
+    // Then from level 40, below a ceiling up to the evolution of level 50: the two stats the best
+    // plan raised most there held to half their rise, so that the levels between go to the
+    // others. From that plan's own mag the beams above keep splitting the levels as it did, as
+    // their rankings favour the same stats; a shorter plan often raised the others there, and
+    // reached level 50 in fewer feedings. The ceiling is a guess from that plan alone; the beam
+    // is wider than those above, as below it the beam must also find its way to the target.
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedCapped,   1.0,   kTogether,   false, 40,  50},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed
     // gets one of its own, then the shortest plan's narrow beams (their rankings reached forms the
     // others did not).
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false, 0},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false, 0},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false, 0},
-    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true,  0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kTogether,   false, 0,   0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kCheapestKind,    0.25,  kTogether,   false, 0,   0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestSteered, 0.25,  kEachAlone,  false, 0,   0},
+    {kBothGoals,    kEveryForm, kFormsMissed,    kShortestNarrow,  1.0,   kTogether,   true,  0,   0},
     // Where the forms are settled, each form still missed that both proofs leave open (the closer
     // one is asked first, so that these run only where no proof closes the form) gets one search
     // of its own at the full width; a form still missed after it, one at twice the width, and then
     // a beam of spread states at twice the width, its work bounded. Few targets keep a form missed
     // that long, so the wider searches run on few.
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false, 0},
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false, 0},
-    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true,  0},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 1.0,   kEachAlone,  false, 0,   0},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSteered, 2.0,   kEachAlone,  false, 0,   0},
+    {kBothGoals,    kEveryForm, kFormsLeft,      kShortestSpread,  2.0,   kEachAlone,  true,  0,   0},
     // Last, for the listing by meseta: each form that only the first-found plan or a search of the
     // shortest kind reached holds a plan of few feedings and much meseta, and gets a search of the
     // cheapest kind of its own (one for those forms together shares its width among them and lost
     // some that each alone finds).
-    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false, 0},
+    {kCheapestGoal, kEveryForm, kDearOnly,       kCheapestKind,    0.125, kEachAlone,  false, 0,   0},
 };
 // clang-format on
 
@@ -337,6 +351,7 @@ std::vector<ScheduledSearch> searchesOf(const StepRow& step, FormSet forms,
   const KindRow& kind = kindRow(step.kind);
   BeamSpec base;
   base.maxFeedings = context.maxFeedings;
+  base.ceiling = context.ceiling;
   if (step.steer == kNotSteered) {
     base.form = context.form;
     base.everyForm = context.everyForm;

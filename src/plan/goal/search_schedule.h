@@ -21,6 +21,7 @@
 #include "model/state.h"
 #include "plan/goal/beam_search.h"
 #include "plan/goal/goal.h"
+#include "plan/goal/stats_ceiling.h"
 #include "plan/plan.h"
 
 namespace ostrel {
@@ -62,6 +63,7 @@ enum Kind : std::uint8_t {
   kShortestSpread,   // a beam of the shortest plan's kind, its states spread apart, for forms left
   kShortestResumed,  // a narrow beam of the shortest plan's kind from the best plan's own mag
   kResumedSpread,    // likewise, its states' stats kept apart
+  kResumedCapped,    // likewise, below a ceiling on the stats that best plan raised most
 };
 
 struct KindRow {
@@ -108,6 +110,10 @@ struct StepRow {
   // best plan held as it first reaches this level, keeping that plan's feedings before it; they
   // look only for ways on that beat the rest of that plan.
   std::int32_t fromLevel;
+  // 0, or (with fromLevel) an evolution's level: up to it the searches hold each of the two stats
+  // that the best plan held raised most from fromLevel to there (by two levels at least) to half
+  // its rise, under a ceiling (BeamSpec::ceiling), so they split the levels otherwise there.
+  std::int32_t capLevel;
 };
 
 // The conditions a stage opens on, judged on the tally of the stage it opens in.
@@ -160,6 +166,7 @@ struct StepContext {
   std::int32_t maxFeedings;
   const Plan* first;              // the first-found plan, if any
   const PlansByForm* stagePlans;  // the stage's tally so far, for the kinds that must beat it
+  StatsCeiling ceiling;           // the searches' ceiling (StepRow::capLevel)
 };
 
 // The searches of `step` for `forms` (its condition's, or none for kAlways).
