@@ -149,7 +149,7 @@ class BeamRun {
                                    limits_,
                                    beam_.feedingPrice == 0 ? Order::kLevelUpOnlyItems : ItemSet{0},
                                    steering_ ? &*steering_ : nullptr,
-                                   beam_.ceiling};
+                                   beam_.ceiling.level != 0 ? &beam_.ceiling : nullptr};
     growShare(frame_.parents, first, last, frame_.depth, rules, frame_.grown[slice]);
   }
 
