@@ -211,15 +211,16 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35,  0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45,  0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50,  0},
+    // Before those from 100, one from level 40 below a ceiling up to the evolution of level 50:
+    // the two stats the best plan raised most there held to half their rise, so that the levels
+    // between go to the others. From that plan's own mag the beams above split the levels there
+    // as it did, their rankings favouring the same stats; a shorter plan often raised the others,
+    // and reached level 50 in fewer feedings. The ceiling is a guess from that plan alone; the
+    // beam is twice as wide as those above, as past the ceiling it must find its own way on, and
+    // those from 100 then resume what it finds.
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedCapped,   1.0,   kTogether,   false, 40,  50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100, 0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100, 0},
-    // Then from level 40, below a ceiling up to the evolution of level 50: the two stats the best
-    // plan raised most there held to half their rise, so that the levels between go to the
-    // others. From that plan's own mag the beams above keep splitting the levels as it did, as
-    // their rankings favour the same stats; a shorter plan often raised the others there, and
-    // reached level 50 in fewer feedings. The ceiling is a guess from that plan alone; the beam
-    // is wider than those above, as below it the beam must also find its way to the target.
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedCapped,   1.0,   kTogether,   false, 40,  50},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed
