@@ -1,10 +1,9 @@
-// The bounded simplex method on a dense tableau, in two phases. Every inequality gets a slack,
-// and every row a unit column: the row's artificial where its slack cannot meet it at the start,
-// and in any case the column that tells the row's price at the end (its reduced cost). The first
-// phase brings the artificials' sum, the rows' total shortfall, down as far as it goes; the
-// second brings the cost down from there. Variables sit at a bound or in the basis, so their
-// upper bounds need no rows of their own; an artificial that leaves the basis never comes back.
+// The programmes are solved by GLPK's simplex method, from the basis each solve leaves to the next
+// one. Its status is never read: whatever basis it ends at, the prices of the rows there are
+// turned into a bound here (boundFromPrices), and a basis far from the least only proves less.
 #include "model/linear_programme.h"
+
+#include <glpk.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,8 +16,6 @@ namespace {
 using Sense = LinearProgramme::Sense;
 constexpr double kInfinity = LinearProgramme::kInfinity;
 
-constexpr double kPivotTolerance = 1e-9;
-constexpr double kCostTolerance = 1e-9;
 // The shortfall left that counts as none: far above the rounding of a few hundred pivots, far
 // below the margins the callers leave in the rows.
 constexpr double kShortfallTolerance = 1e-3;
@@ -26,143 +23,90 @@ constexpr double kShortfallTolerance = 1e-3;
 // of its terms: a sum of k terms in doubles errs by at most k * 2^-53 of that, and this covers
 // a million terms.
 constexpr double kRoundingShare = 1e-10;
+// How far off 0 the reduced cost of a variable in the solver's basis may come out, as a share of
+// the sizes of its terms: the rounding of the solver's solves and of its sum.
+constexpr double kBasicRoundingShare = 1e-9;
+// A row price this small beside the largest is the rounding of the solver's sums.
+constexpr double kNoisePrice = 1e-11;
+// The solver gives up after this many steps for each row and variable; its last basis still
+// proves what its prices prove.
+constexpr int kStepsPerLine = 50;
 
-// The simplex's working state. Rows are multiplied by -1 where that makes their right-hand side
-// at least 0; the variables are shifted to start at 0; the columns are the variables, then a
-// slack per inequality, then a unit column (an artificial) per row that its slack does not meet
-// at the start.
-struct Tableau {
-  int rows = 0;
-  int columns = 0;
-  int firstUnit = 0;
-  std::vector<double> cells;  // rows x columns
-  std::vector<double> room;   // each column's upper bound above 0
-  std::vector<double> value;  // each row's basic column's value
-  std::vector<int> basis;
-  std::vector<bool> atUpper;
-  std::vector<bool> isBasic;
-  std::vector<double> sign;  // each row's factor, 1 or -1
-  std::vector<int> slackOf;  // each row's slack column, or -1 for an equality
-  std::vector<int> unitOf;   // each row's unit column, or -1 where its slack is basic at the start
+// A new GLPK problem in an environment that prints nothing, not even GLPK's messages before it
+// gives up for good: the console's lines and documents are ours alone.
+glp_prob* silentProblem() {
+  glp_term_out(GLP_OFF);
+  return glp_create_prob();
+}
 
-  double* row(int r) { return &cells[static_cast<std::size_t>(r) * columns]; }
-  const double* row(int r) const { return &cells[static_cast<std::size_t>(r) * columns]; }
-
-  // The sum of the artificials still in the basis.
-  double shortfall() const {
-    double total = 0;
-    for (int r = 0; r < rows; ++r) {
-      if (basis[r] >= firstUnit) total += value[r];
-    }
-    return total;
+// One GLPK problem, and GLPK's environment freed with it. The environment is GLPK's state for
+// the thread that calls it: the bound runs on threads of its own that end with their work, and an
+// environment left behind would be lost with its thread. Freed after each call, nothing of one
+// call is kept for the next, on any thread; no other code of ours calls GLPK meanwhile.
+class GlpkProblem {
+ public:
+  GlpkProblem() : problem_(silentProblem()) {}
+  ~GlpkProblem() {
+    glp_delete_prob(problem_);
+    glp_free_env();
   }
+  GlpkProblem(const GlpkProblem&) = delete;
+  GlpkProblem& operator=(const GlpkProblem&) = delete;
 
-  // The reduced costs of the objective that costs `cost` a unit of each column.
-  std::vector<double> reducedCosts(const std::vector<double>& cost) const {
-    std::vector<double> reduced = cost;
-    for (int r = 0; r < rows; ++r) {
-      const double basic = cost[static_cast<std::size_t>(basis[r])];
-      if (basic == 0) continue;
-      const double* line = row(r);
-      for (int j = 0; j < columns; ++j) reduced[j] -= basic * line[j];
-    }
-    return reduced;
-  }
+  glp_prob* get() const { return problem_; }
+
+ private:
+  glp_prob* problem_;
 };
 
-enum class Outcome { kOptimal, kStopped, kOutOfSteps, kUnbounded };
+// Runs GLPK's simplex method on `problem` with the costs `cost` (one per variable, from the
+// first), from its current basis, silent, within a number of steps.
+void runSimplex(glp_prob* problem, const std::vector<double>& cost) {
+  const int columns = glp_get_num_cols(problem);
+  for (int j = 1; j <= columns; ++j) {
+    glp_set_obj_coef(problem, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
+  }
+  glp_smcp parameters;
+  glp_init_smcp(&parameters);
+  parameters.msg_lev = GLP_MSG_OFF;
+  parameters.it_lim = kStepsPerLine * (glp_get_num_rows(problem) + columns);
+  glp_simplex(problem, &parameters);
+}
 
-// Lowers the objective whose reduced costs are `reduced` (kept up to date) by pivoting, until no
-// column lowers it (kOptimal), `stop` says enough (checked before every step) or the steps run
-// out. The entering column is the steepest by the columns' lengths at the start, or after many
-// steps the first (which cannot cycle); unit columns never enter.
-template <typename Stop>
-Outcome descend(Tableau& t, std::vector<double>& reduced, Stop stop) {
-  const int stepLimit = 50 * (t.rows + t.firstUnit);
-  const int steepestSteps = 10 * (t.rows + t.firstUnit);
-  std::vector<int> nonzero;  // the pivot row's columns that are not 0: the only ones it changes
-  nonzero.reserve(static_cast<std::size_t>(t.columns));
-  // Each column's gain is weighed by its length at the start, for the steepest edge in the
-  // variables' own space rather than the largest reduced cost, which takes far fewer steps.
-  std::vector<double> weight(static_cast<std::size_t>(t.firstUnit));
-  for (int j = 0; j < t.firstUnit; ++j) {
-    double squares = 1;
-    for (int r = 0; r < t.rows; ++r) squares += t.row(r)[j] * t.row(r)[j];
-    weight[j] = 1 / std::sqrt(squares);
+// The row prices of the basis `problem` ends at. A row the basis does not price comes out a
+// hair off 0 (the rounding of the solver's sums), and even a hair of price on a row of a variable
+// without an upper bound, which nothing else pays for, would make the bound prove nothing: such
+// prices, and any GLPK has no finite value for, are taken as 0 (any prices give a bound).
+std::vector<double> rowPrices(glp_prob* problem) {
+  std::vector<double> prices(static_cast<std::size_t>(glp_get_num_rows(problem)));
+  double largest = 0;
+  for (std::size_t r = 0; r < prices.size(); ++r) {
+    const double price = glp_get_row_dual(problem, static_cast<int>(r) + 1);
+    prices[r] = std::isfinite(price) ? price : 0.0;
+    largest = std::max(largest, std::fabs(prices[r]));
   }
-  for (int step = 0; step < stepLimit; ++step) {
-    if (stop()) return Outcome::kStopped;
-    int entering = -1;
-    double best = 0;
-    for (int j = 0; j < t.firstUnit; ++j) {
-      if (t.isBasic[j] || t.room[j] == 0) continue;
-      const double raw = t.atUpper[j] ? reduced[j] : -reduced[j];
-      if (raw <= kCostTolerance) continue;
-      const double gain = raw * weight[j];
-      if (entering < 0 || gain > best) {
-        entering = j;
-        best = gain;
-        if (step >= steepestSteps) break;
-      }
-    }
-    if (entering < 0) return Outcome::kOptimal;
-    const double direction = t.atUpper[entering] ? -1.0 : 1.0;
-    double limit = t.room[entering];
-    int leaving = -1;
-    bool leavesAtUpper = false;
-    for (int r = 0; r < t.rows; ++r) {
-      const double change = -direction * t.row(r)[entering];
-      if (change < -kPivotTolerance) {
-        const double room = t.value[r] / -change;
-        if (room < limit) {
-          limit = room;
-          leaving = r;
-          leavesAtUpper = false;
-        }
-      } else if (change > kPivotTolerance && t.room[t.basis[r]] != kInfinity) {
-        const double room = (t.room[t.basis[r]] - t.value[r]) / change;
-        if (room < limit) {
-          limit = room;
-          leaving = r;
-          leavesAtUpper = true;
-        }
-      }
-    }
-    if (limit == kInfinity) return Outcome::kUnbounded;
-    limit = std::max(limit, 0.0);
-    for (int r = 0; r < t.rows; ++r) t.value[r] -= direction * t.row(r)[entering] * limit;
-    if (leaving < 0) {  // the entering column only moves to its other bound
-      t.atUpper[entering] = !t.atUpper[entering];
-      continue;
-    }
-    const double enteringValue = t.atUpper[entering] ? t.room[entering] - limit : limit;
-    const int left = t.basis[leaving];
-    t.isBasic[left] = false;
-    t.atUpper[left] = leavesAtUpper;
-    t.isBasic[entering] = true;
-    t.atUpper[entering] = false;
-    t.basis[leaving] = entering;
-    t.value[leaving] = enteringValue;
-    double* pivotRow = t.row(leaving);
-    const double pivot = pivotRow[entering];
-    nonzero.clear();
-    for (int j = 0; j < t.columns; ++j) {
-      if (pivotRow[j] == 0) continue;
-      pivotRow[j] /= pivot;
-      nonzero.push_back(j);
-    }
-    for (int r = 0; r < t.rows; ++r) {
-      if (r == leaving) continue;
-      double* cells = t.row(r);
-      const double factor = cells[entering];
-      if (factor == 0) continue;
-      for (const int j : nonzero) cells[j] -= factor * pivotRow[j];
-    }
-    // The objective's row is pivoted like the others.
-    const double factor = reduced[entering];
-    for (const int j : nonzero) reduced[j] -= factor * pivotRow[j];
+  for (double& price : prices) {
+    if (std::fabs(price) <= kNoisePrice * largest) price = 0;
   }
-  return Outcome::kOutOfSteps;
+  return prices;
+}
+
+// Whether each of the first `count` variables of `problem` is in the basis it ends at.
+std::vector<bool> basicColumns(glp_prob* problem, int count) {
+  std::vector<bool> basic(static_cast<std::size_t>(count));
+  for (int j = 0; j < count; ++j) basic[j] = glp_get_col_stat(problem, j + 1) == GLP_BS;
+  return basic;
+}
+
+// Sets the bounds of column `j` of `problem` to `lower`..`upper` (lower finite, at most upper).
+void setColumnBounds(glp_prob* problem, int j, double lower, double upper) {
+  if (upper == kInfinity) {
+    glp_set_col_bnds(problem, j, GLP_LO, lower, 0.0);
+  } else if (lower == upper) {
+    glp_set_col_bnds(problem, j, GLP_FX, lower, upper);
+  } else {
+    glp_set_col_bnds(problem, j, GLP_DB, lower, upper);
+  }
 }
 
 }  // namespace
@@ -181,79 +125,62 @@ void LinearProgramme::addRow(const std::vector<std::pair<int, double>>& terms, S
   rhs_.push_back(rhs);
 }
 
-namespace {
-
-// The tableau of a programme at the start: each row's slack in the basis where it meets the row
-// by itself, else the row's artificial.
-Tableau startingTableau(const std::vector<double>& lower, const std::vector<double>& upper,
-                        const std::vector<std::vector<std::pair<int, double>>>& rowTerms,
-                        const std::vector<Sense>& senses, const std::vector<double>& rhsOf) {
-  Tableau t;
-  t.rows = static_cast<int>(senses.size());
-  const int n = static_cast<int>(lower.size());
-  // Each row's right-hand side with the variables at their lower bounds, and whether the row is
-  // multiplied by -1 to make it at least 0.
-  std::vector<double> rhs(rhsOf);
-  t.sign.assign(t.rows, 1.0);
-  t.slackOf.assign(t.rows, -1);
-  t.unitOf.assign(t.rows, -1);
-  int columns = n;
-  for (int r = 0; r < t.rows; ++r) {
-    for (const auto& [variable, coefficient] : rowTerms[r]) rhs[r] -= coefficient * lower[variable];
-    if (senses[r] != Sense::kEqual) t.slackOf[r] = columns++;
-    if (rhs[r] < 0 || (rhs[r] == 0 && senses[r] == Sense::kAtLeast)) t.sign[r] = -1.0;
-  }
-  t.firstUnit = columns;
-  for (int r = 0; r < t.rows; ++r) {
-    const bool slackMeets =
-        senses[r] != Sense::kEqual && (senses[r] == Sense::kAtMost ? 1.0 : -1.0) * t.sign[r] > 0;
-    if (!slackMeets) t.unitOf[r] = columns++;
-  }
-  t.columns = columns;
-  t.cells.assign(static_cast<std::size_t>(t.rows) * t.columns, 0.0);
-  t.room.assign(t.columns, kInfinity);
-  t.value.resize(t.rows);
-  t.basis.resize(t.rows);
-  t.atUpper.assign(t.columns, false);
-  t.isBasic.assign(t.columns, false);
-  for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
-  for (int r = 0; r < t.rows; ++r) {
-    double* row = t.row(r);
-    for (const auto& [variable, coefficient] : rowTerms[r]) {
-      row[variable] += t.sign[r] * coefficient;
+void LinearProgramme::loadInto(glp_prob* problem) const {
+  const int n = variableCount();
+  if (n > 0) glp_add_cols(problem, n);
+  for (int j = 0; j < n; ++j) setColumnBounds(problem, j + 1, lower_[j], upper_[j]);
+  if (rowCount() == 0) return;
+  glp_add_rows(problem, rowCount());
+  // GLPK takes each variable once in a row, and counts from 1 (its arrays' first cells unused).
+  std::vector<double> merged(static_cast<std::size_t>(n) + 1, 0.0);
+  std::vector<int> index(static_cast<std::size_t>(n) + 1);
+  std::vector<double> value(static_cast<std::size_t>(n) + 1);
+  for (int r = 0; r < rowCount(); ++r) {
+    const int i = r + 1;
+    if (senses_[r] == Sense::kAtLeast) glp_set_row_bnds(problem, i, GLP_LO, rhs_[r], 0.0);
+    if (senses_[r] == Sense::kAtMost) glp_set_row_bnds(problem, i, GLP_UP, 0.0, rhs_[r]);
+    if (senses_[r] == Sense::kEqual) glp_set_row_bnds(problem, i, GLP_FX, rhs_[r], rhs_[r]);
+    for (const auto& [variable, coefficient] : rows_[r]) merged[variable + 1] += coefficient;
+    int length = 0;
+    for (const auto& [variable, coefficient] : rows_[r]) {
+      double& sum = merged[variable + 1];
+      if (sum != 0) {
+        ++length;
+        index[length] = variable + 1;
+        value[length] = sum;
+        sum = 0;
+      }
     }
-    if (t.slackOf[r] >= 0) {
-      row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
-    }
-    t.value[r] = t.sign[r] * rhs[r];
-    const int basic = t.unitOf[r] >= 0 ? t.unitOf[r] : t.slackOf[r];
-    if (t.unitOf[r] >= 0) row[t.unitOf[r]] = 1.0;
-    t.basis[r] = basic;
-    t.isBasic[basic] = true;
+    glp_set_mat_row(problem, i, length, index.data(), value.data());
   }
-  return t;
 }
 
-// The first phase: the artificials each cost 1.
-Outcome firstPhase(Tableau& t) {
-  std::vector<double> cost(t.columns, 0.0);
-  for (int r = 0; r < t.rows; ++r) {
-    if (t.basis[r] >= t.firstUnit) cost[static_cast<std::size_t>(t.basis[r])] = 1.0;
+LinearProgramme LinearProgramme::withShortfalls() const {
+  LinearProgramme made = *this;
+  std::fill(made.cost_.begin(), made.cost_.end(), 0.0);
+  for (int r = 0; r < rowCount(); ++r) {
+    std::vector<std::pair<int, double>>& terms = made.rows_[r];
+    if (senses_[r] != Sense::kAtMost) terms.emplace_back(made.addVariable(0, kInfinity, 1), 1.0);
+    if (senses_[r] != Sense::kAtLeast) terms.emplace_back(made.addVariable(0, kInfinity, 1), -1.0);
   }
-  std::vector<double> reduced = t.reducedCosts(cost);
-  return descend(t, reduced, [&] { return t.shortfall() <= kShortfallTolerance; });
+  return made;
 }
 
-}  // namespace
+double LinearProgramme::leastShortfall(glp_prob* problem) const {
+  const LinearProgramme shortfalls = withShortfalls();
+  shortfalls.loadInto(problem);
+  runSimplex(problem, shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+                                    basicColumns(problem, shortfalls.variableCount()));
+}
 
 bool LinearProgramme::feasible() const {
   for (int j = 0; j < variableCount(); ++j) {
     if (lower_[j] > upper_[j]) return false;
   }
   if (rowCount() == 0) return true;
-  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
-  // Out of steps: nothing proven.
-  return firstPhase(t) != Outcome::kOptimal;
+  const GlpkProblem problem;
+  return leastShortfall(problem.get()) <= kShortfallTolerance;
 }
 
 double LinearProgramme::leastCost() const { return leastCosts({cost_}).front(); }
@@ -266,42 +193,35 @@ std::vector<double> LinearProgramme::leastCosts(
   for (int j = 0; j < variableCount(); ++j) {
     if (lower_[j] > upper_[j]) return unmet;
   }
-  std::vector<double> prices(rowCount(), 0.0);
-  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
-  const Outcome first = rowCount() == 0 ? Outcome::kStopped : firstPhase(t);
-  if (first == Outcome::kOptimal) return unmet;
-  // Out of steps: the prices 0, whose bound needs no basis.
-  if (first != Outcome::kStopped) {
-    std::transform(costs.begin(), costs.end(), std::back_inserter(bounds),
-                   [&](const std::vector<double>& cost) { return boundFromPrices(cost, prices); });
+  if (rowCount() == 0) {  // the prices 0, whose bound needs no basis
+    const std::vector<double> none;
+    std::transform(
+        costs.begin(), costs.end(), std::back_inserter(bounds),
+        [&](const std::vector<double>& cost) { return boundFromPrices(cost, none, {}); });
     return bounds;
   }
-  // The artificials left hold a trace of shortfall: they may fall, never rise.
-  for (int r = 0; r < t.rows; ++r) {
-    if (t.basis[r] >= t.firstUnit) t.room[static_cast<std::size_t>(t.basis[r])] = t.value[r];
+  const GlpkProblem problem;
+  if (leastShortfall(problem.get()) > kShortfallTolerance) return unmet;
+  // The shortfalls left hold a trace at most: they may fall, never rise, and cost nothing now.
+  // Each objective starts from the basis the one before ended at.
+  const int columns = glp_get_num_cols(problem.get());
+  for (int j = variableCount() + 1; j <= columns; ++j) {
+    setColumnBounds(problem.get(), j, 0, std::max(glp_get_col_prim(problem.get(), j), 0.0));
   }
-  // Each objective's second phase starts where the one before ended: a basis that meets the rows.
+  // The reduced costs are taken as they come here: a variable that may grow without end and
+  // comes out a hair below 0 costs something in every objective the callers give, and the prices
+  // are scaled away from it soundly; only the shortfalls' proof, whose variables cost nothing,
+  // counts a basic one's hair as 0.
   for (const std::vector<double>& cost : costs) {
-    std::vector<double> columnCost(t.columns, 0.0);
-    std::copy(cost.begin(), cost.end(), columnCost.begin());
-    std::vector<double> reduced = t.reducedCosts(columnCost);
-    descend(t, reduced, [] { return false; });
-    // A row's price (the row as multiplied) is minus the reduced cost of its unit column, or of
-    // its slack over the slack's coefficient.
-    for (int r = 0; r < t.rows; ++r) {
-      const double slack = t.sign[r] * (senses_[r] == Sense::kAtMost ? 1.0 : -1.0);
-      const double price = t.slackOf[r] >= 0
-                               ? -reduced[static_cast<std::size_t>(t.slackOf[r])] * slack
-                               : -reduced[static_cast<std::size_t>(t.unitOf[r])];
-      prices[r] = t.sign[r] * price;
-    }
-    bounds.push_back(boundFromPrices(cost, prices));
+    runSimplex(problem.get(), cost);
+    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get()), {}));
   }
   return bounds;
 }
 
-double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
-                                        std::vector<double> prices) const {
+double LinearProgramme::boundFromPrices(const std::vector<double>& cost, std::vector<double> prices,
+                                        const std::vector<bool>& basic) const {
+  prices.resize(static_cast<std::size_t>(rowCount()), 0.0);
   // For a row a.x >= b and a price p >= 0 (at most: p <= 0; equal: any p), cost.x >=
   // cost.x - p (a.x - b) on every x that meets the rows; the least of the right side over the
   // variables' bounds alone is the bound.
@@ -324,6 +244,16 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     }
   };
   price();
+  // A variable without an upper bound in the solver's last basis has the reduced cost 0 at the
+  // basis's prices in exact numbers, and a hair off 0 in doubles: within the rounding of its own
+  // sum it counts as 0, else a programme whose variables can all grow together proves nothing.
+  const auto settle = [&] {
+    for (std::size_t j = 0; j < basic.size(); ++j) {
+      const double rounding = kBasicRoundingShare * (std::fabs(cost[j]) + paidSize[j]);
+      if (basic[j] && upper_[j] == kInfinity && std::fabs(reduced[j]) <= rounding) reduced[j] = 0;
+    }
+  };
+  settle();
   // A variable without an upper bound must not pay to raise: the prices are scaled towards 0,
   // where it costs what it costs, until it does not (a hair further, against the rounding).
   double scale = 1;
@@ -336,6 +266,7 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     std::transform(prices.begin(), prices.end(), prices.begin(),
                    [scale](double p) { return p * scale; });
     price();
+    settle();
   }
   double bound = 0;
   double size = 0;

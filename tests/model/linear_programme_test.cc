@@ -36,6 +36,13 @@ TEST(LinearProgrammeTest, BoundsAndRows) {
   LinearProgramme empty;
   empty.addVariable(2, 1);  // no value at all
   EXPECT_FALSE(empty.feasible());
+
+  LinearProgramme near;  // x = 1 and x >= 1.0005 miss by less than a thousandth: no "no"
+  const int n = near.addVariable(0, 1);
+  near.addRow({{n, 1}}, Sense::kAtLeast, 1.0005);
+  EXPECT_TRUE(near.feasible());
+  near.addRow({{n, 2}}, Sense::kAtLeast, 2.003);  // 2x misses by 0.003
+  EXPECT_FALSE(near.feasible());
 }
 
 TEST(LinearProgrammeTest, RowsThatPullApart) {
