@@ -1,6 +1,8 @@
-// The programmes are solved by GLPK's simplex method, from the basis each solve leaves to the next
-// one. Its status is never read: whatever basis it ends at, the prices of the rows there are
-// turned into a bound here (boundFromPrices), and a basis far from the least only proves less.
+// The programmes are solved by GLPK's simplex method, each first as it is, from GLPK's standard
+// basis; each objective after the first starts from the basis the one before ended at. Its
+// status is only trusted for a "yes": a programme it has met is met. A "no" and every bound come
+// from the prices of the rows at the basis it ends at, turned into a bound here
+// (boundFromPrices), and a basis far from the least only proves less.
 #include "model/linear_programme.h"
 
 #include <glpk.h>
@@ -31,47 +33,65 @@ constexpr double kNoisePrice = 1e-11;
 // The solver gives up after this many steps for each row and variable; its last basis still
 // proves what its prices prove.
 constexpr int kStepsPerLine = 50;
+// The ratio test of the primal simplex: Harris's two passes, or the textbook one.
+constexpr int kRatioTest = GLP_RT_HAR;
 
-// A new GLPK problem in an environment that prints nothing, not even GLPK's messages before it
-// gives up for good: the console's lines and documents are ours alone.
-glp_prob* silentProblem() {
-  glp_term_out(GLP_OFF);
-  return glp_create_prob();
-}
-
-// One GLPK problem, and GLPK's environment freed with it. The environment is GLPK's state for
-// the thread that calls it: the bound runs on threads of its own that end with their work, and an
-// environment left behind would be lost with its thread. Freed after each call, nothing of one
-// call is kept for the next, on any thread; no other code of ours calls GLPK meanwhile.
-class GlpkProblem {
+// The GLPK of one thread, kept for the thread's life: its environment (GLPK keeps one per
+// thread), one problem that each programme is loaded into in turn, and the simplex parameters.
+// Made and freed for each programme they cost more than many of the small solves themselves.
+// Freed when the thread ends (the bound's own threads end with their work), so nothing is left
+// behind; no other code of ours calls GLPK on the thread.
+class ThreadGlpk {
  public:
-  GlpkProblem() : problem_(silentProblem()) {}
-  ~GlpkProblem() {
+  ThreadGlpk() {
+    // Silent, even GLPK's messages before it gives up for good: the console's lines and
+    // documents are ours alone.
+    glp_term_out(GLP_OFF);
+    problem_ = glp_create_prob();
+    glp_init_smcp(&parameters_);
+    parameters_.msg_lev = GLP_MSG_OFF;
+    parameters_.meth = GLP_PRIMAL;
+    parameters_.presolve = GLP_OFF;
+    parameters_.r_test = kRatioTest;
+  }
+  ~ThreadGlpk() {
     glp_delete_prob(problem_);
     glp_free_env();
   }
-  GlpkProblem(const GlpkProblem&) = delete;
-  GlpkProblem& operator=(const GlpkProblem&) = delete;
+  ThreadGlpk(const ThreadGlpk&) = delete;
+  ThreadGlpk& operator=(const ThreadGlpk&) = delete;
 
-  glp_prob* get() const { return problem_; }
+  // The problem, emptied for a new programme.
+  glp_prob* emptied() {
+    glp_erase_prob(problem_);
+    return problem_;
+  }
+
+  // Runs GLPK's simplex method on the problem with the costs `cost` (one per variable, from the
+  // first; those past its end cost nothing), from its current basis, within a number of steps.
+  void runSimplex(const std::vector<double>& cost) {
+    const int columns = glp_get_num_cols(problem_);
+    for (int j = 1; j <= columns; ++j) {
+      glp_set_obj_coef(problem_, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
+    }
+    parameters_.it_lim = kStepsPerLine * (glp_get_num_rows(problem_) + columns);
+    glp_simplex(problem_, &parameters_);
+  }
 
  private:
-  glp_prob* problem_;
+  glp_prob* problem_ = nullptr;
+  glp_smcp parameters_{};
 };
 
-// Runs GLPK's simplex method on `problem` with the costs `cost` (one per variable, from the
-// first), from its current basis, silent, within a number of steps.
-void runSimplex(glp_prob* problem, const std::vector<double>& cost) {
-  const int columns = glp_get_num_cols(problem);
-  for (int j = 1; j <= columns; ++j) {
-    glp_set_obj_coef(problem, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
-  }
-  glp_smcp parameters;
-  glp_init_smcp(&parameters);
-  parameters.msg_lev = GLP_MSG_OFF;
-  parameters.it_lim = kStepsPerLine * (glp_get_num_rows(problem) + columns);
-  glp_simplex(problem, &parameters);
+// This thread's GLPK, made with its first programme.
+ThreadGlpk& threadGlpk() {
+  thread_local ThreadGlpk glpk;
+  return glpk;
 }
+
+// Whether the basis GLPK's last solve of `problem` ended at meets every row and bound, within
+// its own tolerance (far below the margins of the callers' rows): a "yes" needs no proof.
+bool endedFeasible(glp_prob* problem) { return glp_get_prim_stat(problem) == GLP_FEAS; }
 
 // The row prices of the basis `problem` ends at. A row the basis does not price comes out a
 // hair off 0 (the rounding of the solver's sums), and even a hair of price on a row of a variable
@@ -166,12 +186,64 @@ LinearProgramme LinearProgramme::withShortfalls() const {
   return made;
 }
 
-double LinearProgramme::leastShortfall(glp_prob* problem) const {
-  const LinearProgramme shortfalls = withShortfalls();
-  shortfalls.loadInto(problem);
-  runSimplex(problem, shortfalls.cost_);
+double LinearProgramme::leastShortfall(glp_prob* problem, const LinearProgramme& shortfalls) const {
+  // The shortfall variables are added to the problem as it was loaded, after its own, in the
+  // order withShortfalls() adds them, and the solve goes on from the basis the last one ended at.
+  int column = glp_add_cols(problem, shortfalls.variableCount() - variableCount());
+  for (int r = 0; r < rowCount(); ++r) {
+    const int row[2] = {0, r + 1};
+    for (const double sign : {1.0, -1.0}) {
+      if (senses_[r] == (sign > 0 ? Sense::kAtMost : Sense::kAtLeast)) continue;
+      const double coefficient[2] = {0, sign};
+      setColumnBounds(problem, column, 0, kInfinity);
+      glp_set_mat_col(problem, column, 1, row, coefficient);
+      ++column;
+    }
+  }
+  threadGlpk().runSimplex(shortfalls.cost_);
   return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
                                     basicColumns(problem, shortfalls.variableCount()));
+}
+
+bool LinearProgramme::rowAloneUnmet() const {
+  // The bound of the shortfall programme with the price 1 on one row (-1 on an "at most" row)
+  // and 0 on the others: the row's own shortfall at the best its variables' bounds allow.
+  for (int r = 0; r < rowCount(); ++r) {
+    double least = 0;
+    double most = 0;
+    double size = std::fabs(rhs_[r]);
+    for (const auto& [variable, coefficient] : rows_[r]) {
+      const double low = coefficient * (coefficient > 0 ? lower_[variable] : upper_[variable]);
+      const double high = coefficient * (coefficient > 0 ? upper_[variable] : lower_[variable]);
+      least += low;
+      most += high;
+      size += std::fabs(low) + std::fabs(high);
+    }
+    // An unbounded side comes out infinite (or not a number), and proves nothing.
+    const double rounding = kRoundingShare * size;
+    if (senses_[r] != Sense::kAtMost && rhs_[r] - most - rounding > kShortfallTolerance) {
+      return true;
+    }
+    if (senses_[r] != Sense::kAtLeast && least - rhs_[r] - rounding > kShortfallTolerance) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LinearProgramme::unmetProven(glp_prob* problem) const {
+  const LinearProgramme shortfalls = withShortfalls();
+  const double warm = leastShortfall(problem, shortfalls);
+  if (warm > kShortfallTolerance) return true;
+  if (warm != -kInfinity) return false;
+  // Nothing proven at all where the solve went on from the basis of the programme's own: the
+  // shortfall programme is solved again afresh, from GLPK's standard basis.
+  problem = threadGlpk().emptied();
+  shortfalls.loadInto(problem);
+  threadGlpk().runSimplex(shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+                                    basicColumns(problem, shortfalls.variableCount())) >
+         kShortfallTolerance;
 }
 
 bool LinearProgramme::feasible() const {
@@ -179,8 +251,12 @@ bool LinearProgramme::feasible() const {
     if (lower_[j] > upper_[j]) return false;
   }
   if (rowCount() == 0) return true;
-  const GlpkProblem problem;
-  return leastShortfall(problem.get()) <= kShortfallTolerance;
+  if (rowAloneUnmet()) return false;
+  ThreadGlpk& glpk = threadGlpk();
+  glp_prob* problem = glpk.emptied();
+  loadInto(problem);
+  glpk.runSimplex({});
+  return endedFeasible(problem) || !unmetProven(problem);
 }
 
 double LinearProgramme::leastCost() const { return leastCosts({cost_}).front(); }
@@ -200,21 +276,30 @@ std::vector<double> LinearProgramme::leastCosts(
         [&](const std::vector<double>& cost) { return boundFromPrices(cost, none, {}); });
     return bounds;
   }
-  const GlpkProblem problem;
-  if (leastShortfall(problem.get()) > kShortfallTolerance) return unmet;
-  // The shortfalls left hold a trace at most: they may fall, never rise, and cost nothing now.
-  // Each objective starts from the basis the one before ended at.
-  const int columns = glp_get_num_cols(problem.get());
-  for (int j = variableCount() + 1; j <= columns; ++j) {
-    setColumnBounds(problem.get(), j, 0, std::max(glp_get_col_prim(problem.get(), j), 0.0));
+  if (costs.empty()) return bounds;
+  if (rowAloneUnmet()) return unmet;
+  ThreadGlpk& glpk = threadGlpk();
+  glp_prob* problem = glpk.emptied();
+  loadInto(problem);
+  glpk.runSimplex(costs.front());
+  if (!endedFeasible(problem)) {
+    // Not met as it is (or not within the steps): a "no" is proven by the least shortfall.
+    if (unmetProven(problem)) return unmet;
+    // The shortfalls left hold a trace at most: they may fall, never rise, and cost nothing
+    // from here on.
+    const int columns = glp_get_num_cols(problem);
+    for (int j = variableCount() + 1; j <= columns; ++j) {
+      setColumnBounds(problem, j, 0, std::max(glp_get_col_prim(problem, j), 0.0));
+    }
+    glpk.runSimplex(costs.front());
   }
   // The reduced costs are taken as they come here: a variable that may grow without end and
   // comes out a hair below 0 costs something in every objective the callers give, and the prices
   // are scaled away from it soundly; only the shortfalls' proof, whose variables cost nothing,
-  // counts a basic one's hair as 0.
-  for (const std::vector<double>& cost : costs) {
-    runSimplex(problem.get(), cost);
-    bounds.push_back(boundFromPrices(cost, rowPrices(problem.get()), {}));
+  // counts a basic one's hair as 0. Each objective starts from the basis the one before ended at.
+  for (std::size_t k = 0; k < costs.size(); ++k) {
+    if (k > 0) glpk.runSimplex(costs[k]);
+    bounds.push_back(boundFromPrices(costs[k], rowPrices(problem), {}));
   }
   return bounds;
 }

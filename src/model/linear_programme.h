@@ -52,9 +52,18 @@ class LinearProgramme {
   // unit, the others nothing), so that its rows can always be met.
   LinearProgramme withShortfalls() const;
 
-  // A proven lower bound on the least total shortfall of the rows (this programme's own
-  // withShortfalls()), solved in `problem`, which is left at its last basis.
-  double leastShortfall(glp_prob* problem) const;
+  // A proven lower bound on the least total shortfall of the rows: `shortfalls` (this
+  // programme's own withShortfalls()) solved in `problem`, where this programme was loaded and
+  // solved last; the problem is left with the shortfall variables added, at its last basis.
+  double leastShortfall(glp_prob* problem, const LinearProgramme& shortfalls) const;
+
+  // Whether one row alone clearly cannot be met within the variables' bounds: a "no" that needs
+  // no solve.
+  bool rowAloneUnmet() const;
+
+  // Whether the least total shortfall of the rows is proven clearly above 0, this programme
+  // loaded in `problem` and GLPK having found no values that meet it.
+  bool unmetProven(glp_prob* problem) const;
 
   // Puts the variables, their bounds and the rows into the empty GLPK problem `problem`.
   void loadInto(glp_prob* problem) const;
