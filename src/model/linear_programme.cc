@@ -61,22 +61,37 @@ class ThreadGlpk {
   ThreadGlpk(const ThreadGlpk&) = delete;
   ThreadGlpk& operator=(const ThreadGlpk&) = delete;
 
+  glp_prob* problem() const { return problem_; }
+
   // The problem, emptied for a new programme.
   glp_prob* emptied() {
     glp_erase_prob(problem_);
+    holdsLoaded = false;
     return problem_;
   }
 
   // Runs GLPK's simplex method on the problem with the costs `cost` (one per variable, from the
   // first; those past its end cost nothing), from its current basis, within a number of steps.
+  // A basis GLPK cannot start from (one that lost a variable, or too near singular) gives way
+  // to its standard basis.
   void runSimplex(const std::vector<double>& cost) {
     const int columns = glp_get_num_cols(problem_);
     for (int j = 1; j <= columns; ++j) {
       glp_set_obj_coef(problem_, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
     }
     parameters_.it_lim = kStepsPerLine * (glp_get_num_rows(problem_) + columns);
-    glp_simplex(problem_, &parameters_);
+    const int failed = glp_simplex(problem_, &parameters_);
+    if (failed == GLP_EBADB || failed == GLP_ESING || failed == GLP_ECOND) {
+      glp_std_basis(problem_);
+      glp_simplex(problem_, &parameters_);
+    }
   }
+
+  // The programme the problem was last loaded with, while `holdsLoaded`: a programme with the
+  // same rows (their variables and coefficients) is only given its bounds and right-hand sides,
+  // and solved from the basis the last solve ended at.
+  LinearProgramme loaded;
+  bool holdsLoaded = false;
 
  private:
   glp_prob* problem_ = nullptr;
@@ -129,6 +144,32 @@ void setColumnBounds(glp_prob* problem, int j, double lower, double upper) {
   }
 }
 
+// Sets the bounds of row `i` of `problem` to its sense and right-hand side.
+void setRowBounds(glp_prob* problem, int i, Sense sense, double rhs) {
+  if (sense == Sense::kAtLeast) glp_set_row_bnds(problem, i, GLP_LO, rhs, 0.0);
+  if (sense == Sense::kAtMost) glp_set_row_bnds(problem, i, GLP_UP, 0.0, rhs);
+  if (sense == Sense::kEqual) glp_set_row_bnds(problem, i, GLP_FX, rhs, rhs);
+}
+
+// Drops the columns of `problem` past the first `keep` (the shortfall variables, each in one row
+// alone). One in the basis hands its place there to its row's own variable, whose column is its
+// own up to the sign, so that the basis stays one GLPK can start from.
+void dropColumnsPast(glp_prob* problem, int keep) {
+  const int columns = glp_get_num_cols(problem);
+  if (columns <= keep) return;
+  std::vector<int> dropped(1);  // counted from 1
+  std::vector<int> rows(static_cast<std::size_t>(glp_get_num_rows(problem)) + 1);
+  std::vector<double> values(rows.size());
+  for (int j = keep + 1; j <= columns; ++j) {
+    dropped.push_back(j);
+    if (glp_get_col_stat(problem, j) != GLP_BS) continue;
+    if (glp_get_mat_col(problem, j, rows.data(), values.data()) == 1) {
+      glp_set_row_stat(problem, rows[1], GLP_BS);
+    }
+  }
+  glp_del_cols(problem, static_cast<int>(dropped.size()) - 1, dropped.data());
+}
+
 }  // namespace
 
 int LinearProgramme::addVariable(double lower, double upper, double cost) {
@@ -157,9 +198,7 @@ void LinearProgramme::loadInto(glp_prob* problem) const {
   std::vector<double> value(static_cast<std::size_t>(n) + 1);
   for (int r = 0; r < rowCount(); ++r) {
     const int i = r + 1;
-    if (senses_[r] == Sense::kAtLeast) glp_set_row_bnds(problem, i, GLP_LO, rhs_[r], 0.0);
-    if (senses_[r] == Sense::kAtMost) glp_set_row_bnds(problem, i, GLP_UP, 0.0, rhs_[r]);
-    if (senses_[r] == Sense::kEqual) glp_set_row_bnds(problem, i, GLP_FX, rhs_[r], rhs_[r]);
+    setRowBounds(problem, i, senses_[r], rhs_[r]);
     for (const auto& [variable, coefficient] : rows_[r]) merged[variable + 1] += coefficient;
     int length = 0;
     for (const auto& [variable, coefficient] : rows_[r]) {
@@ -173,6 +212,26 @@ void LinearProgramme::loadInto(glp_prob* problem) const {
     }
     glp_set_mat_row(problem, i, length, index.data(), value.data());
   }
+}
+
+glp_prob* LinearProgramme::loadedProblem() const {
+  ThreadGlpk& glpk = threadGlpk();
+  const LinearProgramme& last = glpk.loaded;
+  if (glpk.holdsLoaded && last.variableCount() == variableCount() && last.senses_ == senses_ &&
+      last.rows_ == rows_) {
+    glp_prob* problem = glpk.problem();
+    dropColumnsPast(problem, variableCount());
+    for (int j = 0; j < variableCount(); ++j) {
+      setColumnBounds(problem, j + 1, lower_[j], upper_[j]);
+    }
+    for (int r = 0; r < rowCount(); ++r) setRowBounds(problem, r + 1, senses_[r], rhs_[r]);
+    return problem;
+  }
+  glp_prob* problem = glpk.emptied();
+  loadInto(problem);
+  glpk.loaded = *this;
+  glpk.holdsLoaded = true;
+  return problem;
 }
 
 LinearProgramme LinearProgramme::withShortfalls() const {
@@ -235,9 +294,11 @@ bool LinearProgramme::unmetProven(glp_prob* problem) const {
   const LinearProgramme shortfalls = withShortfalls();
   const double warm = leastShortfall(problem, shortfalls);
   if (warm > kShortfallTolerance) return true;
-  if (warm != -kInfinity) return false;
-  // Nothing proven at all where the solve went on from the basis of the programme's own: the
-  // shortfall programme is solved again afresh, from GLPK's standard basis.
+  // The least shortfall itself, close to 0: the same from whatever basis the solve started.
+  if (warm != -kInfinity && glp_get_status(problem) == GLP_OPT) return false;
+  // Nothing proven, the solve having stopped short of the least or its prices proving nothing
+  // at all: the shortfall programme is solved again afresh, from GLPK's standard basis, so that
+  // the answer does not hang on the programmes the thread solved before.
   problem = threadGlpk().emptied();
   shortfalls.loadInto(problem);
   threadGlpk().runSimplex(shortfalls.cost_);
@@ -252,10 +313,8 @@ bool LinearProgramme::feasible() const {
   }
   if (rowCount() == 0) return true;
   if (rowAloneUnmet()) return false;
-  ThreadGlpk& glpk = threadGlpk();
-  glp_prob* problem = glpk.emptied();
-  loadInto(problem);
-  glpk.runSimplex({});
+  glp_prob* problem = loadedProblem();
+  threadGlpk().runSimplex({});
   return endedFeasible(problem) || !unmetProven(problem);
 }
 
@@ -278,6 +337,8 @@ std::vector<double> LinearProgramme::leastCosts(
   }
   if (costs.empty()) return bounds;
   if (rowAloneUnmet()) return unmet;
+  // Loaded afresh, and solved from GLPK's standard basis: a basis left by another programme
+  // may end at other prices, and the bounds of the plans are the same on every run and thread.
   ThreadGlpk& glpk = threadGlpk();
   glp_prob* problem = glpk.emptied();
   loadInto(problem);

@@ -65,6 +65,11 @@ class LinearProgramme {
   // loaded in `problem` and GLPK having found no values that meet it.
   bool unmetProven(glp_prob* problem) const;
 
+  // This thread's GLPK problem with this programme in it: only its bounds and right-hand sides
+  // set where the programme solved last on the thread has the same rows, the whole programme
+  // loaded afresh where not.
+  glp_prob* loadedProblem() const;
+
   // Puts the variables, their bounds and the rows into the empty GLPK problem `problem`.
   void loadInto(glp_prob* problem) const;
 
