@@ -294,11 +294,14 @@ bool LinearProgramme::unmetProven(glp_prob* problem) const {
   const LinearProgramme shortfalls = withShortfalls();
   const double warm = leastShortfall(problem, shortfalls);
   if (warm > kShortfallTolerance) return true;
-  // The least shortfall itself, close to 0: the same from whatever basis the solve started.
-  if (warm != -kInfinity && glp_get_status(problem) == GLP_OPT) return false;
-  // Nothing proven, the solve having stopped short of the least or its prices proving nothing
-  // at all: the shortfall programme is solved again afresh, from GLPK's standard basis, so that
-  // the answer does not hang on the programmes the thread solved before.
+  // The least shortfall itself close to 0: no basis proves more, wherever the solve started.
+  if (warm != -kInfinity && glp_get_status(problem) == GLP_OPT &&
+      glp_get_obj_val(problem) <= kShortfallTolerance) {
+    return false;
+  }
+  // Nothing proven, the solve having stopped short of the least or its prices proving less than
+  // it: the shortfall programme is solved again afresh, from GLPK's standard basis, so that the
+  // answer does not hang on the programmes the thread solved before.
   problem = threadGlpk().emptied();
   shortfalls.loadInto(problem);
   threadGlpk().runSimplex(shortfalls.cost_);
