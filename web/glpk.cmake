@@ -9,24 +9,40 @@
 # for shared memory links into a module without it). The files that hold thread-local storage
 # (GLPK's environment, its own copies of the C library's static buffers) are compiled by each
 # planner for itself.
-set(OSTREL_GLPK_COMMON_FILES
-  api/advbas.c api/prob1.c api/prob2.c api/prob4.c api/prob5.c api/wrmip.c
-  bflib/btf.c bflib/btfint.c bflib/fhv.c bflib/fhvint.c bflib/ifu.c bflib/luf.c bflib/lufint.c
-  bflib/scf.c bflib/scfint.c bflib/sgf.c bflib/sva.c
-  draft/bfd.c draft/glpapi06.c draft/glpapi09.c draft/glpapi10.c draft/glpapi12.c draft/glpapi13.c
-  draft/glpios01.c draft/glpios02.c draft/glpios03.c draft/glpios09.c draft/glpios11.c
-  draft/glpios12.c draft/glpscl.c
-  env/alloc.c env/dlsup.c env/env.c env/error.c env/stdout.c env/stream.c env/time.c
-  intopt/cfg.c intopt/cfg1.c intopt/cfg2.c intopt/clqcut.c intopt/covgen.c intopt/fpump.c
-  intopt/gmicut.c intopt/gmigen.c intopt/mirgen.c intopt/spv.c
-  misc/avl.c misc/dmp.c misc/fvs.c misc/gcd.c misc/jd.c misc/ks.c misc/mc13d.c misc/mc21a.c
-  misc/mt1.c misc/rng.c misc/rng1.c misc/round2n.c misc/triang.c misc/wclique.c misc/wclique1.c
-  npp/npp1.c npp/npp2.c npp/npp3.c npp/npp4.c npp/npp5.c
-  proxy/proxy.c proxy/proxy1.c
-  simplex/spxat.c simplex/spxchuzc.c simplex/spxchuzr.c simplex/spxlp.c simplex/spxnt.c
-  simplex/spxprim.c simplex/spxprob.c simplex/spychuzc.c simplex/spychuzr.c simplex/spydual.c
-  zlib/adler32.c zlib/crc32.c zlib/deflate.c zlib/gzclose.c zlib/gzlib.c zlib/gzread.c
-  zlib/gzwrite.c zlib/inffast.c zlib/inflate.c zlib/inftrees.c zlib/trees.c zlib/zio.c zlib/zutil.c)
+#
+# Each emscripten compile costs a good part of a second of its own, whatever the file: the
+# files are compiled in batches, one compile each. A batch holds files that compile together,
+# none of them defining a macro that another one names: the files of one folder often share the
+# names of their own helpers, and are spread over batches.
+set(OSTREL_GLPK_BATCHES
+  "api/advbas.c api/prob1.c api/prob2.c api/prob4.c api/prob5.c api/wrmip.c bflib/btf.c
+   bflib/btfint.c bflib/fhv.c bflib/fhvint.c bflib/luf.c bflib/lufint.c bflib/scf.c bflib/scfint.c
+   bflib/sva.c draft/bfd.c draft/glpapi06.c draft/glpapi09.c draft/glpapi10.c draft/glpapi12.c
+   draft/glpapi13.c draft/glpios01.c draft/glpios02.c draft/glpios03.c"
+  "bflib/ifu.c draft/glpios09.c draft/glpios11.c draft/glpios12.c draft/glpscl.c env/alloc.c
+   env/dlsup.c env/env.c env/error.c env/stdout.c env/time.c intopt/cfg.c intopt/cfg2.c
+   intopt/clqcut.c intopt/spv.c misc/dmp.c misc/fvs.c misc/gcd.c misc/jd.c misc/mc13d.c
+   misc/mc21a.c misc/mt1.c misc/rng1.c misc/triang.c"
+  "bflib/sgf.c zlib/zio.c"
+  "env/stream.c intopt/cfg1.c intopt/mirgen.c misc/avl.c misc/round2n.c npp/npp1.c npp/npp2.c
+   npp/npp3.c npp/npp4.c npp/npp5.c proxy/proxy1.c simplex/spxat.c simplex/spxchuzc.c
+   simplex/spxlp.c simplex/spxnt.c simplex/spxprob.c simplex/spychuzr.c zlib/adler32.c
+   zlib/gzclose.c zlib/inftrees.c"
+  "intopt/covgen.c intopt/fpump.c zlib/deflate.c zlib/gzlib.c"
+  "intopt/gmicut.c misc/ks.c simplex/spxprim.c zlib/crc32.c"
+  "intopt/gmigen.c simplex/spydual.c zlib/inffast.c zlib/zutil.c"
+  "misc/rng.c"
+  "misc/wclique.c"
+  "misc/wclique1.c proxy/proxy.c zlib/inflate.c"
+  "simplex/spxchuzr.c zlib/trees.c"
+  "simplex/spychuzc.c"
+  "zlib/gzread.c zlib/gzwrite.c"
+)
+set(OSTREL_GLPK_COMMON_FILES)
+foreach(batch IN LISTS OSTREL_GLPK_BATCHES)
+  separate_arguments(files UNIX_COMMAND "${batch}")
+  list(APPEND OSTREL_GLPK_COMMON_FILES ${files})
+endforeach()
 set(OSTREL_GLPK_TLS_FILES env/tls.c env/stdc.c)
 
 enable_language(C)
@@ -71,6 +87,14 @@ if(OSTREL_WEB_THREADS)
   add_library(glpk_common STATIC ${OSTREL_GLPK_COMMON_FILES})
   set_target_properties(glpk_common PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   ostrel_glpk_library(glpk_common)
+  set_target_properties(glpk_common PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+  set(number 0)
+  foreach(batch IN LISTS OSTREL_GLPK_BATCHES)
+    math(EXPR number "${number} + 1")
+    separate_arguments(files UNIX_COMMAND "${batch}")
+    list(TRANSFORM files PREPEND ${OSTREL_GLPK_SOURCE}/)
+    set_source_files_properties(${files} PROPERTIES UNITY_GROUP glpk_${number})
+  endforeach()
 else()
   add_library(glpk_common STATIC IMPORTED)
   set_target_properties(glpk_common PROPERTIES
