@@ -1,10 +1,11 @@
-// The bounded simplex method on a dense tableau, in two phases. Every inequality gets a slack,
-// and every row a unit column: the row's artificial where its slack cannot meet it at the start,
-// and in any case the column that tells the row's price at the end (its reduced cost). The first
-// phase brings the artificials' sum, the rows' total shortfall, down as far as it goes; the
-// second brings the cost down from there. Variables sit at a bound or in the basis, so their
-// upper bounds need no rows of their own; an artificial that leaves the basis never comes back.
+// The programmes are solved by GLPK's simplex method, each first as it is, from GLPK's standard
+// basis; each objective after the first starts from the basis the one before ended at. Its
+// status is only trusted for a "yes": a programme it has met is met. A "no" and every bound come
+// from the prices of the rows at the basis it ends at, turned into a bound here
+// (boundFromPrices), and a basis far from the least only proves less.
 #include "model/linear_programme.h"
+
+#include <glpk.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,8 +18,6 @@ namespace {
 using Sense = LinearProgramme::Sense;
 constexpr double kInfinity = LinearProgramme::kInfinity;
 
-constexpr double kPivotTolerance = 1e-9;
-constexpr double kCostTolerance = 1e-9;
 // The shortfall left that counts as none: far above the rounding of a few hundred pivots, far
 // below the margins the callers leave in the rows.
 constexpr double kShortfallTolerance = 1e-3;
@@ -26,143 +25,149 @@ constexpr double kShortfallTolerance = 1e-3;
 // of its terms: a sum of k terms in doubles errs by at most k * 2^-53 of that, and this covers
 // a million terms.
 constexpr double kRoundingShare = 1e-10;
+// How far off 0 the reduced cost of a variable in the solver's basis may come out, as a share of
+// the sizes of its terms: the rounding of the solver's solves and of its sum.
+constexpr double kBasicRoundingShare = 1e-9;
+// A row price this small beside the largest is the rounding of the solver's sums.
+constexpr double kNoisePrice = 1e-11;
+// The solver gives up after this many steps for each row and variable; its last basis still
+// proves what its prices prove.
+constexpr int kStepsPerLine = 50;
+// The ratio test of the primal simplex: Harris's two passes, or the textbook one.
+constexpr int kRatioTest = GLP_RT_HAR;
 
-// The simplex's working state. Rows are multiplied by -1 where that makes their right-hand side
-// at least 0; the variables are shifted to start at 0; the columns are the variables, then a
-// slack per inequality, then a unit column (an artificial) per row that its slack does not meet
-// at the start.
-struct Tableau {
-  int rows = 0;
-  int columns = 0;
-  int firstUnit = 0;
-  std::vector<double> cells;  // rows x columns
-  std::vector<double> room;   // each column's upper bound above 0
-  std::vector<double> value;  // each row's basic column's value
-  std::vector<int> basis;
-  std::vector<bool> atUpper;
-  std::vector<bool> isBasic;
-  std::vector<double> sign;  // each row's factor, 1 or -1
-  std::vector<int> slackOf;  // each row's slack column, or -1 for an equality
-  std::vector<int> unitOf;   // each row's unit column, or -1 where its slack is basic at the start
+// The GLPK of one thread, kept for the thread's life: its environment (GLPK keeps one per
+// thread), one problem that each programme is loaded into in turn, and the simplex parameters.
+// Made and freed for each programme they cost more than many of the small solves themselves.
+// Freed when the thread ends (the bound's own threads end with their work), so nothing is left
+// behind; no other code of ours calls GLPK on the thread.
+class ThreadGlpk {
+ public:
+  ThreadGlpk() {
+    // Silent, even GLPK's messages before it gives up for good: the console's lines and
+    // documents are ours alone.
+    glp_term_out(GLP_OFF);
+    problem_ = glp_create_prob();
+    glp_init_smcp(&parameters_);
+    parameters_.msg_lev = GLP_MSG_OFF;
+    parameters_.meth = GLP_PRIMAL;
+    parameters_.presolve = GLP_OFF;
+    parameters_.r_test = kRatioTest;
+  }
+  ~ThreadGlpk() {
+    glp_delete_prob(problem_);
+    glp_free_env();
+  }
+  ThreadGlpk(const ThreadGlpk&) = delete;
+  ThreadGlpk& operator=(const ThreadGlpk&) = delete;
 
-  double* row(int r) { return &cells[static_cast<std::size_t>(r) * columns]; }
-  const double* row(int r) const { return &cells[static_cast<std::size_t>(r) * columns]; }
+  glp_prob* problem() const { return problem_; }
 
-  // The sum of the artificials still in the basis.
-  double shortfall() const {
-    double total = 0;
-    for (int r = 0; r < rows; ++r) {
-      if (basis[r] >= firstUnit) total += value[r];
-    }
-    return total;
+  // The problem, emptied for a new programme.
+  glp_prob* emptied() {
+    glp_erase_prob(problem_);
+    holdsLoaded = false;
+    return problem_;
   }
 
-  // The reduced costs of the objective that costs `cost` a unit of each column.
-  std::vector<double> reducedCosts(const std::vector<double>& cost) const {
-    std::vector<double> reduced = cost;
-    for (int r = 0; r < rows; ++r) {
-      const double basic = cost[static_cast<std::size_t>(basis[r])];
-      if (basic == 0) continue;
-      const double* line = row(r);
-      for (int j = 0; j < columns; ++j) reduced[j] -= basic * line[j];
+  // Runs GLPK's simplex method on the problem with the costs `cost` (one per variable, from the
+  // first; those past its end cost nothing), from its current basis, within a number of steps.
+  // A basis GLPK cannot start from (one that lost a variable, or too near singular) gives way
+  // to its standard basis.
+  void runSimplex(const std::vector<double>& cost) {
+    const int columns = glp_get_num_cols(problem_);
+    for (int j = 1; j <= columns; ++j) {
+      glp_set_obj_coef(problem_, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
     }
-    return reduced;
+    parameters_.it_lim = kStepsPerLine * (glp_get_num_rows(problem_) + columns);
+    const int failed = glp_simplex(problem_, &parameters_);
+    if (failed == GLP_EBADB || failed == GLP_ESING || failed == GLP_ECOND) {
+      glp_std_basis(problem_);
+      glp_simplex(problem_, &parameters_);
+    }
   }
+
+  // The programme the problem was last loaded with, while `holdsLoaded`: a programme with the
+  // same rows (their variables and coefficients) is only given its bounds and right-hand sides,
+  // and solved from the basis the last solve ended at.
+  LinearProgramme loaded;
+  bool holdsLoaded = false;
+
+ private:
+  glp_prob* problem_ = nullptr;
+  glp_smcp parameters_{};
 };
 
-enum class Outcome { kOptimal, kStopped, kOutOfSteps, kUnbounded };
+// This thread's GLPK, made with its first programme.
+ThreadGlpk& threadGlpk() {
+  thread_local ThreadGlpk glpk;
+  return glpk;
+}
 
-// Lowers the objective whose reduced costs are `reduced` (kept up to date) by pivoting, until no
-// column lowers it (kOptimal), `stop` says enough (checked before every step) or the steps run
-// out. The entering column is the steepest by the columns' lengths at the start, or after many
-// steps the first (which cannot cycle); unit columns never enter.
-template <typename Stop>
-Outcome descend(Tableau& t, std::vector<double>& reduced, Stop stop) {
-  const int stepLimit = 50 * (t.rows + t.firstUnit);
-  const int steepestSteps = 10 * (t.rows + t.firstUnit);
-  std::vector<int> nonzero;  // the pivot row's columns that are not 0: the only ones it changes
-  nonzero.reserve(static_cast<std::size_t>(t.columns));
-  // Each column's gain is weighed by its length at the start, for the steepest edge in the
-  // variables' own space rather than the largest reduced cost, which takes far fewer steps.
-  std::vector<double> weight(static_cast<std::size_t>(t.firstUnit));
-  for (int j = 0; j < t.firstUnit; ++j) {
-    double squares = 1;
-    for (int r = 0; r < t.rows; ++r) squares += t.row(r)[j] * t.row(r)[j];
-    weight[j] = 1 / std::sqrt(squares);
+// Whether the basis GLPK's last solve of `problem` ended at meets every row and bound, within
+// its own tolerance (far below the margins of the callers' rows): a "yes" needs no proof.
+bool endedFeasible(glp_prob* problem) { return glp_get_prim_stat(problem) == GLP_FEAS; }
+
+// The row prices of the basis `problem` ends at. A row the basis does not price comes out a
+// hair off 0 (the rounding of the solver's sums), and even a hair of price on a row of a variable
+// without an upper bound, which nothing else pays for, would make the bound prove nothing: such
+// prices, and any GLPK has no finite value for, are taken as 0 (any prices give a bound).
+std::vector<double> rowPrices(glp_prob* problem) {
+  std::vector<double> prices(static_cast<std::size_t>(glp_get_num_rows(problem)));
+  double largest = 0;
+  for (std::size_t r = 0; r < prices.size(); ++r) {
+    const double price = glp_get_row_dual(problem, static_cast<int>(r) + 1);
+    prices[r] = std::isfinite(price) ? price : 0.0;
+    largest = std::max(largest, std::fabs(prices[r]));
   }
-  for (int step = 0; step < stepLimit; ++step) {
-    if (stop()) return Outcome::kStopped;
-    int entering = -1;
-    double best = 0;
-    for (int j = 0; j < t.firstUnit; ++j) {
-      if (t.isBasic[j] || t.room[j] == 0) continue;
-      const double raw = t.atUpper[j] ? reduced[j] : -reduced[j];
-      if (raw <= kCostTolerance) continue;
-      const double gain = raw * weight[j];
-      if (entering < 0 || gain > best) {
-        entering = j;
-        best = gain;
-        if (step >= steepestSteps) break;
-      }
-    }
-    if (entering < 0) return Outcome::kOptimal;
-    const double direction = t.atUpper[entering] ? -1.0 : 1.0;
-    double limit = t.room[entering];
-    int leaving = -1;
-    bool leavesAtUpper = false;
-    for (int r = 0; r < t.rows; ++r) {
-      const double change = -direction * t.row(r)[entering];
-      if (change < -kPivotTolerance) {
-        const double room = t.value[r] / -change;
-        if (room < limit) {
-          limit = room;
-          leaving = r;
-          leavesAtUpper = false;
-        }
-      } else if (change > kPivotTolerance && t.room[t.basis[r]] != kInfinity) {
-        const double room = (t.room[t.basis[r]] - t.value[r]) / change;
-        if (room < limit) {
-          limit = room;
-          leaving = r;
-          leavesAtUpper = true;
-        }
-      }
-    }
-    if (limit == kInfinity) return Outcome::kUnbounded;
-    limit = std::max(limit, 0.0);
-    for (int r = 0; r < t.rows; ++r) t.value[r] -= direction * t.row(r)[entering] * limit;
-    if (leaving < 0) {  // the entering column only moves to its other bound
-      t.atUpper[entering] = !t.atUpper[entering];
-      continue;
-    }
-    const double enteringValue = t.atUpper[entering] ? t.room[entering] - limit : limit;
-    const int left = t.basis[leaving];
-    t.isBasic[left] = false;
-    t.atUpper[left] = leavesAtUpper;
-    t.isBasic[entering] = true;
-    t.atUpper[entering] = false;
-    t.basis[leaving] = entering;
-    t.value[leaving] = enteringValue;
-    double* pivotRow = t.row(leaving);
-    const double pivot = pivotRow[entering];
-    nonzero.clear();
-    for (int j = 0; j < t.columns; ++j) {
-      if (pivotRow[j] == 0) continue;
-      pivotRow[j] /= pivot;
-      nonzero.push_back(j);
-    }
-    for (int r = 0; r < t.rows; ++r) {
-      if (r == leaving) continue;
-      double* cells = t.row(r);
-      const double factor = cells[entering];
-      if (factor == 0) continue;
-      for (const int j : nonzero) cells[j] -= factor * pivotRow[j];
-    }
-    // The objective's row is pivoted like the others.
-    const double factor = reduced[entering];
-    for (const int j : nonzero) reduced[j] -= factor * pivotRow[j];
+  for (double& price : prices) {
+    if (std::fabs(price) <= kNoisePrice * largest) price = 0;
   }
-  return Outcome::kOutOfSteps;
+  return prices;
+}
+
+// Whether each of the first `count` variables of `problem` is in the basis it ends at.
+std::vector<bool> basicColumns(glp_prob* problem, int count) {
+  std::vector<bool> basic(static_cast<std::size_t>(count));
+  for (int j = 0; j < count; ++j) basic[j] = glp_get_col_stat(problem, j + 1) == GLP_BS;
+  return basic;
+}
+
+// Sets the bounds of column `j` of `problem` to `lower`..`upper` (lower finite, at most upper).
+void setColumnBounds(glp_prob* problem, int j, double lower, double upper) {
+  if (upper == kInfinity) {
+    glp_set_col_bnds(problem, j, GLP_LO, lower, 0.0);
+  } else if (lower == upper) {
+    glp_set_col_bnds(problem, j, GLP_FX, lower, upper);
+  } else {
+    glp_set_col_bnds(problem, j, GLP_DB, lower, upper);
+  }
+}
+
+// Sets the bounds of row `i` of `problem` to its sense and right-hand side.
+void setRowBounds(glp_prob* problem, int i, Sense sense, double rhs) {
+  if (sense == Sense::kAtLeast) glp_set_row_bnds(problem, i, GLP_LO, rhs, 0.0);
+  if (sense == Sense::kAtMost) glp_set_row_bnds(problem, i, GLP_UP, 0.0, rhs);
+  if (sense == Sense::kEqual) glp_set_row_bnds(problem, i, GLP_FX, rhs, rhs);
+}
+
+// Drops the columns of `problem` past the first `keep` (the shortfall variables, each in one row
+// alone). One in the basis hands its place there to its row's own variable, whose column is its
+// own up to the sign, so that the basis stays one GLPK can start from.
+void dropColumnsPast(glp_prob* problem, int keep) {
+  const int columns = glp_get_num_cols(problem);
+  if (columns <= keep) return;
+  std::vector<int> dropped(1);  // counted from 1
+  std::vector<int> rows(static_cast<std::size_t>(glp_get_num_rows(problem)) + 1);
+  std::vector<double> values(rows.size());
+  for (int j = keep + 1; j <= columns; ++j) {
+    dropped.push_back(j);
+    if (glp_get_col_stat(problem, j) != GLP_BS) continue;
+    if (glp_get_mat_col(problem, j, rows.data(), values.data()) == 1) {
+      glp_set_row_stat(problem, rows[1], GLP_BS);
+    }
+  }
+  glp_del_cols(problem, static_cast<int>(dropped.size()) - 1, dropped.data());
 }
 
 }  // namespace
@@ -181,79 +186,139 @@ void LinearProgramme::addRow(const std::vector<std::pair<int, double>>& terms, S
   rhs_.push_back(rhs);
 }
 
-namespace {
-
-// The tableau of a programme at the start: each row's slack in the basis where it meets the row
-// by itself, else the row's artificial.
-Tableau startingTableau(const std::vector<double>& lower, const std::vector<double>& upper,
-                        const std::vector<std::vector<std::pair<int, double>>>& rowTerms,
-                        const std::vector<Sense>& senses, const std::vector<double>& rhsOf) {
-  Tableau t;
-  t.rows = static_cast<int>(senses.size());
-  const int n = static_cast<int>(lower.size());
-  // Each row's right-hand side with the variables at their lower bounds, and whether the row is
-  // multiplied by -1 to make it at least 0.
-  std::vector<double> rhs(rhsOf);
-  t.sign.assign(t.rows, 1.0);
-  t.slackOf.assign(t.rows, -1);
-  t.unitOf.assign(t.rows, -1);
-  int columns = n;
-  for (int r = 0; r < t.rows; ++r) {
-    for (const auto& [variable, coefficient] : rowTerms[r]) rhs[r] -= coefficient * lower[variable];
-    if (senses[r] != Sense::kEqual) t.slackOf[r] = columns++;
-    if (rhs[r] < 0 || (rhs[r] == 0 && senses[r] == Sense::kAtLeast)) t.sign[r] = -1.0;
-  }
-  t.firstUnit = columns;
-  for (int r = 0; r < t.rows; ++r) {
-    const bool slackMeets =
-        senses[r] != Sense::kEqual && (senses[r] == Sense::kAtMost ? 1.0 : -1.0) * t.sign[r] > 0;
-    if (!slackMeets) t.unitOf[r] = columns++;
-  }
-  t.columns = columns;
-  t.cells.assign(static_cast<std::size_t>(t.rows) * t.columns, 0.0);
-  t.room.assign(t.columns, kInfinity);
-  t.value.resize(t.rows);
-  t.basis.resize(t.rows);
-  t.atUpper.assign(t.columns, false);
-  t.isBasic.assign(t.columns, false);
-  for (int j = 0; j < n; ++j) t.room[j] = upper[j] - lower[j];
-  for (int r = 0; r < t.rows; ++r) {
-    double* row = t.row(r);
-    for (const auto& [variable, coefficient] : rowTerms[r]) {
-      row[variable] += t.sign[r] * coefficient;
+void LinearProgramme::loadInto(glp_prob* problem) const {
+  const int n = variableCount();
+  if (n > 0) glp_add_cols(problem, n);
+  for (int j = 0; j < n; ++j) setColumnBounds(problem, j + 1, lower_[j], upper_[j]);
+  if (rowCount() == 0) return;
+  glp_add_rows(problem, rowCount());
+  // GLPK takes each variable once in a row, and counts from 1 (its arrays' first cells unused).
+  std::vector<double> merged(static_cast<std::size_t>(n) + 1, 0.0);
+  std::vector<int> index(static_cast<std::size_t>(n) + 1);
+  std::vector<double> value(static_cast<std::size_t>(n) + 1);
+  for (int r = 0; r < rowCount(); ++r) {
+    const int i = r + 1;
+    setRowBounds(problem, i, senses_[r], rhs_[r]);
+    for (const auto& [variable, coefficient] : rows_[r]) merged[variable + 1] += coefficient;
+    int length = 0;
+    for (const auto& [variable, coefficient] : rows_[r]) {
+      double& sum = merged[variable + 1];
+      if (sum != 0) {
+        ++length;
+        index[length] = variable + 1;
+        value[length] = sum;
+        sum = 0;
+      }
     }
-    if (t.slackOf[r] >= 0) {
-      row[t.slackOf[r]] = t.sign[r] * (senses[r] == Sense::kAtMost ? 1.0 : -1.0);
-    }
-    t.value[r] = t.sign[r] * rhs[r];
-    const int basic = t.unitOf[r] >= 0 ? t.unitOf[r] : t.slackOf[r];
-    if (t.unitOf[r] >= 0) row[t.unitOf[r]] = 1.0;
-    t.basis[r] = basic;
-    t.isBasic[basic] = true;
+    glp_set_mat_row(problem, i, length, index.data(), value.data());
   }
-  return t;
 }
 
-// The first phase: the artificials each cost 1.
-Outcome firstPhase(Tableau& t) {
-  std::vector<double> cost(t.columns, 0.0);
-  for (int r = 0; r < t.rows; ++r) {
-    if (t.basis[r] >= t.firstUnit) cost[static_cast<std::size_t>(t.basis[r])] = 1.0;
+glp_prob* LinearProgramme::loadedProblem() const {
+  ThreadGlpk& glpk = threadGlpk();
+  const LinearProgramme& last = glpk.loaded;
+  if (glpk.holdsLoaded && last.variableCount() == variableCount() && last.senses_ == senses_ &&
+      last.rows_ == rows_) {
+    glp_prob* problem = glpk.problem();
+    dropColumnsPast(problem, variableCount());
+    for (int j = 0; j < variableCount(); ++j) {
+      setColumnBounds(problem, j + 1, lower_[j], upper_[j]);
+    }
+    for (int r = 0; r < rowCount(); ++r) setRowBounds(problem, r + 1, senses_[r], rhs_[r]);
+    return problem;
   }
-  std::vector<double> reduced = t.reducedCosts(cost);
-  return descend(t, reduced, [&] { return t.shortfall() <= kShortfallTolerance; });
+  glp_prob* problem = glpk.emptied();
+  loadInto(problem);
+  glpk.loaded = *this;
+  glpk.holdsLoaded = true;
+  return problem;
 }
 
-}  // namespace
+LinearProgramme LinearProgramme::withShortfalls() const {
+  LinearProgramme made = *this;
+  std::fill(made.cost_.begin(), made.cost_.end(), 0.0);
+  for (int r = 0; r < rowCount(); ++r) {
+    std::vector<std::pair<int, double>>& terms = made.rows_[r];
+    if (senses_[r] != Sense::kAtMost) terms.emplace_back(made.addVariable(0, kInfinity, 1), 1.0);
+    if (senses_[r] != Sense::kAtLeast) terms.emplace_back(made.addVariable(0, kInfinity, 1), -1.0);
+  }
+  return made;
+}
+
+double LinearProgramme::leastShortfall(glp_prob* problem, const LinearProgramme& shortfalls) const {
+  // The shortfall variables are added to the problem as it was loaded, after its own, in the
+  // order withShortfalls() adds them, and the solve goes on from the basis the last one ended at.
+  int column = glp_add_cols(problem, shortfalls.variableCount() - variableCount());
+  for (int r = 0; r < rowCount(); ++r) {
+    const int row[2] = {0, r + 1};
+    for (const double sign : {1.0, -1.0}) {
+      if (senses_[r] == (sign > 0 ? Sense::kAtMost : Sense::kAtLeast)) continue;
+      const double coefficient[2] = {0, sign};
+      setColumnBounds(problem, column, 0, kInfinity);
+      glp_set_mat_col(problem, column, 1, row, coefficient);
+      ++column;
+    }
+  }
+  threadGlpk().runSimplex(shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+                                    basicColumns(problem, shortfalls.variableCount()));
+}
+
+bool LinearProgramme::rowAloneUnmet() const {
+  // The bound of the shortfall programme with the price 1 on one row (-1 on an "at most" row)
+  // and 0 on the others: the row's own shortfall at the best its variables' bounds allow.
+  for (int r = 0; r < rowCount(); ++r) {
+    double least = 0;
+    double most = 0;
+    double size = std::fabs(rhs_[r]);
+    for (const auto& [variable, coefficient] : rows_[r]) {
+      const double low = coefficient * (coefficient > 0 ? lower_[variable] : upper_[variable]);
+      const double high = coefficient * (coefficient > 0 ? upper_[variable] : lower_[variable]);
+      least += low;
+      most += high;
+      size += std::fabs(low) + std::fabs(high);
+    }
+    // An unbounded side comes out infinite (or not a number), and proves nothing.
+    const double rounding = kRoundingShare * size;
+    if (senses_[r] != Sense::kAtMost && rhs_[r] - most - rounding > kShortfallTolerance) {
+      return true;
+    }
+    if (senses_[r] != Sense::kAtLeast && least - rhs_[r] - rounding > kShortfallTolerance) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LinearProgramme::unmetProven(glp_prob* problem) const {
+  const LinearProgramme shortfalls = withShortfalls();
+  const double warm = leastShortfall(problem, shortfalls);
+  if (warm > kShortfallTolerance) return true;
+  // The least shortfall itself close to 0: no basis proves more, wherever the solve started.
+  if (warm != -kInfinity && glp_get_status(problem) == GLP_OPT &&
+      glp_get_obj_val(problem) <= kShortfallTolerance) {
+    return false;
+  }
+  // Nothing proven, the solve having stopped short of the least or its prices proving less than
+  // it: the shortfall programme is solved again afresh, from GLPK's standard basis, so that the
+  // answer does not hang on the programmes the thread solved before.
+  problem = threadGlpk().emptied();
+  shortfalls.loadInto(problem);
+  threadGlpk().runSimplex(shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+                                    basicColumns(problem, shortfalls.variableCount())) >
+         kShortfallTolerance;
+}
 
 bool LinearProgramme::feasible() const {
   for (int j = 0; j < variableCount(); ++j) {
     if (lower_[j] > upper_[j]) return false;
   }
   if (rowCount() == 0) return true;
-  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
-  // Out of steps: nothing proven.
-  return firstPhase(t) != Outcome::kOptimal;
+  if (rowAloneUnmet()) return false;
+  glp_prob* problem = loadedProblem();
+  threadGlpk().runSimplex({});
+  return endedFeasible(problem) || !unmetProven(problem);
 }
 
 double LinearProgramme::leastCost() const { return leastCosts({cost_}).front(); }
@@ -266,42 +331,46 @@ std::vector<double> LinearProgramme::leastCosts(
   for (int j = 0; j < variableCount(); ++j) {
     if (lower_[j] > upper_[j]) return unmet;
   }
-  std::vector<double> prices(rowCount(), 0.0);
-  Tableau t = startingTableau(lower_, upper_, rows_, senses_, rhs_);
-  const Outcome first = rowCount() == 0 ? Outcome::kStopped : firstPhase(t);
-  if (first == Outcome::kOptimal) return unmet;
-  // Out of steps: the prices 0, whose bound needs no basis.
-  if (first != Outcome::kStopped) {
-    std::transform(costs.begin(), costs.end(), std::back_inserter(bounds),
-                   [&](const std::vector<double>& cost) { return boundFromPrices(cost, prices); });
+  if (rowCount() == 0) {  // the prices 0, whose bound needs no basis
+    const std::vector<double> none;
+    std::transform(
+        costs.begin(), costs.end(), std::back_inserter(bounds),
+        [&](const std::vector<double>& cost) { return boundFromPrices(cost, none, {}); });
     return bounds;
   }
-  // The artificials left hold a trace of shortfall: they may fall, never rise.
-  for (int r = 0; r < t.rows; ++r) {
-    if (t.basis[r] >= t.firstUnit) t.room[static_cast<std::size_t>(t.basis[r])] = t.value[r];
-  }
-  // Each objective's second phase starts where the one before ended: a basis that meets the rows.
-  for (const std::vector<double>& cost : costs) {
-    std::vector<double> columnCost(t.columns, 0.0);
-    std::copy(cost.begin(), cost.end(), columnCost.begin());
-    std::vector<double> reduced = t.reducedCosts(columnCost);
-    descend(t, reduced, [] { return false; });
-    // A row's price (the row as multiplied) is minus the reduced cost of its unit column, or of
-    // its slack over the slack's coefficient.
-    for (int r = 0; r < t.rows; ++r) {
-      const double slack = t.sign[r] * (senses_[r] == Sense::kAtMost ? 1.0 : -1.0);
-      const double price = t.slackOf[r] >= 0
-                               ? -reduced[static_cast<std::size_t>(t.slackOf[r])] * slack
-                               : -reduced[static_cast<std::size_t>(t.unitOf[r])];
-      prices[r] = t.sign[r] * price;
+  if (costs.empty()) return bounds;
+  if (rowAloneUnmet()) return unmet;
+  // Loaded afresh, and solved from GLPK's standard basis: a basis left by another programme
+  // may end at other prices, and the bounds of the plans are the same on every run and thread.
+  ThreadGlpk& glpk = threadGlpk();
+  glp_prob* problem = glpk.emptied();
+  loadInto(problem);
+  glpk.runSimplex(costs.front());
+  if (!endedFeasible(problem)) {
+    // Not met as it is (or not within the steps): a "no" is proven by the least shortfall.
+    if (unmetProven(problem)) return unmet;
+    // The shortfalls left hold a trace at most: they may fall, never rise, and cost nothing
+    // from here on.
+    const int columns = glp_get_num_cols(problem);
+    for (int j = variableCount() + 1; j <= columns; ++j) {
+      setColumnBounds(problem, j, 0, std::max(glp_get_col_prim(problem, j), 0.0));
     }
-    bounds.push_back(boundFromPrices(cost, prices));
+    glpk.runSimplex(costs.front());
+  }
+  // The reduced costs are taken as they come here: a variable that may grow without end and
+  // comes out a hair below 0 costs something in every objective the callers give, and the prices
+  // are scaled away from it soundly; only the shortfalls' proof, whose variables cost nothing,
+  // counts a basic one's hair as 0. Each objective starts from the basis the one before ended at.
+  for (std::size_t k = 0; k < costs.size(); ++k) {
+    if (k > 0) glpk.runSimplex(costs[k]);
+    bounds.push_back(boundFromPrices(costs[k], rowPrices(problem), {}));
   }
   return bounds;
 }
 
-double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
-                                        std::vector<double> prices) const {
+double LinearProgramme::boundFromPrices(const std::vector<double>& cost, std::vector<double> prices,
+                                        const std::vector<bool>& basic) const {
+  prices.resize(static_cast<std::size_t>(rowCount()), 0.0);
   // For a row a.x >= b and a price p >= 0 (at most: p <= 0; equal: any p), cost.x >=
   // cost.x - p (a.x - b) on every x that meets the rows; the least of the right side over the
   // variables' bounds alone is the bound.
@@ -324,6 +393,16 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     }
   };
   price();
+  // A variable without an upper bound in the solver's last basis has the reduced cost 0 at the
+  // basis's prices in exact numbers, and a hair off 0 in doubles: within the rounding of its own
+  // sum it counts as 0, else a programme whose variables can all grow together proves nothing.
+  const auto settle = [&] {
+    for (std::size_t j = 0; j < basic.size(); ++j) {
+      const double rounding = kBasicRoundingShare * (std::fabs(cost[j]) + paidSize[j]);
+      if (basic[j] && upper_[j] == kInfinity && std::fabs(reduced[j]) <= rounding) reduced[j] = 0;
+    }
+  };
+  settle();
   // A variable without an upper bound must not pay to raise: the prices are scaled towards 0,
   // where it costs what it costs, until it does not (a hair further, against the rounding).
   double scale = 1;
@@ -336,6 +415,7 @@ double LinearProgramme::boundFromPrices(const std::vector<double>& cost,
     std::transform(prices.begin(), prices.end(), prices.begin(),
                    [scale](double p) { return p * scale; });
     price();
+    settle();
   }
   double bound = 0;
   double size = 0;
