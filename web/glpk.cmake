@@ -1,6 +1,6 @@
-# GLPK for the web page: Debian's source of the version its libglpk-dev package installs, fetched
-# into the build folder (checked against the hash in Debian's description of the package) and
-# compiled with emscripten.
+# GLPK for the web page: Debian's source of the version its libglpk-dev package installs,
+# downloaded into the build folder by apt (checked against the hash of the version this list of
+# files was made for) and compiled with emscripten.
 #
 # Only the files our calls need (the simplex method and what it reaches): found by linking them,
 # a third of the library's own build. They are compiled once, for shared memory, by the planner
@@ -47,9 +47,21 @@ set(OSTREL_GLPK_TLS_FILES env/tls.c env/stdc.c)
 
 enable_language(C)
 if(OSTREL_WEB_THREADS)
+  # Downloaded once per build folder with apt (web/glpk_source.sh); the hash pins the version
+  # whose files the batches above list.
+  set(OSTREL_GLPK_DOWNLOAD ${CMAKE_BINARY_DIR}/glpk-download)
+  file(GLOB OSTREL_GLPK_ARCHIVE ${OSTREL_GLPK_DOWNLOAD}/glpk_*.orig.tar.gz)
+  if(NOT OSTREL_GLPK_ARCHIVE)
+    execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/glpk_source.sh ${OSTREL_GLPK_DOWNLOAD}
+                    RESULT_VARIABLE OSTREL_GLPK_FETCHED)
+    if(NOT OSTREL_GLPK_FETCHED EQUAL 0)
+      message(FATAL_ERROR "Debian's source of GLPK could not be downloaded with apt-get source")
+    endif()
+    file(GLOB OSTREL_GLPK_ARCHIVE ${OSTREL_GLPK_DOWNLOAD}/glpk_*.orig.tar.gz)
+  endif()
   include(FetchContent)
   FetchContent_Declare(glpk_source
-    URL http://deb.debian.org/debian/pool/main/g/glpk/glpk_5.0.orig.tar.gz
+    URL ${OSTREL_GLPK_ARCHIVE}
     URL_HASH SHA256=4a1013eebb50f728fc601bdd833b0b2870333c3b3e5a816eeba921d95bec6f15
     DOWNLOAD_EXTRACT_TIMESTAMP ON)
   FetchContent_MakeAvailable(glpk_source)
