@@ -47,6 +47,7 @@
 namespace ostrel {
 
 class PartHandoff;
+class EstimateStore;
 
 enum class Goal { kFirst, kCheapest, kFewest };
 
@@ -195,6 +196,9 @@ struct GoalOptions {
   // shorter one it met (met_plans.h), of any form, beam by beam in a fixed order whatever the
   // threads.
   std::vector<Plan>* metPlans = nullptr;
+  // Where every beam takes its cost estimates from (estimate_store.h): a caller that runs several
+  // goal searches (the trade-off's) shares one among them. Null: the search keeps one of its own.
+  EstimateStore* estimates = nullptr;
   // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
   // planForGoal itself ignores it.
   Budget budget{};

@@ -14,6 +14,7 @@
 #include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
+#include "plan/goal/estimate_store.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
@@ -312,7 +313,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const std::vector<ScheduledSearch> searches = searchesOf(step, forms, context);
   const Goal kindGoal = kindRow(step.kind).goal;
   const bool tellsLayers = kindGoal == stage.goal && !resumed;
-  StepRunning running{options.threads, options.lentThread, nullptr, nullptr};
+  StepRunning running{options.threads, options.lentThread, nullptr, nullptr, options.estimates};
   if (first && tellsLayers) running.progress = options.progress;
   // Every search's plans count for the trade-off, whatever it looked for: a plan of another form
   // than asked is left out there. Those met from the best plan's mag start there, so only the
@@ -496,6 +497,12 @@ class BoundBeside {
 
 GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, const SearchCounters& counters) {
+  if (options.estimates == nullptr) {
+    EstimateStore own;
+    GoalOptions withOwn = options;
+    withOwn.estimates = &own;
+    return planForGoal(request, start, withOwn, counters);
+  }
   GoalResult result;
   // The forms a plan from the start may end in, worked out once for every search below.
   FormSet ends = possibleEndsFrom(request, start);
