@@ -8,6 +8,7 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <string>
 
 #include "model/form_rules.h"
@@ -54,6 +55,9 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   // The two goals and the priced searches share their estimates: many are the same.
   EstimateStore estimates;
   if (search.estimates == nullptr) search.estimates = &estimates;
+  // The forms ruled out are the same for both goals: proven once, here.
+  std::optional<FormsRuled> ruled;
+  if (search.ruled == nullptr) search.ruled = &ruled.emplace(ruleForms(request, start, search));
   // The two goals' searches run side by side, each on a thread of its own, and the one done first
   // lends its thread to the other: one after the other on both threads, the cheapest plan's
   // passes, which make their layers in two halves, left the two threads idle a third of the
