@@ -18,6 +18,7 @@
 #include "plan/goal/beam_feeding.h"
 #include "plan/goal/best_states.h"
 #include "plan/goal/ends_by_bracket.h"
+#include "plan/goal/estimate_store.h"
 #include "plan/goal/estimate_table.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal_order.h"
@@ -60,7 +61,7 @@ class BeamRun {
         ends_(endsByBracketOf(player_, target_.level)),
         estimates_(ends_, beam.ranking, itemCostsOf(&Order::itemCost, beam.feedingPrice),
                    beam.rankingWeight, CostEstimate::statsShort(barPointsNeeded(start, target_)),
-                   roomCountOf(beam, target_)),
+                   roomCountOf(beam, target_), *running.estimates),
         // Only the search for every form's best plan looks at the forms a plan may end in.
         limits_(ends_, LimitRules::of(beam),
                 beam.everyForm ? possibleEndsFrom(request, start) : ~FormSet{0}, beam.known,
@@ -291,6 +292,12 @@ class BeamRun {
 
 BeamResult runBeam(const PlayerRequest& request, const MagState& start, const BeamSpec& beam,
                    const BeamRunning& running) {
+  if (running.estimates == nullptr) {
+    EstimateStore own;
+    BeamRunning withOwn = running;
+    withOwn.estimates = &own;
+    return runBeam(request, start, beam, withOwn);
+  }
   if (beam.goal == Goal::kFewest) return BeamRun<FewestOrder>(request, start, beam, running).run();
   return BeamRun<CheapestOrder>(request, start, beam, running).run();
 }

@@ -26,6 +26,7 @@ namespace ostrel {
 
 class PartHandoff;
 class MetPlans;
+class EstimateStore;
 
 // How a beam ranks its states: by the guide of the current form's table only (bold, and often the
 // better guide, though no bound once the form changes) or by the lower bound over every table the
@@ -88,6 +89,9 @@ struct BeamRunning {
   GoalProgress* progress = nullptr;  // told once a layer
   // Hears of every plan the beam meets (of the wanted form), for the trade-off.
   MetPlans* metPlans = nullptr;
+  // Where the beam takes its estimates from, shared with the beams before and after it (null: a
+  // store of its own).
+  EstimateStore* estimates = nullptr;
 };
 
 struct BeamResult {

@@ -9,7 +9,8 @@
 namespace ostrel {
 
 EstimateTable::EstimateTable(const EndsByBracket& ends, Ranking ranking, const ItemCosts& costs,
-                             double weight, unsigned mayBeShort, RoomCount room)
+                             double weight, unsigned mayBeShort, RoomCount room,
+                             EstimateStore& store)
     : ends_(ends),
       costs_(costs),
       byComingForm_(ranking == Ranking::kComingTable            ? ComingForm::kOnly
@@ -19,7 +20,8 @@ EstimateTable::EstimateTable(const EndsByBracket& ends, Ranking ranking, const I
       weight_(weight),
       mayBeShort_(mayBeShort),
       room_(room),
-      ownGuide_(countLosses_ || weight != 1.0) {
+      ownGuide_(countLosses_ || weight != 1.0),
+      store_(store) {
   const bool ownTable = ranking == Ranking::kCurrentTable || byComingForm_ != ComingForm::kNot;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     for (int bracket = 0; bracket < kBracketCount; ++bracket) {
@@ -32,8 +34,6 @@ EstimateTable::EstimateTable(const EndsByBracket& ends, Ranking ranking, const I
       trueTables_[type][bracket] = reachable;
       rankingTables_[type][bracket] =
           ownTable ? static_cast<TableSet>(1U << feedTableOf(type)) : reachable;
-      rankingIndex_[type][bracket] = -1;
-      trueIndex_[type][bracket] = -1;
     }
   }
   // A coming form need not be one the layer's forms can reach: the stats may head for a form
@@ -61,22 +61,23 @@ void EstimateTable::prepareFor(const std::vector<BeamNode>& layer, const RunBoth
 }
 
 void EstimateTable::make(MagType type, int bracket, bool trueBound, const RunBoth& runBoth) {
-  std::int32_t& index = trueBound ? trueIndex_[type][bracket] : rankingIndex_[type][bracket];
-  if (index >= 0) return;
+  const CostEstimate*& made = trueBound ? trueBound_[type][bracket] : ranking_[type][bracket];
+  if (made != nullptr) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
   const bool asGuide = !trueBound && ownGuide_;
-  index = 0;
-  while (index < static_cast<std::int32_t>(boundTables_.size()) &&
+  std::size_t index = 0;
+  while (index < boundTables_.size() &&
          (boundTables_[index] != tables || isGuide_[index] != asGuide)) {
     ++index;
   }
-  if (index == static_cast<std::int32_t>(boundTables_.size())) {
+  if (index == boundTables_.size()) {
     boundTables_.push_back(tables);
     isGuide_.push_back(asGuide);
     bounds_.push_back(
-        asGuide ? makeRankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
-              : makeLowerBound(tables, costs_, runBoth, room_));
+        asGuide ? &store_.rankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+                : &store_.lowerBound(tables, costs_, room_, runBoth));
   }
+  made = bounds_[index];
 }
 
 }  // namespace ostrel

@@ -1,8 +1,9 @@
 // What a state of the beam search still costs, per form and level bracket, two ways: the ranking's
 // guide (over the tables the ranking uses: a true bound for kReachableTables unweighted, else only
 // a guide) and the lower bound (every table the mag can still reach), which alone may drop a
-// state. Each is worked out the first time a state of its kind comes up, since a search meets few
-// of them, and shared by the kinds that use the same tables.
+// state. Each is looked up the first time a state of its kind comes up, since a search meets few
+// of them, and shared by the kinds that use the same tables; the store (estimate_store.h) makes
+// each once for every beam that shares it.
 #pragma once
 
 #include <algorithm>
@@ -17,15 +18,17 @@
 #include "plan/goal/best_states.h"
 #include "plan/goal/cost_estimate.h"
 #include "plan/goal/ends_by_bracket.h"
+#include "plan/goal/estimate_store.h"
 
 namespace ostrel {
 
 class EstimateTable {
  public:
   // `weight` scales the ranking's guide (BeamSpec::rankingWeight); `mayBeShort`: the stats
-  // that the search's first mag still needs points in (CostEstimate::statsShort).
+  // that the search's first mag still needs points in (CostEstimate::statsShort). The estimates
+  // come from `store`, which must outlive the table.
   EstimateTable(const EndsByBracket& ends, Ranking ranking, const ItemCosts& costs, double weight,
-                unsigned mayBeShort, RoomCount room);
+                unsigned mayBeShort, RoomCount room, EstimateStore& store);
 
   // Makes the bounds that the states fed from `layer` may need, before the layer grows: the
   // parts that grow it only read them. A feeding raises the level by four at most, so a state's
@@ -33,12 +36,10 @@ class EstimateTable {
   void prepareFor(const std::vector<BeamNode>& layer, const RunBoth& runBoth);
 
   // The ranking's guide for a state of this form and bracket, made by prepareFor.
-  const CostEstimate& guide(MagType type, int bracket) const {
-    return bounds_[rankingIndex_[type][bracket]];
-  }
+  const CostEstimate& guide(MagType type, int bracket) const { return *ranking_[type][bracket]; }
   // The true lower bound for a state of this form and bracket, made by prepareFor.
   const CostEstimate& lowerBound(MagType type, int bracket) const {
-    return bounds_[trueIndex_[type][bracket]];
+    return *trueBound_[type][bracket];
   }
 
   // What the ranking counts as still needed by `mag`, of bracket `bracket`, which needs the bar
@@ -61,8 +62,8 @@ class EstimateTable {
   ItemCosts costs_;
   TableSet rankingTables_[kMagTypeCount][kBracketCount]{};
   TableSet trueTables_[kMagTypeCount][kBracketCount]{};
-  std::int32_t rankingIndex_[kMagTypeCount][kBracketCount]{};  // into bounds_; -1: not yet made
-  std::int32_t trueIndex_[kMagTypeCount][kBracketCount]{};
+  const CostEstimate* ranking_[kMagTypeCount][kBracketCount]{};  // in the store; null: not yet
+  const CostEstimate* trueBound_[kMagTypeCount][kBracketCount]{};
   // Whether the ranking goes by the coming form's table: not, only, or when lower than the own.
   enum class ComingForm { kNot, kOnly, kOrOwn };
   ComingForm byComingForm_;
@@ -71,9 +72,11 @@ class EstimateTable {
   unsigned mayBeShort_;
   RoomCount room_;  // counted by the bounds (not the guides)
   bool ownGuide_;   // the ranking has a guide of its own, not a bound (makeRankingGuide)
+  EstimateStore& store_;
+  // The estimates this table took from the store, to look up without its lock.
   std::vector<TableSet> boundTables_;
-  std::vector<bool> isGuide_;  // per bound made: a ranking guide
-  std::vector<CostEstimate> bounds_;
+  std::vector<bool> isGuide_;  // per bound taken: a ranking guide
+  std::vector<const CostEstimate*> bounds_;
 };
 
 }  // namespace ostrel

@@ -47,6 +47,8 @@
 namespace ostrel {
 
 class PartHandoff;
+class EstimateStore;
+struct FormsRuled;
 
 enum class Goal { kFirst, kCheapest, kFewest };
 
@@ -195,6 +197,13 @@ struct GoalOptions {
   // shorter one it met (met_plans.h), of any form, beam by beam in a fixed order whatever the
   // threads.
   std::vector<Plan>* metPlans = nullptr;
+  // Where every beam takes its cost estimates from (estimate_store.h): a caller that runs several
+  // goal searches (the trade-off's) shares one among them. Null: the search keeps one of its own.
+  EstimateStore* estimates = nullptr;
+  // The forms ruled out for this request before any search (ruleForms), where the caller has
+  // them from another goal's search of the same request, form asked and settling; null: worked
+  // out here.
+  const FormsRuled* ruled = nullptr;
   // The plan for the goal among the plans within the budget (plan/tradeoff/tradeoffs.h);
   // planForGoal itself ignores it.
   Budget budget{};
@@ -239,6 +248,20 @@ struct GoalResult {
   // plan to the target (ending in the form asked) must spend, which no plan found is below.
   std::optional<PlanBound> bound;
 };
+
+// What the rules and the proofs say of a request's final forms before any search: the forms a
+// plan from the start may end in, and why each other is ruled out (by the evolution rules, then
+// the steering, then, where the forms are settled, the proof from the feeding tables), or why the
+// whole target is. It depends on the form asked and on GoalOptions::settleForms, not on the
+// goal: the trade-off works it out once for its two goals.
+struct FormsRuled {
+  FormSet ends = 0;
+  std::array<FormExclusion, kMagTypeCount> exclusions{};
+  FormExclusion target;  // kNone unless the feeding tables prove the target out of reach
+};
+
+FormsRuled ruleForms(const PlayerRequest& request, const MagState& start,
+                     const GoalOptions& options);
 
 // The best plan for `options.goal` from `start` to `request.target` (stats at most their targets,
 // bars 0..99), with the player's class and section ID. `counters` is only read: its node count

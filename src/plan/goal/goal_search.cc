@@ -16,6 +16,7 @@
 #include "plan/bound/lower_bound.h"
 #include "plan/first_found/search.h"
 #include "plan/goal/beam_search.h"
+#include "plan/goal/estimate_store.h"
 #include "plan/goal/form_steering.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
@@ -33,46 +34,54 @@ std::int32_t feedingsToSearch(const std::optional<Plan>& first) {
   return first ? 2 * first->feedCount() + 200 : kWithoutPlan;
 }
 
-// Notes in `result` why each form is ruled out, and narrows `ends` to the forms left open; true
-// when there is nothing to search for: the wanted form ruled out, or the whole target. The
-// evolution rules come first, then the steering (a form that the evolutions ahead give to none of
-// the stats on the way), then, for the forms still open, the proof from the feeding tables.
-bool ruledOut(const PlayerRequest& request, const MagState& start, const GoalOptions& options,
-              FormSet& ends, GoalResult& result) {
+}  // namespace
+
+FormsRuled ruleForms(const PlayerRequest& request, const MagState& start,
+                     const GoalOptions& options) {
+  FormsRuled ruled;
+  ruled.ends = possibleEndsFrom(request, start);
   auto exclusions = excludedForms(request, start);
   FormSet open = 0;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if (exclusions[type].kind != ExclusionKind::kNone) continue;
-    if ((ends & formBit(type)) == 0) {
+    if ((ruled.ends & formBit(type)) == 0) {
       exclusions[type].kind = ExclusionKind::kStatsLeadElsewhere;
     } else {
       open |= formBit(type);
     }
   }
   const bool wantedByRules = options.form && (open & formBit(*options.form)) == 0;
-  FormExclusion target;
   if (options.settleForms && !wantedByRules) {
-    target = targetProvenOut(request, start);
-    const auto proven = target.kind == ExclusionKind::kNone
+    ruled.target = targetProvenOut(request, start);
+    const auto proven = ruled.target.kind == ExclusionKind::kNone
                             ? formsProvenOut(request, start, open)
                             : std::array<FormExclusion, kMagTypeCount>{};
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       if ((open & formBit(type)) == 0) continue;
-      exclusions[type] = target.kind == ExclusionKind::kNone ? proven[type] : target;
-      if (exclusions[type].kind != ExclusionKind::kNone) ends &= ~formBit(type);
+      exclusions[type] = ruled.target.kind == ExclusionKind::kNone ? proven[type] : ruled.target;
+      if (exclusions[type].kind != ExclusionKind::kNone) ruled.ends &= ~formBit(type);
     }
   }
+  ruled.exclusions = exclusions;
+  return ruled;
+}
+
+namespace {
+
+// Notes in `result` why each form is ruled out (`ruled`); true when there is nothing to search
+// for: the wanted form ruled out, or the whole target.
+bool ruledOut(const FormsRuled& ruled, const GoalOptions& options, GoalResult& result) {
   for (MagType type = 0; type < kMagTypeCount; ++type) {
-    result.forms[type].exclusion = exclusions[type];
+    result.forms[type].exclusion = ruled.exclusions[type];
   }
-  if (target.kind != ExclusionKind::kNone) {
+  if (ruled.target.kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kImpossible;
-    result.exclusion = target;
+    result.exclusion = ruled.target;
     return true;
   }
-  if (!options.form || exclusions[*options.form].kind == ExclusionKind::kNone) return false;
+  if (!options.form || ruled.exclusions[*options.form].kind == ExclusionKind::kNone) return false;
   result.outcome = GoalOutcome::kExcluded;
-  result.exclusion = exclusions[*options.form];
+  result.exclusion = ruled.exclusions[*options.form];
   return true;
 }
 
@@ -356,7 +365,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const std::vector<ScheduledSearch> searches = searchesOf(step, forms, context);
   const Goal kindGoal = kindRow(step.kind).goal;
   const bool tellsLayers = kindGoal == stage.goal && !resumed;
-  StepRunning running{options.threads, options.lentThread, nullptr, nullptr};
+  StepRunning running{options.threads, options.lentThread, nullptr, nullptr, options.estimates};
   if (first && tellsLayers) running.progress = options.progress;
   // Every search's plans count for the trade-off, whatever it looked for: a plan of another form
   // than asked is left out there. Those met from the best plan's mag start there, so only the
@@ -540,10 +549,18 @@ class BoundBeside {
 
 GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
                        const GoalOptions& options, const SearchCounters& counters) {
+  if (options.estimates == nullptr) {
+    EstimateStore own;
+    GoalOptions withOwn = options;
+    withOwn.estimates = &own;
+    return planForGoal(request, start, withOwn, counters);
+  }
   GoalResult result;
   // The forms a plan from the start may end in, worked out once for every search below.
-  FormSet ends = possibleEndsFrom(request, start);
-  if (ruledOut(request, start, options, ends, result)) return result;
+  const FormsRuled ruled =
+      options.ruled != nullptr ? *options.ruled : ruleForms(request, start, options);
+  const FormSet ends = ruled.ends;
+  if (ruledOut(ruled, options, result)) return result;
   BoundBeside bounds(request, start, options);
   searchFirstPlan(request, start, options, counters, result);
   const Goal measure = measuredBy(options.goal);

@@ -441,6 +441,7 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
   beamRunning.threads = chains.size() > 1 ? 1 : running.threads;
   beamRunning.lentThread = sideBySide ? &spare : running.lentThread;
   beamRunning.progress = running.progress;
+  beamRunning.estimates = running.estimates;
   // Each thread takes the next chain not yet taken: the chains differ in length, and which thread
   // runs one changes nothing in its plans. A chain's beams each beat the plans of those before.
   std::atomic<std::size_t> next{0};

@@ -209,6 +209,7 @@ struct StepRunning {
   PartHandoff* lentThread = nullptr;      // GoalOptions::lentThread
   GoalProgress* progress = nullptr;       // told by every beam, once a layer
   std::vector<Plan>* metPlans = nullptr;  // the plans the beams met, chain by chain
+  EstimateStore* estimates = nullptr;     // BeamRunning::estimates, for every beam
 };
 
 // Runs `searches` from `start` to `request.target`: their chains two at a time when there are two

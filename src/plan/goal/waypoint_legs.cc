@@ -93,6 +93,7 @@ std::optional<Plan> planLeg(const Player& player, const Target& target, const Ma
   leg.bound = false;
   leg.settleForms = false;
   leg.firstSearch = options.firstSearch;
+  leg.estimates = options.estimates;
   GoalResult result = planForGoal(request, from, leg);
   if (result.outcome != GoalOutcome::kFound) return std::nullopt;
   return std::move(result.plan);

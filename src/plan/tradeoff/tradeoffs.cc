@@ -8,10 +8,12 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <string>
 
 #include "model/form_rules.h"
 #include "model/tables.h"
+#include "plan/goal/estimate_store.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/two_threads.h"
 #include "plan/tradeoff/front.h"
@@ -28,7 +30,7 @@ std::uint64_t searchPriced(const PlayerRequest& request, const MagState& start,
                            std::vector<Plan>& met) {
   const std::vector<ScheduledSearch> searches =
       pricedSearches(options.beamWidth, options.form, prices);
-  const StepRunning running{options.threads, options.lentThread, nullptr, &met};
+  const StepRunning running{options.threads, options.lentThread, nullptr, &met, options.estimates};
   const std::vector<SearchResult> searched = runSearches(request, start, searches, running);
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
@@ -50,6 +52,12 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   Tradeoffs found;
   GoalOptions search = options;
   search.everyForm = false;
+  // The two goals and the priced searches share their estimates: many are the same.
+  EstimateStore estimates;
+  if (search.estimates == nullptr) search.estimates = &estimates;
+  // The forms ruled out are the same for both goals: proven once, here.
+  std::optional<FormsRuled> ruled;
+  if (search.ruled == nullptr) search.ruled = &ruled.emplace(ruleForms(request, start, search));
   // The two goals' searches run side by side, each on a thread of its own, and the one done first
   // lends its thread to the other: one after the other on both threads, the cheapest plan's
   // passes, which make their layers in two halves, left the two threads idle a third of the
