@@ -1,5 +1,6 @@
-// The programmes are solved by GLPK's simplex method, each first as it is, from GLPK's standard
-// basis; each objective after the first starts from the basis the one before ended at. Its
+// The programmes are solved by GLPK's simplex method, each first as it is: from GLPK's standard
+// basis, or, where the last programme solved on the thread had the same rows, from the basis that
+// solve ended at; each objective after the first starts from the basis the one before ended at. Its
 // status is only trusted for a "yes": a programme it has met is met. A "no" and every bound come
 // from the prices of the rows at the basis it ends at, turned into a bound here
 // (boundFromPrices), and a basis far from the least only proves less.
@@ -21,6 +22,9 @@ constexpr double kInfinity = LinearProgramme::kInfinity;
 // The shortfall left that counts as none: far above the rounding of a few hundred pivots, far
 // below the margins the callers leave in the rows.
 constexpr double kShortfallTolerance = 1e-3;
+// How far above the tolerance a shortfall proven from the basis another programme left must be
+// to be taken without a fresh solve.
+constexpr double kWarmProofMargin = 2;
 // What the evaluation of a bound may have lost to rounding, as a share of the sum of the sizes
 // of its terms: a sum of k terms in doubles errs by at most k * 2^-53 of that, and this covers
 // a million terms.
@@ -73,18 +77,22 @@ class ThreadGlpk {
   // Runs GLPK's simplex method on the problem with the costs `cost` (one per variable, from the
   // first; those past its end cost nothing), from its current basis, within a number of steps.
   // A basis GLPK cannot start from (one that lost a variable, or too near singular) gives way
-  // to its standard basis.
-  void runSimplex(const std::vector<double>& cost) {
+  // to its standard basis. Whether GLPK left a basis of this solve to read: after a failure its
+  // prices are still those of the solve before, another programme's at times, and a proof from
+  // them would hang on what the thread solved before.
+  bool runSimplex(const std::vector<double>& cost) {
     const int columns = glp_get_num_cols(problem_);
     for (int j = 1; j <= columns; ++j) {
       glp_set_obj_coef(problem_, j, j <= static_cast<int>(cost.size()) ? cost[j - 1] : 0.0);
     }
     parameters_.it_lim = kStepsPerLine * (glp_get_num_rows(problem_) + columns);
-    const int failed = glp_simplex(problem_, &parameters_);
+    int failed = glp_simplex(problem_, &parameters_);
     if (failed == GLP_EBADB || failed == GLP_ESING || failed == GLP_ECOND) {
       glp_std_basis(problem_);
-      glp_simplex(problem_, &parameters_);
+      failed = glp_simplex(problem_, &parameters_);
     }
+    // Out of steps, GLPK still leaves the basis it reached.
+    return failed == 0 || failed == GLP_EITLIM;
   }
 
   // The programme the problem was last loaded with, while `holdsLoaded`: a programme with the
@@ -111,9 +119,11 @@ bool endedFeasible(glp_prob* problem) { return glp_get_prim_stat(problem) == GLP
 // The row prices of the basis `problem` ends at. A row the basis does not price comes out a
 // hair off 0 (the rounding of the solver's sums), and even a hair of price on a row of a variable
 // without an upper bound, which nothing else pays for, would make the bound prove nothing: such
-// prices, and any GLPK has no finite value for, are taken as 0 (any prices give a bound).
-std::vector<double> rowPrices(glp_prob* problem) {
+// prices, and any GLPK has no finite value for, are taken as 0 (any prices give a bound). All are
+// 0 where the last solve left no basis of its own (`solved` false, ThreadGlpk::runSimplex).
+std::vector<double> rowPrices(glp_prob* problem, bool solved) {
   std::vector<double> prices(static_cast<std::size_t>(glp_get_num_rows(problem)));
+  if (!solved) return prices;
   double largest = 0;
   for (std::size_t r = 0; r < prices.size(); ++r) {
     const double price = glp_get_row_dual(problem, static_cast<int>(r) + 1);
@@ -259,8 +269,8 @@ double LinearProgramme::leastShortfall(glp_prob* problem, const LinearProgramme&
       ++column;
     }
   }
-  threadGlpk().runSimplex(shortfalls.cost_);
-  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+  const bool solved = threadGlpk().runSimplex(shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem, solved),
                                     basicColumns(problem, shortfalls.variableCount()));
 }
 
@@ -292,8 +302,11 @@ bool LinearProgramme::rowAloneUnmet() const {
 
 bool LinearProgramme::unmetProven(glp_prob* problem) const {
   const LinearProgramme shortfalls = withShortfalls();
+  // Solved on from where the last solve ended, a "no" is taken only well clear of the tolerance:
+  // a fresh solve that ends at the least proves as much, within far less than the margin, so
+  // the answer is the one a fresh solve gives.
   const double warm = leastShortfall(problem, shortfalls);
-  if (warm > kShortfallTolerance) return true;
+  if (warm > kWarmProofMargin * kShortfallTolerance) return true;
   // The least shortfall itself close to 0: no basis proves more, wherever the solve started.
   if (warm != -kInfinity && glp_get_status(problem) == GLP_OPT &&
       glp_get_obj_val(problem) <= kShortfallTolerance) {
@@ -304,8 +317,8 @@ bool LinearProgramme::unmetProven(glp_prob* problem) const {
   // answer does not hang on the programmes the thread solved before.
   problem = threadGlpk().emptied();
   shortfalls.loadInto(problem);
-  threadGlpk().runSimplex(shortfalls.cost_);
-  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem),
+  const bool solved = threadGlpk().runSimplex(shortfalls.cost_);
+  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem, solved),
                                     basicColumns(problem, shortfalls.variableCount())) >
          kShortfallTolerance;
 }
@@ -345,7 +358,7 @@ std::vector<double> LinearProgramme::leastCosts(
   ThreadGlpk& glpk = threadGlpk();
   glp_prob* problem = glpk.emptied();
   loadInto(problem);
-  glpk.runSimplex(costs.front());
+  bool solved = glpk.runSimplex(costs.front());
   if (!endedFeasible(problem)) {
     // Not met as it is (or not within the steps): a "no" is proven by the least shortfall.
     if (unmetProven(problem)) return unmet;
@@ -355,15 +368,15 @@ std::vector<double> LinearProgramme::leastCosts(
     for (int j = variableCount() + 1; j <= columns; ++j) {
       setColumnBounds(problem, j, 0, std::max(glp_get_col_prim(problem, j), 0.0));
     }
-    glpk.runSimplex(costs.front());
+    solved = glpk.runSimplex(costs.front());
   }
   // The reduced costs are taken as they come here: a variable that may grow without end and
   // comes out a hair below 0 costs something in every objective the callers give, and the prices
   // are scaled away from it soundly; only the shortfalls' proof, whose variables cost nothing,
   // counts a basic one's hair as 0. Each objective starts from the basis the one before ended at.
   for (std::size_t k = 0; k < costs.size(); ++k) {
-    if (k > 0) glpk.runSimplex(costs[k]);
-    bounds.push_back(boundFromPrices(costs[k], rowPrices(problem), {}));
+    if (k > 0) solved = glpk.runSimplex(costs[k]);
+    bounds.push_back(boundFromPrices(costs[k], rowPrices(problem, solved), {}));
   }
   return bounds;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <thread>
 
@@ -159,6 +160,38 @@ TEST(LinearProgrammeTest, OnTwoThreads) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(there[0], here);
   EXPECT_EQ(there[1], here);
+}
+
+TEST(LinearProgrammeTest, SameRowsOneAfterAnother) {
+  // A programme with the rows of the one solved before it on the thread, only its right-hand
+  // sides changed, is solved on from where that one ended: each answer is still the one it gets
+  // alone, on a thread of its own. Items of 40 and 25 points, at most 5 of the first and 4 of
+  // the second, and at most `most` of both, for `points`.
+  const auto items = [](double points, double most) {
+    LinearProgramme lp;
+    const int n1 = lp.addVariable(0);
+    const int n2 = lp.addVariable(0, 4);
+    lp.addRow({{n1, 40}, {n2, 25}}, Sense::kAtLeast, points);
+    lp.addRow({{n1, 1}}, Sense::kAtMost, 5);
+    lp.addRow({{n1, 1}, {n2, 1}}, Sense::kAtMost, most);
+    return lp;
+  };
+  int met = 0;
+  int unmet = 0;
+  for (double most = 0.5; most <= 10; most += 0.5) {
+    for (double points = 10; points <= 320; points += 15.5) {  // never within 0.5 of a reach
+      const double first = std::min(5.0, most);
+      const bool reached = points <= 40 * first + 25 * std::min(4.0, most - first);
+      const LinearProgramme lp = items(points, most);
+      bool alone = !reached;
+      std::thread([&lp, &alone] { alone = lp.feasible(); }).join();
+      EXPECT_EQ(alone, reached) << points << " points, at most " << most;
+      EXPECT_EQ(lp.feasible(), reached) << points << " points, at most " << most;
+      ++(reached ? met : unmet);
+    }
+  }
+  EXPECT_GT(met, 100);
+  EXPECT_GT(unmet, 100);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ struct BeamSpec {
   // The states that can no longer end in one of these forms are dropped (0: none is): a search
   // for the forms that the searches before it missed.
   FormSet steerTo = 0;
-  // The states that rise past this ceiling below its level are dropped (level 0: none is).
+  // The states that rise past this ceiling up to its level are dropped (level 0: none is).
   StatsCeiling ceiling;
   bool everyForm = false;  // look on for every form's best plan
   std::int32_t maxFeedings = 3000;

@@ -216,8 +216,8 @@ constexpr StepRow kSteps[] = {
     // between go to the others. From that plan's own mag the beams above split the levels there
     // as it did, their rankings favouring the same stats; a shorter plan often raised the others,
     // and reached level 50 in fewer feedings. The ceiling is a guess from that plan alone; the
-    // beam is twice as wide as those above, as past the ceiling it must find its own way on, and
-    // those from 100 then resume what it finds.
+    // beam has a quarter of the width, twice the share of those from 35 and 50, as past the
+    // ceiling it must find its own way on, and those from 100 then resume what it finds.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedCapped,   1.0,   kTogether,   false, 40,  50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100, 0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100, 0},

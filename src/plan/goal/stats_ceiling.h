@@ -1,5 +1,5 @@
-// A ceiling on the stats up to an evolution: below its level the mag may not have more of each
-// stat than its most. A beam with one drops every state that rises past it, so its width goes to
+// A ceiling on the stats up to an evolution: the mag may not have more of each stat than its
+// most until it has reached its level, the level-up that reaches it included. A beam with one drops every state that rises past it, so its width goes to
 // the states that split their levels otherwise at that evolution; its ranking alone keeps those
 // that raise the stats it likes best now, and so the split they come to.
 #pragma once
