@@ -15,16 +15,25 @@
 namespace ostrel {
 namespace {
 
-// A beam given a most of feedings to simulate stops at the end of the layer that passes it: it
-// simulates that many at least, fewer than the beam left to run, and the plans it found by then
-// replay.
-TEST(BeamSearchTest, StopsOnceItHasSimulatedItsMostFeedings) {
-  const PlayerRequest request =
-      testing::playerOf({9, 8, true, kBabyMag, testing::targetOf("27/6/7/19"), {}});
+// A new mag's small target, past the evolutions of levels 10, 35 and 50, and a narrow beam for
+// its fewest feedings.
+PlayerRequest smallRequest() {
+  return testing::playerOf({9, 8, true, kBabyMag, testing::targetOf("27/6/7/19"), {}});
+}
+BeamSpec smallFewestBeam() {
   BeamSpec beam;
   beam.goal = Goal::kFewest;
   beam.ranking = Ranking::kCurrentTable;
   beam.width = 64;
+  return beam;
+}
+
+// A beam given a most of feedings to simulate stops at the end of the layer that passes it: it
+// simulates that many at least, fewer than the beam left to run, and the plans it found by then
+// replay.
+TEST(BeamSearchTest, StopsOnceItHasSimulatedItsMostFeedings) {
+  const PlayerRequest request = smallRequest();
+  BeamSpec beam = smallFewestBeam();
   const BeamResult whole = runBeam(request, kBabyMag, beam, {});
   beam.mostFeedingsTried = whole.feedingsTried / 2;
   const BeamResult stopped = runBeam(request, kBabyMag, beam, {});
@@ -46,12 +55,8 @@ std::int32_t levelOf(const MagState& mag) { return mag.def + mag.pow + mag.dex +
 // held under it still finds a plan, which replays, and no mag of it that rose from below level 35
 // has more of any stat than the ceiling allows.
 TEST(BeamSearchTest, KeepsUnderItsCeilingBelowItsLevel) {
-  const PlayerRequest request =
-      testing::playerOf({9, 8, true, kBabyMag, testing::targetOf("27/6/7/19"), {}});
-  BeamSpec beam;
-  beam.goal = Goal::kFewest;
-  beam.ranking = Ranking::kCurrentTable;
-  beam.width = 64;
+  const PlayerRequest request = smallRequest();
+  BeamSpec beam = smallFewestBeam();
   const auto anyPlan = [](const BeamResult& result) -> const Plan* {
     for (const std::optional<Plan>& plan : result.bestByForm) {
       if (plan) return &*plan;
