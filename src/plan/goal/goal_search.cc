@@ -3,6 +3,7 @@
 // above; the best plan of the goal among them, per final form and overall.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -21,6 +22,7 @@
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/stats_ceiling.h"
+#include "plan/goal/two_threads.h"
 #include "plan/goal/waypoint_legs.h"
 
 namespace ostrel {
@@ -114,6 +116,36 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
   return out;
 }
 
+// The leg-by-leg search of each of `forms` into `result`. Each form's search depends on that form
+// alone, so where there are two threads the forms run side by side, each thread taking the next
+// form, and the one done first lends itself to the legs still running on the other (listings
+// where two forms get that far spent a tenth of their time on these searches, one after the
+// other).
+void planThroughWaypoints(const PlayerRequest& request, const MagState& start,
+                          const std::vector<MagType>& forms, const GoalOptions& options,
+                          GoalResult& result) {
+  if (options.threads < 2 || forms.size() < 2) {
+    for (const MagType type : forms) {
+      result.forms[type].best = planThroughWaypoints(request, start, type, options);
+    }
+    return;
+  }
+  PartHandoff spare;
+  GoalOptions alone = options;
+  alone.threads = 1;
+  alone.lentThread = &spare;
+  std::vector<std::optional<Plan>> found(forms.size());
+  std::atomic<std::size_t> next{0};
+  runLendingWhenDone(
+      [&](int /*part*/) {
+        for (std::size_t i = next++; i < forms.size(); i = next++) {
+          found[i] = planThroughWaypoints(request, start, forms[i], alone);
+        }
+      },
+      spare);
+  for (std::size_t i = 0; i < forms.size(); ++i) result.forms[forms[i]].best = std::move(found[i]);
+}
+
 // Where the forms are settled, rules out by the closer proof the forms that no search reached:
 // the form asked for, or each form of a listing. It runs after the searches, since a form a plan
 // reaches needs no proof and the closer proof takes its time; most verdicts are already held, as
@@ -133,14 +165,14 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
   }
   if (left == 0) return;
   provenInWholeStats(request, start, left, proofs);
+  std::vector<MagType> open;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((left & formBit(type)) == 0) continue;
     result.forms[type].exclusion = proofs.proven[type];
-    // What the closer proof leaves open, a search leg by leg through the stats it pins may reach.
-    if (proofs.proven[type].kind == ExclusionKind::kNone) {
-      result.forms[type].best = planThroughWaypoints(request, start, type, options);
-    }
+    if (proofs.proven[type].kind == ExclusionKind::kNone) open.push_back(type);
   }
+  // What the closer proof leaves open, a search leg by leg through the stats it pins may reach.
+  planThroughWaypoints(request, start, open, options, result);
   if (options.form && proofs.proven[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
     result.exclusion = proofs.proven[*options.form];
