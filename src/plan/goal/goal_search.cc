@@ -96,14 +96,49 @@ struct WholeStatsProofs {
   std::array<FormExclusion, kMagTypeCount> proven{};
 };
 
+// Every other form of `forms`, from the first.
+FormSet everyOtherForm(FormSet forms) {
+  FormSet taken = 0;
+  bool take = true;
+  for (FormSet left = forms; left != 0; left &= left - 1) {
+    if (take) taken |= left & (~left + 1);
+    take = !take;
+  }
+  return taken;
+}
+
 // The forms of `forms` that the closer proof rules out, asking it of those not asked before.
+// Each form's verdict is proven apart from the others', so with two threads and two forms or more
+// each thread proves every other form: the searches wait for these verdicts.
 FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, FormSet forms,
-                           WholeStatsProofs& proofs) {
+                           std::int32_t threads, WholeStatsProofs& proofs) {
   const FormSet ask = forms & ~proofs.asked;
   if (ask != 0) {
-    const auto proven = formsProvenOutInWholeStats(request, start, ask);
+    const FormSet here = threads >= 2 ? everyOtherForm(ask) : ask;
+    std::array<FormExclusion, kMagTypeCount> there{};
+    std::exception_ptr failure;
+    std::thread beside;
+    if (here != ask) {
+      beside = std::thread([&] {
+        try {
+          there = formsProvenOutInWholeStats(request, start, ask & ~here);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    }
+    std::array<FormExclusion, kMagTypeCount> proven{};
+    try {
+      proven = formsProvenOutInWholeStats(request, start, here);
+    } catch (...) {
+      if (beside.joinable()) beside.join();
+      throw;
+    }
+    if (beside.joinable()) beside.join();
+    if (failure) std::rethrow_exception(failure);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if ((ask & formBit(type)) != 0) proofs.proven[type] = proven[type];
+      if ((here & formBit(type)) != 0) proofs.proven[type] = proven[type];
+      if (((ask & ~here) & formBit(type)) != 0) proofs.proven[type] = there[type];
     }
     proofs.asked |= ask;
   }
@@ -164,7 +199,7 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
     left |= formBit(type);
   }
   if (left == 0) return;
-  provenInWholeStats(request, start, left, proofs);
+  provenInWholeStats(request, start, left, options.threads, proofs);
   std::vector<MagType> open;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((left & formBit(type)) == 0) continue;
@@ -294,7 +329,7 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       const FormSet asked = walk.options.form ? formBit(*walk.options.form) : ~FormSet{0};
       const FormSet left = walk.ends & asked & ~formsHeld(stage.tally);
       // Asking the closer proof here fills walk.proofs, which settleFormsLeft reads after.
-      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.proofs);
+      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.options.threads, walk.proofs);
     }
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
