@@ -3,6 +3,7 @@
 // above; the best plan of the goal among them, per final form and overall.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -21,6 +22,7 @@
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/stats_ceiling.h"
+#include "plan/goal/two_threads.h"
 #include "plan/goal/waypoint_legs.h"
 
 namespace ostrel {
@@ -94,14 +96,49 @@ struct WholeStatsProofs {
   std::array<FormExclusion, kMagTypeCount> proven{};
 };
 
+// Every other form of `forms`, from the first.
+FormSet everyOtherForm(FormSet forms) {
+  FormSet taken = 0;
+  bool take = true;
+  for (FormSet left = forms; left != 0; left &= left - 1) {
+    if (take) taken |= left & (~left + 1);
+    take = !take;
+  }
+  return taken;
+}
+
 // The forms of `forms` that the closer proof rules out, asking it of those not asked before.
+// Each form's verdict is proven apart from the others', so with two threads and two forms or more
+// each thread proves every other form: the searches wait for these verdicts.
 FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, FormSet forms,
-                           WholeStatsProofs& proofs) {
+                           std::int32_t threads, WholeStatsProofs& proofs) {
   const FormSet ask = forms & ~proofs.asked;
   if (ask != 0) {
-    const auto proven = formsProvenOutInWholeStats(request, start, ask);
+    const FormSet here = threads >= 2 ? everyOtherForm(ask) : ask;
+    std::array<FormExclusion, kMagTypeCount> there{};
+    std::exception_ptr failure;
+    std::thread beside;
+    if (here != ask) {
+      beside = std::thread([&] {
+        try {
+          there = formsProvenOutInWholeStats(request, start, ask & ~here);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    }
+    std::array<FormExclusion, kMagTypeCount> proven{};
+    try {
+      proven = formsProvenOutInWholeStats(request, start, here);
+    } catch (...) {
+      if (beside.joinable()) beside.join();
+      throw;
+    }
+    if (beside.joinable()) beside.join();
+    if (failure) std::rethrow_exception(failure);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if ((ask & formBit(type)) != 0) proofs.proven[type] = proven[type];
+      if ((here & formBit(type)) != 0) proofs.proven[type] = proven[type];
+      if (((ask & ~here) & formBit(type)) != 0) proofs.proven[type] = there[type];
     }
     proofs.asked |= ask;
   }
@@ -112,6 +149,36 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
     }
   }
   return out;
+}
+
+// The leg-by-leg search of each of `forms` into `result`. Each form's search depends on that form
+// alone, so where there are two threads the forms run side by side, each thread taking the next
+// form, and the one done first lends itself to the legs still running on the other (listings
+// where two forms get that far spent a tenth of their time on these searches, one after the
+// other).
+void planThroughWaypoints(const PlayerRequest& request, const MagState& start,
+                          const std::vector<MagType>& forms, const GoalOptions& options,
+                          GoalResult& result) {
+  if (options.threads < 2 || forms.size() < 2) {
+    for (const MagType type : forms) {
+      result.forms[type].best = planThroughWaypoints(request, start, type, options);
+    }
+    return;
+  }
+  PartHandoff spare;
+  GoalOptions alone = options;
+  alone.threads = 1;
+  alone.lentThread = &spare;
+  std::vector<std::optional<Plan>> found(forms.size());
+  std::atomic<std::size_t> next{0};
+  runLendingWhenDone(
+      [&](int /*part*/) {
+        for (std::size_t i = next++; i < forms.size(); i = next++) {
+          found[i] = planThroughWaypoints(request, start, forms[i], alone);
+        }
+      },
+      spare);
+  for (std::size_t i = 0; i < forms.size(); ++i) result.forms[forms[i]].best = std::move(found[i]);
 }
 
 // Where the forms are settled, rules out by the closer proof the forms that no search reached:
@@ -132,15 +199,15 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
     left |= formBit(type);
   }
   if (left == 0) return;
-  provenInWholeStats(request, start, left, proofs);
+  provenInWholeStats(request, start, left, options.threads, proofs);
+  std::vector<MagType> open;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((left & formBit(type)) == 0) continue;
     result.forms[type].exclusion = proofs.proven[type];
-    // What the closer proof leaves open, a search leg by leg through the stats it pins may reach.
-    if (proofs.proven[type].kind == ExclusionKind::kNone) {
-      result.forms[type].best = planThroughWaypoints(request, start, type, options);
-    }
+    if (proofs.proven[type].kind == ExclusionKind::kNone) open.push_back(type);
   }
+  // What the closer proof leaves open, a search leg by leg through the stats it pins may reach.
+  planThroughWaypoints(request, start, open, options, result);
   if (options.form && proofs.proven[*options.form].kind != ExclusionKind::kNone) {
     result.outcome = GoalOutcome::kExcluded;
     result.exclusion = proofs.proven[*options.form];
@@ -262,7 +329,7 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       const FormSet asked = walk.options.form ? formBit(*walk.options.form) : ~FormSet{0};
       const FormSet left = walk.ends & asked & ~formsHeld(stage.tally);
       // Asking the closer proof here fills walk.proofs, which settleFormsLeft reads after.
-      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.proofs);
+      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.options.threads, walk.proofs);
     }
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
