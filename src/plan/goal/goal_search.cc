@@ -329,7 +329,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       const FormSet asked = walk.options.form ? formBit(*walk.options.form) : ~FormSet{0};
       const FormSet left = walk.ends & asked & ~formsHeld(stage.tally);
       // Asking the closer proof here fills walk.proofs, which settleFormsLeft reads after.
-      return left & ~provenInWholeStats(walk.request, walk.start, left, walk.options.threads, walk.proofs);
+      return left &
+             ~provenInWholeStats(walk.request, walk.start, left, walk.options.threads, walk.proofs);
     }
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
@@ -381,8 +382,8 @@ std::optional<StatsCeiling> ceilingOf(const Plan& plan, const MagState& from, st
   if (at == plan.feedings.end()) return std::nullopt;
   const MagState& to = at->before;
   const std::array<std::int32_t, 4> was{from.def, from.pow, from.dex, from.mind};
-  const std::array<std::int32_t, 4> rise{to.def - from.def, to.pow - from.pow,
-                                         to.dex - from.dex, to.mind - from.mind};
+  const std::array<std::int32_t, 4> rise{to.def - from.def, to.pow - from.pow, to.dex - from.dex,
+                                         to.mind - from.mind};
   // The stats by their rise, the earlier first on a tie.
   std::array<std::size_t, 4> order{0, 1, 2, 3};
   std::stable_sort(order.begin(), order.end(),
@@ -413,8 +414,7 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
     resumed = resumedAt(best, step.fromLevel);
     if (!resumed) return;
     if (step.capLevel != 0) {
-      const std::optional<StatsCeiling> held =
-          ceilingOf(best, resumed->rest.start, step.capLevel);
+      const std::optional<StatsCeiling> held = ceilingOf(best, resumed->rest.start, step.capLevel);
       if (!held) return;
       ceiling = *held;
     }

@@ -1,7 +1,8 @@
-// A ceiling on the stats up to an evolution: the mag may not have more of each stat than its
-// most until it has reached its level, the level-up that reaches it included. A beam with one drops every state that rises past it, so its width goes to
-// the states that split their levels otherwise at that evolution; its ranking alone keeps those
-// that raise the stats it likes best now, and so the split they come to.
+// A ceiling on the stats up to an evolution: the mag may not have more of each stat than its most
+// until it has reached its level, the level-up that reaches it included. A beam with one drops
+// every state that rises past it, so its width goes to the states that split their levels otherwise
+// at that evolution; its ranking alone keeps those that raise the stats it likes best now, and so
+// the split they come to.
 #pragma once
 
 #include <array>
@@ -12,7 +13,7 @@
 namespace ostrel {
 
 struct StatsCeiling {
-  std::int32_t level = 0;                              // 0: no ceiling
+  std::int32_t level = 0;                                // 0: no ceiling
   std::array<std::int32_t, 4> most{255, 255, 255, 255};  // def, pow, dex, mind
 };
 
