@@ -269,9 +269,12 @@ double LinearProgramme::leastShortfall(glp_prob* problem, const LinearProgramme&
       ++column;
     }
   }
-  const bool solved = threadGlpk().runSimplex(shortfalls.cost_);
-  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem, solved),
-                                    basicColumns(problem, shortfalls.variableCount()));
+  return shortfalls.solvedCostBound(problem);
+}
+
+double LinearProgramme::solvedCostBound(glp_prob* problem) const {
+  const bool solved = threadGlpk().runSimplex(cost_);
+  return boundFromPrices(cost_, rowPrices(problem, solved), basicColumns(problem, variableCount()));
 }
 
 bool LinearProgramme::rowAloneUnmet() const {
@@ -317,10 +320,7 @@ bool LinearProgramme::unmetProven(glp_prob* problem) const {
   // answer does not hang on the programmes the thread solved before.
   problem = threadGlpk().emptied();
   shortfalls.loadInto(problem);
-  const bool solved = threadGlpk().runSimplex(shortfalls.cost_);
-  return shortfalls.boundFromPrices(shortfalls.cost_, rowPrices(problem, solved),
-                                    basicColumns(problem, shortfalls.variableCount())) >
-         kShortfallTolerance;
+  return shortfalls.solvedCostBound(problem) > kShortfallTolerance;
 }
 
 bool LinearProgramme::feasible() const {

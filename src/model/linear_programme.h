@@ -57,6 +57,11 @@ class LinearProgramme {
   // solved last; the problem is left with the shortfall variables added, at its last basis.
   double leastShortfall(glp_prob* problem, const LinearProgramme& shortfalls) const;
 
+  // The bound on this programme's least cost that GLPK's solve of `problem`, which holds it,
+  // proves from the basis it ends at (its variables' own costs; the basis counted for the
+  // variables without an upper bound, as in boundFromPrices).
+  double solvedCostBound(glp_prob* problem) const;
+
   // Whether one row alone clearly cannot be met within the variables' bounds: a "no" that needs
   // no solve.
   bool rowAloneUnmet() const;

@@ -115,30 +115,21 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
   const FormSet ask = forms & ~proofs.asked;
   if (ask != 0) {
     const FormSet here = threads >= 2 ? everyOtherForm(ask) : ask;
-    std::array<FormExclusion, kMagTypeCount> there{};
-    std::exception_ptr failure;
-    std::thread beside;
-    if (here != ask) {
-      beside = std::thread([&] {
-        try {
-          there = formsProvenOutInWholeStats(request, start, ask & ~here);
-        } catch (...) {
-          failure = std::current_exception();
-        }
-      });
+    const std::array<FormSet, 2> parts{here, ask & ~here};
+    std::array<std::array<FormExclusion, kMagTypeCount>, 2> proven{};
+    const auto prove = [&](int part) {
+      proven[part] = formsProvenOutInWholeStats(request, start, parts[part]);
+    };
+    if (parts[1] == 0) {
+      prove(0);
+    } else {
+      PartHandoff unused;  // no job is handed over: the part done first only waits for the other
+      runLendingWhenDone(prove, unused);
     }
-    std::array<FormExclusion, kMagTypeCount> proven{};
-    try {
-      proven = formsProvenOutInWholeStats(request, start, here);
-    } catch (...) {
-      if (beside.joinable()) beside.join();
-      throw;
-    }
-    if (beside.joinable()) beside.join();
-    if (failure) std::rethrow_exception(failure);
     for (MagType type = 0; type < kMagTypeCount; ++type) {
-      if ((here & formBit(type)) != 0) proofs.proven[type] = proven[type];
-      if (((ask & ~here) & formBit(type)) != 0) proofs.proven[type] = there[type];
+      for (int part = 0; part < 2; ++part) {
+        if ((parts[part] & formBit(type)) != 0) proofs.proven[type] = proven[part][type];
+      }
     }
     proofs.asked |= ask;
   }
