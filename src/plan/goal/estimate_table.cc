@@ -65,19 +65,8 @@ void EstimateTable::make(MagType type, int bracket, bool trueBound, const RunBot
   if (made != nullptr) return;
   const TableSet tables = trueBound ? trueTables_[type][bracket] : rankingTables_[type][bracket];
   const bool asGuide = !trueBound && ownGuide_;
-  std::size_t index = 0;
-  while (index < boundTables_.size() &&
-         (boundTables_[index] != tables || isGuide_[index] != asGuide)) {
-    ++index;
-  }
-  if (index == boundTables_.size()) {
-    boundTables_.push_back(tables);
-    isGuide_.push_back(asGuide);
-    bounds_.push_back(
-        asGuide ? &store_.rankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
-                : &store_.lowerBound(tables, costs_, room_, runBoth));
-  }
-  made = bounds_[index];
+  made = asGuide ? &store_.rankingGuide(tables, costs_, countLosses_, weight_, mayBeShort_, runBoth)
+                 : &store_.lowerBound(tables, costs_, room_, runBoth);
 }
 
 }  // namespace ostrel

@@ -70,13 +70,9 @@ class EstimateTable {
   bool countLosses_;  // the ranking counts the bars the items lower
   double weight_;
   unsigned mayBeShort_;
-  RoomCount room_;  // counted by the bounds (not the guides)
-  bool ownGuide_;   // the ranking has a guide of its own, not a bound (makeRankingGuide)
-  EstimateStore& store_;
-  // The estimates this table took from the store, to look up without its lock.
-  std::vector<TableSet> boundTables_;
-  std::vector<bool> isGuide_;  // per bound taken: a ranking guide
-  std::vector<const CostEstimate*> bounds_;
+  RoomCount room_;        // counted by the bounds (not the guides)
+  bool ownGuide_;         // the ranking has a guide of its own, not a bound (makeRankingGuide)
+  EstimateStore& store_;  // taken from under its lock once per form and bracket, read without it
 };
 
 }  // namespace ostrel
