@@ -329,6 +329,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return bestHeld(stage, walk);
     case When::kSecondBestNear:
       return secondBestNear(stage, walk);
+    case When::kNoFirstPlan:
+      return walk.first == nullptr ? ~FormSet{0} : 0;
   }
   return 0;
 }

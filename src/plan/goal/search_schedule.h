@@ -56,6 +56,7 @@ enum Kind : std::uint8_t {
   kCheapestKind,     // the cheapest plan's passes: one search, each beam beats the ones before
   kCheapestWide,     // its full-width beam, a search of its own that beats the stage's plans
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
+  kShortestOwn,      // those of them that the fewest goal's own search runs
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
   kCheapestAround,   // narrow beams of the cheapest plan's kind around the best plan held
@@ -90,6 +91,7 @@ enum When : std::uint8_t {
   kDearOnly,        // the forms held, that no search of the cheapest kind reached or was for
   kBestHeld,        // the form of the stage's best plan (of the form asked), once one is held
   kSecondBestNear,  // the runner-up's form: the best plan of any other form, when near the best
+  kNoFirstPlan,     // no forms in particular, where the first-found search found no plan
 };
 
 // How a step's searches are steered to its forms.
