@@ -18,7 +18,8 @@
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
-//   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets with the goals named (default: the
+//   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets (or those GOALS names beside the
+//                                            goals) with the goals named (default: the
 //                                            cheapest, the fewest and the trade-off) on one
 //                                            thread and on two, back to back, beside a spinning
 //                                            process per core: a player's machine busy with the
@@ -276,6 +277,15 @@ double loadAverage() {
   return getloadavg(load, 1) == 1 ? load[0] : -1;
 }
 
+// Whether `name` is one of the words of `words` (separated by spaces).
+bool namedIn(const char* words, const char* name) {
+  const std::size_t length = std::strlen(name);
+  for (const char* at = std::strstr(words, name); at != nullptr; at = std::strstr(at + 1, name)) {
+    if ((at == words || at[-1] == ' ') && (at[length] == '\0' || at[length] == ' ')) return true;
+  }
+  return false;
+}
+
 // One run of a case on `threads` threads in a process of its own: its wall time, start to exit,
 // and its cpu time; false when it failed.
 bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, int threads,
@@ -298,7 +308,8 @@ bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, 
   return caseRan(status);
 }
 
-// Every target with `goals` on one thread and on two, `rounds` times, while as many processes as
+// Every target with the goals named in `goals` (and only the targets it names, if any) on one
+// thread and on two, `rounds` times, while as many processes as
 // there are cores spin beside them (started here and ended before returning). Within a round each
 // case runs on one thread and on two back to back, the order changing from case to case and round
 // to round, so that both see the same machine: whatever else runs on it (another build, another
@@ -329,9 +340,13 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
     std::vector<double> ratios;  // per round: two threads' wall / one's
   };
   std::vector<Case> cases;
+  const bool someTargets = std::any_of(
+      std::begin(ostrel::bench::kTargets), std::end(ostrel::bench::kTargets),
+      [&](const BenchTarget& bench) { return namedIn(goals, bench.name); });
   for (const BenchTarget& bench : ostrel::bench::kTargets) {
+    if (someTargets && !namedIn(goals, bench.name)) continue;
     for (const GoalName& goal : kGoals) {
-      if (std::strstr(goals, goal.name) != nullptr) cases.push_back({&bench, &goal, {}, {}, {}});
+      if (namedIn(goals, goal.name)) cases.push_back({&bench, &goal, {}, {}, {}});
     }
   }
   int failures = 0;
