@@ -226,26 +226,37 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, 
       lent);
 }
 
-void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare) {
+void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
+                        TwoThreads& threads) {
+  std::atomic<bool> taken[2] = {false, false};
   std::atomic<int> running{2};
   std::exception_ptr failed[2];
-  // The part that ends first serves the other, unless it failed; the last to end stops the lent
-  // thread, so that no thread waits on.
-  const auto part = [&](int which) {
+  // Runs work(which) unless a thread already took it; the last to end stops the lent thread, so
+  // that no thread serves on.
+  const auto runPart = [&](int which) {
+    if (taken[which].exchange(true, std::memory_order_acq_rel)) return;
     try {
       work(which);
     } catch (...) {
       failed[which] = std::current_exception();
     }
-    if (running.fetch_sub(1) > 1) {
-      if (!failed[which]) spare.serve();
-    } else {
-      spare.stop();
-    }
+    if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) spare.stop();
   };
-  std::thread second(part, 1);
-  part(0);
-  second.join();
+  // Each thread runs the part it came for and then the other if nobody has taken it; then, while
+  // the other thread still runs one, serves it. Nothing runs twice, and a thread that never comes
+  // leaves both parts to the calling thread, which then serves nobody: the last part it ran
+  // stopped the lent thread.
+  const PartWork share = [&](std::size_t first, int /*worker*/) {
+    const int mine = static_cast<int>(first);
+    runPart(mine);
+    runPart(1 - mine);
+    spare.serve();
+  };
+  if (threads.count() == 2) {
+    threads.handoff_.runParts(2, share);
+  } else {
+    share(0, 0);
+  }
   for (const std::exception_ptr& failure : failed) {
     if (failure) std::rethrow_exception(failure);
   }

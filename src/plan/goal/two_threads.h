@@ -78,12 +78,23 @@ class PartHandoff {
   std::uint32_t backOff_ = 0;
 };
 
-// Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
-// ends first lends its thread to the other through `spare` (it serves it) until the other ends
-// too, so that the searches still running, given `spare` as their lent thread, share their layers
-// with it. `spare` is made by the caller before the parts start and serves only this run.
-void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare);
+class TwoThreads;
 
+// Runs work(0) and work(1) side by side: work(0) on the calling thread, work(1) on the second
+// thread of `threads` if it comes before the calling thread is done with work(0), and else after
+// it on the calling thread (one after the other, as on one thread: no thread waits for a second
+// one that the machine does not run). The part that ends first lends its thread to the other
+// through `spare` (it serves it) until the other ends too, so that the searches still running,
+// given `spare` as their lent thread, share their layers with it; the parts must not use
+// `threads` themselves, which are busy with them. `spare` is made by the caller before the parts
+// start and serves only this run.
+void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                        TwoThreads& threads);
+
+// The calling thread and, when there are two, a second one that serves it until the end: made
+// once for a whole goal search and handed down to all that it runs, since on a busy machine a
+// thread started and ended for each beam cost a wait at each start and end (the new thread ran
+// first, and the end waited for it to come).
 class TwoThreads {
  public:
   // With `two` false there is no second thread, and every part runs on the calling thread.
@@ -105,6 +116,9 @@ class TwoThreads {
                PartHandoff* lent = nullptr);
 
  private:
+  friend void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                                 TwoThreads& threads);
+
   PartHandoff handoff_;
   std::thread second_;  // last: it starts serving once everything else is made
 };
