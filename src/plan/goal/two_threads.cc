@@ -228,6 +228,12 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, 
 
 void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
                         TwoThreads& threads) {
+  // Without a second thread nobody serves the handoff, and the calling thread runs both parts.
+  runLendingWhenDone(work, spare, threads.handoff_);
+}
+
+void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
+                        PartHandoff& second) {
   std::atomic<bool> taken[2] = {false, false};
   std::atomic<int> running{2};
   std::exception_ptr failed[2];
@@ -252,11 +258,7 @@ void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare
     runPart(1 - mine);
     spare.serve();
   };
-  if (threads.count() == 2) {
-    threads.handoff_.runParts(2, share);
-  } else {
-    share(0, 0);
-  }
+  second.runParts(2, share);
   for (const std::exception_ptr& failure : failed) {
     if (failure) std::rethrow_exception(failure);
   }

@@ -2,8 +2,8 @@
 // one at a time, whichever is free, until none is left. The goal searches use it to grow and keep
 // each layer of a beam in parts, to run the shortest plan's searches two at a time, and the
 // trade-off's two goals side by side. The second thread is either kept for the purpose
-// (TwoThreads) or lent by a search that has finished its own work while another runs on
-// (PartHandoff alone).
+// (TwoThreads, one for a whole goal search) or lent by a search that has finished its own work
+// while another runs on (PartHandoff alone).
 //
 // No part waits for a thread to come: on a machine whose cores are busy with other programs the
 // second thread may not run for a while, and the calling thread then takes every part itself, so
@@ -90,6 +90,9 @@ class TwoThreads;
 // start and serves only this run.
 void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
                         TwoThreads& threads);
+// The same with work(1) offered to whichever thread serves `second`, if any does.
+void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                        PartHandoff& second);
 
 // The calling thread and, when there are two, a second one that serves it until the end: made
 // once for a whole goal search and handed down to all that it runs, since on a busy machine a
