@@ -48,6 +48,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/bench_process.h"
 #include "bench/goal_targets.h"
 #include "bench/random_targets.h"
@@ -309,10 +311,10 @@ bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, 
 }
 
 // Every target with the goals named in `goals` (and only the targets it names, if any) on one
-// thread and on two, `rounds` times, while as many processes as
-// there are cores spin beside them (started here and ended before returning). Within a round each
-// case runs on one thread and on two back to back, the order changing from case to case and round
-// to round, so that both see the same machine: whatever else runs on it (another build, another
+// thread and on two, `rounds` times, while as many processes as there are cores spin beside them
+// in a session of their own (started here and ended before returning). Within a round each case
+// runs on one thread and on two back to back, the order changing from case to case and round to
+// round, so that both see the same machine: whatever else runs on it (another build, another
 // benchmark) weighs on both alike, where a case's runs a minute apart saw different machines. The
 // verdict of a case is the median over the rounds of its ratio two threads / one; beside it the
 // quartiles of that ratio (its spread), the median wall and cpu times, and at the end how many
@@ -324,6 +326,11 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
   for (unsigned i = 0; i < cores; ++i) {
     const pid_t child = fork();
     if (child == 0) {
+      // A session of its own, as the game's client has: where autogroups are on (most desktops),
+      // the machine is shared between sessions first, and spinners in the benchmark's session
+      // would leave two threads a larger share of it than one (two of four threads against one
+      // of three), a gain that a game started apart does not leave.
+      setsid();
       // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
       std::atomic<unsigned long> spin{0};
       for (;;) spin.fetch_add(1, std::memory_order_relaxed);
