@@ -248,12 +248,12 @@ void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare
     }
     if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) spare.stop();
   };
-  // Each thread runs the part it came for and then the other if nobody has taken it; then, while
-  // the other thread still runs one, serves it. Nothing runs twice, and a thread that never comes
-  // leaves both parts to the calling thread, which then serves nobody: the last part it ran
-  // stopped the lent thread.
-  const PartWork share = [&](std::size_t first, int /*worker*/) {
-    const int mine = static_cast<int>(first);
+  // Each thread runs its own part (the calling thread work(0), where the progress is shown) and
+  // then the other if nobody has taken it; then, while the other thread still runs one, serves
+  // it. Nothing runs twice, and a thread that never comes leaves both parts to the calling
+  // thread, which then serves nobody: the last part it ran stopped the lent thread.
+  const PartWork share = [&](std::size_t /*share*/, int worker) {
+    const int mine = worker;
     runPart(mine);
     runPart(1 - mine);
     spare.serve();

@@ -62,9 +62,9 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   // The two goals' searches run side by side, each on a thread of its own, and the one done first
   // lends its thread to the other: one after the other on both threads, the cheapest plan's
   // passes, which make their layers in two halves, left the two threads idle a third of the
-  // time. Where the second thread does not come in time (a busy machine), the calling thread runs
-  // both. Each meets its plans into a list of its own, the shortest plan's first, as with one
-  // thread.
+  // time. The goal shown in the progress runs on the calling thread, and the other after it there
+  // too where the second thread does not come in time (a busy machine). Each meets its plans into
+  // a list of its own, the shortest plan's first, as with one thread.
   const bool sideBySide = options.threads >= 2;
   // The second thread, made once for both goals and the priced searches.
   std::optional<TwoThreads> ownThreads;
