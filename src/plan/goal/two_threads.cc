@@ -145,6 +145,23 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
     runHere(count, work);
     return;
   }
+  const bool late = handOver(count, work);
+  if (late) {
+    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
+    aloneFor_ = backOff_;
+  } else if (backOff_ > 0) {
+    --backOff_;
+  }
+  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+}
+
+void PartHandoff::runEveryPart(std::size_t count, const PartWork& work) {
+  if (count == 0) return;
+  handOver(count, work);
+  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+}
+
+bool PartHandoff::handOver(std::size_t count, const PartWork& work) {
   const std::uint32_t job = posted_.load(std::memory_order_relaxed) + 1;
   const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
@@ -167,14 +184,7 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
     }
     allDone = std::chrono::steady_clock::now();
   }
-  const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
-  if (late) {
-    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
-    aloneFor_ = backOff_;
-  } else if (backOff_ > 0) {
-    --backOff_;
-  }
-  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+  return cameLate(parts, taken, ownDone - handed, allDone - ownDone);
 }
 
 void PartHandoff::serve() {
@@ -258,7 +268,9 @@ void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare
     runPart(1 - mine);
     spare.serve();
   };
-  second.runParts(2, share);
+  // Neither part waits for the second thread, so the job is handed over even where the layers run
+  // alone for a while: a late server there would otherwise leave a whole search unshared.
+  second.runEveryPart(2, share);
   for (const std::exception_ptr& failure : failed) {
     if (failure) std::rethrow_exception(failure);
   }

@@ -42,8 +42,14 @@ class PartHandoff {
   // few jobs run here alone (twice as many after each late job, one fewer after each shared
   // in time).
   void runParts(std::size_t count, const PartWork& work);
+  // runParts for a job that never waits for the server to come (its parts take over each other's
+  // work): handed over whether or not the jobs run alone for now, and no sign of a late server.
+  void runEveryPart(std::size_t count, const PartWork& work);
 
  private:
+  // Hands the job over, takes parts of it until none is left, and waits for the server's; true
+  // when the server came late for it (cameLate). The first failure is left in failure_.
+  bool handOver(std::size_t count, const PartWork& work);
   // Takes the next part of job `job`, and tells the job's number of parts; false when none is
   // left or the job is over.
   bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
