@@ -11,21 +11,29 @@ extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace ostrel::bench {
 
-// The cpu time (user and system) this process has used so far.
-inline double cpuSecondsUsed(rusage& usage) {
-  getrusage(RUSAGE_SELF, &usage);
+// Runs this same program with `args` (argv[0] first, null last) and waits for it; returns its
+// exit status, or -1 when it did not run or did not exit. `usage`, when given, receives what the
+// child used (its cpu time).
+inline int childExitStatus(char* const args[], rusage* usage = nullptr) {
+  pid_t child;
+  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return -1;
+  int status = 0;
+  rusage used{};
+  wait4(child, &status, 0, &used);
+  if (usage != nullptr) *usage = used;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The cpu time (user and system) in `usage`.
+inline double cpuSecondsOf(const rusage& usage) {
   return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs this same program with `args` (argv[0] first, null last) and waits for it; returns its
-// exit status, or -1 when it did not run or did not exit.
-inline int childExitStatus(char* const args[]) {
-  pid_t child;
-  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, args, environ) != 0) return -1;
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The cpu time (user and system) this process has used so far.
+inline double cpuSecondsUsed(rusage& usage) {
+  getrusage(RUSAGE_SELF, &usage);
+  return cpuSecondsOf(usage);
 }
 
 // Whether the child with `args` ran and exited with status 0.

@@ -18,11 +18,13 @@
 //   ostrel_goal_bench smoke                  the same with a narrow beam, quickly (for CI)
 //   ostrel_goal_bench wide                   the cheapest and shortest plans at the widths
 //                                            2000 and 5000, for comparison (minutes)
-//   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets with the goals named (default: the
+//   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets (or those GOALS names beside the
+//                                            goals) with the goals named (default: the
 //                                            cheapest, the fewest and the trade-off) on one
-//                                            thread and on two, beside a spinning process per
-//                                            core: a player's machine busy with the game; ROUNDS
-//                                            times (default 1), then the medians and their ratio
+//                                            thread and on two, back to back, beside a spinning
+//                                            process per core: a player's machine busy with the
+//                                            game; ROUNDS times (default 9), then the median of
+//                                            each case's ratios and their spread
 //   ostrel_goal_bench random [WIDTH]         the cheapest and shortest plans of the eight
 //                                            targets, then of the random set (minutes)
 //   ostrel_goal_bench references eight|random fewest|cheapest [FROM]
@@ -45,6 +47,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "bench/bench_process.h"
 #include "bench/goal_targets.h"
@@ -249,64 +253,122 @@ int runBothSets(const char* self, int width) {
   return both.failures == 0 ? 0 : 1;
 }
 
-// The median of `values` (not empty).
-double medianOf(std::vector<double> values) {
+// The value below which the fraction `at` of `values` lies (not empty), between the two nearest
+// when it falls between them: 0.5 is the median.
+double quantileOf(std::vector<double> values, double at) {
   std::sort(values.begin(), values.end());
-  const std::size_t half = values.size() / 2;
-  return values.size() % 2 == 1 ? values[half] : (values[half - 1] + values[half]) / 2;
+  const double place = at * static_cast<double>(values.size() - 1);
+  const auto below = static_cast<std::size_t>(place);
+  const std::size_t above = std::min(below + 1, values.size() - 1);
+  const double past = place - static_cast<double>(below);
+  return values[below] * (1 - past) + values[above] * past;
 }
+
+double medianOf(const std::vector<double>& values) { return quantileOf(values, 0.5); }
 
 // How much slower two threads may be than one under load and still count as costing nothing.
 constexpr double kLoadTolerance = 1.05;
 
-// Every target with `goals` on one thread and then on two, `rounds` times, while as many
-// processes as there are cores spin beside them (started here and ended before returning); then
-// each case's median wall time on one thread and on two, their ratio, and how many cases two
-// threads run within kLoadTolerance of one (or faster). Single runs under load swing widely: the
-// medians are what tells.
+// The rounds of the load mode when none are asked: the cheapest plans of the eight targets take
+// two to three minutes under load, and the verdicts of two runs agree.
+constexpr int kDefaultLoadRounds = 9;
+
+// The machine's load over the last minute, beside what this program runs.
+double loadAverage() {
+  double load[1] = {0};
+  return getloadavg(load, 1) == 1 ? load[0] : -1;
+}
+
+// Whether `name` is one of the words of `words` (separated by spaces).
+bool namedIn(const char* words, const char* name) {
+  const std::size_t length = std::strlen(name);
+  for (const char* at = std::strstr(words, name); at != nullptr; at = std::strstr(at + 1, name)) {
+    if ((at == words || at[-1] == ' ') && (at[length] == '\0' || at[length] == ' ')) return true;
+  }
+  return false;
+}
+
+// One run of a case on `threads` threads in a process of its own: its wall time, start to exit,
+// and its cpu time; false when it failed.
+bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, int threads,
+              double& wall, double& cpu) {
+  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
+  const std::string threadsText = std::to_string(threads);
+  std::printf("threads %d  ", threads);
+  std::fflush(stdout);
+  char* args[] = {const_cast<char*>(self),
+                  const_cast<char*>(bench.name),
+                  const_cast<char*>(goal.name),
+                  const_cast<char*>(widthText.c_str()),
+                  const_cast<char*>(threadsText.c_str()),
+                  nullptr};
+  rusage usage{};
+  const auto begin = std::chrono::steady_clock::now();
+  const int status = ostrel::bench::childExitStatus(args, &usage);
+  wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  cpu = ostrel::bench::cpuSecondsOf(usage);
+  return caseRan(status);
+}
+
+// Every target with the goals named in `goals` (and only the targets it names, if any) on one
+// thread and on two, `rounds` times, while as many processes as there are cores spin beside them
+// in a session of their own (started here and ended before returning). Within a round each case
+// runs on one thread and on two back to back, the order changing from case to case and round to
+// round, so that both see the same machine: whatever else runs on it (another build, another
+// benchmark) weighs on both alike, where a case's runs a minute apart saw different machines. The
+// verdict of a case is the median over the rounds of its ratio two threads / one; beside it the
+// quartiles of that ratio (its spread), the median wall and cpu times, and at the end how many
+// cases two threads run within kLoadTolerance of one (or faster).
 int runUnderLoad(const char* self, const char* goals, int rounds) {
+  const double loadBefore = loadAverage();
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
   std::vector<pid_t> spinners;
   for (unsigned i = 0; i < cores; ++i) {
     const pid_t child = fork();
     if (child == 0) {
+      // A session of its own, as the game's client has: where autogroups are on (most desktops),
+      // the machine is shared between sessions first, and spinners in the benchmark's session
+      // would leave two threads a larger share of it than one (two of four threads against one
+      // of three), a gain that a game started apart does not leave.
+      setsid();
       // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
       std::atomic<unsigned long> spin{0};
       for (;;) spin.fetch_add(1, std::memory_order_relaxed);
     }
     if (child > 0) spinners.push_back(child);
   }
-  std::printf("under load: %zu spinning processes, %d rounds\n", spinners.size(), rounds);
+  std::printf("under load: %zu spinning processes, %d rounds; load average before %.2f\n",
+              spinners.size(), rounds, loadBefore);
   struct Case {
     const BenchTarget* bench;
     const GoalName* goal;
     std::vector<double> walls[2];  // one thread, two threads
+    std::vector<double> cpus[2];
+    std::vector<double> ratios;  // per round: two threads' wall / one's
   };
   std::vector<Case> cases;
+  const bool someTargets = std::any_of(
+      std::begin(ostrel::bench::kTargets), std::end(ostrel::bench::kTargets),
+      [&](const BenchTarget& bench) { return namedIn(goals, bench.name); });
   for (const BenchTarget& bench : ostrel::bench::kTargets) {
+    if (someTargets && !namedIn(goals, bench.name)) continue;
     for (const GoalName& goal : kGoals) {
-      if (std::strstr(goals, goal.name) != nullptr) cases.push_back({&bench, &goal, {}});
+      if (namedIn(goals, goal.name)) cases.push_back({&bench, &goal, {}, {}, {}});
     }
   }
   int failures = 0;
-  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
   for (int round = 0; round < rounds; ++round) {
-    for (Case& each : cases) {
-      for (int t = 0; t < 2; ++t) {
-        char threads[2] = {static_cast<char>('1' + t), '\0'};
-        std::printf("threads %s  ", threads);
-        std::fflush(stdout);
-        char* args[] = {const_cast<char*>(self),
-                        const_cast<char*>(each.bench->name),
-                        const_cast<char*>(each.goal->name),
-                        const_cast<char*>(widthText.c_str()),
-                        threads,
-                        nullptr};
-        const auto begin = std::chrono::steady_clock::now();
-        if (!caseRan(ostrel::bench::childExitStatus(args))) ++failures;
-        each.walls[t].push_back(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      Case& each = cases[i];
+      const int first = static_cast<int>((static_cast<std::size_t>(round) + i) % 2);
+      double wall[2] = {0, 0};
+      double cpu[2] = {0, 0};
+      for (const int t : {first, 1 - first}) {
+        if (!timeCase(self, *each.bench, *each.goal, t + 1, wall[t], cpu[t])) ++failures;
+        each.walls[t].push_back(wall[t]);
+        each.cpus[t].push_back(cpu[t]);
       }
+      each.ratios.push_back(wall[1] / wall[0]);
     }
   }
   for (const pid_t spinner : spinners) {
@@ -314,19 +376,21 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
     waitpid(spinner, nullptr, 0);
   }
   std::printf(
-      "\nmedian wall s of %d rounds (the process's, start to exit)\n%-23s %-12s %8s %8s "
-      "%6s\n",
-      rounds, "target", "goal", "1 thread", "2", "ratio");
+      "\n%d rounds, medians (wall: the process's, start to exit); ratio: the median of the rounds' "
+      "ratios 2 threads / 1, between its quartiles\n%-23s %-12s %8s %8s %8s %8s %6s %13s\n",
+      rounds, "target", "goal", "wall 1", "wall 2", "cpu 1", "cpu 2", "ratio", "quartiles");
   int within = 0;
   for (const Case& each : cases) {
-    const double one = medianOf(each.walls[0]);
-    const double two = medianOf(each.walls[1]);
-    if (two <= one * kLoadTolerance) ++within;
-    std::printf("%-23s %-12s %8.2f %8.2f %6.3f\n", each.bench->name, each.goal->name, one, two,
-                two / one);
+    const double ratio = medianOf(each.ratios);
+    if (ratio <= kLoadTolerance) ++within;
+    std::printf("%-23s %-12s %8.2f %8.2f %8.2f %8.2f %6.3f %6.3f-%5.3f\n", each.bench->name,
+                each.goal->name, medianOf(each.walls[0]), medianOf(each.walls[1]),
+                medianOf(each.cpus[0]), medianOf(each.cpus[1]), ratio,
+                quantileOf(each.ratios, 0.25), quantileOf(each.ratios, 0.75));
   }
-  std::printf("two threads within %.0f%% of one: %d of %zu\n", (kLoadTolerance - 1) * 100, within,
-              cases.size());
+  std::printf("two threads within %.0f%% of one: %d of %zu; load average after %.2f (%zu of it "
+              "the spinners)\n",
+              (kLoadTolerance - 1) * 100, within, cases.size(), loadAverage(), spinners.size());
   return failures == 0 ? 0 : 1;
 }
 
@@ -447,7 +511,7 @@ int main(int argc, char** argv) {
                       static_cast<unsigned>(std::atoi(argv[4])));
   }
   if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
-    const int rounds = argc > 3 ? std::atoi(argv[3]) : 1;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultLoadRounds;
     if (rounds < 1) {
       std::fprintf(stderr, "ostrel_goal_bench load: ROUNDS '%s': not a whole number of 1 or more\n",
                    argv[3]);

@@ -66,7 +66,9 @@ class BeamRun {
         limits_(ends_, LimitRules::of(beam),
                 beam.everyForm ? possibleEndsFrom(request, start) : ~FormSet{0}, beam.known,
                 beam.knownByForm),
-        threads_(running.threads >= 2) {
+        threads_(running.threads >= 2 && running.twoThreads != nullptr
+                     ? *running.twoThreads
+                     : ownThreads_.emplace(running.threads >= 2)) {
     start_.level = start_.def + start_.pow + start_.dex + start_.mind;
     if (beam.steerTo != 0) steering_ = FormSteering{player_, target_, beam.steerTo};
   }
@@ -274,7 +276,8 @@ class BeamRun {
   EstimateTable estimates_;
   PruningLimits<Order> limits_;
   std::optional<FormSteering> steering_;  // with wanted forms
-  TwoThreads threads_;
+  std::optional<TwoThreads> ownThreads_;  // where the goal search handed down none
+  TwoThreads& threads_;
   const PartWork growSlice_ = [this](std::size_t slice, int /*worker*/) { growSlice(slice); };
   const PartWork keepForm_ = [this](std::size_t type, int worker) {
     keepForm(static_cast<MagType>(type), worker);

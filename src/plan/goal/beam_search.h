@@ -25,6 +25,7 @@
 namespace ostrel {
 
 class PartHandoff;
+class TwoThreads;
 class MetPlans;
 class EstimateStore;
 
@@ -86,6 +87,9 @@ struct BeamRunning {
   // With one thread: a thread that another search lends once it has finished its own work,
   // which then runs the second share of each step (growing and keeping).
   PartHandoff* lentThread = nullptr;
+  // With two threads: the second thread the goal search made, which the layers are shared with
+  // (null: the beam makes one of its own).
+  TwoThreads* twoThreads = nullptr;
   GoalProgress* progress = nullptr;  // told once a layer
   // Hears of every plan the beam meets (of the wanted form), for the trade-off.
   MetPlans* metPlans = nullptr;

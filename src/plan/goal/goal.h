@@ -47,6 +47,7 @@
 namespace ostrel {
 
 class PartHandoff;
+class TwoThreads;
 class EstimateStore;
 struct FormsRuled;
 
@@ -185,6 +186,9 @@ struct GoalOptions {
   // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves
   // (BeamRunning::lentThread). The plans are the same.
   PartHandoff* lentThread = nullptr;
+  // With two threads: the second thread, made by the outermost search (planForGoal or
+  // findTradeoffs, when null) and handed down to every search it runs.
+  TwoThreads* twoThreads = nullptr;
   // Go on looking for the best plan of every final form once the goal's best is found, for a
   // listing of the forms; slower.
   bool everyForm = false;

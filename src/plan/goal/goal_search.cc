@@ -111,10 +111,10 @@ FormSet everyOtherForm(FormSet forms) {
 // Each form's verdict is proven apart from the others', so with two threads and two forms or more
 // each thread proves every other form: the searches wait for these verdicts.
 FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, FormSet forms,
-                           std::int32_t threads, WholeStatsProofs& proofs) {
+                           TwoThreads* threads, WholeStatsProofs& proofs) {
   const FormSet ask = forms & ~proofs.asked;
   if (ask != 0) {
-    const FormSet here = threads >= 2 ? everyOtherForm(ask) : ask;
+    const FormSet here = threads != nullptr ? everyOtherForm(ask) : ask;
     const std::array<FormSet, 2> parts{here, ask & ~here};
     std::array<std::array<FormExclusion, kMagTypeCount>, 2> proven{};
     const auto prove = [&](int part) {
@@ -124,7 +124,7 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
       prove(0);
     } else {
       PartHandoff unused;  // no job is handed over: the part done first only waits for the other
-      runLendingWhenDone(prove, unused);
+      runLendingWhenDone(prove, unused, *threads);
     }
     for (MagType type = 0; type < kMagTypeCount; ++type) {
       for (int part = 0; part < 2; ++part) {
@@ -150,7 +150,7 @@ FormSet provenInWholeStats(const PlayerRequest& request, const MagState& start, 
 void planThroughWaypoints(const PlayerRequest& request, const MagState& start,
                           const std::vector<MagType>& forms, const GoalOptions& options,
                           GoalResult& result) {
-  if (options.threads < 2 || forms.size() < 2) {
+  if (options.twoThreads == nullptr || forms.size() < 2) {
     for (const MagType type : forms) {
       result.forms[type].best = planThroughWaypoints(request, start, type, options);
     }
@@ -160,6 +160,7 @@ void planThroughWaypoints(const PlayerRequest& request, const MagState& start,
   GoalOptions alone = options;
   alone.threads = 1;
   alone.lentThread = &spare;
+  alone.twoThreads = nullptr;
   std::vector<std::optional<Plan>> found(forms.size());
   std::atomic<std::size_t> next{0};
   runLendingWhenDone(
@@ -168,7 +169,7 @@ void planThroughWaypoints(const PlayerRequest& request, const MagState& start,
           found[i] = planThroughWaypoints(request, start, forms[i], alone);
         }
       },
-      spare);
+      spare, *options.twoThreads);
   for (std::size_t i = 0; i < forms.size(); ++i) result.forms[forms[i]].best = std::move(found[i]);
 }
 
@@ -190,7 +191,7 @@ void settleFormsLeft(const PlayerRequest& request, const MagState& start,
     left |= formBit(type);
   }
   if (left == 0) return;
-  provenInWholeStats(request, start, left, options.threads, proofs);
+  provenInWholeStats(request, start, left, options.twoThreads, proofs);
   std::vector<MagType> open;
   for (MagType type = 0; type < kMagTypeCount; ++type) {
     if ((left & formBit(type)) == 0) continue;
@@ -321,7 +322,8 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       const FormSet left = walk.ends & asked & ~formsHeld(stage.tally);
       // Asking the closer proof here fills walk.proofs, which settleFormsLeft reads after.
       return left &
-             ~provenInWholeStats(walk.request, walk.start, left, walk.options.threads, walk.proofs);
+             ~provenInWholeStats(walk.request, walk.start, left, walk.options.twoThreads,
+                                 walk.proofs);
     }
     case When::kDearOnly:
       return walk.ends & formsHeld(stage.tally) & ~(stage.ownReached | stage.cheapestKindFor);
@@ -425,7 +427,8 @@ void runStep(const StepRow& step, Stage& stage, bool first, const Walk& walk) {
   const std::vector<ScheduledSearch> searches = searchesOf(step, forms, context);
   const Goal kindGoal = kindRow(step.kind).goal;
   const bool tellsLayers = kindGoal == stage.goal && !resumed;
-  StepRunning running{options.threads, options.lentThread, nullptr, nullptr, options.estimates};
+  StepRunning running{options.threads,           options.lentThread, options.twoThreads, nullptr,
+                      nullptr,                   options.estimates};
   if (first && tellsLayers) running.progress = options.progress;
   // Every search's plans count for the trade-off, whatever it looked for: a plan of another form
   // than asked is left out there. Those met from the best plan's mag start there, so only the
@@ -613,6 +616,13 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     EstimateStore own;
     GoalOptions withOwn = options;
     withOwn.estimates = &own;
+    return planForGoal(request, start, withOwn, counters);
+  }
+  // Below, the second thread is there when two threads are asked, and only then.
+  if ((options.threads >= 2) != (options.twoThreads != nullptr)) {
+    std::optional<TwoThreads> own;
+    GoalOptions withOwn = options;
+    withOwn.twoThreads = options.threads >= 2 ? &own.emplace(true) : nullptr;
     return planForGoal(request, start, withOwn, counters);
   }
   GoalResult result;

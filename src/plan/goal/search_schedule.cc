@@ -6,6 +6,7 @@
 #include <bit>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "plan/goal/met_plans.h"
@@ -461,9 +462,15 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
   // The thread that is done first lends itself to the chain still running on the other.
   PartHandoff spare;
   const bool sideBySide = running.threads >= 2 && chains.size() > 1;
+  std::optional<TwoThreads> ownThreads;  // where the caller handed down none
+  TwoThreads* twoThreads = running.twoThreads;
+  if (running.threads >= 2 && twoThreads == nullptr) twoThreads = &ownThreads.emplace(true);
   BeamRunning beamRunning;
   beamRunning.threads = chains.size() > 1 ? 1 : running.threads;
   beamRunning.lentThread = sideBySide ? &spare : running.lentThread;
+  // Side by side, the chains keep both threads busy: their beams share their layers only with
+  // the lent thread.
+  beamRunning.twoThreads = sideBySide ? nullptr : twoThreads;
   beamRunning.progress = running.progress;
   beamRunning.estimates = running.estimates;
   // Each thread takes the next chain not yet taken: the chains differ in length, and which thread
@@ -484,7 +491,7 @@ std::vector<SearchResult> runSearches(const PlayerRequest& request, const MagSta
     }
   };
   if (sideBySide) {
-    runLendingWhenDone(runShare, spare);
+    runLendingWhenDone(runShare, spare, *twoThreads);
   } else {
     runShare(0);
   }

@@ -209,6 +209,7 @@ struct SearchResult {
 struct StepRunning {
   std::int32_t threads = 1;               // GoalOptions::threads
   PartHandoff* lentThread = nullptr;      // GoalOptions::lentThread
+  TwoThreads* twoThreads = nullptr;       // GoalOptions::twoThreads
   GoalProgress* progress = nullptr;       // told by every beam, once a layer
   std::vector<Plan>* metPlans = nullptr;  // the plans the beams met, chain by chain
   EstimateStore* estimates = nullptr;     // BeamRunning::estimates, for every beam

@@ -145,6 +145,23 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
     runHere(count, work);
     return;
   }
+  const bool late = handOver(count, work);
+  if (late) {
+    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
+    aloneFor_ = backOff_;
+  } else if (backOff_ > 0) {
+    --backOff_;
+  }
+  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+}
+
+void PartHandoff::runEveryPart(std::size_t count, const PartWork& work) {
+  if (count == 0) return;
+  handOver(count, work);
+  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+}
+
+bool PartHandoff::handOver(std::size_t count, const PartWork& work) {
   const std::uint32_t job = posted_.load(std::memory_order_relaxed) + 1;
   const auto parts = static_cast<std::uint32_t>(count);
   work_ = &work;
@@ -167,14 +184,7 @@ void PartHandoff::runParts(std::size_t count, const PartWork& work) {
     }
     allDone = std::chrono::steady_clock::now();
   }
-  const bool late = cameLate(parts, taken, ownDone - handed, allDone - ownDone);
-  if (late) {
-    backOff_ = std::clamp(backOff_ * 2, kLeastBackOff, kMostBackOff);
-    aloneFor_ = backOff_;
-  } else if (backOff_ > 0) {
-    --backOff_;
-  }
-  if (std::exception_ptr failed = std::exchange(failure_, nullptr)) std::rethrow_exception(failed);
+  return cameLate(parts, taken, ownDone - handed, allDone - ownDone);
 }
 
 void PartHandoff::serve() {
@@ -226,26 +236,41 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, 
       lent);
 }
 
-void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare) {
+void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
+                        TwoThreads& threads) {
+  // Without a second thread nobody serves the handoff, and the calling thread runs both parts.
+  runLendingWhenDone(work, spare, threads.handoff_);
+}
+
+void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
+                        PartHandoff& second) {
+  std::atomic<bool> taken[2] = {false, false};
   std::atomic<int> running{2};
   std::exception_ptr failed[2];
-  // The part that ends first serves the other, unless it failed; the last to end stops the lent
-  // thread, so that no thread waits on.
-  const auto part = [&](int which) {
+  // Runs work(which) unless a thread already took it; the last to end stops the lent thread, so
+  // that no thread serves on.
+  const auto runPart = [&](int which) {
+    if (taken[which].exchange(true, std::memory_order_acq_rel)) return;
     try {
       work(which);
     } catch (...) {
       failed[which] = std::current_exception();
     }
-    if (running.fetch_sub(1) > 1) {
-      if (!failed[which]) spare.serve();
-    } else {
-      spare.stop();
-    }
+    if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) spare.stop();
   };
-  std::thread second(part, 1);
-  part(0);
-  second.join();
+  // Each thread runs its own part (the calling thread work(0), where the progress is shown) and
+  // then the other if nobody has taken it; then, while the other thread still runs one, serves
+  // it. Nothing runs twice, and a thread that never comes leaves both parts to the calling
+  // thread, which then serves nobody: the last part it ran stopped the lent thread.
+  const PartWork share = [&](std::size_t /*share*/, int worker) {
+    const int mine = worker;
+    runPart(mine);
+    runPart(1 - mine);
+    spare.serve();
+  };
+  // Neither part waits for the second thread, so the job is handed over even where the layers run
+  // alone for a while: a late server there would otherwise leave a whole search unshared.
+  second.runEveryPart(2, share);
   for (const std::exception_ptr& failure : failed) {
     if (failure) std::rethrow_exception(failure);
   }

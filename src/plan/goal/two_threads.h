@@ -2,8 +2,8 @@
 // one at a time, whichever is free, until none is left. The goal searches use it to grow and keep
 // each layer of a beam in parts, to run the shortest plan's searches two at a time, and the
 // trade-off's two goals side by side. The second thread is either kept for the purpose
-// (TwoThreads) or lent by a search that has finished its own work while another runs on
-// (PartHandoff alone).
+// (TwoThreads, one for a whole goal search) or lent by a search that has finished its own work
+// while another runs on (PartHandoff alone).
 //
 // No part waits for a thread to come: on a machine whose cores are busy with other programs the
 // second thread may not run for a while, and the calling thread then takes every part itself, so
@@ -42,8 +42,14 @@ class PartHandoff {
   // few jobs run here alone (twice as many after each late job, one fewer after each shared
   // in time).
   void runParts(std::size_t count, const PartWork& work);
+  // runParts for a job that never waits for the server to come (its parts take over each other's
+  // work): handed over whether or not the jobs run alone for now, and no sign of a late server.
+  void runEveryPart(std::size_t count, const PartWork& work);
 
  private:
+  // Hands the job over, takes parts of it until none is left, and waits for the server's; true
+  // when the server came late for it (cameLate). The first failure is left in failure_.
+  bool handOver(std::size_t count, const PartWork& work);
   // Takes the next part of job `job`, and tells the job's number of parts; false when none is
   // left or the job is over.
   bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
@@ -78,12 +84,26 @@ class PartHandoff {
   std::uint32_t backOff_ = 0;
 };
 
-// Runs work(0) on the calling thread and work(1) on a second one, side by side. The part that
-// ends first lends its thread to the other through `spare` (it serves it) until the other ends
-// too, so that the searches still running, given `spare` as their lent thread, share their layers
-// with it. `spare` is made by the caller before the parts start and serves only this run.
-void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare);
+class TwoThreads;
 
+// Runs work(0) and work(1) side by side: work(0) on the calling thread, work(1) on the second
+// thread of `threads` if it comes before the calling thread is done with work(0), and else after
+// it on the calling thread (one after the other, as on one thread: no thread waits for a second
+// one that the machine does not run). The part that ends first lends its thread to the other
+// through `spare` (it serves it) until the other ends too, so that the searches still running,
+// given `spare` as their lent thread, share their layers with it; the parts must not use
+// `threads` themselves, which are busy with them. `spare` is made by the caller before the parts
+// start and serves only this run.
+void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                        TwoThreads& threads);
+// The same with work(1) offered to whichever thread serves `second`, if any does.
+void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                        PartHandoff& second);
+
+// The calling thread and, when there are two, a second one that serves it until the end: made
+// once for a whole goal search and handed down to all that it runs, since on a busy machine a
+// thread started and ended for each beam cost a wait at each start and end (the new thread ran
+// first, and the end waited for it to come).
 class TwoThreads {
  public:
   // With `two` false there is no second thread, and every part runs on the calling thread.
@@ -105,6 +125,9 @@ class TwoThreads {
                PartHandoff* lent = nullptr);
 
  private:
+  friend void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                                 TwoThreads& threads);
+
   PartHandoff handoff_;
   std::thread second_;  // last: it starts serving once everything else is made
 };

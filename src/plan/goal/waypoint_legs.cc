@@ -90,6 +90,7 @@ std::optional<Plan> planLeg(const Player& player, const Target& target, const Ma
   leg.beamWidth = std::max(1, options.beamWidth / kLegWidthShare);
   leg.baseWidth = options.baseWidth;
   leg.threads = options.threads;
+  leg.twoThreads = options.twoThreads;
   leg.lentThread = options.lentThread;
   leg.bound = false;
   leg.settleForms = false;

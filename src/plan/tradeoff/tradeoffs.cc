@@ -30,7 +30,8 @@ std::uint64_t searchPriced(const PlayerRequest& request, const MagState& start,
                            std::vector<Plan>& met) {
   const std::vector<ScheduledSearch> searches =
       pricedSearches(options.beamWidth, options.form, prices);
-  const StepRunning running{options.threads, options.lentThread, nullptr, &met, options.estimates};
+  const StepRunning running{options.threads, options.lentThread, options.twoThreads, nullptr, &met,
+                            options.estimates};
   const std::vector<SearchResult> searched = runSearches(request, start, searches, running);
   return std::accumulate(
       searched.begin(), searched.end(), std::uint64_t{0},
@@ -61,9 +62,14 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   // The two goals' searches run side by side, each on a thread of its own, and the one done first
   // lends its thread to the other: one after the other on both threads, the cheapest plan's
   // passes, which make their layers in two halves, left the two threads idle a third of the
-  // time. The goal shown in the progress runs on the calling thread. Each meets its plans into a
-  // list of its own, the shortest plan's first, as with one thread.
+  // time. The goal shown in the progress runs on the calling thread, and the other after it there
+  // too where the second thread does not come in time (a busy machine). Each meets its plans into
+  // a list of its own, the shortest plan's first, as with one thread.
   const bool sideBySide = options.threads >= 2;
+  // The second thread, made once for both goals and the priced searches.
+  std::optional<TwoThreads> ownThreads;
+  if (sideBySide && search.twoThreads == nullptr) search.twoThreads = &ownThreads.emplace(true);
+  if (!sideBySide) search.twoThreads = nullptr;
   const Goal shown = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   const Goal goals[2] = {shown, otherGoal(shown)};
   std::vector<Plan> metBy[2];
@@ -78,12 +84,13 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
     if (sideBySide) {
       goalSearch.threads = 1;
       goalSearch.lentThread = &spare;
+      goalSearch.twoThreads = nullptr;
     }
     (goals[part] == Goal::kFewest ? found.fewest : found.cheapest) =
         planForGoal(request, start, goalSearch, counters);
   };
   if (sideBySide) {
-    runLendingWhenDone(searchGoal, spare);
+    runLendingWhenDone(searchGoal, spare, *search.twoThreads);
   } else {
     // With one thread, the shortest plan first, as always.
     const int fewestPart = goals[0] == Goal::kFewest ? 0 : 1;

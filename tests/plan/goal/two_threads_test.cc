@@ -1,6 +1,8 @@
 // Sharing parts between threads: every part runs once, a server stopped before it serves returns
 // at once, a server that does not run holds nothing up, and what a part throws reaches the thread
-// that handed the job over only once every part is done.
+// that handed the job over only once every part is done. Two searches side by side: each runs
+// once, both on the calling thread when the second thread never comes, and the one done first
+// lends its thread to the other.
 #include "plan/goal/two_threads.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +124,72 @@ TEST(PartHandoffTest, PassesOnWhatAPartThrowsOnceAllAreDone) {
   std::atomic<int> both{0};
   threads.runBoth([&](int) { ++both; });  // the threads still share after a failure
   EXPECT_EQ(2, both.load());
+}
+
+// A second thread that never comes (nobody serves its handoff, or there is none) leaves both parts
+// to the calling thread, one after the other, and nobody waits for it; the lent thread is stopped
+// at the end, and a part's failure is passed on once the other has run too.
+TEST(RunLendingWhenDoneTest, RunsBothPartsHereWhenTheSecondThreadNeverComes) {
+  const std::thread::id here = std::this_thread::get_id();
+  PartHandoff absent;
+  TwoThreads none(false);
+  for (int run = 0; run < 4; ++run) {
+    std::vector<int> order;
+    PartHandoff spare;
+    const auto work = [&](int part) {
+      EXPECT_EQ(here, std::this_thread::get_id());
+      EXPECT_FALSE(spare.serving());  // nobody lends itself to a part that runs alone
+      order.push_back(part);
+      if (run == 3 && part == 0) throw std::runtime_error("part failed");
+    };
+    if (run % 2 == 0) {
+      runLendingWhenDone(work, spare, absent);
+    } else if (run == 1) {
+      runLendingWhenDone(work, spare, none);
+    } else {
+      EXPECT_THROW(runLendingWhenDone(work, spare, absent), std::runtime_error);
+    }
+    EXPECT_EQ((std::vector<int>{0, 1}), order) << run;
+    spare.serve();  // stopped: returns at once
+  }
+}
+
+// With a second thread, each part runs once whichever thread comes to it; where the second thread
+// took one, the part that ends first serves the other's jobs through the lent thread.
+TEST(RunLendingWhenDoneTest, ThePartDoneFirstLendsItsThreadToTheOther) {
+  TwoThreads threads(true);
+  bool lent = false;
+  for (int run = 0; run < 200 && !lent; ++run) {
+    PartHandoff spare;
+    std::atomic<int> ran[2] = {0, 0};
+    std::atomic<bool> apart{false};  // the second part ran on the second thread
+    const std::thread::id here = std::this_thread::get_id();
+    runLendingWhenDone(
+        [&](int part) {
+          ++ran[part];
+          // The first part lasts until the second thread has taken the second, or a while.
+          for (int tries = 0; part == 0 && ran[1] == 0 && tries < 100000; ++tries) {
+            std::this_thread::yield();
+          }
+          if (part == 0 || std::this_thread::get_id() == here) return;
+          apart = true;
+          // The first part has ended, or is about to: its thread comes to serve.
+          for (int tries = 0; !spare.serving() && tries < 100000; ++tries) {
+            std::this_thread::yield();
+          }
+          spare.runParts(2, [&](std::size_t /*part*/, int worker) {
+            if (worker == 1) lent = true;
+            for (int tries = 0; !lent && worker == 0 && tries < 100000; ++tries) {
+              std::this_thread::yield();
+            }
+          });
+        },
+        spare, threads);
+    EXPECT_EQ(1, ran[0].load());
+    EXPECT_EQ(1, ran[1].load());
+    EXPECT_TRUE(!apart || lent) << run;
+  }
+  EXPECT_TRUE(lent);
 }
 
 }  // namespace
