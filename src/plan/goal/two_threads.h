@@ -6,8 +6,10 @@
 // while another runs on (PartHandoff alone).
 //
 // No part waits for a thread to come: on a machine whose cores are busy with other programs the
-// second thread may not run for a while, and the calling thread then takes every part itself, so
-// two threads are never slower than one by more than a part's worth.
+// second thread may not run for a while, and the calling thread then takes every part itself.
+// What the second thread still costs there is its share of the time the machine gives the
+// program: where the machine shares its cores between programs first (and then between their
+// threads), a second thread that runs takes that time from the first.
 #pragma once
 
 #include <atomic>
