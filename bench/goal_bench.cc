@@ -208,6 +208,15 @@ void printWithin(const char* label, const TableCount& count) {
               count.shortest);
 }
 
+// Whether `name` is one of the words of `words` (separated by spaces).
+bool namedIn(const char* words, const char* name) {
+  const std::size_t length = std::strlen(name);
+  for (const char* at = std::strstr(words, name); at != nullptr; at = std::strstr(at + 1, name)) {
+    if ((at == words || at[-1] == ' ') && (at[length] == '\0' || at[length] == ' ')) return true;
+  }
+  return false;
+}
+
 // The targets `targets` with the goals `goals` (all of them when null) at `width`, one process a
 // case, ended by the count of shortest plans within 1% of their reference.
 TableCount runTable(const char* self, std::span<const BenchTarget> targets, int width,
@@ -220,7 +229,7 @@ TableCount runTable(const char* self, std::span<const BenchTarget> targets, int 
   const std::string widthText = std::to_string(width);
   for (const BenchTarget& bench : targets) {
     for (const GoalName& goal : kGoals) {
-      if (goals != nullptr && std::strstr(goals, goal.name) == nullptr) continue;
+      if (goals != nullptr && !namedIn(goals, goal.name)) continue;
       std::fflush(stdout);
       char* args[] = {const_cast<char*>(self), const_cast<char*>(bench.name),
                       const_cast<char*>(goal.name), const_cast<char*>(widthText.c_str()), nullptr};
@@ -277,15 +286,6 @@ constexpr int kDefaultLoadRounds = 9;
 double loadAverage() {
   double load[1] = {0};
   return getloadavg(load, 1) == 1 ? load[0] : -1;
-}
-
-// Whether `name` is one of the words of `words` (separated by spaces).
-bool namedIn(const char* words, const char* name) {
-  const std::size_t length = std::strlen(name);
-  for (const char* at = std::strstr(words, name); at != nullptr; at = std::strstr(at + 1, name)) {
-    if ((at == words || at[-1] == ' ') && (at[length] == '\0' || at[length] == ' ')) return true;
-  }
-  return false;
 }
 
 // One run of a case on `threads` threads in a process of its own: its wall time, start to exit,
