@@ -90,8 +90,8 @@ void addGoalOptions(CLI::App& command, GoalOptionText& text, const RequestUse& u
       ->type_name("N");
   command
       .add_option("--threads", text.threads,
-                  "Threads the cheapest and fewest searches run on, 1 or 2 (default 2); the "
-                  "plans are the same on either")
+                  "Most threads the cheapest and fewest searches run on, 1 or 2 (default 2; one "
+                  "where other programs keep the cores busy); the plans are the same on either")
       ->type_name("N");
   if (use.plans != Plans::kOnePlan) return;
   command

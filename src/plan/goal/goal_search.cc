@@ -19,6 +19,7 @@
 #include "plan/goal/beam_search.h"
 #include "plan/goal/estimate_store.h"
 #include "plan/goal/form_steering.h"
+#include "plan/goal/free_cores.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/stats_ceiling.h"
@@ -617,6 +618,12 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     GoalOptions withOwn = options;
     withOwn.estimates = &own;
     return planForGoal(request, start, withOwn, counters);
+  }
+  const std::int32_t threads = threadsToRun(options);
+  if (threads != options.threads) {
+    GoalOptions alone = options;
+    alone.threads = threads;
+    return planForGoal(request, start, alone, counters);
   }
   // Below, the second thread is there when two threads are asked, and only then.
   if ((options.threads >= 2) != (options.twoThreads != nullptr)) {

@@ -9,7 +9,8 @@
 // second thread may not run for a while, and the calling thread then takes every part itself.
 // What the second thread still costs there is its share of the time the machine gives the
 // program: where the machine shares its cores between programs first (and then between their
-// threads), a second thread that runs takes that time from the first.
+// threads), a second thread that runs takes that time from the first. So a goal search that
+// starts on such a machine runs on one thread (free_cores.h).
 #pragma once
 
 #include <atomic>

@@ -14,6 +14,7 @@
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "plan/goal/estimate_store.h"
+#include "plan/goal/free_cores.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/two_threads.h"
 #include "plan/tradeoff/front.h"
@@ -53,6 +54,7 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   Tradeoffs found;
   GoalOptions search = options;
   search.everyForm = false;
+  search.threads = threadsToRun(options);
   // The two goals and the priced searches share their estimates: many are the same.
   EstimateStore estimates;
   if (search.estimates == nullptr) search.estimates = &estimates;
@@ -65,7 +67,7 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   // time. The goal shown in the progress runs on the calling thread, and the other after it there
   // too where the second thread does not come in time (a busy machine). Each meets its plans into
   // a list of its own, the shortest plan's first, as with one thread.
-  const bool sideBySide = options.threads >= 2;
+  const bool sideBySide = search.threads >= 2;
   // The second thread, made once for both goals and the priced searches.
   std::optional<TwoThreads> ownThreads;
   if (sideBySide && search.twoThreads == nullptr) search.twoThreads = &ownThreads.emplace(true);

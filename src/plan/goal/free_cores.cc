@@ -1,0 +1,78 @@
+// The kernel's count of runnable threads (the fourth field of /proc/loadavg, "runnable/total") is
+// read at once, as it is now, unlike the load averages, which lag by a minute. One glance can
+// catch a program that runs for a moment (the shell that started ostrel, a clock's tick): about
+// one glance in a hundred on an idle machine. So a busy answer is looked at again a few times, a
+// moment apart, and the machine counts as busy only if it is busy at every glance; a game that
+// keeps the cores busy is runnable at all of them.
+#include "plan/goal/free_cores.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sched.h>
+#include <unistd.h>
+#define OSTREL_SEES_RUNNABLE 1
+#endif
+
+namespace ostrel {
+namespace {
+
+constexpr int kGlances = 4;
+constexpr auto kBetweenGlances = std::chrono::microseconds(250);
+
+#ifdef OSTREL_SEES_RUNNABLE
+// The cores this program may run on: those of the machine that its affinity allows.
+int coresAllowed() {
+  const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  const int mine = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? CPU_COUNT(&allowed) : 0;
+  if (online <= 0) return mine;
+  return mine > 0 ? std::min(mine, static_cast<int>(online)) : static_cast<int>(online);
+}
+
+// One glance, or none where the count cannot be read.
+bool glance(CoresSeen& seen) {
+  std::FILE* file = std::fopen("/proc/loadavg", "r");
+  if (file == nullptr) return false;
+  int runnable = 0;
+  int total = 0;
+  const bool read = std::fscanf(file, "%*f %*f %*f %d/%d", &runnable, &total) == 2;
+  std::fclose(file);
+  if (!read || runnable < 1) return false;
+  seen.runnable = runnable;
+  return true;
+}
+#endif
+
+}  // namespace
+
+bool twoCoresFree(const CoresSeen& seen) {
+  const int others = seen.runnable - 1;
+  return seen.cores >= 2 && seen.cores - others >= 2;
+}
+
+bool coreFreeForSecondThread() {
+#ifdef OSTREL_SEES_RUNNABLE
+  CoresSeen seen{.cores = coresAllowed(), .runnable = 0};
+  if (seen.cores < 2) return false;
+  for (int look = 0; look < kGlances; ++look) {
+    if (look > 0) std::this_thread::sleep_for(kBetweenGlances);
+    if (!glance(seen) || twoCoresFree(seen)) return true;
+  }
+  return false;
+#else
+  return true;
+#endif
+}
+
+std::int32_t threadsToRun(const GoalOptions& options) {
+  const bool decided = options.twoThreads != nullptr || options.threads < 2;
+  if (decided || !options.oneThreadWhenBusy || coreFreeForSecondThread()) return options.threads;
+  return 1;
+}
+
+}  // namespace ostrel
