@@ -65,6 +65,7 @@ enum Kind : std::uint8_t {
   kShortestResumed,  // a narrow beam of the shortest plan's kind from the best plan's own mag
   kResumedSpread,    // likewise, its states' stats kept apart
   kResumedCapped,    // likewise, below a ceiling on the stats that best plan raised most
+  kShortestLast,     // last: a beam of the shortest plan's kind that beats every plan held
 };
 
 struct KindRow {
