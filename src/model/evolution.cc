@@ -41,13 +41,11 @@ void checkEvolution(const Player& player, const StatDelta& feeding, MagState& ma
   mag.level = mag.def + mag.pow + mag.dex + mag.mind;
 }
 
-MagType comingForm(const Player& player, const MagState& mag) {
+MagType comingFormByStats(const Player& player, const MagState& mag) {
   constexpr StatDelta kNoFeeding{};
-  if (mag.level < 10 || mag.level >= kLastStatsEvent) return mag.type;
   if (mag.level < 35) {
     return level35Form(player, dominantStat(kNoFeeding, mag.pow, mag.dex, mag.mind));
   }
-  if (mag.type >= kFinalTypeStart) return mag.type;
   MagState next = mag;
   applyLevel50Rule(player, kNoFeeding, next);
   return next.type;

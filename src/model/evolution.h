@@ -30,12 +30,22 @@ constexpr bool formMayChangeAt(std::int32_t level, MagType type) {
 // the bars are never touched.
 void checkEvolution(const Player& player, const StatDelta& feeding, MagState& mag);
 
+// comingForm for a mag with an evolution decided by the stats ahead: from level 10 to 94, and
+// below the final forms from 35 on.
+MagType comingFormByStats(const Player& player, const MagState& mag);
+
 // The form that the next evolution decided by the stats (at level 35, or at 50..95 below the
 // final forms) would give the mag if its stats kept their order until then, ties going to the
 // earlier stat; its own form when no such evolution lies ahead (below level 10, where the class
 // alone decides, and from 95 on). What a mag's feedings will soon be worth depends on this form's
-// table more than on its own.
-MagType comingForm(const Player& player, const MagState& mag);
+// table more than on its own. Inline for the mags with no such evolution ahead (the many of a
+// beam past level 95 or in a final form): the estimates ask it of every state that a ranking by
+// the coming form makes, and the call was a visible part of that.
+inline MagType comingForm(const Player& player, const MagState& mag) {
+  if (mag.level < 10 || mag.level >= kLastStatsEvent) return mag.type;
+  if (mag.level >= 35 && mag.type >= kFinalTypeStart) return mag.type;
+  return comingFormByStats(player, mag);
+}
 
 // Which of pow (0), dex (1) and mind (2) leads. A stat strictly above the other two wins; two
 // sharing the top place are told apart by the bar changes of the feeding in progress (`feeding`),

@@ -4,6 +4,8 @@
 // at 10, 35 and 50..95 still lie ahead: its level's bracket, named by the bracket's lowest level.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "model/form_rules.h"
@@ -15,10 +17,20 @@ namespace ostrel {
 inline constexpr int kBracketCount = 4;
 inline constexpr std::int32_t kBracketLevel[kBracketCount] = {0, 10, 35, 95};
 
+// The bracket of every level up to 200, looked up: a beam asks it of every state it makes, and
+// the three comparisons were a visible part of that.
+inline constexpr auto kBracketByLevel = [] {
+  std::array<std::uint8_t, kMaxLevel + 1> byLevel{};
+  for (std::int32_t level = 0; level <= kMaxLevel; ++level) {
+    int bracket = 0;
+    while (bracket + 1 < kBracketCount && level >= kBracketLevel[bracket + 1]) ++bracket;
+    byLevel[static_cast<std::size_t>(level)] = static_cast<std::uint8_t>(bracket);
+  }
+  return byLevel;
+}();
+
 inline int bracketOf(std::int32_t level) {
-  if (level < 10) return 0;
-  if (level < 35) return 1;
-  return level < 95 ? 2 : 3;
+  return level <= kMaxLevel ? kBracketByLevel[static_cast<std::size_t>(level)] : kBracketCount - 1;
 }
 
 // The ends of every form and bracket, on the way to a target level.
