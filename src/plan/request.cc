@@ -87,6 +87,7 @@ GoalOptions goalOptions(const Request& request, const RequestUse& use) {
   options.budget = request.budget;
   if (request.beamWidth) options.beamWidth = *request.beamWidth;
   if (request.threads) options.threads = *request.threads;
+  options.oneThreadWhenBusy = true;
   if (use.plans == Plans::kEveryForm) {
     options.everyForm = true;
     options.form.reset();

@@ -31,6 +31,8 @@ TEST(RequestOptionsTest, ReadsGoalsFormsAndWidths) {
   EXPECT_EQ(forms.goal, Goal::kCheapest);
   EXPECT_EQ(forms.beamWidth, 500);
   EXPECT_EQ(forms.threads, 2);
+  // The program's searches leave a busy machine's cores to the game.
+  EXPECT_TRUE(forms.oneThreadWhenBusy);
   EXPECT_TRUE(forms.everyForm);
   EXPECT_FALSE(forms.form);
   EXPECT_EQ(goalOptions(none, kPlanCommandUse).goal, Goal::kCheapest);

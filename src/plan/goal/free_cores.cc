@@ -1,12 +1,13 @@
 // The kernel's count of runnable threads (the fourth field of /proc/loadavg, "runnable/total") is
 // read at once, as it is now, unlike the load averages, which lag by a minute. One glance can
-// catch a program that runs for a moment (the shell that started ostrel, a clock's tick): about
-// one glance in a hundred on an idle machine. So a busy answer is looked at again a few times, a
-// moment apart, and the machine counts as busy only if it is busy at every glance; a game that
-// keeps the cores busy is runnable at all of them.
+// catch a program that runs for a moment (the shell that started ostrel, a clock's tick, the
+// progress line's watcher starting): about one glance in a hundred on an idle machine. So a busy
+// answer is looked at again a few times, a moment apart, and the machine counts as busy only if it
+// is busy at every glance; a game that keeps the cores busy is runnable at all of them.
 #include "plan/goal/free_cores.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -24,7 +25,8 @@ constexpr int kGlances = 4;
 constexpr auto kBetweenGlances = std::chrono::microseconds(250);
 
 #ifdef OSTREL_SEES_RUNNABLE
-// The cores this program may run on: those of the machine that its affinity allows.
+// The cores this program may run on: those of the machine that its affinity allows; 0 where
+// neither can be read.
 int coresAllowed() {
   const long online = sysconf(_SC_NPROCESSORS_ONLN);
   cpu_set_t allowed;
@@ -34,17 +36,14 @@ int coresAllowed() {
   return mine > 0 ? std::min(mine, static_cast<int>(online)) : static_cast<int>(online);
 }
 
-// One glance, or none where the count cannot be read.
-bool glance(CoresSeen& seen) {
+// The runnable threads now, or none where the kernel's load file cannot be read.
+std::optional<int> glance() {
   std::FILE* file = std::fopen("/proc/loadavg", "r");
-  if (file == nullptr) return false;
-  int runnable = 0;
-  int total = 0;
-  const bool read = std::fscanf(file, "%*f %*f %*f %d/%d", &runnable, &total) == 2;
+  if (file == nullptr) return std::nullopt;
+  std::array<char, 128> line{};
+  const bool read = std::fgets(line.data(), line.size(), file) != nullptr;
   std::fclose(file);
-  if (!read || runnable < 1) return false;
-  seen.runnable = runnable;
-  return true;
+  return read ? runnableIn(line.data()) : std::nullopt;
 }
 #endif
 
@@ -55,13 +54,26 @@ bool twoCoresFree(const CoresSeen& seen) {
   return seen.cores >= 2 && seen.cores - others >= 2;
 }
 
+std::optional<int> runnableIn(const char* line) {
+  int runnable = 0;
+  int total = 0;
+  if (std::sscanf(line, "%*f %*f %*f %d/%d", &runnable, &total) != 2 || runnable < 1) {
+    return std::nullopt;
+  }
+  return runnable;
+}
+
 bool coreFreeForSecondThread() {
 #ifdef OSTREL_SEES_RUNNABLE
   CoresSeen seen{.cores = coresAllowed(), .runnable = 0};
+  if (seen.cores == 0) return true;
   if (seen.cores < 2) return false;
   for (int look = 0; look < kGlances; ++look) {
     if (look > 0) std::this_thread::sleep_for(kBetweenGlances);
-    if (!glance(seen) || twoCoresFree(seen)) return true;
+    const std::optional<int> runnable = glance();
+    if (!runnable) return true;
+    seen.runnable = *runnable;
+    if (twoCoresFree(seen)) return true;
   }
   return false;
 #else
@@ -76,3 +88,5 @@ std::int32_t threadsToRun(const GoalOptions& options) {
 }
 
 }  // namespace ostrel
+
+#undef OSTREL_SEES_RUNNABLE

@@ -2,11 +2,16 @@
 // beside the game, whose client keeps the cores busy: there a second thread finds no core of its
 // own, takes its share of the time the machine gives ostrel from the first thread, and makes the
 // first wait for the parts it holds, so a search on two threads ran a tenth to a third longer than
-// on one. A search asked to run on two threads asks this once, as it starts, and runs on one where
-// the answer is no. The plans are the same either way.
+// on one. A search asked to run on two threads (GoalOptions::oneThreadWhenBusy) asks this once, as
+// it starts, and runs on one where the answer is no. The plans are the same either way.
+//
+// What it sees is the kernel's count of the machine's runnable threads: it takes a program at the
+// lowest priority for a busy one, sees no limit on the time a control group may take, and counts
+// the threads running on cores this program may not use as if they took its own.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "plan/goal/goal.h"
 
@@ -21,6 +26,11 @@ struct CoresSeen {
 // Whether, of the cores seen, two are left for this program: one for the thread that looks (itself
 // counted among the runnable) and one for a second thread.
 bool twoCoresFree(const CoresSeen& seen);
+
+// The runnable threads a line of the kernel's load file tells ("0.52 0.58 0.59 3/467 12345": the
+// fourth field's first number); none where the line is not of that shape or counts none (the
+// thread that reads it runs).
+std::optional<int> runnableIn(const char* line);
 
 // Whether the machine has a core free for a second thread now: true where it cannot tell (a
 // machine without the kernel's count of runnable threads, the web page's worker).

@@ -184,8 +184,9 @@ struct GoalOptions {
   std::int32_t threads = 2;
   // With two threads: run on one where the machine's cores are busy with other programs as the
   // search starts (coreFreeForSecondThread), since a second thread there only takes the first's
-  // time. The tests that compare one thread with two leave it off, to be sure to run on two.
-  bool oneThreadWhenBusy = true;
+  // time. The program's own requests (goalOptions) turn it on: a player's machine may be running
+  // the game. Off, a caller asking for two gets two (the tests comparing thread counts).
+  bool oneThreadWhenBusy = false;
   // With one thread: a thread that another goal's search lends once it has finished
   // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves
   // (BeamRunning::lentThread). The plans are the same.

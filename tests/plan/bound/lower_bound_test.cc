@@ -106,7 +106,6 @@ TEST(LowerBound, AtMostEveryPlanOfTheGoals) {
       options.goal = goal;
       options.beamWidth = 16;
       options.threads = 1 + i % 2;
-      options.oneThreadWhenBusy = false;
       options.everyForm = true;
       const GoalResult result = planForGoal(request, c.start, options);
       ASSERT_EQ(result.outcome, GoalOutcome::kFound);

@@ -23,8 +23,7 @@ using testing::expectPlanReplays;
 // A short budget for the first-found search: the seeded targets need not be easy for it.
 GoalOptions optionsFor(Goal goal, std::int32_t width, std::int32_t threads = 1) {
   return {
-      .goal = goal, .form = {}, .beamWidth = width, .threads = threads,
-      .oneThreadWhenBusy = false, .firstSearch = {20'000}};
+      .goal = goal, .form = {}, .beamWidth = width, .threads = threads, .firstSearch = {20'000}};
 }
 
 PlayerRequest playerFor(const char* target, SectionId section = 0, CharClass charClass = 0) {

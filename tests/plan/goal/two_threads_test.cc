@@ -5,8 +5,6 @@
 // lends its thread to the other.
 #include "plan/goal/two_threads.h"
 
-#include "plan/goal/free_cores.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -192,29 +190,6 @@ TEST(RunLendingWhenDoneTest, ThePartDoneFirstLendsItsThreadToTheOther) {
     EXPECT_TRUE(!apart || lent) << run;
   }
   EXPECT_TRUE(lent);
-}
-
-// A search asked for two threads runs on one where the machine has no second core free for it:
-// the looking thread is itself runnable, so on two cores any other runnable thread leaves one.
-// An outer search's decision (a second thread handed down) and a caller's wish for two stand.
-TEST(FreeCoresTest, TwoThreadsOnlyWhereTwoCoresAreFree) {
-  EXPECT_TRUE(twoCoresFree({.cores = 2, .runnable = 1}));
-  EXPECT_FALSE(twoCoresFree({.cores = 2, .runnable = 2}));
-  EXPECT_FALSE(twoCoresFree({.cores = 2, .runnable = 3}));
-  EXPECT_FALSE(twoCoresFree({.cores = 1, .runnable = 1}));
-  EXPECT_TRUE(twoCoresFree({.cores = 4, .runnable = 3}));
-  EXPECT_FALSE(twoCoresFree({.cores = 4, .runnable = 4}));
-
-  GoalOptions options;
-  options.threads = 1;
-  EXPECT_EQ(threadsToRun(options), 1);
-  options.threads = 2;
-  options.oneThreadWhenBusy = false;
-  EXPECT_EQ(threadsToRun(options), 2);
-  TwoThreads handedDown(true);
-  options.oneThreadWhenBusy = true;
-  options.twoThreads = &handedDown;
-  EXPECT_EQ(threadsToRun(options), 2);
 }
 
 }  // namespace

@@ -34,7 +34,6 @@ TEST(TradeoffsTest, SeededFrontsRunFromTheShortestToTheCheapest) {
     GoalOptions options;
     options.beamWidth = 12;
     options.threads = 1 + run % 2;
-    options.oneThreadWhenBusy = false;  // two threads even on a busy test machine
     options.firstSearch = {20'000};
     if (run % 5 == 0) options.form = testing::pick(rng, 0, kMagTypeCount - 1);
     SCOPED_TRACE(::testing::Message() << "run " << run << ": " << testing::dialogueInput(c));
