@@ -58,7 +58,6 @@ enum Kind : std::uint8_t {
   kShortestNarrow,   // the shortest plan's narrow beams, each a search of its own
   kShortestOwn,      // those of them that the fewest goal's own search runs
   kShortestWide,     // its wide beams, each a search of its own that beats the stage's plans
-  kShortestWideOwn,  // those of them that the fewest goal's own search runs for a plan
   kShortestSteered,  // one beam of the shortest plan's kind for forms missed
   kCheapestAround,   // narrow beams of the cheapest plan's kind around the best plan held
   kShortestAround,   // likewise of the shortest plan's kind
