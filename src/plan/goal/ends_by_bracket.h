@@ -29,6 +29,7 @@ inline constexpr auto kBracketByLevel = [] {
   return byLevel;
 }();
 
+// A mag's level is the sum of its stats: never below 0.
 inline int bracketOf(std::int32_t level) {
   return level <= kMaxLevel ? kBracketByLevel[static_cast<std::size_t>(level)] : kBracketCount - 1;
 }
