@@ -105,9 +105,9 @@ constexpr BeamRow kShortestWideBeams[] = {
 
 // Last of the goal's searches from the request's mag: one more beam of the current form's table, at
 // a third of the width, with the room counted, which only looks for plans that beat everything
-// held. The narrow beams of that table keep their states spread over the stats,
-// the wide one counts no room; this one keeps the states nearest the target as the room counted
-// ranks them, and ends on other routes: on one of the goal bench's targets 58 feedings shorter,
+// held. The narrow beams of that table keep their states spread over the stats, the wide one
+// counts no room; this one keeps the states nearest the target as the room counted ranks them,
+// and ends on other routes: on one of the goal bench's targets 58 feedings shorter,
 // its stats split otherwise from the evolution of level 35 on and two stats raised together past
 // level 100 where the plan held raised one after the other. Run last, it drops early the states
 // that cannot beat the best plan held, and changes no search before it. At a fourth, a half or
