@@ -325,23 +325,25 @@ bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, 
 int runUnderLoad(const char* self, const char* goals, int rounds) {
   const double loadBefore = loadAverage();
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-  std::vector<pid_t> spinners;
-  for (unsigned i = 0; i < cores; ++i) {
-    const pid_t child = fork();
-    if (child == 0) {
-      // A session of its own, as the game's client has: where autogroups are on (most desktops),
-      // the machine is shared between sessions first, and spinners in the benchmark's session
-      // would leave two threads a larger share of it than one (two of four threads against one
-      // of three), a gain that a game started apart does not leave.
-      setsid();
-      // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
-      std::atomic<unsigned long> spin{0};
-      for (;;) spin.fetch_add(1, std::memory_order_relaxed);
+  // A spinning process per core, all in one session of their own, as a game's client is a program
+  // of its own, started apart. Where autogroups are on (most desktops), the machine is shared
+  // between sessions first: spinners in the benchmark's session would leave two threads a larger
+  // share of it than one (two of four threads against one of three), a gain that a game started
+  // apart does not leave; and a session to each spinner, three sessions on two cores, left a case
+  // alone on a core in some runs and sharing one in others, a spread of a fifth between two runs
+  // of the same thing.
+  const pid_t spinners = fork();
+  if (spinners == 0) {
+    setsid();
+    for (unsigned i = 1; i < cores; ++i) {
+      if (fork() == 0) break;
     }
-    if (child > 0) spinners.push_back(child);
+    // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
+    std::atomic<unsigned long> spin{0};
+    for (;;) spin.fetch_add(1, std::memory_order_relaxed);
   }
-  std::printf("under load: %zu spinning processes, %d rounds; load average before %.2f\n",
-              spinners.size(), rounds, loadBefore);
+  std::printf("under load: %u spinning processes, %d rounds; load average before %.2f\n", cores,
+              rounds, loadBefore);
   struct Case {
     const BenchTarget* bench;
     const GoalName* goal;
@@ -374,9 +376,10 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
       each.ratios.push_back(wall[1] / wall[0]);
     }
   }
-  for (const pid_t spinner : spinners) {
-    kill(spinner, SIGKILL);
-    waitpid(spinner, nullptr, 0);
+  if (spinners > 0) {
+    // The session's leader leads the spinners' process group too.
+    kill(-spinners, SIGKILL);
+    waitpid(spinners, nullptr, 0);
   }
   std::printf(
       "\n%d rounds, medians (wall: the process's, start to exit); ratio: the median of the rounds' "
@@ -391,9 +394,9 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
                 medianOf(each.cpus[0]), medianOf(each.cpus[1]), ratio,
                 quantileOf(each.ratios, 0.25), quantileOf(each.ratios, 0.75));
   }
-  std::printf("two threads within %.0f%% of one: %d of %zu; load average after %.2f (%zu of it "
+  std::printf("two threads within %.0f%% of one: %d of %zu; load average after %.2f (%u of it "
               "the spinners)\n",
-              (kLoadTolerance - 1) * 100, within, cases.size(), loadAverage(), spinners.size());
+              (kLoadTolerance - 1) * 100, within, cases.size(), loadAverage(), cores);
   return failures == 0 ? 0 : 1;
 }
 
