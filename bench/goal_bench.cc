@@ -49,6 +49,7 @@
 #include <thread>
 #include <vector>
 
+#include <sched.h>
 #include <unistd.h>
 
 #include "bench/bench_process.h"
@@ -314,8 +315,8 @@ bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, 
 }
 
 // Every target with the goals named in `goals` (and only the targets it names, if any) on one
-// thread and on two, `rounds` times, while as many processes as there are cores spin beside them
-// in a session of their own (started here and ended before returning). Within a round each case
+// thread and on two, `rounds` times, while as many processes as there are cores spin beside them,
+// each on a core of its own (started here and ended before returning). Within a round each case
 // runs on one thread and on two back to back, the order changing from case to case and round to
 // round, so that both see the same machine: whatever else runs on it (another build, another
 // benchmark) weighs on both alike, where a case's runs a minute apart saw different machines. The
@@ -325,22 +326,28 @@ bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, 
 int runUnderLoad(const char* self, const char* goals, int rounds) {
   const double loadBefore = loadAverage();
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-  // A spinning process per core, all in one session of their own, as a game's client is a program
-  // of its own, started apart. Where autogroups are on (most desktops), the machine is shared
-  // between sessions first: spinners in the benchmark's session would leave two threads a larger
-  // share of it than one (two of four threads against one of three), a gain that a game started
-  // apart does not leave; and a session to each spinner, three sessions on two cores, left a case
-  // alone on a core in some runs and sharing one in others, a spread of a fifth between two runs
-  // of the same thing.
-  const pid_t spinners = fork();
-  if (spinners == 0) {
-    setsid();
-    for (unsigned i = 1; i < cores; ++i) {
-      if (fork() == 0) break;
+  std::vector<pid_t> spinners;
+  for (unsigned i = 0; i < cores; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      // A session of its own, as the game's client has: where autogroups are on (most desktops),
+      // the machine is shared between sessions first, and spinners in the benchmark's session
+      // would leave two threads a larger share of it than one (two of four threads against one
+      // of three), a gain that a game started apart does not leave.
+      setsid();
+      // Held to a core: free to move, the spinners left a case alone on a core in some runs and
+      // sharing one in others, a spread of a fifth between two runs of the same case. Held, a
+      // case shares a core with a spinner in every run, and a second thread shares the other:
+      // two threads made to run here took up to an eighth longer than one.
+      cpu_set_t core;
+      CPU_ZERO(&core);
+      CPU_SET(i, &core);
+      sched_setaffinity(0, sizeof core, &core);
+      // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
+      std::atomic<unsigned long> spin{0};
+      for (;;) spin.fetch_add(1, std::memory_order_relaxed);
     }
-    // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
-    std::atomic<unsigned long> spin{0};
-    for (;;) spin.fetch_add(1, std::memory_order_relaxed);
+    if (child > 0) spinners.push_back(child);
   }
   std::printf("under load: %u spinning processes, %d rounds; load average before %.2f\n", cores,
               rounds, loadBefore);
@@ -376,10 +383,9 @@ int runUnderLoad(const char* self, const char* goals, int rounds) {
       each.ratios.push_back(wall[1] / wall[0]);
     }
   }
-  if (spinners > 0) {
-    // The session's leader leads the spinners' process group too.
-    kill(-spinners, SIGKILL);
-    waitpid(spinners, nullptr, 0);
+  for (const pid_t spinner : spinners) {
+    kill(spinner, SIGKILL);
+    waitpid(spinner, nullptr, 0);
   }
   std::printf(
       "\n%d rounds, medians (wall: the process's, start to exit); ratio: the median of the rounds' "
