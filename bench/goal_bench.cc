@@ -21,24 +21,24 @@
 //   ostrel_goal_bench load [GOALS [ROUNDS]]  the eight targets (or those GOALS names beside the
 //                                            goals) with the goals named (default: the
 //                                            cheapest, the fewest and the trade-off) on one
-//                                            thread and asked for two (as ostrel asks: on one
-//                                            where the cores are busy), back to back, beside a spinning
-//                                            process per core: a player's machine busy with the
-//                                            game; ROUNDS times (default 9), then the median of
-//                                            each case's ratios and their spread
+//                                            thread, asked for two (as ostrel asks: on one where
+//                                            the cores are busy) and made to run two (the
+//                                            control), back to back, beside a spinning process
+//                                            per core: a player's machine busy with the game;
+//                                            ROUNDS times (default 9), then the median of each
+//                                            case's ratios and their spread
 //   ostrel_goal_bench random [WIDTH]         the cheapest and shortest plans of the eight
 //                                            targets, then of the random set (minutes)
 //   ostrel_goal_bench references eight|random fewest|cheapest [FROM]
 //                                            the goal's plans at the widths 500 to 5000 and
 //                                            their best, in this process (an hour)
 //   ostrel_goal_bench draw NEW GROWN SEED    rows of random targets for goal_targets.h
-//   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process
+//   ostrel_goal_bench TARGET GOAL [WIDTH [THREADS]]   one case in this process (THREADS 2f:
+//                                            two threads made to run, even on a busy machine)
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,15 +46,15 @@
 #include <random>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <sched.h>
 #include <unistd.h>
 
 #include "bench/bench_process.h"
+#include "bench/goal_cases.h"
 #include "bench/goal_targets.h"
 #include "bench/random_targets.h"
+#include "bench/under_load.h"
 #include "model/tables.h"
 #include "plan/goal/goal.h"
 #include "plan/tradeoff/tradeoffs.h"
@@ -62,35 +62,16 @@
 namespace {
 
 using ostrel::bench::BenchTarget;
-
-enum class Run {
-  kPlan,       // the goal's plan
-  kForms,      // the listing of the forms: the best plan of every form, by the goal
-  kTradeoffs,  // the trade-off from the shortest plan to the cheapest
-};
-struct GoalName {
-  const char* name;
-  ostrel::Goal goal;
-  Run run;
-};
-constexpr GoalName kGoals[] = {
-    {"first", ostrel::Goal::kFirst, Run::kPlan},
-    {"cheapest", ostrel::Goal::kCheapest, Run::kPlan},
-    {"fewest", ostrel::Goal::kFewest, Run::kPlan},
-    {"forms", ostrel::Goal::kCheapest, Run::kForms},
-    {"forms-fewest", ostrel::Goal::kFewest, Run::kForms},
-    {"tradeoffs", ostrel::Goal::kCheapest, Run::kTradeoffs},
-};
+using ostrel::bench::caseRan;
+using ostrel::bench::GoalName;
+using ostrel::bench::kCaseFound;
+using ostrel::bench::kCaseFoundBeyond;
+using ostrel::bench::kCaseNotFound;
+using ostrel::bench::kGoals;
+using ostrel::bench::namedIn;
+using ostrel::bench::Run;
 
 constexpr int kSmokeWidth = 16;
-
-// How a case's process exits, so that the run of a table can count the shortest plans within 1%
-// of their reference; 2 is a mistaken command line.
-constexpr int kCaseFound = 0;  // a plan found (the shortest: within 1% of its reference, if any)
-constexpr int kCaseNotFound = 1;
-constexpr int kCaseFoundBeyond = 3;  // the shortest plan found, more than 1% above its reference
-
-bool caseRan(int status) { return status == kCaseFound || status == kCaseFoundBeyond; }
 
 // Whether the shortest plan of `goal` for `bench` is measured against a reference.
 bool shortestWithReference(const BenchTarget& bench, const GoalName& goal) {
@@ -124,14 +105,16 @@ int releaseMesetaAt(const BenchTarget& bench, int width) {
 }
 
 // Runs one case here and prints its line of the table.
-int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads) {
+// `madeToRun`: two threads run whatever the machine (the load mode's control).
+int runCase(const BenchTarget& bench, const GoalName& goal, int width, int threads,
+            bool madeToRun) {
   const ostrel::PlayerRequest request{{bench.sectionId, bench.charClass}, bench.target};
   ostrel::GoalOptions options;
   options.goal = goal.goal;
   options.beamWidth = width;
   options.threads = threads;
   // As the program runs its searches: asked for two threads, on one where the cores are busy.
-  options.oneThreadWhenBusy = true;
+  options.oneThreadWhenBusy = !madeToRun;
   options.everyForm = goal.run == Run::kForms;
   char form[24] = "";
   const auto begin = std::chrono::steady_clock::now();
@@ -212,15 +195,6 @@ void printWithin(const char* label, const TableCount& count) {
               count.shortest);
 }
 
-// Whether `name` is one of the words of `words` (separated by spaces).
-bool namedIn(const char* words, const char* name) {
-  const std::size_t length = std::strlen(name);
-  for (const char* at = std::strstr(words, name); at != nullptr; at = std::strstr(at + 1, name)) {
-    if ((at == words || at[-1] == ' ') && (at[length] == '\0' || at[length] == ' ')) return true;
-  }
-  return false;
-}
-
 // The targets `targets` with the goals `goals` (all of them when null) at `width`, one process a
 // case, ended by the count of shortest plans within 1% of their reference.
 TableCount runTable(const char* self, std::span<const BenchTarget> targets, int width,
@@ -264,146 +238,6 @@ int runBothSets(const char* self, int width) {
                         eight.within + drawn.within};
   printWithin("both sets: ", both);
   return both.failures == 0 ? 0 : 1;
-}
-
-// The value below which the fraction `at` of `values` lies (not empty), between the two nearest
-// when it falls between them: 0.5 is the median.
-double quantileOf(std::vector<double> values, double at) {
-  std::sort(values.begin(), values.end());
-  const double place = at * static_cast<double>(values.size() - 1);
-  const auto below = static_cast<std::size_t>(place);
-  const std::size_t above = std::min(below + 1, values.size() - 1);
-  const double past = place - static_cast<double>(below);
-  return values[below] * (1 - past) + values[above] * past;
-}
-
-double medianOf(const std::vector<double>& values) { return quantileOf(values, 0.5); }
-
-// How much slower two threads may be than one under load and still count as costing nothing.
-constexpr double kLoadTolerance = 1.05;
-
-// The rounds of the load mode when none are asked: the cheapest plans of the eight targets take
-// two to three minutes under load, and the verdicts of two runs agree.
-constexpr int kDefaultLoadRounds = 9;
-
-// The machine's load over the last minute, beside what this program runs.
-double loadAverage() {
-  double load[1] = {0};
-  return getloadavg(load, 1) == 1 ? load[0] : -1;
-}
-
-// One run of a case on `threads` threads in a process of its own: its wall time, start to exit,
-// and its cpu time; false when it failed.
-bool timeCase(const char* self, const BenchTarget& bench, const GoalName& goal, int threads,
-              double& wall, double& cpu) {
-  const std::string widthText = std::to_string(ostrel::GoalOptions{}.beamWidth);
-  const std::string threadsText = std::to_string(threads);
-  std::printf("threads %d  ", threads);
-  std::fflush(stdout);
-  char* args[] = {const_cast<char*>(self),
-                  const_cast<char*>(bench.name),
-                  const_cast<char*>(goal.name),
-                  const_cast<char*>(widthText.c_str()),
-                  const_cast<char*>(threadsText.c_str()),
-                  nullptr};
-  rusage usage{};
-  const auto begin = std::chrono::steady_clock::now();
-  const int status = ostrel::bench::childExitStatus(args, &usage);
-  wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-  cpu = ostrel::bench::cpuSecondsOf(usage);
-  return caseRan(status);
-}
-
-// Every target with the goals named in `goals` (and only the targets it names, if any) on one
-// thread and on two, `rounds` times, while as many processes as there are cores spin beside them,
-// each on a core of its own (started here and ended before returning). Within a round each case
-// runs on one thread and on two back to back, the order changing from case to case and round to
-// round, so that both see the same machine: whatever else runs on it (another build, another
-// benchmark) weighs on both alike, where a case's runs a minute apart saw different machines. The
-// verdict of a case is the median over the rounds of its ratio two threads / one; beside it the
-// quartiles of that ratio (its spread), the median wall and cpu times, and at the end how many
-// cases two threads run within kLoadTolerance of one (or faster).
-int runUnderLoad(const char* self, const char* goals, int rounds) {
-  const double loadBefore = loadAverage();
-  const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-  std::vector<pid_t> spinners;
-  for (unsigned i = 0; i < cores; ++i) {
-    const pid_t child = fork();
-    if (child == 0) {
-      // A session of its own, as the game's client has: where autogroups are on (most desktops),
-      // the machine is shared between sessions first, and spinners in the benchmark's session
-      // would leave two threads a larger share of it than one (two of four threads against one
-      // of three), a gain that a game started apart does not leave.
-      setsid();
-      // Held to a core: free to move, the spinners left a case alone on a core in some runs and
-      // sharing one in others, a spread of a fifth between two runs of the same case. Held, a
-      // case shares a core with a spinner in every run, and a second thread shares the other:
-      // two threads made to run here took up to an eighth longer than one.
-      cpu_set_t core;
-      CPU_ZERO(&core);
-      CPU_SET(i, &core);
-      sched_setaffinity(0, sizeof core, &core);
-      // A loop with no side effect may be assumed to end: the atomic keeps it spinning.
-      std::atomic<unsigned long> spin{0};
-      for (;;) spin.fetch_add(1, std::memory_order_relaxed);
-    }
-    if (child > 0) spinners.push_back(child);
-  }
-  std::printf("under load: %u spinning processes, %d rounds; load average before %.2f\n", cores,
-              rounds, loadBefore);
-  struct Case {
-    const BenchTarget* bench;
-    const GoalName* goal;
-    std::vector<double> walls[2];  // one thread, two threads
-    std::vector<double> cpus[2];
-    std::vector<double> ratios;  // per round: two threads' wall / one's
-  };
-  std::vector<Case> cases;
-  const bool someTargets = std::any_of(
-      std::begin(ostrel::bench::kTargets), std::end(ostrel::bench::kTargets),
-      [&](const BenchTarget& bench) { return namedIn(goals, bench.name); });
-  for (const BenchTarget& bench : ostrel::bench::kTargets) {
-    if (someTargets && !namedIn(goals, bench.name)) continue;
-    for (const GoalName& goal : kGoals) {
-      if (namedIn(goals, goal.name)) cases.push_back({&bench, &goal, {}, {}, {}});
-    }
-  }
-  int failures = 0;
-  for (int round = 0; round < rounds; ++round) {
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-      Case& each = cases[i];
-      const int first = static_cast<int>((static_cast<std::size_t>(round) + i) % 2);
-      double wall[2] = {0, 0};
-      double cpu[2] = {0, 0};
-      for (const int t : {first, 1 - first}) {
-        if (!timeCase(self, *each.bench, *each.goal, t + 1, wall[t], cpu[t])) ++failures;
-        each.walls[t].push_back(wall[t]);
-        each.cpus[t].push_back(cpu[t]);
-      }
-      each.ratios.push_back(wall[1] / wall[0]);
-    }
-  }
-  for (const pid_t spinner : spinners) {
-    kill(spinner, SIGKILL);
-    waitpid(spinner, nullptr, 0);
-  }
-  std::printf(
-      "\n%d rounds, medians (wall: the process's, start to exit); ratio: the median of the rounds' "
-      "ratios 2 threads / 1, between its quartiles\n%-23s %-12s %8s %8s %8s %8s %6s %13s\n",
-      rounds, "target", "goal", "wall 1", "wall 2", "cpu 1", "cpu 2", "ratio", "quartiles");
-  int within = 0;
-  for (const Case& each : cases) {
-    const double ratio = medianOf(each.ratios);
-    if (ratio <= kLoadTolerance) ++within;
-    std::printf("%-23s %-12s %8.2f %8.2f %8.2f %8.2f %6.3f %6.3f-%5.3f\n", each.bench->name,
-                each.goal->name, medianOf(each.walls[0]), medianOf(each.walls[1]),
-                medianOf(each.cpus[0]), medianOf(each.cpus[1]), ratio,
-                quantileOf(each.ratios, 0.25), quantileOf(each.ratios, 0.75));
-  }
-  std::printf("two threads within %.0f%% of one: %d of %zu; load average after %.2f (%u of it "
-              "the spinners)\n",
-              (kLoadTolerance - 1) * 100, within, cases.size(), loadAverage(), cores);
-  return failures == 0 ? 0 : 1;
 }
 
 // The widths the references are the best of.
@@ -523,24 +357,26 @@ int main(int argc, char** argv) {
                       static_cast<unsigned>(std::atoi(argv[4])));
   }
   if (argc >= 2 && std::strcmp(argv[1], "load") == 0) {
-    const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultLoadRounds;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : ostrel::bench::kDefaultLoadRounds;
     if (rounds < 1) {
       std::fprintf(stderr, "ostrel_goal_bench load: ROUNDS '%s': not a whole number of 1 or more\n",
                    argv[3]);
       return 2;
     }
-    return runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs", rounds);
+    return ostrel::bench::runUnderLoad(argv[0], argc > 2 ? argv[2] : "cheapest fewest tradeoffs", rounds);
   }
   if (argc >= 3) {
     const int width = argc > 3 ? std::atoi(argv[3]) : kDefaultWidth;
     const int threads = argc > 4 ? std::atoi(argv[4]) : 2;
+    // "2f": two threads made to run, even where the cores are busy.
+    const bool madeToRun = argc > 4 && std::strcmp(argv[4], "2f") == 0;
     for (const std::span<const BenchTarget> targets :
          {std::span<const BenchTarget>(kTargets), std::span<const BenchTarget>(kRandomTargets)}) {
       for (const BenchTarget& bench : targets) {
         for (const GoalName& goal : kGoals) {
           if (std::strcmp(argv[1], bench.name) == 0 && std::strcmp(argv[2], goal.name) == 0 &&
               width > 0 && threads > 0) {
-            return runCase(bench, goal, width, threads);
+            return runCase(bench, goal, width, threads, madeToRun);
           }
         }
       }

@@ -5,8 +5,9 @@
 // answer is looked at again a few times, a moment apart, and the machine counts as busy only if it
 // is busy at every glance; a game that keeps the cores busy is runnable at all of them. Between
 // glances the thread waits awake: asleep, it would leave its core idle, which on a busy machine
-// the kernel hands at once to another program, and the search would start on a core it shares
-// (under load, cases of 0.2-0.4 s took up to a sixth longer).
+// the kernel hands at once to another program, and the search would start on a core it shares.
+// Beside two spinning programs, in runs alternated with ones that slept, searches of 0.3-0.4 s
+// took 1-2.5% longer at the median when they slept, and in one run of four 3-15% longer.
 #include "plan/goal/free_cores.h"
 
 #include <algorithm>
@@ -23,10 +24,10 @@
 namespace ostrel {
 namespace {
 
+#ifdef OSTREL_SEES_RUNNABLE
 constexpr int kGlances = 4;
 constexpr auto kBetweenGlances = std::chrono::microseconds(250);
 
-#ifdef OSTREL_SEES_RUNNABLE
 // The cores this program may run on: those of the machine that its affinity allows; 0 where
 // neither can be read.
 int coresAllowed() {
