@@ -132,8 +132,9 @@ class Spinners {
     // of three), a gain that a game started apart does not leave.
     setsid();
     // Held to a core: free to move, the spinners left a case alone on a core in some runs and
-    // sharing one in others, a spread of a fifth between two runs of the same case. Held, a case
-    // shares a core with a spinner in every run, and a second thread shares the other.
+    // sharing one in others, so that two runs of the same case differed as much as the choice of
+    // threads can. Held, a case shares a core with a spinner in every run, and a second thread
+    // shares the other.
     cpu_set_t core;
     CPU_ZERO(&core);
     CPU_SET(cpu, &core);

@@ -6,8 +6,6 @@
 // is busy at every glance; a game that keeps the cores busy is runnable at all of them. Between
 // glances the thread waits awake: asleep, it would leave its core idle, which on a busy machine
 // the kernel hands at once to another program, and the search would start on a core it shares.
-// Beside two spinning programs, in runs alternated with ones that slept, searches of 0.3-0.4 s
-// took 1-2.5% longer at the median when they slept, and in one run of four 3-15% longer.
 #include "plan/goal/free_cores.h"
 
 #include <algorithm>
