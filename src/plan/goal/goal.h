@@ -182,10 +182,11 @@ struct GoalOptions {
   // halves side by side; the trade-off runs its two goals side by side, each on one thread. The
   // plans are the same either way.
   std::int32_t threads = 2;
-  // With two threads: run on one where the machine's cores are busy with other programs as the
-  // search starts (coreFreeForSecondThread), since a second thread there only takes the first's
-  // time. The program's own requests (goalOptions) turn it on: a player's machine may be running
-  // the game. Off, a caller asking for two gets two (the tests comparing thread counts).
+  // With two threads: run on one while the machine's cores are busy with other programs (the
+  // second thread waits for a core idle for it, free_cores.h), since a second thread there only
+  // takes the first's time. The program's own requests (goalOptions) turn it on: a player's
+  // machine may be running the game. Off, a caller asking for two gets two (the tests comparing
+  // thread counts).
   bool oneThreadWhenBusy = false;
   // With one thread: a thread that another goal's search lends once it has finished
   // (runLendingWhenDone), which then makes the layers of this goal's beams in two halves

@@ -19,7 +19,6 @@
 #include "plan/goal/beam_search.h"
 #include "plan/goal/estimate_store.h"
 #include "plan/goal/form_steering.h"
-#include "plan/goal/free_cores.h"
 #include "plan/goal/goal.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/stats_ceiling.h"
@@ -579,7 +578,10 @@ class BoundBeside {
         failure_ = std::current_exception();
       }
     };
-    if (options.threads >= 2) {
+    // A thread of its own where the search's second thread found a core idle (free_cores.h):
+    // on a busy machine a third thread would take the search's time.
+    if (options.threads >= 2 && options.twoThreads != nullptr &&
+        options.twoThreads->count() == 2) {
       thread_ = std::thread(prove);
     } else {
       prove();
@@ -619,17 +621,12 @@ GoalResult planForGoal(const PlayerRequest& request, const MagState& start,
     withOwn.estimates = &own;
     return planForGoal(request, start, withOwn, counters);
   }
-  const std::int32_t threads = threadsToRun(options);
-  if (threads != options.threads) {
-    GoalOptions alone = options;
-    alone.threads = threads;
-    return planForGoal(request, start, alone, counters);
-  }
   // Below, the second thread is there when two threads are asked, and only then.
   if ((options.threads >= 2) != (options.twoThreads != nullptr)) {
     std::optional<TwoThreads> own;
     GoalOptions withOwn = options;
-    withOwn.twoThreads = options.threads >= 2 ? &own.emplace(true) : nullptr;
+    withOwn.twoThreads =
+        options.threads >= 2 ? &own.emplace(true, options.oneThreadWhenBusy) : nullptr;
     return planForGoal(request, start, withOwn, counters);
   }
   GoalResult result;

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <utility>
 
+#include "plan/goal/free_cores.h"
+
 namespace ostrel {
 namespace {
 
@@ -202,6 +204,10 @@ void PartHandoff::serve() {
   serving_.store(false, std::memory_order_release);
 }
 
+void PartHandoff::lookForServer() {
+  if (lookingFor_ != nullptr) lookingFor_->lookForIdleCore();
+}
+
 void PartHandoff::stop() {
   stopped_.store(true, std::memory_order_release);
   // A server asleep waits for the job word to change: a job number no job takes wakes it.
@@ -209,8 +215,15 @@ void PartHandoff::stop() {
   posted_.notify_all();
 }
 
-TwoThreads::TwoThreads(bool two) {
-  if (two) second_ = std::thread([this] { handoff_.serve(); });
+TwoThreads::TwoThreads(bool two, bool waitForIdleCore) {
+  if (!two) return;
+  // The calling thread is among the runnable: the second one needs one core more.
+  if (!waitForIdleCore || coresIdleNow(1)) {
+    startSecond();
+    return;
+  }
+  waiting_.store(true, std::memory_order_relaxed);
+  nextLook_ = std::chrono::steady_clock::now() + betweenLooks_;
 }
 
 TwoThreads::~TwoThreads() {
@@ -219,14 +232,36 @@ TwoThreads::~TwoThreads() {
   second_.join();
 }
 
+void TwoThreads::startSecond() {
+  second_ = std::thread([this] { handoff_.serve(); });
+}
+
+void TwoThreads::lookForIdleCore() {
+  if (!waiting_.load(std::memory_order_acquire)) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextLook_) return;
+  if (coresIdleNow(1)) {
+    waiting_.store(false, std::memory_order_release);
+    startSecond();
+    return;
+  }
+  // A program that ran for a moment as the search started is over within the first looks; a
+  // busy machine stays busy, and is looked at less and less often.
+  constexpr auto kMostBetweenLooks = std::chrono::milliseconds(256);
+  betweenLooks_ = std::min(betweenLooks_ * 2, kMostBetweenLooks);
+  nextLook_ = now + betweenLooks_;
+}
+
 void TwoThreads::runParts(std::size_t count, const PartWork& work, bool sideBySide,
                           PartHandoff* lent) {
-  if (sideBySide && second_.joinable()) {
+  lookForIdleCore();
+  if (lent != nullptr) lent->lookForServer();
+  if (sideBySide && serving()) {
     handoff_.runParts(count, work);
   } else if (sideBySide && lent != nullptr && lent->serving()) {
     lent->runParts(count, work);
   } else {
-    for (std::size_t part = 0; part < count; ++part) work(part, 0);
+    PartHandoff::runHere(count, work);
   }
 }
 
@@ -238,7 +273,11 @@ void TwoThreads::runBoth(const std::function<void(int)>& work, bool sideBySide, 
 
 void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,
                         TwoThreads& threads) {
-  // Without a second thread nobody serves the handoff, and the calling thread runs both parts.
+  // Without a second thread nobody serves the handoff, and the calling thread runs both parts;
+  // where the second thread waits for a core, the parts' layers look for one as they go, and the
+  // thread that comes takes the part not yet begun.
+  threads.lookForIdleCore();
+  spare.lookingFor_ = &threads;
   runLendingWhenDone(work, spare, threads.handoff_);
 }
 

@@ -9,8 +9,8 @@
 // second thread may not run for a while, and the calling thread then takes every part itself.
 // What the second thread still costs there is its share of the time the machine gives the
 // program: where the machine shares its cores between programs first (and then between their
-// threads), a second thread that runs takes that time from the first. So a goal search that
-// starts on such a machine runs on one thread (free_cores.h).
+// threads), a second thread that runs takes that time from the first. So a goal search's second
+// thread starts only once the machine has a core idle for it (free_cores.h).
 #pragma once
 
 #include <atomic>
@@ -28,6 +28,8 @@ namespace ostrel {
 // that handed the job over and 1 on the serving thread, for what a worker keeps for itself
 // (buffers). What a part makes must depend on the part alone, not on the worker.
 using PartWork = std::function<void(std::size_t part, int worker)>;
+
+class TwoThreads;
 
 // Where one thread hands jobs to another that serves. Only the thread that hands jobs over may stop
 // the serving one: a thread that sees serving() can then count on it until it stops it itself.
@@ -48,8 +50,18 @@ class PartHandoff {
   // runParts for a job that never waits for the server to come (its parts take over each other's
   // work): handed over whether or not the jobs run alone for now, and no sign of a late server.
   void runEveryPart(std::size_t count, const PartWork& work);
+  // Runs every part here, in order, without handing the job over; then passes on the first
+  // failure, as runParts does.
+  static void runHere(std::size_t count, const PartWork& work);
+  // Where this handoff is lent by runLendingWhenDone and its threads' second thread waits for a
+  // core: looks for one (TwoThreads), so that it comes while the parts run. Only on the thread
+  // that runs the parts.
+  void lookForServer();
 
  private:
+  friend void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
+                                 TwoThreads& threads);
+
   // Hands the job over, takes parts of it until none is left, and waits for the server's; true
   // when the server came late for it (cameLate). The first failure is left in failure_.
   bool handOver(std::size_t count, const PartWork& work);
@@ -58,8 +70,6 @@ class PartHandoff {
   bool take(std::uint32_t job, std::uint32_t& part, std::uint32_t& parts);
   // Runs the parts of job `job` that this worker takes; returns how many it took.
   std::uint32_t takeParts(std::uint32_t job, int worker);
-  // Runs every part here, in order, without handing the job over.
-  static void runHere(std::size_t count, const PartWork& work);
   // Whether the server came late for a job of `parts` parts, of which this thread took `taken`,
   // ran its own for `own` and then waited `waited` for the server's: the server took none of a
   // job that was not over at once, or held this thread up for long, and longer than its own.
@@ -81,13 +91,12 @@ class PartHandoff {
   std::exception_ptr failure_;  // the first failure of the current job
   std::atomic<bool> serving_{false};
   std::atomic<bool> stopped_{false};
+  TwoThreads* lookingFor_ = nullptr;  // set by runLendingWhenDone: whose second thread may come
   // Read and written only by the thread that hands jobs over: how many jobs it still runs alone,
   // and how many it will run alone after the next job for which the server comes late.
   std::uint32_t aloneFor_ = 0;
   std::uint32_t backOff_ = 0;
 };
-
-class TwoThreads;
 
 // Runs work(0) and work(1) side by side: work(0) on the calling thread, work(1) on the second
 // thread of `threads` if it comes before the calling thread is done with work(0), and else after
@@ -109,14 +118,17 @@ void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& 
 // first, and the end waited for it to come).
 class TwoThreads {
  public:
-  // With `two` false there is no second thread, and every part runs on the calling thread.
-  explicit TwoThreads(bool two);
+  // With `two` false there is no second thread, and every part runs on the calling thread. With
+  // `waitForIdleCore`, the second thread starts only once the machine has a core idle for it: the
+  // calling thread looks now, and again as its parts run, less and less often, while it sees
+  // none.
+  explicit TwoThreads(bool two, bool waitForIdleCore = false);
   TwoThreads(const TwoThreads&) = delete;
   TwoThreads& operator=(const TwoThreads&) = delete;
   ~TwoThreads();
 
-  // The threads the parts run on: 1 or 2.
-  int count() const { return second_.joinable() ? 2 : 1; }
+  // The threads the parts run on now: 1 or 2 (while the second waits for a core, 1).
+  int count() const { return serving() ? 2 : 1; }
 
   // Runs work for the parts 0..count-1 and returns once all are done: shared with the second
   // thread when there is one, or else with the thread serving `lent` if one does, when
@@ -131,8 +143,20 @@ class TwoThreads {
   friend void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& spare,
                                  TwoThreads& threads);
 
+  friend class PartHandoff;
+
+  bool serving() const { return second_.joinable() && handoff_.serving(); }
+  void startSecond();
+  // Where the second thread waits for a core: looks at the machine once the moment to look
+  // again has come, and starts it there if a core is idle. Only on the calling thread: while the
+  // second thread waits, no other runs the parts.
+  void lookForIdleCore();
+
   PartHandoff handoff_;
-  std::thread second_;  // last: it starts serving once everything else is made
+  std::atomic<bool> waiting_{false};  // for a core idle, before the second thread starts
+  std::chrono::steady_clock::time_point nextLook_;
+  std::chrono::milliseconds betweenLooks_{2};
+  std::thread second_;
 };
 
 }  // namespace ostrel

@@ -14,7 +14,6 @@
 #include "model/form_rules.h"
 #include "model/tables.h"
 #include "plan/goal/estimate_store.h"
-#include "plan/goal/free_cores.h"
 #include "plan/goal/search_schedule.h"
 #include "plan/goal/two_threads.h"
 #include "plan/tradeoff/front.h"
@@ -54,7 +53,6 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   Tradeoffs found;
   GoalOptions search = options;
   search.everyForm = false;
-  search.threads = threadsToRun(options);
   // The two goals and the priced searches share their estimates: many are the same.
   EstimateStore estimates;
   if (search.estimates == nullptr) search.estimates = &estimates;
@@ -70,7 +68,9 @@ Tradeoffs findTradeoffs(const PlayerRequest& request, const MagState& start,
   const bool sideBySide = search.threads >= 2;
   // The second thread, made once for both goals and the priced searches.
   std::optional<TwoThreads> ownThreads;
-  if (sideBySide && search.twoThreads == nullptr) search.twoThreads = &ownThreads.emplace(true);
+  if (sideBySide && search.twoThreads == nullptr) {
+    search.twoThreads = &ownThreads.emplace(true, options.oneThreadWhenBusy);
+  }
   if (!sideBySide) search.twoThreads = nullptr;
   const Goal shown = options.goal == Goal::kFewest ? Goal::kFewest : Goal::kCheapest;
   const Goal goals[2] = {shown, otherGoal(shown)};
