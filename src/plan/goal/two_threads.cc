@@ -11,9 +11,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <utility>
-
-#include "plan/goal/free_cores.h"
 
 namespace ostrel {
 namespace {
@@ -215,10 +214,10 @@ void PartHandoff::stop() {
   posted_.notify_all();
 }
 
-TwoThreads::TwoThreads(bool two, bool waitForIdleCore) {
+TwoThreads::TwoThreads(bool two, bool waitForIdleCore, CoreLook look) : look_(look) {
   if (!two) return;
   // The calling thread is among the runnable: the second one needs one core more.
-  if (!waitForIdleCore || coresIdleNow(1)) {
+  if (!waitForIdleCore || look_(1)) {
     startSecond();
     return;
   }
@@ -233,18 +232,31 @@ TwoThreads::~TwoThreads() {
 }
 
 void TwoThreads::startSecond() {
-  second_ = std::thread([this] { handoff_.serve(); });
+  // Where the system makes no more threads, the search goes on with one.
+  try {
+    second_ = std::thread([this] { handoff_.serve(); });
+  } catch (const std::system_error&) {
+  }
 }
 
 void TwoThreads::lookForIdleCore() {
   if (!waiting_.load(std::memory_order_acquire)) return;
   const auto now = std::chrono::steady_clock::now();
   if (now < nextLook_) return;
-  if (coresIdleNow(1)) {
-    waiting_.store(false, std::memory_order_release);
-    startSecond();
+  if (look_(1)) {
+    // A busy program that paused for a moment looks idle: an idle core is seen twice, a moment
+    // apart, before the second thread starts. Where the search started, one look is enough.
+    constexpr auto kSeenAgainAfter = std::chrono::microseconds(250);
+    if (idleSeen_) {
+      waiting_.store(false, std::memory_order_release);
+      startSecond();
+      return;
+    }
+    idleSeen_ = true;
+    nextLook_ = now + kSeenAgainAfter;
     return;
   }
+  idleSeen_ = false;
   // A program that ran for a moment as the search started is over within the first looks; a
   // busy machine stays busy, and is looked at less and less often.
   constexpr auto kMostBetweenLooks = std::chrono::milliseconds(256);
@@ -256,7 +268,7 @@ void TwoThreads::runParts(std::size_t count, const PartWork& work, bool sideBySi
                           PartHandoff* lent) {
   lookForIdleCore();
   if (lent != nullptr) lent->lookForServer();
-  if (sideBySide && serving()) {
+  if (sideBySide && second_.joinable()) {
     handoff_.runParts(count, work);
   } else if (sideBySide && lent != nullptr && lent->serving()) {
     lent->runParts(count, work);
@@ -278,7 +290,13 @@ void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare
   // thread that comes takes the part not yet begun.
   threads.lookForIdleCore();
   spare.lookingFor_ = &threads;
-  runLendingWhenDone(work, spare, threads.handoff_);
+  try {
+    runLendingWhenDone(work, spare, threads.handoff_);
+  } catch (...) {
+    spare.lookingFor_ = nullptr;
+    throw;
+  }
+  spare.lookingFor_ = nullptr;
 }
 
 void runLendingWhenDone(const std::function<void(int)>& work, PartHandoff& spare,

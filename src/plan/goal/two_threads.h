@@ -22,6 +22,8 @@
 #include <mutex>
 #include <thread>
 
+#include "plan/goal/free_cores.h"
+
 namespace ostrel {
 
 // The work of a job: work(part, worker) for every part, each once; `worker` is 0 on the thread
@@ -118,17 +120,21 @@ void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& 
 // first, and the end waited for it to come).
 class TwoThreads {
  public:
+  // Whether the machine has `more` cores idle beside the threads running (coresIdleNow).
+  using CoreLook = bool (*)(int more);
+
   // With `two` false there is no second thread, and every part runs on the calling thread. With
-  // `waitForIdleCore`, the second thread starts only once the machine has a core idle for it: the
-  // calling thread looks now, and again as its parts run, less and less often, while it sees
-  // none.
-  explicit TwoThreads(bool two, bool waitForIdleCore = false);
+  // `waitForIdleCore`, the second thread starts only once the machine has a core idle for it, as
+  // `look` sees it: the calling thread looks now, and again as its parts run, less and less often
+  // while it sees none.
+  explicit TwoThreads(bool two, bool waitForIdleCore = false, CoreLook look = coresIdleNow);
   TwoThreads(const TwoThreads&) = delete;
   TwoThreads& operator=(const TwoThreads&) = delete;
   ~TwoThreads();
 
-  // The threads the parts run on now: 1 or 2 (while the second waits for a core, 1).
-  int count() const { return serving() ? 2 : 1; }
+  // The threads the parts run on: 1 or 2 (1 while the second waits for a core). Only on the
+  // calling thread, as every member but the second thread's own work.
+  int count() const { return second_.joinable() ? 2 : 1; }
 
   // Runs work for the parts 0..count-1 and returns once all are done: shared with the second
   // thread when there is one, or else with the thread serving `lent` if one does, when
@@ -145,7 +151,6 @@ class TwoThreads {
 
   friend class PartHandoff;
 
-  bool serving() const { return second_.joinable() && handoff_.serving(); }
   void startSecond();
   // Where the second thread waits for a core: looks at the machine once the moment to look
   // again has come, and starts it there if a core is idle. Only on the calling thread: while the
@@ -153,7 +158,9 @@ class TwoThreads {
   void lookForIdleCore();
 
   PartHandoff handoff_;
+  CoreLook look_;
   std::atomic<bool> waiting_{false};  // for a core idle, before the second thread starts
+  bool idleSeen_ = false;             // at the last look, to be seen again
   std::chrono::steady_clock::time_point nextLook_;
   std::chrono::milliseconds betweenLooks_{2};
   std::thread second_;

@@ -192,5 +192,69 @@ TEST(RunLendingWhenDoneTest, ThePartDoneFirstLendsItsThreadToTheOther) {
   EXPECT_TRUE(lent);
 }
 
+// A second thread that waits for a core (the machine scripted busy for a few looks, then idle)
+// comes while the search runs: before, every part runs on the calling thread; after, the thread
+// that came takes parts of the jobs handed over, or the part of two side by side not yet begun,
+// from a lent handoff's layers; and every part still runs once.
+std::atomic<int> busyLooksLeft{0};
+bool scriptedLook(int /*more*/) { return busyLooksLeft.fetch_sub(1) <= 0; }
+
+// Runs jobs until `came` holds or far longer than the looks take to see the machine idle.
+template <class Came, class Job>
+void runUntil(const Came& came, const Job& job) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!came() && std::chrono::steady_clock::now() < until) job();
+}
+
+TEST(TwoThreadsTest, ASecondThreadWaitingForACoreComesOnceOneIsIdle) {
+  busyLooksLeft = 3;
+  TwoThreads threads(true, /*waitForIdleCore=*/true, scriptedLook);
+  EXPECT_EQ(1, threads.count());  // the machine looked busy
+  constexpr std::size_t kParts = 8;
+  std::atomic<bool> second{false};
+  std::size_t jobs = 0;
+  runUntil([&] { return second.load(); },
+           [&] {
+             std::vector<std::atomic<int>> job(kParts);
+             threads.runParts(kParts, [&](std::size_t part, int worker) {
+               ++job[part];
+               if (worker == 1) second = true;
+               runFor(std::chrono::microseconds(20));
+             });
+             for (const std::atomic<int>& part : job) EXPECT_EQ(1, part.load()) << jobs;
+             ++jobs;
+           });
+  EXPECT_TRUE(second.load());
+  EXPECT_EQ(2, threads.count());
+  EXPECT_GT(jobs, 1U);  // the first looks saw the machine busy: those jobs ran alone
+
+  busyLooksLeft = 2;
+  TwoThreads waiting(true, /*waitForIdleCore=*/true, scriptedLook);
+  PartHandoff spare;
+  const std::thread::id here = std::this_thread::get_id();
+  std::atomic<int> runs[2] = {0, 0};
+  std::thread::id secondRanOn;
+  runLendingWhenDone(
+      [&](int part) {
+        ++runs[part];
+        if (part == 1) {
+          secondRanOn = std::this_thread::get_id();
+          return;
+        }
+        // The first part's layers, through the lent handoff, until the second part has begun.
+        TwoThreads own(false);
+        runUntil([&] { return runs[1].load() > 0; },
+                 [&] {
+                   own.runParts(
+                       4, [](std::size_t, int) { runFor(std::chrono::microseconds(20)); }, true,
+                       &spare);
+                 });
+      },
+      spare, waiting);
+  EXPECT_EQ(1, runs[0].load());
+  EXPECT_EQ(1, runs[1].load());
+  EXPECT_NE(here, secondRanOn);  // the thread that came took it
+}
+
 }  // namespace
 }  // namespace ostrel
