@@ -333,6 +333,10 @@ FormSet formsFor(When when, const Stage& stage, const Walk& walk) {
       return secondBestNear(stage, walk);
     case When::kNoFirstPlan:
       return walk.first == nullptr ? ~FormSet{0} : 0;
+    case When::kShortBestHeld: {
+      const Plan* best = bestPlanHeld(stage, walk);
+      return best != nullptr && best->feedCount() <= kShortBestFeedings ? ~FormSet{0} : 0;
+    }
   }
   return 0;
 }

@@ -103,17 +103,20 @@ constexpr BeamRow kShortestWideBeams[] = {
 };
 // clang-format on
 
-// Last of the goal's searches from the request's mag: one more beam of the current form's table, at
-// a third of the width, with the room counted, which only looks for plans that beat everything
-// held. The narrow beams of that table keep their states spread over the stats, the wide one
-// counts no room; this one keeps the states nearest the target as the room counted ranks them,
-// and ends on other routes: on one of the goal bench's targets 58 feedings shorter,
-// its stats split otherwise from the evolution of level 35 on and two stats raised together past
-// level 100 where the plan held raised one after the other. Run last, it drops early the states
-// that cannot beat the best plan held, and changes no search before it. At a fourth, a half or
-// the full width it missed that plan (each width ends on other routes), for as much work or more.
-// On 48 random targets outside the bench it made one plan shorter (652 -> 646 feedings) and one
-// cheaper for as many, and none longer: it can only beat what is held. It costs a tenth of the
+// The true bound's wide beam alone, for kTrueBoundWide.
+constexpr std::span<const BeamRow> kTrueBoundWideBeams(kShortestWideBeams, 1);
+
+// Last of the goal's searches from the request's mag but one (for short plans): one more beam of
+// the current form's table, at a third of the width, with the room counted, which only looks for
+// plans that beat everything held. The narrow beams of that table keep their states spread over the
+// stats, the wide one counts no room; this one keeps the states nearest the target as the room
+// counted ranks them, and ends on other routes: on one of the goal bench's targets 58 feedings
+// shorter, its stats split otherwise from the evolution of level 35 on and two stats raised
+// together past level 100 where the plan held raised one after the other. Run last, it drops early
+// the states that cannot beat the best plan held, and changes no search before it. At a fourth, a
+// half or the full width it missed that plan (each width ends on other routes), for as much work or
+// more. On 48 random targets outside the bench it made one plan shorter (652 -> 646 feedings) and
+// one cheaper for as many, and none longer: it can only beat what is held. It costs a tenth of the
 // goal's work.
 // clang-format off
 constexpr BeamRow kShortestLastBeams[] = {
@@ -208,6 +211,7 @@ constexpr KindRow kKinds[] = {
     {Kind::kResumedSpread,   false, Goal::kFewest,   kResumedSpreadBeams,   0},
     {Kind::kResumedCapped,   false, Goal::kFewest,   kResumedCappedBeams,   0},
     {Kind::kShortestLast,    true,  Goal::kFewest,   kShortestLastBeams,    0},
+    {Kind::kTrueBoundWide,   true,  Goal::kFewest,   kTrueBoundWideBeams,   0},
 };
 // clang-format on
 
@@ -273,6 +277,13 @@ constexpr StepRow kSteps[] = {
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100, 0},
     // Last, one more beam from the request's mag that beats every plan held (kShortestLastBeams).
     {kFewestGoal,   kFormOrAny, kAlways,         kShortestLast,    1.0,   kNotSteered, true,  0,   0},
+    // After it, where the best plan held is short (kShortBestFeedings), the true bound's wide beam
+    // once more at four times the width, beating everything held: its layers are small there, and
+    // on some such targets it finds a shorter plan that the full width misses. At two or three
+    // times it found none; the current table's wide beam beside it cost far more for no more. Run
+    // before the searches from the best plan's own mag, it changed the plans they start from, and
+    // at a narrow width one came out longer; run last, it can only make the plan shorter.
+    {kFewestGoal,   kFormOrAny, kShortBestHeld,  kTrueBoundWide,   4.0,   kNotSteered, true,  0,   0},
     // The listing's own search shares its width among all the forms. For the forms it missed a
     // search of the shortest kind comes first (it reaches forms the cheapest kind's ranking misses,
     // and leaves that search fewer forms to share its width among), then each form still missed

@@ -66,6 +66,7 @@ enum Kind : std::uint8_t {
   kResumedSpread,    // likewise, its states' stats kept apart
   kResumedCapped,    // likewise, below a ceiling on the stats that best plan raised most
   kShortestLast,     // last: a beam of the shortest plan's kind that beats every plan held
+  kTrueBoundWide,    // the first of its wide beams alone: the true bound's
 };
 
 struct KindRow {
@@ -93,6 +94,8 @@ enum When : std::uint8_t {
   kBestHeld,        // the form of the stage's best plan (of the form asked), once one is held
   kSecondBestNear,  // the runner-up's form: the best plan of any other form, when near the best
   kNoFirstPlan,     // no forms in particular, where the first-found search found no plan
+  kShortBestHeld,   // no forms in particular, where the best plan held takes at most
+                    // kShortBestFeedings feedings
 };
 
 // How a step's searches are steered to its forms.
@@ -146,6 +149,10 @@ inline constexpr double kNearBestShare = 0.1;
 // Where a plan found is this short, the target is near and every search quick, but each kind of
 // search loses its way more often: the other goal's stage runs too.
 inline constexpr std::int32_t kShortPlanFeedings = 200;  // feedings, three hours and twenty minutes
+
+// Where the best plan held is this short, every search of the goal is quick, and one more wide
+// beam costs little against the time of any plan's search.
+inline constexpr std::int32_t kShortBestFeedings = 400;  // feedings
 
 // The tables, in search_schedule.cc.
 std::span<const StageRow> stageRows();
