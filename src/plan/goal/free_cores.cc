@@ -40,7 +40,7 @@ std::optional<int> glance() {
 
 }  // namespace
 
-bool coresIdleFor(const CoresSeen& seen, int more) { return seen.runnable + more <= seen.cores; }
+bool coreIdleFor(const CoresSeen& seen) { return seen.runnable + 1 <= seen.cores; }
 
 std::optional<int> runnableIn(const char* line) {
   int runnable = 0;
@@ -51,14 +51,13 @@ std::optional<int> runnableIn(const char* line) {
   return runnable;
 }
 
-bool coresIdleNow(int more) {
+bool coreIdleNow() {
 #ifdef OSTREL_SEES_RUNNABLE
   const int cores = coresAllowed();
   if (cores == 0) return true;
   const std::optional<int> runnable = glance();
-  return !runnable || coresIdleFor({.cores = cores, .runnable = *runnable}, more);
+  return !runnable || coreIdleFor({.cores = cores, .runnable = *runnable});
 #else
-  (void)more;
   return true;
 #endif
 }

@@ -26,17 +26,17 @@ struct CoresSeen {
   int runnable = 0;  // threads of every program running or waiting for a core, this one's included
 };
 
-// Whether `more` threads beside those seen runnable (the looking thread among them) would each
-// have a core of their own.
-bool coresIdleFor(const CoresSeen& seen, int more);
+// Whether one more thread beside those seen runnable (the looking thread among them) would have a
+// core of its own.
+bool coreIdleFor(const CoresSeen& seen);
 
 // The runnable threads a line of the kernel's load file tells ("0.52 0.58 0.59 3/467 12345": the
 // fourth field's first number); none where the line is not of that shape or counts none (the
 // thread that reads it runs).
 std::optional<int> runnableIn(const char* line);
 
-// coresIdleFor the machine now: true where it cannot tell (a machine without the kernel's count
-// of runnable threads, the web page's worker).
-bool coresIdleNow(int more);
+// coreIdleFor the machine now: true where it cannot tell (a machine without the kernel's count of
+// runnable threads, the web page's worker).
+bool coreIdleNow();
 
 }  // namespace ostrel

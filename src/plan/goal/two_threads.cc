@@ -216,8 +216,7 @@ void PartHandoff::stop() {
 
 TwoThreads::TwoThreads(bool two, bool waitForIdleCore, CoreLook look) : look_(look) {
   if (!two) return;
-  // The calling thread is among the runnable: the second one needs one core more.
-  if (!waitForIdleCore || look_(1)) {
+  if (!waitForIdleCore || look_()) {
     startSecond();
     return;
   }
@@ -243,7 +242,7 @@ void TwoThreads::lookForIdleCore() {
   if (!waiting_.load(std::memory_order_acquire)) return;
   const auto now = std::chrono::steady_clock::now();
   if (now < nextLook_) return;
-  if (look_(1)) {
+  if (look_()) {
     // A busy program that paused for a moment looks idle: an idle core is seen twice, a moment
     // apart, before the second thread starts. Where the search started, one look is enough.
     constexpr auto kSeenAgainAfter = std::chrono::microseconds(250);

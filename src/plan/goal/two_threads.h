@@ -120,14 +120,14 @@ void runLendingWhenDone(const std::function<void(int part)>& work, PartHandoff& 
 // first, and the end waited for it to come).
 class TwoThreads {
  public:
-  // Whether the machine has `more` cores idle beside the threads running (coresIdleNow).
-  using CoreLook = bool (*)(int more);
+  // Whether the machine has a core idle for one more thread beside those running (coreIdleNow).
+  using CoreLook = bool (*)();
 
   // With `two` false there is no second thread, and every part runs on the calling thread. With
   // `waitForIdleCore`, the second thread starts only once the machine has a core idle for it, as
   // `look` sees it: the calling thread looks now, and again as its parts run, less and less often
   // while it sees none.
-  explicit TwoThreads(bool two, bool waitForIdleCore = false, CoreLook look = coresIdleNow);
+  explicit TwoThreads(bool two, bool waitForIdleCore = false, CoreLook look = coreIdleNow);
   TwoThreads(const TwoThreads&) = delete;
   TwoThreads& operator=(const TwoThreads&) = delete;
   ~TwoThreads();

@@ -9,11 +9,11 @@ namespace ostrel {
 namespace {
 
 TEST(FreeCoresTest, ASecondThreadStartsOnlyWhereItHasACoreOfItsOwn) {
-  EXPECT_FALSE(coresIdleFor({.cores = 1, .runnable = 1}, 1));
-  EXPECT_TRUE(coresIdleFor({.cores = 2, .runnable = 1}, 1));
-  EXPECT_FALSE(coresIdleFor({.cores = 2, .runnable = 2}, 1));
-  EXPECT_TRUE(coresIdleFor({.cores = 4, .runnable = 3}, 1));
-  EXPECT_FALSE(coresIdleFor({.cores = 4, .runnable = 4}, 1));
+  EXPECT_FALSE(coreIdleFor({.cores = 1, .runnable = 1}));
+  EXPECT_TRUE(coreIdleFor({.cores = 2, .runnable = 1}));
+  EXPECT_FALSE(coreIdleFor({.cores = 2, .runnable = 2}));
+  EXPECT_TRUE(coreIdleFor({.cores = 4, .runnable = 3}));
+  EXPECT_FALSE(coreIdleFor({.cores = 4, .runnable = 4}));
 
   EXPECT_EQ(runnableIn("0.52 0.58 0.59 3/467 12345\n"), 3);
   EXPECT_EQ(runnableIn("4.62 3.16 2.31 17/129 14504"), 17);

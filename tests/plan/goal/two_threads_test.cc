@@ -197,7 +197,7 @@ TEST(RunLendingWhenDoneTest, ThePartDoneFirstLendsItsThreadToTheOther) {
 // that came takes parts of the jobs handed over, or the part of two side by side not yet begun,
 // from a lent handoff's layers; and every part still runs once.
 std::atomic<int> busyLooksLeft{0};
-bool scriptedLook(int /*more*/) { return busyLooksLeft.fetch_sub(1) <= 0; }
+bool scriptedLook() { return busyLooksLeft.fetch_sub(1) <= 0; }
 
 // Runs jobs until `came` holds or far longer than the looks take to see the machine idle.
 template <class Came, class Job>
