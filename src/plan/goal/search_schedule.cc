@@ -112,12 +112,12 @@ constexpr std::span<const BeamRow> kTrueBoundWideBeams(kShortestWideBeams, 1);
 // stats, the wide one counts no room; this one keeps the states nearest the target as the room
 // counted ranks them, and ends on other routes: on one of the goal bench's targets 58 feedings
 // shorter, its stats split otherwise from the evolution of level 35 on and two stats raised
-// together past level 100 where the plan held raised one after the other. Run last, it drops early
-// the states that cannot beat the best plan held, and changes no search before it. At a fourth, a
-// half or the full width it missed that plan (each width ends on other routes), for as much work or
-// more. On 48 random targets outside the bench it made one plan shorter (652 -> 646 feedings) and
-// one cheaper for as many, and none longer: it can only beat what is held. It costs a tenth of the
-// goal's work.
+// together past level 100 where the plan held raised one after the other. Run after the others, it
+// drops early the states that cannot beat the best plan held, and changes no search before it. At a
+// fourth, a half or the full width it missed that plan (each width ends on other routes), for as
+// much work or more. On 48 random targets outside the bench it made one plan shorter (652 -> 646
+// feedings) and one cheaper for as many, and none longer: it can only beat what is held. It costs a
+// tenth of the goal's work.
 // clang-format off
 constexpr BeamRow kShortestLastBeams[] = {
     //wt  ranking           cap share least room   narrower apart
