@@ -131,7 +131,8 @@ void declarePlan(CLI::App& plan, CommandText& options) {
       "  ostrel plan --section purplenum --class humar --target 30/70/70/30 --goal cheapest "
       "--form Deva\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --max-feedings 1100\n"
-      "The plan is read bottom up. Exit status: 0 plan found, 1 no plan, 2 usage error.");
+      "The plan is read bottom up. Exit status: 0 plan found, 1 no plan (or a plan found but its\n"
+      "files or the output not written), 2 usage error.");
 }
 
 void declareFeed(CLI::App& feed, CommandText& options) {
@@ -169,7 +170,8 @@ void declareForms(CLI::App& forms, CommandText& options) {
       "  ostrel forms --section bluefull --class ramarl --target 20/20/20/20 --goal fewest "
       "--format json\n"
       "A form not found is not impossible: a wider beam may find it. No plan file is written.\n"
-      "Exit status: 0 a plan found for some form, 1 for none, 2 usage error.");
+      "Exit status: 0 a plan found for some form, 1 for none or the output not written, 2 usage "
+      "error.");
 }
 
 void declareTradeoffs(CLI::App& tradeoffs, CommandText& options) {
@@ -180,7 +182,7 @@ void declareTradeoffs(CLI::App& tradeoffs, CommandText& options) {
       "  ostrel tradeoffs --section skyly --class ramar --target 50/60/60/20\n"
       "Each plan listed is cheaper than every shorter one; 'ostrel plan --max-feedings N' with "
       "its feedings writes it. No plan file is written.\n"
-      "Exit status: 0 plans found, 1 none, 2 usage error.");
+      "Exit status: 0 plans found, 1 none or the output not written, 2 usage error.");
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ TEST(CommandLineTest, AnswersAreTheLinesOfTheCaseFiles) {
   EXPECT_GT(rows, 70);  // the files were found and read
 }
 
-// `--no-files` leaves old plan files alone and `--dir` writes the dialogue's files elsewhere.
+// `--no-files` leaves old plan files alone and `--dir` writes the dialogue's files elsewhere; a
+// plan whose files cannot be written is still shown, with the files named, and is exit status 1.
 TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   const std::filesystem::path dir = directoryWithOldPlan("no-files");
   const std::vector<std::string> worked = {"plan",     "--section", "purplenum", "--class", "HUMAR",
@@ -72,6 +73,16 @@ TEST(CommandLineTest, PlanFilesGoWhereAsked) {
   for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
     EXPECT_EQ(readFile(dir / "sub" / file), readFile(golden / file)) << file;
   }
+  const std::filesystem::path blocked = dir / "blocked";
+  for (const char* file : {"feedingPlan.txt", "feedingPlan2.txt"}) {
+    std::filesystem::create_directories(blocked / file);
+  }
+  const ProgramRun unwritten = runOstrel(with(worked, {"--dir", blocked.string()}), "", dir);
+  EXPECT_EQ(unwritten.status, 1);
+  EXPECT_EQ(unwritten.out, quiet.out);
+  EXPECT_NE(unwritten.err.find("cannot write " + (blocked / "feedingPlan2.txt").string()),
+            std::string::npos)
+      << unwritten.err;
   EXPECT_TRUE(keepsOldPlan(dir));
 }
 
