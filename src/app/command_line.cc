@@ -217,7 +217,8 @@ int runCommandLine(int argc, const char* const* argv, const Console& console,
   program.formatter(std::make_shared<HelpFormatter>());
   program.footer(
       "Without arguments ostrel asks its questions one by one (the dialogue); with --goal, "
-      "--form, --beam-width or a budget and no command, the dialogue plans with them.\n"
+      "--form or a budget (and --beam-width beside one of them) and no command, the dialogue "
+      "plans with them.\n"
       "Examples:\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20\n"
       "  ostrel plan --section skyly --class ramar --target 50/60/60/20 --goal cheapest\n"
