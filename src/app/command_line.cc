@@ -170,7 +170,11 @@ std::string parseErrorText(const CLI::ParseError& error) {
              "; allowed: once";
     }
     if (text.ends_with(" missing")) return name + " given without its value";
-    if (text.ends_with("flag override")) return text.substr(0, text.find(' ')) + " takes no value";
+    // CLI11 names the flag without its dashes here ("no-files was given a disallowed flag
+    // override").
+    if (text.ends_with("flag override")) {
+      return "--" + text.substr(0, text.find(' ')) + " takes no value";
+    }
   }
   if (const std::size_t excludes = text.find(" excludes ");
       dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr && excludes != std::string::npos) {

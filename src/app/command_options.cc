@@ -118,7 +118,8 @@ void declarePlan(CLI::App& plan, CommandText& options) {
           ->type_name("DIR");
   plan.add_flag("--no-files", options.noFiles,
                 "Write no plan file; old ones stay as they are (not with --dir)")
-      ->excludes(dir);
+      ->excludes(dir)
+      ->disable_flag_override();
   plan.add_option("--format", options.format,
                   "text (the plan's lines, as in the dialogue, and what to buy) or json (one "
                   "document)")
