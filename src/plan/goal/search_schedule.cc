@@ -260,8 +260,11 @@ constexpr StepRow kSteps[] = {
     // thoroughly, and finds shorter ways to end than they kept. Each runs from the best plan held
     // once the one before it has run. From level 35 the true bound's beam; from 45 (at half the
     // width) and 50 the beam that keeps the stats apart, which from 45 chooses their split at the
-    // evolution of level 50 again; from 100 both, at half the width. From 35 the second beam
-    // seldom found more, for as much work again; from 50 the true bound's found nothing more.
+    // evolution of level 50 again; from 100 the true bound's at half the width and the other at
+    // eight times, as wide as the goal's own beams: past level 100 the form is settled and the
+    // end near, so a wide beam costs little there, and it finds shorter ways to the stats left
+    // than the narrow one kept. From 35 the second beam seldom found more, for as much work
+    // again; from 50 the true bound's found nothing more.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 1.0,   kTogether,   false, 35,  0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 45,  0},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   1.0,   kTogether,   false, 50,  0},
@@ -274,7 +277,7 @@ constexpr StepRow kSteps[] = {
     // ceiling it must find its own way on, and those from 100 then resume what it finds.
     {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedCapped,   1.0,   kTogether,   false, 40,  50},
     {kFewestGoal,   kFormOrAny, kBestHeld,       kShortestResumed, 0.5,   kTogether,   false, 100, 0},
-    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   0.5,   kTogether,   false, 100, 0},
+    {kFewestGoal,   kFormOrAny, kBestHeld,       kResumedSpread,   8.0,   kTogether,   false, 100, 0},
     // Last, one more beam from the request's mag that beats every plan held (kShortestLastBeams).
     {kFewestGoal,   kFormOrAny, kAlways,         kShortestLast,    1.0,   kNotSteered, true,  0,   0},
     // After it, where the best plan held is short (kShortBestFeedings), the true bound's wide beam
