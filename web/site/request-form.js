@@ -135,7 +135,9 @@ export function showGoal(goal) {
 
 // Fills the form with a request read from an address or saved: its names as the catalog spells
 // them, its numbers as they are, checked when it is planned. A field it lacks is left as it is.
+// The final forms marked were the fields' before (the answer marks those of its own target).
 export function fillForm(request, catalog) {
+  markFinalForms(null);
   const { player, start, target } = request;
   const choose = (id, names, name) => {
     if (name !== null) $(id).value = String(names.indexOf(name));

@@ -347,6 +347,22 @@ def check_forms_listing(driver, results, ostrel, case):
                                    ".filter(o => o.disabled).map(o => Number(o.value))")
     results.check(f"{case['name']}: the final-form menu marks the excluded forms",
                   marked == excluded, f"page {marked}, native {excluded}")
+    # A target refused, then back to the plan and forward to the refusal: the menu marks this
+    # target's excluded forms, and none of them on the refused target's step. Back on the plan.
+    field = driver.find_element(By.ID, "target-def")
+    field.clear()
+    field.send_keys("4")
+    plan_with(driver, driver.find_element(By.ID, "plan-button"))
+    steps = []
+    for step in (driver.back, driver.forward, driver.back):
+        driver.execute_script("document.getElementById('status').dataset.ms = ''")
+        step()
+        time.sleep(0.5)
+        wait_answer(driver)
+        steps.append(driver.execute_script("return [...document.getElementById('final-form')"
+                                           ".options].filter(o => o.disabled).length"))
+    results.check(f"{case['name']}: the menu's marks follow the history's steps",
+                  excluded and steps == [len(excluded), 0, len(excluded)], repr(steps))
 
 
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
