@@ -1,6 +1,7 @@
 // The page's address and history: the address holds the request of the plan shown (url-state.js),
 // each plan the player asks for is a step of the browser's history, and the last request planned
 // is kept on this machine, so that the page opened without a request plans it again.
+import { keep, readKept } from "./kept-data.js";
 import { holdsRequest, queryOf, requestOf } from "./url-state.js";
 
 const LAST_QUERY_KEY = "ostrel.lastQuery";
@@ -9,7 +10,7 @@ const LAST_QUERY_KEY = "ostrel.lastQuery";
 // (read from the address, in the words the page writes).
 export function showInAddress(request, newStep) {
   const query = queryOf(request);
-  localStorage.setItem(LAST_QUERY_KEY, query);
+  keep(LAST_QUERY_KEY, query);
   if (`?${query}` !== location.search) history[newStep ? "pushState" : "replaceState"](null, "", `?${query}`);
 }
 
@@ -23,6 +24,6 @@ export function addressQuery() {
 export function openingQuery(catalog) {
   const address = addressQuery();
   if (address !== null) return address;
-  const saved = localStorage.getItem(LAST_QUERY_KEY) ?? "";
+  const saved = readKept(LAST_QUERY_KEY) ?? "";
   return holdsRequest(saved) && requestOf(saved, catalog).errors.length === 0 ? saved : null;
 }

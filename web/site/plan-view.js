@@ -2,9 +2,10 @@
 // they are fed (first run at the top) with a box to tick off each run fed, the mag before and
 // after it with its bars, and a button that plans again from that row's mag; the route chart, the
 // console's lines, and the plan's actions: save the two plan files byte for byte, copy the link,
-// print. Ticks are kept in localStorage, one entry per plan request, so that a player feeding
-// over days keeps them.
+// print. Ticks are kept in the browser (kept-data.js), one entry per plan request, so that a
+// player feeding over days keeps them.
 import { boundWords } from "./bound-words.js";
+import { keep, readKept } from "./kept-data.js";
 import { drawRouteChart } from "./route-chart.js";
 
 const TICKS_KEY_PREFIX = "ostrel.ticks:";
@@ -42,7 +43,7 @@ function ticksKey(request) { return TICKS_KEY_PREFIX + JSON.stringify(request); 
 
 function loadTicks(request) {
   try {
-    const saved = JSON.parse(localStorage.getItem(ticksKey(request)) ?? "[]");
+    const saved = JSON.parse(readKept(ticksKey(request)) ?? "[]");
     return new Set(Array.isArray(saved) ? saved : []);
   } catch {
     return new Set();
@@ -126,7 +127,7 @@ function showRuns(plan, request, onHere) {
     const box = event.target;
     const index = Number(box.dataset.run);
     if (box.checked) ticks.add(index); else ticks.delete(index);
-    localStorage.setItem(ticksKey(request), JSON.stringify([...ticks].sort((a, b) => a - b)));
+    keep(ticksKey(request), JSON.stringify([...ticks].sort((a, b) => a - b)));
     box.closest("li").classList.toggle("fed", box.checked);
     showFedCount(plan, ticks);
   };

@@ -47,6 +47,14 @@ function fillSelect(select, names, numbered) {
   }));
 }
 
+// The whole number a field holds, undefined for any other text. A number may be written with its
+// thousands set apart, as the page writes them: 200,000.
+function wholeNumber(id) {
+  const typed = $(id).value.trim();
+  const text = /^[+-]?\d{1,3}(,\d{3})+$/.test(typed) ? typed.replaceAll(",", "") : typed;
+  return /^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647 ? Number(text) : undefined;
+}
+
 function grownMag() { return document.querySelector('input[name="mag-kind"]:checked').value === "grown"; }
 
 // The request the form describes, in the command line's words (the plan document's player,
@@ -59,10 +67,8 @@ export function readRequest(catalog) {
   const errors = [];
   const invalid = [];
   const read = (id, label) => {
-    // A number may be written with its thousands set apart, as the page writes them: 200,000.
-    const typed = $(id).value.trim();
-    const text = /^[+-]?\d{1,3}(,\d{3})+$/.test(typed) ? typed.replaceAll(",", "") : typed;
-    if (/^[+-]?\d+$/.test(text) && Math.abs(Number(text)) <= 2147483647) return Number(text);
+    const number = wholeNumber(id);
+    if (number !== undefined) return number;
     errors.push(`${label}: a whole number`);
     invalid.push(id);
     return undefined;
@@ -97,8 +103,10 @@ export function readRequest(catalog) {
   return { request, errors, invalid };
 }
 
+// The level of the stats in the fields `ids`, as the request reads them (a field that is no whole
+// number counts 0).
 function sumOf(ids) {
-  return ids.reduce((sum, id) => sum + (Number.parseInt($(id).value, 10) || 0), 0);
+  return ids.reduce((sum, id) => sum + (wholeNumber(id) ?? 0), 0);
 }
 
 // The ranges beside the fields: the mag's level, and the levels left as the dialogue counts them.
@@ -127,7 +135,9 @@ export function showGoal(goal) {
 
 // Fills the form with a request read from an address or saved: its names as the catalog spells
 // them, its numbers as they are, checked when it is planned. A field it lacks is left as it is.
+// The final forms marked were the fields' before (the answer marks those of its own target).
 export function fillForm(request, catalog) {
+  markFinalForms(null);
   const { player, start, target } = request;
   const choose = (id, names, name) => {
     if (name !== null) $(id).value = String(names.indexOf(name));

@@ -10,9 +10,9 @@
 # threads (the page served cross-origin isolated); also the progress line, focus after planning,
 # ticks surviving a reload, links to plans (the address of a plan, opened afresh, going back and
 # forth, offline with the server gone), nothing served but the site, no request leaving the page,
-# no error in the browser console. Screenshots go to screenshots/ beside SITE. Ends with
-# "N passed, N failed". Usage: browser_test.py --site build-web/site --ostrel build/ostrel
-# (timings: bench/).
+# no error in the browser console, a link planned where the browser keeps no site data.
+# Screenshots go to screenshots/ beside SITE. Ends with "N passed, N failed". Usage:
+# browser_test.py --site build-web/site --ostrel build/ostrel (timings: bench/).
 import argparse
 import functools
 import http.server
@@ -136,13 +136,16 @@ def serve(site, isolated=False):
     return server
 
 
-def start_browser(profile):
+def start_browser(profile, keeps_site_data=True):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for argument in ("headless=new", "no-sandbox", "disable-dev-shm-usage", "no-first-run",
                      "disable-background-networking", "disable-component-update", "disable-sync",
                      f"user-data-dir={profile}", "window-size=1200,1400"):
         options.add_argument("--" + argument)
+    if not keeps_site_data:  # the player's setting that blocks every site's data
+        options.add_experimental_option(
+            "prefs", {"profile.default_content_setting_values.cookies": 2})
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
@@ -344,6 +347,22 @@ def check_forms_listing(driver, results, ostrel, case):
                                    ".filter(o => o.disabled).map(o => Number(o.value))")
     results.check(f"{case['name']}: the final-form menu marks the excluded forms",
                   marked == excluded, f"page {marked}, native {excluded}")
+    # A target refused, then back to the plan and forward to the refusal: the menu marks this
+    # target's excluded forms, and none of them on the refused target's step. Back on the plan.
+    field = driver.find_element(By.ID, "target-def")
+    field.clear()
+    field.send_keys("4")
+    plan_with(driver, driver.find_element(By.ID, "plan-button"))
+    steps = []
+    for step in (driver.back, driver.forward, driver.back):
+        driver.execute_script("document.getElementById('status').dataset.ms = ''")
+        step()
+        time.sleep(0.5)
+        wait_answer(driver)
+        steps.append(driver.execute_script("return [...document.getElementById('final-form')"
+                                           ".options].filter(o => o.disabled).length"))
+    results.check(f"{case['name']}: the menu's marks follow the history's steps",
+                  excluded and steps == [len(excluded), 0, len(excluded)], repr(steps))
 
 
 def check_choosing_a_form(driver, results, ostrel, case, downloads):
@@ -560,6 +579,24 @@ def check_ticks_survive_reload(driver, results):
     results.check("the fed count follows the ticks", fed.startswith("2 of "), repr(fed))
 
 
+def check_without_site_data(results, profile, address, lines):
+    """A browser that keeps no site data (localStorage throws): a link still opens its plan,
+    and a tick is counted, only not kept."""
+    driver = start_browser(profile, keeps_site_data=False)
+    try:
+        open_link(driver, address)
+        wait_answer(driver)
+        results.check("no site data kept: the link's plan shown", text_of(driver, "console")
+                      == lines, text_of(driver, "summary"))
+        driver.find_element(By.CSS_SELECTOR, "#runs input[type=checkbox]").click()
+        fed = text_of(driver, "fed-count")
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+        results.check("no site data kept: a tick counted, no error",
+                      fed.startswith("1 of ") and not errors, f"{fed!r} {errors!r}")
+    finally:
+        driver.quit()
+
+
 def open_link(driver, address):
     driver.get(address)
     wait_for(driver, READY, 30)
@@ -706,6 +743,10 @@ def main():
         finally:
             driver.quit()
             server.shutdown()
+        try:
+            check_without_site_data(results, pathlib.Path(scratch) / "no-data", offline[0].replace(
+                origin, f"http://127.0.0.1:{isolated.server_port}"), offline[1])
+        finally:
             isolated.shutdown()
     print(f"{results.count(True)} passed, {results.count(False)} failed")
     return 1 if False in results else 0
