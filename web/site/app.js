@@ -151,7 +151,7 @@ function keepFocus(focused) {
 function showAnswer(response, request, ms, status, fromAddress) {
   if (response.outcome === "refused" || response.outcome === "bad-request") {
     if (fromAddress) hideAnswer(); else markStale(!$("result").hidden);
-    showRefusal(response, (point) => openPlan(point, request));
+    showRefusal(response, request, (point) => openPlan(point, request));
     setStatus("");
     return;
   }

@@ -23,10 +23,14 @@ const FIELDS = Object.values(PARAM_FIELDS).flat();
 // The fields of the parameters of an address.
 export function fieldsOfParams(params) { return params.flatMap((param) => PARAM_FIELDS[param]); }
 
-// The fields the core's refusal names: "def bar" is the start's defBar, a level all four stats
-// of the start or the target, a budget its own field.
-export function fieldsOfRefusal(refusal) {
+// The fields the core's refusal of `request` names: "def bar" is the start's defBar, a level all
+// four stats of the start or the target, a budget its own field.
+export function fieldsOfRefusal(refusal, request) {
   const [stat, bar] = refusal.field.split(" ");
+  // No plan found within both budgets: the two together are at fault.
+  if (refusal.rule === "not-met" && request?.maxFeedings != null && request?.maxMeseta != null) {
+    return ["max-feedings", "max-meseta"];
+  }
   if (refusal.of === "budget") return [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"];
   if (refusal.field === "level") return STATS.map((s) => `${refusal.of}-${s}`);
   return refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];
@@ -170,11 +174,11 @@ export function showFieldErrors(errors) {
   }));
 }
 
-// The core's refusal of a request, in the page's words, with the fields it names marked; for a
+// The core's refusal of `request`, in the page's words, with the fields it names marked; for a
 // budget no plan was found within, the nearest plans found, each handed to `onNearest` to open.
-export function showRefusal(refusal, onNearest) {
-  $("refusal").textContent = refusalText(refusal);
-  if (refusal.field) markFields(fieldsOfRefusal(refusal));
+export function showRefusal(refusal, request, onNearest) {
+  $("refusal").textContent = refusalText(refusal, request);
+  if (refusal.field) markFields(fieldsOfRefusal(refusal, request));
   const nearest = refusal.nearest ?? [];
   $("nearest").hidden = nearest.length === 0;
   $("nearest-points").replaceChildren(...pointItems(nearest, onNearest));

@@ -4,8 +4,9 @@
 // has no words for is told in the core's message.
 const number = (value) => (typeof value === "number" ? value.toLocaleString("en") : `"${value}"`);
 
-// What each budget field counts, as its field on the page names it.
-const BUDGET_UNITS = { maxFeedings: "feedings", maxMeseta: "meseta" };
+// What each budget field counts, as its field on the page names it: one and more.
+const BUDGET_UNITS = { maxFeedings: ["feeding", "feedings"], maxMeseta: ["meseta", "meseta"] };
+const amount = (value, field) => `${number(value)} ${BUDGET_UNITS[field][value === 1 ? 0 : 1]}`;
 
 const START_WORDS = {
   "fully-raised": ({ value, bound }) =>
@@ -34,19 +35,27 @@ const TARGET_WORDS = {
 
 const BUDGET_WORDS = {
   "not-a-budget": ({ field, value, bound }) =>
-    `At most ${number(value)} ${BUDGET_UNITS[field]} is no budget: give a whole number from ` +
-    `${number(bound)}, or leave the field empty for none.`,
-  "not-met": ({ field, value, bound }) =>
-    `No plan was found within ${number(bound)} ${BUDGET_UNITS[field]}: the nearest plan found ` +
-    `takes ${number(value)} ${BUDGET_UNITS[field]}.`,
+    `At most ${amount(value, field)} is no budget: give a whole number from ${number(bound)}, or ` +
+    "leave the field empty for none.",
+  // With both budgets, the nearest plan breaks one of them, and another plan may meet that one
+  // alone: both are named, and the nearest plans listed under the words.
+  "not-met": ({ field, value, bound, nearest }, { maxFeedings, maxMeseta } = {}) => {
+    if (maxFeedings == null || maxMeseta == null) {
+      return `No plan was found within ${amount(bound, field)}: the nearest plan found takes ` +
+        `${amount(value, field)}.`;
+    }
+    return `No plan was found within ${amount(maxFeedings, "maxFeedings")} and ` +
+      `${amount(maxMeseta, "maxMeseta")}: ` +
+      (nearest?.length > 1 ? "the nearest plans found are below." : "the nearest plan found is below.");
+  },
 };
 
 const WORDS = { start: START_WORDS, target: TARGET_WORDS, budget: BUDGET_WORDS };
 
-// The core's refusal of a request ({"outcome": "refused", of, field, rule, bound, value,
+// The core's refusal of `request` ({"outcome": "refused", of, field, rule, bound, value,
 // message}) in the page's words; a request the core could not read at all in its message.
-export function refusalText(refusal) {
+export function refusalText(refusal, request) {
   const words = WORDS[refusal.of]?.[refusal.rule];
-  if (words) return words(refusal);
+  if (words) return words(refusal, request);
   return refusal.message || "The planner could not read this request.";
 }

@@ -1,6 +1,7 @@
 // The WebAssembly entry under node, without a browser (the page itself uses its catalog): the
 // answers to requests refused or not what the page sends (word for word as natively, in
-// tests/cases/page_refusals.jsonl, never aborting the module), the console lines handed on while
+// tests/cases/page_refusals.jsonl, never aborting the module, and where a row gives the page's
+// words for the refusal, those words), the console lines handed on while
 // a plan runs, every request planned afresh (the same request gives the same bytes, whatever was
 // planned before it), and a plan held opened again by ostrel_replay as its budget's plan. The
 // plans are checked natively (tests/web) and in the page (browser_test.py). Run with OSTREL_SITE
@@ -9,6 +10,7 @@ import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
 import { before, test } from "node:test";
 
+import { refusalText } from "../site/verdict-words.js";
 import { call, loadCore } from "./core.mjs";
 
 let core;
@@ -26,6 +28,7 @@ test("refused and malformed requests get the native answers and leave the module
   for (const row of readFileSync(table, "utf8").trim().split("\n").map((l) => JSON.parse(l))) {
     const text = typeof row.request === "string" ? row.request : JSON.stringify(row.request);
     assert.deepEqual(call(core, `ostrel_${row.entry ?? "plan"}`, text), row.answer, text);
+    if (row.words) assert.equal(refusalText(row.answer, row.request), row.words, text);
   }
   assert.equal(plan(newMagTo(20, 20, 20, 20)).document.outcome, "found");
 });
