@@ -113,6 +113,9 @@ function plan({ fromAddress = false, addressErrors = [], runs = null } = {}) {
   if (kept) {
     showAnswer(kept, request, "0", "Planned before: shown again.", true);
   } else {
+    // The plan on the page is another step's: an address planned afresh shows none while its
+    // search runs, so that a search stopped leaves no plan that is not the address's.
+    if (fromAddress) hideAnswer();
     planRequest(request, !fromAddress, runs, focused);
   }
 }

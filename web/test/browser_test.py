@@ -634,6 +634,23 @@ def check_bad_link(driver, results, origin, case):
                   and not driver.find_element(By.ID, "result").is_displayed(), driver.current_url)
 
 
+def check_stopped_step(driver, results):
+    """A slow plan, a quick one after it, the page reloaded (nothing kept), back to the slow
+    plan's step and its search stopped: the quick plan is not left showing as that step's."""
+    fill_and_plan(driver, page_numbers(driver, SLOW_REQUEST))
+    fill_and_plan(driver, {"sectionId": 0, "charClass": 0, "start": None, "goal": "first",
+                           "target": {"def": 6, "pow": 1, "dex": 0, "mind": 2}})
+    driver.refresh()
+    wait_for(driver, READY, 30)
+    wait_answer(driver)
+    driver.back()
+    wait_for(driver, "!document.getElementById('stop-button').hidden", 30)
+    driver.find_element(By.ID, "stop-button").click()
+    stopped = text_of(driver, "status") == "Stopped."
+    results.check("a step's search stopped: no other step's plan shown", not stopped
+                  or not driver.find_element(By.ID, "result").is_displayed(), driver.current_url)
+
+
 def check_addresses(driver, results, steps):
     """Each step (back, forward, the address opened afresh) shows the address and the console
     lines of the plan shown there before."""
@@ -674,6 +691,7 @@ def main():
             driver.shots = site.parent / "screenshots"
             driver.shots.mkdir(exist_ok=True)
             shown = []  # the address and the console lines of each case shown
+            check_stopped_step(driver, results)
             for case in map(json.loads, CASES.open(encoding="utf-8")):
                 if "errors" in case:
                     check_bad_link(driver, results, origin, case)
