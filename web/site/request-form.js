@@ -5,7 +5,7 @@
 // beside its fields, and the final forms the rules exclude marked in their menu.
 import { defaultGoal } from "./implied-goal.js";
 import { pointItems } from "./tradeoff-view.js";
-import { refusalText } from "./verdict-words.js";
+import { missedBothBudgets, refusalText } from "./verdict-words.js";
 
 const STATS = ["def", "pow", "dex", "mind"];
 const BARS = ["defBar", "powBar", "dexBar", "mindBar"];
@@ -27,10 +27,7 @@ export function fieldsOfParams(params) { return params.flatMap((param) => PARAM_
 // four stats of the start or the target, a budget its own field.
 export function fieldsOfRefusal(refusal, request) {
   const [stat, bar] = refusal.field.split(" ");
-  // No plan found within both budgets: the two together are at fault.
-  if (refusal.rule === "not-met" && request?.maxFeedings != null && request?.maxMeseta != null) {
-    return ["max-feedings", "max-meseta"];
-  }
+  if (missedBothBudgets(refusal, request)) return ["max-feedings", "max-meseta"];
   if (refusal.of === "budget") return [refusal.field === "maxFeedings" ? "max-feedings" : "max-meseta"];
   if (refusal.field === "level") return STATS.map((s) => `${refusal.of}-${s}`);
   return refusal.field === "form" ? ["form"] : [`${refusal.of}-${stat}${bar ? "Bar" : ""}`];

@@ -33,19 +33,25 @@ const TARGET_WORDS = {
     `The target's ${field} is ${number(value)}, below your mag's ${number(bound)}: a stat never goes down.`,
 };
 
+// Whether `refusal` is of a budget no plan met where `request` gave both budgets: the nearest plan
+// breaks one of them, and another plan may meet that one alone, so the two together are at fault.
+export function missedBothBudgets(refusal, request) {
+  return refusal.rule === "not-met" && request?.maxFeedings != null && request?.maxMeseta != null;
+}
+
 const BUDGET_WORDS = {
   "not-a-budget": ({ field, value, bound }) =>
     `At most ${amount(value, field)} is no budget: give a whole number from ${number(bound)}, or ` +
     "leave the field empty for none.",
-  // With both budgets, the nearest plan breaks one of them, and another plan may meet that one
-  // alone: both are named, and the nearest plans listed under the words.
-  "not-met": ({ field, value, bound, nearest }, { maxFeedings, maxMeseta } = {}) => {
-    if (maxFeedings == null || maxMeseta == null) {
+  // Both budgets are named where both were given, and the nearest plans listed under the words.
+  "not-met": (refusal, request) => {
+    const { field, value, bound, nearest } = refusal;
+    if (!missedBothBudgets(refusal, request)) {
       return `No plan was found within ${amount(bound, field)}: the nearest plan found takes ` +
         `${amount(value, field)}.`;
     }
-    return `No plan was found within ${amount(maxFeedings, "maxFeedings")} and ` +
-      `${amount(maxMeseta, "maxMeseta")}: ` +
+    return `No plan was found within ${amount(request.maxFeedings, "maxFeedings")} and ` +
+      `${amount(request.maxMeseta, "maxMeseta")}: ` +
       (nearest?.length > 1 ? "the nearest plans found are below." : "the nearest plan found is below.");
   },
 };
