@@ -602,6 +602,9 @@ def open_link(driver, address):
     wait_for(driver, READY, 30)
 
 
+# A first plan found in a moment, as the form's numbers give it.
+QUICK_REQUEST = {"sectionId": 0, "charClass": 0, "start": None, "goal": "first",
+                 "target": {"def": 6, "pow": 1, "dex": 0, "mind": 2}}
 # A goal that takes a second or more.
 SLOW_REQUEST = {"player": {"sectionId": "Pinkal", "charClass": "Fomar"}, "goal": "cheapest",
                 "form": None, "start": None, "target": {"def": 35, "pow": 20, "dex": 20, "mind": 25}}
@@ -624,8 +627,7 @@ def check_bad_link(driver, results, origin, case):
     # A plan made from there, a slow one started, and back to the link at once: its faults
     # again, no plan shown, and the slow plan's answer does not take the link's step.
     link = driver.current_url
-    fill_and_plan(driver, {"sectionId": 0, "charClass": 0, "start": None, "goal": "first",
-                           "target": {"def": 6, "pow": 1, "dex": 0, "mind": 2}})
+    fill_and_plan(driver, QUICK_REQUEST)
     fill_and_plan(driver, page_numbers(driver, SLOW_REQUEST), wait=False)
     driver.back()
     time.sleep(3)
@@ -638,8 +640,7 @@ def check_stopped_step(driver, results):
     """A slow plan, a quick one after it, the page reloaded (nothing kept), back to the slow
     plan's step and its search stopped: the quick plan is not left showing as that step's."""
     fill_and_plan(driver, page_numbers(driver, SLOW_REQUEST))
-    fill_and_plan(driver, {"sectionId": 0, "charClass": 0, "start": None, "goal": "first",
-                           "target": {"def": 6, "pow": 1, "dex": 0, "mind": 2}})
+    fill_and_plan(driver, QUICK_REQUEST)
     driver.refresh()
     wait_for(driver, READY, 30)
     wait_answer(driver)
